@@ -1,0 +1,25 @@
+#pragma once
+
+#include <string>
+
+namespace tavrin {
+
+enum class MsgIcon { None, Information, Warning, Error, Question };
+enum class MsgButtons { Ok, YesNo, OkCancel, YesNoCancel };
+enum class MsgResult { Ok, Cancel, Yes, No };
+
+// Every modal question and message of the program, so tests can script the answers.
+class Dialogs {
+public:
+    virtual ~Dialogs() = default;
+    // Texts are CP932.
+    virtual MsgResult messageBox(const std::string& text, const std::string& caption, MsgIcon icon,
+                                 MsgButtons buttons, MsgResult defaultButton) = 0;
+
+    MsgResult message(const std::string& text, const std::string& caption,
+                      MsgIcon icon = MsgIcon::None) {
+        return messageBox(text, caption, icon, MsgButtons::Ok, MsgResult::Ok);
+    }
+};
+
+} // namespace tavrin

@@ -1,0 +1,33 @@
+#pragma once
+
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace tavrin {
+
+// The host's files, reached by Windows paths in CP932.
+class FileSystem {
+public:
+    struct Entry {
+        std::string name; // CP932
+        bool isFolder = false;
+    };
+
+    virtual ~FileSystem() = default;
+
+    virtual bool fileExists(const std::string& path) = 0;
+    virtual bool folderExists(const std::string& path) = 0;
+    // The whole file, or nothing when it cannot be opened or read.
+    virtual std::optional<std::string> readFile(const std::string& path) = 0;
+    // Replaces the file as a whole: the old content stays until the new one is complete.
+    // False when the new file could not be written.
+    virtual bool writeFileAtomic(const std::string& path, std::string_view bytes) = 0;
+    // Renames a file without replacing an existing one; false on failure.
+    virtual bool renameFile(const std::string& from, const std::string& to) = 0;
+    // The entries of a folder, hidden ones included, without "." and "..".
+    virtual std::vector<Entry> listFolder(const std::string& path) = 0;
+};
+
+} // namespace tavrin

@@ -1,0 +1,391 @@
+#include "platform/linux/LinuxFileSystem.h"
+
+#include "platform/Cp932.h"
+#include "platform/PathText.h"
+
+#include <cerrno>
+#include <cstdio>
+#include <cstdlib>
+#include <dirent.h>
+#include <fcntl.h>
+#include <pwd.h>
+#include <random>
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace tavrin {
+
+namespace {
+
+class Fd {
+public:
+    explicit Fd(int fd) : mFd(fd) {}
+    ~Fd() {
+        if (mFd >= 0)
+            ::close(mFd);
+    }
+    Fd(const Fd&) = delete;
+    Fd& operator=(const Fd&) = delete;
+    int get() const { return mFd; }
+    // Reports the close itself, which is where some file systems first report a failed write.
+    bool close() {
+        const int fd = mFd;
+        mFd = -1;
+        return ::close(fd) == 0;
+    }
+
+private:
+    int mFd;
+};
+
+class Dir {
+public:
+    explicit Dir(const std::string& path) : mDir(::opendir(path.c_str())) {}
+    ~Dir() {
+        if (mDir)
+            ::closedir(mDir);
+    }
+    Dir(const Dir&) = delete;
+    Dir& operator=(const Dir&) = delete;
+    DIR* get() const { return mDir; }
+    // The next entry other than "." and "..", or null at the end.
+    dirent* next() {
+        while (dirent* e = ::readdir(mDir)) {
+            const std::string_view name = e->d_name;
+            if (name != "." && name != "..")
+                return e;
+        }
+        return nullptr;
+    }
+
+private:
+    DIR* mDir;
+};
+
+std::string joinHost(std::string folder, std::string_view name) {
+    if (folder.empty() || folder.back() != '/')
+        folder += '/';
+    folder += name;
+    return folder;
+}
+
+// "." and ".." are resolved by the text alone, so a drive keeps the path its link names.
+std::string normalizeAbsolute(std::string_view path) {
+    std::vector<std::string_view> parts;
+    while (!path.empty()) {
+        const std::size_t slash = path.find('/');
+        const std::string_view part = path.substr(0, slash);
+        if (part == "..") {
+            if (!parts.empty())
+                parts.pop_back();
+        } else if (!part.empty() && part != ".") {
+            parts.push_back(part);
+        }
+        if (slash == std::string_view::npos)
+            break;
+        path.remove_prefix(slash + 1);
+    }
+    std::string out;
+    for (std::string_view p : parts) {
+        out += '/';
+        out += p;
+    }
+    return out.empty() ? "/" : out;
+}
+
+std::string currentFolder() {
+    std::string buf(4096, '\0');
+    if (!::getcwd(buf.data(), buf.size()))
+        return "/";
+    buf.resize(std::char_traits<char>::length(buf.c_str()));
+    return buf;
+}
+
+std::string winePrefix() {
+    if (const char* p = std::getenv("WINEPREFIX"); p && *p)
+        return p[0] == '/' ? std::string(p) : joinHost(currentFolder(), p);
+    const char* home = std::getenv("HOME");
+    if (!home || !*home) {
+        const passwd* pw = ::getpwuid(::getuid());
+        home = pw ? pw->pw_dir : "/";
+    }
+    return joinHost(home, ".wine");
+}
+
+std::optional<std::string> readLink(const std::string& path) {
+    std::string buf(4096, '\0');
+    const ssize_t n = ::readlink(path.c_str(), buf.data(), buf.size());
+    if (n < 0 || static_cast<std::size_t>(n) >= buf.size())
+        return std::nullopt;
+    buf.resize(static_cast<std::size_t>(n));
+    return buf;
+}
+
+// The host name of `component` in `folder`: its UTF-8 form when that exists, else the entry
+// whose CP932 form is the same bytes, else one that differs only in the case of ASCII letters.
+// Trying the UTF-8 form first spares a listing and finds the codes CP932 holds twice (NEC and
+// IBM rows), whose UTF-8 form converts back to the other code.
+std::optional<std::string> findEntry(const std::string& folder, const std::string& component) {
+    struct stat st {};
+    if (auto utf8 = cp932::toUtf8Strict(component);
+        utf8 && ::lstat(joinHost(folder, *utf8).c_str(), &st) == 0)
+        return utf8;
+    Dir dir(folder);
+    if (!dir.get())
+        return std::nullopt;
+    std::optional<std::string> caseless;
+    while (dirent* e = dir.next()) {
+        const std::string name = cp932::fromHostName(e->d_name);
+        if (name == component)
+            return std::string(e->d_name);
+        if (!caseless && pathtext::sameName(name, component))
+            caseless = e->d_name;
+    }
+    return caseless;
+}
+
+bool writeAll(int fd, std::string_view bytes) {
+    while (!bytes.empty()) {
+        const ssize_t n = ::write(fd, bytes.data(), bytes.size());
+        if (n < 0 && errno == EINTR)
+            continue;
+        if (n <= 0)
+            return false;
+        bytes.remove_prefix(static_cast<std::size_t>(n));
+    }
+    return true;
+}
+
+// Creates a new hidden file beside `target`; mode 0644 lets the umask apply as for any new file.
+int createTemp(const std::string& folder, std::string_view name, std::string& tempPath) {
+    static constexpr char kChars[] =
+        "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789";
+    thread_local std::mt19937 random{std::random_device{}()};
+    std::uniform_int_distribution<std::size_t> pick(0, sizeof kChars - 2);
+    // Keeps the temporary name within the 255 bytes a host name may have.
+    name = name.substr(0, 200);
+    for (int attempt = 0; attempt < 100; ++attempt) {
+        std::string temp = "." + std::string(name) + ".";
+        for (int i = 0; i < 6; ++i)
+            temp += kChars[pick(random)];
+        tempPath = joinHost(folder, temp);
+        const int fd = ::open(tempPath.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0644);
+        if (fd >= 0 || errno != EEXIST)
+            return fd;
+    }
+    return -1;
+}
+
+void syncFolder(const std::string& folder) {
+    Fd fd(::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
+    if (fd.get() >= 0)
+        ::fsync(fd.get());
+}
+
+} // namespace
+
+LinuxFileSystem::LinuxFileSystem(DriveTable drives) : mDrives(std::move(drives)) {}
+
+DriveTable LinuxFileSystem::driveTableFromEnvironment() {
+    const std::string dosdevices = joinHost(winePrefix(), "dosdevices");
+    Dir dir(dosdevices);
+    if (!dir.get())
+        return DriveTable::rootOnly();
+    std::vector<DriveTable::Drive> drives;
+    while (dirent* e = dir.next()) {
+        // Drives are "c:"; "c::" (the raw device), "com1" and "lpt1" are not folders.
+        const std::string_view name = e->d_name;
+        const char letter = name.empty() ? '\0' : name[0];
+        if (name.size() != 2 || name[1] != ':' ||
+            !((letter >= 'a' && letter <= 'z') || (letter >= 'A' && letter <= 'Z')))
+            continue;
+        const std::string entry = joinHost(dosdevices, name);
+        struct stat st {};
+        if (::lstat(entry.c_str(), &st) != 0)
+            continue;
+        std::string folder = entry;
+        if (S_ISLNK(st.st_mode)) {
+            const std::optional<std::string> target = readLink(entry);
+            if (!target || target->empty())
+                continue;
+            folder = (*target)[0] == '/' ? *target : joinHost(dosdevices, *target);
+        } else if (!S_ISDIR(st.st_mode)) {
+            continue;
+        }
+        drives.push_back({letter, normalizeAbsolute(folder)});
+    }
+    return DriveTable(std::move(drives));
+}
+
+std::optional<std::string> LinuxFileSystem::toWindowsPath(const std::string& hostPath) const {
+    return mDrives.toWindows(hostPath);
+}
+
+std::string LinuxFileSystem::toHostPath(const std::string& windowsPath) const {
+    if (windowsPath.size() < 2 || windowsPath[1] != ':')
+        return {};
+    char letter = windowsPath[0];
+    if (letter >= 'a' && letter <= 'z')
+        letter = static_cast<char>(letter - 'a' + 'A');
+    const DriveTable::Drive* drive = nullptr;
+    for (const DriveTable::Drive& d : mDrives.drives())
+        if (d.letter == letter) {
+            drive = &d;
+            break;
+        }
+    if (!drive)
+        return {};
+
+    std::string host = drive->hostFolder;
+    std::size_t depth = 0;
+    bool missing = false;
+    bool trailing = false;
+    std::string component;
+    const auto take = [&] {
+        trailing = component.empty();
+        if (component.empty() || component == ".")
+            return;
+        if (component == "..") {
+            // Windows stops at the drive's root.
+            if (depth > 0) {
+                host = joinHost(host, "..");
+                --depth;
+            }
+            return;
+        }
+        std::optional<std::string> found;
+        if (!missing)
+            found = findEntry(host, component);
+        missing = !found;
+        host = joinHost(host, found ? *found : cp932::toUtf8(component));
+        ++depth;
+    };
+    for (std::size_t i = 2; i < windowsPath.size(); ++i) {
+        const char c = windowsPath[i];
+        if (cp932::isLeadByte(static_cast<unsigned char>(c)) && i + 1 < windowsPath.size()) {
+            component += c;
+            component += windowsPath[++i];
+        } else if (c == '\\' || c == '/') {
+            take();
+            component.clear();
+        } else {
+            component += c;
+        }
+    }
+    take();
+    // A final separator stays, so a file named as a folder is not found, as on Windows.
+    if (trailing && depth > 0)
+        host += '/';
+    return host;
+}
+
+bool LinuxFileSystem::fileExists(const std::string& path) {
+    const std::string host = toHostPath(path);
+    struct stat st {};
+    return !host.empty() && ::stat(host.c_str(), &st) == 0 && !S_ISDIR(st.st_mode);
+}
+
+bool LinuxFileSystem::folderExists(const std::string& path) {
+    const std::string host = toHostPath(path);
+    struct stat st {};
+    return !host.empty() && ::stat(host.c_str(), &st) == 0 && S_ISDIR(st.st_mode);
+}
+
+std::optional<std::string> LinuxFileSystem::readFile(const std::string& path) {
+    const std::string host = toHostPath(path);
+    if (host.empty())
+        return std::nullopt;
+    Fd fd(::open(host.c_str(), O_RDONLY | O_CLOEXEC));
+    struct stat st {};
+    if (fd.get() < 0 || ::fstat(fd.get(), &st) != 0 || S_ISDIR(st.st_mode))
+        return std::nullopt;
+    std::string bytes;
+    bytes.reserve(static_cast<std::size_t>(st.st_size));
+    char buf[65536];
+    for (;;) {
+        const ssize_t n = ::read(fd.get(), buf, sizeof buf);
+        if (n < 0 && errno == EINTR)
+            continue;
+        if (n < 0)
+            return std::nullopt;
+        if (n == 0)
+            return bytes;
+        bytes.append(buf, static_cast<std::size_t>(n));
+    }
+}
+
+bool LinuxFileSystem::writeFileAtomic(const std::string& path, std::string_view bytes) {
+    std::string target = toHostPath(path);
+    if (target.empty() || target.back() == '/')
+        return false;
+    struct stat st {};
+    bool existed = ::lstat(target.c_str(), &st) == 0;
+    if (existed && S_ISLNK(st.st_mode)) {
+        // Replace the file the link names, not the link.
+        char* real = ::realpath(target.c_str(), nullptr);
+        if (real) {
+            target = real;
+            std::free(real);
+        }
+        existed = ::stat(target.c_str(), &st) == 0;
+    }
+    if (existed && !S_ISREG(st.st_mode))
+        return false;
+
+    const std::size_t slash = target.rfind('/');
+    const std::string folder = slash == 0 ? "/" : target.substr(0, slash);
+    std::string temp;
+    Fd fd(createTemp(folder, std::string_view(target).substr(slash + 1), temp));
+    if (fd.get() < 0)
+        return false;
+    const bool written = (!existed || ::fchmod(fd.get(), st.st_mode & 07777) == 0) &&
+                         writeAll(fd.get(), bytes) && ::fsync(fd.get()) == 0 && fd.close() &&
+                         ::rename(temp.c_str(), target.c_str()) == 0;
+    if (!written) {
+        ::unlink(temp.c_str());
+        return false;
+    }
+    syncFolder(folder);
+    return true;
+}
+
+bool LinuxFileSystem::renameFile(const std::string& from, const std::string& to) {
+    const std::string source = toHostPath(from);
+    const std::string target = toHostPath(to);
+    if (source.empty() || target.empty())
+        return false;
+    if (::renameat2(AT_FDCWD, source.c_str(), AT_FDCWD, target.c_str(), RENAME_NOREPLACE) == 0)
+        return true;
+    if (errno != EINVAL && errno != ENOSYS)
+        return false;
+    // The file system cannot rename without replacing; a hard link fails on an existing name.
+    if (::link(source.c_str(), target.c_str()) != 0)
+        return false;
+    if (::unlink(source.c_str()) != 0) {
+        ::unlink(target.c_str());
+        return false;
+    }
+    return true;
+}
+
+std::vector<FileSystem::Entry> LinuxFileSystem::listFolder(const std::string& path) {
+    std::vector<Entry> entries;
+    const std::string host = toHostPath(path);
+    if (host.empty())
+        return entries;
+    Dir dir(host);
+    if (!dir.get())
+        return entries;
+    const int dirFd = ::dirfd(dir.get());
+    while (dirent* e = dir.next()) {
+        bool isFolder = e->d_type == DT_DIR;
+        if (e->d_type == DT_LNK || e->d_type == DT_UNKNOWN) {
+            struct stat st {};
+            isFolder = ::fstatat(dirFd, e->d_name, &st, 0) == 0 && S_ISDIR(st.st_mode);
+        }
+        entries.push_back({cp932::fromHostName(e->d_name), isFolder});
+    }
+    return entries;
+}
+
+} // namespace tavrin

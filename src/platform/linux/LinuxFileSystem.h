@@ -1,0 +1,36 @@
+#pragma once
+
+#include "platform/DriveTable.h"
+#include "platform/FileSystem.h"
+
+#include <optional>
+#include <string>
+
+namespace tavrin {
+
+// The file system of the host, reached by Windows paths through Wine's drive table.
+class LinuxFileSystem : public FileSystem {
+public:
+    explicit LinuxFileSystem(DriveTable drives);
+
+    // The drive table of $WINEPREFIX (default ~/.wine), or drive Z: alone without a prefix.
+    static DriveTable driveTableFromEnvironment();
+
+    // Windows path of a host path; nothing when no drive holds it.
+    std::optional<std::string> toWindowsPath(const std::string& hostPath) const;
+    // Host path of a Windows path, each existing component found as the host names it; a
+    // missing component is kept as written (converted to UTF-8). Empty when no drive matches.
+    std::string toHostPath(const std::string& windowsPath) const;
+
+    bool fileExists(const std::string& path) override;
+    bool folderExists(const std::string& path) override;
+    std::optional<std::string> readFile(const std::string& path) override;
+    bool writeFileAtomic(const std::string& path, std::string_view bytes) override;
+    bool renameFile(const std::string& from, const std::string& to) override;
+    std::vector<Entry> listFolder(const std::string& path) override;
+
+private:
+    DriveTable mDrives;
+};
+
+} // namespace tavrin

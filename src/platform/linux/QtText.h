@@ -1,0 +1,13 @@
+#pragma once
+
+#include <QString>
+
+#include <string>
+
+namespace tavrin {
+
+// The user-interface edge of the program's CP932 texts.
+QString qs(const std::string& cp932);
+std::string toCp932(const QString& text);
+
+} // namespace tavrin

@@ -1,0 +1,83 @@
+#include "platform/PathText.h"
+
+#include <gtest/gtest.h>
+
+using namespace tavrin::pathtext;
+
+namespace {
+
+// "表" is 0x95 0x5C and "ソ" is 0x83 0x5C: their second byte is not a backslash.
+#define HYO "\x95\x5C"
+#define SO "\x83\x5C"
+
+struct PathRow {
+    const char* path;
+    bool trailing;
+    const char* with;
+    const char* without;
+    const char* folder;
+    const char* name;
+    const char* ext;
+};
+
+// clang-format off
+const PathRow kPaths[] = {
+    // path                  trailing  with                     without              folder                name          ext
+    {"C:\\Games\\Hero\\",    true,  "C:\\Games\\Hero\\",     "C:\\Games\\Hero",     "C:\\Games\\Hero\\",  "",           ""},
+    {"C:\\Games\\Hero",      false, "C:\\Games\\Hero\\",     "C:\\Games\\Hero",     "C:\\Games\\",        "Hero",       ""},
+    {"C:\\Games\\RPG_RT.EXE", false, "C:\\Games\\RPG_RT.EXE\\", "C:\\Games\\RPG_RT.EXE", "C:\\Games\\",    "RPG_RT.EXE", ".EXE"},
+    {"C:\\a\\\\",            true,  "C:\\a\\\\",             "C:\\a\\",             "C:\\a\\\\",          "",           ""},
+    {"C:\\",                 true,  "C:\\",                  "C:",                  "C:\\",               "",           ""},
+    {"C:",                   false, "C:\\",                  "C:",                  "C:",                 "",           ""},
+    {"C:a.b.txt",            false, "C:a.b.txt\\",           "C:a.b.txt",           "C:",                 "a.b.txt",    ".txt"},
+    {"",                     false, "\\",                    "",                    "",                   "",           ""},
+    {"Hero",                 false, "Hero\\",                "Hero",                "",                   "Hero",       ""},
+    {"C:\\v1.2\\file",       false, "C:\\v1.2\\file\\",      "C:\\v1.2\\file",      "C:\\v1.2\\",         "file",       ""},
+    {"C:\\.hidden",          false, "C:\\.hidden\\",         "C:\\.hidden",         "C:\\",               ".hidden",    ".hidden"},
+    {"C:\\name.",            false, "C:\\name.\\",           "C:\\name.",           "C:\\",               "name.",      "."},
+    {"\\\\srv\\share\\x.ini", false, "\\\\srv\\share\\x.ini\\", "\\\\srv\\share\\x.ini", "\\\\srv\\share\\", "x.ini",     ".ini"},
+    {HYO,                    false, HYO "\\",                HYO,                   "",                   HYO,          ""},
+    {"C:\\" SO,              false, "C:\\" SO "\\",          "C:\\" SO,             "C:\\",               SO,           ""},
+    {"C:\\" SO "\\",         true,  "C:\\" SO "\\",          "C:\\" SO,             "C:\\" SO "\\",       "",           ""},
+    {"C:\\" HYO "x.txt",     false, "C:\\" HYO "x.txt\\",    "C:\\" HYO "x.txt",    "C:\\",               HYO "x.txt",  ".txt"},
+    {"C:\\" HYO "\\a.b",     false, "C:\\" HYO "\\a.b\\",    "C:\\" HYO "\\a.b",    "C:\\" HYO "\\",      "a.b",        ".b"},
+    {"C:\\a\\\xB1\\",        true,  "C:\\a\\\xB1\\",         "C:\\a\\\xB1",         "C:\\a\\\xB1\\",      "",           ""},
+};
+// clang-format on
+
+TEST(PathText, Rules) {
+    for (const PathRow& row : kPaths) {
+        SCOPED_TRACE(row.path);
+        EXPECT_EQ(hasTrailingBackslash(row.path), row.trailing);
+        EXPECT_EQ(withTrailingBackslash(row.path), row.with);
+        EXPECT_EQ(withoutTrailingBackslash(row.path), row.without);
+        EXPECT_EQ(folderPart(row.path), row.folder);
+        EXPECT_EQ(namePart(row.path), row.name);
+        EXPECT_EQ(extension(row.path), row.ext);
+    }
+}
+
+TEST(PathText, SameNameFoldsOnlyAsciiLetters) {
+    const struct {
+        const char* a;
+        const char* b;
+        bool same;
+    } rows[] = {
+        {"RPG_RT.EXE", "rpg_rt.exe", true},
+        {".Exe", ".eXE", true},
+        {"", "", true},
+        {"abc", "abcd", false},
+        {"a_b", "a_B", true},
+        {"[", "{", false},               // 0x5B and 0x7B are not letters
+        {"\x83\x41", "\x83\x61", false}, // "ア" and "ヂ": trail bytes look like "A" and "a"
+        {"\x82\x60", "\x82\x81", false}, // full-width "Ａ" and "ａ" stay apart
+        {HYO "A", HYO "a", true},
+        {"\xB1", "\xB1", true},
+    };
+    for (const auto& row : rows) {
+        SCOPED_TRACE(std::string(row.a) + " | " + row.b);
+        EXPECT_EQ(sameName(row.a, row.b), row.same);
+    }
+}
+
+} // namespace

@@ -1,0 +1,124 @@
+#include "platform/AppError.h"
+#include "platform/Cp932.h"
+
+#include <gtest/gtest.h>
+
+using namespace tavrin;
+
+namespace {
+
+struct RoundTrip {
+    const char* utf8;
+    const char* cp932;
+};
+
+// Trail byte 0x5C, half-width kana, the NEC row and CP932's own mappings of "～" and "－".
+const RoundTrip kRoundTrips[] = {
+    {"C:\\Games\\", "C:\\Games\\"},
+    {"表", "\x95\x5C"},
+    {"ソ", "\x83\x5C"},
+    {"能力", "\x94\x5C\x97\xCD"},
+    {"ｱｲｳﾞ", "\xB1\xB2\xB3\xDE"},
+    {"①", "\x87\x40"},
+    {"～", "\x81\x60"},
+    {"－", "\x81\x7C"},
+    {"ツクール95作品", "\x83\x63\x83\x4E\x81\x5B\x83\x8B\x39\x35\x8D\xEC\x95\x69"},
+};
+
+TEST(Cp932, RoundTrips) {
+    for (const RoundTrip& row : kRoundTrips) {
+        SCOPED_TRACE(row.utf8);
+        EXPECT_EQ(cp932::fromUtf8(row.utf8), row.cp932);
+        EXPECT_EQ(cp932::toUtf8(row.cp932), row.utf8);
+        EXPECT_EQ(cp932::toUtf8Strict(row.cp932), std::optional<std::string>(row.utf8));
+    }
+}
+
+TEST(Cp932, FromUtf8GivesOneQuestionMarkPerBadCharacter) {
+    const struct {
+        std::string in;
+        std::string out;
+    } rows[] = {
+        {"한국", "??"},
+        {"a😀b", "a?b"},
+        {"\xC3", "?"},
+        {"\xFF\xFEx", "??x"},
+        {"\xE3\x81", "?"},                 // truncated at the end
+        {"あ\x80い", "\x82\xA0?\x82\xA2"}, // stray continuation byte
+        {"\xED\xA0\x80", "???"},           // an encoded surrogate is three bad bytes
+        {std::string("a\0b", 3), std::string("a\0b", 3)},
+    };
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.in);
+        EXPECT_EQ(cp932::fromUtf8(row.in), row.out);
+    }
+}
+
+TEST(Cp932, BadBytesBecomeReplacementCharacters) {
+    const std::string fffd = "\xEF\xBF\xBD";
+    const struct {
+        std::string in;
+        std::string out;
+    } rows[] = {
+        {"\x80", fffd},
+        {"a\x81", "a" + fffd},      // lone lead byte at the end
+        {"\x81\x20x", fffd + " x"}, // a byte that cannot be a trail byte survives
+        {"\x85\x40z", fffd + "z"},  // unassigned pair: one character
+        {"\xFD\x95\x5C", fffd + "表"},
+    };
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.in);
+        EXPECT_EQ(cp932::toUtf8(row.in), row.out);
+        EXPECT_EQ(cp932::toUtf8Strict(row.in), std::nullopt);
+    }
+}
+
+TEST(Cp932, ValidUtf8RejectsOverlongSurrogateAndTruncatedForms) {
+    EXPECT_TRUE(cp932::isValidUtf8("表ｱ😀"));
+    for (const char* bad :
+         {"\xC0\x80", "\xE0\x80\xAF", "\xED\xA0\x80", "\xF4\x90\x80\x80", "\xE3\x81", "\x95\x5C"}) {
+        SCOPED_TRACE(bad);
+        EXPECT_FALSE(cp932::isValidUtf8(bad));
+    }
+}
+
+TEST(Cp932, LastCharStart) {
+    const struct {
+        const char* text;
+        std::size_t start;
+    } rows[] = {
+        {"", std::string::npos}, {"a", 0}, {"\x95\x5C", 0}, {"a\x95\x5C", 1}, {"ab\x83\x5C", 2},
+        {"\x95\x5C\x81", 2}, // a lone lead byte is a character
+        {"\x81\x81\x81", 2}, // 0x81 is lead and trail: pairs are counted from the start
+        {"\xB1\xB2", 1},     // half-width kana are single bytes
+    };
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.text);
+        EXPECT_EQ(cp932::lastCharStart(row.text), row.start);
+    }
+}
+
+TEST(AppErrorText, ErrorBoxAppendsPeriodAfterHigherCharacter) {
+    const struct {
+        std::string message;
+        std::string shown;
+    } rows[] = {
+        {"", ""},           {sj("ファイルがありません"), sj("ファイルがありません") + "."},
+        {"Done.", "Done."}, {"Error!", "Error!"},
+        {"abc", "abc."},    {"\xB1", "\xB1."},
+    };
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.message);
+        EXPECT_EQ(errorBoxText(row.message), row.shown);
+    }
+}
+
+TEST(AppErrorText, FormatMessageReplacesEachPlaceholder) {
+    const std::string pattern = sj("%s に書き込めません");
+    EXPECT_EQ(formatMessage(pattern, "C:\\Tavrin.ini"), "C:\\Tavrin.ini" + sj(" に書き込めません"));
+    EXPECT_EQ(formatMessage("%s and %s", "x"), "x and x");
+    EXPECT_EQ(formatMessage("[%s]", "%s"), "[%s]");
+    EXPECT_EQ(formatMessage("no placeholder %d", "x"), "no placeholder %d");
+}
+
+} // namespace

@@ -1,0 +1,268 @@
+#include "platform/Cp932.h"
+#include "platform/linux/FlockInstanceMarker.h"
+#include "platform/linux/LinuxFileSystem.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <csignal>
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <sys/resource.h>
+#include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+using namespace tavrin;
+namespace fs = std::filesystem;
+
+namespace {
+
+class TempFolder {
+public:
+    TempFolder() {
+        std::string tmpl = (fs::temp_directory_path() / "tavrin-test-XXXXXX").string();
+        mPath = ::mkdtemp(tmpl.data());
+    }
+    ~TempFolder() { fs::remove_all(mPath); }
+    const std::string& path() const { return mPath; }
+    std::string operator/(const std::string& name) const { return mPath + "/" + name; }
+
+private:
+    std::string mPath;
+};
+
+void writeHostFile(const std::string& path, const std::string& bytes) {
+    fs::create_directories(fs::path(path).parent_path());
+    std::ofstream(path, std::ios::binary) << bytes;
+}
+
+std::string readHostFile(const std::string& path) {
+    std::ifstream in(path, std::ios::binary);
+    return std::string(std::istreambuf_iterator<char>(in), {});
+}
+
+class LinuxFileSystemTest : public ::testing::Test {
+protected:
+    TempFolder mTemp;
+    LinuxFileSystem mFs{DriveTable({{'C', mTemp.path()}})};
+};
+
+TEST_F(LinuxFileSystemTest, HostPathsResolveWindowsNames) {
+    writeHostFile(mTemp / "Games/Hero/RPG_RT.EXE", "x");
+    writeHostFile(mTemp / "a.txt", "lower");
+    writeHostFile(mTemp / "A.txt", "upper");
+    writeHostFile(mTemp / "表/ソ.txt", "x");
+    writeHostFile(mTemp / "\x95\x5C.ini", "x"); // raw CP932 name, not UTF-8
+    writeHostFile(mTemp / "\xB1.TXT", "x");     // raw half-width kana
+    writeHostFile(mTemp / "\xB1.txt", "x");
+
+    const std::string root = mTemp.path();
+    const struct {
+        std::string windows;
+        std::string host;
+    } rows[] = {
+        {"C:\\Games\\Hero\\RPG_RT.EXE", root + "/Games/Hero/RPG_RT.EXE"},
+        {"c:\\games\\HERO\\rpg_rt.exe", root + "/Games/Hero/RPG_RT.EXE"},
+        {"C:/Games/Hero/", root + "/Games/Hero/"},
+        {"C:\\a.txt", root + "/a.txt"},
+        {"C:\\A.txt", root + "/A.txt"},
+        {sj("C:\\表\\ソ.txt"), root + "/表/ソ.txt"},
+        {sj("C:\\表.INI"), root + "/\x95\x5C.ini"},
+        {sj("C:\\ｱ.txt"), root + "/\xB1.txt"},
+        {sj("C:\\ｱ.TXT"), root + "/\xB1.TXT"},
+        {sj("C:\\games\\新規\\Sub"), root + "/Games/新規/Sub"},
+        {"C:\\Games\\..\\..\\a.txt", root + "/Games/../a.txt"},
+        {"C:\\", root},
+        {"Q:\\x", ""},
+        {"Games", ""},
+    };
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.windows);
+        EXPECT_EQ(mFs.toHostPath(row.windows), row.host);
+    }
+    EXPECT_EQ(mFs.toWindowsPath(root + "/Games/表"), sj("C:\\Games\\表"));
+}
+
+TEST_F(LinuxFileSystemTest, ExistenceAndReading) {
+    const std::string binary("a\0\r\n\xFF", 5);
+    writeHostFile(mTemp / "Data/\x95\x5C.bin", binary);
+    EXPECT_TRUE(mFs.fileExists(sj("C:\\data\\表.bin")));
+    EXPECT_TRUE(mFs.folderExists("C:\\DATA"));
+    EXPECT_FALSE(mFs.fileExists("C:\\DATA"));
+    EXPECT_FALSE(mFs.fileExists(sj("C:\\data\\表.bin\\")));
+    EXPECT_EQ(mFs.readFile(sj("C:\\Data\\表.BIN")), binary);
+    EXPECT_EQ(mFs.readFile("C:\\Data"), std::nullopt);
+}
+
+TEST_F(LinuxFileSystemTest, ListFolderShowsHiddenEntriesInCp932) {
+    writeHostFile(mTemp / "top/.hidden", "");
+    writeHostFile(mTemp / "top/表.txt", "");
+    writeHostFile(mTemp / "top/\x83\x5C", "");
+    fs::create_directory(mTemp / "top/sub");
+    fs::create_directory_symlink(mTemp / "top/sub", mTemp / "top/link");
+
+    auto entries = mFs.listFolder("C:\\top\\");
+    std::sort(entries.begin(), entries.end(),
+              [](const auto& a, const auto& b) { return a.name < b.name; });
+    std::vector<std::pair<std::string, bool>> got;
+    for (const auto& e : entries)
+        got.emplace_back(e.name, e.isFolder);
+    const std::vector<std::pair<std::string, bool>> expected = {{".hidden", false},
+                                                                {"link", true},
+                                                                {"sub", true},
+                                                                {"\x83\x5C", false},
+                                                                {sj("表.txt"), false}};
+    EXPECT_EQ(got, expected);
+    EXPECT_TRUE(mFs.listFolder("C:\\nothing").empty());
+}
+
+TEST_F(LinuxFileSystemTest, AtomicWriteCreatesAndReplaces) {
+    ASSERT_TRUE(mFs.writeFileAtomic(sj("C:\\新規.ini"), "one"));
+    EXPECT_EQ(readHostFile(mTemp / "新規.ini"), "one");
+
+    ::chmod((mTemp / "新規.ini").c_str(), 0640);
+    ASSERT_TRUE(mFs.writeFileAtomic(sj("C:\\新規.INI"), std::string("two\0", 4)));
+    EXPECT_EQ(readHostFile(mTemp / "新規.ini"), std::string("two\0", 4));
+    struct stat st {};
+    ASSERT_EQ(::stat((mTemp / "新規.ini").c_str(), &st), 0);
+    EXPECT_EQ(st.st_mode & 07777, 0640u);
+    EXPECT_EQ(std::distance(fs::directory_iterator(mTemp.path()), fs::directory_iterator()), 1);
+}
+
+TEST_F(LinuxFileSystemTest, FailedWriteKeepsOldFileAndLeavesNoTemporary) {
+    writeHostFile(mTemp / "keep.ini", "old");
+    fs::create_directory(mTemp / "folder");
+
+    EXPECT_FALSE(mFs.writeFileAtomic("C:\\folder", "x"));
+    EXPECT_TRUE(fs::is_directory(mTemp / "folder"));
+    EXPECT_FALSE(mFs.writeFileAtomic("C:\\missing\\x.ini", "x"));
+
+    // A file size limit makes the write itself fail part way.
+    rlimit old{};
+    ::getrlimit(RLIMIT_FSIZE, &old);
+    const auto oldHandler = std::signal(SIGXFSZ, SIG_IGN);
+    rlimit small = old;
+    small.rlim_cur = 4;
+    ::setrlimit(RLIMIT_FSIZE, &small);
+    const bool written = mFs.writeFileAtomic("C:\\keep.ini", std::string(100, 'n'));
+    ::setrlimit(RLIMIT_FSIZE, &old);
+    std::signal(SIGXFSZ, oldHandler);
+
+    EXPECT_FALSE(written);
+    EXPECT_EQ(readHostFile(mTemp / "keep.ini"), "old");
+    EXPECT_EQ(std::distance(fs::directory_iterator(mTemp.path()), fs::directory_iterator()), 2);
+}
+
+TEST_F(LinuxFileSystemTest, RenameNeverReplaces) {
+    writeHostFile(mTemp / "a.ixo", "a");
+    writeHostFile(mTemp / "b.ixo", "b");
+    EXPECT_FALSE(mFs.renameFile("C:\\a.ixo", "C:\\B.IXO"));
+    EXPECT_EQ(readHostFile(mTemp / "a.ixo"), "a");
+    EXPECT_EQ(readHostFile(mTemp / "b.ixo"), "b");
+    EXPECT_TRUE(mFs.renameFile("C:\\A.ixo", sj("C:\\表.bak")));
+    EXPECT_EQ(readHostFile(mTemp / "表.bak"), "a");
+    EXPECT_FALSE(fs::exists(mTemp / "a.ixo"));
+    EXPECT_FALSE(mFs.renameFile("C:\\a.ixo", "C:\\c.ixo"));
+}
+
+class ScopedEnv {
+public:
+    ScopedEnv(const char* name, const std::string& value) : mName(name) {
+        if (const char* old = std::getenv(name))
+            mOld = old;
+        ::setenv(name, value.c_str(), 1);
+    }
+    ~ScopedEnv() {
+        if (mOld)
+            ::setenv(mName, mOld->c_str(), 1);
+        else
+            ::unsetenv(mName);
+    }
+
+private:
+    const char* mName;
+    std::optional<std::string> mOld;
+};
+
+TEST(WineDrives, ReadFromDosdevicesLinks) {
+    TempFolder prefix;
+    fs::create_directories(prefix / "dosdevices");
+    fs::create_directories(prefix / "drive_c");
+    fs::create_directory_symlink("../drive_c", prefix / "dosdevices/c:");
+    fs::create_directory_symlink("/", prefix / "dosdevices/z:");
+    fs::create_directory_symlink("/srv/games/", prefix / "dosdevices/d:");
+    fs::create_symlink("/dev/sda1", prefix / "dosdevices/c::");
+    fs::create_symlink("/dev/ttyS0", prefix / "dosdevices/com1");
+    ScopedEnv env("WINEPREFIX", prefix.path());
+
+    const DriveTable table = LinuxFileSystem::driveTableFromEnvironment();
+    std::vector<std::pair<char, std::string>> got;
+    for (const auto& d : table.drives())
+        got.emplace_back(d.letter, d.hostFolder);
+    const std::vector<std::pair<char, std::string>> expected = {
+        {'C', prefix / "drive_c"}, {'D', "/srv/games"}, {'Z', "/"}};
+    EXPECT_EQ(got, expected);
+}
+
+TEST(WineDrives, NoPrefixMeansRootAsZ) {
+    TempFolder empty;
+    ScopedEnv env("WINEPREFIX", empty / "none");
+    const DriveTable table = LinuxFileSystem::driveTableFromEnvironment();
+    ASSERT_EQ(table.drives().size(), 1u);
+    EXPECT_EQ(table.drives()[0].letter, 'Z');
+    EXPECT_EQ(table.drives()[0].hostFolder, "/");
+}
+
+TEST(FlockInstanceMarker, SecondMarkerSeesTheFirst) {
+    TempFolder folder;
+    FlockInstanceMarker first(folder.path());
+    FlockInstanceMarker second(folder.path());
+    EXPECT_EQ(first.lockPath(),
+              folder.path() + "/TAVRIN_MUTEX-" + std::to_string(::getuid()) + ".lock");
+
+    EXPECT_FALSE(second.heldElsewhere());
+    first.acquire();
+    EXPECT_FALSE(first.heldElsewhere());
+    EXPECT_TRUE(second.heldElsewhere());
+    second.acquire(); // takes nothing while the first holds it
+    first.release();
+    EXPECT_FALSE(second.heldElsewhere());
+    EXPECT_FALSE(first.heldElsewhere());
+}
+
+TEST(FlockInstanceMarker, DefaultFolderIsTheRuntimeFolder) {
+    TempFolder runtime;
+    ScopedEnv env("XDG_RUNTIME_DIR", runtime.path());
+    EXPECT_EQ(FlockInstanceMarker().lockPath().rfind(runtime.path() + "/TAVRIN_MUTEX-", 0), 0u);
+}
+
+TEST(FlockInstanceMarker, ExitingProcessReleasesIt) {
+    TempFolder folder;
+    int toParent[2], toChild[2];
+    ASSERT_EQ(::pipe(toParent), 0);
+    ASSERT_EQ(::pipe(toChild), 0);
+    const pid_t child = ::fork();
+    ASSERT_GE(child, 0);
+    if (child == 0) {
+        FlockInstanceMarker marker(folder.path());
+        marker.acquire();
+        char c = 'r';
+        (void)!::write(toParent[1], &c, 1);
+        (void)!::read(toChild[0], &c, 1);
+        ::_exit(0); // no release: the kernel must drop the lock
+    }
+    char c = 0;
+    ASSERT_EQ(::read(toParent[0], &c, 1), 1);
+    FlockInstanceMarker marker(folder.path());
+    EXPECT_TRUE(marker.heldElsewhere());
+    (void)!::write(toChild[1], &c, 1);
+    int status = 0;
+    ::waitpid(child, &status, 0);
+    EXPECT_FALSE(marker.heldElsewhere());
+    for (int fd : {toParent[0], toParent[1], toChild[0], toChild[1]})
+        ::close(fd);
+}
+
+} // namespace
