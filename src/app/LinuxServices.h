@@ -1,0 +1,28 @@
+#pragma once
+
+#include "app/Services.h"
+#include "platform/linux/FlockInstanceMarker.h"
+#include "platform/linux/LinuxFileSystem.h"
+#include "platform/linux/QtDialogs.h"
+
+#include <string>
+
+namespace tavrin {
+
+// The real services of the running program.
+class LinuxServices {
+public:
+    LinuxServices();
+
+    Services services() { return {mFs, mDialogs, mMarker}; }
+    QtDialogs& dialogs() { return mDialogs; }
+    // The Windows path of a host folder, with a trailing backslash.
+    std::string windowsFolder(const std::string& hostFolder) const;
+
+private:
+    LinuxFileSystem mFs;
+    QtDialogs mDialogs;
+    FlockInstanceMarker mMarker;
+};
+
+} // namespace tavrin

@@ -1,0 +1,267 @@
+#include "catalogue/Catalogue.h"
+
+#include "platform/Cp932.h"
+
+#include <algorithm>
+#include <cwchar>
+#include <numeric>
+
+namespace tavrin {
+
+void Catalogue::addListener(CatalogueListener* listener) { mListeners.push_back(listener); }
+
+void Catalogue::removeListener(CatalogueListener* listener) {
+    std::erase(mListeners, listener);
+}
+
+void Catalogue::selectFolder(TreeNode* node) {
+    if (node == mSelected) {
+        return;
+    }
+    notify([&](CatalogueListener& l) { l.selectionAboutToChange(mSelected); });
+    notify([](CatalogueListener& l) { l.itemsAboutToReset(); });
+    mSelected = node;
+    notify([](CatalogueListener& l) { l.itemsReset(); });
+    notify([&](CatalogueListener& l) { l.selectionChanged(mSelected); });
+}
+
+int Catalogue::rowCount() const {
+    return mSelected ? static_cast<int>(mSelected->folder.Items.size()) : 0;
+}
+
+const ProjectItem* Catalogue::row(int i) const {
+    if (!mSelected || i < 0 || i >= rowCount()) {
+        return nullptr;
+    }
+    return &mSelected->folder.Items[static_cast<std::size_t>(i)];
+}
+
+void Catalogue::AddFoundItem(std::string path, std::string title, ProjectKind kind) {
+    if (!mSelected) {
+        return;
+    }
+    const int at = rowCount();
+    notify([&](CatalogueListener& l) { l.itemsAboutToBeInserted(at, at); });
+    mSelected->folder.Items.push_back({std::move(path), std::move(title), kind});
+    notify([](CatalogueListener& l) { l.itemsInserted(); });
+}
+
+void Catalogue::InsertPastedItem(std::string path, std::string title, int focusedRow) {
+    if (!mSelected) {
+        return;
+    }
+    const int at = std::clamp(focusedRow < 0 ? 0 : focusedRow, 0, rowCount());
+    notify([&](CatalogueListener& l) { l.itemsAboutToBeInserted(at, at); });
+    auto& items = mSelected->folder.Items;
+    items.insert(items.begin() + at, ProjectItem{std::move(path), std::move(title), pkNone});
+    notify([](CatalogueListener& l) { l.itemsInserted(); });
+}
+
+void Catalogue::RemoveSelectedItems(const std::vector<int>& selectedRows) {
+    if (!mSelected) {
+        return;
+    }
+    auto& items = mSelected->folder.Items;
+    const int count = rowCount();
+    std::vector<char> selected(static_cast<std::size_t>(count), 0);
+    int n = 0;
+    for (int r : selectedRows) {
+        if (r >= 0 && r < count && !selected[static_cast<std::size_t>(r)]) {
+            selected[static_cast<std::size_t>(r)] = 1;
+            ++n;
+        }
+    }
+    if (n < 1) {
+        return;
+    }
+    // Contiguous runs, last first, so the rows still to be visited keep their indexes.
+    std::vector<std::pair<int, int>> runs;
+    for (int i = count - 1; i >= 0;) {
+        if (!selected[static_cast<std::size_t>(i)]) {
+            --i;
+            continue;
+        }
+        int last = i;
+        while (i >= 0 && selected[static_cast<std::size_t>(i)]) {
+            --i;
+        }
+        runs.emplace_back(i + 1, last);
+    }
+    // Many scattered runs: one pass and one reset beat a removal notice per run.
+    constexpr std::size_t kMaxRunNotices = 64;
+    if (runs.size() > kMaxRunNotices) {
+        notify([](CatalogueListener& l) { l.itemsAboutToReset(); });
+        std::size_t out = 0;
+        for (std::size_t i = 0; i < items.size(); ++i) {
+            if (!selected[i]) {
+                if (out != i) {
+                    items[out] = std::move(items[i]);
+                }
+                ++out;
+            }
+        }
+        items.erase(items.begin() + static_cast<std::ptrdiff_t>(out), items.end());
+        notify([](CatalogueListener& l) { l.itemsReset(); });
+        return;
+    }
+    for (auto [first, last] : runs) {
+        notify([&](CatalogueListener& l) { l.itemsAboutToBeRemoved(first, last); });
+        items.erase(items.begin() + first, items.begin() + last + 1);
+        notify([](CatalogueListener& l) { l.itemsRemoved(); });
+    }
+}
+
+void Catalogue::ClearSelectedFolder() {
+    if (!mSelected) {
+        return;
+    }
+    notify([](CatalogueListener& l) { l.itemsAboutToReset(); });
+    mSelected->folder.Items.clear();
+    notify([](CatalogueListener& l) { l.itemsReset(); });
+}
+
+void Catalogue::SortAscending(const SortKey& key) { sortSelected(key, false); }
+
+void Catalogue::SortDescending(const SortKey& key) { sortSelected(key, true); }
+
+void Catalogue::sortSelected(const SortKey& key, bool descending) {
+    if (!mSelected || rowCount() < 2) {
+        return;
+    }
+    auto& items = mSelected->folder.Items;
+    // Keys once per item: a collation key is far dearer than a comparison of keys.
+    std::vector<std::string> keys;
+    keys.reserve(items.size());
+    for (const auto& item : items) {
+        keys.push_back(key(item.Path));
+    }
+    std::vector<std::size_t> order(items.size());
+    std::iota(order.begin(), order.end(), 0);
+    std::sort(order.begin(), order.end(), [&](std::size_t a, std::size_t b) {
+        int c = keys[a].compare(keys[b]);
+        if (c == 0) {
+            c = items[a].Path.compare(items[b].Path);
+        }
+        return descending ? c > 0 : c < 0;
+    });
+    std::deque<ProjectItem> sorted;
+    for (std::size_t i : order) {
+        sorted.push_back(std::move(items[i]));
+    }
+    items.swap(sorted);
+    const int last = rowCount() - 1;
+    notify([&](CatalogueListener& l) { l.itemsChanged(0, last); });
+}
+
+void Catalogue::appendItems(TreeNode* folder, const std::vector<ProjectItem>& items) {
+    if (!folder || items.empty()) {
+        return;
+    }
+    const bool shown = folder == mSelected;
+    const int first = static_cast<int>(folder->folder.Items.size());
+    const int last = first + static_cast<int>(items.size()) - 1;
+    if (shown) {
+        notify([&](CatalogueListener& l) { l.itemsAboutToBeInserted(first, last); });
+    }
+    folder->folder.Items.insert(folder->folder.Items.end(), items.begin(), items.end());
+    if (shown) {
+        notify([](CatalogueListener& l) { l.itemsInserted(); });
+    }
+}
+
+TreeNode* Catalogue::AddFolder(TreeNode* parent, std::string name) {
+    const int row = mTree.childCount(parent);
+    notify([&](CatalogueListener& l) { l.folderAboutToBeInserted(parent, row); });
+    TreeNode* node = mTree.append(parent, std::move(name));
+    if (mTree.isRoot(node)) {
+        node->imageIndex = node->selectedIndex = tiProgram;
+    }
+    notify([&](CatalogueListener& l) { l.folderInserted(node); });
+    selectFolder(node);
+    return node;
+}
+
+void Catalogue::renameFolder(TreeNode* node, std::string name) {
+    if (!node) {
+        return;
+    }
+    node->name = std::move(name);
+    notify([&](CatalogueListener& l) { l.folderChanged(node); });
+}
+
+void Catalogue::touchFolder(TreeNode* node) {
+    if (node) {
+        notify([&](CatalogueListener& l) { l.folderChanged(node); });
+    }
+}
+
+void Catalogue::deleteFolder(TreeNode* node) {
+    if (!node) {
+        return;
+    }
+    if (mSelected && (mSelected == node || node->isAncestorOf(mSelected))) {
+        selectFolder(nullptr);
+    }
+    notify([&](CatalogueListener& l) { l.folderAboutToBeRemoved(node); });
+    mTree.remove(node);
+    notify([](CatalogueListener& l) { l.folderRemoved(); });
+}
+
+void Catalogue::DeleteFolderTree(TreeNode* first) {
+    if (!first) {
+        return;
+    }
+    TreeNode* parent = mTree.parentOf(first);
+    const int from = first->row();
+    while (mTree.childCount(parent) > from) {
+        deleteFolder(mTree.childAt(parent, mTree.childCount(parent) - 1));
+    }
+}
+
+void Catalogue::ClearTree() {
+    resetTree([](FolderTree&) {});
+}
+
+void Catalogue::resetTree(const std::function<void(FolderTree&)>& build) {
+    selectFolder(nullptr);
+    notify([](CatalogueListener& l) { l.treeAboutToReset(); });
+    mTree.clear();
+    build(mTree);
+    notify([](CatalogueListener& l) { l.treeReset(); });
+}
+
+std::string localeSortKey(const std::string& cp932) {
+    const std::string utf8 = cp932::toUtf8(cp932);
+    std::wstring wide;
+    std::mbstate_t state{};
+    const char* p = utf8.data();
+    const char* end = p + utf8.size();
+    // The conversion follows LC_CTYPE; a byte it refuses keeps its place as its own value.
+    while (p < end) {
+        wchar_t wc = 0;
+        std::size_t n = std::mbrtowc(&wc, p, static_cast<std::size_t>(end - p), &state);
+        if (n == static_cast<std::size_t>(-1) || n == static_cast<std::size_t>(-2) || n == 0) {
+            wc = static_cast<unsigned char>(*p);
+            n = 1;
+            state = {};
+        }
+        wide.push_back(wc);
+        p += n;
+    }
+    std::size_t need = std::wcsxfrm(nullptr, wide.c_str(), 0);
+    std::wstring transformed(need + 1, L'\0');
+    std::wcsxfrm(transformed.data(), wide.c_str(), need + 1);
+    transformed.resize(need);
+    std::string key;
+    key.reserve(transformed.size() * 4);
+    for (wchar_t w : transformed) {
+        auto u = static_cast<std::uint32_t>(w);
+        key.push_back(static_cast<char>(u >> 24));
+        key.push_back(static_cast<char>(u >> 16));
+        key.push_back(static_cast<char>(u >> 8));
+        key.push_back(static_cast<char>(u));
+    }
+    return key;
+}
+
+} // namespace tavrin

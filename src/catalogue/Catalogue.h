@@ -1,0 +1,81 @@
+#pragma once
+
+#include "catalogue/CatalogueListener.h"
+#include "catalogue/FolderTree.h"
+
+#include <functional>
+#include <string>
+#include <vector>
+
+namespace tavrin {
+
+// The user's collection: the folder tree, every folder's items, and the selected folder that
+// the list shows. Item operations act on the selected folder; with no folder selected (only
+// after a failed load) they do nothing.
+class Catalogue {
+public:
+    // A path's collation key: paths sort by key, then by their bytes, so two different paths
+    // never compare equal.
+    using SortKey = std::function<std::string(const std::string&)>;
+
+    Catalogue() = default;
+    Catalogue(const Catalogue&) = delete;
+    Catalogue& operator=(const Catalogue&) = delete;
+
+    void addListener(CatalogueListener* listener);
+    void removeListener(CatalogueListener* listener);
+
+    FolderTree& tree() { return mTree; }
+    const FolderTree& tree() const { return mTree; }
+
+    TreeNode* selected() const { return mSelected; }
+    // The list first empties, then shows the new folder's rows. Never refused.
+    void selectFolder(TreeNode* node);
+
+    // Rows of the list: the selected folder's items.
+    int rowCount() const;
+    // nullptr when no folder is selected or the row is out of range.
+    const ProjectItem* row(int i) const;
+
+    void AddFoundItem(std::string path, std::string title, ProjectKind kind);
+    // Before the focused row, or at the top when focusedRow is -1.
+    void InsertPastedItem(std::string path, std::string title, int focusedRow);
+    // Rows in any order; out-of-range rows and repeats are ignored.
+    void RemoveSelectedItems(const std::vector<int>& selectedRows);
+    void ClearSelectedFolder();
+    void SortAscending(const SortKey& key);
+    void SortDescending(const SortKey& key);
+    // Appends to a folder that may not be the one shown.
+    void appendItems(TreeNode* folder, const std::vector<ProjectItem>& items);
+
+    TreeNode* AddFolder(TreeNode* parent, std::string name);
+    void renameFolder(TreeNode* node, std::string name);
+    // Deletes the node and its subtree. A selection inside it is dropped first.
+    void deleteFolder(TreeNode* node);
+    // Deletes first, its following siblings and all their descendants.
+    void DeleteFolderTree(TreeNode* first);
+    void ClearTree();
+
+    // Replaces the tree as a whole; views rebuild from it. The builder fills the tree; the
+    // selection is dropped before and set by the caller after.
+    void resetTree(const std::function<void(FolderTree&)>& build);
+    // Marks a node's look changed (icons, expansion).
+    void touchFolder(TreeNode* node);
+
+private:
+    template <typename F> void notify(F f) {
+        for (auto* l : mListeners) {
+            f(*l);
+        }
+    }
+    void sortSelected(const SortKey& key, bool descending);
+
+    FolderTree mTree;
+    TreeNode* mSelected = nullptr;
+    std::vector<CatalogueListener*> mListeners;
+};
+
+// The key of a CP932 text under the user's collation (LC_COLLATE), which tells case apart.
+std::string localeSortKey(const std::string& cp932);
+
+} // namespace tavrin

@@ -1,0 +1,319 @@
+#include "catalogue/CatalogueFile.h"
+
+#include "platform/AppError.h"
+#include "platform/Cp932.h"
+#include "platform/Dialogs.h"
+#include "platform/FileSystem.h"
+
+#include <cstdint>
+#include <vector>
+
+namespace tavrin {
+
+namespace {
+
+constexpr char kRecordEnd = 0x1D;
+constexpr char kFieldSep = 0x1C;
+constexpr char kGroupEnd = 0x1E;
+
+std::string_view upToZero(std::string_view block) {
+    auto zero = block.find('\0');
+    return zero == std::string_view::npos ? block : block.substr(0, zero);
+}
+
+void putLength(std::string& out, std::size_t n) {
+    auto v = static_cast<std::uint32_t>(n);
+    for (int i = 0; i < 4; ++i) {
+        out.push_back(static_cast<char>((v >> (8 * i)) & 0xFF));
+    }
+}
+
+// Reads the little-endian length and the block it announces; false when the file is shorter.
+bool takeBlock(std::string_view& rest, std::string_view& block) {
+    if (rest.size() < 4) {
+        return false;
+    }
+    std::uint32_t n = 0;
+    for (int i = 0; i < 4; ++i) {
+        n |= static_cast<std::uint32_t>(static_cast<unsigned char>(rest[static_cast<std::size_t>(i)]))
+             << (8 * i);
+    }
+    rest.remove_prefix(4);
+    if (n > rest.size()) {
+        return false;
+    }
+    block = rest.substr(0, n);
+    rest.remove_prefix(n);
+    return true;
+}
+
+ProjectItem parseRecord(std::string_view record) {
+    // record excludes its final 1D
+    auto sep1 = record.find(kFieldSep);
+    if (sep1 == std::string_view::npos) {
+        throw CatalogueFormatError("record without separator");
+    }
+    ProjectItem item;
+    item.Path = std::string(record.substr(0, sep1));
+    auto rest = record.substr(sep1 + 1);
+    auto sep2 = rest.find(kFieldSep);
+    if (sep2 == std::string_view::npos) {
+        item.Title = std::string(rest);
+        static const std::string kTsukuru95 = sj("ツクール95作品");
+        item.Kind = item.Title == kTsukuru95 ? pk95 : pk2000;
+        return item;
+    }
+    item.Title = std::string(rest.substr(0, sep2));
+    auto kind = rest.substr(sep2 + 1);
+    // An empty kind field is how a pasted item (kind 0) is stored.
+    item.Kind = kind.empty() ? pkNone : static_cast<ProjectKind>(static_cast<std::int8_t>(kind[0]));
+    return item;
+}
+
+void parseGroup(std::string_view group, FolderNode& folder) {
+    std::size_t pos = 0;
+    while (pos < group.size()) {
+        auto end = group.find(kRecordEnd, pos);
+        if (end == std::string_view::npos) {
+            throw CatalogueFormatError("group without final record end");
+        }
+        folder.Items.push_back(parseRecord(group.substr(pos, end - pos)));
+        pos = end + 1;
+    }
+}
+
+} // namespace
+
+std::string SaveTreeText(const FolderTree& tree) {
+    std::string out;
+    tree.forEachPreOrder([&out](TreeNode& node, int depth) {
+        out.append(static_cast<std::size_t>(depth), '\t');
+        out += node.name;
+        out += "\r\n";
+    });
+    for (char& c : out) {
+        if (c == '\t') {
+            c = '\v';
+        } else if (c == '\n') {
+            c = '\r';
+        } else if (c == '\r') {
+            c = '\n';
+        }
+    }
+    return out;
+}
+
+void LoadTreeText(FolderTree& tree, std::string_view stored) {
+    std::string text(stored);
+    for (char& c : text) {
+        if (c == '\n') {
+            c = '\r';
+        } else if (c == '\v') {
+            c = '\t';
+        } else if (c == '\r') {
+            c = '\n';
+        }
+    }
+    tree.clear();
+    // The open nodes from the previous line up to the top, each with its line's level.
+    std::vector<std::pair<int, TreeNode*>> open;
+    std::size_t pos = 0;
+    while (pos < text.size()) {
+        auto brk = text.find_first_of("\r\n", pos);
+        std::string_view line(text.data() + pos,
+                              (brk == std::string::npos ? text.size() : brk) - pos);
+        if (brk == std::string::npos) {
+            pos = text.size();
+        } else {
+            pos = brk + 1;
+            if (text[brk] == '\r' && pos < text.size() && text[pos] == '\n') {
+                ++pos;
+            }
+        }
+        int level = 0;
+        while (static_cast<std::size_t>(level) < line.size() && line[static_cast<std::size_t>(level)] == '\t') {
+            ++level;
+        }
+        std::string name(line.substr(static_cast<std::size_t>(level)));
+        if (open.empty()) {
+            open.emplace_back(level, tree.append(nullptr, std::move(name)));
+            continue;
+        }
+        const int previous = open.back().first;
+        if (level > previous + 1) {
+            throw CatalogueFormatError("outline skips a level");
+        }
+        if (level == previous + 1) {
+            open.emplace_back(level, tree.append(open.back().second, std::move(name)));
+            continue;
+        }
+        while (!open.empty() && open.back().first > level) {
+            open.pop_back();
+        }
+        if (open.empty() || open.back().first != level) {
+            throw CatalogueFormatError("outline climbs above its first line");
+        }
+        TreeNode* parent = tree.parentOf(open.back().second);
+        open.back().second = tree.append(parent, std::move(name));
+    }
+}
+
+std::string SaveItemLists(const FolderTree& tree) {
+    std::string out;
+    tree.forEachPreOrder([&out](TreeNode& node, int) {
+        for (const auto& item : node.folder.Items) {
+            out += item.Path;
+            out += kFieldSep;
+            out += item.Title;
+            out += kFieldSep;
+            if (item.Kind != pkNone) {
+                out += static_cast<char>(item.Kind);
+            }
+            out += kRecordEnd;
+        }
+        out += kGroupEnd;
+    });
+    return out;
+}
+
+void LoadItemLists(FolderTree& tree, std::string_view block) {
+    if (block.empty()) {
+        return;
+    }
+    std::size_t pos = 0;
+    for (TreeNode* node : tree.preOrder()) {
+        auto end = block.find(kGroupEnd, pos);
+        if (end == std::string_view::npos) {
+            throw CatalogueFormatError("fewer groups than folders");
+        }
+        parseGroup(block.substr(pos, end - pos), node->folder);
+        pos = end + 1;
+    }
+}
+
+std::string serializeCatalogue(const FolderTree& tree) {
+    const std::string treeBlock = SaveTreeText(tree);
+    const std::string itemsBlock = SaveItemLists(tree);
+    std::string out = "IxO";
+    out += '\x09';
+    putLength(out, treeBlock.size());
+    out += treeBlock;
+    putLength(out, itemsBlock.size());
+    out += itemsBlock;
+    return out;
+}
+
+CatalogueParse parseCatalogue(std::string_view bytes, FolderTree& tree) {
+    if (bytes.substr(0, 3) != "IxO") {
+        return CatalogueParse::badIdentifier;
+    }
+    if (bytes.size() < 4 || (bytes[3] != 8 && bytes[3] != 9)) {
+        return CatalogueParse::invalid;
+    }
+    std::string_view rest = bytes.substr(4);
+    std::string_view treeBlock;
+    std::string_view itemsBlock;
+    try {
+        if (!takeBlock(rest, treeBlock)) {
+            return CatalogueParse::invalid;
+        }
+        LoadTreeText(tree, upToZero(treeBlock));
+        if (!takeBlock(rest, itemsBlock)) {
+            tree.clear();
+            return CatalogueParse::invalid;
+        }
+        LoadItemLists(tree, upToZero(itemsBlock));
+    } catch (const CatalogueFormatError&) {
+        tree.clear();
+        return CatalogueParse::invalid;
+    }
+    return CatalogueParse::ok;
+}
+
+void buildDefaultTree(Catalogue& catalogue) {
+    catalogue.resetTree([](FolderTree& tree) {
+        TreeNode* root = tree.append(nullptr, "Tavrin");
+        root->imageIndex = root->selectedIndex = tiProgram;
+        root->expanded = true;
+        tree.append(root, "RPG");
+    });
+    catalogue.selectFolder(catalogue.tree().childAt(catalogue.tree().root(), 0));
+}
+
+CatalogueFile::CatalogueFile(FileSystem& fs, Dialogs& dialogs, std::string path)
+    : mFs(fs), mDialogs(dialogs), mPath(std::move(path)) {}
+
+void CatalogueFile::LoadCatalogue(Catalogue& catalogue) {
+    if (!mFs.fileExists(mPath)) {
+        buildDefaultTree(catalogue);
+        return;
+    }
+    ReadCatalogueFile(catalogue);
+    selectAfterLoad(catalogue);
+}
+
+void CatalogueFile::selectAfterLoad(Catalogue& catalogue) {
+    FolderTree& tree = catalogue.tree();
+    TreeNode* root = tree.root();
+    if (!root) {
+        return;
+    }
+    root->imageIndex = root->selectedIndex = tiProgram;
+    root->expanded = true;
+    auto nodes = tree.preOrder();
+    for (std::size_t i = 1; i < nodes.size(); ++i) {
+        nodes[i]->imageIndex = tiClosedFolder;
+        nodes[i]->selectedIndex = tiOpenFolder;
+    }
+    catalogue.touchFolder(root);
+    catalogue.selectFolder(nodes.size() > 1 ? nodes[1] : root);
+}
+
+void CatalogueFile::fail(Catalogue& catalogue, const std::string& message) {
+    mKeepUnreadable = true;
+    catalogue.ClearTree();
+    mDialogs.message(message, "Tavrin");
+}
+
+void CatalogueFile::ReadCatalogueFile(Catalogue& catalogue) {
+    auto bytes = mFs.readFile(mPath);
+    if (!bytes) {
+        if (mFs.fileExists(mPath)) {
+            fail(catalogue, formatMessage(sj("ファイル %s を開けません"), mPath));
+        } else {
+            fail(catalogue, sj("ファイルが存在しません。"));
+        }
+        return;
+    }
+    CatalogueParse result = CatalogueParse::ok;
+    catalogue.resetTree([&](FolderTree& tree) { result = parseCatalogue(*bytes, tree); });
+    if (result == CatalogueParse::badIdentifier) {
+        fail(catalogue, sj("ファイル識別子が不正です。\n"));
+    } else if (result == CatalogueParse::invalid) {
+        fail(catalogue, sj("ファイルが不正です。\n"));
+    } else {
+        catalogue.selectFolder(catalogue.tree().root());
+    }
+}
+
+void CatalogueFile::WriteCatalogueFile(const Catalogue& catalogue) {
+    const std::string cannotCreate = formatMessage(sj("ファイル %s を作成できません"), mPath);
+    if (mKeepUnreadable && mFs.fileExists(mPath)) {
+        std::string backup;
+        for (int n = 1;; ++n) {
+            backup = mPath + ".bak" + (n == 1 ? std::string() : std::to_string(n));
+            if (!mFs.fileExists(backup) && !mFs.folderExists(backup)) {
+                break;
+            }
+        }
+        if (!mFs.renameFile(mPath, backup)) {
+            throw AppError(cannotCreate);
+        }
+    }
+    mKeepUnreadable = false;
+    if (!mFs.writeFileAtomic(mPath, serializeCatalogue(catalogue.tree()))) {
+        throw AppError(cannotCreate);
+    }
+}
+
+} // namespace tavrin

@@ -1,0 +1,64 @@
+#pragma once
+
+#include "catalogue/Catalogue.h"
+
+#include <stdexcept>
+#include <string>
+#include <string_view>
+
+namespace tavrin {
+
+class Dialogs;
+class FileSystem;
+
+// A structural fault in a catalogue file; the program's own writer never makes one.
+class CatalogueFormatError : public std::runtime_error {
+public:
+    using std::runtime_error::runtime_error;
+};
+
+// The blocks of "data.ixo". Loaders throw CatalogueFormatError and may leave the tree half
+// built; callers clear it.
+std::string SaveTreeText(const FolderTree& tree);
+void LoadTreeText(FolderTree& tree, std::string_view stored);
+std::string SaveItemLists(const FolderTree& tree);
+void LoadItemLists(FolderTree& tree, std::string_view block);
+
+// The whole file.
+std::string serializeCatalogue(const FolderTree& tree);
+enum class CatalogueParse { ok, badIdentifier, invalid };
+// Fills an empty tree. On anything but ok the tree is left empty.
+CatalogueParse parseCatalogue(std::string_view bytes, FolderTree& tree);
+
+// "data.ixo" at one path: read at start-up, written at shutdown.
+class CatalogueFile {
+public:
+    CatalogueFile(FileSystem& fs, Dialogs& dialogs, std::string path);
+
+    const std::string& path() const { return mPath; }
+
+    // The file's catalogue, or the default tree when there is no file.
+    void LoadCatalogue(Catalogue& catalogue);
+    // Replaces the tree by the file's content, or shows why it cannot and leaves it empty.
+    void ReadCatalogueFile(Catalogue& catalogue);
+    // Throws AppError when the file cannot be written; the old file then stays whole. A file
+    // that could not be read is first kept aside as "<name>.bak" (or ".bak2", ...).
+    void WriteCatalogueFile(const Catalogue& catalogue);
+
+    // True while a file that failed to load waits to be kept aside.
+    bool keepsUnreadable() const { return mKeepUnreadable; }
+
+private:
+    void fail(Catalogue& catalogue, const std::string& message);
+    void selectAfterLoad(Catalogue& catalogue);
+
+    FileSystem& mFs;
+    Dialogs& mDialogs;
+    std::string mPath;
+    bool mKeepUnreadable = false;
+};
+
+// The tree of a first start: "Tavrin" with "RPG" selected.
+void buildDefaultTree(Catalogue& catalogue);
+
+} // namespace tavrin

@@ -1,0 +1,84 @@
+#include "catalogue/ProjectListModel.h"
+
+#include "platform/linux/QtText.h"
+
+namespace tavrin {
+
+ProjectListModel::ProjectListModel(Catalogue& catalogue, QObject* parent)
+    : QAbstractTableModel(parent), mCatalogue(catalogue) {
+    mCatalogue.addListener(this);
+}
+
+ProjectListModel::~ProjectListModel() { mCatalogue.removeListener(this); }
+
+void ProjectListModel::setIcons(const std::array<QIcon, 3>& icons) {
+    mIcons = icons;
+    if (rowCount() > 0) {
+        emit dataChanged(index(0, PathColumn), index(rowCount() - 1, PathColumn),
+                         {Qt::DecorationRole});
+    }
+}
+
+int ProjectListModel::rowCount(const QModelIndex& parent) const {
+    return parent.isValid() ? 0 : mCatalogue.rowCount();
+}
+
+int ProjectListModel::columnCount(const QModelIndex& parent) const {
+    return parent.isValid() ? 0 : ColumnCount;
+}
+
+QVariant ProjectListModel::data(const QModelIndex& index, int role) const {
+    const ProjectItem* item = mCatalogue.row(index.row());
+    if (!item || index.column() < 0 || index.column() >= ColumnCount) {
+        return {};
+    }
+    switch (role) {
+    case Qt::DisplayRole:
+    case Qt::ToolTipRole:
+        return qs(index.column() == PathColumn ? item->Path : item->Title);
+    case Qt::DecorationRole:
+        // A kind outside 0 to 2 draws no icon.
+        if (index.column() == PathColumn && item->Kind >= 0 && item->Kind <= 2) {
+            return mIcons[static_cast<std::size_t>(item->Kind)];
+        }
+        return {};
+    default:
+        return {};
+    }
+}
+
+QVariant ProjectListModel::headerData(int section, Qt::Orientation orientation, int role) const {
+    if (orientation != Qt::Horizontal || role != Qt::DisplayRole) {
+        return {};
+    }
+    switch (section) {
+    case PathColumn:
+        return QStringLiteral("プロジェクトパス");
+    case TitleColumn:
+        return QStringLiteral("タイトル");
+    default:
+        return {};
+    }
+}
+
+void ProjectListModel::itemsAboutToBeInserted(int first, int last) {
+    beginInsertRows({}, first, last);
+}
+
+void ProjectListModel::itemsInserted() { endInsertRows(); }
+
+void ProjectListModel::itemsAboutToBeRemoved(int first, int last) {
+    beginRemoveRows({}, first, last);
+}
+
+void ProjectListModel::itemsRemoved() { endRemoveRows(); }
+
+void ProjectListModel::itemsAboutToReset() { beginResetModel(); }
+
+void ProjectListModel::itemsReset() { endResetModel(); }
+
+void ProjectListModel::itemsChanged(int first, int last) {
+    emit dataChanged(index(first, 0), index(last, ColumnCount - 1));
+}
+
+} // namespace tavrin

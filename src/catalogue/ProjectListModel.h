@@ -1,0 +1,42 @@
+#pragma once
+
+#include "catalogue/Catalogue.h"
+
+#include <QAbstractTableModel>
+#include <QIcon>
+
+#include <array>
+
+namespace tavrin {
+
+// The selected folder's items as the list's rows, read by index on demand; no row is copied.
+class ProjectListModel : public QAbstractTableModel, private CatalogueListener {
+    Q_OBJECT
+public:
+    enum Column { PathColumn = 0, TitleColumn = 1, ColumnCount };
+
+    explicit ProjectListModel(Catalogue& catalogue, QObject* parent = nullptr);
+    ~ProjectListModel() override;
+
+    // Icons by kind: 0 generic, 1 RPG Tsukuru 2000, 2 RPG Tsukuru 95.
+    void setIcons(const std::array<QIcon, 3>& icons);
+
+    int rowCount(const QModelIndex& parent = {}) const override;
+    int columnCount(const QModelIndex& parent = {}) const override;
+    QVariant data(const QModelIndex& index, int role) const override;
+    QVariant headerData(int section, Qt::Orientation orientation, int role) const override;
+
+private:
+    void itemsAboutToBeInserted(int first, int last) override;
+    void itemsInserted() override;
+    void itemsAboutToBeRemoved(int first, int last) override;
+    void itemsRemoved() override;
+    void itemsAboutToReset() override;
+    void itemsReset() override;
+    void itemsChanged(int first, int last) override;
+
+    Catalogue& mCatalogue;
+    std::array<QIcon, 3> mIcons;
+};
+
+} // namespace tavrin

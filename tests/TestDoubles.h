@@ -1,0 +1,90 @@
+#pragma once
+
+#include "platform/Dialogs.h"
+#include "platform/FileSystem.h"
+#include "platform/InstanceMarker.h"
+
+#include <deque>
+#include <map>
+#include <string>
+#include <vector>
+
+namespace tavrin::test {
+
+// Files in memory, by exact Windows path. A path in failWrites refuses to be written.
+class MemoryFileSystem : public FileSystem {
+public:
+    std::map<std::string, std::string> files;
+    std::vector<std::string> failWrites;
+    std::vector<std::string> unreadable;
+
+    bool fileExists(const std::string& path) override { return files.count(path) > 0; }
+    bool folderExists(const std::string&) override { return false; }
+    std::optional<std::string> readFile(const std::string& path) override {
+        auto it = files.find(path);
+        for (const auto& u : unreadable) {
+            if (u == path) {
+                return std::nullopt;
+            }
+        }
+        return it == files.end() ? std::nullopt : std::optional<std::string>(it->second);
+    }
+    bool writeFileAtomic(const std::string& path, std::string_view bytes) override {
+        for (const auto& f : failWrites) {
+            if (f == path) {
+                return false;
+            }
+        }
+        files[path] = std::string(bytes);
+        return true;
+    }
+    bool renameFile(const std::string& from, const std::string& to) override {
+        if (!files.count(from) || files.count(to)) {
+            return false;
+        }
+        files[to] = files[from];
+        files.erase(from);
+        return true;
+    }
+    std::vector<Entry> listFolder(const std::string&) override { return {}; }
+};
+
+// Records every box and answers from a script (the default button when the script is empty).
+class ScriptedDialogs : public Dialogs {
+public:
+    struct Shown {
+        std::string text, caption;
+        MsgIcon icon;
+        MsgButtons buttons;
+        MsgResult defaultButton;
+    };
+    std::vector<Shown> shown;
+    std::deque<MsgResult> answers;
+
+    MsgResult messageBox(const std::string& text, const std::string& caption, MsgIcon icon,
+                         MsgButtons buttons, MsgResult defaultButton) override {
+        shown.push_back({text, caption, icon, buttons, defaultButton});
+        if (answers.empty()) {
+            return defaultButton;
+        }
+        MsgResult r = answers.front();
+        answers.pop_front();
+        return r;
+    }
+};
+
+class FakeInstanceMarker : public InstanceMarker {
+public:
+    bool otherHolds = false;
+    bool held = false;
+    int releases = 0;
+
+    bool heldElsewhere() override { return otherHolds; }
+    void acquire() override { held = !otherHolds; }
+    void release() override {
+        held = false;
+        ++releases;
+    }
+};
+
+} // namespace tavrin::test

@@ -1,0 +1,196 @@
+#include "catalogue/Catalogue.h"
+
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+namespace tavrin {
+namespace {
+
+// Keeps a shadow row count from the notices alone; a view built on them must agree with the
+// model after every change.
+class RowShadow : public CatalogueListener {
+public:
+    explicit RowShadow(Catalogue& c) : mCatalogue(c) { rows = c.rowCount(); }
+    int rows = 0;
+    std::vector<std::string> events;
+
+    void itemsAboutToBeInserted(int first, int last) override {
+        EXPECT_EQ(mCatalogue.rowCount(), rows);
+        EXPECT_LE(first, rows);
+        rows += last - first + 1;
+    }
+    void itemsInserted() override { EXPECT_EQ(mCatalogue.rowCount(), rows); }
+    void itemsAboutToBeRemoved(int first, int last) override {
+        EXPECT_EQ(mCatalogue.rowCount(), rows);
+        EXPECT_LT(last, rows);
+        rows -= last - first + 1;
+    }
+    void itemsRemoved() override { EXPECT_EQ(mCatalogue.rowCount(), rows); }
+    void itemsAboutToReset() override { events.push_back("reset"); }
+    void itemsReset() override { rows = mCatalogue.rowCount(); }
+    void selectionAboutToChange(TreeNode*) override {
+        events.push_back("leaving:" + std::to_string(mCatalogue.rowCount()));
+    }
+    void selectionChanged(TreeNode*) override {
+        events.push_back("shown:" + std::to_string(mCatalogue.rowCount()));
+    }
+
+private:
+    Catalogue& mCatalogue;
+};
+
+std::vector<std::string> paths(const Catalogue& c) {
+    std::vector<std::string> out;
+    for (int i = 0; i < c.rowCount(); ++i) {
+        out.push_back(c.row(i)->Path);
+    }
+    return out;
+}
+
+class CatalogueTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        root = catalogue.AddFolder(nullptr, "Tavrin");
+        folder = catalogue.AddFolder(root, "RPG");
+        catalogue.addListener(&shadow);
+    }
+    void fill(std::initializer_list<const char*> ps) {
+        for (const char* p : ps) {
+            catalogue.AddFoundItem(p, std::string("T") + p, pk2000);
+        }
+    }
+    Catalogue catalogue;
+    TreeNode* root = nullptr;
+    TreeNode* folder = nullptr;
+    RowShadow shadow{catalogue};
+};
+
+TEST_F(CatalogueTest, RemoveSelectedKeepsTheOthersInOrder) {
+    struct Row {
+        std::vector<int> selected;
+        std::vector<std::string> left;
+    };
+    const std::vector<Row> rows = {
+        {{1, 3}, {"A", "C", "E"}},
+        {{}, {"A", "B", "C", "D", "E"}},
+        {{4, 0}, {"B", "C", "D"}},
+        {{0, 1, 2, 3, 4}, {}},
+        {{1, 1, 7, -1}, {"A", "C", "D", "E"}},
+    };
+    for (const auto& r : rows) {
+        catalogue.ClearSelectedFolder();
+        fill({"A", "B", "C", "D", "E"});
+        catalogue.RemoveSelectedItems(r.selected);
+        EXPECT_EQ(paths(catalogue), r.left);
+        EXPECT_EQ(shadow.rows, catalogue.rowCount());
+    }
+}
+
+TEST_F(CatalogueTest, RemoveManyScatteredRowsKeepsOrder) {
+    std::vector<int> odd;
+    for (int i = 0; i < 1000; ++i) {
+        catalogue.AddFoundItem(std::to_string(i), "", pk95);
+        if (i % 2) {
+            odd.push_back(i);
+        }
+    }
+    catalogue.RemoveSelectedItems(odd);
+    ASSERT_EQ(catalogue.rowCount(), 500);
+    for (int i = 0; i < 500; ++i) {
+        EXPECT_EQ(catalogue.row(i)->Path, std::to_string(2 * i));
+    }
+    EXPECT_EQ(shadow.rows, 500);
+}
+
+TEST_F(CatalogueTest, PastedItemsGoBeforeTheFocusedRowInReverse) {
+    catalogue.InsertPastedItem("X", "x", -1);
+    EXPECT_EQ(paths(catalogue), (std::vector<std::string>{"X"}));
+    catalogue.ClearSelectedFolder();
+
+    fill({"A", "B", "C", "D"});
+    for (const char* p : {"P1", "P2", "P3"}) {
+        catalogue.InsertPastedItem(p, "", 2);
+    }
+    EXPECT_EQ(paths(catalogue), (std::vector<std::string>{"A", "B", "P3", "P2", "P1", "C", "D"}));
+    EXPECT_EQ(catalogue.row(2)->Kind, pkNone);
+    EXPECT_EQ(shadow.rows, 7);
+}
+
+TEST_F(CatalogueTest, SortIsByPathOnlyAndNeverMergesDifferentPaths) {
+    catalogue.SortAscending([](const std::string& s) { return s; });
+    EXPECT_EQ(catalogue.rowCount(), 0);
+
+    catalogue.AddFoundItem("b", "1", pk95);
+    catalogue.AddFoundItem("B", "2", pk2000);
+    catalogue.AddFoundItem("a", "3", pkNone);
+    catalogue.AddFoundItem("b", "4", pk2000);
+    // A key that ignores case: the bytes must still tell "b" and "B" apart.
+    auto folded = [](const std::string& s) {
+        std::string k = s;
+        for (char& c : k) {
+            c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+        }
+        return k;
+    };
+    catalogue.SortAscending(folded);
+    EXPECT_EQ(paths(catalogue), (std::vector<std::string>{"a", "B", "b", "b"}));
+    catalogue.SortDescending(folded);
+    EXPECT_EQ(paths(catalogue), (std::vector<std::string>{"b", "b", "B", "a"}));
+    // Titles and kinds travel with their path.
+    EXPECT_EQ(catalogue.row(3)->Title, "3");
+    EXPECT_EQ(catalogue.row(2)->Kind, pk2000);
+}
+
+TEST_F(CatalogueTest, LocaleKeyTellsCaseApart) {
+    EXPECT_NE(localeSortKey("C:\\Game\\"), localeSortKey("C:\\game\\"));
+    EXPECT_EQ(localeSortKey("abc"), localeSortKey("abc"));
+}
+
+TEST_F(CatalogueTest, SelectingAnotherFolderEmptiesTheListFirst) {
+    fill({"A", "B"});
+    TreeNode* other = catalogue.AddFolder(root, "Other");
+    catalogue.AddFoundItem("Z", "z", pk95);
+    shadow.events.clear();
+    catalogue.selectFolder(folder);
+    EXPECT_EQ(shadow.events, (std::vector<std::string>{"leaving:1", "reset", "shown:2"}));
+    EXPECT_EQ(shadow.rows, 2);
+    EXPECT_EQ(other->folder.Items.size(), 1u);
+}
+
+TEST_F(CatalogueTest, DeletingFoldersDropsTheirSelectionAndItems) {
+    TreeNode* a = catalogue.AddFolder(folder, "A");
+    TreeNode* b = catalogue.AddFolder(a, "B");
+    catalogue.AddFolder(folder, "C");
+    catalogue.selectFolder(b);
+    fill({"x"});
+    catalogue.DeleteFolderTree(folder->child(0));
+    EXPECT_EQ(folder->childCount(), 0);
+    EXPECT_EQ(catalogue.selected(), nullptr);
+    EXPECT_EQ(catalogue.rowCount(), 0);
+    catalogue.AddFoundItem("ignored", "", pk2000); // no folder selected: nothing happens
+    EXPECT_EQ(catalogue.tree().nodeCount(), 2);
+}
+
+TEST_F(CatalogueTest, DeepTreeIsDestroyedWithoutRecursion) {
+    TreeNode* n = folder;
+    for (int i = 0; i < 200000; ++i) {
+        n = catalogue.tree().append(n, "d");
+    }
+    catalogue.ClearTree();
+    EXPECT_TRUE(catalogue.tree().empty());
+}
+
+TEST_F(CatalogueTest, AppendToAnotherFolderLeavesTheListAlone) {
+    TreeNode* other = catalogue.AddFolder(root, "Other");
+    catalogue.selectFolder(folder);
+    fill({"A"});
+    catalogue.appendItems(other, {{"P", "T", pk95}, {"Q", "U", pkNone}});
+    EXPECT_EQ(shadow.rows, 1);
+    ASSERT_EQ(other->folder.Items.size(), 2u);
+    EXPECT_EQ(other->folder.Items[1].Kind, pkNone);
+}
+
+} // namespace
+} // namespace tavrin

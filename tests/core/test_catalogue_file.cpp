@@ -1,0 +1,316 @@
+#include "catalogue/CatalogueFile.h"
+#include "platform/AppError.h"
+#include "platform/Cp932.h"
+#include "TestDoubles.h"
+
+#include <gtest/gtest.h>
+
+#include <random>
+
+namespace tavrin {
+namespace {
+
+using test::MemoryFileSystem;
+using test::ScriptedDialogs;
+
+std::string bytes(std::initializer_list<int> values) {
+    std::string out;
+    for (int v : values) {
+        out.push_back(static_cast<char>(v));
+    }
+    return out;
+}
+
+std::string le32(std::size_t n) {
+    return bytes({int(n & 0xFF), int((n >> 8) & 0xFF), int((n >> 16) & 0xFF), int((n >> 24) & 0xFF)});
+}
+
+std::string file(char version, const std::string& treeBlock, const std::string& itemsBlock) {
+    return std::string("IxO") + version + le32(treeBlock.size()) + treeBlock +
+           le32(itemsBlock.size()) + itemsBlock;
+}
+
+// "name/child" outline of the tree with each folder's items.
+std::string describe(const FolderTree& tree) {
+    std::string out;
+    tree.forEachPreOrder([&out](TreeNode& n, int depth) {
+        out += std::string(static_cast<std::size_t>(depth), '>') + n.name + "[";
+        for (const auto& i : n.folder.Items) {
+            out += i.Path + "|" + i.Title + "|" + std::to_string(int(i.Kind)) + ";";
+        }
+        out += "]";
+    });
+    return out;
+}
+
+const std::string kPath = "Z:\\app\\data.ixo";
+
+struct Fixture {
+    MemoryFileSystem fs;
+    ScriptedDialogs dialogs;
+    Catalogue catalogue;
+    CatalogueFile store{fs, dialogs, kPath};
+};
+
+TEST(CatalogueFileTest, DefaultTreeIsWrittenAsTheKnown28Bytes) {
+    Fixture f;
+    f.store.LoadCatalogue(f.catalogue);
+    EXPECT_EQ(f.catalogue.selected()->name, "RPG");
+    EXPECT_TRUE(f.dialogs.shown.empty());
+    f.store.WriteCatalogueFile(f.catalogue);
+    EXPECT_EQ(f.fs.files[kPath],
+              bytes({0x49, 0x78, 0x4F, 0x09, 0x0E, 0, 0, 0, 0x54, 0x61, 0x76, 0x72, 0x69, 0x6E,
+                     0x0A, 0x0D, 0x0B, 0x52, 0x50, 0x47, 0x0A, 0x0D, 0x02, 0, 0, 0, 0x1E, 0x1E}));
+}
+
+TEST(CatalogueFileTest, TreeBlockMapsLevelsAndLineEnds) {
+    Catalogue c;
+    TreeNode* r = c.AddFolder(nullptr, "R");
+    TreeNode* a = c.AddFolder(r, "A");
+    c.AddFolder(a, "B");
+    c.AddFolder(r, "C");
+    const std::string stored = "R\n\r\vA\n\r\v\vB\n\r\vC\n\r";
+    EXPECT_EQ(SaveTreeText(c.tree()), stored);
+
+    FolderTree back;
+    LoadTreeText(back, stored);
+    EXPECT_EQ(describe(back), "R[]>A[]>>B[]>C[]");
+}
+
+TEST(CatalogueFileTest, OutlineLineBreaksAndLevels) {
+    struct Row {
+        std::string stored; // before the reader's mapping
+        std::string tree;   // or "invalid"
+    };
+    const std::vector<Row> rows = {
+        {"R", "R[]"},                                  // final line without a break
+        {"R\n\r\vA", "R[]>A[]"},                       // CR LF pair is one break
+        {"R\r\vA\n\vB", "R[]>A[]>B[]"},                // lone LF and lone CR break too
+        {"R\n\r\n\r\vA", "R[][]>A[]"},                 // an empty line is a folder
+        {"R\n\r\v\v\vA", "invalid"},                   // two levels deeper
+        {"\vR\n\rA", "invalid"},                       // climbs above the first line
+        {"R\n\r\vA\n\r\v\vB\n\rC", "R[]>A[]>>B[]C[]"}, // back to the top level
+        {"R\n\r\v A", "R[]> A[]"},                     // a leading blank belongs to the name
+    };
+    for (const auto& r : rows) {
+        FolderTree tree;
+        std::string got;
+        try {
+            LoadTreeText(tree, r.stored);
+            got = describe(tree);
+        } catch (const CatalogueFormatError&) {
+            got = "invalid";
+        }
+        EXPECT_EQ(got, r.tree) << "stored: " << r.stored;
+    }
+}
+
+TEST(CatalogueFileTest, RichCatalogueIsWrittenBackByteForByte) {
+    Catalogue c;
+    TreeNode* root = c.AddFolder(nullptr, "Tavrin");
+    TreeNode* games = c.AddFolder(root, sj("ゲーム表"));
+    TreeNode* deep = c.AddFolder(games, sj(" 作りかけ"));
+    c.AddFolder(deep, "Level3");
+    c.AddFolder(root, "Empty");
+    c.selectFolder(games);
+    c.AddFoundItem(sj("C:\\ゲーム\\表\\"), sj("ソード"), pk2000);
+    c.AddFoundItem("C:\\Old\\", sj("ツクール95作品"), pk95);
+    c.InsertPastedItem("D:\\Pasted\\", "Pasted", -1);
+    c.selectFolder(deep);
+    c.AddFoundItem("E:\\x\\", "", pk2000);
+
+    const std::string saved = serializeCatalogue(c.tree());
+    FolderTree back;
+    ASSERT_EQ(parseCatalogue(saved, back), CatalogueParse::ok);
+    EXPECT_EQ(describe(back), describe(c.tree()));
+    EXPECT_EQ(serializeCatalogue(back), saved);
+    // Kind 0 is stored with an empty kind field.
+    EXPECT_NE(saved.find("D:\\Pasted\\\x1CPasted\x1C\x1D"), std::string::npos);
+}
+
+TEST(CatalogueFileTest, OlderRecordsTakeTheirKindFromTheTitle) {
+    const std::string tree = "Tavrin\n\r\vRPG\n\r";
+    const std::string items = "\x1E" "A\\\x1C" + sj("ツクール95作品") + "\x1D" "B\\\x1CHero\x1D" +
+                              "C\\\x1C" + sj("ツクール95作品 ") + "\x1D\x1E";
+    FolderTree v8;
+    FolderTree v9;
+    ASSERT_EQ(parseCatalogue(file(8, tree, items), v8), CatalogueParse::ok);
+    ASSERT_EQ(parseCatalogue(file(9, tree, items), v9), CatalogueParse::ok);
+    EXPECT_EQ(describe(v8), describe(v9));
+    const auto& got = v8.nodeAt(1)->folder.Items;
+    ASSERT_EQ(got.size(), 3u);
+    EXPECT_EQ(got[0].Kind, pk95);
+    EXPECT_EQ(got[1].Kind, pk2000);
+    EXPECT_EQ(got[2].Kind, pk2000);
+
+    const std::string again = serializeCatalogue(v8);
+    EXPECT_EQ(again[3], 9);
+    EXPECT_NE(again.find("B\\\x1CHero\x1C\x01\x1D"), std::string::npos);
+    EXPECT_NE(again.find("A\\\x1C" + sj("ツクール95作品") + "\x1C\x02\x1D"), std::string::npos);
+}
+
+TEST(CatalogueFileTest, BlocksEndAtTheirFirstZeroByteAndExtraKindBytesAreIgnored) {
+    const std::string tree = std::string("R\n\r\0junk", 8);
+    const std::string items = std::string("P\x1CT\x1C\x02xyz\x1D\x1E\0\x1E", 12);
+    FolderTree t;
+    ASSERT_EQ(parseCatalogue(file(9, tree, items), t), CatalogueParse::ok);
+    EXPECT_EQ(describe(t), "R[P|T|2;]");
+}
+
+TEST(CatalogueFileTest, DamagedFilesGiveTheirMessageAndAnEmptyTree) {
+    const std::string tree = "R\n\r\vA\n\r";
+    const std::string good = file(9, tree, "\x1E\x1E");
+    struct Row {
+        std::string name;
+        std::string bytes;
+        std::string message;
+    };
+    const std::string badId = sj("ファイル識別子が不正です。\n");
+    const std::string bad = sj("ファイルが不正です。\n");
+    const std::vector<Row> rows = {
+        {"wrong magic", "IXO\x09" + good.substr(4), badId},
+        {"two bytes", "Ix", badId},
+        {"empty", "", badId},
+        {"no version", "IxO", bad},
+        {"version 7", file(7, tree, "\x1E\x1E"), bad},
+        {"version 10", file(10, tree, "\x1E\x1E"), bad},
+        {"tree length past the end", good.substr(0, 10), bad},
+        {"no items length", good.substr(0, 8 + tree.size() + 2), bad},
+        {"items length past the end", good.substr(0, good.size() - 1), bad},
+        {"huge tree length", std::string("IxO\x09\xFF\xFF\xFF\xFF", 8) + tree, bad},
+        {"outline skips a level", file(9, "R\n\r\v\vA", "\x1E\x1E"), bad},
+        {"missing group end", file(9, tree, "\x1E"), bad},
+        {"record without separator", file(9, tree, "\x1E" "P\x1D\x1E"), bad},
+        {"group without record end", file(9, tree, "\x1E" "P\x1CT\x1E"), bad},
+        {"stray bytes after record", file(9, tree, "P\x1CT\x1Dzz\x1E\x1E"), bad},
+    };
+    for (const auto& r : rows) {
+        Fixture f;
+        f.fs.files[kPath] = r.bytes;
+        f.store.LoadCatalogue(f.catalogue);
+        ASSERT_EQ(f.dialogs.shown.size(), 1u) << r.name;
+        EXPECT_EQ(f.dialogs.shown[0].text, r.message) << r.name;
+        EXPECT_EQ(f.dialogs.shown[0].caption, "Tavrin") << r.name;
+        EXPECT_TRUE(f.catalogue.tree().empty()) << r.name;
+        EXPECT_EQ(f.catalogue.selected(), nullptr) << r.name;
+        EXPECT_TRUE(f.store.keepsUnreadable()) << r.name;
+    }
+}
+
+TEST(CatalogueFileTest, LoadSelectsTheSecondFolderAndSetsIcons) {
+    struct Row {
+        std::string tree, groups, selected;
+    };
+    const std::vector<Row> rows = {
+        {"Only\n\r", "\x1E", "Only"},
+        {"R\n\r\vA\n\r\v\vB\n\r", "\x1E\x1E\x1E", "A"},
+        {"R\n\rS\n\r", "\x1E\x1E", "S"}, // two top-level folders
+    };
+    for (const auto& r : rows) {
+        Fixture f;
+        f.fs.files[kPath] = file(9, r.tree, r.groups);
+        f.store.LoadCatalogue(f.catalogue);
+        ASSERT_NE(f.catalogue.selected(), nullptr);
+        EXPECT_EQ(f.catalogue.selected()->name, r.selected);
+        TreeNode* root = f.catalogue.tree().root();
+        EXPECT_EQ(root->imageIndex, tiProgram);
+        EXPECT_EQ(root->selectedIndex, tiProgram);
+        EXPECT_TRUE(root->expanded);
+        for (TreeNode* n : f.catalogue.tree().preOrder()) {
+            if (n != root) {
+                EXPECT_EQ(n->imageIndex, tiClosedFolder);
+                EXPECT_EQ(n->selectedIndex, tiOpenFolder);
+            }
+        }
+    }
+}
+
+TEST(CatalogueFileTest, UnreadableFileIsKeptAsideBeforeTheNextWrite) {
+    Fixture f;
+    const std::string damaged = "IxO\x09garbage";
+    f.fs.files[kPath] = damaged;
+    f.fs.files[kPath + ".bak"] = "older backup";
+    f.store.LoadCatalogue(f.catalogue);
+    f.store.WriteCatalogueFile(f.catalogue);
+    EXPECT_EQ(f.fs.files[kPath + ".bak"], "older backup");
+    EXPECT_EQ(f.fs.files[kPath + ".bak2"], damaged);
+    EXPECT_EQ(f.fs.files[kPath], file(9, "", ""));
+    // Kept once: a second write replaces the new file only.
+    f.store.WriteCatalogueFile(f.catalogue);
+    EXPECT_EQ(f.fs.files.size(), 3u);
+}
+
+TEST(CatalogueFileTest, FileThatVanishedOrCannotBeOpenedIsReported) {
+    Fixture f;
+    f.store.ReadCatalogueFile(f.catalogue);
+    ASSERT_EQ(f.dialogs.shown.size(), 1u);
+    EXPECT_EQ(f.dialogs.shown[0].text, sj("ファイルが存在しません。"));
+
+    Fixture g;
+    g.fs.files[kPath] = file(9, "R\n\r", "\x1E");
+    g.fs.unreadable.push_back(kPath);
+    g.store.LoadCatalogue(g.catalogue);
+    ASSERT_EQ(g.dialogs.shown.size(), 1u);
+    EXPECT_EQ(g.dialogs.shown[0].text, sj("ファイル Z:\\app\\data.ixo を開けません"));
+    EXPECT_TRUE(g.store.keepsUnreadable());
+}
+
+TEST(CatalogueFileTest, FailedWriteRaisesTheMessageAndKeepsTheOldFile) {
+    Fixture f;
+    const std::string old = file(9, "Old\n\r", "\x1E");
+    f.fs.files[kPath] = old;
+    f.store.LoadCatalogue(f.catalogue);
+    f.catalogue.AddFoundItem("P\\", "T", pk2000);
+    f.fs.failWrites.push_back(kPath);
+    try {
+        f.store.WriteCatalogueFile(f.catalogue);
+        FAIL() << "no error";
+    } catch (const AppError& e) {
+        EXPECT_EQ(std::string(e.what()), sj("ファイル Z:\\app\\data.ixo を作成できません"));
+    }
+    EXPECT_EQ(f.fs.files[kPath], old);
+    f.fs.failWrites.clear();
+    f.store.WriteCatalogueFile(f.catalogue);
+    EXPECT_EQ(f.fs.files[kPath], file(9, "Old\n\r", "P\\\x1CT\x1C\x01\x1D\x1E"));
+}
+
+// Random and truncated files: the reader must neither crash nor read out of bounds (run the
+// suite under a sanitizer to make the second visible), and a failure leaves an empty tree.
+TEST(CatalogueFileTest, RandomAndTruncatedFilesNeverCrash) {
+    Catalogue c;
+    TreeNode* r = c.AddFolder(nullptr, "R");
+    TreeNode* a = c.AddFolder(r, sj("表示"));
+    c.AddFolder(a, "B");
+    c.selectFolder(a);
+    for (int i = 0; i < 20; ++i) {
+        c.AddFoundItem("C:\\P" + std::to_string(i) + "\\", "T", static_cast<ProjectKind>(i % 3));
+    }
+    const std::string valid = serializeCatalogue(c.tree());
+    std::mt19937 rng(12345);
+    auto check = [](const std::string& data) {
+        FolderTree t;
+        if (parseCatalogue(data, t) != CatalogueParse::ok) {
+            EXPECT_TRUE(t.empty());
+        }
+    };
+    for (std::size_t n = 0; n <= valid.size(); ++n) {
+        check(valid.substr(0, n));
+    }
+    const char alphabet[] = {'\x1C', '\x1D', '\x1E', '\n', '\r', '\v', '\0', 'A', '\x81', '\xFF'};
+    for (int round = 0; round < 3000; ++round) {
+        std::string data = valid;
+        const int flips = 1 + static_cast<int>(rng() % 8);
+        for (int k = 0; k < flips; ++k) {
+            data[rng() % data.size()] = alphabet[rng() % sizeof(alphabet)];
+        }
+        check(data);
+        std::string noise(rng() % 64, '\0');
+        for (char& ch : noise) {
+            ch = alphabet[rng() % sizeof(alphabet)];
+        }
+        check("IxO\x09" + noise);
+    }
+}
+
+} // namespace
+} // namespace tavrin

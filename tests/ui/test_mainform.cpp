@@ -1,0 +1,158 @@
+#include "TestDoubles.h"
+#include "app/Main.h"
+#include "catalogue/CatalogueFile.h"
+#include "platform/Cp932.h"
+#include "platform/linux/LinuxFileSystem.h"
+
+#include <QLabel>
+#include <QTableView>
+#include <QTemporaryDir>
+#include <QTreeView>
+#include <QtTest>
+
+using namespace tavrin;
+using test::FakeInstanceMarker;
+using test::MemoryFileSystem;
+using test::ScriptedDialogs;
+
+namespace {
+
+const std::string kApp = "Z:\\app\\";
+const std::string kData = kApp + "data.ixo";
+
+std::string le32(std::size_t n) {
+    std::string out;
+    for (int i = 0; i < 4; ++i) {
+        out.push_back(static_cast<char>((n >> (8 * i)) & 0xFF));
+    }
+    return out;
+}
+
+struct Setup {
+    MemoryFileSystem fs;
+    ScriptedDialogs dialogs;
+    FakeInstanceMarker marker;
+    Services services() { return {fs, dialogs, marker}; }
+};
+
+} // namespace
+
+class TestMainForm : public QObject {
+    Q_OBJECT
+private slots:
+    void firstStartShowsTheDefaultTreeAndWritesIt() {
+        Setup s;
+        TMainForm form(s.services(), kApp);
+        QVERIFY(s.dialogs.shown.empty());
+        QVERIFY(s.marker.held);
+        QCOMPARE(form.helpFile(), kApp + "Tavrin.hlp");
+        QCOMPARE(form.TreeView->currentIndex().data().toString(), QStringLiteral("RPG"));
+        QVERIFY(form.TreeView->isExpanded(form.TreeView->model()->index(0, 0)));
+        QCOMPARE(form.StatusPanel0->text(), QStringLiteral("0個のプロジェクト"));
+        QCOMPARE(form.StatusPanel1->text(), QString());
+        QCOMPARE(form.ProjectList->model()->columnCount(), 2);
+        QCOMPARE(form.ProjectList->columnWidth(0), 360);
+        QCOMPARE(form.ProjectList->columnWidth(1), 150);
+        QVERIFY(form.close());
+        QCOMPARE(s.fs.files[kData].size(), std::size_t(28));
+        QCOMPARE(s.marker.releases, 1);
+    }
+
+    void selectingAFolderShowsItsRowsAndCount() {
+        Setup s;
+        const std::string tree = "R\n\r\vA\n\r\vB\n\r";
+        const std::string items = "\x1E" "P1\\\x1CT1\x1C\x01\x1D\x1E" "Q\\\x1C" + sj("勇者") +
+                                  "\x1C\x02\x1D" "Q2\\\x1CU\x1C\x01\x1D" "Q3\\\x1CV\x1C\x01\x1D\x1E";
+        s.fs.files[kData] = "IxO\x09" + le32(tree.size()) + tree + le32(items.size()) + items;
+        TMainForm form(s.services(), kApp);
+        QCOMPARE(form.StatusPanel0->text(), QStringLiteral("1個のプロジェクト"));
+        form.StatusPanel1->setText(QStringLiteral("stale"));
+        QModelIndex b = form.TreeView->model()->index(1, 0, form.TreeView->model()->index(0, 0));
+        form.TreeView->setCurrentIndex(b);
+        QCOMPARE(form.catalogue().selected()->name, std::string("B"));
+        QCOMPARE(form.ProjectList->model()->rowCount(), 3);
+        QCOMPARE(form.ProjectList->model()->index(0, 1).data().toString(), QStringLiteral("勇者"));
+        QCOMPARE(form.StatusPanel0->text(), QStringLiteral("3個のプロジェクト"));
+        QCOMPARE(form.StatusPanel1->text(), QString());
+    }
+
+    void secondInstanceSaysSoAndWritesNothing() {
+        Setup s;
+        s.marker.otherHolds = true;
+        s.fs.files[kData] = "IxO\x09junk";
+        {
+            TMainForm form(s.services(), kApp);
+            QVERIFY(form.isSecondInstance());
+            QVERIFY(!s.dialogs.shown.empty());
+            QCOMPARE(s.dialogs.shown[0].text, sj("既に起動しています。"));
+            QCOMPARE(s.dialogs.shown[0].caption, std::string("Tavrin"));
+            QVERIFY(s.dialogs.shown[0].buttons == MsgButtons::Ok);
+            QVERIFY(form.close());
+        }
+        QCOMPARE(s.fs.files.size(), std::size_t(1));
+        QCOMPARE(s.fs.files[kData], std::string("IxO\x09junk"));
+        QCOMPARE(s.marker.releases, 0);
+    }
+
+    void damagedCatalogueIsReportedAndKeptAside() {
+        Setup s;
+        s.fs.files[kData] = "IXO";
+        TMainForm form(s.services(), kApp);
+        QCOMPARE(s.dialogs.shown.size(), std::size_t(1));
+        QCOMPARE(s.dialogs.shown[0].text, sj("ファイル識別子が不正です。\n"));
+        QCOMPARE(form.TreeView->model()->rowCount(), 0);
+        QCOMPARE(form.ProjectList->model()->rowCount(), 0);
+        QVERIFY(form.close());
+        QCOMPARE(s.fs.files[kData + ".bak"], std::string("IXO"));
+        QCOMPARE(s.fs.files[kData].size(), std::size_t(12));
+    }
+
+    void failedWriteKeepsTheWindowOpen() {
+        Setup s;
+        TMainForm form(s.services(), kApp);
+        form.show();
+        s.fs.failWrites.push_back(kData);
+        QVERIFY(!form.close());
+        QVERIFY(form.isVisible());
+        QCOMPARE(s.dialogs.shown.size(), std::size_t(1));
+        QCOMPARE(s.dialogs.shown[0].text, sj("ファイル Z:\\app\\data.ixo を作成できません."));
+        QCOMPARE(s.dialogs.shown[0].caption, std::string("Tavrin"));
+        QVERIFY(s.dialogs.shown[0].icon == MsgIcon::Error);
+        QCOMPARE(s.marker.releases, 0);
+        s.fs.failWrites.clear();
+        QVERIFY(form.close());
+        QCOMPARE(s.marker.releases, 1);
+    }
+
+    // The real file system: a catalogue with every kind of folder and item survives a start and
+    // a close byte for byte.
+    void catalogueSurvivesStartAndCloseOnDisk() {
+        QTemporaryDir dir;
+        QVERIFY(dir.isValid());
+        LinuxFileSystem fs(DriveTable::rootOnly());
+        const std::string app = *fs.toWindowsPath(QFile::encodeName(dir.path()).toStdString()) + "\\";
+        Catalogue c;
+        TreeNode* root = c.AddFolder(nullptr, "Tavrin");
+        TreeNode* a = c.AddFolder(root, sj("ゲーム表"));
+        TreeNode* b = c.AddFolder(a, sj(" 空白"));
+        c.AddFolder(b, "three");
+        c.selectFolder(a);
+        c.AddFoundItem(sj("C:\\ソフト\\"), sj("勇者"), pk2000);
+        c.AddFoundItem("C:\\g95\\", sj("ツクール95作品"), pk95);
+        c.InsertPastedItem("C:\\p\\", "pasted", -1);
+        const std::string original = serializeCatalogue(c.tree());
+        QVERIFY(fs.writeFileAtomic(app + "data.ixo", original));
+
+        ScriptedDialogs dialogs;
+        FakeInstanceMarker marker;
+        {
+            TMainForm form({fs, dialogs, marker}, app);
+            QVERIFY(form.close());
+        }
+        QVERIFY(dialogs.shown.empty());
+        QCOMPARE(*fs.readFile(app + "data.ixo"), original);
+    }
+};
+
+QTEST_MAIN(TestMainForm)
+#include "test_mainform.moc"

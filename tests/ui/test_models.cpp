@@ -1,0 +1,75 @@
+#include "catalogue/Catalogue.h"
+#include "catalogue/FolderTreeModel.h"
+#include "catalogue/ProjectListModel.h"
+#include "platform/Cp932.h"
+
+#include <QAbstractItemModelTester>
+#include <QIcon>
+#include <QtTest>
+
+using namespace tavrin;
+
+// The models are thin adapters; the tester checks that every change the catalogue makes
+// reaches them as consistent notices.
+class TestModels : public QObject {
+    Q_OBJECT
+private slots:
+    void treeModelFollowsFolderOperations() {
+        Catalogue c;
+        FolderTreeModel model(c);
+        QAbstractItemModelTester tester(&model, QAbstractItemModelTester::FailureReportingMode::QtTest);
+        TreeNode* root = c.AddFolder(nullptr, "Tavrin");
+        TreeNode* a = c.AddFolder(root, sj("ゲーム"));
+        c.AddFolder(a, "deep");
+        TreeNode* b = c.AddFolder(root, "B");
+        QCOMPARE(model.rowCount(), 1);
+        QModelIndex ia = model.index(0, 0, model.index(0, 0));
+        QCOMPARE(ia.data().toString(), QStringLiteral("ゲーム"));
+        QCOMPARE(model.node(ia), a);
+        QCOMPARE(model.indexOf(b).row(), 1);
+        QCOMPARE(model.parent(model.indexOf(b)), model.index(0, 0));
+        c.renameFolder(b, "C");
+        QCOMPARE(model.indexOf(b).data().toString(), QStringLiteral("C"));
+        c.deleteFolder(a);
+        QCOMPARE(model.rowCount(model.index(0, 0)), 1);
+        c.ClearTree();
+        QCOMPARE(model.rowCount(), 0);
+    }
+
+    void listModelReadsTheSelectedFolder() {
+        Catalogue c;
+        ProjectListModel model(c);
+        QAbstractItemModelTester tester(&model, QAbstractItemModelTester::FailureReportingMode::QtTest);
+        QCOMPARE(model.rowCount(), 0);
+        QVERIFY(!model.index(0, 0).isValid());
+        TreeNode* root = c.AddFolder(nullptr, "R");
+        TreeNode* other = c.AddFolder(root, "O");
+        c.selectFolder(root);
+        c.AddFoundItem(sj("C:\\ゲーム\\"), sj("勇者"), pk2000);
+        c.AddFoundItem("C:\\b\\", "b", static_cast<ProjectKind>(29));
+        c.InsertPastedItem("C:\\p\\", "p", 1);
+        QCOMPARE(model.rowCount(), 3);
+        QCOMPARE(model.index(0, 0).data().toString(), QStringLiteral("C:\\ゲーム\\"));
+        QCOMPARE(model.index(0, 1).data().toString(), QStringLiteral("勇者"));
+        QCOMPARE(model.headerData(0, Qt::Horizontal, Qt::DisplayRole).toString(),
+                 QStringLiteral("プロジェクトパス"));
+        QCOMPARE(model.headerData(1, Qt::Horizontal, Qt::DisplayRole).toString(),
+                 QStringLiteral("タイトル"));
+        // A kind outside 0 to 2 draws no icon.
+        QVERIFY(!model.index(2, 0).data(Qt::DecorationRole).isValid());
+        c.SortDescending([](const std::string& s) { return s; });
+        c.RemoveSelectedItems({0, 2});
+        QCOMPARE(model.rowCount(), 1);
+        c.selectFolder(other);
+        QCOMPARE(model.rowCount(), 0);
+        c.appendItems(root, {{"x", "y", pk95}});
+        QCOMPARE(model.rowCount(), 0);
+        c.selectFolder(root);
+        QCOMPARE(model.rowCount(), 2);
+        c.ClearSelectedFolder();
+        QCOMPARE(model.rowCount(), 0);
+    }
+};
+
+QTEST_MAIN(TestModels)
+#include "test_models.moc"
