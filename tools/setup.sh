@@ -3,7 +3,7 @@ set -euo pipefail
 cd "$(dirname "${BASH_SOURCE[0]}")/.."
 
 PACKAGES=(cmake ninja-build g++ pkg-config qt6-base-dev qt6-translations-l10n libgtest-dev
-          xvfb xauth fonts-noto-cjk imagemagick xdotool)
+          xvfb xauth fonts-noto-cjk imagemagick xdotool libbenchmark-dev)
 
 missing=()
 for p in "${PACKAGES[@]}"; do

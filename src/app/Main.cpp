@@ -67,7 +67,7 @@ void TMainForm::buildControls() {
     TreeView->setModel(mTreeModel);
     TreeView->setHeaderHidden(true);
     TreeView->setIndentation(20);
-    TreeView->setRootIsDecorated(true);
+    TreeView->setRootIsDecorated(false);
     TreeView->setUniformRowHeights(true);
     TreeView->setEditTriggers(QAbstractItemView::NoEditTriggers);
     TreeView->setSelectionMode(QAbstractItemView::SingleSelection);

@@ -165,7 +165,8 @@ int createTemp(const std::string& folder, std::string_view name, std::string& te
     // Keeps the temporary name within the 255 bytes a host name may have.
     name = name.substr(0, 200);
     for (int attempt = 0; attempt < 100; ++attempt) {
-        std::string temp = "." + std::string(name) + ".";
+        std::string temp(1, '.');
+        temp.append(name).push_back('.');
         for (int i = 0; i < 6; ++i)
             temp += kChars[pick(random)];
         tempPath = joinHost(folder, temp);

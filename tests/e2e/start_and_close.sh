@@ -1,0 +1,45 @@
+#!/usr/bin/env bash
+# The real program in a real X server: a first start in an empty folder writes the default
+# catalogue at its close; a second copy started meanwhile says so and writes nothing.
+# Usage: start_and_close.sh <tavrin executable>   (run under xvfb-run)
+set -u
+exe=$1
+command -v xdotool >/dev/null || { echo "xdotool missing"; exit 77; }
+[ -n "${DISPLAY:-}" ] || { echo "no display"; exit 77; }
+
+work=$(mktemp -d)
+trap 'kill $first $second 2>/dev/null; rm -rf "$work"' EXIT
+export XDG_RUNTIME_DIR=$work/run WINEPREFIX=$work/noprefix
+mkdir -p "$work/app" "$XDG_RUNTIME_DIR" && chmod 700 "$XDG_RUNTIME_DIR"
+cp "$exe" "$work/app/tavrin"
+unset QT_QPA_PLATFORM QT_QPA_PLATFORMTHEME
+
+fail() { echo "FAIL: $*"; exit 1; }
+windows() { xdotool search --all --onlyvisible --pid "$1" --name "$2" 2>/dev/null; }
+wait_for() { # pid name
+  for _ in $(seq 1 150); do w=$(windows "$1" "$2" | head -n 1); [ -n "$w" ] && { echo "$w"; return 0; }; sleep 0.1; done
+  return 1
+}
+gone() { for _ in $(seq 1 100); do kill -0 "$1" 2>/dev/null || return 0; sleep 0.1; done; return 1; }
+
+"$work/app/tavrin" & first=$!
+main=$(wait_for $first '^Tavrin$') || fail "main window did not appear"
+[ -e "$work/app/data.ixo" ] && fail "data.ixo written before the close"
+
+"$work/app/tavrin" & second=$!
+box=$(wait_for $second '^Tavrin$') || fail "second copy showed nothing"
+sleep 0.5
+xdotool windowfocus --sync "$box" key Return
+gone $second || fail "second copy did not end"
+[ -e "$work/app/data.ixo" ] && fail "second copy wrote data.ixo"
+[ -e "$work/app/Tavrin.ini" ] && fail "second copy wrote Tavrin.ini"
+kill -0 $first 2>/dev/null || fail "first copy ended"
+
+xdotool windowfocus --sync "$main" key --clearmodifiers alt+f
+sleep 0.3
+xdotool key x
+gone $first || fail "first copy did not close through its menu"
+expected=$(printf 'IxO\x09\x0e\x00\x00\x00Tavrin\x0a\x0d\x0bRPG\x0a\x0d\x02\x00\x00\x00\x1e\x1e' | xxd -p)
+actual=$(xxd -p "$work/app/data.ixo" | tr -d '\n')
+[ "$actual" = "$expected" ] || fail "data.ixo is $actual"
+echo "1 passed, 0 failed"
