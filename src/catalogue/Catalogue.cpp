@@ -47,13 +47,17 @@ void Catalogue::AddFoundItem(std::string path, std::string title, ProjectKind ki
 }
 
 void Catalogue::InsertPastedItem(std::string path, std::string title, int focusedRow) {
+    insertItem(focusedRow < 0 ? 0 : focusedRow, {std::move(path), std::move(title), pkNone});
+}
+
+void Catalogue::insertItem(int row, ProjectItem item) {
     if (!mSelected) {
         return;
     }
-    const int at = std::clamp(focusedRow < 0 ? 0 : focusedRow, 0, rowCount());
+    const int at = std::clamp(row, 0, rowCount());
     notify([&](CatalogueListener& l) { l.itemsAboutToBeInserted(at, at); });
     auto& items = mSelected->folder.Items;
-    items.insert(items.begin() + at, ProjectItem{std::move(path), std::move(title), pkNone});
+    items.insert(items.begin() + at, std::move(item));
     notify([](CatalogueListener& l) { l.itemsInserted(); });
 }
 

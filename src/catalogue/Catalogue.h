@@ -41,6 +41,8 @@ public:
     // Before the focused row, or at the top when focusedRow is -1.
     void InsertPastedItem(std::string path, std::string title, int focusedRow);
     // Rows in any order; out-of-range rows and repeats are ignored.
+    // Inserts before row (clamped to the rows there are), kind kept.
+    void insertItem(int row, ProjectItem item);
     void RemoveSelectedItems(const std::vector<int>& selectedRows);
     void ClearSelectedFolder();
     void SortAscending(const SortKey& key);

@@ -1,0 +1,69 @@
+#pragma once
+
+#include <array>
+#include <cstdint>
+#include <string>
+
+namespace tavrin {
+
+// A colour 0x00BBGGRR, or 0x80000000 + n for system colour n.
+using Colour = std::uint32_t;
+constexpr Colour clWindow = 0x80000005;
+constexpr Colour clWindowText = 0x80000008;
+constexpr Colour clBtnFace = 0x8000000F;
+
+struct BasicSettings {
+    bool position = false;
+    bool tasktray = false;
+    bool invisible = false;
+    std::int32_t startSize = 0;
+    std::int32_t dblClick = 0;
+};
+
+struct ListSettings {
+    bool rowSelect = false;
+    bool gridLines = false;
+    bool hotTrack = false;
+    bool bgColorOn = false;
+    Colour bgColor = 0;
+    // listFont is the list's own font; its name, colour and size persist with the layout.
+    std::array<std::string, 2> listIconPath; // RPG Tsukuru 2000, RPG Tsukuru 95
+};
+
+struct TrySettings {
+    bool useTry = false;
+    std::string tryPath;
+};
+
+struct AplButtonEntry {
+    std::string path;
+    bool shown = false;
+};
+
+struct BarSettings {
+    bool nmlBarVisible = false;
+    bool gazBarVisible = false;
+    std::array<std::string, 4> gazToolPath; // actview, ccclip, lukey, mywin
+    bool aplBarVisible = false;
+    std::array<AplButtonEntry, 8> aplButtons;
+};
+
+enum MatchKind : std::uint32_t { mk2000 = 2, mk95 = 4 };
+
+struct SearchSettings {
+    std::string searchFolder;
+    bool insert = false;
+    bool dupChk = false;
+    std::uint32_t matchKinds = 0;
+};
+
+// The user's preferences, held by the main window. Empty until LoadSettings fills it.
+struct SettingsRecord {
+    BasicSettings basic;
+    ListSettings list;
+    TrySettings trial;
+    BarSettings bars;
+    SearchSettings search;
+};
+
+} // namespace tavrin

@@ -1,0 +1,54 @@
+#pragma once
+
+#include "app/SettingsRecord.h"
+
+#include <cstdint>
+#include <optional>
+#include <string>
+
+namespace tavrin {
+
+class ProfileFile;
+
+// The window-layout values that pass straight between "Tavrin.ini" and the controls. A block
+// is present only when its section exists in the file.
+struct WindowLayout {
+    struct Position {
+        std::int32_t top = 0, left = 0, width = 0, height = 0;
+    };
+    struct Columns {
+        std::int32_t colum1 = 350, colum2 = 150;
+    };
+    struct BarPos {
+        std::int32_t x = 0, y = 0;
+    };
+    struct ToolBarPos {
+        BarPos nml, apl, gaz;
+    };
+    struct ListFont {
+        std::string name;              // CP932
+        Colour color = clWindowText;
+        std::int32_t size = 9;         // points
+    };
+    struct Tree {
+        std::int32_t width = 0;
+        std::int32_t index = 0;        // pre-order position of the selected folder
+    };
+
+    std::optional<Position> position;
+    std::optional<Columns> columns;
+    std::optional<ToolBarPos> toolBarPos;
+    std::optional<ListFont> listFont;
+    std::optional<Tree> tree;
+};
+
+// Reads the blocks whose sections exist. currentTreeWidth is the default of [TreeView] Width.
+WindowLayout LoadWindowLayout(const ProfileFile& file, std::int32_t currentTreeWidth);
+
+// Writes in the file's order: [Position] (or erases it when position is off), [Columns],
+// [ToolBarPos], [ListView] BGColor (bgColor when bgColorOn, else 0xFFFFFF) and the font,
+// [TreeView] Index then Width. Every block of `now` must be present.
+void SaveWindowLayout(ProfileFile& file, const WindowLayout& now, const SettingsRecord& record,
+                      Colour listColour);
+
+} // namespace tavrin

@@ -1,0 +1,94 @@
+#include "catalogue/ListCommands.h"
+
+#include "platform/Cp932.h"
+
+#include <algorithm>
+#include <deque>
+
+namespace tavrin {
+
+std::string deleteQuestion(int n, const std::string& title) {
+    std::string text = sj("リストから\n");
+    if (n == 1) {
+        text += sj("「") + title + sj("」を削除します。\n");
+    } else {
+        text += sj("選択していてる ") + std::to_string(n) + sj(" 個のアイテムを削除します。\n");
+    }
+    text += sj("よろしいですか？\n");
+    text += "\n";
+    return text;
+}
+
+bool listAcceptsDrop(bool fromList, int rowUnderPointer, bool rowUnderPointerSelected) {
+    return fromList && (rowUnderPointer < 0 || !rowUnderPointerSelected);
+}
+
+std::vector<int> moveSelectedRows(Catalogue& catalogue, std::vector<int> selectedRows, int target) {
+    std::sort(selectedRows.begin(), selectedRows.end());
+    selectedRows.erase(std::unique(selectedRows.begin(), selectedRows.end()), selectedRows.end());
+    std::erase_if(selectedRows, [&](int r) { return r < 0 || r >= catalogue.rowCount(); });
+    if (selectedRows.empty()) {
+        return {};
+    }
+    if (target >= catalogue.rowCount()) {
+        target = -1;
+    }
+    // Taken in ascending order, each put at the front: the temporary holds them reversed.
+    std::deque<ProjectItem> taken;
+    int insertAt = target;
+    for (int r : selectedRows) {
+        taken.push_front(*catalogue.row(r));
+        if (r < target) {
+            --insertAt;
+        }
+    }
+    catalogue.RemoveSelectedItems(selectedRows);
+    const int k = static_cast<int>(taken.size());
+    std::vector<int> block;
+    if (target == -1) {
+        // From the back of the temporary: the original order again.
+        std::vector<ProjectItem> items(taken.rbegin(), taken.rend());
+        TreeNode* folder = catalogue.selected();
+        const int first = catalogue.rowCount();
+        catalogue.appendItems(folder, items);
+        for (int i = 0; i < k; ++i) {
+            block.push_back(first + i);
+        }
+        return block;
+    }
+    // Each taken from the front of the temporary and inserted at the same place: the last
+    // inserted stands first, so the block reads in its original order.
+    for (int i = 0; i < k; ++i) {
+        const ProjectItem item = taken.front();
+        taken.pop_front();
+        catalogue.insertItem(insertAt, item);
+        block.push_back(insertAt + i);
+    }
+    return block;
+}
+
+bool ColumnSortToggles::click(int column) {
+    if (column < 0 || column > 1) {
+        return false;
+    }
+    const bool descending = (mTags[column] & 1) != 0;
+    mTags[column] ^= 1;
+    return descending;
+}
+
+DblClickAction dblClickAction(int dblClick) {
+    switch (dblClick) {
+    case 0:
+        return DblClickAction::OpenProjectFolder;
+    case 1:
+        return DblClickAction::GameStart;
+    case 2:
+        return DblClickAction::EditIn2000;
+    case 3:
+        return DblClickAction::Nothing;
+    default:
+        return DblClickAction::Unknown;
+    }
+}
+
+} // namespace tavrin

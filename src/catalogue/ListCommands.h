@@ -1,0 +1,35 @@
+#pragma once
+
+#include "catalogue/Catalogue.h"
+
+#include <string>
+#include <vector>
+
+namespace tavrin {
+
+// The question before deleting the selected rows; title is the selected row's when n is 1.
+std::string deleteQuestion(int n, const std::string& title);
+
+// A drag over the list is accepted only from the list itself, and over no row (below the
+// last) or over a row that is not selected.
+bool listAcceptsDrop(bool fromList, int rowUnderPointer, bool rowUnderPointerSelected);
+
+// Moves the selected rows as one block before `target` (or to the end for -1), keeping their
+// order and kinds. Returns the rows of the moved block, which the list then selects.
+std::vector<int> moveSelectedRows(Catalogue& catalogue, std::vector<int> selectedRows, int target);
+
+// Each column keeps its own sort direction toggle; each start begins ascending.
+class ColumnSortToggles {
+public:
+    // True when this click sorts descending; flips that column's toggle.
+    bool click(int column);
+
+private:
+    int mTags[2] = {2, 4}; // bit 0: the next click sorts descending
+};
+
+enum class DblClickAction { OpenProjectFolder, GameStart, EditIn2000, Nothing, Unknown };
+// "何もしない" (3) does nothing; values no choice offers are Unknown.
+DblClickAction dblClickAction(int dblClick);
+
+} // namespace tavrin

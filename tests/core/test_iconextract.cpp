@@ -1,0 +1,338 @@
+#include "platform/IconExtract.h"
+
+#include <gtest/gtest.h>
+
+#include <cstdint>
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+#include <random>
+#include <variant>
+#include <vector>
+
+using namespace tavrin;
+
+namespace {
+
+void put16(std::string& s, std::uint32_t v) {
+    s += static_cast<char>(v & 0xFF);
+    s += static_cast<char>(v >> 8 & 0xFF);
+}
+void put32(std::string& s, std::uint32_t v) {
+    put16(s, v & 0xFFFF);
+    put16(s, v >> 16);
+}
+void set32(std::string& s, std::size_t at, std::uint32_t v) {
+    std::string b;
+    put32(b, v);
+    s.replace(at, 4, b);
+}
+std::uint32_t get32(const std::string& s, std::size_t at) {
+    std::uint32_t v = 0;
+    for (int i = 3; i >= 0; --i)
+        v = v << 8 | static_cast<std::uint8_t>(s[at + i]);
+    return v;
+}
+
+struct Image {
+    unsigned width, height, bitCount; // 256 is stored as 0
+    std::string data;
+};
+
+// Width, height, colours, reserved, planes, bit count: what both directory kinds begin with.
+std::string entryHead(const Image& im) {
+    std::string s;
+    s += static_cast<char>(im.width & 0xFF);
+    s += static_cast<char>(im.height & 0xFF);
+    s += '\0';
+    s += '\0';
+    put16(s, 1);
+    put16(s, im.bitCount);
+    return s;
+}
+
+std::string makeIco(const std::vector<Image>& images) {
+    std::string s;
+    put16(s, 0);
+    put16(s, 1);
+    put16(s, static_cast<std::uint32_t>(images.size()));
+    std::size_t offset = 6 + 16 * images.size();
+    for (const Image& im : images) {
+        s += entryHead(im);
+        put32(s, static_cast<std::uint32_t>(im.data.size()));
+        put32(s, static_cast<std::uint32_t>(offset));
+        offset += im.data.size();
+    }
+    for (const Image& im : images)
+        s += im.data;
+    return s;
+}
+
+// GRPICONDIR whose entries name RT_ICON IDs firstId, firstId + 1, ...
+std::string makeGroup(const std::vector<Image>& images, std::uint16_t firstId) {
+    std::string s;
+    put16(s, 0);
+    put16(s, 1);
+    put16(s, static_cast<std::uint32_t>(images.size()));
+    for (const Image& im : images) {
+        s += entryHead(im);
+        put32(s, static_cast<std::uint32_t>(im.data.size()));
+        put16(s, firstId++);
+    }
+    return s;
+}
+
+// A resource tree node: a directory of keyed children, or a leaf of data. Keys are IDs or
+// ASCII names; names are given first, as they are stored.
+using Key = std::variant<std::uint16_t, std::string>;
+struct Node {
+    std::vector<Key> keys;
+    std::vector<Node> children;
+    std::string data;
+};
+
+Node leaf(std::string data) {
+    return Node{{}, {}, std::move(data)};
+}
+
+Node dir(std::vector<std::pair<Key, Node>> entries) {
+    Node n;
+    for (auto& [key, child] : entries) {
+        n.keys.push_back(std::move(key));
+        n.children.push_back(std::move(child));
+    }
+    return n;
+}
+
+// A one-language directory, as most resources have.
+Node lang(std::string data) {
+    return dir({{std::uint16_t{0x411}, leaf(std::move(data))}});
+}
+
+// Lays the node out at the end of `sec` (which starts at `rva`); gives its offset.
+std::uint32_t emit(std::string& sec, const Node& node, std::uint32_t rva) {
+    while (sec.size() % 4)
+        sec += '\0';
+    const auto at = static_cast<std::uint32_t>(sec.size());
+    if (node.keys.empty()) {
+        sec.append(16, '\0');
+        set32(sec, at, rva + at + 16);
+        set32(sec, at + 4, static_cast<std::uint32_t>(node.data.size()));
+        sec += node.data;
+        return at;
+    }
+    std::uint32_t named = 0;
+    for (const Key& k : node.keys)
+        named += static_cast<std::uint32_t>(k.index());
+    sec.append(12, '\0');
+    put16(sec, named);
+    put16(sec, static_cast<std::uint32_t>(node.keys.size()) - named);
+    sec.append(8 * node.keys.size(), '\0');
+    for (std::size_t i = 0; i < node.keys.size(); ++i) {
+        std::uint32_t key = 0;
+        if (const auto* name = std::get_if<std::string>(&node.keys[i])) {
+            key = 0x80000000u | static_cast<std::uint32_t>(sec.size());
+            put16(sec, static_cast<std::uint32_t>(name->size()));
+            for (char c : *name)
+                put16(sec, static_cast<std::uint8_t>(c));
+        } else {
+            key = std::get<std::uint16_t>(node.keys[i]);
+        }
+        const Node& child = node.children[i];
+        const std::uint32_t offset = emit(sec, child, rva);
+        set32(sec, at + 16 + 8 * i, key);
+        set32(sec, at + 20 + 8 * i, offset | (child.keys.empty() ? 0 : 0x80000000u));
+    }
+    return at;
+}
+
+// A PE file with one section, .rsrc, holding `tree`. The optional header is 224 or 240 bytes.
+std::string makePe(const Node& tree, bool plus) {
+    constexpr std::uint32_t kRva = 0x1000, kRaw = 0x200;
+    std::string sec;
+    emit(sec, tree, kRva);
+
+    std::string s = "MZ";
+    s.resize(0x3C, '\0');
+    put32(s, 0x40);
+    s += std::string("PE\0\0", 4);
+    put16(s, plus ? 0x8664 : 0x14C);
+    put16(s, 1);
+    s.append(12, '\0');
+    const std::uint32_t optionalSize = plus ? 240 : 224;
+    put16(s, optionalSize);
+    put16(s, 0x102);
+    const std::size_t optional = s.size();
+    s.resize(optional + optionalSize, '\0');
+    s[optional] = 0x0B;
+    s[optional + 1] = plus ? 0x02 : 0x01;
+    const std::size_t dirs = optional + (plus ? 112 : 96);
+    set32(s, dirs - 4, 16);
+    set32(s, dirs + 16, kRva);
+    set32(s, dirs + 20, static_cast<std::uint32_t>(sec.size()));
+    s += std::string(".rsrc\0\0\0", 8);
+    put32(s, static_cast<std::uint32_t>(sec.size()));
+    put32(s, kRva);
+    put32(s, static_cast<std::uint32_t>(sec.size()));
+    put32(s, kRaw);
+    s.append(16, '\0');
+    s.resize(kRaw, '\0');
+    return s + sec;
+}
+
+const std::vector<Image> kImages = {
+    {32, 32, 32, "image 32x32 32bpp"},
+    {16, 16, 8, "image 16x16 8bpp"},
+    {16, 16, 32, "image 16x16 32bpp"},
+};
+
+// Group "MAINICON" (first as stored) names icons 1..3; group 7 names icon 9.
+Node sampleTree() {
+    const std::vector<Image> other = {{16, 16, 32, "other group's image"}};
+    Node icons = dir({{std::uint16_t{1}, lang(kImages[0].data)},
+                      {std::uint16_t{2}, lang(kImages[1].data)},
+                      {std::uint16_t{3}, lang(kImages[2].data)},
+                      {std::uint16_t{9}, lang(other[0].data)}});
+    Node groups = dir({{std::string("MAINICON"), lang(makeGroup(kImages, 1))},
+                       {std::uint16_t{7}, lang(makeGroup(other, 9))}});
+    return dir({{std::uint16_t{3}, std::move(icons)}, {std::uint16_t{14}, std::move(groups)}});
+}
+
+// What an image reader needs of the returned file: one entry, its data right after it.
+void expectIco(const std::optional<std::string>& ico, const Image& expected) {
+    ASSERT_TRUE(ico);
+    ASSERT_GE(ico->size(), 22u);
+    EXPECT_EQ(ico->substr(0, 6), std::string("\0\0\1\0\1\0", 6));
+    EXPECT_EQ(ico->substr(6, 8), entryHead(expected));
+    EXPECT_EQ(get32(*ico, 14), ico->size() - 22);
+    EXPECT_EQ(get32(*ico, 18), 22u);
+    EXPECT_EQ(ico->substr(22), expected.data);
+}
+
+// Every prefix and every single-bit flip must be read safely (run under the sanitizers).
+void expectNoCrashOnDamage(const std::string& good) {
+    for (std::size_t n = 0; n < good.size(); ++n)
+        (void)firstSmallIconAsIco(std::string_view(good).substr(0, n));
+    for (std::size_t i = 0; i < good.size(); ++i)
+        for (int bit = 0; bit < 8; ++bit) {
+            std::string bad = good;
+            bad[i] = static_cast<char>(bad[i] ^ (1 << bit));
+            (void)firstSmallIconAsIco(bad);
+        }
+    std::mt19937 random(42);
+    for (int round = 0; round < 2000; ++round) {
+        std::string bad = good;
+        for (int k = 0; k < 4; ++k)
+            bad[random() % bad.size()] = static_cast<char>(random() % 256);
+        (void)firstSmallIconAsIco(bad);
+    }
+}
+
+TEST(IconExtract, IcoFileGivesItsSmallImage) {
+    expectIco(firstSmallIconAsIco(makeIco(kImages)), kImages[2]);
+}
+
+TEST(IconExtract, SmallImageChoice) {
+    const struct {
+        const char* why;
+        std::vector<Image> images;
+        std::size_t chosen;
+    } rows[] = {
+        {"deeper 16x16 wins", {{16, 16, 4, "a"}, {16, 16, 32, "b"}, {16, 16, 8, "c"}}, 1},
+        {"first of equal 16x16", {{16, 16, 32, "a"}, {16, 16, 32, "b"}}, 0},
+        {"16 wide only is not 16x16", {{16, 32, 32, "a"}, {24, 24, 32, "b"}}, 0},
+        {"smallest larger one", {{48, 48, 32, "a"}, {24, 24, 8, "b"}, {32, 32, 32, "c"}}, 1},
+        {"0 means 256", {{256, 256, 32, "a"}, {48, 48, 32, "b"}}, 1},
+        {"else the largest", {{8, 8, 32, "a"}, {12, 12, 4, "b"}}, 1},
+        {"larger beats smaller", {{12, 12, 32, "a"}, {256, 256, 32, "b"}}, 1},
+    };
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.why);
+        expectIco(firstSmallIconAsIco(makeIco(row.images)), row.images[row.chosen]);
+    }
+}
+
+TEST(IconExtract, ProgramGivesFirstGroupsSmallImage) {
+    for (bool plus : {false, true}) {
+        SCOPED_TRACE(plus ? "PE32+" : "PE32");
+        expectIco(firstSmallIconAsIco(makePe(sampleTree(), plus)), kImages[2]);
+    }
+}
+
+TEST(IconExtract, AnyLanguageOfTheIconWillDo) {
+    Node tree = sampleTree();
+    tree.children[0].children[2].keys[0] = std::uint16_t{0x407};
+    expectIco(firstSmallIconAsIco(makePe(tree, false)), kImages[2]);
+}
+
+TEST(IconExtract, NoIconIsNothing) {
+    Node noGroups = sampleTree();
+    noGroups.keys.pop_back();
+    noGroups.children.pop_back();
+    Node missingIcon = sampleTree();
+    missingIcon.children[0].keys[2] = std::uint16_t{4};
+    Node cursorGroup = sampleTree();
+    cursorGroup.children[1].children[0].children[0].data[2] = 2;
+    std::string noResources = makePe(sampleTree(), false);
+    set32(noResources, 0x40 + 24 + 96 + 16, 0);
+    std::string ico = makeIco(kImages);
+    std::string icoBeyondEnd = ico;
+    set32(icoBeyondEnd, 6 + 2 * 16 + 8, 1000);
+
+    const std::pair<const char*, std::string> rows[] = {
+        {"empty", ""},
+        {"text", "just some text"},
+        {"MZ alone", "MZ"},
+        {"no group icons", makePe(noGroups, false)},
+        {"group names a missing icon", makePe(missingIcon, false)},
+        {"cursor group", makePe(cursorGroup, true)},
+        {"no resource directory", noResources},
+        {"ico reserved", "\1" + ico.substr(1)},
+        {"cursor file", ico.substr(0, 2) + "\2" + ico.substr(3)},
+        {"ico count 0", ico.substr(0, 4) + std::string(2, '\0') + ico.substr(6)},
+        {"ico truncated directory", ico.substr(0, 20)},
+        {"ico image beyond end", icoBeyondEnd},
+    };
+    for (const auto& [why, bytes] : rows) {
+        SCOPED_TRACE(why);
+        EXPECT_FALSE(firstSmallIconAsIco(bytes));
+    }
+}
+
+TEST(IconExtract, LoopInResourceTreeEnds) {
+    // The first group's language directory is the root again.
+    std::string pe = makePe(sampleTree(), false);
+    const std::size_t root = 0x200;
+    const std::uint32_t groups = get32(pe, root + 16 + 8 + 4) & 0x7FFFFFFF;
+    set32(pe, root + groups + 16 + 4, 0x80000000u);
+    EXPECT_FALSE(firstSmallIconAsIco(pe));
+}
+
+TEST(IconExtract, DamagedInputIsReadSafely) {
+    expectNoCrashOnDamage(makeIco(kImages));
+    expectNoCrashOnDamage(makePe(sampleTree(), false));
+    expectNoCrashOnDamage(makePe(sampleTree(), true));
+}
+
+TEST(IconExtract, WineProgram) {
+    namespace fs = std::filesystem;
+    std::string found;
+    for (const char* lib : {"/usr/lib/x86_64-linux-gnu/wine", "/usr/lib/wine", "/usr/lib64/wine",
+                            "/usr/lib/i386-linux-gnu/wine"}) {
+        std::error_code ec;
+        for (const fs::directory_entry& d : fs::directory_iterator(lib, ec))
+            if (fs::is_regular_file(d.path() / "notepad.exe", ec) && found.empty())
+                found = (d.path() / "notepad.exe").string();
+    }
+    if (found.empty())
+        GTEST_SKIP() << "no Wine notepad.exe";
+    std::ifstream in(found, std::ios::binary);
+    const std::string bytes{std::istreambuf_iterator<char>(in), {}};
+    const std::optional<std::string> ico = firstSmallIconAsIco(bytes);
+    ASSERT_TRUE(ico) << found;
+    ASSERT_GT(ico->size(), 22u);
+    EXPECT_EQ(get32(*ico, 14), ico->size() - 22);
+    EXPECT_EQ(get32(*ico, 18), 22u);
+}
+
+} // namespace

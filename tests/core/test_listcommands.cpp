@@ -1,0 +1,114 @@
+#include "app/MenuState.h"
+#include "catalogue/ListCommands.h"
+#include "platform/Cp932.h"
+
+#include <gtest/gtest.h>
+
+namespace tavrin {
+namespace {
+
+class ListCommandsTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        TreeNode* root = catalogue.AddFolder(nullptr, "R");
+        catalogue.selectFolder(root);
+    }
+    void rows(const std::string& letters) {
+        catalogue.ClearSelectedFolder();
+        for (char c : letters) {
+            catalogue.AddFoundItem(std::string(1, c), "", c == 'B' ? pk95 : pk2000);
+        }
+    }
+    std::string order() const {
+        std::string out;
+        for (int i = 0; i < catalogue.rowCount(); ++i) {
+            out += catalogue.row(i)->Path;
+        }
+        return out;
+    }
+    Catalogue catalogue;
+};
+
+TEST_F(ListCommandsTest, DroppedRowsStandAsOneSelectedBlock) {
+    struct Row {
+        std::string before;
+        std::vector<int> selected;
+        int target;
+        std::string after;
+        std::vector<int> block;
+    };
+    const std::vector<Row> table = {
+        {"ABCDE", {1, 3}, 4, "ACBDE", {2, 3}},  // dropped on E
+        {"ABCDE", {1, 3}, -1, "ACEBD", {3, 4}}, // below the last row
+        {"ABC", {0}, 2, "BAC", {1}},
+        {"ABCDE", {3, 1}, 0, "BDACE", {0, 1}}, // selection order does not matter
+        {"ABCDE", {0, 4}, 2, "BAECD", {1, 2}},
+        {"ABC", {}, 1, "ABC", {}},
+    };
+    for (const auto& r : table) {
+        rows(r.before);
+        EXPECT_EQ(moveSelectedRows(catalogue, r.selected, r.target), r.block) << r.before;
+        EXPECT_EQ(order(), r.after) << r.before << " onto " << r.target;
+    }
+    rows("ABC");
+    moveSelectedRows(catalogue, {1}, -1);
+    EXPECT_EQ(catalogue.row(2)->Kind, pk95); // kinds travel with their rows
+}
+
+TEST(ListRules, DeleteQuestionReadsAsWritten) {
+    EXPECT_EQ(deleteQuestion(1, sj("勇者")),
+              sj("リストから\n「勇者」を削除します。\nよろしいですか？\n\n"));
+    EXPECT_EQ(deleteQuestion(3, "ignored"),
+              sj("リストから\n選択していてる 3 個のアイテムを削除します。\nよろしいですか？\n\n"));
+}
+
+TEST(ListRules, DropsAreTakenOnlyFromTheListOntoUnselectedRows) {
+    EXPECT_TRUE(listAcceptsDrop(true, -1, false));
+    EXPECT_TRUE(listAcceptsDrop(true, 2, false));
+    EXPECT_FALSE(listAcceptsDrop(true, 2, true));
+    EXPECT_FALSE(listAcceptsDrop(false, -1, false));
+}
+
+TEST(ListRules, EachColumnKeepsItsOwnSortToggle) {
+    ColumnSortToggles toggles;
+    EXPECT_FALSE(toggles.click(0));
+    EXPECT_TRUE(toggles.click(0));
+    EXPECT_FALSE(toggles.click(1));
+    EXPECT_FALSE(toggles.click(0));
+    EXPECT_TRUE(toggles.click(1));
+}
+
+TEST(ListRules, DoubleClickChoices) {
+    EXPECT_EQ(dblClickAction(0), DblClickAction::OpenProjectFolder);
+    EXPECT_EQ(dblClickAction(2), DblClickAction::EditIn2000);
+    EXPECT_EQ(dblClickAction(3), DblClickAction::Nothing);
+    EXPECT_EQ(dblClickAction(-1), DblClickAction::Unknown);
+    EXPECT_EQ(dblClickAction(4), DblClickAction::Unknown);
+}
+
+TEST(MenuRules, FocusAndSelectionAreTestedApart) {
+    // Rows selected, none focused, clipboard taken by another program.
+    const ListState selectedOnly{false, true, false};
+    const EditMenuState edit = editMenuState(selectedOnly);
+    EXPECT_FALSE(edit.openProjectFolder);
+    EXPECT_TRUE(edit.cut && edit.copy && edit.del);
+    EXPECT_FALSE(edit.paste);
+    EXPECT_FALSE(startMenuState(selectedOnly).gameStart);
+
+    const ListState focusedOnly{true, false, true};
+    EXPECT_TRUE(editMenuState(focusedOnly).openProjectFolder);
+    EXPECT_TRUE(editMenuState(focusedOnly).paste);
+    EXPECT_FALSE(listPopupState(focusedOnly).del);
+    EXPECT_TRUE(startMenuState(focusedOnly).tukuruExecute);
+
+    EXPECT_FALSE(treePopupState(true, true).del);
+    EXPECT_FALSE(treePopupState(false, false).rename);
+    EXPECT_TRUE(treePopupState(true, false).rename);
+
+    EXPECT_FALSE(toggledBarVisible(true, 100));
+    EXPECT_FALSE(toggledBarVisible(false, 0));
+    EXPECT_TRUE(toggledBarVisible(false, 100));
+}
+
+} // namespace
+} // namespace tavrin
