@@ -1,7 +1,9 @@
 #pragma once
 
+#include "platform/Clipboard.h"
 #include "platform/Dialogs.h"
 #include "platform/FileSystem.h"
+#include "platform/Help.h"
 #include "platform/InstanceMarker.h"
 
 #include <deque>
@@ -84,6 +86,29 @@ public:
     void release() override {
         held = false;
         ++releases;
+    }
+};
+
+class FakeClipboard : public Clipboard {
+public:
+    std::optional<std::string> items;
+    std::string text;
+
+    bool hasItemData() override { return items.has_value(); }
+    void setItemData(const std::string& itemData, const std::string& plainText) override {
+        items = itemData;
+        text = plainText;
+    }
+    std::optional<std::string> itemData() override { return items; }
+};
+
+class RecordingHelp : public Help {
+public:
+    std::vector<std::pair<std::string, int>> shown; // context -1: contents
+
+    void showContents(const std::string& helpFile) override { shown.emplace_back(helpFile, -1); }
+    void showContext(const std::string& helpFile, int context) override {
+        shown.emplace_back(helpFile, context);
     }
 };
 

@@ -5,6 +5,8 @@
 #include <QPainterPath>
 #include <QStyle>
 
+#include <functional>
+
 namespace tavrin::appicons {
 
 namespace {
@@ -88,6 +90,103 @@ std::array<QIcon, 3> defaultListIcons() {
     return {QIcon(book(QColor(120, 130, 150), QColor(80, 90, 110), QString())),
             QIcon(book(QColor(200, 60, 50), QColor(140, 30, 25), QStringLiteral("2"))),
             QIcon(book(QColor(40, 140, 80), QColor(20, 90, 50), QStringLiteral("9")))};
+}
+
+namespace {
+
+QPixmap bar() {
+    QPixmap pm(18, 16);
+    pm.fill(Qt::transparent);
+    return pm;
+}
+
+QPixmap drawn(const std::function<void(QPainter&)>& draw) {
+    QPixmap pm = bar();
+    QPainter p(&pm);
+    p.setRenderHint(QPainter::Antialiasing, true);
+    draw(p);
+    return pm;
+}
+
+void folderShape(QPainter& p) {
+    p.setPen(QPen(QColor(150, 110, 20), 1));
+    p.setBrush(QColor(240, 200, 80));
+    p.drawRect(QRectF(2.5, 4.5, 13, 9));
+    p.drawRect(QRectF(2.5, 3.5, 5, 2));
+}
+
+void playShape(QPainter& p, const QColor& colour) {
+    QPolygonF tri;
+    tri << QPointF(5, 2.5) << QPointF(15, 8) << QPointF(5, 13.5);
+    p.setPen(QPen(colour.darker(150), 1));
+    p.setBrush(colour);
+    p.drawPolygon(tri);
+}
+
+} // namespace
+
+std::array<QIcon, 10> nmlBarImages() {
+    std::array<QIcon, 10> images;
+    images[0] = QIcon(drawn([](QPainter& p) {
+        p.setPen(QPen(QColor(60, 60, 60), 1.5));
+        p.drawLine(QPointF(5, 2), QPointF(12, 10));
+        p.drawLine(QPointF(13, 2), QPointF(6, 10));
+        p.drawEllipse(QPointF(5, 12), 2.2, 2.2);
+        p.drawEllipse(QPointF(13, 12), 2.2, 2.2);
+    }));
+    images[1] = QIcon(drawn([](QPainter& p) {
+        p.setPen(QPen(QColor(70, 70, 90), 1));
+        p.setBrush(Qt::white);
+        p.drawRect(QRectF(2.5, 1.5, 8, 10));
+        p.drawRect(QRectF(7.5, 4.5, 8, 10));
+    }));
+    images[2] = QIcon(drawn([](QPainter& p) {
+        p.setPen(QPen(QColor(110, 80, 40), 1));
+        p.setBrush(QColor(200, 160, 100));
+        p.drawRect(QRectF(2.5, 2.5, 10, 12));
+        p.setBrush(Qt::white);
+        p.drawRect(QRectF(7.5, 6.5, 8, 8));
+    }));
+    images[3] = QIcon(drawn([](QPainter& p) {
+        p.setPen(QPen(QColor(40, 70, 140), 2));
+        p.setBrush(QColor(200, 225, 255));
+        p.drawEllipse(QPointF(7.5, 6.5), 4.5, 4.5);
+        p.setPen(QPen(QColor(90, 60, 30), 2.5));
+        p.drawLine(QPointF(11, 10), QPointF(15.5, 14.5));
+    }));
+    images[4] = QIcon(drawn([](QPainter& p) {
+        p.setPen(QPen(QColor(80, 80, 80), 3));
+        p.drawEllipse(QPointF(9, 8), 4, 4);
+        p.setPen(QPen(QColor(80, 80, 80), 2));
+        for (int i = 0; i < 8; ++i) {
+            p.save();
+            p.translate(9, 8);
+            p.rotate(45.0 * i);
+            p.drawLine(QPointF(0, 5), QPointF(0, 7));
+            p.restore();
+        }
+    }));
+    images[5] = QIcon(drawn([](QPainter& p) { playShape(p, QColor(50, 170, 70)); }));
+    images[6] = QIcon(drawn([](QPainter& p) {
+        p.setPen(QPen(QColor(70, 70, 110), 1));
+        p.setBrush(Qt::white);
+        p.drawRect(QRectF(2.5, 1.5, 10, 13));
+        p.setPen(QPen(QColor(200, 120, 30), 2.5));
+        p.drawLine(QPointF(7, 12), QPointF(15, 4));
+    }));
+    images[7] = QIcon(drawn([](QPainter& p) {
+        p.setPen(QPen(QColor(200, 40, 40), 2.5));
+        p.drawLine(QPointF(4, 3), QPointF(14, 13));
+        p.drawLine(QPointF(14, 3), QPointF(4, 13));
+    }));
+    images[8] = QIcon(drawn([](QPainter& p) { folderShape(p); }));
+    images[9] = QIcon(drawn([](QPainter& p) {
+        playShape(p, QColor(70, 130, 220));
+        p.setPen(QPen(QColor(200, 40, 40), 1.5));
+        p.setBrush(Qt::NoBrush);
+        p.drawEllipse(QPointF(13.5, 12.5), 2.5, 2.5);
+    }));
+    return images;
 }
 
 } // namespace tavrin::appicons

@@ -1,7 +1,9 @@
 #pragma once
 
 #include "app/Services.h"
+#include "platform/linux/DesktopHelp.h"
 #include "platform/linux/FlockInstanceMarker.h"
+#include "platform/linux/QtClipboard.h"
 #include "platform/linux/LinuxFileSystem.h"
 #include "platform/linux/QtDialogs.h"
 
@@ -14,7 +16,7 @@ class LinuxServices {
 public:
     LinuxServices();
 
-    Services services() { return {mFs, mDialogs, mMarker}; }
+    Services services() { return {mFs, mDialogs, mMarker, mClipboard, mHelp}; }
     QtDialogs& dialogs() { return mDialogs; }
     // The Windows path of a host folder, with a trailing backslash.
     std::string windowsFolder(const std::string& hostFolder) const;
@@ -23,6 +25,8 @@ private:
     LinuxFileSystem mFs;
     QtDialogs mDialogs;
     FlockInstanceMarker mMarker;
+    QtClipboard mClipboard;
+    DesktopHelp mHelp{mFs, mDialogs};
 };
 
 } // namespace tavrin

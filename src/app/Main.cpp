@@ -2,22 +2,35 @@
 
 #include "app/AppIcons.h"
 #include "app/CommandGuard.h"
+#include "app/Settings.h"
 #include "catalogue/FolderTreeModel.h"
 #include "catalogue/ProjectListModel.h"
+#include "catalogue/ProjectListView.h"
+#include "platform/Clipboard.h"
 #include "platform/Cp932.h"
 #include "platform/Dialogs.h"
+#include "platform/FileSystem.h"
+#include "platform/Help.h"
+#include "platform/IconExtract.h"
 #include "platform/InstanceMarker.h"
+#include "platform/ProfileFile.h"
 #include "platform/linux/QtText.h"
 
+#include <QApplication>
 #include <QCloseEvent>
 #include <QCoreApplication>
+#include <QHBoxLayout>
 #include <QHeaderView>
 #include <QLabel>
+#include <QMenu>
 #include <QMenuBar>
 #include <QSplitter>
 #include <QStatusBar>
-#include <QTableView>
+#include <QToolBar>
+#include <QToolButton>
 #include <QTreeView>
+
+#include <cmath>
 
 namespace tavrin {
 
@@ -29,6 +42,37 @@ QFont designedFont(int pixelSize) {
                       QStringLiteral("Noto Sans CJK JP"), QStringLiteral("IPAPGothic")});
     font.setPixelSize(pixelSize);
     return font;
+}
+
+// Windows rounds font sizes with MulDiv: keep the same arithmetic, so a size read and written
+// back never drifts.
+int mulDiv(int a, int b, int c) {
+    return static_cast<int>(std::lround(static_cast<double>(a) * b / c));
+}
+
+// A blank of 17 pixels between tool buttons, with a line for a divider.
+QWidget* barGap(QWidget* parent, bool divider) {
+    auto* gap = new QWidget(parent);
+    gap->setFixedWidth(17);
+    if (divider) {
+        auto* layout = new QHBoxLayout(gap);
+        layout->setContentsMargins(0, 3, 0, 3);
+        auto* line = new QFrame(gap);
+        line->setFrameShape(QFrame::VLine);
+        line->setFrameShadow(QFrame::Sunken);
+        layout->addWidget(line, 0, Qt::AlignHCenter);
+    }
+    return gap;
+}
+
+// The bar's width in the bar area; 0 for a bar without shown buttons.
+int barWidth(const QToolBar* bar) {
+    for (QAction* a : bar->actions()) {
+        if (a->isVisible() && !a->isSeparator()) {
+            return bar->sizeHint().width();
+        }
+    }
+    return 0;
 }
 
 } // namespace
@@ -46,10 +90,6 @@ void TMainForm::buildControls() {
     setWindowIcon(appicons::application());
     setFont(designedFont(12));
     resize(707, 369);
-
-    MainMenu_File = menuBar()->addMenu(QStringLiteral("ファイル(&F)"));
-    MainMenu_Exit = MainMenu_File->addAction(QStringLiteral("終了(&X)"));
-    connect(MainMenu_Exit, &QAction::triggered, this, &QWidget::close);
 
     mTreeModel = new FolderTreeModel(mCatalogue, this);
     mTreeModel->setIcons(appicons::treeIcons());
@@ -71,8 +111,9 @@ void TMainForm::buildControls() {
     TreeView->setUniformRowHeights(true);
     TreeView->setEditTriggers(QAbstractItemView::NoEditTriggers);
     TreeView->setSelectionMode(QAbstractItemView::SingleSelection);
+    TreeView->setContextMenuPolicy(Qt::CustomContextMenu);
 
-    ProjectList = new QTableView(Splitter);
+    ProjectList = new ProjectListView(Splitter);
     ProjectList->setObjectName(QStringLiteral("ProjectList"));
     ProjectList->setModel(mListModel);
     ProjectList->setFont(designedFont(13));
@@ -83,10 +124,11 @@ void TMainForm::buildControls() {
     ProjectList->setWordWrap(false);
     ProjectList->setTabKeyNavigation(false);
     ProjectList->setIconSize(QSize(16, 16));
+    ProjectList->setContextMenuPolicy(Qt::CustomContextMenu);
     ProjectList->verticalHeader()->hide();
     ProjectList->verticalHeader()->setSectionResizeMode(QHeaderView::Fixed);
-    ProjectList->verticalHeader()->setDefaultSectionSize(QFontMetrics(ProjectList->font()).height() + 5);
     ProjectList->horizontalHeader()->setHighlightSections(false);
+    ProjectList->horizontalHeader()->setSectionsClickable(true);
     ProjectList->horizontalHeader()->setDefaultAlignment(Qt::AlignLeft | Qt::AlignVCenter);
     ProjectList->horizontalHeader()->setStretchLastSection(false);
     ProjectList->setColumnWidth(ProjectListModel::PathColumn, 360);
@@ -105,6 +147,10 @@ void TMainForm::buildControls() {
     statusBar()->addWidget(StatusPanel0);
     statusBar()->addWidget(StatusPanel1, 1);
 
+    buildToolBars();
+    buildMenus();
+    connectList();
+
     connect(TreeView->selectionModel(), &QItemSelectionModel::currentChanged, this,
             [this](const QModelIndex& current) {
                 if (!mSyncingSelection) {
@@ -121,13 +167,203 @@ void TMainForm::buildControls() {
             n->expanded = false;
         }
     });
+    connect(TreeView, &QWidget::customContextMenuRequested, this, [this](const QPoint& pos) {
+        // The right button selects the folder under it before the menu opens.
+        QModelIndex index = TreeView->indexAt(pos);
+        if (index.isValid()) {
+            TreeView->setCurrentIndex(index);
+        }
+        TreeView_PopupMenuPopup();
+        TreeView_PopupMenu->exec(TreeView->viewport()->mapToGlobal(pos));
+    });
+    connect(ProjectList, &QWidget::customContextMenuRequested, this, [this](const QPoint& pos) {
+        ListView_PopupMenuPopup();
+        ListView_PopupMenu->exec(ProjectList->viewport()->mapToGlobal(pos));
+    });
+}
+
+QAction* TMainForm::addEntry(QMenu* menu, const char* caption, const QKeySequence& shortcut,
+                             std::function<void()> openRules, std::function<void()> handler) {
+    QAction* action = menu->addAction(QString::fromUtf8(caption));
+    action->setShortcut(shortcut);
+    connect(action, &QAction::triggered, this, [this, menu, action, openRules, handler] {
+        runGuarded(mServices.dialogs, [&] {
+            if (openRules) {
+                openRules();
+            }
+            const bool enabled = action->isEnabled();
+            // Reached by its shortcut: the menu stays closed and its entries must stay
+            // reachable for the next key.
+            if (!menu->isVisible()) {
+                for (QAction* a : menu->actions()) {
+                    a->setEnabled(true);
+                }
+            }
+            if (enabled && handler) {
+                handler();
+            }
+        });
+    });
+    return action;
+}
+
+void TMainForm::buildMenus() {
+    QMenuBar* bar = menuBar();
+    const auto edit = [this] { MainMenu_EditClick(); };
+    const auto start = [this] { MainMenu_StartClick(); };
+
+    MainMenu_File = bar->addMenu(QStringLiteral("ファイル(&F)"));
+    MainMenu_Exit = addEntry(MainMenu_File, "終了(&X)", {}, {}, [this] { MainMenu_ExitClick(); });
+
+    MainMenu_Edit = bar->addMenu(QStringLiteral("編集(&E)"));
+    MainMenu_OpenProjectFolder =
+        addEntry(MainMenu_Edit, "プロジェクトのフォルダを開く(&S)", Qt::Key_F9, edit, {});
+    N2 = addEntry(MainMenu_Edit, "フォルダのプロパティ(&R)", {}, {}, {});
+    MainMenu_Edit->addSeparator();
+    MainMenu_Cut = addEntry(MainMenu_Edit, "アイテムを切り取り(&T)", QKeySequence(Qt::CTRL | Qt::Key_X), edit, {});
+    MainMenu_Copy = addEntry(MainMenu_Edit, "アイテムをコピー(&C)", QKeySequence(Qt::CTRL | Qt::Key_C), edit, {});
+    MainMenu_Paste = addEntry(MainMenu_Edit, "アイテムを貼り付け(&P)", QKeySequence(Qt::CTRL | Qt::Key_V), edit, {});
+    MainMenu_Delete = addEntry(MainMenu_Edit, "アイテムを削除(&D)", Qt::Key_Delete, edit,
+                               [this] { ListView_Delete(); });
+    MainMenu_Edit->addSeparator();
+    MainMenu_SelectAll = addEntry(MainMenu_Edit, "すべて選択(&A)", QKeySequence(Qt::CTRL | Qt::Key_A),
+                                  edit, [this] { ListView_SelectAll(); });
+    MainMenu_Edit->addSeparator();
+    MainMenu_Setting = addEntry(MainMenu_Edit, "環境設定(&S)...", {}, {}, [this] { MainMenu_SettingClick(); });
+
+    MainMenu_Find = bar->addMenu(QStringLiteral("検索(&R)"));
+    MainMenu_RPG2000Search = addEntry(MainMenu_Find, "RPGツクール検索(&S)...", Qt::Key_F3, {}, {});
+
+    MainMenu_Visual = bar->addMenu(QStringLiteral("表示(&V)"));
+    MenuItem_ToolBar = MainMenu_Visual->addMenu(QStringLiteral("ツールバー(&R)"));
+    MenuItem_NmlBar = MenuItem_ToolBar->addAction(QStringLiteral("標準"));
+    MenuItem_AplBar = MenuItem_ToolBar->addAction(QStringLiteral("アプリケーション"));
+    MenuItem_GazBar = MenuItem_ToolBar->addAction(QStringLiteral("Gaz Soft"));
+    for (QAction* a : {MenuItem_NmlBar, MenuItem_AplBar, MenuItem_GazBar}) {
+        a->setCheckable(true);
+        connect(a, &QAction::triggered, this, [this, a] {
+            runGuarded(mServices.dialogs, [&] { MainMenu_ToolBar_Click(a); });
+        });
+    }
+    MenuItem_NmlBar->setChecked(true);
+    MenuItem_ToolBar->addSeparator();
+    MenuItem_Customize = addEntry(MenuItem_ToolBar, "カスタマイズ(&C)...", {}, {}, {});
+
+    MainMenu_Start = bar->addMenu(QStringLiteral("起動(&S)"));
+    MainMenu_GameStart = addEntry(MainMenu_Start, "ゲーム実行(&G)", Qt::Key_F5, start, {});
+    MainMenu_TestPlay = addEntry(MainMenu_Start, "テストプレー(&T)", {}, start, {});
+    MainMenu_ThukuruExecute = addEntry(MainMenu_Start, "RPGツクールで編集(&E)", {}, start, {});
+
+    MainMenu_Help = bar->addMenu(QStringLiteral("ヘルプ(&H)"));
+    MainMenu_OpenHelp = addEntry(MainMenu_Help, "トピックの検索(&H)", Qt::Key_F1, {}, [this] { OpenHelp(); });
+    MainMenu_Help->addSeparator();
+    MainMenu_About = addEntry(MainMenu_Help, "バージョン情報(&A)...", {}, {}, [this] { AboutSoftware(); });
+
+    connect(MainMenu_Edit, &QMenu::aboutToShow, this, [this] { MainMenu_EditClick(); });
+    connect(MainMenu_Start, &QMenu::aboutToShow, this, [this] { MainMenu_StartClick(); });
+    // Shortcuts must reach their handlers, which apply the rules afresh: a closed menu leaves
+    // its entries enabled.
+    for (QMenu* menu : {MainMenu_Edit, MainMenu_Start}) {
+        connect(menu, &QMenu::aboutToHide, this, [menu] {
+            for (QAction* a : menu->actions()) {
+                a->setEnabled(true);
+            }
+        });
+    }
+
+    // The list pop-up: its shortcuts are shown, and the main menu's entries serve them.
+    ListView_PopupMenu = new QMenu(this);
+    const auto popupEntry = [this](const char* caption, const QKeySequence& shortcut,
+                                   std::function<void()> handler) {
+        QAction* a = ListView_PopupMenu->addAction(QString::fromUtf8(caption));
+        a->setShortcut(shortcut);
+        a->setShortcutContext(Qt::WidgetShortcut);
+        if (handler) {
+            connect(a, &QAction::triggered, this,
+                    [this, handler] { runGuarded(mServices.dialogs, handler); });
+        }
+        return a;
+    };
+    ListPop_OpenProjectFolder = popupEntry("プロジェクトのフォルダを開く(&F)", {}, {});
+    ListView_PopupMenu->addSeparator();
+    ListPop_GameStart = popupEntry("ゲーム実行(&G)", Qt::Key_F5, {});
+    ListPop_TestPlay = popupEntry("テストプレー(&T)", {}, {});
+    ListPop_Thukuru2000Execute = popupEntry("RPGツクール2000で編集(&E)", {}, {});
+    ListPop_Thukuru2003Execute = popupEntry("RPGツクール2003で編集(&F)", {}, {});
+    ListView_PopupMenu->addSeparator();
+    ListPop_Cut = popupEntry("アイテムを切り取り(&T)", QKeySequence(Qt::CTRL | Qt::Key_X), {});
+    ListPop_Copy = popupEntry("アイテムをコピー(&C)", QKeySequence(Qt::CTRL | Qt::Key_C), {});
+    ListPop_Paste = popupEntry("アイテムを貼り付け(&P)", QKeySequence(Qt::CTRL | Qt::Key_V), {});
+    ListPop_Delete = popupEntry("アイテムを削除(&D)", Qt::Key_Delete, [this] { ListView_Delete(); });
+    ListView_PopupMenu->addSeparator();
+    R1 = popupEntry("フォルダのプロパティ(&R)", {}, {});
+    ListView_PopupMenu->setDefaultAction(ListPop_OpenProjectFolder);
+
+    TreeView_PopupMenu = new QMenu(this);
+    TreePop_New = TreeView_PopupMenu->addAction(QStringLiteral("新規フォルダ作成(&N)"));
+    TreeView_PopupMenu->addSeparator();
+    TreePop_Delete = TreeView_PopupMenu->addAction(QStringLiteral("削除(&D)"));
+    TreePop_Rename = TreeView_PopupMenu->addAction(QStringLiteral("名前の変更(&M)"));
+    TreePop_Rename->setShortcut(Qt::Key_F2);
+    TreePop_Rename->setShortcutContext(Qt::WidgetShortcut);
+}
+
+void TMainForm::buildToolBars() {
+    const auto images = appicons::nmlBarImages();
+    NmlBar = new QToolBar(QStringLiteral("標準ツールバー"), this);
+    NmlBar->setObjectName(QStringLiteral("NmlBar"));
+    NmlBar->setIconSize(QSize(18, 16));
+    NmlBar->setMovable(true);
+    NmlBar->setStyleSheet(QStringLiteral("QToolButton { min-width: 21px; min-height: 19px; }"));
+    const auto button = [this, &images](const char* hint, int image, std::function<void()> handler) {
+        QAction* a = NmlBar->addAction(images[static_cast<std::size_t>(image)], QString::fromUtf8(hint));
+        a->setToolTip(QString::fromUtf8(hint));
+        if (handler) {
+            connect(a, &QAction::triggered, this,
+                    [this, handler] { runGuarded(mServices.dialogs, handler); });
+        }
+        return a;
+    };
+    ToolButton_OpenProjectFolder = button("プロジェクトのフォルダを開く", 8, {});
+    NmlBar->addWidget(barGap(NmlBar, false));
+    ToolButton_RpgSearch = button("RPGツクール2000検索", 3, {});
+    NmlBar->addWidget(barGap(NmlBar, true));
+    ToolButton_GameStart = button("ゲームスタート", 5, {});
+    ToolButton_TestPlay = button("テストプレー", 9, {});
+    ToolButton_ThukuruExecute = button("ツクールで開く", 6, {});
+    NmlBar->addWidget(barGap(NmlBar, false));
+    ToolButton_DeleteListItem = button("リストから削除", 7, [this] { ListView_Delete(); });
+    addToolBar(Qt::TopToolBarArea, NmlBar);
+
+    AplBar = new QToolBar(QStringLiteral("アプリケーション"), this);
+    AplBar->setObjectName(QStringLiteral("AplBar"));
+    GazBar = new QToolBar(QStringLiteral("Gaz Soft"), this);
+    GazBar->setObjectName(QStringLiteral("GazBar"));
+    for (QToolBar* b : {AplBar, GazBar}) {
+        b->setIconSize(QSize(16, 16));
+        addToolBar(Qt::TopToolBarArea, b);
+        b->hide();
+    }
+}
+
+void TMainForm::connectList() {
+    connect(ProjectList, &QAbstractItemView::clicked, this, [this] { ProjectListClick(); });
+    connect(ProjectList, &QAbstractItemView::doubleClicked, this, [this] {
+        runGuarded(mServices.dialogs, [this] { ProjectListDblClick(); });
+    });
+    connect(ProjectList->horizontalHeader(), &QHeaderView::sectionClicked, this, [this](int column) {
+        runGuarded(mServices.dialogs, [&] { ProjectListColumnClick(column); });
+    });
+    connect(ProjectList, &ProjectListView::rowsDropped, this, [this](int target) {
+        runGuarded(mServices.dialogs, [&] { ProjectListDragDrop(target); });
+    });
 }
 
 void TMainForm::FormCreate() {
     Dialogs& dialogs = mServices.dialogs;
     runGuarded(dialogs, [this, &dialogs] {
-        // 1-2: a second copy says so, then runs the rest of start-up and ends as soon as the
-        // event loop starts, writing nothing.
+        // A second copy says so, then runs the rest of start-up and ends as soon as the event
+        // loop starts, writing nothing.
         if (mServices.instanceMarker.heldElsewhere()) {
             dialogs.message(sj("既に起動しています。"), "Tavrin");
             mSecondInstance = true;
@@ -136,11 +372,20 @@ void TMainForm::FormCreate() {
                 Qt::QueuedConnection);
         }
         mServices.instanceMarker.acquire();
-        // 3-4: drops and the clipboard format come with their commands.
         mHelpFile = mAppFolder + "Tavrin.hlp";
+        mSettingsPath = mAppFolder + "Tavrin.ini";
         mCatalogueFile =
             std::make_unique<CatalogueFile>(mServices.fs, dialogs, mAppFolder + "data.ixo");
         mCatalogueFile->LoadCatalogue(mCatalogue);
+
+        const ProfileFile ini = readProfile(mServices.fs, mSettingsPath);
+        LoadSettings(ini, mSettings);
+        applyLayout(LoadWindowLayout(ini, treeWidth()));
+
+        ApplyListSettings();
+        ApplyDblClickDefault(mSettings.basic.dblClick);
+        LoadListIcons(mSettings.list.listIconPath);
+        ApplyBarSettings(mSettings.bars);
     });
 }
 
@@ -152,6 +397,10 @@ bool TMainForm::FormClose() {
         if (mCatalogueFile) {
             mCatalogueFile->WriteCatalogueFile(mCatalogue);
         }
+        ProfileFile ini = readProfile(mServices.fs, mSettingsPath);
+        SaveSettings(ini, mSettings);
+        SaveWindowLayout(ini, currentLayout(), mSettings, mListColour);
+        writeProfile(mServices.fs, mSettingsPath, ini);
         mServices.instanceMarker.release();
     });
 }
@@ -164,6 +413,19 @@ void TMainForm::closeEvent(QCloseEvent* event) {
     }
 }
 
+void TMainForm::showEvent(QShowEvent* event) {
+    QMainWindow::showEvent(event);
+    // The stored bounds are the outer ones; once the frame is known, take it off the size.
+    if (mOuterBounds) {
+        const QRect outer = *mOuterBounds;
+        mOuterBounds.reset();
+        const QSize frameExtra = frameGeometry().size() - geometry().size();
+        resize(outer.width() - frameExtra.width(), outer.height() - frameExtra.height());
+    }
+}
+
+// ---- status bar -----------------------------------------------------------------------------
+
 void TMainForm::ShowProjectCount(int count) {
     StatusPanel0->setText(count < 0 ? QString()
                                     : QString::number(count) + QStringLiteral("個のプロジェクト"));
@@ -173,6 +435,316 @@ void TMainForm::ShowFocusedTitle(int row) {
     const ProjectItem* item = row < 0 ? nullptr : mCatalogue.row(row);
     StatusPanel1->setText(item ? qs(item->Title) : QString());
 }
+
+// ---- menu rules -----------------------------------------------------------------------------
+
+ListState TMainForm::listState() {
+    return {ProjectList->focusedRow() >= 0, !ProjectList->selectedRows().empty(),
+            mServices.clipboard.hasItemData()};
+}
+
+void TMainForm::MainMenu_EditClick() {
+    const EditMenuState s = editMenuState(listState());
+    MainMenu_OpenProjectFolder->setEnabled(s.openProjectFolder);
+    MainMenu_Cut->setEnabled(s.cut);
+    MainMenu_Copy->setEnabled(s.copy);
+    MainMenu_Paste->setEnabled(s.paste);
+    MainMenu_Delete->setEnabled(s.del);
+}
+
+void TMainForm::MainMenu_StartClick() {
+    const StartMenuState s = startMenuState(listState());
+    MainMenu_GameStart->setEnabled(s.gameStart);
+    MainMenu_TestPlay->setEnabled(s.testPlay);
+    MainMenu_ThukuruExecute->setEnabled(s.tukuruExecute);
+}
+
+void TMainForm::ListView_PopupMenuPopup() {
+    const ListPopupState s = listPopupState(listState());
+    ListPop_Cut->setEnabled(s.cut);
+    ListPop_Copy->setEnabled(s.copy);
+    ListPop_Paste->setEnabled(s.paste);
+    ListPop_Delete->setEnabled(s.del);
+    ShowFocusedTitle(ProjectList->focusedRow());
+}
+
+void TMainForm::TreeView_PopupMenuPopup() {
+    TreeNode* node = mCatalogue.selected();
+    const TreePopupState s = treePopupState(node != nullptr, mCatalogue.tree().isRoot(node));
+    TreePop_Delete->setEnabled(s.del);
+    TreePop_Rename->setEnabled(s.rename);
+    mTreePopupNode = node;
+}
+
+// ---- list commands --------------------------------------------------------------------------
+
+void TMainForm::ListView_Delete() {
+    const std::vector<int> selected = ProjectList->selectedRows();
+    const int n = static_cast<int>(selected.size());
+    if (n == 0) {
+        return;
+    }
+    const ProjectItem* first = mCatalogue.row(selected.front());
+    const std::string question = deleteQuestion(n, first ? first->Title : std::string());
+    if (mServices.dialogs.messageBox(question, sj("確認"), MsgIcon::Warning, MsgButtons::YesNo,
+                                     MsgResult::Yes) != MsgResult::Yes) {
+        return;
+    }
+    mCatalogue.RemoveSelectedItems(selected);
+    ProjectList->clearSelection();
+    ShowProjectCount(mCatalogue.rowCount());
+    ShowFocusedTitle(ProjectList->focusedRow());
+}
+
+void TMainForm::ListView_SelectAll() {
+    if (mCatalogue.rowCount() > 0) {
+        ProjectList->selectAll();
+    }
+}
+
+void TMainForm::ProjectListClick() { ShowFocusedTitle(ProjectList->focusedRow()); }
+
+void TMainForm::ProjectListDblClick() {
+    switch (dblClickAction(mSettings.basic.dblClick)) {
+    case DblClickAction::OpenProjectFolder:
+    case DblClickAction::GameStart:
+    case DblClickAction::EditIn2000:
+        // Their commands come with the launch subsystem.
+        break;
+    case DblClickAction::Nothing:
+        break;
+    case DblClickAction::Unknown:
+        mServices.dialogs.message("Not found be specified action", "ProjectListDblClick()");
+        break;
+    }
+}
+
+void TMainForm::ProjectListColumnClick(int column) {
+    if (mSortToggles.click(column)) {
+        mCatalogue.SortDescending(localeSortKey);
+    } else {
+        mCatalogue.SortAscending(localeSortKey);
+    }
+}
+
+void TMainForm::ProjectListDragDrop(int targetRow) {
+    const std::vector<int> block =
+        moveSelectedRows(mCatalogue, ProjectList->selectedRows(), targetRow);
+    ProjectList->clearSelection();
+    ProjectList->selectRows(block);
+}
+
+// ---- shell commands -------------------------------------------------------------------------
+
+void TMainForm::MainMenu_ToolBar_Click(QAction* sender) {
+    QToolBar* bar = sender == MenuItem_NmlBar   ? NmlBar
+                    : sender == MenuItem_AplBar ? AplBar
+                                                : GazBar;
+    const bool show = toggledBarVisible(bar->isVisible(), barWidth(bar));
+    bar->setVisible(show);
+    sender->setChecked(show);
+}
+
+void TMainForm::MainMenu_SettingClick() {
+    ListSettings& list = mSettings.list;
+    list.rowSelect = ProjectList->rowSelect();
+    list.gridLines = ProjectList->showGrid();
+    list.hotTrack = ProjectList->hotTrack();
+    list.bgColorOn = mListColour != clWindow;
+    list.bgColor = mListColour == clWindow ? 0x7FFFFFFF : mListColour;
+    // The settings dialog comes with its own subsystem.
+}
+
+void TMainForm::AboutSoftware() {
+    QApplication::beep();
+    // The about box comes with its own subsystem.
+}
+
+void TMainForm::MainMenu_ExitClick() { close(); }
+
+void TMainForm::OpenHelp() { mServices.help.showContents(mHelpFile); }
+
+// ---- settings applied -----------------------------------------------------------------------
+
+QColor TMainForm::colour(Colour c, QPalette::ColorRole fallback) const {
+    const QPalette palette = QApplication::palette();
+    if (c & 0x80000000u) {
+        switch (c & 0xFF) {
+        case 5:
+            return palette.color(QPalette::Base);
+        case 8:
+            return palette.color(QPalette::Text);
+        case 15:
+            return palette.color(QPalette::Button);
+        case 13:
+            return palette.color(QPalette::Highlight);
+        case 14:
+            return palette.color(QPalette::HighlightedText);
+        case 18:
+            return palette.color(QPalette::ButtonText);
+        default:
+            return palette.color(fallback);
+        }
+    }
+    return QColor(static_cast<int>(c & 0xFF), static_cast<int>((c >> 8) & 0xFF),
+                  static_cast<int>((c >> 16) & 0xFF));
+}
+
+void TMainForm::ApplyListSettings() {
+    const ListSettings& list = mSettings.list;
+    ProjectList->setRowSelect(list.rowSelect);
+    ProjectList->setShowGrid(list.gridLines);
+    ProjectList->setHotTrack(list.hotTrack);
+
+    mListColour = list.bgColorOn ? list.bgColor : clWindow;
+    const QColor background = colour(mListColour, QPalette::Base);
+    const QColor text = colour(mListFontColour, QPalette::Text);
+    for (QAbstractItemView* view : {static_cast<QAbstractItemView*>(ProjectList),
+                                    static_cast<QAbstractItemView*>(TreeView)}) {
+        QPalette p = view->palette();
+        p.setColor(QPalette::Base, background);
+        p.setColor(QPalette::Text, text);
+        view->setPalette(p);
+    }
+    // The tree always shows the list's font.
+    TreeView->setFont(ProjectList->font());
+}
+
+void TMainForm::ApplyDblClickDefault(int dblClick) {
+    switch (dblClick) {
+    case 0:
+        ListView_PopupMenu->setDefaultAction(ListPop_OpenProjectFolder);
+        break;
+    case 1:
+        ListView_PopupMenu->setDefaultAction(ListPop_GameStart);
+        break;
+    case 2:
+        ListView_PopupMenu->setDefaultAction(ListPop_Thukuru2000Execute);
+        break;
+    default:
+        ListView_PopupMenu->setDefaultAction(nullptr);
+        break;
+    }
+}
+
+void TMainForm::LoadListIcons(const std::array<std::string, 2>& listIconPath) {
+    auto icons = appicons::defaultListIcons();
+    for (std::size_t k = 0; k < 2; ++k) {
+        const std::string& path = listIconPath[k];
+        if (path.empty()) {
+            continue;
+        }
+        const auto bytes = mServices.fs.readFile(path);
+        const auto ico = bytes ? firstSmallIconAsIco(*bytes) : std::nullopt;
+        QPixmap pm;
+        if (ico && pm.loadFromData(reinterpret_cast<const uchar*>(ico->data()),
+                                   static_cast<uint>(ico->size()), "ICO")) {
+            icons[k + 1] = QIcon(pm.scaled(16, 16, Qt::KeepAspectRatio, Qt::SmoothTransformation));
+        }
+    }
+    mListModel->setIcons(icons);
+}
+
+void TMainForm::ApplyBarSettings(const BarSettings& bars) {
+    // The application and Gaz soft bars get their buttons with the launch subsystem; a bar
+    // without buttons stays hidden.
+    NmlBar->setVisible(bars.nmlBarVisible);
+    AplBar->setVisible(bars.aplBarVisible && barWidth(AplBar) > 0);
+    GazBar->setVisible(bars.gazBarVisible && barWidth(GazBar) > 0);
+    MenuItem_NmlBar->setChecked(NmlBar->isVisibleTo(this));
+    MenuItem_AplBar->setChecked(AplBar->isVisibleTo(this));
+    MenuItem_GazBar->setChecked(GazBar->isVisibleTo(this));
+}
+
+// ---- layout ---------------------------------------------------------------------------------
+
+int TMainForm::treeWidth() const {
+    // Before the window is first laid out the splitter holds its sizes but the tree has none.
+    const int width = Splitter->sizes().value(0);
+    return width > 0 ? width : 165;
+}
+
+WindowLayout TMainForm::currentLayout() const {
+    WindowLayout layout;
+    const QRect outer = frameGeometry();
+    layout.position = WindowLayout::Position{outer.top(), outer.left(), outer.width(), outer.height()};
+    layout.columns = WindowLayout::Columns{ProjectList->columnWidth(0), ProjectList->columnWidth(1)};
+    std::array<WindowLayout::BarPos, 3> pos = mBarPos;
+    const std::array<QToolBar*, 3> bars = {NmlBar, AplBar, GazBar};
+    const int areaTop = menuBar()->isVisible() ? menuBar()->geometry().bottom() + 1 : 0;
+    for (std::size_t i = 0; i < bars.size(); ++i) {
+        if (bars[i]->isVisibleTo(this)) {
+            pos[i] = {bars[i]->x(), bars[i]->y() - areaTop};
+        }
+    }
+    layout.toolBarPos = WindowLayout::ToolBarPos{pos[0], pos[1], pos[2]};
+    const QFont font = ProjectList->font();
+    const int pixels = font.pixelSize() > 0
+                           ? font.pixelSize()
+                           : static_cast<int>(std::lround(font.pointSizeF() * logicalDpiY() / 72));
+    layout.listFont = WindowLayout::ListFont{toCp932(font.families().value(0, font.family())),
+                                             mListFontColour, mulDiv(pixels, 72, logicalDpiY())};
+    layout.tree = WindowLayout::Tree{treeWidth(),
+                                     std::max(0, mCatalogue.tree().indexOf(mCatalogue.selected()))};
+    return layout;
+}
+
+void TMainForm::applyLayout(const WindowLayout& layout) {
+    if (layout.position) {
+        const auto& p = *layout.position;
+        move(p.left, p.top);
+        resize(p.width, p.height);
+        mOuterBounds = QRect(p.left, p.top, p.width, p.height);
+    }
+    if (layout.columns) {
+        ProjectList->setColumnWidth(0, layout.columns->colum1);
+        ProjectList->setColumnWidth(1, layout.columns->colum2);
+    }
+    if (layout.toolBarPos) {
+        mBarPos = {layout.toolBarPos->nml, layout.toolBarPos->apl, layout.toolBarPos->gaz};
+        // Bars on one row share a line of the bar area, left to right.
+        std::array<std::pair<WindowLayout::BarPos, QToolBar*>, 3> order = {
+            {{mBarPos[0], NmlBar}, {mBarPos[1], AplBar}, {mBarPos[2], GazBar}}};
+        std::stable_sort(order.begin(), order.end(), [](const auto& a, const auto& b) {
+            return std::pair(a.first.y, a.first.x) < std::pair(b.first.y, b.first.x);
+        });
+        for (std::size_t i = 0; i < order.size(); ++i) {
+            const bool visible = order[i].second->isVisibleTo(this);
+            removeToolBar(order[i].second);
+            if (i > 0 && order[i].first.y != order[i - 1].first.y) {
+                addToolBarBreak(Qt::TopToolBarArea);
+            }
+            addToolBar(Qt::TopToolBarArea, order[i].second);
+            order[i].second->setVisible(visible);
+        }
+    }
+    if (layout.listFont) {
+        QFont font = ProjectList->font();
+        const QString name = qs(layout.listFont->name);
+        font.setFamilies({name, QStringLiteral("Noto Sans CJK JP")});
+        font.setPixelSize(std::max(1, mulDiv(layout.listFont->size, logicalDpiY(), 72)));
+        font.setBold(false);
+        font.setItalic(false);
+        font.setUnderline(false);
+        font.setStrikeOut(false);
+        ProjectList->setFont(font);
+        mListFontColour = layout.listFont->color;
+    }
+    ProjectList->verticalHeader()->setDefaultSectionSize(QFontMetrics(ProjectList->font()).height() + 5);
+    if (layout.tree) {
+        const QList<int> sizes = Splitter->sizes();
+        const int total = sizes.value(0) + sizes.value(1);
+        Splitter->setSizes({layout.tree->width, std::max(0, total - layout.tree->width)});
+        const int index = layout.tree->index;
+        if (index > 0 && index < mCatalogue.tree().nodeCount()) {
+            TreeNode* node = mCatalogue.tree().nodeAt(index);
+            mCatalogue.selectFolder(node);
+            TreeView->scrollTo(mTreeModel->indexOf(node));
+        }
+    }
+}
+
+// ---- catalogue notices ----------------------------------------------------------------------
 
 void TMainForm::syncTreeSelection(TreeNode* node) {
     QModelIndex index = mTreeModel->indexOf(node);

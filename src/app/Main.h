@@ -1,27 +1,38 @@
 #pragma once
 
+#include "app/MenuState.h"
 #include "app/Services.h"
+#include "app/SettingsRecord.h"
+#include "app/WindowLayout.h"
 #include "catalogue/Catalogue.h"
 #include "catalogue/CatalogueFile.h"
+#include "catalogue/ListCommands.h"
 
 #include <QMainWindow>
+#include <QPalette>
 
+#include <array>
+#include <functional>
 #include <memory>
+#include <optional>
 #include <string>
 
-class QLabel;
-class QSplitter;
-class QTableView;
-class QTreeView;
-class QMenu;
 class QAction;
+class QLabel;
+class QMenu;
+class QSplitter;
+class QToolBar;
+class QTreeView;
 
 namespace tavrin {
 
 class FolderTreeModel;
 class ProjectListModel;
+class ProjectListView;
+class TreeNode;
 
-// The main window: the folder tree at the left, the selected folder's projects at the right.
+// The main window: the folder tree at the left, the selected folder's projects at the right,
+// the tool bars above and the status bar below.
 class TMainForm : public QMainWindow, private CatalogueListener {
     Q_OBJECT
 public:
@@ -31,34 +42,134 @@ public:
     ~TMainForm() override;
 
     Catalogue& catalogue() { return mCatalogue; }
+    SettingsRecord& settings() { return mSettings; }
     const std::string& appFolder() const { return mAppFolder; }
     const std::string& helpFile() const { return mHelpFile; }
     bool isSecondInstance() const { return mSecondInstance; }
 
+    // Controls.
     QTreeView* TreeView = nullptr;
     QSplitter* Splitter = nullptr;
-    QTableView* ProjectList = nullptr;
+    ProjectListView* ProjectList = nullptr;
     QLabel* StatusPanel0 = nullptr;
     QLabel* StatusPanel1 = nullptr;
+    QToolBar* NmlBar = nullptr;
+    QToolBar* AplBar = nullptr;
+    QToolBar* GazBar = nullptr;
 
+    // Main menu.
     QMenu* MainMenu_File = nullptr;
     QAction* MainMenu_Exit = nullptr;
+    QMenu* MainMenu_Edit = nullptr;
+    QAction* MainMenu_OpenProjectFolder = nullptr;
+    QAction* N2 = nullptr;
+    QAction* MainMenu_Cut = nullptr;
+    QAction* MainMenu_Copy = nullptr;
+    QAction* MainMenu_Paste = nullptr;
+    QAction* MainMenu_Delete = nullptr;
+    QAction* MainMenu_SelectAll = nullptr;
+    QAction* MainMenu_Setting = nullptr;
+    QMenu* MainMenu_Find = nullptr;
+    QAction* MainMenu_RPG2000Search = nullptr;
+    QMenu* MainMenu_Visual = nullptr;
+    QMenu* MenuItem_ToolBar = nullptr;
+    QAction* MenuItem_NmlBar = nullptr;
+    QAction* MenuItem_AplBar = nullptr;
+    QAction* MenuItem_GazBar = nullptr;
+    QAction* MenuItem_Customize = nullptr;
+    QMenu* MainMenu_Start = nullptr;
+    QAction* MainMenu_GameStart = nullptr;
+    QAction* MainMenu_TestPlay = nullptr;
+    QAction* MainMenu_ThukuruExecute = nullptr;
+    QMenu* MainMenu_Help = nullptr;
+    QAction* MainMenu_OpenHelp = nullptr;
+    QAction* MainMenu_About = nullptr;
+
+    // List pop-up menu.
+    QMenu* ListView_PopupMenu = nullptr;
+    QAction* ListPop_OpenProjectFolder = nullptr;
+    QAction* ListPop_GameStart = nullptr;
+    QAction* ListPop_TestPlay = nullptr;
+    QAction* ListPop_Thukuru2000Execute = nullptr;
+    QAction* ListPop_Thukuru2003Execute = nullptr;
+    QAction* ListPop_Cut = nullptr;
+    QAction* ListPop_Copy = nullptr;
+    QAction* ListPop_Paste = nullptr;
+    QAction* ListPop_Delete = nullptr;
+    QAction* R1 = nullptr;
+
+    // Tree pop-up menu.
+    QMenu* TreeView_PopupMenu = nullptr;
+    QAction* TreePop_New = nullptr;
+    QAction* TreePop_Delete = nullptr;
+    QAction* TreePop_Rename = nullptr;
+
+    // Standard tool bar.
+    QAction* ToolButton_OpenProjectFolder = nullptr;
+    QAction* ToolButton_RpgSearch = nullptr;
+    QAction* ToolButton_GameStart = nullptr;
+    QAction* ToolButton_TestPlay = nullptr;
+    QAction* ToolButton_ThukuruExecute = nullptr;
+    QAction* ToolButton_DeleteListItem = nullptr;
 
     void ShowProjectCount(int count);
     // Row -1: no row.
     void ShowFocusedTitle(int row);
+
+    // Menu opening rules.
+    void MainMenu_EditClick();
+    void MainMenu_StartClick();
+    void ListView_PopupMenuPopup();
+    void TreeView_PopupMenuPopup();
+    // The folder the tree pop-up's commands act on.
+    TreeNode* treePopupNode() const { return mTreePopupNode; }
+
+    // Commands of the list.
+    void ListView_Delete();
+    void ListView_SelectAll();
+    void ProjectListClick();
+    void ProjectListDblClick();
+    void ProjectListColumnClick(int column);
+    void ProjectListDragDrop(int targetRow);
+
+    // Commands of the shell.
+    void MainMenu_ToolBar_Click(QAction* sender);
+    void MainMenu_SettingClick();
+    void AboutSoftware();
+    void MainMenu_ExitClick();
+    void OpenHelp();
+
+    // Settings applied to the window.
+    void ApplyListSettings();
+    void ApplyDblClickDefault(int dblClick);
+    void LoadListIcons(const std::array<std::string, 2>& listIconPath);
+    void ApplyBarSettings(const BarSettings& bars);
+
+    // The layout values of the controls, and back.
+    WindowLayout currentLayout() const;
+    void applyLayout(const WindowLayout& layout);
 
     // The shutdown sequence; false when a step failed and the window must stay open.
     bool FormClose();
 
 protected:
     void closeEvent(QCloseEvent* event) override;
+    void showEvent(QShowEvent* event) override;
 
 private:
     void buildControls();
+    void buildMenus();
+    void buildToolBars();
+    void connectList();
     void FormCreate();
+    ListState listState();
+    // A main-menu entry: its menu's opening rules first, then the handler if still enabled.
+    QAction* addEntry(QMenu* menu, const char* caption, const QKeySequence& shortcut,
+                      std::function<void()> openRules, std::function<void()> handler);
     void syncTreeSelection(TreeNode* node);
     void applyExpansion();
+    QColor colour(Colour c, QPalette::ColorRole fallback) const;
+    int treeWidth() const;
 
     void selectionAboutToChange(TreeNode* old) override;
     void selectionChanged(TreeNode* now) override;
@@ -67,13 +178,22 @@ private:
 
     Services mServices;
     Catalogue mCatalogue;
+    SettingsRecord mSettings;
     std::unique_ptr<CatalogueFile> mCatalogueFile;
     FolderTreeModel* mTreeModel = nullptr;
     ProjectListModel* mListModel = nullptr;
+    ColumnSortToggles mSortToggles;
     std::string mAppFolder;
     std::string mHelpFile;
+    std::string mSettingsPath;
     bool mSecondInstance = false;
     bool mSyncingSelection = false;
+    TreeNode* mTreePopupNode = nullptr;
+    Colour mListColour = clWindow;
+    Colour mListFontColour = clWindowText;
+    // Where each bar stood in the bar area (nml, apl, gaz), kept while a bar is hidden.
+    std::array<WindowLayout::BarPos, 3> mBarPos{};
+    std::optional<QRect> mOuterBounds; // restored outer bounds, settled once the frame is known
 };
 
 } // namespace tavrin

@@ -1,5 +1,6 @@
 #include "TestDoubles.h"
 #include "app/Main.h"
+#include "catalogue/ProjectListView.h"
 #include "catalogue/CatalogueFile.h"
 #include "platform/Cp932.h"
 #include "platform/linux/LinuxFileSystem.h"
@@ -32,7 +33,9 @@ struct Setup {
     MemoryFileSystem fs;
     ScriptedDialogs dialogs;
     FakeInstanceMarker marker;
-    Services services() { return {fs, dialogs, marker}; }
+    test::FakeClipboard clipboard;
+    test::RecordingHelp help;
+    Services services() { return {fs, dialogs, marker, clipboard, help}; }
 };
 
 } // namespace
@@ -145,8 +148,10 @@ private slots:
 
         ScriptedDialogs dialogs;
         FakeInstanceMarker marker;
+        test::FakeClipboard clipboard;
+        test::RecordingHelp help;
         {
-            TMainForm form({fs, dialogs, marker}, app);
+            TMainForm form({fs, dialogs, marker, clipboard, help}, app);
             QVERIFY(form.close());
         }
         QVERIFY(dialogs.shown.empty());

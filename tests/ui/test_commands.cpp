@@ -1,0 +1,286 @@
+#include "TestDoubles.h"
+#include "app/Main.h"
+#include "catalogue/ProjectListView.h"
+#include "platform/Cp932.h"
+
+#include <QHeaderView>
+#include <QLabel>
+#include <QMenu>
+#include <QMimeData>
+#include <QToolBar>
+#include <QTreeView>
+#include <QtTest>
+
+using namespace tavrin;
+
+namespace {
+
+const std::string kApp = "Z:\\app\\";
+
+std::string le32(std::size_t n) {
+    std::string out;
+    for (int i = 0; i < 4; ++i) {
+        out.push_back(static_cast<char>((n >> (8 * i)) & 0xFF));
+    }
+    return out;
+}
+
+// Root "R" holding rows A to E (titles a to e), and an empty folder "S".
+struct Fixture {
+    test::MemoryFileSystem fs;
+    test::ScriptedDialogs dialogs;
+    test::FakeInstanceMarker marker;
+    test::FakeClipboard clipboard;
+    test::RecordingHelp help;
+    std::unique_ptr<TMainForm> form;
+
+    Fixture() {
+        const std::string tree = "R\n\r\vS\n\r";
+        std::string items;
+        for (char c : std::string("ABCDE")) {
+            items += std::string(1, c) + "\x1C" + char(c + 32) + "\x1C\x01\x1D";
+        }
+        items += "\x1E\x1E";
+        fs.files[kApp + "data.ixo"] = "IxO\x09" + le32(tree.size()) + tree + le32(items.size()) + items;
+        form = std::make_unique<TMainForm>(Services{fs, dialogs, marker, clipboard, help}, kApp);
+        form->catalogue().selectFolder(form->catalogue().tree().root());
+    }
+    ProjectListView* list() { return form->ProjectList; }
+    std::string order() {
+        std::string out;
+        for (int i = 0; i < form->catalogue().rowCount(); ++i) {
+            out += form->catalogue().row(i)->Path;
+        }
+        return out;
+    }
+};
+
+// A drag that enters the list, moves to a point and drops there, as a person's would.
+bool dropAt(QAbstractItemView* view, const QMimeData* data, const QPoint& pos) {
+    QDragEnterEvent enter(pos, Qt::MoveAction, data, Qt::LeftButton, Qt::NoModifier);
+    QCoreApplication::sendEvent(view->viewport(), &enter);
+    QDragMoveEvent move(pos, Qt::MoveAction, data, Qt::LeftButton, Qt::NoModifier);
+    QCoreApplication::sendEvent(view->viewport(), &move);
+    if (!move.isAccepted()) {
+        QDragLeaveEvent leave;
+        QCoreApplication::sendEvent(view->viewport(), &leave);
+        return false;
+    }
+    QDropEvent drop(QPointF(pos), Qt::MoveAction, data, Qt::LeftButton, Qt::NoModifier);
+    QCoreApplication::sendEvent(view->viewport(), &drop);
+    return drop.isAccepted();
+}
+
+} // namespace
+
+class TestCommands : public QObject {
+    Q_OBJECT
+private slots:
+    void captionsShortcutsAndHints() {
+        Fixture f;
+        TMainForm& m = *f.form;
+        struct Row {
+            QAction* action;
+            const char* caption;
+            QKeySequence shortcut;
+        };
+        const QList<Row> rows = {
+            {m.MainMenu_Exit, "終了(&X)", {}},
+            {m.MainMenu_OpenProjectFolder, "プロジェクトのフォルダを開く(&S)", Qt::Key_F9},
+            {m.N2, "フォルダのプロパティ(&R)", {}},
+            {m.MainMenu_Cut, "アイテムを切り取り(&T)", QKeySequence(Qt::CTRL | Qt::Key_X)},
+            {m.MainMenu_Copy, "アイテムをコピー(&C)", QKeySequence(Qt::CTRL | Qt::Key_C)},
+            {m.MainMenu_Paste, "アイテムを貼り付け(&P)", QKeySequence(Qt::CTRL | Qt::Key_V)},
+            {m.MainMenu_Delete, "アイテムを削除(&D)", Qt::Key_Delete},
+            {m.MainMenu_SelectAll, "すべて選択(&A)", QKeySequence(Qt::CTRL | Qt::Key_A)},
+            {m.MainMenu_Setting, "環境設定(&S)...", {}},
+            {m.MainMenu_RPG2000Search, "RPGツクール検索(&S)...", Qt::Key_F3},
+            {m.MenuItem_NmlBar, "標準", {}},
+            {m.MenuItem_AplBar, "アプリケーション", {}},
+            {m.MenuItem_GazBar, "Gaz Soft", {}},
+            {m.MenuItem_Customize, "カスタマイズ(&C)...", {}},
+            {m.MainMenu_GameStart, "ゲーム実行(&G)", Qt::Key_F5},
+            {m.MainMenu_TestPlay, "テストプレー(&T)", {}},
+            {m.MainMenu_ThukuruExecute, "RPGツクールで編集(&E)", {}},
+            {m.MainMenu_OpenHelp, "トピックの検索(&H)", Qt::Key_F1},
+            {m.MainMenu_About, "バージョン情報(&A)...", {}},
+            {m.ListPop_OpenProjectFolder, "プロジェクトのフォルダを開く(&F)", {}},
+            {m.ListPop_GameStart, "ゲーム実行(&G)", Qt::Key_F5},
+            {m.ListPop_TestPlay, "テストプレー(&T)", {}},
+            {m.ListPop_Thukuru2000Execute, "RPGツクール2000で編集(&E)", {}},
+            {m.ListPop_Thukuru2003Execute, "RPGツクール2003で編集(&F)", {}},
+            {m.ListPop_Cut, "アイテムを切り取り(&T)", QKeySequence(Qt::CTRL | Qt::Key_X)},
+            {m.ListPop_Copy, "アイテムをコピー(&C)", QKeySequence(Qt::CTRL | Qt::Key_C)},
+            {m.ListPop_Paste, "アイテムを貼り付け(&P)", QKeySequence(Qt::CTRL | Qt::Key_V)},
+            {m.ListPop_Delete, "アイテムを削除(&D)", Qt::Key_Delete},
+            {m.R1, "フォルダのプロパティ(&R)", {}},
+            {m.TreePop_New, "新規フォルダ作成(&N)", {}},
+            {m.TreePop_Delete, "削除(&D)", {}},
+            {m.TreePop_Rename, "名前の変更(&M)", Qt::Key_F2},
+        };
+        for (const Row& r : rows) {
+            QCOMPARE(r.action->text(), QString::fromUtf8(r.caption));
+            QCOMPARE(r.action->shortcut(), r.shortcut);
+        }
+        const QList<QPair<QMenu*, const char*>> menus = {
+            {m.MainMenu_File, "ファイル(&F)"}, {m.MainMenu_Edit, "編集(&E)"},
+            {m.MainMenu_Find, "検索(&R)"},     {m.MainMenu_Visual, "表示(&V)"},
+            {m.MenuItem_ToolBar, "ツールバー(&R)"}, {m.MainMenu_Start, "起動(&S)"},
+            {m.MainMenu_Help, "ヘルプ(&H)"}};
+        for (const auto& [menu, caption] : menus) {
+            QCOMPARE(menu->title(), QString::fromUtf8(caption));
+        }
+        const QList<QPair<QAction*, const char*>> hints = {
+            {m.ToolButton_OpenProjectFolder, "プロジェクトのフォルダを開く"},
+            {m.ToolButton_RpgSearch, "RPGツクール2000検索"},
+            {m.ToolButton_GameStart, "ゲームスタート"},
+            {m.ToolButton_TestPlay, "テストプレー"},
+            {m.ToolButton_ThukuruExecute, "ツクールで開く"},
+            {m.ToolButton_DeleteListItem, "リストから削除"}};
+        for (const auto& [button, hint] : hints) {
+            QCOMPARE(button->toolTip(), QString::fromUtf8(hint));
+            QVERIFY(!button->icon().isNull());
+        }
+        QCOMPARE(m.NmlBar->windowTitle(), QStringLiteral("標準ツールバー"));
+        QVERIFY(m.MenuItem_NmlBar->isChecked());
+    }
+
+    void editMenuFollowsFocusSelectionAndClipboard() {
+        Fixture f;
+        TMainForm& m = *f.form;
+        f.list()->selectRows({1, 2});
+        f.list()->selectionModel()->clearCurrentIndex();
+        m.MainMenu_EditClick();
+        QVERIFY(m.MainMenu_Cut->isEnabled());
+        QVERIFY(m.MainMenu_Copy->isEnabled());
+        QVERIFY(m.MainMenu_Delete->isEnabled());
+        QVERIFY(!m.MainMenu_OpenProjectFolder->isEnabled());
+        QVERIFY(!m.MainMenu_Paste->isEnabled());
+        f.clipboard.items = std::string("P\x1CT\n", 4);
+        m.MainMenu_EditClick();
+        QVERIFY(m.MainMenu_Paste->isEnabled());
+        m.MainMenu_StartClick();
+        QVERIFY(!m.MainMenu_GameStart->isEnabled());
+
+        f.list()->setCurrentIndex(f.list()->model()->index(3, 0));
+        m.ListView_PopupMenuPopup();
+        QCOMPARE(m.StatusPanel1->text(), QStringLiteral("d"));
+
+        // Right-clicking the root: folder commands other than "new" are off.
+        m.TreeView_PopupMenuPopup();
+        QVERIFY(!m.TreePop_Delete->isEnabled());
+        QVERIFY(!m.TreePop_Rename->isEnabled());
+        QVERIFY(m.TreePop_New->isEnabled());
+        m.catalogue().selectFolder(m.catalogue().tree().nodeAt(1));
+        m.TreeView_PopupMenuPopup();
+        QVERIFY(m.TreePop_Delete->isEnabled());
+        QCOMPARE(m.treePopupNode(), m.catalogue().tree().nodeAt(1));
+    }
+
+    void deleteAsksAboutTheListRows() {
+        Fixture f;
+        TMainForm& m = *f.form;
+        // Del with nothing selected: the rules disable the entry and nothing is asked.
+        m.MainMenu_Delete->trigger();
+        QVERIFY(f.dialogs.shown.empty());
+
+        f.list()->selectRows({1});
+        f.dialogs.answers = {MsgResult::No};
+        m.TreeView->setFocus();
+        m.MainMenu_Delete->trigger();
+        QCOMPARE(f.dialogs.shown.size(), std::size_t(1));
+        QCOMPARE(f.dialogs.shown[0].text, sj("リストから\n「b」を削除します。\nよろしいですか？\n\n"));
+        QCOMPARE(f.dialogs.shown[0].caption, sj("確認"));
+        QVERIFY(f.dialogs.shown[0].icon == MsgIcon::Warning);
+        QVERIFY(f.dialogs.shown[0].buttons == MsgButtons::YesNo);
+        QVERIFY(f.dialogs.shown[0].defaultButton == MsgResult::Yes);
+        QCOMPARE(f.order(), std::string("ABCDE"));
+        QCOMPARE(f.list()->selectedRows(), std::vector<int>{1});
+        QCOMPARE(m.catalogue().tree().nodeCount(), 2); // never a folder
+
+        f.list()->selectRows({0, 2, 4});
+        f.list()->setCurrentIndex(f.list()->model()->index(1, 0));
+        f.list()->selectRows({0, 2, 4});
+        f.dialogs.answers = {MsgResult::Yes};
+        m.ToolButton_DeleteListItem->trigger();
+        QCOMPARE(f.dialogs.shown.back().text,
+                 sj("リストから\n選択していてる 3 個のアイテムを削除します。\nよろしいですか？\n\n"));
+        QCOMPARE(f.order(), std::string("BD"));
+        QVERIFY(f.list()->selectedRows().empty());
+        QCOMPARE(m.StatusPanel0->text(), QStringLiteral("2個のプロジェクト"));
+    }
+
+    void headerClicksSortEachByItsOwnToggle() {
+        Fixture f;
+        QHeaderView* header = f.list()->horizontalHeader();
+        f.list()->selectRows({0});
+        emit header->sectionClicked(0);
+        QCOMPARE(f.order(), std::string("ABCDE"));
+        emit header->sectionClicked(0);
+        QCOMPARE(f.order(), std::string("EDCBA"));
+        QCOMPARE(f.list()->selectedRows(), std::vector<int>{0}); // positions stay
+        emit header->sectionClicked(1);
+        QCOMPARE(f.order(), std::string("ABCDE"));
+    }
+
+    void dragInsideTheListMovesTheBlock() {
+        Fixture f;
+        ProjectListView* list = f.list();
+        f.form->show();
+        QVERIFY(QTest::qWaitForWindowExposed(f.form.get()));
+        list->selectRows({1, 3});
+        const QPoint onE = list->visualRect(list->model()->index(4, 0)).center();
+        const QPoint onB = list->visualRect(list->model()->index(1, 0)).center();
+        std::unique_ptr<QMimeData> ours(list->dragData());
+        QMimeData foreign;
+        foreign.setText(QStringLiteral("C:\\x\\"));
+        QVERIFY(list->acceptsDragAt(ours.get(), onE));
+        QVERIFY(!list->acceptsDragAt(ours.get(), onB));
+        QVERIFY(!list->acceptsDragAt(&foreign, onE));
+
+        QVERIFY(dropAt(list, ours.get(), onE));
+        QCOMPARE(f.order(), std::string("ACBDE"));
+        QCOMPARE(list->selectedRows(), (std::vector<int>{2, 3}));
+
+        const QPoint below(10, list->viewport()->height() - 2);
+        QVERIFY(dropAt(list, ours.get(), below));
+        QCOMPARE(f.order(), std::string("ACEBD"));
+
+        QVERIFY(!dropAt(list, &foreign, onE));
+        QCOMPARE(f.order(), std::string("ACEBD"));
+    }
+
+    void doubleClickFollowsTheSetting() {
+        Fixture f;
+        f.form->settings().basic.dblClick = 3;
+        f.form->ProjectListDblClick();
+        QVERIFY(f.dialogs.shown.empty());
+        f.form->settings().basic.dblClick = 7;
+        f.form->ProjectListDblClick();
+        QCOMPARE(f.dialogs.shown.size(), std::size_t(1));
+        QCOMPARE(f.dialogs.shown[0].text, std::string("Not found be specified action"));
+        QCOMPARE(f.dialogs.shown[0].caption, std::string("ProjectListDblClick()"));
+    }
+
+    void barToggleAndHelp() {
+        Fixture f;
+        TMainForm& m = *f.form;
+        m.show();
+        m.MenuItem_AplBar->trigger(); // no shown buttons: stays hidden, unchecked
+        QVERIFY(!m.AplBar->isVisible());
+        QVERIFY(!m.MenuItem_AplBar->isChecked());
+        m.MenuItem_NmlBar->trigger();
+        QVERIFY(!m.NmlBar->isVisible());
+        QVERIFY(!m.MenuItem_NmlBar->isChecked());
+        m.MenuItem_NmlBar->trigger();
+        QVERIFY(m.NmlBar->isVisible());
+        QVERIFY(m.MenuItem_NmlBar->isChecked());
+
+        m.MainMenu_OpenHelp->trigger();
+        QCOMPARE(f.help.shown.size(), std::size_t(1));
+        QCOMPARE(f.help.shown[0].first, kApp + "Tavrin.hlp");
+    }
+};
+
+QTEST_MAIN(TestCommands)
+#include "test_commands.moc"
