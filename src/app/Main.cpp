@@ -142,8 +142,12 @@ void TMainForm::buildControls() {
     setCentralWidget(Splitter);
 
     StatusPanel0 = new QLabel(this);
-    StatusPanel0->setFixedWidth(100);
+    // 100 wide, or wider where the font needs it: a cut count helps nobody.
+    StatusPanel0->setMinimumWidth(100);
     StatusPanel1 = new QLabel(this);
+    for (QLabel* panel : {StatusPanel0, StatusPanel1}) {
+        panel->setFrameStyle(QFrame::Panel | QFrame::Sunken);
+    }
     statusBar()->addWidget(StatusPanel0);
     statusBar()->addWidget(StatusPanel1, 1);
 

@@ -25,6 +25,15 @@ class ListDelegate : public QStyledItemDelegate {
 public:
     explicit ListDelegate(ProjectListView* view) : QStyledItemDelegate(view), mView(view) {}
 
+    void paint(QPainter* painter, const QStyleOptionViewItem& option,
+               const QModelIndex& index) const override {
+        if (!mView->rowSelect() && index.column() != 0 && (option.state & QStyle::State_Selected)) {
+            // The view has already drawn the row's highlight; this cell shows none.
+            painter->fillRect(option.rect, option.palette.brush(QPalette::Base));
+        }
+        QStyledItemDelegate::paint(painter, option, index);
+    }
+
     void initStyleOption(QStyleOptionViewItem* option, const QModelIndex& index) const override {
         QStyledItemDelegate::initStyleOption(option, index);
         if (!mView->rowSelect() && index.column() != 0) {

@@ -42,4 +42,18 @@ gone $first || fail "first copy did not close through its menu"
 expected=$(printf 'IxO\x09\x0e\x00\x00\x00Tavrin\x0a\x0d\x0bRPG\x0a\x0d\x02\x00\x00\x00\x1e\x1e' | xxd -p)
 actual=$(xxd -p "$work/app/data.ixo" | tr -d '\n')
 [ "$actual" = "$expected" ] || fail "data.ixo is $actual"
+[ -s "$work/app/Tavrin.ini" ] || fail "no Tavrin.ini after the close"
+head -c 12 "$work/app/Tavrin.ini" | grep -q $'^\[B_Setting\]\r$' || fail "Tavrin.ini does not open with [B_Setting] and CR LF"
+
+# A second start and close writes both files back byte for byte.
+cp "$work/app/data.ixo" "$work/data.before"; cp "$work/app/Tavrin.ini" "$work/ini.before"
+"$work/app/tavrin" & first=$!
+main=$(wait_for $first '^Tavrin$') || fail "main window did not appear again"
+sleep 0.3
+xdotool windowfocus --sync "$main" key --clearmodifiers alt+f
+sleep 0.3
+xdotool key x
+gone $first || fail "second start did not close"
+cmp -s "$work/data.before" "$work/app/data.ixo" || fail "data.ixo changed across a start and close"
+cmp -s "$work/ini.before" "$work/app/Tavrin.ini" || { diff "$work/ini.before" "$work/app/Tavrin.ini"; fail "Tavrin.ini changed across a start and close"; }
 echo "1 passed, 0 failed"

@@ -210,6 +210,26 @@ private slots:
         QCOMPARE(m.StatusPanel0->text(), QStringLiteral("2個のプロジェクト"));
     }
 
+    void delKeyInTheTreeAsksAboutRows() {
+        Fixture f;
+        f.form->show();
+        f.form->activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(f.form.get()));
+        f.list()->selectRows({0, 1});
+        f.form->TreeView->setFocus();
+        f.dialogs.answers = {MsgResult::No, MsgResult::No};
+        QTest::keyClick(f.form->TreeView, Qt::Key_Delete);
+        QCOMPARE(f.dialogs.shown.size(), std::size_t(1));
+        QVERIFY(f.dialogs.shown[0].text.find(sj("選択していてる 2 個")) != std::string::npos);
+        // Twice: the shortcut stays reachable after the rules ran.
+        f.list()->clearSelection();
+        QTest::keyClick(f.form->TreeView, Qt::Key_Delete);
+        f.list()->selectRows({2});
+        QTest::keyClick(f.form->TreeView, Qt::Key_Delete);
+        QCOMPARE(f.dialogs.shown.size(), std::size_t(2));
+        QCOMPARE(f.order(), std::string("ABCDE"));
+    }
+
     void headerClicksSortEachByItsOwnToggle() {
         Fixture f;
         QHeaderView* header = f.list()->horizontalHeader();

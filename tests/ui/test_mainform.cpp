@@ -5,6 +5,7 @@
 #include "platform/Cp932.h"
 #include "platform/linux/LinuxFileSystem.h"
 
+#include <QApplication>
 #include <QLabel>
 #include <QTableView>
 #include <QTemporaryDir>
@@ -125,6 +126,57 @@ private slots:
         s.fs.failWrites.clear();
         QVERIFY(form.close());
         QCOMPARE(s.marker.releases, 1);
+    }
+
+    void handWrittenSettingsAreAppliedAndKept() {
+        Setup s;
+        const std::string tree = "R\n\r\vA\n\r\vB\n\r";
+        s.fs.files[kData] = "IxO\x09" + le32(tree.size()) + tree + le32(3) + "\x1E\x1E\x1E";
+        const std::string ini = "; kept comment\r\n[B_Setting]\r\ntasktray=1\r\ninvisible=0\r\n"
+                                "position=0\r\n[Mine]\r\nfoo=bar\r\n[L_Setting]\r\nbgcolor=1\r\n"
+                                "gridline=0\r\nunknown=5\r\n[ListView]\r\nBGColor=0x00FF00\r\n"
+                                "FontColor=-2147483640\r\nFontSize=12\r\n[RPGSearch]\r\nMatch_2k=0\r\n"
+                                "[TreeView]\r\nIndex=2\r\n[Columns]\r\ncolum1=200\r\n"
+                                "[Position]\r\ndisx=5\r\ndisy=6\r\nwinx=500\r\nwiny=300\r\n";
+        s.fs.files[kApp + "Tavrin.ini"] = ini;
+        {
+            TMainForm form(s.services(), kApp);
+            QVERIFY(s.dialogs.shown.empty());
+            const SettingsRecord& r = form.settings();
+            QVERIFY(r.basic.tasktray);
+            QVERIFY(!r.basic.invisible);
+            QCOMPARE(r.search.matchKinds, 0u);
+            QCOMPARE(form.catalogue().selected()->name, std::string("B"));
+            QCOMPARE(form.TreeView->currentIndex().data().toString(), QStringLiteral("B"));
+            QCOMPARE(form.ProjectList->palette().color(QPalette::Base), QColor(0, 255, 0));
+            QCOMPARE(form.TreeView->palette().color(QPalette::Base), QColor(0, 255, 0));
+            QCOMPARE(form.ProjectList->palette().color(QPalette::Text),
+                     QApplication::palette().color(QPalette::Text));
+            QVERIFY(!form.ProjectList->showGrid());
+            QCOMPARE(form.ProjectList->columnWidth(0), 200);
+            QCOMPARE(form.ProjectList->font().pixelSize(), qRound(12.0 * form.logicalDpiY() / 72));
+            QCOMPARE(form.TreeView->font(), form.ProjectList->font());
+            QCOMPARE(form.pos(), QPoint(6, 5)); // disx is the top edge, disy the left
+            QVERIFY(form.close());
+        }
+        const std::string& saved = s.fs.files[kApp + "Tavrin.ini"];
+        for (const char* kept : {"; kept comment\r\n", "[Mine]\r\nfoo=bar\r\n", "unknown=5\r\n",
+                                 "tasktray=1\r\n", "invisible=0\r\n", "BGColor=65280\r\n",
+                                 "Index=2\r\n", "FontColor=-2147483640\r\n", "FontSize=12\r\n"}) {
+            QVERIFY2(saved.find(kept) != std::string::npos, kept);
+        }
+        QVERIFY(saved.find("[Position]") == std::string::npos); // position off erases it
+    }
+
+    void settingsWriteFailureKeepsTheWindowOpen() {
+        Setup s;
+        TMainForm form(s.services(), kApp);
+        s.fs.failWrites.push_back(kApp + "Tavrin.ini");
+        QVERIFY(!form.close());
+        QCOMPARE(s.dialogs.shown.back().text, sj("Z:\\app\\Tavrin.ini に書き込めません."));
+        QCOMPARE(s.marker.releases, 0);
+        s.fs.failWrites.clear();
+        QVERIFY(form.close());
     }
 
     // The real file system: a catalogue with every kind of folder and item survives a start and
