@@ -1,4 +1,5 @@
 #include "TestDoubles.h"
+#include "app/AppIcons.h"
 #include "app/Main.h"
 #include "catalogue/ProjectListView.h"
 #include "catalogue/CatalogueFile.h"
@@ -6,6 +7,8 @@
 #include "platform/linux/LinuxFileSystem.h"
 
 #include <QApplication>
+#include <QBuffer>
+#include <QImage>
 #include <QLabel>
 #include <QTableView>
 #include <QTemporaryDir>
@@ -166,6 +169,28 @@ private slots:
             QVERIFY2(saved.find(kept) != std::string::npos, kept);
         }
         QVERIFY(saved.find("[Position]") == std::string::npos); // position off erases it
+    }
+
+    void listIconsComeFromTheirFilesOrTheBuiltInSet() {
+        Setup s;
+        QImage red(16, 16, QImage::Format_ARGB32);
+        red.fill(QColor(255, 0, 0));
+        QBuffer buffer;
+        buffer.open(QIODevice::WriteOnly);
+        QVERIFY(red.save(&buffer, "ICO"));
+        s.fs.files["Z:\\icons\\red.ico"] = buffer.data().toStdString();
+        s.fs.files["Z:\\icons\\text.ico"] = "not an icon";
+        s.fs.files[kApp + "Tavrin.ini"] =
+            "[ListView]\r\nIcon[0]=Z:\\icons\\red.ico\r\nIcon[1]=Z:\\icons\\text.ico\r\n";
+        TMainForm form(s.services(), kApp);
+        form.catalogue().AddFoundItem("A\\", "a", pk2000);
+        form.catalogue().AddFoundItem("B\\", "b", pk95);
+        const auto pixel = [&form](int row) {
+            const QIcon icon = form.ProjectList->model()->index(row, 0).data(Qt::DecorationRole).value<QIcon>();
+            return icon.pixmap(16, 16).toImage().pixelColor(8, 8);
+        };
+        QCOMPARE(pixel(0), QColor(255, 0, 0));
+        QCOMPARE(pixel(1), appicons::defaultListIcons()[2].pixmap(16, 16).toImage().pixelColor(8, 8));
     }
 
     void settingsWriteFailureKeepsTheWindowOpen() {
