@@ -13,6 +13,20 @@
 
 namespace tavrin::test {
 
+// A catalogue file with the given stored tree block and items block.
+inline std::string catalogueFile(const std::string& treeBlock, const std::string& itemsBlock,
+                                 char version = 9) {
+    const auto le32 = [](std::size_t n) {
+        std::string out;
+        for (int i = 0; i < 4; ++i) {
+            out.push_back(static_cast<char>((n >> (8 * i)) & 0xFF));
+        }
+        return out;
+    };
+    return std::string("IxO") + version + le32(treeBlock.size()) + treeBlock +
+           le32(itemsBlock.size()) + itemsBlock;
+}
+
 // Files in memory, by exact Windows path. A path in failWrites refuses to be written.
 class MemoryFileSystem : public FileSystem {
 public:

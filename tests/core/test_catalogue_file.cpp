@@ -21,13 +21,8 @@ std::string bytes(std::initializer_list<int> values) {
     return out;
 }
 
-std::string le32(std::size_t n) {
-    return bytes({int(n & 0xFF), int((n >> 8) & 0xFF), int((n >> 16) & 0xFF), int((n >> 24) & 0xFF)});
-}
-
 std::string file(char version, const std::string& treeBlock, const std::string& itemsBlock) {
-    return std::string("IxO") + version + le32(treeBlock.size()) + treeBlock +
-           le32(itemsBlock.size()) + itemsBlock;
+    return test::catalogueFile(treeBlock, itemsBlock, version);
 }
 
 // "name/child" outline of the tree with each folder's items.

@@ -17,14 +17,6 @@ namespace {
 
 const std::string kApp = "Z:\\app\\";
 
-std::string le32(std::size_t n) {
-    std::string out;
-    for (int i = 0; i < 4; ++i) {
-        out.push_back(static_cast<char>((n >> (8 * i)) & 0xFF));
-    }
-    return out;
-}
-
 // Root "R" holding rows A to E (titles a to e), and an empty folder "S".
 struct Fixture {
     test::MemoryFileSystem fs;
@@ -41,7 +33,7 @@ struct Fixture {
             items += std::string(1, c) + "\x1C" + char(c + 32) + "\x1C\x01\x1D";
         }
         items += "\x1E\x1E";
-        fs.files[kApp + "data.ixo"] = "IxO\x09" + le32(tree.size()) + tree + le32(items.size()) + items;
+        fs.files[kApp + "data.ixo"] = test::catalogueFile(tree, items);
         form = std::make_unique<TMainForm>(Services{fs, dialogs, marker, clipboard, help}, kApp);
         form->catalogue().selectFolder(form->catalogue().tree().root());
     }

@@ -25,14 +25,6 @@ namespace {
 const std::string kApp = "Z:\\app\\";
 const std::string kData = kApp + "data.ixo";
 
-std::string le32(std::size_t n) {
-    std::string out;
-    for (int i = 0; i < 4; ++i) {
-        out.push_back(static_cast<char>((n >> (8 * i)) & 0xFF));
-    }
-    return out;
-}
-
 struct Setup {
     MemoryFileSystem fs;
     ScriptedDialogs dialogs;
@@ -70,7 +62,7 @@ private slots:
         const std::string tree = "R\n\r\vA\n\r\vB\n\r";
         const std::string items = "\x1E" "P1\\\x1CT1\x1C\x01\x1D\x1E" "Q\\\x1C" + sj("勇者") +
                                   "\x1C\x02\x1D" "Q2\\\x1CU\x1C\x01\x1D" "Q3\\\x1CV\x1C\x01\x1D\x1E";
-        s.fs.files[kData] = "IxO\x09" + le32(tree.size()) + tree + le32(items.size()) + items;
+        s.fs.files[kData] = test::catalogueFile(tree, items);
         TMainForm form(s.services(), kApp);
         QCOMPARE(form.StatusPanel0->text(), QStringLiteral("1個のプロジェクト"));
         form.StatusPanel1->setText(QStringLiteral("stale"));
@@ -134,7 +126,7 @@ private slots:
     void handWrittenSettingsAreAppliedAndKept() {
         Setup s;
         const std::string tree = "R\n\r\vA\n\r\vB\n\r";
-        s.fs.files[kData] = "IxO\x09" + le32(tree.size()) + tree + le32(3) + "\x1E\x1E\x1E";
+        s.fs.files[kData] = test::catalogueFile(tree, "\x1E\x1E\x1E");
         const std::string ini = "; kept comment\r\n[B_Setting]\r\ntasktray=1\r\ninvisible=0\r\n"
                                 "position=0\r\n[Mine]\r\nfoo=bar\r\n[L_Setting]\r\nbgcolor=1\r\n"
                                 "gridline=0\r\nunknown=5\r\n[ListView]\r\nBGColor=0x00FF00\r\n"
