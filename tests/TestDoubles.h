@@ -107,13 +107,27 @@ class FakeClipboard : public Clipboard {
 public:
     std::optional<std::string> items;
     std::string text;
+    bool failOpen = false;
 
     bool hasItemData() override { return items.has_value(); }
-    void setItemData(const std::string& itemData, const std::string& plainText) override {
+    bool setItemData(const std::string& itemData, const std::string& plainText) override {
+        if (failOpen) {
+            return false;
+        }
         items = itemData;
         text = plainText;
+        return true;
     }
-    std::optional<std::string> itemData() override { return items; }
+    Read itemData(std::string& out) override {
+        if (!items) {
+            return Read::absent;
+        }
+        if (failOpen) {
+            return Read::cannotOpen;
+        }
+        out = *items;
+        return Read::ok;
+    }
 };
 
 class RecordingHelp : public Help {

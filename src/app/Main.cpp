@@ -4,6 +4,8 @@
 #include "app/CommandGuard.h"
 #include "app/Settings.h"
 #include "catalogue/FolderTreeModel.h"
+#include "catalogue/FolderTreeView.h"
+#include "catalogue/ItemClipboard.h"
 #include "catalogue/ProjectListModel.h"
 #include "catalogue/ProjectListView.h"
 #include "platform/Clipboard.h"
@@ -27,8 +29,9 @@
 #include <QSplitter>
 #include <QStatusBar>
 #include <QToolBar>
+#include <QShortcut>
+#include <QTimer>
 #include <QToolButton>
-#include <QTreeView>
 
 #include <cmath>
 
@@ -83,7 +86,14 @@ TMainForm::TMainForm(Services services, std::string appFolder, QWidget* parent)
     FormCreate();
 }
 
-TMainForm::~TMainForm() { mCatalogue.removeListener(this); }
+TMainForm::~TMainForm() {
+    mCatalogue.removeListener(this);
+    // The views and models read the catalogue, a member that dies before the widgets the
+    // base class destroys: they go first.
+    delete takeCentralWidget();
+    delete mTreeModel;
+    delete mListModel;
+}
 
 void TMainForm::buildControls() {
     setWindowTitle(QStringLiteral("Tavrin"));
@@ -102,7 +112,7 @@ void TMainForm::buildControls() {
     Splitter->setHandleWidth(4);
     Splitter->setChildrenCollapsible(false);
 
-    TreeView = new QTreeView(Splitter);
+    TreeView = new FolderTreeView(Splitter);
     TreeView->setObjectName(QStringLiteral("TreeView"));
     TreeView->setModel(mTreeModel);
     TreeView->setHeaderHidden(true);
@@ -155,12 +165,44 @@ void TMainForm::buildControls() {
     buildMenus();
     connectList();
 
+    mChangeTimer = new QTimer(this);
+    mChangeTimer->setSingleShot(true);
+    mChangeTimer->setInterval(50);
+    connect(mChangeTimer, &QTimer::timeout, this, [this] { flushTreeChange(); });
     connect(TreeView->selectionModel(), &QItemSelectionModel::currentChanged, this,
             [this](const QModelIndex& current) {
-                if (!mSyncingSelection) {
-                    mCatalogue.selectFolder(mTreeModel->node(current));
+                if (mSyncingSelection) {
+                    return;
                 }
+                // Leaving a folder empties the list at once; the new folder shows after
+                // the delay, once for a quick run of changes.
+                if (!mChangePending) {
+                    mChangePending = true;
+                    mListModel->setHidden(true);
+                    ShowFocusedTitle(-1);
+                }
+                mPendingNode = mTreeModel->node(current);
+                mChangeTimer->start();
             });
+    TreeView->setDropRule([this](const QMimeData* data, const QModelIndex* index) {
+        if (!ProjectList->carriesOwnRows(data)) {
+            return false;
+        }
+        return !index || treeAcceptsDrop(true, mTreeModel->node(*index), mCatalogue.selected());
+    });
+    connect(TreeView, &FolderTreeView::rowsDroppedOn, this, [this](const QModelIndex& index) {
+        command([&] { TreeViewDragDrop(mTreeModel->node(index)); });
+    });
+    auto* rename = new QShortcut(QKeySequence(Qt::Key_F2), TreeView, nullptr, nullptr,
+                                 Qt::WidgetShortcut);
+    connect(rename, &QShortcut::activated, this, [this] {
+        command([this] {
+            TreeView_PopupMenuPopup();
+            if (TreePop_Rename->isEnabled()) {
+                TreePop_RenameClick();
+            }
+        });
+    });
     connect(TreeView, &QTreeView::expanded, this, [this](const QModelIndex& i) {
         if (TreeNode* n = mTreeModel->node(i)) {
             n->expanded = true;
@@ -177,10 +219,12 @@ void TMainForm::buildControls() {
         if (index.isValid()) {
             TreeView->setCurrentIndex(index);
         }
+        flushTreeChange();
         TreeView_PopupMenuPopup();
         TreeView_PopupMenu->exec(TreeView->viewport()->mapToGlobal(pos));
     });
     connect(ProjectList, &QWidget::customContextMenuRequested, this, [this](const QPoint& pos) {
+        flushTreeChange();
         ListView_PopupMenuPopup();
         ListView_PopupMenu->exec(ProjectList->viewport()->mapToGlobal(pos));
     });
@@ -191,7 +235,7 @@ QAction* TMainForm::addEntry(QMenu* menu, const char* caption, const QKeySequenc
     QAction* action = menu->addAction(QString::fromUtf8(caption));
     action->setShortcut(shortcut);
     connect(action, &QAction::triggered, this, [this, menu, action, openRules, handler] {
-        runGuarded(mServices.dialogs, [&] {
+        command([&] {
             if (openRules) {
                 openRules();
             }
@@ -224,9 +268,12 @@ void TMainForm::buildMenus() {
         addEntry(MainMenu_Edit, "プロジェクトのフォルダを開く(&S)", Qt::Key_F9, edit, {});
     N2 = addEntry(MainMenu_Edit, "フォルダのプロパティ(&R)", {}, {}, {});
     MainMenu_Edit->addSeparator();
-    MainMenu_Cut = addEntry(MainMenu_Edit, "アイテムを切り取り(&T)", QKeySequence(Qt::CTRL | Qt::Key_X), edit, {});
-    MainMenu_Copy = addEntry(MainMenu_Edit, "アイテムをコピー(&C)", QKeySequence(Qt::CTRL | Qt::Key_C), edit, {});
-    MainMenu_Paste = addEntry(MainMenu_Edit, "アイテムを貼り付け(&P)", QKeySequence(Qt::CTRL | Qt::Key_V), edit, {});
+    MainMenu_Cut = addEntry(MainMenu_Edit, "アイテムを切り取り(&T)", QKeySequence(Qt::CTRL | Qt::Key_X),
+                            edit, [this] { ListView_Cut(); });
+    MainMenu_Copy = addEntry(MainMenu_Edit, "アイテムをコピー(&C)", QKeySequence(Qt::CTRL | Qt::Key_C),
+                             edit, [this] { ListView_Copy(); });
+    MainMenu_Paste = addEntry(MainMenu_Edit, "アイテムを貼り付け(&P)", QKeySequence(Qt::CTRL | Qt::Key_V),
+                              edit, [this] { ListView_Paste(); });
     MainMenu_Delete = addEntry(MainMenu_Edit, "アイテムを削除(&D)", Qt::Key_Delete, edit,
                                [this] { ListView_Delete(); });
     MainMenu_Edit->addSeparator();
@@ -245,9 +292,7 @@ void TMainForm::buildMenus() {
     MenuItem_GazBar = MenuItem_ToolBar->addAction(QStringLiteral("Gaz Soft"));
     for (QAction* a : {MenuItem_NmlBar, MenuItem_AplBar, MenuItem_GazBar}) {
         a->setCheckable(true);
-        connect(a, &QAction::triggered, this, [this, a] {
-            runGuarded(mServices.dialogs, [&] { MainMenu_ToolBar_Click(a); });
-        });
+        connect(a, &QAction::triggered, this, [this, a] { command([&] { MainMenu_ToolBar_Click(a); }); });
     }
     MenuItem_NmlBar->setChecked(true);
     MenuItem_ToolBar->addSeparator();
@@ -283,8 +328,7 @@ void TMainForm::buildMenus() {
         a->setShortcut(shortcut);
         a->setShortcutContext(Qt::WidgetShortcut);
         if (handler) {
-            connect(a, &QAction::triggered, this,
-                    [this, handler] { runGuarded(mServices.dialogs, handler); });
+            connect(a, &QAction::triggered, this, [this, handler] { command(handler); });
         }
         return a;
     };
@@ -295,9 +339,12 @@ void TMainForm::buildMenus() {
     ListPop_Thukuru2000Execute = popupEntry("RPGツクール2000で編集(&E)", {}, {});
     ListPop_Thukuru2003Execute = popupEntry("RPGツクール2003で編集(&F)", {}, {});
     ListView_PopupMenu->addSeparator();
-    ListPop_Cut = popupEntry("アイテムを切り取り(&T)", QKeySequence(Qt::CTRL | Qt::Key_X), {});
-    ListPop_Copy = popupEntry("アイテムをコピー(&C)", QKeySequence(Qt::CTRL | Qt::Key_C), {});
-    ListPop_Paste = popupEntry("アイテムを貼り付け(&P)", QKeySequence(Qt::CTRL | Qt::Key_V), {});
+    ListPop_Cut = popupEntry("アイテムを切り取り(&T)", QKeySequence(Qt::CTRL | Qt::Key_X),
+                             [this] { ListView_Cut(); });
+    ListPop_Copy = popupEntry("アイテムをコピー(&C)", QKeySequence(Qt::CTRL | Qt::Key_C),
+                              [this] { ListView_Copy(); });
+    ListPop_Paste = popupEntry("アイテムを貼り付け(&P)", QKeySequence(Qt::CTRL | Qt::Key_V),
+                               [this] { ListView_Paste(); });
     ListPop_Delete = popupEntry("アイテムを削除(&D)", Qt::Key_Delete, [this] { ListView_Delete(); });
     ListView_PopupMenu->addSeparator();
     R1 = popupEntry("フォルダのプロパティ(&R)", {}, {});
@@ -310,6 +357,11 @@ void TMainForm::buildMenus() {
     TreePop_Rename = TreeView_PopupMenu->addAction(QStringLiteral("名前の変更(&M)"));
     TreePop_Rename->setShortcut(Qt::Key_F2);
     TreePop_Rename->setShortcutContext(Qt::WidgetShortcut);
+    connect(TreePop_New, &QAction::triggered, this, [this] { command([this] { TreePop_NewClick(); }); });
+    connect(TreePop_Delete, &QAction::triggered, this,
+            [this] { command([this] { TreePop_DeleteClick(); }); });
+    connect(TreePop_Rename, &QAction::triggered, this,
+            [this] { command([this] { TreePop_RenameClick(); }); });
 }
 
 void TMainForm::buildToolBars() {
@@ -323,8 +375,7 @@ void TMainForm::buildToolBars() {
         QAction* a = NmlBar->addAction(images[static_cast<std::size_t>(image)], QString::fromUtf8(hint));
         a->setToolTip(QString::fromUtf8(hint));
         if (handler) {
-            connect(a, &QAction::triggered, this,
-                    [this, handler] { runGuarded(mServices.dialogs, handler); });
+            connect(a, &QAction::triggered, this, [this, handler] { command(handler); });
         }
         return a;
     };
@@ -351,16 +402,14 @@ void TMainForm::buildToolBars() {
 }
 
 void TMainForm::connectList() {
-    connect(ProjectList, &QAbstractItemView::clicked, this, [this] { ProjectListClick(); });
-    connect(ProjectList, &QAbstractItemView::doubleClicked, this, [this] {
-        runGuarded(mServices.dialogs, [this] { ProjectListDblClick(); });
-    });
-    connect(ProjectList->horizontalHeader(), &QHeaderView::sectionClicked, this, [this](int column) {
-        runGuarded(mServices.dialogs, [&] { ProjectListColumnClick(column); });
-    });
-    connect(ProjectList, &ProjectListView::rowsDropped, this, [this](int target) {
-        runGuarded(mServices.dialogs, [&] { ProjectListDragDrop(target); });
-    });
+    connect(ProjectList, &QAbstractItemView::clicked, this,
+            [this] { command([this] { ProjectListClick(); }); });
+    connect(ProjectList, &QAbstractItemView::doubleClicked, this,
+            [this] { command([this] { ProjectListDblClick(); }); });
+    connect(ProjectList->horizontalHeader(), &QHeaderView::sectionClicked, this,
+            [this](int column) { command([&] { ProjectListColumnClick(column); }); });
+    connect(ProjectList, &ProjectListView::rowsDropped, this,
+            [this](int target) { command([&] { ProjectListDragDrop(target); }); });
 }
 
 void TMainForm::FormCreate() {
@@ -478,6 +527,126 @@ void TMainForm::TreeView_PopupMenuPopup() {
     TreePop_Delete->setEnabled(s.del);
     TreePop_Rename->setEnabled(s.rename);
     mTreePopupNode = node;
+}
+
+// ---- tree commands --------------------------------------------------------------------------
+
+void TMainForm::command(const std::function<void()>& handler) {
+    runGuarded(mServices.dialogs, [&] {
+        flushTreeChange();
+        handler();
+    });
+}
+
+void TMainForm::flushTreeChange() {
+    if (!mChangePending) {
+        return;
+    }
+    mChangePending = false;
+    mChangeTimer->stop();
+    mListModel->setHidden(false);
+    TreeNode* node = mPendingNode;
+    mPendingNode = nullptr;
+    if (node == mCatalogue.selected()) {
+        // Back where it started: the list shows the same folder again.
+        ShowProjectCount(mCatalogue.rowCount());
+    } else {
+        mCatalogue.selectFolder(node);
+    }
+}
+
+void TMainForm::TreePop_NewClick() {
+    TreeNode* parent = mTreePopupNode ? mTreePopupNode : mCatalogue.selected();
+    TreeNode* node = mCatalogue.AddFolder(parent, sj("新しいフォルダ"));
+    const QModelIndex index = mTreeModel->indexOf(node);
+    if (parent) {
+        TreeView->expand(mTreeModel->indexOf(parent));
+    }
+    TreeView->scrollTo(index);
+    TreeView->edit(index);
+}
+
+void TMainForm::TreePop_DeleteClick() {
+    TreeNode* node = mTreePopupNode;
+    if (!node || mCatalogue.tree().isRoot(node)) {
+        return;
+    }
+    if (mServices.dialogs.messageBox(deleteFolderQuestion(node->name), sj("確認"), MsgIcon::Warning,
+                                     MsgButtons::YesNo, MsgResult::No) != MsgResult::Yes) {
+        return;
+    }
+    mTreePopupNode = nullptr;
+    if (node->childCount() > 0) {
+        mCatalogue.DeleteFolderTree(node->child(0));
+    }
+    mCatalogue.deleteFolder(node);
+    if (!mCatalogue.selected()) {
+        mCatalogue.selectFolder(mCatalogue.tree().root());
+    }
+}
+
+void TMainForm::TreePop_RenameClick() {
+    TreeNode* node = mTreePopupNode;
+    if (node && !mCatalogue.tree().isRoot(node)) {
+        TreeView->edit(mTreeModel->indexOf(node));
+    }
+}
+
+void TMainForm::TreeViewDragDrop(TreeNode* target) {
+    if (!target) {
+        return;
+    }
+    moveRowsToFolder(mCatalogue, ProjectList->selectedRows(), target);
+    ProjectList->clearSelection();
+}
+
+// ---- clipboard ------------------------------------------------------------------------------
+
+bool TMainForm::copySelectedRows() {
+    const std::vector<ProjectItem> items = itemsOfRows(mCatalogue, ProjectList->selectedRows());
+    if (items.empty()) {
+        return false;
+    }
+    if (!mServices.clipboard.setItemData(itemDataOf(items), plainTextOf(items))) {
+        mServices.dialogs.message("Clipboard Open Error", "ListView_Copy()");
+        return false;
+    }
+    return true;
+}
+
+void TMainForm::ListView_Copy() { copySelectedRows(); }
+
+void TMainForm::ListView_Cut() {
+    if (!copySelectedRows()) {
+        return;
+    }
+    mCatalogue.RemoveSelectedItems(ProjectList->selectedRows());
+    ProjectList->clearSelection();
+    ShowProjectCount(mCatalogue.rowCount());
+}
+
+void TMainForm::ListView_Paste() {
+    if (!mServices.clipboard.hasItemData()) {
+        return;
+    }
+    std::string data;
+    switch (mServices.clipboard.itemData(data)) {
+    case Clipboard::Read::absent:
+        return;
+    case Clipboard::Read::cannotOpen:
+        mServices.dialogs.message(
+            sj("クリップボードが開けません。\n暫く時間をおいてからもう一度同じ操作を行ってください。"),
+            "Clipboard Open Error");
+        return;
+    case Clipboard::Read::ok:
+        break;
+    }
+    // Every item goes to the same place, so the block ends in reverse order above that row.
+    const int focused = ProjectList->focusedRow();
+    for (PastedItem& item : parseItemData(data)) {
+        mCatalogue.InsertPastedItem(std::move(item.Path), std::move(item.Title), focused);
+    }
+    ShowProjectCount(mCatalogue.rowCount());
 }
 
 // ---- list commands --------------------------------------------------------------------------
@@ -783,7 +952,24 @@ void TMainForm::selectionChanged(TreeNode* now) {
     }
 }
 
+void TMainForm::cancelTreeChange() {
+    mChangePending = false;
+    mPendingNode = nullptr;
+    mChangeTimer->stop();
+    mListModel->setHidden(false);
+}
+
+// A change waiting for a folder that goes away is dropped; the view then reports where its
+// selection went.
+void TMainForm::treeAboutToReset() { cancelTreeChange(); }
+
 void TMainForm::treeReset() { applyExpansion(); }
+
+void TMainForm::folderAboutToBeRemoved(TreeNode* node) {
+    if (mChangePending && (mPendingNode == node || node->isAncestorOf(mPendingNode))) {
+        cancelTreeChange();
+    }
+}
 
 void TMainForm::folderChanged(TreeNode* node) {
     if (node && node->expanded) {

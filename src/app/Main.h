@@ -21,12 +21,13 @@ class QAction;
 class QLabel;
 class QMenu;
 class QSplitter;
+class QTimer;
 class QToolBar;
-class QTreeView;
 
 namespace tavrin {
 
 class FolderTreeModel;
+class FolderTreeView;
 class ProjectListModel;
 class ProjectListView;
 class TreeNode;
@@ -48,7 +49,7 @@ public:
     bool isSecondInstance() const { return mSecondInstance; }
 
     // Controls.
-    QTreeView* TreeView = nullptr;
+    FolderTreeView* TreeView = nullptr;
     QSplitter* Splitter = nullptr;
     ProjectListView* ProjectList = nullptr;
     QLabel* StatusPanel0 = nullptr;
@@ -124,6 +125,21 @@ public:
     // The folder the tree pop-up's commands act on.
     TreeNode* treePopupNode() const { return mTreePopupNode; }
 
+    // Commands of the tree.
+    void TreePop_NewClick();
+    void TreePop_DeleteClick();
+    void TreePop_RenameClick();
+    void TreeViewDragDrop(TreeNode* target);
+    // The list follows the tree's selection 50 ms after its last change; a command first
+    // completes a change still waiting.
+    void flushTreeChange();
+    void cancelTreeChange();
+
+    // Clipboard commands.
+    void ListView_Copy();
+    void ListView_Cut();
+    void ListView_Paste();
+
     // Commands of the list.
     void ListView_Delete();
     void ListView_SelectAll();
@@ -163,6 +179,10 @@ private:
     void connectList();
     void FormCreate();
     ListState listState();
+    // Every command runs here: a waiting tree change completes first, and a failure is shown.
+    void command(const std::function<void()>& handler);
+    // Copies the selected rows; false when nothing was stored.
+    bool copySelectedRows();
     // A main-menu entry: its menu's opening rules first, then the handler if still enabled.
     QAction* addEntry(QMenu* menu, const char* caption, const QKeySequence& shortcut,
                       std::function<void()> openRules, std::function<void()> handler);
@@ -173,7 +193,9 @@ private:
 
     void selectionAboutToChange(TreeNode* old) override;
     void selectionChanged(TreeNode* now) override;
+    void treeAboutToReset() override;
     void treeReset() override;
+    void folderAboutToBeRemoved(TreeNode* node) override;
     void folderChanged(TreeNode* node) override;
 
     Services mServices;
@@ -189,6 +211,9 @@ private:
     bool mSecondInstance = false;
     bool mSyncingSelection = false;
     TreeNode* mTreePopupNode = nullptr;
+    QTimer* mChangeTimer = nullptr;
+    TreeNode* mPendingNode = nullptr;
+    bool mChangePending = false;
     Colour mListColour = clWindow;
     Colour mListFontColour = clWindowText;
     // Where each bar stood in the bar area (nml, apl, gaz), kept while a bar is hidden.

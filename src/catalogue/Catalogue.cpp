@@ -203,12 +203,23 @@ void Catalogue::deleteFolder(TreeNode* node) {
     if (!node) {
         return;
     }
-    if (mSelected && (mSelected == node || node->isAncestorOf(mSelected))) {
+    TreeNode* next = nullptr;
+    const bool selectionGoes = mSelected && (mSelected == node || node->isAncestorOf(mSelected));
+    if (selectionGoes) {
+        TreeNode* parent = mTree.parentOf(node);
+        const int row = node->row();
+        next = mTree.childAt(parent, row + 1);
+        if (!next) {
+            next = row > 0 ? mTree.childAt(parent, row - 1) : parent;
+        }
         selectFolder(nullptr);
     }
     notify([&](CatalogueListener& l) { l.folderAboutToBeRemoved(node); });
     mTree.remove(node);
     notify([](CatalogueListener& l) { l.folderRemoved(); });
+    if (selectionGoes) {
+        selectFolder(next ? next : mTree.root());
+    }
 }
 
 void Catalogue::DeleteFolderTree(TreeNode* first) {

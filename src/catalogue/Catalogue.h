@@ -52,7 +52,8 @@ public:
 
     TreeNode* AddFolder(TreeNode* parent, std::string name);
     void renameFolder(TreeNode* node, std::string name);
-    // Deletes the node and its subtree. A selection inside it is dropped first.
+    // Deletes the node and its subtree. A selection inside it moves to the node's next
+    // sibling, else its previous sibling, else its parent, else the root.
     void deleteFolder(TreeNode* node);
     // Deletes first, its following siblings and all their descendants.
     void DeleteFolderTree(TreeNode* first);

@@ -4,6 +4,7 @@
 #include "platform/Cp932.h"
 #include "platform/Dialogs.h"
 #include "platform/FileSystem.h"
+#include "platform/TextLines.h"
 
 #include <cstdint>
 #include <vector>
@@ -117,19 +118,7 @@ void LoadTreeText(FolderTree& tree, std::string_view stored) {
     tree.clear();
     // The open nodes from the previous line up to the top, each with its line's level.
     std::vector<std::pair<int, TreeNode*>> open;
-    std::size_t pos = 0;
-    while (pos < text.size()) {
-        auto brk = text.find_first_of("\r\n", pos);
-        std::string_view line(text.data() + pos,
-                              (brk == std::string::npos ? text.size() : brk) - pos);
-        if (brk == std::string::npos) {
-            pos = text.size();
-        } else {
-            pos = brk + 1;
-            if (text[brk] == '\r' && pos < text.size() && text[pos] == '\n') {
-                ++pos;
-            }
-        }
+    for (const std::string_view line : splitLines(text)) {
         int level = 0;
         while (static_cast<std::size_t>(level) < line.size() && line[static_cast<std::size_t>(level)] == '\t') {
             ++level;

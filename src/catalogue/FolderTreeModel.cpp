@@ -1,5 +1,6 @@
 #include "catalogue/FolderTreeModel.h"
 
+#include "catalogue/ListCommands.h"
 #include "platform/linux/QtText.h"
 
 namespace tavrin {
@@ -74,6 +75,27 @@ QVariant FolderTreeModel::data(const QModelIndex& index, int role) const {
     default:
         return {};
     }
+}
+
+Qt::ItemFlags FolderTreeModel::flags(const QModelIndex& index) const {
+    Qt::ItemFlags f = QAbstractItemModel::flags(index);
+    TreeNode* n = node(index);
+    if (n && !mCatalogue.tree().isRoot(n)) {
+        f |= Qt::ItemIsEditable;
+    }
+    if (n) {
+        f |= Qt::ItemIsDropEnabled;
+    }
+    return f;
+}
+
+bool FolderTreeModel::setData(const QModelIndex& index, const QVariant& value, int role) {
+    TreeNode* n = node(index);
+    if (!n || role != Qt::EditRole || mCatalogue.tree().isRoot(n)) {
+        return false;
+    }
+    mCatalogue.renameFolder(n, folderNameAfterEdit(n->name, toCp932(value.toString())));
+    return true;
 }
 
 void FolderTreeModel::treeAboutToReset() { beginResetModel(); }

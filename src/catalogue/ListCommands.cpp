@@ -67,6 +67,40 @@ std::vector<int> moveSelectedRows(Catalogue& catalogue, std::vector<int> selecte
     return block;
 }
 
+std::vector<ProjectItem> itemsOfRows(const Catalogue& catalogue, std::vector<int> rows) {
+    std::sort(rows.begin(), rows.end());
+    rows.erase(std::unique(rows.begin(), rows.end()), rows.end());
+    std::vector<ProjectItem> items;
+    for (int r : rows) {
+        if (const ProjectItem* item = catalogue.row(r)) {
+            items.push_back(*item);
+        }
+    }
+    return items;
+}
+
+void moveRowsToFolder(Catalogue& catalogue, const std::vector<int>& selectedRows, TreeNode* target) {
+    if (!target || target == catalogue.selected()) {
+        return;
+    }
+    catalogue.appendItems(target, itemsOfRows(catalogue, selectedRows));
+    catalogue.RemoveSelectedItems(selectedRows);
+}
+
+bool treeAcceptsDrop(bool fromList, const TreeNode* underPointer, const TreeNode* selected) {
+    return fromList && underPointer && underPointer != selected;
+}
+
+std::string deleteFolderQuestion(const std::string& folderName) {
+    return sj("フォルダ 「") + folderName +
+           sj("」 と、フォルダ以下のすべてのフォルダ,アイテムを削除します。\n") +
+           sj("よろしいですか？\n");
+}
+
+std::string folderNameAfterEdit(const std::string& oldName, const std::string& typed) {
+    return typed.empty() ? oldName : typed;
+}
+
 bool ColumnSortToggles::click(int column) {
     if (column < 0 || column > 1) {
         return false;

@@ -18,6 +18,20 @@ bool listAcceptsDrop(bool fromList, int rowUnderPointer, bool rowUnderPointerSel
 // order and kinds. Returns the rows of the moved block, which the list then selects.
 std::vector<int> moveSelectedRows(Catalogue& catalogue, std::vector<int> selectedRows, int target);
 
+// The items of the given rows of the selected folder, in ascending row order.
+std::vector<ProjectItem> itemsOfRows(const Catalogue& catalogue, std::vector<int> rows);
+
+// Moves the selected rows to the end of another folder, kinds kept.
+void moveRowsToFolder(Catalogue& catalogue, const std::vector<int>& selectedRows, TreeNode* target);
+
+// Rows dragged from the list may drop on any folder but the one they come from.
+bool treeAcceptsDrop(bool fromList, const TreeNode* underPointer, const TreeNode* selected);
+
+std::string deleteFolderQuestion(const std::string& folderName);
+
+// The name a folder keeps after in-place editing: an empty text leaves the old one.
+std::string folderNameAfterEdit(const std::string& oldName, const std::string& typed);
+
 // Each column keeps its own sort direction toggle; each start begins ascending.
 class ColumnSortToggles {
 public:

@@ -19,8 +19,17 @@ void ProjectListModel::setIcons(const std::array<QIcon, 3>& icons) {
     }
 }
 
+void ProjectListModel::setHidden(bool hidden) {
+    if (hidden == mHidden) {
+        return;
+    }
+    beginResetModel();
+    mHidden = hidden;
+    endResetModel();
+}
+
 int ProjectListModel::rowCount(const QModelIndex& parent) const {
-    return parent.isValid() ? 0 : mCatalogue.rowCount();
+    return parent.isValid() || mHidden ? 0 : mCatalogue.rowCount();
 }
 
 int ProjectListModel::columnCount(const QModelIndex& parent) const {
@@ -28,7 +37,7 @@ int ProjectListModel::columnCount(const QModelIndex& parent) const {
 }
 
 QVariant ProjectListModel::data(const QModelIndex& index, int role) const {
-    const ProjectItem* item = mCatalogue.row(index.row());
+    const ProjectItem* item = mHidden ? nullptr : mCatalogue.row(index.row());
     if (!item || index.column() < 0 || index.column() >= ColumnCount) {
         return {};
     }
@@ -61,24 +70,39 @@ QVariant ProjectListModel::headerData(int section, Qt::Orientation orientation, 
     }
 }
 
+// While hidden the rows are not shown; the reset that ends hiding brings them.
 void ProjectListModel::itemsAboutToBeInserted(int first, int last) {
-    beginInsertRows({}, first, last);
+    if (!mHidden) {
+        beginInsertRows({}, first, last);
+    }
 }
 
-void ProjectListModel::itemsInserted() { endInsertRows(); }
+void ProjectListModel::itemsInserted() {
+    if (!mHidden) {
+        endInsertRows();
+    }
+}
 
 void ProjectListModel::itemsAboutToBeRemoved(int first, int last) {
-    beginRemoveRows({}, first, last);
+    if (!mHidden) {
+        beginRemoveRows({}, first, last);
+    }
 }
 
-void ProjectListModel::itemsRemoved() { endRemoveRows(); }
+void ProjectListModel::itemsRemoved() {
+    if (!mHidden) {
+        endRemoveRows();
+    }
+}
 
 void ProjectListModel::itemsAboutToReset() { beginResetModel(); }
 
 void ProjectListModel::itemsReset() { endResetModel(); }
 
 void ProjectListModel::itemsChanged(int first, int last) {
-    emit dataChanged(index(first, 0), index(last, ColumnCount - 1));
+    if (!mHidden) {
+        emit dataChanged(index(first, 0), index(last, ColumnCount - 1));
+    }
 }
 
 } // namespace tavrin

@@ -20,6 +20,9 @@ public:
 
     // Icons by kind: 0 generic, 1 RPG Tsukuru 2000, 2 RPG Tsukuru 95.
     void setIcons(const std::array<QIcon, 3>& icons);
+    // While the tree's selection is changing the list shows no rows.
+    void setHidden(bool hidden);
+    bool isHidden() const { return mHidden; }
 
     int rowCount(const QModelIndex& parent = {}) const override;
     int columnCount(const QModelIndex& parent = {}) const override;
@@ -37,6 +40,7 @@ private:
 
     Catalogue& mCatalogue;
     std::array<QIcon, 3> mIcons;
+    bool mHidden = false;
 };
 
 } // namespace tavrin

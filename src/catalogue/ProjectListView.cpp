@@ -132,8 +132,12 @@ QByteArray ProjectListView::mark() const {
            QByteArray::number(reinterpret_cast<quintptr>(this));
 }
 
+bool ProjectListView::carriesOwnRows(const QMimeData* data) const {
+    return data && data->data(QString::fromLatin1(kDragFormat)) == mark();
+}
+
 bool ProjectListView::acceptsDragAt(const QMimeData* data, const QPoint& pos) const {
-    const bool fromList = data && data->data(QString::fromLatin1(kDragFormat)) == mark();
+    const bool fromList = carriesOwnRows(data);
     const int row = rowAt(pos);
     return listAcceptsDrop(fromList, row, row >= 0 && selectionModel()->isRowSelected(row, {}));
 }

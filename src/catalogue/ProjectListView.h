@@ -31,6 +31,7 @@ public:
     // What a drag of the selected rows carries: a mark of this list, so a drop can tell the
     // list's own drags from any other.
     QMimeData* dragData() const;
+    bool carriesOwnRows(const QMimeData* data) const;
     // Whether a drag at this viewport point may drop here.
     bool acceptsDragAt(const QMimeData* data, const QPoint& pos) const;
 

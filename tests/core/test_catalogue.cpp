@@ -159,18 +159,26 @@ TEST_F(CatalogueTest, SelectingAnotherFolderEmptiesTheListFirst) {
     EXPECT_EQ(other->folder.Items.size(), 1u);
 }
 
-TEST_F(CatalogueTest, DeletingFoldersDropsTheirSelectionAndItems) {
+TEST_F(CatalogueTest, DeletingFoldersMovesTheSelectionOut) {
     TreeNode* a = catalogue.AddFolder(folder, "A");
     TreeNode* b = catalogue.AddFolder(a, "B");
-    catalogue.AddFolder(folder, "C");
+    TreeNode* c = catalogue.AddFolder(folder, "C");
     catalogue.selectFolder(b);
     fill({"x"});
+    catalogue.deleteFolder(a); // the next sibling takes the selection
+    EXPECT_EQ(catalogue.selected(), c);
+    catalogue.deleteFolder(c); // no sibling left: the parent
+    EXPECT_EQ(catalogue.selected(), folder);
+    catalogue.AddFolder(folder, "D");
+    catalogue.AddFolder(folder, "E");
     catalogue.DeleteFolderTree(folder->child(0));
     EXPECT_EQ(folder->childCount(), 0);
-    EXPECT_EQ(catalogue.selected(), nullptr);
-    EXPECT_EQ(catalogue.rowCount(), 0);
-    catalogue.AddFoundItem("ignored", "", pk2000); // no folder selected: nothing happens
     EXPECT_EQ(catalogue.tree().nodeCount(), 2);
+
+    catalogue.ClearTree();
+    EXPECT_EQ(catalogue.selected(), nullptr);
+    catalogue.AddFoundItem("ignored", "", pk2000); // no folder selected: nothing happens
+    EXPECT_EQ(catalogue.rowCount(), 0);
 }
 
 TEST_F(CatalogueTest, DeepTreeIsDestroyedWithoutRecursion) {

@@ -112,3 +112,64 @@ TEST(MenuRules, FocusAndSelectionAreTestedApart) {
 
 } // namespace
 } // namespace tavrin
+
+#include "catalogue/ItemClipboard.h"
+
+namespace tavrin {
+namespace {
+
+TEST(ItemClipboardTest, BothRenderingsOfTwoRows) {
+    const std::vector<ProjectItem> rows = {{"P1", "T1", pk2000}, {"P2", "T2", pk95}};
+    EXPECT_EQ(itemDataOf(rows), std::string("P1\x1CT1\nP2\x1CT2\n\0", 13));
+    EXPECT_EQ(plainTextOf(rows), "P1\r\nP2\r\n");
+}
+
+TEST(ItemClipboardTest, PastedLinesSplitAtTheirLastSeparator) {
+    struct Row {
+        std::string data;
+        std::vector<std::pair<std::string, std::string>> items;
+    };
+    const std::vector<Row> rows = {
+        {std::string("P1\x1CT1\nP2\x1CT2\n\0junk\x1Cx\n", 19), {{"P1", "T1"}, {"P2", "T2"}}},
+        {"no separator\r\n\r\nA\x1C" "B\x1C" "C", {{"", "no separator"}, {"", ""}, {"A\x1C" "B", "C"}}},
+        {"P\x1C\rQ\x1CT", {{"P", ""}, {"Q", "T"}}},
+        {"", {}},
+    };
+    for (const auto& r : rows) {
+        std::vector<std::pair<std::string, std::string>> got;
+        for (const auto& item : parseItemData(r.data)) {
+            got.emplace_back(item.Path, item.Title);
+        }
+        EXPECT_EQ(got, r.items);
+    }
+}
+
+TEST(FolderRulesTest, RowsMoveToAnotherFolderWithTheirKinds) {
+    Catalogue c;
+    TreeNode* root = c.AddFolder(nullptr, "R");
+    TreeNode* other = c.AddFolder(root, "O");
+    c.selectFolder(root);
+    for (const char* p : {"A", "B", "C", "D"}) {
+        c.AddFoundItem(p, "", *p == 'C' ? pk95 : pk2000);
+    }
+    moveRowsToFolder(c, {3, 0, 2}, other);
+    ASSERT_EQ(other->folder.Items.size(), 3u);
+    EXPECT_EQ(other->folder.Items[0].Path, "A");
+    EXPECT_EQ(other->folder.Items[1].Kind, pk95);
+    EXPECT_EQ(other->folder.Items[2].Path, "D");
+    ASSERT_EQ(c.rowCount(), 1);
+    EXPECT_EQ(c.row(0)->Path, "B");
+    moveRowsToFolder(c, {0}, root); // onto the folder itself: nothing
+    EXPECT_EQ(c.rowCount(), 1);
+
+    EXPECT_FALSE(treeAcceptsDrop(true, root, root));
+    EXPECT_TRUE(treeAcceptsDrop(true, other, root));
+    EXPECT_FALSE(treeAcceptsDrop(false, other, root));
+    EXPECT_EQ(folderNameAfterEdit("old", ""), "old");
+    EXPECT_EQ(folderNameAfterEdit("old", " "), " ");
+    EXPECT_EQ(deleteFolderQuestion("X"),
+              sj("フォルダ 「X」 と、フォルダ以下のすべてのフォルダ,アイテムを削除します。\nよろしいですか？\n"));
+}
+
+} // namespace
+} // namespace tavrin

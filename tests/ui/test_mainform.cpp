@@ -1,6 +1,7 @@
 #include "TestDoubles.h"
 #include "app/AppIcons.h"
 #include "app/Main.h"
+#include "catalogue/FolderTreeView.h"
 #include "catalogue/ProjectListView.h"
 #include "catalogue/CatalogueFile.h"
 #include "platform/Cp932.h"
@@ -66,8 +67,20 @@ private slots:
         TMainForm form(s.services(), kApp);
         QCOMPARE(form.StatusPanel0->text(), QStringLiteral("1個のプロジェクト"));
         form.StatusPanel1->setText(QStringLiteral("stale"));
-        QModelIndex b = form.TreeView->model()->index(1, 0, form.TreeView->model()->index(0, 0));
-        form.TreeView->setCurrentIndex(b);
+        struct Changes : CatalogueListener {
+            std::vector<std::string> shown;
+            void selectionChanged(TreeNode* now) override { shown.push_back(now ? now->name : "-"); }
+        } changes;
+        form.catalogue().addListener(&changes);
+        QAbstractItemModel* folders = form.TreeView->model();
+        const QModelIndex root = folders->index(0, 0);
+        // A quick run of changes: the list empties at once and shows the last folder once.
+        form.TreeView->setCurrentIndex(root);
+        form.TreeView->setCurrentIndex(folders->index(1, 0, root));
+        QCOMPARE(form.ProjectList->model()->rowCount(), 0);
+        QCOMPARE(form.StatusPanel1->text(), QString());
+        QTRY_COMPARE(changes.shown, std::vector<std::string>{"B"});
+        form.catalogue().removeListener(&changes);
         QCOMPARE(form.catalogue().selected()->name, std::string("B"));
         QCOMPARE(form.ProjectList->model()->rowCount(), 3);
         QCOMPARE(form.ProjectList->model()->index(0, 1).data().toString(), QStringLiteral("勇者"));

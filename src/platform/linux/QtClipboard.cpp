@@ -15,20 +15,31 @@ bool QtClipboard::hasItemData() {
     return data && data->hasFormat(QString::fromLatin1(kItemFormat));
 }
 
-void QtClipboard::setItemData(const std::string& itemData, const std::string& plainText) {
+bool QtClipboard::setItemData(const std::string& itemData, const std::string& plainText) {
+    QClipboard* clipboard = QGuiApplication::clipboard();
+    if (!clipboard) {
+        return false;
+    }
     auto* data = new QMimeData;
     data->setData(QString::fromLatin1(kItemFormat),
                   QByteArray(itemData.data(), static_cast<qsizetype>(itemData.size())));
     data->setText(qs(plainText));
-    QGuiApplication::clipboard()->setMimeData(data);
+    clipboard->setMimeData(data);
+    return true;
 }
 
-std::optional<std::string> QtClipboard::itemData() {
+Clipboard::Read QtClipboard::itemData(std::string& out) {
     const QMimeData* data = QGuiApplication::clipboard()->mimeData();
     if (!data || !data->hasFormat(QString::fromLatin1(kItemFormat))) {
-        return std::nullopt;
+        return Read::absent;
     }
-    return data->data(QString::fromLatin1(kItemFormat)).toStdString();
+    const QByteArray bytes = data->data(QString::fromLatin1(kItemFormat));
+    // The format is offered but its owner gave nothing: it could not be read now.
+    if (bytes.isEmpty()) {
+        return Read::cannotOpen;
+    }
+    out = bytes.toStdString();
+    return Read::ok;
 }
 
 } // namespace tavrin

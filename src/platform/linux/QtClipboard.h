@@ -11,8 +11,8 @@ public:
     static const char* const kItemFormat;
 
     bool hasItemData() override;
-    void setItemData(const std::string& itemData, const std::string& plainText) override;
-    std::optional<std::string> itemData() override;
+    bool setItemData(const std::string& itemData, const std::string& plainText) override;
+    Read itemData(std::string& out) override;
 };
 
 } // namespace tavrin

@@ -1,0 +1,41 @@
+#include "catalogue/ItemClipboard.h"
+
+#include "platform/TextLines.h"
+
+namespace tavrin {
+
+std::string itemDataOf(const std::vector<ProjectItem>& items) {
+    std::string out;
+    for (const auto& item : items) {
+        out += item.Path;
+        out += '\x1C';
+        out += item.Title;
+        out += '\n';
+    }
+    out += '\0';
+    return out;
+}
+
+std::string plainTextOf(const std::vector<ProjectItem>& items) {
+    std::string out;
+    for (const auto& item : items) {
+        out += item.Path;
+        out += "\r\n";
+    }
+    return out;
+}
+
+std::vector<PastedItem> parseItemData(std::string_view data) {
+    std::vector<PastedItem> out;
+    for (const std::string_view line : splitLines(data.substr(0, data.find('\0')))) {
+        const std::size_t sep = line.rfind('\x1C');
+        if (sep == std::string_view::npos) {
+            out.push_back({std::string(), std::string(line)});
+        } else {
+            out.push_back({std::string(line.substr(0, sep)), std::string(line.substr(sep + 1))});
+        }
+    }
+    return out;
+}
+
+} // namespace tavrin

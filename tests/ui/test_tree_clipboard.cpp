@@ -1,0 +1,259 @@
+#include "TestDoubles.h"
+#include "app/Main.h"
+#include "catalogue/FolderTreeView.h"
+#include "catalogue/ProjectListView.h"
+#include "platform/Cp932.h"
+
+#include <QLabel>
+#include <QLineEdit>
+#include <QMimeData>
+#include <QtTest>
+
+using namespace tavrin;
+
+namespace {
+
+const std::string kApp = "Z:\\app\\";
+
+// R (rows A B C D) with children S (rows x, y) and T; S holds U, which holds V.
+struct Fixture {
+    test::MemoryFileSystem fs;
+    test::ScriptedDialogs dialogs;
+    test::FakeInstanceMarker marker;
+    test::FakeClipboard clipboard;
+    test::RecordingHelp help;
+    std::unique_ptr<TMainForm> form;
+
+    Fixture() {
+        const std::string tree = "R\n\r\vS\n\r\v\vU\n\r\v\v\vV\n\r\vT\n\r";
+        const std::string items = "A\x1C" "a\x1C\x01\x1D" "B\x1C" "b\x1C\x02\x1D" "C\x1C" "c\x1C\x01\x1D"
+                                  "D\x1C" "d\x1C\x01\x1D\x1E"
+                                  "x\x1C\x1C\x01\x1Dy\x1C\x1C\x01\x1D\x1E" "u\x1C\x1C\x01\x1D\x1E\x1E\x1E";
+        fs.files[kApp + "data.ixo"] = test::catalogueFile(tree, items);
+        restart();
+        select(node("R"));
+    }
+    void restart() {
+        form.reset();
+        form = std::make_unique<TMainForm>(Services{fs, dialogs, marker, clipboard, help}, kApp);
+    }
+    TreeNode* node(const std::string& name) {
+        for (TreeNode* n : form->catalogue().tree().preOrder()) {
+            if (n->name == name) {
+                return n;
+            }
+        }
+        return nullptr;
+    }
+    void select(TreeNode* n) {
+        form->catalogue().selectFolder(n);
+    }
+    std::string rows() {
+        std::string out;
+        for (int i = 0; i < form->catalogue().rowCount(); ++i) {
+            const ProjectItem* item = form->catalogue().row(i);
+            out += item->Path + "/" + item->Title + "/" + std::to_string(int(item->Kind)) + " ";
+        }
+        return out;
+    }
+    QModelIndex indexOf(TreeNode* n) {
+        QAbstractItemModel* m = form->TreeView->model();
+        std::vector<int> path;
+        for (TreeNode* p = n; p; p = form->catalogue().tree().parentOf(p)) {
+            path.insert(path.begin(), p->row());
+        }
+        QModelIndex i;
+        for (int r : path) {
+            i = m->index(r, 0, i);
+        }
+        return i;
+    }
+    QLineEdit* editor() { return form->TreeView->viewport()->findChild<QLineEdit*>(); }
+};
+
+bool dropAt(QAbstractItemView* view, const QMimeData* data, const QPoint& pos) {
+    QDragEnterEvent enter(pos, Qt::MoveAction, data, Qt::LeftButton, Qt::NoModifier);
+    QCoreApplication::sendEvent(view->viewport(), &enter);
+    QDragMoveEvent move(pos, Qt::MoveAction, data, Qt::LeftButton, Qt::NoModifier);
+    QCoreApplication::sendEvent(view->viewport(), &move);
+    if (!move.isAccepted()) {
+        QDragLeaveEvent leave;
+        QCoreApplication::sendEvent(view->viewport(), &leave);
+        return false;
+    }
+    QDropEvent drop(QPointF(pos), Qt::MoveAction, data, Qt::LeftButton, Qt::NoModifier);
+    QCoreApplication::sendEvent(view->viewport(), &drop);
+    return drop.isAccepted();
+}
+
+} // namespace
+
+class TestTreeClipboard : public QObject {
+    Q_OBJECT
+private slots:
+    void newFolderUnderACollapsedFolderOpensForEditing() {
+        Fixture f;
+        f.form->show();
+        QVERIFY(QTest::qWaitForWindowExposed(f.form.get()));
+        TreeNode* s = f.node("S");
+        QVERIFY(!f.form->TreeView->isExpanded(f.indexOf(s)));
+        f.select(s);
+        f.form->TreeView_PopupMenuPopup();
+        f.form->TreePop_New->trigger();
+        TreeNode* added = s->child(s->childCount() - 1);
+        QCOMPARE(added->name, sj("新しいフォルダ"));
+        QCOMPARE(f.form->catalogue().selected(), added);
+        QVERIFY(f.form->TreeView->isExpanded(f.indexOf(s)));
+        QCOMPARE(f.form->TreeView->currentIndex(), f.indexOf(added));
+        QLineEdit* editor = f.editor();
+        QVERIFY(editor);
+        QCOMPARE(editor->text(), QStringLiteral("新しいフォルダ"));
+        editor->setText(QStringLiteral("作りかけ"));
+        QTest::keyClick(editor, Qt::Key_Return);
+        QTRY_COMPARE(added->name, sj("作りかけ"));
+    }
+
+    void renameKeepsTheOldNameForAnEmptyTextAndRefusesTheRoot() {
+        Fixture f;
+        f.form->show();
+        QVERIFY(QTest::qWaitForWindowExposed(f.form.get()));
+        f.form->TreeView->setFocus();
+        QTest::keyClick(f.form->TreeView, Qt::Key_F2); // the root
+        QVERIFY(!f.editor());
+
+        TreeNode* t = f.node("T");
+        f.select(t);
+        QTest::keyClick(f.form->TreeView, Qt::Key_F2);
+        QLineEdit* editor = f.editor();
+        QVERIFY(editor);
+        editor->clear();
+        QTest::keyClick(editor, Qt::Key_Return);
+        QTRY_VERIFY(!f.editor());
+        QCOMPARE(t->name, std::string("T"));
+
+        f.form->TreeView_PopupMenuPopup();
+        f.form->TreePop_Rename->trigger();
+        QVERIFY(f.editor());
+        f.editor()->setText(QStringLiteral(" 空白で始まる"));
+        QTest::keyClick(f.editor(), Qt::Key_Return);
+        QTRY_COMPARE(t->name, sj(" 空白で始まる"));
+    }
+
+    void deletingAFolderTakesItsSubtreeAfterAQuestion() {
+        Fixture f;
+        TreeNode* s = f.node("S");
+        f.select(f.node("V"));
+        f.form->TreeView_PopupMenuPopup(); // acts on V's ancestor below
+        f.select(s);
+        f.form->TreeView_PopupMenuPopup();
+        f.dialogs.answers = {MsgResult::No};
+        f.form->TreePop_Delete->trigger();
+        QCOMPARE(f.dialogs.shown.size(), std::size_t(1));
+        QCOMPARE(f.dialogs.shown[0].text,
+                 sj("フォルダ 「S」 と、フォルダ以下のすべてのフォルダ,アイテムを削除します。\nよろしいですか？\n"));
+        QCOMPARE(f.dialogs.shown[0].caption, sj("確認"));
+        QVERIFY(f.dialogs.shown[0].icon == MsgIcon::Warning);
+        QVERIFY(f.dialogs.shown[0].defaultButton == MsgResult::No);
+        QCOMPARE(f.form->catalogue().tree().nodeCount(), 5);
+
+        f.dialogs.answers = {MsgResult::Yes};
+        f.form->TreePop_Delete->trigger();
+        QCOMPARE(f.form->catalogue().tree().nodeCount(), 2);
+        QVERIFY(!f.node("U") && !f.node("V"));
+        QCOMPARE(f.form->catalogue().selected(), f.node("T"));
+        QCOMPARE(f.form->TreeView->currentIndex(), f.indexOf(f.node("T")));
+        QCOMPARE(f.form->StatusPanel0->text(), QStringLiteral("0個のプロジェクト"));
+
+        // The last child gone: the selection falls back to the root.
+        f.dialogs.answers = {MsgResult::Yes};
+        f.form->TreeView_PopupMenuPopup();
+        f.form->TreePop_Delete->trigger();
+        QCOMPARE(f.form->catalogue().selected(), f.form->catalogue().tree().root());
+        QCOMPARE(f.form->ProjectList->model()->rowCount(), 4);
+    }
+
+    void rowsDraggedOntoAFolderMoveThere() {
+        Fixture f;
+        f.form->show();
+        QVERIFY(QTest::qWaitForWindowExposed(f.form.get()));
+        f.form->TreeView->expandAll();
+        f.form->ProjectList->selectRows({0, 1, 3});
+        std::unique_ptr<QMimeData> rows(f.form->ProjectList->dragData());
+        QMimeData foreign;
+        foreign.setText(QStringLiteral("x"));
+        const QPoint onRoot = f.form->TreeView->visualRect(f.indexOf(f.node("R"))).center();
+        const QPoint onT = f.form->TreeView->visualRect(f.indexOf(f.node("T"))).center();
+        QVERIFY(!dropAt(f.form->TreeView, rows.get(), onRoot)); // the shown folder itself
+        QVERIFY(!dropAt(f.form->TreeView, &foreign, onT));
+        QVERIFY(dropAt(f.form->TreeView, rows.get(), onT));
+        QCOMPARE(f.rows(), std::string("C/c/1 "));
+        QVERIFY(f.form->ProjectList->selectedRows().empty());
+        QCOMPARE(f.form->StatusPanel0->text(), QStringLiteral("4個のプロジェクト")); // not recounted
+        f.select(f.node("T"));
+        QCOMPARE(f.rows(), std::string("A/a/1 B/b/2 D/d/1 "));
+    }
+
+    void copyPutsBothRenderings() {
+        Fixture f;
+        f.form->ProjectList->selectRows({2, 0});
+        f.form->MainMenu_Copy->trigger();
+        QCOMPARE(*f.clipboard.items, std::string("A\x1C" "a\nC\x1C" "c\n\0", 9));
+        QCOMPARE(f.clipboard.text, std::string("A\r\nC\r\n"));
+        QCOMPARE(f.rows(), std::string("A/a/1 B/b/2 C/c/1 D/d/1 "));
+
+        f.clipboard.failOpen = true;
+        f.form->MainMenu_Cut->trigger();
+        QCOMPARE(f.dialogs.shown.back().text, std::string("Clipboard Open Error"));
+        QCOMPARE(f.dialogs.shown.back().caption, std::string("ListView_Copy()"));
+        QCOMPARE(f.form->catalogue().rowCount(), 4); // a failed cut removes nothing
+    }
+
+    void pasteInsertsAboveTheFocusedRowInReverse() {
+        Fixture f;
+        f.clipboard.items = std::string("P1\x1CT1\nP2\x1CT2\n\0", 13);
+        f.form->ProjectList->setCurrentIndex(f.form->ProjectList->model()->index(0, 0));
+        f.form->MainMenu_Paste->trigger();
+        QCOMPARE(f.rows(), std::string("P2/T2/0 P1/T1/0 A/a/1 B/b/2 C/c/1 D/d/1 "));
+        QCOMPARE(f.form->StatusPanel0->text(), QStringLiteral("6個のプロジェクト"));
+
+        f.select(f.node("T")); // empty, no focus
+        f.clipboard.items = std::string("no separator\n\nQ\x1CU", 17);
+        f.form->ListView_Paste();
+        QCOMPARE(f.rows(), std::string("Q/U/0 //0 /no separator/0 "));
+
+        f.clipboard.failOpen = true;
+        f.form->ListView_Paste();
+        QCOMPARE(f.dialogs.shown.back().caption, std::string("Clipboard Open Error"));
+        QCOMPARE(f.dialogs.shown.back().text,
+                 sj("クリップボードが開けません。\n暫く時間をおいてからもう一度同じ操作を行ってください。"));
+
+        // Text of another program neither enables nor performs a paste.
+        f.clipboard.failOpen = false;
+        f.clipboard.items.reset();
+        f.clipboard.text = "C:\\Other\\";
+        f.form->MainMenu_EditClick();
+        QVERIFY(!f.form->MainMenu_Paste->isEnabled());
+        f.form->ListView_Paste();
+        QCOMPARE(f.form->catalogue().rowCount(), 3);
+    }
+
+    void cutAndPasteMoveItemsAndSurviveARestart() {
+        Fixture f;
+        f.form->ProjectList->selectRows({1, 2});
+        f.form->MainMenu_Cut->trigger();
+        QCOMPARE(f.rows(), std::string("A/a/1 D/d/1 "));
+        QCOMPARE(f.form->StatusPanel0->text(), QStringLiteral("2個のプロジェクト"));
+        f.select(f.node("T"));
+        f.form->MainMenu_Paste->trigger();
+        QCOMPARE(f.rows(), std::string("C/c/0 B/b/0 "));
+        QVERIFY(f.form->close());
+        f.restart();
+        f.select(f.node("T"));
+        QCOMPARE(f.rows(), std::string("C/c/0 B/b/0 "));
+        f.select(f.node("R"));
+        QCOMPARE(f.rows(), std::string("A/a/1 D/d/1 "));
+    }
+};
+
+QTEST_MAIN(TestTreeClipboard)
+#include "test_tree_clipboard.moc"
