@@ -6,4 +6,4 @@ source "$(dirname "$0")/tools/setup.sh"
 if [ -n "${DISPLAY:-}${WAYLAND_DISPLAY:-}" ]; then
   exec build/tavrin
 fi
-exec xvfb-run -a -s "-screen 0 1024x768x24" bash tools/screenshot.sh
+exec xvfb-run -a -s "-screen 0 1024x768x24 -noreset" bash tools/screenshot.sh

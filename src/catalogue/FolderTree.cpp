@@ -17,14 +17,6 @@ int TreeNode::row() const {
     return -1;
 }
 
-int TreeNode::depth() const {
-    int d = -1; // the hidden top holder is not a level
-    for (const TreeNode* p = mParent; p; p = p->mParent) {
-        ++d;
-    }
-    return d;
-}
-
 bool TreeNode::isAncestorOf(const TreeNode* other) const {
     for (const TreeNode* p = other ? other->mParent : nullptr; p; p = p->mParent) {
         if (p == this) {

@@ -26,8 +26,6 @@ public:
     TreeNode* child(int i) const { return mChildren[static_cast<std::size_t>(i)].get(); }
     // Position among its parent's children (or among the top-level nodes).
     int row() const;
-    // Number of ancestors: 0 for a top-level node.
-    int depth() const;
     bool isAncestorOf(const TreeNode* other) const;
 
 private:

@@ -14,7 +14,13 @@ mkdir -p "$work/app" "$XDG_RUNTIME_DIR" && chmod 700 "$XDG_RUNTIME_DIR"
 cp "$exe" "$work/app/tavrin"
 unset QT_QPA_PLATFORM QT_QPA_PLATFORMTHEME
 
-fail() { echo "FAIL: $*"; exit 1; }
+fail() {
+  echo "FAIL: $*"
+  echo "windows named Tavrin: $(xdotool search --name Tavrin 2>/dev/null | tr '\n' ' ')"
+  ps -o pid,stat,etime,args -C tavrin 2>/dev/null
+  cat "$work/stderr" 2>/dev/null
+  exit 1
+}
 windows() { xdotool search --all --onlyvisible --pid "$1" --name "$2" 2>/dev/null; }
 wait_for() { # pid name
   for _ in $(seq 1 150); do w=$(windows "$1" "$2" | head -n 1); [ -n "$w" ] && { echo "$w"; return 0; }; sleep 0.1; done
@@ -22,11 +28,11 @@ wait_for() { # pid name
 }
 gone() { for _ in $(seq 1 100); do kill -0 "$1" 2>/dev/null || return 0; sleep 0.1; done; return 1; }
 
-"$work/app/tavrin" & first=$!
+"$work/app/tavrin" 2>>"$work/stderr" & first=$!
 main=$(wait_for $first '^Tavrin$') || fail "main window did not appear"
 [ -e "$work/app/data.ixo" ] && fail "data.ixo written before the close"
 
-"$work/app/tavrin" & second=$!
+"$work/app/tavrin" 2>>"$work/stderr" & second=$!
 box=$(wait_for $second '^Tavrin$') || fail "second copy showed nothing"
 sleep 0.5
 xdotool windowfocus --sync "$box" key Return
@@ -47,7 +53,7 @@ head -c 12 "$work/app/Tavrin.ini" | grep -q $'^\[B_Setting\]\r$' || fail "Tavrin
 
 # A second start and close writes both files back byte for byte.
 cp "$work/app/data.ixo" "$work/data.before"; cp "$work/app/Tavrin.ini" "$work/ini.before"
-"$work/app/tavrin" & first=$!
+"$work/app/tavrin" 2>>"$work/stderr" & first=$!
 main=$(wait_for $first '^Tavrin$') || fail "main window did not appear again"
 sleep 0.3
 xdotool windowfocus --sync "$main" key --clearmodifiers alt+f

@@ -1,4 +1,5 @@
 #include "TestDoubles.h"
+#include "ui/Drops.h"
 #include "app/Main.h"
 #include "catalogue/FolderTreeView.h"
 #include "catalogue/ProjectListView.h"
@@ -48,21 +49,6 @@ struct Fixture {
     }
 };
 
-// A drag that enters the list, moves to a point and drops there, as a person's would.
-bool dropAt(QAbstractItemView* view, const QMimeData* data, const QPoint& pos) {
-    QDragEnterEvent enter(pos, Qt::MoveAction, data, Qt::LeftButton, Qt::NoModifier);
-    QCoreApplication::sendEvent(view->viewport(), &enter);
-    QDragMoveEvent move(pos, Qt::MoveAction, data, Qt::LeftButton, Qt::NoModifier);
-    QCoreApplication::sendEvent(view->viewport(), &move);
-    if (!move.isAccepted()) {
-        QDragLeaveEvent leave;
-        QCoreApplication::sendEvent(view->viewport(), &leave);
-        return false;
-    }
-    QDropEvent drop(QPointF(pos), Qt::MoveAction, data, Qt::LeftButton, Qt::NoModifier);
-    QCoreApplication::sendEvent(view->viewport(), &drop);
-    return drop.isAccepted();
-}
 
 } // namespace
 
@@ -251,15 +237,15 @@ private slots:
         QVERIFY(!list->acceptsDragAt(ours.get(), onB));
         QVERIFY(!list->acceptsDragAt(&foreign, onE));
 
-        QVERIFY(dropAt(list, ours.get(), onE));
+        QVERIFY(test::dropAt(list, ours.get(), onE));
         QCOMPARE(f.order(), std::string("ACBDE"));
         QCOMPARE(list->selectedRows(), (std::vector<int>{2, 3}));
 
         const QPoint below(10, list->viewport()->height() - 2);
-        QVERIFY(dropAt(list, ours.get(), below));
+        QVERIFY(test::dropAt(list, ours.get(), below));
         QCOMPARE(f.order(), std::string("ACEBD"));
 
-        QVERIFY(!dropAt(list, &foreign, onE));
+        QVERIFY(!test::dropAt(list, &foreign, onE));
         QCOMPARE(f.order(), std::string("ACEBD"));
     }
 

@@ -1,4 +1,5 @@
 #include "TestDoubles.h"
+#include "ui/Drops.h"
 #include "app/Main.h"
 #include "catalogue/FolderTreeView.h"
 #include "catalogue/ProjectListView.h"
@@ -71,20 +72,6 @@ struct Fixture {
     QLineEdit* editor() { return form->TreeView->viewport()->findChild<QLineEdit*>(); }
 };
 
-bool dropAt(QAbstractItemView* view, const QMimeData* data, const QPoint& pos) {
-    QDragEnterEvent enter(pos, Qt::MoveAction, data, Qt::LeftButton, Qt::NoModifier);
-    QCoreApplication::sendEvent(view->viewport(), &enter);
-    QDragMoveEvent move(pos, Qt::MoveAction, data, Qt::LeftButton, Qt::NoModifier);
-    QCoreApplication::sendEvent(view->viewport(), &move);
-    if (!move.isAccepted()) {
-        QDragLeaveEvent leave;
-        QCoreApplication::sendEvent(view->viewport(), &leave);
-        return false;
-    }
-    QDropEvent drop(QPointF(pos), Qt::MoveAction, data, Qt::LeftButton, Qt::NoModifier);
-    QCoreApplication::sendEvent(view->viewport(), &drop);
-    return drop.isAccepted();
-}
 
 } // namespace
 
@@ -183,9 +170,9 @@ private slots:
         foreign.setText(QStringLiteral("x"));
         const QPoint onRoot = f.form->TreeView->visualRect(f.indexOf(f.node("R"))).center();
         const QPoint onT = f.form->TreeView->visualRect(f.indexOf(f.node("T"))).center();
-        QVERIFY(!dropAt(f.form->TreeView, rows.get(), onRoot)); // the shown folder itself
-        QVERIFY(!dropAt(f.form->TreeView, &foreign, onT));
-        QVERIFY(dropAt(f.form->TreeView, rows.get(), onT));
+        QVERIFY(!test::dropAt(f.form->TreeView, rows.get(), onRoot)); // the shown folder itself
+        QVERIFY(!test::dropAt(f.form->TreeView, &foreign, onT));
+        QVERIFY(test::dropAt(f.form->TreeView, rows.get(), onT));
         QCOMPARE(f.rows(), std::string("C/c/1 "));
         QVERIFY(f.form->ProjectList->selectedRows().empty());
         QCOMPARE(f.form->StatusPanel0->text(), QStringLiteral("4個のプロジェクト")); // not recounted
