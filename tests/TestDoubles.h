@@ -1,5 +1,6 @@
 #pragma once
 
+#include "app/Services.h"
 #include "platform/Clipboard.h"
 #include "platform/Dialogs.h"
 #include "platform/FileSystem.h"
@@ -138,6 +139,17 @@ public:
     void showContext(const std::string& helpFile, int context) override {
         shown.emplace_back(helpFile, context);
     }
+};
+
+// Every service a window reaches, as stand-ins.
+struct FakeServices {
+    MemoryFileSystem fs;
+    ScriptedDialogs dialogs;
+    FakeInstanceMarker marker;
+    FakeClipboard clipboard;
+    RecordingHelp help;
+
+    Services services() { return {fs, dialogs, marker, clipboard, help}; }
 };
 
 } // namespace tavrin::test

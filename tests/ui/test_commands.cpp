@@ -20,12 +20,7 @@ namespace {
 const std::string kApp = "Z:\\app\\";
 
 // Root "R" holding rows A to E (titles a to e), and an empty folder "S".
-struct Fixture {
-    test::MemoryFileSystem fs;
-    test::ScriptedDialogs dialogs;
-    test::FakeInstanceMarker marker;
-    test::FakeClipboard clipboard;
-    test::RecordingHelp help;
+struct Fixture : test::FakeServices {
     std::unique_ptr<TMainForm> form;
 
     Fixture() {
@@ -36,7 +31,7 @@ struct Fixture {
         }
         items += "\x1E\x1E";
         fs.files[kApp + "data.ixo"] = test::catalogueFile(tree, items);
-        form = std::make_unique<TMainForm>(Services{fs, dialogs, marker, clipboard, help}, kApp);
+        form = std::make_unique<TMainForm>(services(), kApp);
         form->catalogue().selectFolder(form->catalogue().tree().root());
     }
     ProjectListView* list() { return form->ProjectList; }

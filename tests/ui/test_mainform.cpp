@@ -26,14 +26,7 @@ namespace {
 const std::string kApp = "Z:\\app\\";
 const std::string kData = kApp + "data.ixo";
 
-struct Setup {
-    MemoryFileSystem fs;
-    ScriptedDialogs dialogs;
-    FakeInstanceMarker marker;
-    test::FakeClipboard clipboard;
-    test::RecordingHelp help;
-    Services services() { return {fs, dialogs, marker, clipboard, help}; }
-};
+using Setup = test::FakeServices;
 
 } // namespace
 

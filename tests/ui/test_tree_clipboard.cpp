@@ -17,12 +17,7 @@ namespace {
 const std::string kApp = "Z:\\app\\";
 
 // R (rows A B C D) with children S (rows x, y) and T; S holds U, which holds V.
-struct Fixture {
-    test::MemoryFileSystem fs;
-    test::ScriptedDialogs dialogs;
-    test::FakeInstanceMarker marker;
-    test::FakeClipboard clipboard;
-    test::RecordingHelp help;
+struct Fixture : test::FakeServices {
     std::unique_ptr<TMainForm> form;
 
     Fixture() {
@@ -36,7 +31,7 @@ struct Fixture {
     }
     void restart() {
         form.reset();
-        form = std::make_unique<TMainForm>(Services{fs, dialogs, marker, clipboard, help}, kApp);
+        form = std::make_unique<TMainForm>(services(), kApp);
     }
     TreeNode* node(const std::string& name) {
         for (TreeNode* n : form->catalogue().tree().preOrder()) {
