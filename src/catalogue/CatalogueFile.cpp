@@ -85,6 +85,16 @@ void parseGroup(std::string_view group, FolderNode& folder) {
 
 } // namespace
 
+std::string storableText(std::string_view text) {
+    std::string out(text);
+    for (char& c : out) {
+        if (static_cast<unsigned char>(c) < 0x20) {
+            c = ' ';
+        }
+    }
+    return out;
+}
+
 std::string SaveTreeText(const FolderTree& tree) {
     std::string out;
     tree.forEachPreOrder([&out](TreeNode& node, int depth) {

@@ -17,6 +17,10 @@ public:
     using std::runtime_error::runtime_error;
 };
 
+// A text as the catalogue file can hold it: control bytes (the file's separators and line
+// ends among them) become blanks. Control bytes are never part of a double-byte character.
+std::string storableText(std::string_view text);
+
 // The blocks of "data.ixo". Loaders throw CatalogueFormatError and may leave the tree half
 // built; callers clear it.
 std::string SaveTreeText(const FolderTree& tree);

@@ -1,5 +1,6 @@
 #include "catalogue/ItemClipboard.h"
 
+#include "catalogue/CatalogueFile.h"
 #include "platform/TextLines.h"
 
 namespace tavrin {
@@ -29,10 +30,11 @@ std::vector<PastedItem> parseItemData(std::string_view data) {
     std::vector<PastedItem> out;
     for (const std::string_view line : splitLines(data.substr(0, data.find('\0')))) {
         const std::size_t sep = line.rfind('\x1C');
+        // Another program's data may hold the catalogue file's separators.
         if (sep == std::string_view::npos) {
-            out.push_back({std::string(), std::string(line)});
+            out.push_back({std::string(), storableText(line)});
         } else {
-            out.push_back({std::string(line.substr(0, sep)), std::string(line.substr(sep + 1))});
+            out.push_back({storableText(line.substr(0, sep)), storableText(line.substr(sep + 1))});
         }
     }
     return out;

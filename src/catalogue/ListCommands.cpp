@@ -1,5 +1,7 @@
 #include "catalogue/ListCommands.h"
 
+#include "catalogue/CatalogueFile.h"
+
 #include "platform/Cp932.h"
 
 #include <algorithm>
@@ -98,7 +100,8 @@ std::string deleteFolderQuestion(const std::string& folderName) {
 }
 
 std::string folderNameAfterEdit(const std::string& oldName, const std::string& typed) {
-    return typed.empty() ? oldName : typed;
+    // A pasted line break or leading tab would change the tree's outline in the file.
+    return typed.empty() ? oldName : storableText(typed);
 }
 
 bool ColumnSortToggles::click(int column) {

@@ -123,6 +123,18 @@ TEST(CatalogueFileTest, RichCatalogueIsWrittenBackByteForByte) {
     EXPECT_NE(saved.find("D:\\Pasted\\\x1CPasted\x1C\x1D"), std::string::npos);
 }
 
+TEST(CatalogueFileTest, StorableTextsSurviveAWriteAndARead) {
+    Catalogue c;
+    TreeNode* root = c.AddFolder(nullptr, "R");
+    c.AddFolder(root, storableText("\tA\r\nB"));
+    c.selectFolder(root);
+    c.AddFoundItem(storableText("P\x1C\x1DQ"), storableText(sj("表\x1E")), pk2000);
+    FolderTree back;
+    ASSERT_EQ(parseCatalogue(serializeCatalogue(c.tree()), back), CatalogueParse::ok);
+    EXPECT_EQ(describe(back), describe(c.tree()));
+    EXPECT_EQ(storableText(sj("表ソ")), sj("表ソ")); // trail bytes 0x5C are no control bytes
+}
+
 TEST(CatalogueFileTest, OlderRecordsTakeTheirKindFromTheTitle) {
     const std::string tree = "Tavrin\n\r\vRPG\n\r";
     const std::string items = "\x1E" "A\\\x1C" + sj("ツクール95作品") + "\x1D" "B\\\x1CHero\x1D" +

@@ -131,9 +131,11 @@ TEST(ItemClipboardTest, PastedLinesSplitAtTheirLastSeparator) {
     };
     const std::vector<Row> rows = {
         {std::string("P1\x1CT1\nP2\x1CT2\n\0junk\x1Cx\n", 19), {{"P1", "T1"}, {"P2", "T2"}}},
-        {"no separator\r\n\r\nA\x1C" "B\x1C" "C", {{"", "no separator"}, {"", ""}, {"A\x1C" "B", "C"}}},
+        {"no separator\r\n\r\nA\x1C" "B\x1C" "C", {{"", "no separator"}, {"", ""}, {"A B", "C"}}},
         {"P\x1C\rQ\x1CT", {{"P", ""}, {"Q", "T"}}},
         {"", {}},
+        // Separators of the catalogue file inside a field would corrupt it at the next close.
+        {"A\x1D\x1E" "B\x1C\tT\x1D", {{"A  B", " T "}}},
     };
     for (const auto& r : rows) {
         std::vector<std::pair<std::string, std::string>> got;
@@ -167,6 +169,7 @@ TEST(FolderRulesTest, RowsMoveToAnotherFolderWithTheirKinds) {
     EXPECT_FALSE(treeAcceptsDrop(false, other, root));
     EXPECT_EQ(folderNameAfterEdit("old", ""), "old");
     EXPECT_EQ(folderNameAfterEdit("old", " "), " ");
+    EXPECT_EQ(folderNameAfterEdit("old", "\ta\r\nb"), " a  b");
     EXPECT_EQ(deleteFolderQuestion("X"),
               sj("フォルダ 「X」 と、フォルダ以下のすべてのフォルダ,アイテムを削除します。\nよろしいですか？\n"));
 }
