@@ -966,6 +966,9 @@ void TMainForm::treeAboutToReset() { cancelTreeChange(); }
 void TMainForm::treeReset() { applyExpansion(); }
 
 void TMainForm::folderAboutToBeRemoved(TreeNode* node) {
+    if (mTreePopupNode == node || node->isAncestorOf(mTreePopupNode)) {
+        mTreePopupNode = nullptr;
+    }
     if (mChangePending && (mPendingNode == node || node->isAncestorOf(mPendingNode))) {
         cancelTreeChange();
     }
