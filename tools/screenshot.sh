@@ -17,12 +17,12 @@ shot="$PWD/screenshots/main.png"
 import -window "$win" "$shot"
 echo "Screenshot of the main window: $shot"
 # File menu, Exit: the same close a user makes, so the shutdown writes as it should.
-xdotool windowfocus --sync "$win" key --clearmodifiers alt+f
-sleep 0.3
-xdotool key x
-for _ in $(seq 1 50); do
-  kill -0 "$pid" 2>/dev/null || break
-  sleep 0.1
+for _ in 1 2 3; do
+  xdotool windowfocus --sync "$win" key --clearmodifiers alt+f 2>/dev/null
+  sleep 0.4
+  xdotool key x
+  for _ in $(seq 1 30); do kill -0 "$pid" 2>/dev/null || break 2; sleep 0.1; done
+  xdotool key Escape
 done
 if kill -0 "$pid" 2>/dev/null; then
   echo "The program did not close by its menu; ending it." >&2
