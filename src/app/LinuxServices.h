@@ -3,8 +3,8 @@
 #include "app/Services.h"
 #include "platform/linux/DesktopHelp.h"
 #include "platform/linux/FlockInstanceMarker.h"
-#include "platform/linux/QtClipboard.h"
 #include "platform/linux/LinuxFileSystem.h"
+#include "platform/linux/QtClipboard.h"
 #include "platform/linux/QtDialogs.h"
 
 #include <string>

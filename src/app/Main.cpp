@@ -26,11 +26,11 @@
 #include <QLabel>
 #include <QMenu>
 #include <QMenuBar>
+#include <QShortcut>
 #include <QSplitter>
 #include <QStatusBar>
-#include <QToolBar>
-#include <QShortcut>
 #include <QTimer>
+#include <QToolBar>
 #include <QToolButton>
 
 #include <cmath>
@@ -193,8 +193,8 @@ void TMainForm::buildControls() {
     connect(TreeView, &FolderTreeView::rowsDroppedOn, this, [this](const QModelIndex& index) {
         command([&] { TreeViewDragDrop(mTreeModel->node(index)); });
     });
-    auto* rename = new QShortcut(QKeySequence(Qt::Key_F2), TreeView, nullptr, nullptr,
-                                 Qt::WidgetShortcut);
+    auto* rename =
+        new QShortcut(QKeySequence(Qt::Key_F2), TreeView, nullptr, nullptr, Qt::WidgetShortcut);
     connect(rename, &QShortcut::activated, this, [this] {
         command([this] {
             TreeView_PopupMenuPopup();
@@ -268,19 +268,22 @@ void TMainForm::buildMenus() {
         addEntry(MainMenu_Edit, "プロジェクトのフォルダを開く(&S)", Qt::Key_F9, edit, {});
     N2 = addEntry(MainMenu_Edit, "フォルダのプロパティ(&R)", {}, {}, {});
     MainMenu_Edit->addSeparator();
-    MainMenu_Cut = addEntry(MainMenu_Edit, "アイテムを切り取り(&T)", QKeySequence(Qt::CTRL | Qt::Key_X),
-                            edit, [this] { ListView_Cut(); });
-    MainMenu_Copy = addEntry(MainMenu_Edit, "アイテムをコピー(&C)", QKeySequence(Qt::CTRL | Qt::Key_C),
-                             edit, [this] { ListView_Copy(); });
-    MainMenu_Paste = addEntry(MainMenu_Edit, "アイテムを貼り付け(&P)", QKeySequence(Qt::CTRL | Qt::Key_V),
-                              edit, [this] { ListView_Paste(); });
+    MainMenu_Cut = addEntry(MainMenu_Edit, "アイテムを切り取り(&T)",
+                            QKeySequence(Qt::CTRL | Qt::Key_X), edit, [this] { ListView_Cut(); });
+    MainMenu_Copy = addEntry(MainMenu_Edit, "アイテムをコピー(&C)",
+                             QKeySequence(Qt::CTRL | Qt::Key_C), edit, [this] { ListView_Copy(); });
+    MainMenu_Paste =
+        addEntry(MainMenu_Edit, "アイテムを貼り付け(&P)", QKeySequence(Qt::CTRL | Qt::Key_V), edit,
+                 [this] { ListView_Paste(); });
     MainMenu_Delete = addEntry(MainMenu_Edit, "アイテムを削除(&D)", Qt::Key_Delete, edit,
                                [this] { ListView_Delete(); });
     MainMenu_Edit->addSeparator();
-    MainMenu_SelectAll = addEntry(MainMenu_Edit, "すべて選択(&A)", QKeySequence(Qt::CTRL | Qt::Key_A),
-                                  edit, [this] { ListView_SelectAll(); });
+    MainMenu_SelectAll =
+        addEntry(MainMenu_Edit, "すべて選択(&A)", QKeySequence(Qt::CTRL | Qt::Key_A), edit,
+                 [this] { ListView_SelectAll(); });
     MainMenu_Edit->addSeparator();
-    MainMenu_Setting = addEntry(MainMenu_Edit, "環境設定(&S)...", {}, {}, [this] { MainMenu_SettingClick(); });
+    MainMenu_Setting =
+        addEntry(MainMenu_Edit, "環境設定(&S)...", {}, {}, [this] { MainMenu_SettingClick(); });
 
     MainMenu_Find = bar->addMenu(QStringLiteral("検索(&R)"));
     MainMenu_RPG2000Search = addEntry(MainMenu_Find, "RPGツクール検索(&S)...", Qt::Key_F3, {}, {});
@@ -292,7 +295,8 @@ void TMainForm::buildMenus() {
     MenuItem_GazBar = MenuItem_ToolBar->addAction(QStringLiteral("Gaz Soft"));
     for (QAction* a : {MenuItem_NmlBar, MenuItem_AplBar, MenuItem_GazBar}) {
         a->setCheckable(true);
-        connect(a, &QAction::triggered, this, [this, a] { command([&] { MainMenu_ToolBar_Click(a); }); });
+        connect(a, &QAction::triggered, this,
+                [this, a] { command([&] { MainMenu_ToolBar_Click(a); }); });
     }
     MenuItem_NmlBar->setChecked(true);
     MenuItem_ToolBar->addSeparator();
@@ -304,9 +308,11 @@ void TMainForm::buildMenus() {
     MainMenu_ThukuruExecute = addEntry(MainMenu_Start, "RPGツクールで編集(&E)", {}, start, {});
 
     MainMenu_Help = bar->addMenu(QStringLiteral("ヘルプ(&H)"));
-    MainMenu_OpenHelp = addEntry(MainMenu_Help, "トピックの検索(&H)", Qt::Key_F1, {}, [this] { OpenHelp(); });
+    MainMenu_OpenHelp =
+        addEntry(MainMenu_Help, "トピックの検索(&H)", Qt::Key_F1, {}, [this] { OpenHelp(); });
     MainMenu_Help->addSeparator();
-    MainMenu_About = addEntry(MainMenu_Help, "バージョン情報(&A)...", {}, {}, [this] { AboutSoftware(); });
+    MainMenu_About =
+        addEntry(MainMenu_Help, "バージョン情報(&A)...", {}, {}, [this] { AboutSoftware(); });
 
     connect(MainMenu_Edit, &QMenu::aboutToShow, this, [this] { MainMenu_EditClick(); });
     connect(MainMenu_Start, &QMenu::aboutToShow, this, [this] { MainMenu_StartClick(); });
@@ -345,7 +351,8 @@ void TMainForm::buildMenus() {
                               [this] { ListView_Copy(); });
     ListPop_Paste = popupEntry("アイテムを貼り付け(&P)", QKeySequence(Qt::CTRL | Qt::Key_V),
                                [this] { ListView_Paste(); });
-    ListPop_Delete = popupEntry("アイテムを削除(&D)", Qt::Key_Delete, [this] { ListView_Delete(); });
+    ListPop_Delete =
+        popupEntry("アイテムを削除(&D)", Qt::Key_Delete, [this] { ListView_Delete(); });
     ListView_PopupMenu->addSeparator();
     R1 = popupEntry("フォルダのプロパティ(&R)", {}, {});
     ListView_PopupMenu->setDefaultAction(ListPop_OpenProjectFolder);
@@ -357,7 +364,8 @@ void TMainForm::buildMenus() {
     TreePop_Rename = TreeView_PopupMenu->addAction(QStringLiteral("名前の変更(&M)"));
     TreePop_Rename->setShortcut(Qt::Key_F2);
     TreePop_Rename->setShortcutContext(Qt::WidgetShortcut);
-    connect(TreePop_New, &QAction::triggered, this, [this] { command([this] { TreePop_NewClick(); }); });
+    connect(TreePop_New, &QAction::triggered, this,
+            [this] { command([this] { TreePop_NewClick(); }); });
     connect(TreePop_Delete, &QAction::triggered, this,
             [this] { command([this] { TreePop_DeleteClick(); }); });
     connect(TreePop_Rename, &QAction::triggered, this,
@@ -371,8 +379,10 @@ void TMainForm::buildToolBars() {
     NmlBar->setIconSize(QSize(18, 16));
     NmlBar->setMovable(true);
     NmlBar->setStyleSheet(QStringLiteral("QToolButton { min-width: 21px; min-height: 19px; }"));
-    const auto button = [this, &images](const char* hint, int image, std::function<void()> handler) {
-        QAction* a = NmlBar->addAction(images[static_cast<std::size_t>(image)], QString::fromUtf8(hint));
+    const auto button = [this, &images](const char* hint, int image,
+                                        std::function<void()> handler) {
+        QAction* a =
+            NmlBar->addAction(images[static_cast<std::size_t>(image)], QString::fromUtf8(hint));
         a->setToolTip(QString::fromUtf8(hint));
         if (handler) {
             connect(a, &QAction::triggered, this, [this, handler] { command(handler); });
@@ -614,7 +624,9 @@ bool TMainForm::copySelectedRows() {
     return true;
 }
 
-void TMainForm::ListView_Copy() { copySelectedRows(); }
+void TMainForm::ListView_Copy() {
+    copySelectedRows();
+}
 
 void TMainForm::ListView_Cut() {
     if (!copySelectedRows()) {
@@ -634,9 +646,9 @@ void TMainForm::ListView_Paste() {
     case Clipboard::Read::absent:
         return;
     case Clipboard::Read::cannotOpen:
-        mServices.dialogs.message(
-            sj("クリップボードが開けません。\n暫く時間をおいてからもう一度同じ操作を行ってください。"),
-            "Clipboard Open Error");
+        mServices.dialogs.message(sj("クリップボードが開けません。\n暫く時間をおいてからもう一度同"
+                                     "じ操作を行ってください。"),
+                                  "Clipboard Open Error");
         return;
     case Clipboard::Read::ok:
         break;
@@ -675,7 +687,9 @@ void TMainForm::ListView_SelectAll() {
     }
 }
 
-void TMainForm::ProjectListClick() { ShowFocusedTitle(ProjectList->focusedRow()); }
+void TMainForm::ProjectListClick() {
+    ShowFocusedTitle(ProjectList->focusedRow());
+}
 
 void TMainForm::ProjectListDblClick() {
     switch (dblClickAction(mSettings.basic.dblClick)) {
@@ -733,9 +747,13 @@ void TMainForm::AboutSoftware() {
     // The about box comes with its own subsystem.
 }
 
-void TMainForm::MainMenu_ExitClick() { close(); }
+void TMainForm::MainMenu_ExitClick() {
+    close();
+}
 
-void TMainForm::OpenHelp() { mServices.help.showContents(mHelpFile); }
+void TMainForm::OpenHelp() {
+    mServices.help.showContents(mHelpFile);
+}
 
 // ---- settings applied -----------------------------------------------------------------------
 
@@ -840,8 +858,10 @@ int TMainForm::treeWidth() const {
 WindowLayout TMainForm::currentLayout() const {
     WindowLayout layout;
     const QRect outer = frameGeometry();
-    layout.position = WindowLayout::Position{outer.top(), outer.left(), outer.width(), outer.height()};
-    layout.columns = WindowLayout::Columns{ProjectList->columnWidth(0), ProjectList->columnWidth(1)};
+    layout.position =
+        WindowLayout::Position{outer.top(), outer.left(), outer.width(), outer.height()};
+    layout.columns =
+        WindowLayout::Columns{ProjectList->columnWidth(0), ProjectList->columnWidth(1)};
     std::array<WindowLayout::BarPos, 3> pos = mBarPos;
     const std::array<QToolBar*, 3> bars = {NmlBar, AplBar, GazBar};
     const int areaTop = menuBar()->isVisible() ? menuBar()->geometry().bottom() + 1 : 0;
@@ -903,7 +923,8 @@ void TMainForm::applyLayout(const WindowLayout& layout) {
         ProjectList->setFont(font);
         mListFontColour = layout.listFont->color;
     }
-    ProjectList->verticalHeader()->setDefaultSectionSize(QFontMetrics(ProjectList->font()).height() + 5);
+    ProjectList->verticalHeader()->setDefaultSectionSize(
+        QFontMetrics(ProjectList->font()).height() + 5);
     if (layout.tree) {
         const QList<int> sizes = Splitter->sizes();
         const int total = sizes.value(0) + sizes.value(1);
@@ -943,7 +964,9 @@ void TMainForm::applyExpansion() {
     });
 }
 
-void TMainForm::selectionAboutToChange(TreeNode*) { ShowFocusedTitle(-1); }
+void TMainForm::selectionAboutToChange(TreeNode*) {
+    ShowFocusedTitle(-1);
+}
 
 void TMainForm::selectionChanged(TreeNode* now) {
     syncTreeSelection(now);
@@ -961,9 +984,13 @@ void TMainForm::cancelTreeChange() {
 
 // A change waiting for a folder that goes away is dropped; the view then reports where its
 // selection went.
-void TMainForm::treeAboutToReset() { cancelTreeChange(); }
+void TMainForm::treeAboutToReset() {
+    cancelTreeChange();
+}
 
-void TMainForm::treeReset() { applyExpansion(); }
+void TMainForm::treeReset() {
+    applyExpansion();
+}
 
 void TMainForm::folderAboutToBeRemoved(TreeNode* node) {
     if (mTreePopupNode == node || node->isAncestorOf(mTreePopupNode)) {

@@ -20,6 +20,8 @@ TreePopupState treePopupState(bool hasNode, bool nodeIsRoot) {
     return {allowed, allowed};
 }
 
-bool toggledBarVisible(bool visible, int width) { return !visible && width > 0; }
+bool toggledBarVisible(bool visible, int width) {
+    return !visible && width > 0;
+}
 
 } // namespace tavrin

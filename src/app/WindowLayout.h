@@ -26,13 +26,13 @@ struct WindowLayout {
         BarPos nml, apl, gaz;
     };
     struct ListFont {
-        std::string name;              // CP932
+        std::string name; // CP932
         Colour color = clWindowText;
-        std::int32_t size = 9;         // points
+        std::int32_t size = 9; // points
     };
     struct Tree {
         std::int32_t width = 0;
-        std::int32_t index = 0;        // pre-order position of the selected folder
+        std::int32_t index = 0; // pre-order position of the selected folder
     };
 
     std::optional<Position> position;

@@ -1,6 +1,6 @@
+#include "app/Main.h"
 #include "app/AppIcons.h"
 #include "app/LinuxServices.h"
-#include "app/Main.h"
 #include "platform/AppError.h"
 #include "platform/linux/QtText.h"
 

@@ -8,7 +8,9 @@
 
 namespace tavrin {
 
-void Catalogue::addListener(CatalogueListener* listener) { mListeners.push_back(listener); }
+void Catalogue::addListener(CatalogueListener* listener) {
+    mListeners.push_back(listener);
+}
 
 void Catalogue::removeListener(CatalogueListener* listener) {
     std::erase(mListeners, listener);
@@ -124,9 +126,13 @@ void Catalogue::ClearSelectedFolder() {
     notify([](CatalogueListener& l) { l.itemsReset(); });
 }
 
-void Catalogue::SortAscending(const SortKey& key) { sortSelected(key, false); }
+void Catalogue::SortAscending(const SortKey& key) {
+    sortSelected(key, false);
+}
 
-void Catalogue::SortDescending(const SortKey& key) { sortSelected(key, true); }
+void Catalogue::SortDescending(const SortKey& key) {
+    sortSelected(key, true);
+}
 
 void Catalogue::sortSelected(const SortKey& key, bool descending) {
     if (!mSelected || rowCount() < 2) {

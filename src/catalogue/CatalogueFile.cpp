@@ -36,7 +36,8 @@ bool takeBlock(std::string_view& rest, std::string_view& block) {
     }
     std::uint32_t n = 0;
     for (int i = 0; i < 4; ++i) {
-        n |= static_cast<std::uint32_t>(static_cast<unsigned char>(rest[static_cast<std::size_t>(i)]))
+        n |= static_cast<std::uint32_t>(
+                 static_cast<unsigned char>(rest[static_cast<std::size_t>(i)]))
              << (8 * i);
     }
     rest.remove_prefix(4);
@@ -130,7 +131,8 @@ void LoadTreeText(FolderTree& tree, std::string_view stored) {
     std::vector<std::pair<int, TreeNode*>> open;
     for (const std::string_view line : splitLines(text)) {
         int level = 0;
-        while (static_cast<std::size_t>(level) < line.size() && line[static_cast<std::size_t>(level)] == '\t') {
+        while (static_cast<std::size_t>(level) < line.size() &&
+               line[static_cast<std::size_t>(level)] == '\t') {
             ++level;
         }
         std::string name(line.substr(static_cast<std::size_t>(level)));

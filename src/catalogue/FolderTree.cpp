@@ -126,8 +126,9 @@ TreeNode* FolderTree::nodeAt(int preOrderIndex) const {
         return nullptr;
     }
     auto all = preOrder();
-    return preOrderIndex < static_cast<int>(all.size()) ? all[static_cast<std::size_t>(preOrderIndex)]
-                                                        : nullptr;
+    return preOrderIndex < static_cast<int>(all.size())
+               ? all[static_cast<std::size_t>(preOrderIndex)]
+               : nullptr;
 }
 
 int FolderTree::indexOf(const TreeNode* node) const {

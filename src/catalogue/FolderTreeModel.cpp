@@ -10,7 +10,9 @@ FolderTreeModel::FolderTreeModel(Catalogue& catalogue, QObject* parent)
     mCatalogue.addListener(this);
 }
 
-FolderTreeModel::~FolderTreeModel() { mCatalogue.removeListener(this); }
+FolderTreeModel::~FolderTreeModel() {
+    mCatalogue.removeListener(this);
+}
 
 void FolderTreeModel::setIcons(const std::array<QPixmap, 3>& icons) {
     mIcons = icons;
@@ -51,7 +53,9 @@ int FolderTreeModel::rowCount(const QModelIndex& parent) const {
     return mCatalogue.tree().childCount(node(parent));
 }
 
-int FolderTreeModel::columnCount(const QModelIndex&) const { return 1; }
+int FolderTreeModel::columnCount(const QModelIndex&) const {
+    return 1;
+}
 
 QVariant FolderTreeModel::data(const QModelIndex& index, int role) const {
     TreeNode* n = node(index);
@@ -64,8 +68,9 @@ QVariant FolderTreeModel::data(const QModelIndex& index, int role) const {
         return qs(n->name);
     case Qt::DecorationRole: {
         auto slot = [this](int i) {
-            return i >= 0 && i < static_cast<int>(mIcons.size()) ? mIcons[static_cast<std::size_t>(i)]
-                                                                 : QPixmap();
+            return i >= 0 && i < static_cast<int>(mIcons.size())
+                       ? mIcons[static_cast<std::size_t>(i)]
+                       : QPixmap();
         };
         QIcon icon;
         icon.addPixmap(slot(n->imageIndex), QIcon::Normal);
@@ -98,22 +103,30 @@ bool FolderTreeModel::setData(const QModelIndex& index, const QVariant& value, i
     return true;
 }
 
-void FolderTreeModel::treeAboutToReset() { beginResetModel(); }
+void FolderTreeModel::treeAboutToReset() {
+    beginResetModel();
+}
 
-void FolderTreeModel::treeReset() { endResetModel(); }
+void FolderTreeModel::treeReset() {
+    endResetModel();
+}
 
 void FolderTreeModel::folderAboutToBeInserted(TreeNode* parent, int row) {
     beginInsertRows(indexOf(parent), row, row);
 }
 
-void FolderTreeModel::folderInserted(TreeNode*) { endInsertRows(); }
+void FolderTreeModel::folderInserted(TreeNode*) {
+    endInsertRows();
+}
 
 void FolderTreeModel::folderAboutToBeRemoved(TreeNode* node) {
     const int row = node->row();
     beginRemoveRows(indexOf(mCatalogue.tree().parentOf(node)), row, row);
 }
 
-void FolderTreeModel::folderRemoved() { endRemoveRows(); }
+void FolderTreeModel::folderRemoved() {
+    endRemoveRows();
+}
 
 void FolderTreeModel::folderChanged(TreeNode* node) {
     QModelIndex i = indexOf(node);

@@ -81,7 +81,8 @@ std::vector<ProjectItem> itemsOfRows(const Catalogue& catalogue, std::vector<int
     return items;
 }
 
-void moveRowsToFolder(Catalogue& catalogue, const std::vector<int>& selectedRows, TreeNode* target) {
+void moveRowsToFolder(Catalogue& catalogue, const std::vector<int>& selectedRows,
+                      TreeNode* target) {
     if (!target || target == catalogue.selected()) {
         return;
     }

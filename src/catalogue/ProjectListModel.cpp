@@ -9,7 +9,9 @@ ProjectListModel::ProjectListModel(Catalogue& catalogue, QObject* parent)
     mCatalogue.addListener(this);
 }
 
-ProjectListModel::~ProjectListModel() { mCatalogue.removeListener(this); }
+ProjectListModel::~ProjectListModel() {
+    mCatalogue.removeListener(this);
+}
 
 void ProjectListModel::setIcons(const std::array<QIcon, 3>& icons) {
     mIcons = icons;
@@ -95,9 +97,13 @@ void ProjectListModel::itemsRemoved() {
     }
 }
 
-void ProjectListModel::itemsAboutToReset() { beginResetModel(); }
+void ProjectListModel::itemsAboutToReset() {
+    beginResetModel();
+}
 
-void ProjectListModel::itemsReset() { endResetModel(); }
+void ProjectListModel::itemsReset() {
+    endResetModel();
+}
 
 void ProjectListModel::itemsChanged(int first, int last) {
     if (!mHidden) {

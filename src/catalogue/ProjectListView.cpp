@@ -70,7 +70,8 @@ ProjectListView::ProjectListView(QWidget* parent) : QTableView(parent) {
     connect(&mHoverTimer, &QTimer::timeout, this, [this] {
         if (mHotTrack && mHotRow >= 0) {
             selectRows({mHotRow});
-            selectionModel()->setCurrentIndex(model()->index(mHotRow, 0), QItemSelectionModel::NoUpdate);
+            selectionModel()->setCurrentIndex(model()->index(mHotRow, 0),
+                                              QItemSelectionModel::NoUpdate);
         }
     });
 }
@@ -150,7 +151,11 @@ void ProjectListView::startDrag(Qt::DropActions) {
     drag->setMimeData(dragData());
     QModelIndex current = currentIndex();
     if (current.isValid()) {
-        drag->setPixmap(model()->index(current.row(), 0).data(Qt::DecorationRole).value<QIcon>().pixmap(16, 16));
+        drag->setPixmap(model()
+                            ->index(current.row(), 0)
+                            .data(Qt::DecorationRole)
+                            .value<QIcon>()
+                            .pixmap(16, 16));
     }
     drag->exec(Qt::MoveAction);
 }

@@ -34,5 +34,7 @@ std::string fromHostName(std::string_view hostName);
 
 namespace tavrin {
 // A fixed text of the program, written in the sources as UTF-8, as it enters data.
-inline std::string sj(std::string_view utf8) { return cp932::fromUtf8(utf8); }
+inline std::string sj(std::string_view utf8) {
+    return cp932::fromUtf8(utf8);
+}
 } // namespace tavrin

@@ -73,11 +73,8 @@ TEST_F(CatalogueTest, RemoveSelectedKeepsTheOthersInOrder) {
         std::vector<std::string> left;
     };
     const std::vector<Row> rows = {
-        {{1, 3}, {"A", "C", "E"}},
-        {{}, {"A", "B", "C", "D", "E"}},
-        {{4, 0}, {"B", "C", "D"}},
-        {{0, 1, 2, 3, 4}, {}},
-        {{1, 1, 7, -1}, {"A", "C", "D", "E"}},
+        {{1, 3}, {"A", "C", "E"}}, {{}, {"A", "B", "C", "D", "E"}},       {{4, 0}, {"B", "C", "D"}},
+        {{0, 1, 2, 3, 4}, {}},     {{1, 1, 7, -1}, {"A", "C", "D", "E"}},
     };
     for (const auto& r : rows) {
         catalogue.ClearSelectedFolder();

@@ -1,7 +1,7 @@
+#include "TestDoubles.h"
 #include "catalogue/CatalogueFile.h"
 #include "platform/AppError.h"
 #include "platform/Cp932.h"
-#include "TestDoubles.h"
 
 #include <gtest/gtest.h>
 
@@ -53,9 +53,9 @@ TEST(CatalogueFileTest, DefaultTreeIsWrittenAsTheKnown28Bytes) {
     EXPECT_EQ(f.catalogue.selected()->name, "RPG");
     EXPECT_TRUE(f.dialogs.shown.empty());
     f.store.WriteCatalogueFile(f.catalogue);
-    EXPECT_EQ(f.fs.files[kPath],
-              bytes({0x49, 0x78, 0x4F, 0x09, 0x0E, 0, 0, 0, 0x54, 0x61, 0x76, 0x72, 0x69, 0x6E,
-                     0x0A, 0x0D, 0x0B, 0x52, 0x50, 0x47, 0x0A, 0x0D, 0x02, 0, 0, 0, 0x1E, 0x1E}));
+    EXPECT_EQ(f.fs.files[kPath], bytes({0x49, 0x78, 0x4F, 0x09, 0x0E, 0,    0,    0,    0x54, 0x61,
+                                        0x76, 0x72, 0x69, 0x6E, 0x0A, 0x0D, 0x0B, 0x52, 0x50, 0x47,
+                                        0x0A, 0x0D, 0x02, 0,    0,    0,    0x1E, 0x1E}));
 }
 
 TEST(CatalogueFileTest, TreeBlockMapsLevelsAndLineEnds) {
@@ -137,7 +137,11 @@ TEST(CatalogueFileTest, StorableTextsSurviveAWriteAndARead) {
 
 TEST(CatalogueFileTest, OlderRecordsTakeTheirKindFromTheTitle) {
     const std::string tree = "Tavrin\n\r\vRPG\n\r";
-    const std::string items = "\x1E" "A\\\x1C" + sj("ツクール95作品") + "\x1D" "B\\\x1CHero\x1D" +
+    const std::string items = "\x1E"
+                              "A\\\x1C" +
+                              sj("ツクール95作品") +
+                              "\x1D"
+                              "B\\\x1CHero\x1D" +
                               "C\\\x1C" + sj("ツクール95作品 ") + "\x1D\x1E";
     FolderTree v8;
     FolderTree v9;
@@ -187,8 +191,16 @@ TEST(CatalogueFileTest, DamagedFilesGiveTheirMessageAndAnEmptyTree) {
         {"huge tree length", std::string("IxO\x09\xFF\xFF\xFF\xFF", 8) + tree, bad},
         {"outline skips a level", file(9, "R\n\r\v\vA", "\x1E\x1E"), bad},
         {"missing group end", file(9, tree, "\x1E"), bad},
-        {"record without separator", file(9, tree, "\x1E" "P\x1D\x1E"), bad},
-        {"group without record end", file(9, tree, "\x1E" "P\x1CT\x1E"), bad},
+        {"record without separator",
+         file(9, tree,
+              "\x1E"
+              "P\x1D\x1E"),
+         bad},
+        {"group without record end",
+         file(9, tree,
+              "\x1E"
+              "P\x1CT\x1E"),
+         bad},
         {"stray bytes after record", file(9, tree, "P\x1CT\x1Dzz\x1E\x1E"), bad},
     };
     for (const auto& r : rows) {

@@ -131,11 +131,16 @@ TEST(ItemClipboardTest, PastedLinesSplitAtTheirLastSeparator) {
     };
     const std::vector<Row> rows = {
         {std::string("P1\x1CT1\nP2\x1CT2\n\0junk\x1Cx\n", 19), {{"P1", "T1"}, {"P2", "T2"}}},
-        {"no separator\r\n\r\nA\x1C" "B\x1C" "C", {{"", "no separator"}, {"", ""}, {"A B", "C"}}},
+        {"no separator\r\n\r\nA\x1C"
+         "B\x1C"
+         "C",
+         {{"", "no separator"}, {"", ""}, {"A B", "C"}}},
         {"P\x1C\rQ\x1CT", {{"P", ""}, {"Q", "T"}}},
         {"", {}},
         // Separators of the catalogue file inside a field would corrupt it at the next close.
-        {"A\x1D\x1E" "B\x1C\tT\x1D", {{"A  B", " T "}}},
+        {"A\x1D\x1E"
+         "B\x1C\tT\x1D",
+         {{"A  B", " T "}}},
     };
     for (const auto& r : rows) {
         std::vector<std::pair<std::string, std::string>> got;
@@ -171,7 +176,8 @@ TEST(FolderRulesTest, RowsMoveToAnotherFolderWithTheirKinds) {
     EXPECT_EQ(folderNameAfterEdit("old", " "), " ");
     EXPECT_EQ(folderNameAfterEdit("old", "\ta\r\nb"), " a  b");
     EXPECT_EQ(deleteFolderQuestion("X"),
-              sj("フォルダ 「X」 と、フォルダ以下のすべてのフォルダ,アイテムを削除します。\nよろしいですか？\n"));
+              sj("フォルダ 「X」 "
+                 "と、フォルダ以下のすべてのフォルダ,アイテムを削除します。\nよろしいですか？\n"));
 }
 
 } // namespace

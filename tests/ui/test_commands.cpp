@@ -1,9 +1,9 @@
 #include "TestDoubles.h"
-#include "ui/Drops.h"
 #include "app/Main.h"
 #include "catalogue/FolderTreeView.h"
 #include "catalogue/ProjectListView.h"
 #include "platform/Cp932.h"
+#include "ui/Drops.h"
 
 #include <QHeaderView>
 #include <QLabel>
@@ -43,7 +43,6 @@ struct Fixture : test::FakeServices {
         return out;
     }
 };
-
 
 } // namespace
 
@@ -97,8 +96,8 @@ private slots:
             QCOMPARE(r.action->shortcut(), r.shortcut);
         }
         const QList<QPair<QMenu*, const char*>> menus = {
-            {m.MainMenu_File, "ファイル(&F)"}, {m.MainMenu_Edit, "編集(&E)"},
-            {m.MainMenu_Find, "検索(&R)"},     {m.MainMenu_Visual, "表示(&V)"},
+            {m.MainMenu_File, "ファイル(&F)"},      {m.MainMenu_Edit, "編集(&E)"},
+            {m.MainMenu_Find, "検索(&R)"},          {m.MainMenu_Visual, "表示(&V)"},
             {m.MenuItem_ToolBar, "ツールバー(&R)"}, {m.MainMenu_Start, "起動(&S)"},
             {m.MainMenu_Help, "ヘルプ(&H)"}};
         for (const auto& [menu, caption] : menus) {
@@ -163,7 +162,8 @@ private slots:
         m.TreeView->setFocus();
         m.MainMenu_Delete->trigger();
         QCOMPARE(f.dialogs.shown.size(), std::size_t(1));
-        QCOMPARE(f.dialogs.shown[0].text, sj("リストから\n「b」を削除します。\nよろしいですか？\n\n"));
+        QCOMPARE(f.dialogs.shown[0].text,
+                 sj("リストから\n「b」を削除します。\nよろしいですか？\n\n"));
         QCOMPARE(f.dialogs.shown[0].caption, sj("確認"));
         QVERIFY(f.dialogs.shown[0].icon == MsgIcon::Warning);
         QVERIFY(f.dialogs.shown[0].buttons == MsgButtons::YesNo);
@@ -177,8 +177,9 @@ private slots:
         f.list()->selectRows({0, 2, 4});
         f.dialogs.answers = {MsgResult::Yes};
         m.ToolButton_DeleteListItem->trigger();
-        QCOMPARE(f.dialogs.shown.back().text,
-                 sj("リストから\n選択していてる 3 個のアイテムを削除します。\nよろしいですか？\n\n"));
+        QCOMPARE(
+            f.dialogs.shown.back().text,
+            sj("リストから\n選択していてる 3 個のアイテムを削除します。\nよろしいですか？\n\n"));
         QCOMPARE(f.order(), std::string("BD"));
         QVERIFY(f.list()->selectedRows().empty());
         QCOMPARE(m.StatusPanel0->text(), QStringLiteral("2個のプロジェクト"));

@@ -1,9 +1,9 @@
 #include "TestDoubles.h"
 #include "app/AppIcons.h"
 #include "app/Main.h"
+#include "catalogue/CatalogueFile.h"
 #include "catalogue/FolderTreeView.h"
 #include "catalogue/ProjectListView.h"
-#include "catalogue/CatalogueFile.h"
 #include "platform/Cp932.h"
 #include "platform/linux/LinuxFileSystem.h"
 
@@ -54,15 +54,22 @@ private slots:
     void selectingAFolderShowsItsRowsAndCount() {
         Setup s;
         const std::string tree = "R\n\r\vA\n\r\vB\n\r";
-        const std::string items = "\x1E" "P1\\\x1CT1\x1C\x01\x1D\x1E" "Q\\\x1C" + sj("勇者") +
-                                  "\x1C\x02\x1D" "Q2\\\x1CU\x1C\x01\x1D" "Q3\\\x1CV\x1C\x01\x1D\x1E";
+        const std::string items = "\x1E"
+                                  "P1\\\x1CT1\x1C\x01\x1D\x1E"
+                                  "Q\\\x1C" +
+                                  sj("勇者") +
+                                  "\x1C\x02\x1D"
+                                  "Q2\\\x1CU\x1C\x01\x1D"
+                                  "Q3\\\x1CV\x1C\x01\x1D\x1E";
         s.fs.files[kData] = test::catalogueFile(tree, items);
         TMainForm form(s.services(), kApp);
         QCOMPARE(form.StatusPanel0->text(), QStringLiteral("1個のプロジェクト"));
         form.StatusPanel1->setText(QStringLiteral("stale"));
         struct Changes : CatalogueListener {
             std::vector<std::string> shown;
-            void selectionChanged(TreeNode* now) override { shown.push_back(now ? now->name : "-"); }
+            void selectionChanged(TreeNode* now) override {
+                shown.push_back(now ? now->name : "-");
+            }
         } changes;
         form.catalogue().addListener(&changes);
         QAbstractItemModel* folders = form.TreeView->model();
@@ -133,12 +140,13 @@ private slots:
         Setup s;
         const std::string tree = "R\n\r\vA\n\r\vB\n\r";
         s.fs.files[kData] = test::catalogueFile(tree, "\x1E\x1E\x1E");
-        const std::string ini = "; kept comment\r\n[B_Setting]\r\ntasktray=1\r\ninvisible=0\r\n"
-                                "position=0\r\n[Mine]\r\nfoo=bar\r\n[L_Setting]\r\nbgcolor=1\r\n"
-                                "gridline=0\r\nunknown=5\r\n[ListView]\r\nBGColor=0x00FF00\r\n"
-                                "FontColor=-2147483640\r\nFontSize=12\r\n[RPGSearch]\r\nMatch_2k=0\r\n"
-                                "[TreeView]\r\nIndex=2\r\n[Columns]\r\ncolum1=200\r\n"
-                                "[Position]\r\ndisx=5\r\ndisy=6\r\nwinx=500\r\nwiny=300\r\n";
+        const std::string ini =
+            "; kept comment\r\n[B_Setting]\r\ntasktray=1\r\ninvisible=0\r\n"
+            "position=0\r\n[Mine]\r\nfoo=bar\r\n[L_Setting]\r\nbgcolor=1\r\n"
+            "gridline=0\r\nunknown=5\r\n[ListView]\r\nBGColor=0x00FF00\r\n"
+            "FontColor=-2147483640\r\nFontSize=12\r\n[RPGSearch]\r\nMatch_2k=0\r\n"
+            "[TreeView]\r\nIndex=2\r\n[Columns]\r\ncolum1=200\r\n"
+            "[Position]\r\ndisx=5\r\ndisy=6\r\nwinx=500\r\nwiny=300\r\n";
         s.fs.files[kApp + "Tavrin.ini"] = ini;
         {
             TMainForm form(s.services(), kApp);
@@ -184,11 +192,13 @@ private slots:
         form.catalogue().AddFoundItem("A\\", "a", pk2000);
         form.catalogue().AddFoundItem("B\\", "b", pk95);
         const auto pixel = [&form](int row) {
-            const QIcon icon = form.ProjectList->model()->index(row, 0).data(Qt::DecorationRole).value<QIcon>();
+            const QIcon icon =
+                form.ProjectList->model()->index(row, 0).data(Qt::DecorationRole).value<QIcon>();
             return icon.pixmap(16, 16).toImage().pixelColor(8, 8);
         };
         QCOMPARE(pixel(0), QColor(255, 0, 0));
-        QCOMPARE(pixel(1), appicons::defaultListIcons()[2].pixmap(16, 16).toImage().pixelColor(8, 8));
+        QCOMPARE(pixel(1),
+                 appicons::defaultListIcons()[2].pixmap(16, 16).toImage().pixelColor(8, 8));
     }
 
     void settingsWriteFailureKeepsTheWindowOpen() {
@@ -208,7 +218,8 @@ private slots:
         QTemporaryDir dir;
         QVERIFY(dir.isValid());
         LinuxFileSystem fs(DriveTable::rootOnly());
-        const std::string app = *fs.toWindowsPath(QFile::encodeName(dir.path()).toStdString()) + "\\";
+        const std::string app =
+            *fs.toWindowsPath(QFile::encodeName(dir.path()).toStdString()) + "\\";
         Catalogue c;
         TreeNode* root = c.AddFolder(nullptr, "Tavrin");
         TreeNode* a = c.AddFolder(root, sj("ゲーム表"));

@@ -17,7 +17,8 @@ private slots:
     void treeModelFollowsFolderOperations() {
         Catalogue c;
         FolderTreeModel model(c);
-        QAbstractItemModelTester tester(&model, QAbstractItemModelTester::FailureReportingMode::QtTest);
+        QAbstractItemModelTester tester(&model,
+                                        QAbstractItemModelTester::FailureReportingMode::QtTest);
         TreeNode* root = c.AddFolder(nullptr, "Tavrin");
         TreeNode* a = c.AddFolder(root, sj("ゲーム"));
         c.AddFolder(a, "deep");
@@ -39,7 +40,8 @@ private slots:
     void listModelReadsTheSelectedFolder() {
         Catalogue c;
         ProjectListModel model(c);
-        QAbstractItemModelTester tester(&model, QAbstractItemModelTester::FailureReportingMode::QtTest);
+        QAbstractItemModelTester tester(&model,
+                                        QAbstractItemModelTester::FailureReportingMode::QtTest);
         QCOMPARE(model.rowCount(), 0);
         QVERIFY(!model.index(0, 0).isValid());
         TreeNode* root = c.AddFolder(nullptr, "R");

@@ -1,9 +1,9 @@
 #include "TestDoubles.h"
-#include "ui/Drops.h"
 #include "app/Main.h"
 #include "catalogue/FolderTreeView.h"
 #include "catalogue/ProjectListView.h"
 #include "platform/Cp932.h"
+#include "ui/Drops.h"
 
 #include <QLabel>
 #include <QLineEdit>
@@ -22,9 +22,16 @@ struct Fixture : test::FakeServices {
 
     Fixture() {
         const std::string tree = "R\n\r\vS\n\r\v\vU\n\r\v\v\vV\n\r\vT\n\r";
-        const std::string items = "A\x1C" "a\x1C\x01\x1D" "B\x1C" "b\x1C\x02\x1D" "C\x1C" "c\x1C\x01\x1D"
-                                  "D\x1C" "d\x1C\x01\x1D\x1E"
-                                  "x\x1C\x1C\x01\x1Dy\x1C\x1C\x01\x1D\x1E" "u\x1C\x1C\x01\x1D\x1E\x1E\x1E";
+        const std::string items = "A\x1C"
+                                  "a\x1C\x01\x1D"
+                                  "B\x1C"
+                                  "b\x1C\x02\x1D"
+                                  "C\x1C"
+                                  "c\x1C\x01\x1D"
+                                  "D\x1C"
+                                  "d\x1C\x01\x1D\x1E"
+                                  "x\x1C\x1C\x01\x1Dy\x1C\x1C\x01\x1D\x1E"
+                                  "u\x1C\x1C\x01\x1D\x1E\x1E\x1E";
         fs.files[kApp + "data.ixo"] = test::catalogueFile(tree, items);
         restart();
         select(node("R"));
@@ -41,9 +48,7 @@ struct Fixture : test::FakeServices {
         }
         return nullptr;
     }
-    void select(TreeNode* n) {
-        form->catalogue().selectFolder(n);
-    }
+    void select(TreeNode* n) { form->catalogue().selectFolder(n); }
     std::string rows() {
         std::string out;
         for (int i = 0; i < form->catalogue().rowCount(); ++i) {
@@ -66,7 +71,6 @@ struct Fixture : test::FakeServices {
     }
     QLineEdit* editor() { return form->TreeView->viewport()->findChild<QLineEdit*>(); }
 };
-
 
 } // namespace
 
@@ -131,8 +135,10 @@ private slots:
         f.dialogs.answers = {MsgResult::No};
         f.form->TreePop_Delete->trigger();
         QCOMPARE(f.dialogs.shown.size(), std::size_t(1));
-        QCOMPARE(f.dialogs.shown[0].text,
-                 sj("フォルダ 「S」 と、フォルダ以下のすべてのフォルダ,アイテムを削除します。\nよろしいですか？\n"));
+        QCOMPARE(
+            f.dialogs.shown[0].text,
+            sj("フォルダ 「S」 "
+               "と、フォルダ以下のすべてのフォルダ,アイテムを削除します。\nよろしいですか？\n"));
         QCOMPARE(f.dialogs.shown[0].caption, sj("確認"));
         QVERIFY(f.dialogs.shown[0].icon == MsgIcon::Warning);
         QVERIFY(f.dialogs.shown[0].defaultButton == MsgResult::No);
@@ -172,7 +178,8 @@ private slots:
         QVERIFY(test::dropAt(f.form->TreeView, rows.get(), onT));
         QCOMPARE(f.rows(), std::string("C/c/1 "));
         QVERIFY(f.form->ProjectList->selectedRows().empty());
-        QCOMPARE(f.form->StatusPanel0->text(), QStringLiteral("4個のプロジェクト")); // not recounted
+        QCOMPARE(f.form->StatusPanel0->text(),
+                 QStringLiteral("4個のプロジェクト")); // not recounted
         f.select(f.node("T"));
         QCOMPARE(f.rows(), std::string("A/a/1 B/b/2 D/d/1 "));
     }
@@ -181,7 +188,10 @@ private slots:
         Fixture f;
         f.form->ProjectList->selectRows({2, 0});
         f.form->MainMenu_Copy->trigger();
-        QCOMPARE(*f.clipboard.items, std::string("A\x1C" "a\nC\x1C" "c\n\0", 9));
+        QCOMPARE(*f.clipboard.items, std::string("A\x1C"
+                                                 "a\nC\x1C"
+                                                 "c\n\0",
+                                                 9));
         QCOMPARE(f.clipboard.text, std::string("A\r\nC\r\n"));
         QCOMPARE(f.rows(), std::string("A/a/1 B/b/2 C/c/1 D/d/1 "));
 
@@ -208,8 +218,8 @@ private slots:
         f.clipboard.failOpen = true;
         f.form->ListView_Paste();
         QCOMPARE(f.dialogs.shown.back().caption, std::string("Clipboard Open Error"));
-        QCOMPARE(f.dialogs.shown.back().text,
-                 sj("クリップボードが開けません。\n暫く時間をおいてからもう一度同じ操作を行ってください。"));
+        QCOMPARE(f.dialogs.shown.back().text, sj("クリップボードが開けません。\n暫く時間をおいてか"
+                                                 "らもう一度同じ操作を行ってください。"));
 
         // Text of another program neither enables nor performs a paste.
         f.clipboard.failOpen = false;
