@@ -26,6 +26,7 @@
 #include <QLabel>
 #include <QMenu>
 #include <QMenuBar>
+#include <QScreen>
 #include <QShortcut>
 #include <QSplitter>
 #include <QStatusBar>
@@ -33,6 +34,7 @@
 #include <QToolBar>
 #include <QToolButton>
 
+#include <algorithm>
 #include <cmath>
 
 namespace tavrin {
@@ -51,6 +53,12 @@ QFont designedFont(int pixelSize) {
 // back never drifts.
 int mulDiv(int a, int b, int c) {
     return static_cast<int>(std::lround(static_cast<double>(a) * b / c));
+}
+
+// A hand-edited settings file may hold any number; sizes beyond these help nobody.
+constexpr int kMaxExtent = 32767;
+int sane(std::int32_t value, int low, int high) {
+    return std::clamp<std::int32_t>(value, low, high);
 }
 
 // A blank of 17 pixels between tool buttons, with a line for a divider.
@@ -885,13 +893,19 @@ WindowLayout TMainForm::currentLayout() const {
 void TMainForm::applyLayout(const WindowLayout& layout) {
     if (layout.position) {
         const auto& p = *layout.position;
+        // No window grows past the desktop, as on Windows; a hand-edited size of millions of
+        // pixels would only exhaust memory.
+        const QSize desktop =
+            screen() ? screen()->availableVirtualSize() : QSize(kMaxExtent, kMaxExtent);
+        const int width = sane(p.width, 0, std::max(desktop.width(), 1));
+        const int height = sane(p.height, 0, std::max(desktop.height(), 1));
         move(p.left, p.top);
-        resize(p.width, p.height);
-        mOuterBounds = QRect(p.left, p.top, p.width, p.height);
+        resize(width, height);
+        mOuterBounds = QRect(p.left, p.top, width, height);
     }
     if (layout.columns) {
-        ProjectList->setColumnWidth(0, layout.columns->colum1);
-        ProjectList->setColumnWidth(1, layout.columns->colum2);
+        ProjectList->setColumnWidth(0, sane(layout.columns->colum1, 0, kMaxExtent));
+        ProjectList->setColumnWidth(1, sane(layout.columns->colum2, 0, kMaxExtent));
     }
     if (layout.toolBarPos) {
         mBarPos = {layout.toolBarPos->nml, layout.toolBarPos->apl, layout.toolBarPos->gaz};
@@ -915,7 +929,7 @@ void TMainForm::applyLayout(const WindowLayout& layout) {
         QFont font = ProjectList->font();
         const QString name = qs(layout.listFont->name);
         font.setFamilies({name, QStringLiteral("Noto Sans CJK JP")});
-        font.setPixelSize(std::max(1, mulDiv(layout.listFont->size, logicalDpiY(), 72)));
+        font.setPixelSize(mulDiv(sane(layout.listFont->size, 1, 400), logicalDpiY(), 72));
         font.setBold(false);
         font.setItalic(false);
         font.setUnderline(false);
@@ -928,7 +942,8 @@ void TMainForm::applyLayout(const WindowLayout& layout) {
     if (layout.tree) {
         const QList<int> sizes = Splitter->sizes();
         const int total = sizes.value(0) + sizes.value(1);
-        Splitter->setSizes({layout.tree->width, std::max(0, total - layout.tree->width)});
+        const int width = sane(layout.tree->width, 0, kMaxExtent);
+        Splitter->setSizes({width, std::max(0, total - width)});
         const int index = layout.tree->index;
         if (index > 0 && index < mCatalogue.tree().nodeCount()) {
             TreeNode* node = mCatalogue.tree().nodeAt(index);

@@ -201,6 +201,22 @@ private slots:
                  appicons::defaultListIcons()[2].pixmap(16, 16).toImage().pixelColor(8, 8));
     }
 
+    void extremeLayoutValuesAreHarmless() {
+        Setup s;
+        s.fs.files[kApp + "Tavrin.ini"] =
+            "[Position]\r\ndisx=-2147483648\r\ndisy=2147483647\r\nwinx=-5\r\nwiny=0x7FFFFFFF\r\n"
+            "[Columns]\r\ncolum1=-300\r\ncolum2=2147483647\r\n[ToolBarPos]\r\nNmlPosy=-9\r\n"
+            "[ListView]\r\nFontSize=2147483647\r\nFontName=\r\n[TreeView]\r\nWidth=-1\r\n"
+            "Index=-7\r\n";
+        TMainForm form(s.services(), kApp);
+        form.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&form));
+        QVERIFY(form.ProjectList->font().pixelSize() > 0);
+        QVERIFY(form.height() <= form.screen()->availableVirtualSize().height());
+        QVERIFY(form.close());
+        QVERIFY(s.fs.files[kApp + "Tavrin.ini"].find("\r\nIndex=1\r\n") != std::string::npos);
+    }
+
     void settingsWriteFailureKeepsTheWindowOpen() {
         Setup s;
         TMainForm form(s.services(), kApp);
