@@ -21,30 +21,14 @@ fail() {
   cat "$work/stderr" 2>/dev/null
   exit 1
 }
-windows() { xdotool search --all --onlyvisible --pid "$1" --name "$2" 2>/dev/null; }
-wait_for() { # pid name
-  for _ in $(seq 1 150); do w=$(windows "$1" "$2" | head -n 1); [ -n "$w" ] && { echo "$w"; return 0; }; sleep 0.1; done
-  return 1
-}
-gone() { for _ in $(seq 1 100); do kill -0 "$1" 2>/dev/null || return 0; sleep 0.1; done; return 1; }
-# File menu, Exit, as a person closes it; tried again should a key arrive before the menu.
-close_by_menu() { # pid window
-  for _ in 1 2 3; do
-    xdotool windowfocus --sync "$2" key --clearmodifiers alt+f 2>/dev/null
-    sleep 0.4
-    xdotool key x
-    for _ in $(seq 1 30); do kill -0 "$1" 2>/dev/null || return 0; sleep 0.1; done
-    xdotool key Escape
-  done
-  gone "$1"
-}
+source "$(dirname "$0")/../../tools/xdriver.sh"
 
 "$work/app/tavrin" 2>>"$work/stderr" & first=$!
-main=$(wait_for $first '^Tavrin$') || fail "main window did not appear"
+main=$(wait_for_window $first '^Tavrin$') || fail "main window did not appear"
 [ -e "$work/app/data.ixo" ] && fail "data.ixo written before the close"
 
 "$work/app/tavrin" 2>>"$work/stderr" & second=$!
-box=$(wait_for $second '^Tavrin$') || fail "second copy showed nothing"
+box=$(wait_for_window $second '^Tavrin$') || fail "second copy showed nothing"
 sleep 0.5
 xdotool windowfocus --sync "$box" key Return
 gone $second || fail "second copy did not end"
@@ -62,7 +46,7 @@ head -c 12 "$work/app/Tavrin.ini" | grep -q $'^\[B_Setting\]\r$' || fail "Tavrin
 # A second start and close writes both files back byte for byte.
 cp "$work/app/data.ixo" "$work/data.before"; cp "$work/app/Tavrin.ini" "$work/ini.before"
 "$work/app/tavrin" 2>>"$work/stderr" & first=$!
-main=$(wait_for $first '^Tavrin$') || fail "main window did not appear again"
+main=$(wait_for_window $first '^Tavrin$') || fail "main window did not appear again"
 close_by_menu $first "$main" || fail "second start did not close"
 cmp -s "$work/data.before" "$work/app/data.ixo" || fail "data.ixo changed across a start and close"
 cmp -s "$work/ini.before" "$work/app/Tavrin.ini" || { diff "$work/ini.before" "$work/app/Tavrin.ini"; fail "Tavrin.ini changed across a start and close"; }
