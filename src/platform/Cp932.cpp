@@ -22,20 +22,19 @@ public:
 
     enum class Stop { Done, Invalid, Incomplete };
 
-    // Converts until the end or the first bad sequence; `in` is left at that sequence.
+    // Converts until the end or the first bad sequence; `in` is left at that sequence. Each call
+    // costs only what it converts, as a text of bad bytes makes one call per byte.
     Stop run(std::string_view& in, std::string& out) {
         iconv(mCd, nullptr, nullptr, nullptr, nullptr);
+        char buffer[4096];
         while (!in.empty()) {
-            const std::size_t used = out.size();
-            // Three UTF-8 bytes per CP932 byte at most (half-width kana); UTF-8 never grows.
-            out.resize(used + in.size() * 3 + 4);
             char* inPtr = const_cast<char*>(in.data());
             std::size_t inLeft = in.size();
-            char* outPtr = out.data() + used;
-            std::size_t outLeft = out.size() - used;
+            char* outPtr = buffer;
+            std::size_t outLeft = sizeof buffer;
             const std::size_t r = iconv(mCd, &inPtr, &inLeft, &outPtr, &outLeft);
             const int error = errno;
-            out.resize(static_cast<std::size_t>(outPtr - out.data()));
+            out.append(buffer, static_cast<std::size_t>(outPtr - buffer));
             in.remove_prefix(in.size() - inLeft);
             if (r != static_cast<std::size_t>(-1))
                 return Stop::Done;

@@ -3,6 +3,8 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+
 using namespace tavrin;
 
 namespace {
@@ -71,6 +73,48 @@ TEST(Cp932, BadBytesBecomeReplacementCharacters) {
         EXPECT_EQ(cp932::toUtf8(row.in), row.out);
         EXPECT_EQ(cp932::toUtf8Strict(row.in), std::nullopt);
     }
+}
+
+std::string repeated(std::string_view piece, std::size_t times) {
+    std::string out;
+    out.reserve(piece.size() * times);
+    for (std::size_t i = 0; i < times; ++i)
+        out += piece;
+    return out;
+}
+
+// Where two long texts part, so that a failure does not print megabytes; npos when equal.
+std::size_t firstDifference(std::string_view a, std::string_view b) {
+    const auto [ia, ib] = std::mismatch(a.begin(), a.end(), b.begin(), b.end());
+    return ia == a.end() && ib == b.end() ? std::string::npos
+                                          : static_cast<std::size_t>(ia - a.begin());
+}
+
+// No timing here: a conversion that costs the rest of the text per bad byte would take many
+// minutes on these inputs, so the test run's time limit catches it.
+TEST(Cp932, LongRunsOfBadBytesConvertExactly) {
+    const std::size_t n = 2 << 20;
+    const std::string fffd = "\xEF\xBF\xBD";
+    const std::size_t npos = std::string::npos;
+    EXPECT_EQ(firstDifference(cp932::toUtf8(std::string(n, '\x80')), repeated(fffd, n)), npos);
+    EXPECT_EQ(firstDifference(cp932::fromUtf8(std::string(n, '\xFF')), std::string(n, '?')), npos);
+    // Every bad byte starts the conversion again; the good ones between must all survive.
+    EXPECT_EQ(firstDifference(cp932::toUtf8(repeated("\x95\x5C\x80\xB1", n / 4)),
+                              repeated("表" + fffd + "ｱ", n / 4)),
+              npos);
+    EXPECT_EQ(firstDifference(cp932::fromUtf8(repeated("表\xFFｱ", n / 4)),
+                              repeated("\x95\x5C?\xB1", n / 4)),
+              npos);
+}
+
+// Far longer than one pass of the converter can hold.
+TEST(Cp932, LongValidTextsConvertWhole) {
+    const std::string cp932 = repeated("\x83\x63\x83\x4E\x81\x5B\x83\x8B\x39\x35\xB1", 50000);
+    const std::string utf8 = repeated("ツクール95ｱ", 50000);
+    const std::size_t npos = std::string::npos;
+    EXPECT_EQ(firstDifference(cp932::toUtf8(cp932), utf8), npos);
+    EXPECT_EQ(firstDifference(cp932::toUtf8Strict(cp932).value_or(""), utf8), npos);
+    EXPECT_EQ(firstDifference(cp932::fromUtf8(utf8), cp932), npos);
 }
 
 TEST(Cp932, ValidUtf8RejectsOverlongSurrogateAndTruncatedForms) {
