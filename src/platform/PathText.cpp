@@ -32,10 +32,14 @@ bool hasTrailingBackslash(std::string_view path) {
 }
 
 std::string withTrailingBackslash(std::string_view path) {
-    std::string out(path);
-    if (!hasTrailingBackslash(path))
-        out += '\\';
-    return out;
+    if (hasTrailingBackslash(path))
+        return std::string(path);
+    // A lead byte with nothing after it is no character, and kept it would take the backslash as
+    // its second byte; the path would still lack its separator.
+    if (!path.empty() && cp932::lastCharStart(path) == path.size() - 1 &&
+        cp932::isLeadByte(static_cast<unsigned char>(path.back())))
+        path.remove_suffix(1);
+    return std::string(path) + '\\';
 }
 
 std::string withoutTrailingBackslash(std::string_view path) {

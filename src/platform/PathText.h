@@ -8,6 +8,7 @@
 namespace tavrin::pathtext {
 
 bool hasTrailingBackslash(std::string_view path);
+// A lead byte alone at the end (not CP932) goes, so that the result always ends in a separator.
 std::string withTrailingBackslash(std::string_view path);
 std::string withoutTrailingBackslash(std::string_view path);
 // Everything up to and including the last "\" or ":"; empty when there is neither.

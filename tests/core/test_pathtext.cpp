@@ -1,8 +1,13 @@
 #include "platform/PathText.h"
 
+#include "platform/Cp932.h"
+
 #include <gtest/gtest.h>
 
+#include <random>
+
 using namespace tavrin::pathtext;
+using tavrin::cp932::lastCharStart;
 
 namespace {
 
@@ -42,6 +47,11 @@ const PathRow kPaths[] = {
     {"C:\\" HYO "x.txt",     false, "C:\\" HYO "x.txt\\",    "C:\\" HYO "x.txt",    "C:\\",               HYO "x.txt",  ".txt"},
     {"C:\\" HYO "\\a.b",     false, "C:\\" HYO "\\a.b\\",    "C:\\" HYO "\\a.b",    "C:\\" HYO "\\",      "a.b",        ".b"},
     {"C:\\a\\\xB1\\",        true,  "C:\\a\\\xB1\\",         "C:\\a\\\xB1",         "C:\\a\\\xB1\\",      "",           ""},
+    // A lead byte alone at the end (not CP932) is never a separator and goes when one is added.
+    {"C:\\abc\x95",          false, "C:\\abc\\",             "C:\\abc\x95",          "C:\\",               "abc\x95",     ""},
+    {"\x81",                 false, "\\",                    "\x81",                 "",                   "\x81",        ""},
+    {"C:\\\x81\x81\x81",     false, "C:\\\x81\x81\\",        "C:\\\x81\x81\x81",     "C:\\",               "\x81\x81\x81", ""},
+    {"C:\\a." HYO "\xE0",    false, "C:\\a." HYO "\\",       "C:\\a." HYO "\xE0",    "C:\\",               "a." HYO "\xE0", "." HYO "\xE0"},
 };
 // clang-format on
 
@@ -54,6 +64,34 @@ TEST(PathText, Rules) {
         EXPECT_EQ(folderPart(row.path), row.folder);
         EXPECT_EQ(namePart(row.path), row.name);
         EXPECT_EQ(extension(row.path), row.ext);
+    }
+}
+
+// Any bytes at all, valid CP932 or not: the separator rules still hold together.
+TEST(PathText, RulesHoldForAnyBytes) {
+    const std::string alphabet = "\\:.aA" HYO "\x81\xE0\xFC\xB1\x40";
+    std::mt19937 random(20240611);
+    std::uniform_int_distribution<std::size_t> length(0, 8);
+    std::uniform_int_distribution<std::size_t> pick(0, alphabet.size() - 1);
+    for (int round = 0; round < 20000; ++round) {
+        std::string x;
+        for (std::size_t n = length(random); n > 0; --n)
+            x += alphabet[pick(random)];
+        SCOPED_TRACE(x);
+        const std::string with = withTrailingBackslash(x);
+        ASSERT_TRUE(hasTrailingBackslash(with));
+        EXPECT_EQ(withTrailingBackslash(with), with);
+        if (hasTrailingBackslash(x)) {
+            EXPECT_EQ(with, x);
+            EXPECT_EQ(withoutTrailingBackslash(x) + '\\', x);
+        } else {
+            const bool loneLead = x.size() - 1 == lastCharStart(x) &&
+                                  tavrin::cp932::isLeadByte(static_cast<unsigned char>(x.back()));
+            EXPECT_EQ(withoutTrailingBackslash(with), loneLead ? x.substr(0, x.size() - 1) : x);
+        }
+        EXPECT_EQ(folderPart(x) + namePart(x), x);
+        EXPECT_EQ(folderPart(with), with);
+        EXPECT_TRUE(sameName(x, x));
     }
 }
 
