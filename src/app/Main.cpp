@@ -2,6 +2,7 @@
 
 #include "app/AppIcons.h"
 #include "app/CommandGuard.h"
+#include "app/ControlBar.h"
 #include "app/Settings.h"
 #include "catalogue/FolderTreeModel.h"
 #include "catalogue/FolderTreeView.h"
@@ -33,6 +34,7 @@
 #include <QTimer>
 #include <QToolBar>
 #include <QToolButton>
+#include <QVBoxLayout>
 
 #include <algorithm>
 #include <cmath>
@@ -192,11 +194,10 @@ void TMainForm::buildControls() {
                 mPendingNode = mTreeModel->node(current);
                 mChangeTimer->start();
             });
-    TreeView->setDropRule([this](const QMimeData* data, const QModelIndex* index) {
-        if (!ProjectList->carriesOwnRows(data)) {
-            return false;
-        }
-        return !index || treeAcceptsDrop(true, mTreeModel->node(*index), mCatalogue.selected());
+    TreeView->setDropRule([this](const QObject* source, const QModelIndex* index) {
+        const bool fromList = source == ProjectList;
+        return fromList && (!index || treeAcceptsDrop(fromList, mTreeModel->node(*index),
+                                                      mCatalogue.selected()));
     });
     connect(TreeView, &FolderTreeView::rowsDroppedOn, this, [this](const QModelIndex& index) {
         command([&] { TreeViewDragDrop(mTreeModel->node(index)); });
@@ -381,11 +382,21 @@ void TMainForm::buildMenus() {
 }
 
 void TMainForm::buildToolBars() {
+    // The bar container stands above the splitter, so the bars keep free places in it.
+    ControlBar1 = new ControlBar(this);
+    ControlBar1->setObjectName(QStringLiteral("ControlBar1"));
+    auto* central = new QWidget(this);
+    auto* column = new QVBoxLayout(central);
+    column->setContentsMargins(0, 0, 0, 0);
+    column->setSpacing(0);
+    column->addWidget(ControlBar1);
+    column->addWidget(takeCentralWidget());
+    setCentralWidget(central);
+
     const auto images = appicons::nmlBarImages();
-    NmlBar = new QToolBar(QStringLiteral("標準ツールバー"), this);
+    NmlBar = new QToolBar(QStringLiteral("標準ツールバー"), ControlBar1);
     NmlBar->setObjectName(QStringLiteral("NmlBar"));
     NmlBar->setIconSize(QSize(18, 16));
-    NmlBar->setMovable(true);
     NmlBar->setStyleSheet(QStringLiteral("QToolButton { min-width: 21px; min-height: 19px; }"));
     const auto button = [this, &images](const char* hint, int image,
                                         std::function<void()> handler) {
@@ -406,16 +417,16 @@ void TMainForm::buildToolBars() {
     ToolButton_ThukuruExecute = button("ツクールで開く", 6, {});
     NmlBar->addWidget(barGap(NmlBar, false));
     ToolButton_DeleteListItem = button("リストから削除", 7, [this] { ListView_Delete(); });
-    addToolBar(Qt::TopToolBarArea, NmlBar);
+    ControlBar1->addBar(NmlBar);
 
-    AplBar = new QToolBar(QStringLiteral("アプリケーション"), this);
+    AplBar = new QToolBar(QStringLiteral("アプリケーション"), ControlBar1);
     AplBar->setObjectName(QStringLiteral("AplBar"));
-    GazBar = new QToolBar(QStringLiteral("Gaz Soft"), this);
+    GazBar = new QToolBar(QStringLiteral("Gaz Soft"), ControlBar1);
     GazBar->setObjectName(QStringLiteral("GazBar"));
     for (QToolBar* b : {AplBar, GazBar}) {
         b->setIconSize(QSize(16, 16));
-        addToolBar(Qt::TopToolBarArea, b);
         b->hide();
+        ControlBar1->addBar(b);
     }
 }
 
@@ -735,7 +746,7 @@ void TMainForm::MainMenu_ToolBar_Click(QAction* sender) {
     QToolBar* bar = sender == MenuItem_NmlBar   ? NmlBar
                     : sender == MenuItem_AplBar ? AplBar
                                                 : GazBar;
-    const bool show = toggledBarVisible(bar->isVisible(), barWidth(bar));
+    const bool show = toggledBarVisible(bar->isVisibleTo(this), barWidth(bar));
     bar->setVisible(show);
     sender->setChecked(show);
 }
@@ -870,15 +881,11 @@ WindowLayout TMainForm::currentLayout() const {
         WindowLayout::Position{outer.top(), outer.left(), outer.width(), outer.height()};
     layout.columns =
         WindowLayout::Columns{ProjectList->columnWidth(0), ProjectList->columnWidth(1)};
-    std::array<WindowLayout::BarPos, 3> pos = mBarPos;
-    const std::array<QToolBar*, 3> bars = {NmlBar, AplBar, GazBar};
-    const int areaTop = menuBar()->isVisible() ? menuBar()->geometry().bottom() + 1 : 0;
-    for (std::size_t i = 0; i < bars.size(); ++i) {
-        if (bars[i]->isVisibleTo(this)) {
-            pos[i] = {bars[i]->x(), bars[i]->y() - areaTop};
-        }
-    }
-    layout.toolBarPos = WindowLayout::ToolBarPos{pos[0], pos[1], pos[2]};
+    const std::vector<BandPlace> bars = ControlBar1->places(); // nml, apl, gaz
+    const auto barPos = [&bars](std::size_t i) {
+        return WindowLayout::BarPos{bars[i].left, bars[i].top};
+    };
+    layout.toolBarPos = WindowLayout::ToolBarPos{barPos(0), barPos(1), barPos(2)};
     const QFont font = ProjectList->font();
     const int pixels = font.pixelSize() > 0
                            ? font.pixelSize()
@@ -908,22 +915,8 @@ void TMainForm::applyLayout(const WindowLayout& layout) {
         ProjectList->setColumnWidth(1, sane(layout.columns->colum2, 0, kMaxExtent));
     }
     if (layout.toolBarPos) {
-        mBarPos = {layout.toolBarPos->nml, layout.toolBarPos->apl, layout.toolBarPos->gaz};
-        // Bars on one row share a line of the bar area, left to right.
-        std::array<std::pair<WindowLayout::BarPos, QToolBar*>, 3> order = {
-            {{mBarPos[0], NmlBar}, {mBarPos[1], AplBar}, {mBarPos[2], GazBar}}};
-        std::stable_sort(order.begin(), order.end(), [](const auto& a, const auto& b) {
-            return std::pair(a.first.y, a.first.x) < std::pair(b.first.y, b.first.x);
-        });
-        for (std::size_t i = 0; i < order.size(); ++i) {
-            const bool visible = order[i].second->isVisibleTo(this);
-            removeToolBar(order[i].second);
-            if (i > 0 && order[i].first.y != order[i - 1].first.y) {
-                addToolBarBreak(Qt::TopToolBarArea);
-            }
-            addToolBar(Qt::TopToolBarArea, order[i].second);
-            order[i].second->setVisible(visible);
-        }
+        const auto& t = *layout.toolBarPos;
+        ControlBar1->setPlaces({{t.nml.x, t.nml.y}, {t.apl.x, t.apl.y}, {t.gaz.x, t.gaz.y}});
     }
     if (layout.listFont) {
         QFont font = ProjectList->font();

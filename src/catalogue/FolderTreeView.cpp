@@ -15,13 +15,13 @@ FolderTreeView::FolderTreeView(QWidget* parent) : QTreeView(parent) {
     setAutoExpandDelay(700);
 }
 
-bool FolderTreeView::accepts(const QMimeData* data, const QPoint& pos) const {
+bool FolderTreeView::acceptsDragAt(const QObject* source, const QPoint& pos) const {
     const QModelIndex index = indexAt(pos);
-    return mDropRule && mDropRule(data, &index);
+    return mDropRule && mDropRule(source, &index);
 }
 
 void FolderTreeView::dragEnterEvent(QDragEnterEvent* event) {
-    if (mDropRule && mDropRule(event->mimeData(), nullptr)) {
+    if (mDropRule && mDropRule(event->source(), nullptr)) {
         event->acceptProposedAction();
     } else {
         event->ignore();
@@ -30,7 +30,7 @@ void FolderTreeView::dragEnterEvent(QDragEnterEvent* event) {
 
 void FolderTreeView::dragMoveEvent(QDragMoveEvent* event) {
     QTreeView::dragMoveEvent(event); // scrolling and opening folders on the way
-    if (accepts(event->mimeData(), event->position().toPoint())) {
+    if (acceptsDragAt(event->source(), event->position().toPoint())) {
         event->setDropAction(Qt::MoveAction);
         event->accept();
     } else {
@@ -39,14 +39,13 @@ void FolderTreeView::dragMoveEvent(QDragMoveEvent* event) {
 }
 
 void FolderTreeView::dropEvent(QDropEvent* event) {
-    const QPoint pos = event->position().toPoint();
-    if (!accepts(event->mimeData(), pos)) {
+    if (!acceptsDragAt(event->source(), event->position().toPoint())) {
         event->ignore();
         return;
     }
     event->setDropAction(Qt::MoveAction);
     event->accept();
-    emit rowsDroppedOn(indexAt(pos));
+    emit rowsDroppedOn(indexAt(event->position().toPoint()));
 }
 
 } // namespace tavrin

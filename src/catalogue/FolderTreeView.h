@@ -10,13 +10,15 @@ namespace tavrin {
 class FolderTreeView : public QTreeView {
     Q_OBJECT
 public:
-    // Whether a drag carrying this data may drop on the folder at that index (invalid: the
-    // drag only enters).
-    using DropRule = std::function<bool(const QMimeData*, const QModelIndex*)>;
+    // Whether a drag from `source` (the widget of this program that started it, else none) may
+    // drop on the folder at that index (nullptr: the drag only enters).
+    using DropRule = std::function<bool(const QObject* source, const QModelIndex*)>;
 
     explicit FolderTreeView(QWidget* parent = nullptr);
 
     void setDropRule(DropRule rule) { mDropRule = std::move(rule); }
+    // Whether a drag from `source` may drop at this viewport point.
+    bool acceptsDragAt(const QObject* source, const QPoint& pos) const;
 
 signals:
     void rowsDroppedOn(const QModelIndex& folder);
@@ -27,8 +29,6 @@ protected:
     void dropEvent(QDropEvent* event) override;
 
 private:
-    bool accepts(const QMimeData* data, const QPoint& pos) const;
-
     DropRule mDropRule;
 };
 

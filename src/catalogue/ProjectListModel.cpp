@@ -27,6 +27,7 @@ void ProjectListModel::setHidden(bool hidden) {
     }
     beginResetModel();
     mHidden = hidden;
+    forgetTexts();
     endResetModel();
 }
 
@@ -46,7 +47,7 @@ QVariant ProjectListModel::data(const QModelIndex& index, int role) const {
     switch (role) {
     case Qt::DisplayRole:
     case Qt::ToolTipRole:
-        return qs(index.column() == PathColumn ? item->Path : item->Title);
+        return texts(index.row(), *item)[static_cast<std::size_t>(index.column())];
     case Qt::DecorationRole:
         // A kind outside 0 to 2 draws no icon.
         if (index.column() == PathColumn && item->Kind >= 0 && item->Kind <= 2) {
@@ -56,6 +57,23 @@ QVariant ProjectListModel::data(const QModelIndex& index, int role) const {
     default:
         return {};
     }
+}
+
+const std::array<QString, 2>& ProjectListModel::texts(int row, const ProjectItem& item) const {
+    if (const auto* cached = mTexts.object(row)) {
+        return *cached;
+    }
+    auto* texts = new std::array<QString, 2>{qs(item.Path), qs(item.Title)};
+    mTexts.insert(row, texts);
+    return *texts;
+}
+
+Qt::ItemFlags ProjectListModel::flags(const QModelIndex& index) const {
+    Qt::ItemFlags f = QAbstractTableModel::flags(index);
+    if (index.isValid()) {
+        f |= Qt::ItemIsDragEnabled;
+    }
+    return f;
 }
 
 QVariant ProjectListModel::headerData(int section, Qt::Orientation orientation, int role) const {
@@ -80,6 +98,7 @@ void ProjectListModel::itemsAboutToBeInserted(int first, int last) {
 }
 
 void ProjectListModel::itemsInserted() {
+    forgetTexts();
     if (!mHidden) {
         endInsertRows();
     }
@@ -92,6 +111,7 @@ void ProjectListModel::itemsAboutToBeRemoved(int first, int last) {
 }
 
 void ProjectListModel::itemsRemoved() {
+    forgetTexts();
     if (!mHidden) {
         endRemoveRows();
     }
@@ -102,10 +122,12 @@ void ProjectListModel::itemsAboutToReset() {
 }
 
 void ProjectListModel::itemsReset() {
+    forgetTexts();
     endResetModel();
 }
 
 void ProjectListModel::itemsChanged(int first, int last) {
+    forgetTexts();
     if (!mHidden) {
         emit dataChanged(index(first, 0), index(last, ColumnCount - 1));
     }

@@ -3,7 +3,9 @@
 #include "catalogue/Catalogue.h"
 
 #include <QAbstractTableModel>
+#include <QCache>
 #include <QIcon>
+#include <QString>
 
 #include <array>
 
@@ -28,6 +30,9 @@ public:
     int columnCount(const QModelIndex& parent = {}) const override;
     QVariant data(const QModelIndex& index, int role) const override;
     QVariant headerData(int section, Qt::Orientation orientation, int role) const override;
+    // Rows are dragged by the view itself; the flag lets a drag start on them.
+    Qt::ItemFlags flags(const QModelIndex& index) const override;
+    Qt::DropActions supportedDragActions() const override { return Qt::MoveAction; }
 
 private:
     void itemsAboutToBeInserted(int first, int last) override;
@@ -38,9 +43,14 @@ private:
     void itemsReset() override;
     void itemsChanged(int first, int last) override;
 
+    // The row's texts for display, converted once: a repaint or a hover converts nothing.
+    const std::array<QString, 2>& texts(int row, const ProjectItem& item) const;
+    void forgetTexts() const { mTexts.clear(); }
+
     Catalogue& mCatalogue;
     std::array<QIcon, 3> mIcons;
     bool mHidden = false;
+    mutable QCache<int, std::array<QString, 2>> mTexts{2048};
 };
 
 } // namespace tavrin

@@ -3,7 +3,6 @@
 #include "catalogue/ListCommands.h"
 
 #include <QApplication>
-#include <QCoreApplication>
 #include <QDrag>
 #include <QDragMoveEvent>
 #include <QDropEvent>
@@ -124,21 +123,15 @@ int ProjectListView::rowAt(const QPoint& viewportPos) const {
 
 QMimeData* ProjectListView::dragData() const {
     auto* data = new QMimeData;
-    data->setData(QString::fromLatin1(kDragFormat), mark());
+    data->setData(QString::fromLatin1(kDragFormat), QByteArrayLiteral("rows"));
     return data;
 }
 
-QByteArray ProjectListView::mark() const {
-    return QByteArray::number(QCoreApplication::applicationPid()) + ':' +
-           QByteArray::number(reinterpret_cast<quintptr>(this));
-}
-
-bool ProjectListView::carriesOwnRows(const QMimeData* data) const {
-    return data && data->data(QString::fromLatin1(kDragFormat)) == mark();
-}
-
-bool ProjectListView::acceptsDragAt(const QMimeData* data, const QPoint& pos) const {
-    const bool fromList = carriesOwnRows(data);
+bool ProjectListView::acceptsDragAt(const QObject* source, const QMimeData* data,
+                                    const QPoint& pos) const {
+    // Another program can offer the same format, but only a drag of this list has a source.
+    const bool fromList =
+        source == this && data && data->hasFormat(QString::fromLatin1(kDragFormat));
     const int row = rowAt(pos);
     return listAcceptsDrop(fromList, row, row >= 0 && selectionModel()->isRowSelected(row, {}));
 }
@@ -161,8 +154,8 @@ void ProjectListView::startDrag(Qt::DropActions) {
 }
 
 void ProjectListView::dragEnterEvent(QDragEnterEvent* event) {
-    // Every drag enters, so that the move events decide row by row.
-    if (event->mimeData()->hasFormat(QString::fromLatin1(kDragFormat))) {
+    // The list's own drags enter, so that the move events decide row by row.
+    if (event->source() == this) {
         event->acceptProposedAction();
     } else {
         event->ignore();
@@ -171,7 +164,7 @@ void ProjectListView::dragEnterEvent(QDragEnterEvent* event) {
 
 void ProjectListView::dragMoveEvent(QDragMoveEvent* event) {
     QTableView::dragMoveEvent(event); // scrolls near the edges
-    if (acceptsDragAt(event->mimeData(), event->position().toPoint())) {
+    if (acceptsDragAt(event->source(), event->mimeData(), event->position().toPoint())) {
         event->setDropAction(Qt::MoveAction);
         event->accept();
     } else {
@@ -181,7 +174,7 @@ void ProjectListView::dragMoveEvent(QDragMoveEvent* event) {
 
 void ProjectListView::dropEvent(QDropEvent* event) {
     const QPoint pos = event->position().toPoint();
-    if (!acceptsDragAt(event->mimeData(), pos)) {
+    if (!acceptsDragAt(event->source(), event->mimeData(), pos)) {
         event->ignore();
         return;
     }

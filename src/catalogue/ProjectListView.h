@@ -28,12 +28,12 @@ public:
     // Row under a point of the viewport, or -1 below the last row.
     int rowAt(const QPoint& viewportPos) const;
 
-    // What a drag of the selected rows carries: a mark of this list, so a drop can tell the
-    // list's own drags from any other.
+    // What a drag of the selected rows carries. The rows themselves stay in the catalogue: a
+    // drop reads the selection, so only a drag that this list started may drop.
     QMimeData* dragData() const;
-    bool carriesOwnRows(const QMimeData* data) const;
-    // Whether a drag at this viewport point may drop here.
-    bool acceptsDragAt(const QMimeData* data, const QPoint& pos) const;
+    // Whether a drag from `source` (the drop event's source: the widget that started the drag in
+    // this program, else none) may drop at this viewport point.
+    bool acceptsDragAt(const QObject* source, const QMimeData* data, const QPoint& pos) const;
 
 signals:
     // Selected rows dropped before targetRow (-1: below the last row).
@@ -49,7 +49,6 @@ protected:
 
 private:
     void setHotRow(int row);
-    QByteArray mark() const;
 
     bool mRowSelect = true;
     bool mHotTrack = false;

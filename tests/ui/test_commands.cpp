@@ -218,7 +218,32 @@ private slots:
         QCOMPARE(f.order(), std::string("ABCDE"));
     }
 
-    void dragInsideTheListMovesTheBlock() {
+    // A press on a selected row and a move start the list's own drag; the selection stays.
+    void pressAndMoveOnSelectedRowsStartsADrag() {
+        Fixture f;
+        ProjectListView* list = f.list();
+        f.form->show();
+        QVERIFY(QTest::qWaitForWindowExposed(f.form.get()));
+        list->selectRows({1, 3});
+        list->setCurrentIndex(list->model()->index(3, 0));
+        list->selectRows({1, 3});
+        test::DragCatcher caught(list);
+        const QPoint onB = list->visualRect(list->model()->index(1, 0)).center();
+        const QPoint onD = list->visualRect(list->model()->index(3, 0)).center();
+        QTest::mousePress(list->viewport(), Qt::LeftButton, {}, onB);
+        QTest::mouseMove(list->viewport(), onB + QPoint(4, 4));
+        QTest::mouseMove(list->viewport(), onD);
+        QDrag* drag = caught.drag();
+        QVERIFY(drag);
+        QCOMPARE(drag->source(), list);
+        QVERIFY(list->acceptsDragAt(drag->source(), drag->mimeData(),
+                                    list->visualRect(list->model()->index(4, 0)).center()));
+        QTest::mouseRelease(list->viewport(), Qt::LeftButton, {}, onD);
+        QCOMPARE(list->selectedRows(), (std::vector<int>{1, 3}));
+        QCOMPARE(f.order(), std::string("ABCDE"));
+    }
+
+    void dropInsideTheListMovesTheBlock() {
         Fixture f;
         ProjectListView* list = f.list();
         f.form->show();
@@ -226,23 +251,25 @@ private slots:
         list->selectRows({1, 3});
         const QPoint onE = list->visualRect(list->model()->index(4, 0)).center();
         const QPoint onB = list->visualRect(list->model()->index(1, 0)).center();
+        const QPoint below(10, list->viewport()->height() - 2);
         std::unique_ptr<QMimeData> ours(list->dragData());
         QMimeData foreign;
         foreign.setText(QStringLiteral("C:\\x\\"));
-        QVERIFY(list->acceptsDragAt(ours.get(), onE));
-        QVERIFY(!list->acceptsDragAt(ours.get(), onB));
-        QVERIFY(!list->acceptsDragAt(&foreign, onE));
+        QVERIFY(list->acceptsDragAt(list, ours.get(), onE));
+        QVERIFY(list->acceptsDragAt(list, ours.get(), below));
+        QVERIFY(!list->acceptsDragAt(list, ours.get(), onB)); // a selected row
+        QVERIFY(!list->acceptsDragAt(list, &foreign, onE));
+        QVERIFY(!list->acceptsDragAt(f.form->TreeView, ours.get(), onE));
+        // The list's own format from another program: a drop without a source is refused.
+        QVERIFY(!test::dropAt(list, ours.get(), onE));
+        QCOMPARE(f.order(), std::string("ABCDE"));
 
-        QVERIFY(test::dropAt(list, ours.get(), onE));
+        f.form->ProjectListDragDrop(4);
         QCOMPARE(f.order(), std::string("ACBDE"));
         QCOMPARE(list->selectedRows(), (std::vector<int>{2, 3}));
-
-        const QPoint below(10, list->viewport()->height() - 2);
-        QVERIFY(test::dropAt(list, ours.get(), below));
+        f.form->ProjectListDragDrop(-1);
         QCOMPARE(f.order(), std::string("ACEBD"));
-
-        QVERIFY(!test::dropAt(list, &foreign, onE));
-        QCOMPARE(f.order(), std::string("ACEBD"));
+        QCOMPARE(list->selectedRows(), (std::vector<int>{3, 4}));
     }
 
     void doubleClickFollowsTheSetting() {

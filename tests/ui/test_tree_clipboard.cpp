@@ -169,13 +169,18 @@ private slots:
         f.form->TreeView->expandAll();
         f.form->ProjectList->selectRows({0, 1, 3});
         std::unique_ptr<QMimeData> rows(f.form->ProjectList->dragData());
-        QMimeData foreign;
-        foreign.setText(QStringLiteral("x"));
         const QPoint onRoot = f.form->TreeView->visualRect(f.indexOf(f.node("R"))).center();
         const QPoint onT = f.form->TreeView->visualRect(f.indexOf(f.node("T"))).center();
-        QVERIFY(!test::dropAt(f.form->TreeView, rows.get(), onRoot)); // the shown folder itself
-        QVERIFY(!test::dropAt(f.form->TreeView, &foreign, onT));
-        QVERIFY(test::dropAt(f.form->TreeView, rows.get(), onT));
+        const QPoint empty(5, f.form->TreeView->viewport()->height() - 2);
+        FolderTreeView* tree = f.form->TreeView;
+        QVERIFY(!tree->acceptsDragAt(f.form->ProjectList, onRoot)); // the shown folder itself
+        QVERIFY(!tree->acceptsDragAt(f.form->ProjectList, empty));
+        QVERIFY(!tree->acceptsDragAt(tree, onT));
+        QVERIFY(tree->acceptsDragAt(f.form->ProjectList, onT));
+        // The list's format from another program has no source in this one.
+        QVERIFY(!test::dropAt(tree, rows.get(), onT));
+        QCOMPARE(f.rows(), std::string("A/a/1 B/b/2 C/c/1 D/d/1 "));
+        f.form->TreeViewDragDrop(f.node("T"));
         QCOMPARE(f.rows(), std::string("C/c/1 "));
         QVERIFY(f.form->ProjectList->selectedRows().empty());
         QCOMPARE(f.form->StatusPanel0->text(),
