@@ -17,7 +17,8 @@ std::string folderPart(std::string_view path);
 std::string namePart(std::string_view path);
 // From the last "." of the name part, dot included; empty when the name has no dot.
 std::string extension(std::string_view path);
-// File names and extensions compare without regard to the case of ASCII letters.
+// Names (files, extensions, profile sections and keys) compare without regard to the case of
+// ASCII letters; every other byte, a trail byte included, must match.
 bool sameName(std::string_view a, std::string_view b);
 
 } // namespace tavrin::pathtext

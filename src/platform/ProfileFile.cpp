@@ -1,6 +1,7 @@
 #include "platform/ProfileFile.h"
 
 #include "platform/Cp932.h"
+#include "platform/PathText.h"
 
 #include <vector>
 
@@ -45,30 +46,8 @@ std::string_view trim(std::string_view s) {
     return s;
 }
 
-char foldAscii(char c) {
-    return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c;
-}
-
 bool isLead(char c) {
     return cp932::isLeadByte(static_cast<unsigned char>(c));
-}
-
-// The second byte of a double-byte character may be an ASCII letter and must not be folded.
-bool sameName(std::string_view a, std::string_view b) {
-    if (a.size() != b.size()) {
-        return false;
-    }
-    for (std::size_t i = 0; i < a.size(); ++i) {
-        if (isLead(a[i]) && i + 1 < a.size()) {
-            if (a[i] != b[i] || a[i + 1] != b[i + 1]) {
-                return false;
-            }
-            ++i;
-        } else if (foldAscii(a[i]) != foldAscii(b[i])) {
-            return false;
-        }
-    }
-    return true;
 }
 
 std::vector<Line> splitLines(std::string_view bytes) {
@@ -138,7 +117,7 @@ std::vector<Span> findSections(const std::vector<Line>& lines, std::string_view 
         if (!spans.empty() && spans.back().end == lines.size()) {
             spans.back().end = i;
         }
-        if (sameName(info.name, section)) {
+        if (pathtext::sameName(info.name, section)) {
             spans.push_back({i, lines.size()});
         }
     }
@@ -204,7 +183,7 @@ std::optional<std::string> ProfileFile::readValue(std::string_view section,
     }
     for (std::size_t i = spans.front().header + 1; i < spans.front().end; ++i) {
         auto info = classify(lines[i].text);
-        if (info.kind == LineKind::key && sameName(info.name, key)) {
+        if (info.kind == LineKind::key && pathtext::sameName(info.name, key)) {
             return std::string(capValue(unquote(info.value)));
         }
     }
@@ -249,7 +228,7 @@ void ProfileFile::writeString(std::string_view section, std::string_view key,
         if (info.kind != LineKind::key) {
             continue;
         }
-        if (sameName(info.name, key)) {
+        if (pathtext::sameName(info.name, key)) {
             mBytes.replace(lines[i].begin, lines[i].end - lines[i].begin, line);
             return;
         }

@@ -106,11 +106,18 @@ TEST(PathText, SameNameFoldsOnlyAsciiLetters) {
         {"", "", true},
         {"abc", "abcd", false},
         {"a_b", "a_B", true},
-        {"[", "{", false},               // 0x5B and 0x7B are not letters
+        {"[", "{", false}, // the bytes after "Z" and "z" are not letters
+        {"\\", "|", false},
+        {"]^", "}^", false},
+        {"^_", "~_", false},
+        {"_", "\x7F", false},
+        {"@", "`", false},
         {"\x83\x41", "\x83\x61", false}, // "ア" and "ヂ": trail bytes look like "A" and "a"
         {"\x82\x60", "\x82\x81", false}, // full-width "Ａ" and "ａ" stay apart
         {HYO "A", HYO "a", true},
         {"\xB1", "\xB1", true},
+        {"a\x81", "A\x81", true}, // a lead byte alone at the end
+        {"a\x81", "a\x82", false},
     };
     for (const auto& row : rows) {
         SCOPED_TRACE(std::string(row.a) + " | " + row.b);

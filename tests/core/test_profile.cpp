@@ -55,6 +55,7 @@ TEST(ProfileFile, ReadsByWindowsRules) {
                            ";Hidden=1\r\n"
                            "NoEquals\r\n"
                            "Empty=\r\n"
+                           "Act_[1]=brackets\r\n"
                            "dup=first\r\n"
                            "DUP=second\r\n"
                            "[main]\r\n"
@@ -69,6 +70,7 @@ TEST(ProfileFile, ReadsByWindowsRules) {
         {"Main", "Mixed", "\"x'"}, {"Main", "Lone", "\""}, {"Main", "Empty", ""},
         {"Main", ";Hidden", none}, {"Main", "NoEquals", none}, {"Main", "orphan", none},
         {"Main", "dup", "first"}, {"Main", "Later", none},
+        {"Main", "ACT_[1]", "brackets"}, {"Main", "act_{1}", none},
         {KANA_A, KANA_A, "kana"}, {KANA_a, KANA_A, none}, {KANA_A, KANA_a, none},
         {KANA_A, "open", "bracket"}, {"x\x83", "open", none},
     };
