@@ -110,9 +110,9 @@ void Catalogue::RemoveSelectedItems(const std::vector<int>& selectedRows) {
         notify([](CatalogueListener& l) { l.itemsReset(); });
         return;
     }
-    for (auto [first, last] : runs) {
-        notify([&](CatalogueListener& l) { l.itemsAboutToBeRemoved(first, last); });
-        items.erase(items.begin() + first, items.begin() + last + 1);
+    for (const auto& run : runs) {
+        notify([&](CatalogueListener& l) { l.itemsAboutToBeRemoved(run.first, run.second); });
+        items.erase(items.begin() + run.first, items.begin() + run.second + 1);
         notify([](CatalogueListener& l) { l.itemsRemoved(); });
     }
 }
