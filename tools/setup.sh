@@ -1,9 +1,11 @@
-# Sourced by run.sh and test.sh: installs what is missing and builds in build/.
+# Sourced by run.sh and test.sh: installs what is missing and builds. The build folder is
+# $TAVRIN_BUILD_DIR (default build/), configured with the extra arguments in TAVRIN_CMAKE_ARGS.
 set -euo pipefail
 cd "$(dirname "${BASH_SOURCE[0]}")/.."
 
 PACKAGES=(cmake ninja-build g++ pkg-config qt6-base-dev qt6-translations-l10n libgtest-dev
-          xvfb xauth fonts-noto-cjk imagemagick xdotool libbenchmark-dev)
+          xvfb xauth xxd fonts-noto-cjk imagemagick xdotool libbenchmark-dev locales)
+PACKAGES+=(${TAVRIN_EXTRA_PACKAGES[@]+"${TAVRIN_EXTRA_PACKAGES[@]}"})
 
 missing=()
 for p in "${PACKAGES[@]}"; do
@@ -21,5 +23,20 @@ if ((${#missing[@]})); then
   fi
 fi
 
-cmake -S . -B build -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
-cmake --build build --parallel "$(nproc)"
+# The sort tests collate Japanese paths under ja_JP.UTF-8.
+if ! locale -a 2>/dev/null | grep -qix 'ja_JP\.utf-\?8'; then
+  if [ "$(id -u)" = 0 ]; then
+    touch /etc/locale.gen
+    sed -i 's/^# *\(ja_JP\.UTF-8 UTF-8\)$/\1/' /etc/locale.gen
+    grep -qx 'ja_JP.UTF-8 UTF-8' /etc/locale.gen || echo 'ja_JP.UTF-8 UTF-8' >>/etc/locale.gen
+    locale-gen >/dev/null
+  else
+    echo "The tests need the ja_JP.UTF-8 locale. Run as root, or:"
+    echo "  sudo sh -c \"echo 'ja_JP.UTF-8 UTF-8' >>/etc/locale.gen && locale-gen\""
+  fi
+fi
+
+TAVRIN_BUILD_DIR=${TAVRIN_BUILD_DIR:-build}
+cmake -S . -B "$TAVRIN_BUILD_DIR" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo \
+      ${TAVRIN_CMAKE_ARGS[@]+"${TAVRIN_CMAKE_ARGS[@]}"} >/dev/null
+cmake --build "$TAVRIN_BUILD_DIR" --parallel "$(nproc)"
