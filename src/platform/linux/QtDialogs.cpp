@@ -3,6 +3,7 @@
 #include "platform/linux/QtText.h"
 
 #include <QApplication>
+#include <QMainWindow>
 #include <QMessageBox>
 
 namespace tavrin {
@@ -25,13 +26,25 @@ QMessageBox::StandardButton toButton(MsgResult r) {
 
 } // namespace
 
+QWidget* QtDialogs::owner() const {
+    if (QWidget* modal = QApplication::activeModalWidget()) {
+        return modal;
+    }
+    if (mOwner) {
+        return mOwner.data();
+    }
+    // Start-up speaks before the main window is shown or handed over: it exists already.
+    for (QWidget* w : QApplication::topLevelWidgets()) {
+        if (qobject_cast<QMainWindow*>(w)) {
+            return w;
+        }
+    }
+    return QApplication::activeWindow();
+}
+
 MsgResult QtDialogs::messageBox(const std::string& text, const std::string& caption, MsgIcon icon,
                                 MsgButtons buttons, MsgResult defaultButton) {
-    QWidget* owner = QApplication::activeModalWidget();
-    if (!owner) {
-        owner = mOwner ? mOwner.data() : QApplication::activeWindow();
-    }
-    QMessageBox box(owner);
+    QMessageBox box(owner());
     box.setWindowTitle(qs(caption));
     box.setText(qs(text));
     switch (icon) {
@@ -66,7 +79,10 @@ MsgResult QtDialogs::messageBox(const std::string& text, const std::string& capt
         break;
     }
     box.setDefaultButton(toButton(defaultButton));
-    switch (box.exec()) {
+    box.exec();
+    switch (box.standardButton(box.clickedButton())) {
+    case QMessageBox::Ok:
+        return MsgResult::Ok;
     case QMessageBox::Yes:
         return MsgResult::Yes;
     case QMessageBox::No:
@@ -74,7 +90,7 @@ MsgResult QtDialogs::messageBox(const std::string& text, const std::string& capt
     case QMessageBox::Cancel:
         return MsgResult::Cancel;
     default:
-        // Closing a Yes/No box by its close button answers No, as on Windows.
+        // Closed without a button: a Yes/No box answers No, as on Windows.
         return buttons == MsgButtons::YesNo ? MsgResult::No
                : buttons == MsgButtons::Ok  ? MsgResult::Ok
                                             : MsgResult::Cancel;

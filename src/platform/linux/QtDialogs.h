@@ -7,7 +7,8 @@
 
 namespace tavrin {
 
-// Message boxes owned by the window concerned (the active window when none is set).
+// Message boxes owned by the window concerned: an open modal dialog, else the owner set, else the
+// program's main window.
 class QtDialogs : public Dialogs {
 public:
     void setOwner(QWidget* owner) { mOwner = owner; }
@@ -16,6 +17,8 @@ public:
                          MsgButtons buttons, MsgResult defaultButton) override;
 
 private:
+    QWidget* owner() const;
+
     QPointer<QWidget> mOwner;
 };
 

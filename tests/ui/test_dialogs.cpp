@@ -1,0 +1,138 @@
+#include "TestDoubles.h"
+#include "app/Main.h"
+#include "platform/Cp932.h"
+#include "platform/linux/QtDialogs.h"
+
+#include <QAbstractButton>
+#include <QMessageBox>
+#include <QPushButton>
+#include <QTimer>
+#include <QtTest>
+
+#include <functional>
+
+using namespace tavrin;
+
+namespace {
+
+// Acts on the next message box as a person would, once it is open; `seen` tells whether it was.
+struct Answer {
+    bool seen = false;
+    QMessageBox* box = nullptr;
+
+    explicit Answer(std::function<void(QMessageBox*)> act) {
+        auto* timer = new QTimer;
+        timer->setInterval(10);
+        QObject::connect(timer, &QTimer::timeout, timer, [this, timer, act] {
+            auto* open = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
+            if (!open || !open->isVisible()) {
+                return;
+            }
+            timer->deleteLater();
+            seen = true;
+            box = open;
+            act(open);
+        });
+        timer->start();
+    }
+};
+
+void click(QMessageBox* box, QMessageBox::StandardButton which) {
+    QAbstractButton* b = box->button(which);
+    QVERIFY(b);
+    QTest::mouseClick(b, Qt::LeftButton);
+}
+
+} // namespace
+
+class TestDialogs : public QObject {
+    Q_OBJECT
+private slots:
+    void everyButtonAnswersAsItself() {
+        struct Row {
+            MsgButtons buttons;
+            QMessageBox::StandardButton clicked;
+            MsgResult expected;
+        };
+        const QList<Row> rows = {
+            {MsgButtons::Ok, QMessageBox::Ok, MsgResult::Ok},
+            {MsgButtons::OkCancel, QMessageBox::Ok, MsgResult::Ok},
+            {MsgButtons::OkCancel, QMessageBox::Cancel, MsgResult::Cancel},
+            {MsgButtons::YesNo, QMessageBox::Yes, MsgResult::Yes},
+            {MsgButtons::YesNo, QMessageBox::No, MsgResult::No},
+            {MsgButtons::YesNoCancel, QMessageBox::Yes, MsgResult::Yes},
+            {MsgButtons::YesNoCancel, QMessageBox::No, MsgResult::No},
+            {MsgButtons::YesNoCancel, QMessageBox::Cancel, MsgResult::Cancel},
+        };
+        QtDialogs dialogs;
+        for (const Row& r : rows) {
+            Answer answer([&](QMessageBox* box) { click(box, r.clicked); });
+            const MsgResult got =
+                dialogs.messageBox("text", "caption", MsgIcon::Warning, r.buttons, r.expected);
+            QVERIFY(answer.seen);
+            QCOMPARE(got, r.expected);
+        }
+    }
+
+    void escapeAnswersAsTheCloseBox() {
+        const QList<std::pair<MsgButtons, MsgResult>> rows = {
+            {MsgButtons::Ok, MsgResult::Ok},
+            {MsgButtons::OkCancel, MsgResult::Cancel},
+            {MsgButtons::YesNo, MsgResult::No},
+            {MsgButtons::YesNoCancel, MsgResult::Cancel},
+        };
+        QtDialogs dialogs;
+        for (const auto& [buttons, expected] : rows) {
+            Answer answer([](QMessageBox* box) { QTest::keyClick(box, Qt::Key_Escape); });
+            // The default is not the answer Esc must give, so a box that returns it is caught.
+            const MsgResult def = buttons == MsgButtons::Ok ? MsgResult::Ok : MsgResult::Yes;
+            QCOMPARE(dialogs.messageBox("t", "c", MsgIcon::None, buttons, def), expected);
+            QVERIFY(answer.seen);
+        }
+    }
+
+    void textsAndDefaultButtonReachTheBox() {
+        QtDialogs dialogs;
+        QString text, caption;
+        bool noIsDefault = false;
+        QMessageBox::Icon icon = QMessageBox::NoIcon;
+        Answer answer([&](QMessageBox* box) {
+            text = box->text();
+            caption = box->windowTitle();
+            icon = box->icon();
+            noIsDefault =
+                static_cast<QAbstractButton*>(box->defaultButton()) == box->button(QMessageBox::No);
+            QTest::keyClick(box, Qt::Key_Return);
+        });
+        const MsgResult got =
+            dialogs.messageBox(sj("よろしいですか？\n"), sj("確認"), MsgIcon::Warning,
+                               MsgButtons::YesNo, MsgResult::No);
+        QCOMPARE(text, QStringLiteral("よろしいですか？\n"));
+        QCOMPARE(caption, QStringLiteral("確認"));
+        QCOMPARE(icon, QMessageBox::Warning);
+        QVERIFY(noIsDefault);
+        QCOMPARE(got, MsgResult::No);
+    }
+
+    // A second copy says so while its window is still being built: the box belongs to it.
+    void startUpMessagesBelongToTheMainWindow() {
+        test::FakeServices fakes;
+        fakes.marker.otherHolds = true;
+        QtDialogs dialogs;
+        Services services{fakes.fs, dialogs, fakes.marker, fakes.clipboard, fakes.help};
+        QWidget* owner = nullptr;
+        QString text;
+        Answer answer([&](QMessageBox* box) {
+            owner = box->parentWidget();
+            text = box->text();
+            click(box, QMessageBox::Ok);
+        });
+        TMainForm form(services, "Z:\\app\\");
+        QVERIFY(answer.seen);
+        QCOMPARE(text, QStringLiteral("既に起動しています。"));
+        QCOMPARE(owner, static_cast<QWidget*>(&form));
+    }
+};
+
+QTEST_MAIN(TestDialogs)
+#include "test_dialogs.moc"
