@@ -1,0 +1,153 @@
+#include "TestDoubles.h"
+#include "app/ControlBar.h"
+#include "app/Main.h"
+
+#include <QSplitter>
+#include <QToolBar>
+#include <QtTest>
+
+using namespace tavrin;
+
+namespace {
+
+const std::string kApp = "Z:\\app\\";
+const std::string kIni = kApp + "Tavrin.ini";
+
+struct Setup : test::FakeServices {
+    std::unique_ptr<TMainForm> form;
+
+    explicit Setup(const std::string& ini = {}) {
+        if (!ini.empty()) {
+            fs.files[kIni] = ini;
+        }
+    }
+    TMainForm& start() {
+        form = std::make_unique<TMainForm>(services(), kApp);
+        form->show();
+        if (!QTest::qWaitForWindowExposed(form.get())) {
+            qFatal("the main window never showed");
+        }
+        return *form;
+    }
+    bool close() {
+        const bool closed = form->close();
+        form.reset();
+        return closed;
+    }
+    bool saved(const std::string& line) { return fs.files[kIni].find(line) != std::string::npos; }
+};
+
+// The grip's place in the container, which is where the bar stands.
+QPoint standing(TMainForm& m, int bar) {
+    return m.ControlBar1->grip(bar)->pos();
+}
+
+// A user's drag: press on the grip, move in steps, let go; `to` is where the grip's top-left
+// should end, in the container.
+void dragGrip(TMainForm& m, int bar, QPoint to) {
+    QWidget* grip = m.ControlBar1->grip(bar);
+    const QPoint grab(4, grip->height() / 2);
+    const QPoint from = grip->pos();
+    QTest::mousePress(grip, Qt::LeftButton, {}, grab);
+    for (int step = 1; step <= 4; ++step) {
+        const QPoint at = from + (to - from) * step / 4 + grab;
+        QTest::mouseMove(grip, grip->mapFrom(m.ControlBar1, at));
+    }
+    QTest::mouseRelease(grip, Qt::LeftButton, {}, grip->mapFrom(m.ControlBar1, to + grab));
+}
+
+// A button for the application bar, which gets its own with the launch subsystem.
+void giveButton(QToolBar* bar) {
+    QImage image(16, 16, QImage::Format_ARGB32);
+    image.fill(Qt::gray);
+    bar->addAction(QIcon(QPixmap::fromImage(image)), QStringLiteral("app"));
+}
+
+} // namespace
+
+class TestControlBar : public QObject {
+    Q_OBJECT
+private slots:
+    void storedPlaceSurvivesStartAndClose() {
+        Setup s("[ToolBarPos]\r\nNmlPosx=50\r\nNmlPosy=0\r\nAplPosx=-5\r\nAplPosy=17\r\n");
+        for (int start = 0; start < 2; ++start) {
+            TMainForm& m = s.start();
+            QCOMPARE(standing(m, 0), QPoint(50, 0));
+            QCOMPARE(m.NmlBar->parentWidget(), m.ControlBar1);
+            QCOMPARE(m.NmlBar->x(), m.ControlBar1->grip(0)->geometry().right() + 1);
+            QVERIFY(!m.NmlBar->isMovable());
+            // The container sits on the splitter, as high as its one row.
+            QCOMPARE(m.ControlBar1->height(), m.ControlBar1->rowHeight());
+            QVERIFY(m.ControlBar1->rowHeight() >= m.NmlBar->height());
+            QCOMPARE(m.Splitter->y(), m.ControlBar1->geometry().bottom() + 1);
+            QCOMPARE(m.ControlBar1->width(), m.Splitter->width());
+            QVERIFY(s.close());
+            QVERIFY(s.saved("NmlPosx=50\r\nNmlPosy=0\r\n"));
+            QVERIFY(s.saved("AplPosx=-5\r\nAplPosy=17\r\n")); // hidden: kept as written
+        }
+    }
+
+    void barsOverlappingInTheFileStandSideBySide() {
+        Setup s("[ToolBarPos]\r\nNmlPosx=0\r\nNmlPosy=0\r\nAplPosx=30\r\nAplPosy=5\r\n");
+        TMainForm& m = s.start();
+        giveButton(m.AplBar);
+        m.MenuItem_AplBar->trigger();
+        QVERIFY(m.AplBar->isVisible());
+        QCOMPARE(standing(m, 1), QPoint(m.NmlBar->geometry().right() + 1, 0));
+        QCOMPARE(m.ControlBar1->height(), m.ControlBar1->rowHeight());
+        // A bar that grows pushes the next one along.
+        const int before = standing(m, 1).x();
+        giveButton(m.NmlBar);
+        QTRY_VERIFY(standing(m, 1).x() > before);
+        QCOMPARE(standing(m, 1).x(), m.NmlBar->geometry().right() + 1);
+    }
+
+    void draggedByItsGripTheBarMovesAndIsKept() {
+        Setup s("[ToolBarPos]\r\nNmlPosx=50\r\nNmlPosy=0\r\n");
+        TMainForm& m = s.start();
+        QCOMPARE(m.ControlBar1->grip(0)->cursor().shape(), Qt::SizeAllCursor);
+        dragGrip(m, 0, {140, 0});
+        QCOMPARE(standing(m, 0), QPoint(140, 0));
+        QCOMPARE(m.NmlBar->x(), 140 + m.ControlBar1->grip(0)->width());
+
+        // Below the last row it opens a new one, and the splitter makes room.
+        giveButton(m.AplBar);
+        m.MenuItem_AplBar->trigger();
+        const int row = m.ControlBar1->rowHeight();
+        dragGrip(m, 1, {20, row});
+        QCOMPARE(standing(m, 1), QPoint(20, row));
+        QCOMPARE(standing(m, 0), QPoint(140, 0));
+        QCOMPARE(m.ControlBar1->height(), 2 * row);
+        QTRY_COMPARE(m.Splitter->y(), 2 * row);
+        QVERIFY(s.close());
+        QVERIFY(s.saved("NmlPosx=140\r\nNmlPosy=0\r\nAplPosx=20\r\nAplPosy=" + std::to_string(row) +
+                        "\r\n"));
+    }
+
+    void hiddenBarsTakeNoRoomAndKeepTheirPlaces() {
+        Setup s("[ToolBarPos]\r\nNmlPosx=50\r\nNmlPosy=0\r\n");
+        TMainForm& m = s.start();
+        m.MenuItem_NmlBar->trigger();
+        QVERIFY(!m.NmlBar->isVisible());
+        QVERIFY(!m.MenuItem_NmlBar->isChecked());
+        QCOMPARE(m.ControlBar1->height(), 0);
+        QVERIFY(!m.ControlBar1->grip(0)->isVisible());
+        QTRY_COMPARE(m.Splitter->y(), 0);
+        QVERIFY(s.close());
+        QVERIFY(s.saved("NmlPosx=50\r\nNmlPosy=0\r\n"));
+
+        // Hidden from the start, a place that would settle elsewhere is written as it was read.
+        s.fs.files[kIni] = "[ToolBar]\r\nNml=0\r\n[ToolBarPos]\r\nNmlPosx=-7\r\nNmlPosy=44\r\n";
+        TMainForm& again = s.start();
+        QCOMPARE(again.ControlBar1->height(), 0);
+        again.MenuItem_NmlBar->trigger();
+        QCOMPARE(standing(again, 0), QPoint(0, 0));
+        QCOMPARE(again.ControlBar1->height(), again.ControlBar1->rowHeight());
+        again.MenuItem_NmlBar->trigger();
+        QVERIFY(s.close());
+        QVERIFY(s.saved("NmlPosx=-7\r\nNmlPosy=44\r\n"));
+    }
+};
+
+QTEST_MAIN(TestControlBar)
+#include "test_controlbar.moc"
