@@ -32,8 +32,10 @@ struct Span {
     std::size_t end = 0; // the next header, or the line count
 };
 
+// A CR that does not end a line reads as a blank, which is also what the writer turns a value's
+// line breaks into, so a value read, written and read again stays the same.
 bool isBlank(char c) {
-    return c == ' ' || c == '\t';
+    return c == ' ' || c == '\t' || c == '\r';
 }
 
 std::string_view trim(std::string_view s) {
@@ -50,7 +52,10 @@ bool isLead(char c) {
     return cp932::isLeadByte(static_cast<unsigned char>(c));
 }
 
-std::vector<Line> splitLines(std::string_view bytes) {
+// Only LF ends a line here, unlike the catalogue's texts: the Windows profile functions that other
+// programs read these files with keep a lone CR inside its line, so the key before it owns what
+// follows, and a rewrite of that key replaces the line as they see it.
+std::vector<Line> profileLines(std::string_view bytes) {
     std::vector<Line> lines;
     std::size_t pos = 0;
     while (pos < bytes.size()) {
@@ -154,6 +159,16 @@ std::string oneLine(std::string_view s) {
     return out;
 }
 
+// Written as it is, unless reading would not give it back: then in quotes, which reading removes.
+std::string valueText(std::string_view value) {
+    std::string v = oneLine(value);
+    const bool blankAtEdge = !v.empty() && (isBlank(v.front()) || isBlank(v.back()));
+    if (blankAtEdge || unquote(v).size() != v.size()) {
+        return '"' + v + '"';
+    }
+    return v;
+}
+
 int digitValue(char c, int base) {
     int d = -1;
     if (c >= '0' && c <= '9') {
@@ -171,12 +186,12 @@ int digitValue(char c, int base) {
 ProfileFile::ProfileFile(std::string bytes) : mBytes(std::move(bytes)) {}
 
 bool ProfileFile::sectionExists(std::string_view section) const {
-    return !findSections(splitLines(mBytes), section).empty();
+    return !findSections(profileLines(mBytes), section).empty();
 }
 
 std::optional<std::string> ProfileFile::readValue(std::string_view section,
                                                   std::string_view key) const {
-    auto lines = splitLines(mBytes);
+    auto lines = profileLines(mBytes);
     auto spans = findSections(lines, section);
     if (spans.empty()) {
         return std::nullopt;
@@ -184,7 +199,7 @@ std::optional<std::string> ProfileFile::readValue(std::string_view section,
     for (std::size_t i = spans.front().header + 1; i < spans.front().end; ++i) {
         auto info = classify(lines[i].text);
         if (info.kind == LineKind::key && pathtext::sameName(info.name, key)) {
-            return std::string(capValue(unquote(info.value)));
+            return oneLine(capValue(unquote(info.value)));
         }
     }
     return std::nullopt;
@@ -210,8 +225,8 @@ bool ProfileFile::readBool(std::string_view section, std::string_view key, bool 
 
 void ProfileFile::writeString(std::string_view section, std::string_view key,
                               std::string_view value) {
-    const std::string line = oneLine(key) + "=" + oneLine(value) + "\r\n";
-    auto lines = splitLines(mBytes);
+    const std::string line = oneLine(key) + "=" + valueText(value) + "\r\n";
+    auto lines = profileLines(mBytes);
     auto spans = findSections(lines, section);
     if (spans.empty()) {
         // No blank line before the new section, as in files that Windows writes from scratch.
@@ -248,7 +263,7 @@ void ProfileFile::writeBool(std::string_view section, std::string_view key, bool
 
 // Every copy goes: with only the first erased, a later duplicate would take its place on reading.
 void ProfileFile::eraseSection(std::string_view section) {
-    auto lines = splitLines(mBytes);
+    auto lines = profileLines(mBytes);
     auto spans = findSections(lines, section);
     for (auto it = spans.rbegin(); it != spans.rend(); ++it) {
         std::size_t from = lines[it->header].begin;

@@ -19,7 +19,8 @@ public:
     const std::string& bytes() const { return mBytes; }
 
     bool sectionExists(std::string_view section) const;
-    // The value, or nothing when the key is absent. Read up to 2047 bytes.
+    // The value, or nothing when the key is absent. Read up to 2047 bytes. One pair of enclosing
+    // quotes is removed, and a CR inside the line reads as a blank.
     std::optional<std::string> readValue(std::string_view section, std::string_view key) const;
     std::string readString(std::string_view section, std::string_view key,
                            const std::string& fallback) const;
@@ -31,7 +32,8 @@ public:
     bool readBool(std::string_view section, std::string_view key, bool fallback) const;
 
     // Replaces the key's line in place, or adds it at the end of its section, or adds the
-    // section at the end of the file.
+    // section at the end of the file. Line breaks in the value become blanks; a value that would
+    // not read back as it is (blanks at an end, or enclosed in quotes) is written in quotes.
     void writeString(std::string_view section, std::string_view key, std::string_view value);
     void writeInteger(std::string_view section, std::string_view key, std::int32_t value);
     void writeBool(std::string_view section, std::string_view key, bool value);

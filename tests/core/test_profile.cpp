@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <functional>
+#include <random>
 
 namespace tavrin {
 namespace {
@@ -139,6 +140,18 @@ TEST(ProfileFile, WritesTouchOnlyTheirOwnLines) {
          "x\n[B]\r\nb=2\r\n"},
         {"line breaks in a value", "", [](ProfileFile& f) { f.writeString("S", "k", "a\r\nb\nc"); },
          "[S]\r\nk=a  b c\r\n"},
+        {"values that would not read back are quoted", "",
+         [](ProfileFile& f) {
+             f.writeString("S", "lead", " x");
+             f.writeString("S", "tab", "x\t");
+             f.writeString("S", "quoted", "\"x\"");
+             f.writeString("S", "single", "'x'");
+             f.writeString("S", "break", "x\n");
+             f.writeString("S", "open", "\"x");
+             f.writeString("S", "inner", "a \"b\" c");
+         },
+         "[S]\r\nlead=\" x\"\r\ntab=\"x\t\"\r\nquoted=\"\"x\"\"\r\nsingle=\"'x'\"\r\n"
+         "break=\"x \"\r\nopen=\"x\r\ninner=a \"b\" c\r\n"},
         {"integer and flag forms", "",
          [](ProfileFile& f) {
              f.writeInteger("S", "c", static_cast<std::int32_t>(0x80000008u));
@@ -157,6 +170,80 @@ TEST(ProfileFile, WritesTouchOnlyTheirOwnLines) {
         row.edit(file);
         EXPECT_EQ(file.bytes(), row.after);
     }
+}
+
+struct SaveRow {
+    const char* what;
+    std::string line;      // after "[S]\r\n"
+    std::string value;     // as read
+    std::string rewritten; // the line after the value read is written back
+};
+
+// Each save writes back what the program read; the second must change nothing.
+TEST(ProfileFile, ValuesSurviveRepeatedSaves) {
+    // clang-format off
+    const SaveRow rows[] = {
+        {"lone CR after =",       "act_Path=\rC:\\x.exe\r\n",  "C:\\x.exe",      "act_Path=C:\\x.exe\r\n"},
+        {"lone CR inside",        "k=a\rb\r\n",                 "a b",            "k=a b\r\n"},
+        {"CR before CR LF",       "k=a\r\r\n",                  "a",              "k=a\r\n"},
+        {"quoted blanks",         "path=\"  C:\\x.exe  \"\r\n", "  C:\\x.exe  ",  "path=\"  C:\\x.exe  \"\r\n"},
+        {"quoted CR",             "k=\"a\r\"\r\n",              "a ",             "k=\"a \"\r\n"},
+        {"quotes in quotes",      "k='\"x\"'\r\n",               "\"x\"",          "k=\"\"x\"\"\r\n"},
+        {"plain quotes go",       "k=\"x\"\r\n",                 "x",              "k=x\r\n"},
+        {"empty in quotes",       "k=\t\"\" \r\n",               "",               "k=\r\n"},
+    };
+    // clang-format on
+    for (const SaveRow& row : rows) {
+        SCOPED_TRACE(row.what);
+        ProfileFile file("[S]\r\n" + row.line + "[T]\r\n");
+        const std::string key = row.line.substr(0, row.line.find('='));
+        ASSERT_EQ(file.readValue("S", key), row.value);
+        file.writeString("S", key, row.value);
+        EXPECT_EQ(file.bytes(), "[S]\r\n" + row.rewritten + "[T]\r\n");
+        EXPECT_EQ(file.readValue("S", key), row.value);
+        const std::string saved = file.bytes();
+        file.writeString("S", key, *file.readValue("S", key));
+        EXPECT_EQ(file.bytes(), saved);
+    }
+}
+
+bool readsBackBare(std::string_view v) {
+    auto blank = [](char c) { return c == ' ' || c == '\t'; };
+    const bool enclosed =
+        v.size() >= 2 && (v.front() == '"' || v.front() == '\'') && v.back() == v.front();
+    return v.find_first_of("\r\n") == std::string_view::npos && !enclosed &&
+           (v.empty() || (!blank(v.front()) && !blank(v.back())));
+}
+
+TEST(ProfileFile, AnyValueReadsBackTheSameAfterItsFirstSave) {
+    const std::string pieces[] = {"a", "Z", " ", "\t", "\"", "'",    "\r", "\n",       "\r\n",
+                                  "=", ";", "[", "]",  "\\", KANA_A, ZO,   "\x95\x5C", "\xB1"};
+    const std::string before = "[S]\r\nKey=old\r\n[T]\r\nx=1\r\n";
+    std::mt19937 random(7321);
+    std::uniform_int_distribution<std::size_t> length(0, 10);
+    std::uniform_int_distribution<std::size_t> pick(0, std::size(pieces) - 1);
+    int bare = 0;
+    for (int round = 0; round < 20000; ++round) {
+        std::string v;
+        for (std::size_t n = length(random); n > 0; --n)
+            v += pieces[pick(random)];
+        SCOPED_TRACE(v);
+        ProfileFile file(before);
+        file.writeString("s", "KEY", v);
+        const std::optional<std::string> r = file.readValue("S", "Key");
+        ASSERT_TRUE(r);
+        const std::string saved = file.bytes();
+        file.writeString("S", "KEY", *r);
+        EXPECT_EQ(file.bytes(), saved);
+        EXPECT_EQ(file.readValue("S", "Key"), r);
+        EXPECT_EQ(file.readValue("T", "x"), "1");
+        if (readsBackBare(v)) {
+            ++bare;
+            EXPECT_EQ(*r, v);
+            EXPECT_EQ(saved, "[S]\r\nKEY=" + v + "\r\n[T]\r\nx=1\r\n");
+        }
+    }
+    EXPECT_GT(bare, 1000); // the plain case is well covered
 }
 
 } // namespace
