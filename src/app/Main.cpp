@@ -20,6 +20,7 @@
 #include "platform/linux/QtText.h"
 
 #include <QApplication>
+#include <QGuiApplication>
 #include <QCloseEvent>
 #include <QCoreApplication>
 #include <QHBoxLayout>
@@ -110,6 +111,7 @@ void TMainForm::buildControls() {
     setWindowIcon(appicons::application());
     setFont(designedFont(12));
     resize(707, 369);
+    mOuterBounds = QRect(0, 0, 707, 369);
 
     mTreeModel = new FolderTreeModel(mCatalogue, this);
     mTreeModel->setIcons(appicons::treeIcons());
@@ -497,12 +499,13 @@ void TMainForm::closeEvent(QCloseEvent* event) {
 
 void TMainForm::showEvent(QShowEvent* event) {
     QMainWindow::showEvent(event);
-    // The stored bounds are the outer ones; once the frame is known, take it off the size.
+    // Sizes, designed or stored, are the outer ones; once the frame is known, take it off.
     if (mOuterBounds) {
         const QRect outer = *mOuterBounds;
         mOuterBounds.reset();
         const QSize frameExtra = frameGeometry().size() - geometry().size();
-        resize(outer.width() - frameExtra.width(), outer.height() - frameExtra.height());
+        resize(std::max(0, outer.width() - frameExtra.width()),
+               std::max(0, outer.height() - frameExtra.height()));
     }
 }
 
@@ -746,7 +749,7 @@ void TMainForm::MainMenu_ToolBar_Click(QAction* sender) {
     QToolBar* bar = sender == MenuItem_NmlBar   ? NmlBar
                     : sender == MenuItem_AplBar ? AplBar
                                                 : GazBar;
-    const bool show = toggledBarVisible(bar->isVisibleTo(this), barWidth(bar));
+    const bool show = toggledBarVisible(bar->isVisible(), barWidth(bar));
     bar->setVisible(show);
     sender->setChecked(show);
 }
@@ -899,16 +902,15 @@ WindowLayout TMainForm::currentLayout() const {
 
 void TMainForm::applyLayout(const WindowLayout& layout) {
     if (layout.position) {
-        const auto& p = *layout.position;
-        // No window grows past the desktop, as on Windows; a hand-edited size of millions of
-        // pixels would only exhaust memory.
-        const QSize desktop =
-            screen() ? screen()->availableVirtualSize() : QSize(kMaxExtent, kMaxExtent);
-        const int width = sane(p.width, 0, std::max(desktop.width(), 1));
-        const int height = sane(p.height, 0, std::max(desktop.height(), 1));
-        move(p.left, p.top);
-        resize(width, height);
-        mOuterBounds = QRect(p.left, p.top, width, height);
+        std::vector<ScreenRect> screens;
+        for (const QScreen* sc : QGuiApplication::screens()) {
+            const QRect r = sc->availableGeometry();
+            screens.push_back({r.x(), r.y(), r.width(), r.height()});
+        }
+        const ScreenRect at = placeOnScreen(*layout.position, screens);
+        mOuterBounds = QRect(at.left, at.top, at.width, at.height);
+        move(at.left, at.top);
+        resize(at.width, at.height);
     }
     if (layout.columns) {
         ProjectList->setColumnWidth(0, sane(layout.columns->colum1, 0, kMaxExtent));

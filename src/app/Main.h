@@ -26,6 +26,7 @@ class QToolBar;
 
 namespace tavrin {
 
+class ControlBar;
 class FolderTreeModel;
 class FolderTreeView;
 class ProjectListModel;
@@ -57,6 +58,7 @@ public:
     QToolBar* NmlBar = nullptr;
     QToolBar* AplBar = nullptr;
     QToolBar* GazBar = nullptr;
+    ControlBar* ControlBar1 = nullptr; // holds the three bars, above the splitter
 
     // Main menu.
     QMenu* MainMenu_File = nullptr;
@@ -134,6 +136,7 @@ public:
     // completes a change still waiting.
     void flushTreeChange();
     void cancelTreeChange();
+    bool treeChangePending() const { return mChangePending; }
 
     // Clipboard commands.
     void ListView_Copy();
@@ -216,9 +219,8 @@ private:
     bool mChangePending = false;
     Colour mListColour = clWindow;
     Colour mListFontColour = clWindowText;
-    // Where each bar stood in the bar area (nml, apl, gaz), kept while a bar is hidden.
-    std::array<WindowLayout::BarPos, 3> mBarPos{};
-    std::optional<QRect> mOuterBounds; // restored outer bounds, settled once the frame is known
+    // The outer size, designed or restored, settled once the frame is known.
+    std::optional<QRect> mOuterBounds;
 };
 
 } // namespace tavrin

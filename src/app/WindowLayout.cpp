@@ -3,7 +3,84 @@
 #include "platform/Cp932.h"
 #include "platform/ProfileFile.h"
 
+#include <algorithm>
+#include <limits>
+
 namespace tavrin {
+
+namespace {
+
+// Stored values are any 32-bit numbers; their sums are taken in 64 bits.
+using Wide = std::int64_t;
+
+struct Box {
+    Wide left, top, right, bottom; // right and bottom exclusive
+};
+
+Box boxOf(const ScreenRect& r) {
+    return {r.left, r.top, Wide{r.left} + r.width, Wide{r.top} + r.height};
+}
+
+// The part of the caption that must lie on one screen for a person to grab it.
+constexpr Wide kGripWidth = 32;
+constexpr Wide kCaptionHeight = 24;
+
+bool captionReachable(const Box& w, const Box& s) {
+    const Wide wide = std::min(w.right, s.right) - std::max(w.left, s.left);
+    const Wide captionBottom = std::min(w.bottom, w.top + kCaptionHeight);
+    return wide >= std::min(w.right - w.left, kGripWidth) && w.top >= s.top &&
+           captionBottom <= s.bottom;
+}
+
+Wide gap(Wide lo, Wide hi, Wide from, Wide to) {
+    return lo > to ? lo - to : from > hi ? from - hi : 0;
+}
+
+std::int32_t narrow(Wide v) {
+    return static_cast<std::int32_t>(std::clamp<Wide>(v, std::numeric_limits<std::int32_t>::min(),
+                                                      std::numeric_limits<std::int32_t>::max()));
+}
+
+} // namespace
+
+ScreenRect placeOnScreen(const WindowLayout::Position& stored,
+                         const std::vector<ScreenRect>& screens) {
+    if (screens.empty()) {
+        return {stored.left, stored.top, std::max(stored.width, 0), std::max(stored.height, 0)};
+    }
+    Box desktop = boxOf(screens.front());
+    for (const ScreenRect& s : screens) {
+        const Box b = boxOf(s);
+        desktop = {std::min(desktop.left, b.left), std::min(desktop.top, b.top),
+                   std::max(desktop.right, b.right), std::max(desktop.bottom, b.bottom)};
+    }
+    const Wide width =
+        std::clamp<Wide>(stored.width, 0, std::max<Wide>(desktop.right - desktop.left, 1));
+    const Wide height =
+        std::clamp<Wide>(stored.height, 0, std::max<Wide>(desktop.bottom - desktop.top, 1));
+    const Box window{stored.left, stored.top, Wide{stored.left} + width, Wide{stored.top} + height};
+
+    const ScreenRect* nearest = nullptr;
+    Wide nearestDistance = std::numeric_limits<Wide>::max();
+    for (const ScreenRect& s : screens) {
+        const Box b = boxOf(s);
+        if (captionReachable(window, b)) {
+            return {stored.left, stored.top, narrow(width), narrow(height)};
+        }
+        const Wide d = gap(window.left, window.right, b.left, b.right) +
+                       gap(window.top, window.bottom, b.top, b.bottom);
+        if (d < nearestDistance) {
+            nearestDistance = d;
+            nearest = &s;
+        }
+    }
+    const Box s = boxOf(*nearest);
+    const Wide w = std::min(width, s.right - s.left);
+    const Wide h = std::min(height, s.bottom - s.top);
+    const Wide left = std::clamp<Wide>(window.left, s.left, s.right - w);
+    const Wide top = std::clamp<Wide>(window.top, s.top, s.bottom - h);
+    return {narrow(left), narrow(top), narrow(w), narrow(h)};
+}
 
 WindowLayout LoadWindowLayout(const ProfileFile& file, std::int32_t currentTreeWidth) {
     WindowLayout layout;

@@ -5,6 +5,7 @@
 #include <cstdint>
 #include <optional>
 #include <string>
+#include <vector>
 
 namespace tavrin {
 
@@ -41,6 +42,17 @@ struct WindowLayout {
     std::optional<ListFont> listFont;
     std::optional<Tree> tree;
 };
+
+// A rectangle of the desktop: a screen's work area, or a window's outer bounds.
+struct ScreenRect {
+    std::int32_t left = 0, top = 0, width = 0, height = 0;
+};
+
+// Where a window restored with these outer bounds stands. No window is larger than the desktop.
+// One whose caption cannot be reached on any screen comes onto the screen nearest to it, as
+// Windows brings back a window restored outside every monitor; any other stays where it was.
+ScreenRect placeOnScreen(const WindowLayout::Position& stored,
+                         const std::vector<ScreenRect>& screens);
 
 // Reads the blocks whose sections exist. currentTreeWidth is the default of [TreeView] Width.
 WindowLayout LoadWindowLayout(const ProfileFile& file, std::int32_t currentTreeWidth);

@@ -193,5 +193,45 @@ TEST(Settings, ProfileOnDisk) {
     EXPECT_EQ(fs.files[path], "[A]\r\na=2\r\n");
 }
 
+struct PlaceRow {
+    WindowLayout::Position stored; // top, left, width, height as the file holds them
+    ScreenRect expected;
+};
+
+bool same(const ScreenRect& a, const ScreenRect& b) {
+    return a.left == b.left && a.top == b.top && a.width == b.width && a.height == b.height;
+}
+
+TEST(Settings, RestoredWindowStaysWhereItCanBeReached) {
+    const std::vector<ScreenRect> screens = {{0, 0, 1024, 768}, {1024, 0, 800, 600}};
+    const PlaceRow rows[] = {
+        // On a screen, or with its caption reachable: as stored.
+        {{10, 20, 707, 369}, {20, 10, 707, 369}},
+        {{0, 1500, 707, 369}, {1500, 0, 707, 369}},     // on the second screen
+        {{700, -600, 707, 369}, {-600, 700, 707, 369}}, // mostly off, caption in reach
+        {{5, 5, 0, 0}, {5, 5, 0, 0}},                   // width 0 is applied as given
+        // Off every screen: onto the nearest, whole.
+        {{32767, 0, 707, 369}, {0, 399, 707, 369}},
+        {{0, -32767, 707, 369}, {0, 0, 707, 369}},
+        {{32767, -32767, 707, 369}, {0, 399, 707, 369}},
+        {{100, 5000, 707, 369}, {1117, 100, 707, 369}},
+        {{-30, 10, 707, 369}, {10, 0, 707, 369}},       // caption above the top
+        {{100, 1000, 707, 369}, {1000, 100, 707, 369}}, // across both screens, caption on one
+        {{100, 1010 - 707 + 20, 707, 369}, {323, 100, 707, 369}},
+        // Extreme numbers never overflow; no window is larger than the desktop.
+        {{INT32_MAX, INT32_MAX, INT32_MAX, INT32_MAX}, {1024, 0, 800, 600}},
+        {{INT32_MIN, INT32_MIN, INT32_MAX, INT32_MAX}, {0, 0, 1024, 768}},
+        {{0, 0, INT32_MAX, INT32_MAX}, {0, 0, 1824, 768}},
+    };
+    for (const PlaceRow& r : rows) {
+        const ScreenRect got = placeOnScreen(r.stored, screens);
+        EXPECT_TRUE(same(got, r.expected))
+            << r.stored.top << "," << r.stored.left << " -> " << got.left << "," << got.top << " "
+            << got.width << "x" << got.height;
+    }
+    // Without a screen to go by, the stored place stands.
+    EXPECT_TRUE(same(placeOnScreen({1, 2, 3, 4}, {}), {2, 1, 3, 4}));
+}
+
 } // namespace
 } // namespace tavrin

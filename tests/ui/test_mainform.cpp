@@ -5,6 +5,7 @@
 #include "catalogue/FolderTreeView.h"
 #include "catalogue/ProjectListView.h"
 #include "platform/Cp932.h"
+#include "platform/ProfileFile.h"
 #include "platform/linux/LinuxFileSystem.h"
 
 #include <QApplication>
@@ -215,6 +216,45 @@ private slots:
         QVERIFY(form.height() <= form.screen()->availableVirtualSize().height());
         QVERIFY(form.close());
         QVERIFY(s.fs.files[kApp + "Tavrin.ini"].find("\r\nIndex=1\r\n") != std::string::npos);
+    }
+
+    // The designed and the stored sizes are the window's outer ones.
+    void windowOpensAtItsOuterSize() {
+        {
+            Setup s;
+            TMainForm form(s.services(), kApp);
+            form.show();
+            QVERIFY(QTest::qWaitForWindowExposed(&form));
+            QVERIFY(form.frameGeometry().size() != form.geometry().size()); // a frame to count
+            QCOMPARE(form.frameGeometry().size(), QSize(707, 369));
+        }
+        Setup s;
+        s.fs.files[kApp + "Tavrin.ini"] =
+            "[Position]\r\ndisx=40\r\ndisy=30\r\nwinx=600\r\nwiny=300\r\n";
+        TMainForm form(s.services(), kApp);
+        form.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&form));
+        QCOMPARE(form.frameGeometry(), QRect(30, 40, 600, 300));
+        QVERIFY(form.close());
+        const std::string& ini = s.fs.files[kApp + "Tavrin.ini"];
+        QVERIFY(ini.find("disx=40\r\ndisy=30\r\nwinx=600\r\nwiny=300\r\n") != std::string::npos);
+    }
+
+    // A window stored outside every screen opens where it can be seen, and is saved there.
+    void windowStoredOffTheScreenComesBack() {
+        Setup s;
+        s.fs.files[kApp + "Tavrin.ini"] =
+            "[Position]\r\ndisx=32767\r\ndisy=-32767\r\nwinx=707\r\nwiny=369\r\n";
+        TMainForm form(s.services(), kApp);
+        form.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&form));
+        const QRect desktop = form.screen()->availableGeometry();
+        QVERIFY2(desktop.contains(form.frameGeometry()),
+                 qPrintable(QStringLiteral("%1,%2").arg(form.x()).arg(form.y())));
+        QVERIFY(form.close());
+        const ProfileFile ini(s.fs.files[kApp + "Tavrin.ini"]);
+        QCOMPARE(ini.readInteger("Position", "disx", -1), form.frameGeometry().top());
+        QCOMPARE(ini.readInteger("Position", "disy", -1), form.frameGeometry().left());
     }
 
     void settingsWriteFailureKeepsTheWindowOpen() {
