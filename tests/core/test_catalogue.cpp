@@ -1,7 +1,11 @@
 #include "catalogue/Catalogue.h"
+#include "platform/Cp932.h"
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <clocale>
+#include <cstring>
 #include <string>
 #include <vector>
 
@@ -140,9 +144,92 @@ TEST_F(CatalogueTest, SortIsByPathOnlyAndNeverMergesDifferentPaths) {
     EXPECT_EQ(catalogue.row(2)->Kind, pk2000);
 }
 
-TEST_F(CatalogueTest, LocaleKeyTellsCaseApart) {
-    EXPECT_NE(localeSortKey("C:\\Game\\"), localeSortKey("C:\\game\\"));
-    EXPECT_EQ(localeSortKey("abc"), localeSortKey("abc"));
+// The whole locale for one test; a locale that is missing fails the test (tools/setup.sh
+// generates ja_JP.UTF-8 when run as root).
+class ScopedLocale {
+public:
+    explicit ScopedLocale(const char* name) : mOld(std::setlocale(LC_ALL, nullptr)) {
+        ok = std::setlocale(LC_ALL, name) != nullptr;
+    }
+    ~ScopedLocale() { std::setlocale(LC_ALL, mOld.c_str()); }
+    bool ok = false;
+
+private:
+    std::string mOld;
+};
+
+int sign(int v) {
+    return (v > 0) - (v < 0);
+}
+
+// CP932 texts in the order the locale's collation gives their UTF-8 forms.
+std::vector<std::string> sortedByLocale(std::vector<std::string> texts) {
+    std::sort(texts.begin(), texts.end(), [](const std::string& a, const std::string& b) {
+        return localeSortKey(a) < localeSortKey(b);
+    });
+    return texts;
+}
+
+TEST(LocaleSortKey, FollowsTheCollationOfTheLocale) {
+    // Japanese collation puts half-width kana first and kanji in JIS order; C.UTF-8 is the
+    // order of code points. CP932 bytes give neither: "ｱ" (B1) sorts after "あ" (82 A0).
+    const struct {
+        const char* locale;
+        std::vector<std::string> order;
+    } rows[] = {
+        {"ja_JP.UTF-8", {"GAME", "Game", "game", sj("ｱ"), sj("あ"), sj("ア"), sj("亜"), sj("一")}},
+        {"C.UTF-8", {"GAME", "Game", "game", sj("あ"), sj("ア"), sj("一"), sj("亜"), sj("ｱ")}},
+    };
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.locale);
+        const ScopedLocale locale(row.locale);
+        ASSERT_TRUE(locale.ok) << row.locale << " is not installed";
+        std::vector<std::string> reversed(row.order.rbegin(), row.order.rend());
+        EXPECT_EQ(sortedByLocale(reversed), row.order);
+    }
+}
+
+TEST(LocaleSortKey, KeyOrderIsTheLocalesComparisonOrder) {
+    const std::vector<std::string> texts = {
+        "",           "a",        "A",        "ab",          "a b",         "a\\b",
+        "a_b",        "10",       "9",        "Z:\\Games\\", "Z:\\games\\", sj("ゲーム"),
+        sj("げーむ"), sj("ｹﾞｰﾑ"), sj("漢字"), sj("表示"),    sj("～"),      sj("①"),
+    };
+    for (const char* name : {"ja_JP.UTF-8", "C.UTF-8"}) {
+        SCOPED_TRACE(name);
+        const ScopedLocale locale(name);
+        ASSERT_TRUE(locale.ok) << name << " is not installed";
+        for (const std::string& a : texts)
+            for (const std::string& b : texts) {
+                const std::string utf8A = cp932::toUtf8(a);
+                const std::string utf8B = cp932::toUtf8(b);
+                EXPECT_EQ(sign(localeSortKey(a).compare(localeSortKey(b))),
+                          sign(std::strcoll(utf8A.c_str(), utf8B.c_str())))
+                    << a << " / " << b;
+            }
+        EXPECT_NE(localeSortKey("C:\\Game\\"), localeSortKey("C:\\game\\"));
+    }
+}
+
+// "∵" is both 81 E6 and, in the IBM rows, FA 5B: one Unicode form, so one key. The bytes must
+// still order the two, the same way whatever the order they start in.
+TEST_F(CatalogueTest, LocaleSortNeverMergesTextsOfOneKey) {
+    const ScopedLocale locale("ja_JP.UTF-8");
+    ASSERT_TRUE(locale.ok) << "ja_JP.UTF-8 is not installed";
+    const std::string nec = "C:\\\x81\xE6\\";
+    const std::string ibm = "C:\\\xFA\x5B\\";
+    ASSERT_EQ(localeSortKey(nec), localeSortKey(ibm));
+    for (const auto& start : {std::vector<std::string>{ibm, "C:\\a\\", nec},
+                              std::vector<std::string>{nec, ibm, "C:\\a\\"}}) {
+        catalogue.ClearSelectedFolder();
+        for (const std::string& p : start) {
+            catalogue.AddFoundItem(p, "", pk2000);
+        }
+        catalogue.SortAscending(localeSortKey);
+        EXPECT_EQ(paths(catalogue), (std::vector<std::string>{"C:\\a\\", nec, ibm}));
+        catalogue.SortDescending(localeSortKey);
+        EXPECT_EQ(paths(catalogue), (std::vector<std::string>{ibm, nec, "C:\\a\\"}));
+    }
 }
 
 TEST_F(CatalogueTest, SelectingAnotherFolderEmptiesTheListFirst) {

@@ -6,6 +6,7 @@
 #include <filesystem>
 #include <fstream>
 #include <iterator>
+#include <memory>
 #include <random>
 #include <variant>
 #include <vector>
@@ -21,6 +22,11 @@ void put16(std::string& s, std::uint32_t v) {
 void put32(std::string& s, std::uint32_t v) {
     put16(s, v & 0xFFFF);
     put16(s, v >> 16);
+}
+void set16(std::string& s, std::size_t at, std::uint32_t v) {
+    std::string b;
+    put16(b, v);
+    s.replace(at, 2, b);
 }
 void set32(std::string& s, std::size_t at, std::uint32_t v) {
     std::string b;
@@ -146,37 +152,50 @@ std::uint32_t emit(std::string& sec, const Node& node, std::uint32_t rva) {
     return at;
 }
 
-// A PE file with one section, .rsrc, holding `tree`. The optional header is 224 or 240 bytes.
-std::string makePe(const Node& tree, bool plus) {
-    constexpr std::uint32_t kRva = 0x1000, kRaw = 0x200;
+// A PE file whose last section, .rsrc, holds `tree`. The optional header is 224 or 240 bytes
+// unless `optionalSize` cuts it shorter; a `codeSize` puts a .text section of that many bytes
+// first, .rsrc starting where its bytes end.
+std::string makePe(const Node& tree, bool plus, std::uint32_t optionalSize = 0,
+                   std::uint32_t codeSize = 0) {
+    constexpr std::uint32_t kText = 0x1000, kRaw = 0x200;
+    const std::uint32_t rva = kText + codeSize;
     std::string sec;
-    emit(sec, tree, kRva);
+    emit(sec, tree, rva);
 
     std::string s = "MZ";
     s.resize(0x3C, '\0');
     put32(s, 0x40);
     s += std::string("PE\0\0", 4);
     put16(s, plus ? 0x8664 : 0x14C);
-    put16(s, 1);
+    put16(s, codeSize ? 2 : 1);
     s.append(12, '\0');
-    const std::uint32_t optionalSize = plus ? 240 : 224;
+    const std::uint32_t fullSize = plus ? 240 : 224;
+    if (optionalSize == 0)
+        optionalSize = fullSize;
     put16(s, optionalSize);
     put16(s, 0x102);
     const std::size_t optional = s.size();
-    s.resize(optional + optionalSize, '\0');
+    s.resize(optional + fullSize, '\0');
     s[optional] = 0x0B;
     s[optional + 1] = plus ? 0x02 : 0x01;
     const std::size_t dirs = optional + (plus ? 112 : 96);
     set32(s, dirs - 4, 16);
-    set32(s, dirs + 16, kRva);
+    set32(s, dirs + 16, rva);
     set32(s, dirs + 20, static_cast<std::uint32_t>(sec.size()));
-    s += std::string(".rsrc\0\0\0", 8);
-    put32(s, static_cast<std::uint32_t>(sec.size()));
-    put32(s, kRva);
-    put32(s, static_cast<std::uint32_t>(sec.size()));
-    put32(s, kRaw);
-    s.append(16, '\0');
-    s.resize(kRaw, '\0');
+    s.resize(optional + optionalSize);
+    const auto section = [&s](const char* name, std::uint32_t size, std::uint32_t address,
+                              std::uint32_t raw) {
+        s += std::string(name, 8);
+        put32(s, size);
+        put32(s, address);
+        put32(s, size);
+        put32(s, raw);
+        s.append(16, '\0');
+    };
+    if (codeSize)
+        section(".text\0\0\0", codeSize, kText, kRaw);
+    section(".rsrc\0\0\0", static_cast<std::uint32_t>(sec.size()), rva, kRaw + codeSize);
+    s.resize(kRaw + codeSize, '\0');
     return s + sec;
 }
 
@@ -209,22 +228,37 @@ void expectIco(const std::optional<std::string>& ico, const Image& expected) {
     EXPECT_EQ(ico->substr(22), expected.data);
 }
 
-// Every prefix and every single-bit flip must be read safely (run under the sanitizers).
-void expectNoCrashOnDamage(const std::string& good) {
-    for (std::size_t n = 0; n < good.size(); ++n)
-        (void)firstSmallIconAsIco(std::string_view(good).substr(0, n));
+// Reads from a heap block of exactly the input's size: a std::string has a terminator and often
+// spare capacity after its bytes, where the sanitizer build would miss a read past the end.
+std::optional<std::string> readExact(std::string_view bytes) {
+    const auto block = std::make_unique<char[]>(bytes.size());
+    std::copy(bytes.begin(), bytes.end(), block.get());
+    return firstSmallIconAsIco(std::string_view(block.get(), bytes.size()));
+}
+
+// Damage must be read safely (the sanitizer build sees any read outside the input). A prefix
+// gives nothing or, when all the chosen icon needs comes before the cut, the same icon.
+void expectSafeOnDamage(const std::string& good) {
+    const std::optional<std::string> whole = readExact(good);
+    ASSERT_TRUE(whole);
+    for (std::size_t n = 0; n < good.size(); ++n) {
+        const std::optional<std::string> cut = readExact(std::string_view(good).substr(0, n));
+        if (cut) {
+            EXPECT_EQ(*cut, *whole) << "prefix of " << n;
+        }
+    }
     for (std::size_t i = 0; i < good.size(); ++i)
         for (int bit = 0; bit < 8; ++bit) {
             std::string bad = good;
             bad[i] = static_cast<char>(bad[i] ^ (1 << bit));
-            (void)firstSmallIconAsIco(bad);
+            (void)readExact(bad);
         }
     std::mt19937 random(42);
     for (int round = 0; round < 2000; ++round) {
         std::string bad = good;
         for (int k = 0; k < 4; ++k)
             bad[random() % bad.size()] = static_cast<char>(random() % 256);
-        (void)firstSmallIconAsIco(bad);
+        (void)readExact(bad);
     }
 }
 
@@ -257,6 +291,8 @@ TEST(IconExtract, ProgramGivesFirstGroupsSmallImage) {
         SCOPED_TRACE(plus ? "PE32+" : "PE32");
         expectIco(firstSmallIconAsIco(makePe(sampleTree(), plus)), kImages[2]);
     }
+    // Sections follow each other without a gap when the raw size is a whole page.
+    expectIco(readExact(makePe(sampleTree(), false, 0, 0x1000)), kImages[2]);
 }
 
 TEST(IconExtract, AnyLanguageOfTheIconWillDo) {
@@ -273,6 +309,10 @@ TEST(IconExtract, NoIconIsNothing) {
     missingIcon.children[0].keys[2] = std::uint16_t{4};
     Node cursorGroup = sampleTree();
     cursorGroup.children[1].children[0].children[0].data[2] = 2;
+    std::string noOptional = makePe(sampleTree(), false).substr(0, 0x40 + 24);
+    set16(noOptional, 0x40 + 20, 0);
+    std::string oneByteOptional = noOptional + "\x0B";
+    set16(oneByteOptional, 0x40 + 20, 1);
     std::string noResources = makePe(sampleTree(), false);
     set32(noResources, 0x40 + 24 + 96 + 16, 0);
     std::string ico = makeIco(kImages);
@@ -283,6 +323,8 @@ TEST(IconExtract, NoIconIsNothing) {
         {"empty", ""},
         {"text", "just some text"},
         {"MZ alone", "MZ"},
+        {"no optional header", noOptional},
+        {"optional header of one byte", oneByteOptional},
         {"no group icons", makePe(noGroups, false)},
         {"group names a missing icon", makePe(missingIcon, false)},
         {"cursor group", makePe(cursorGroup, true)},
@@ -295,8 +337,87 @@ TEST(IconExtract, NoIconIsNothing) {
     };
     for (const auto& [why, bytes] : rows) {
         SCOPED_TRACE(why);
-        EXPECT_FALSE(firstSmallIconAsIco(bytes));
+        EXPECT_FALSE(readExact(bytes));
     }
+}
+
+// Offsets of the sample program: the resource root, and the directories below it.
+constexpr std::size_t kRoot = 0x200;
+std::size_t target(const std::string& pe, std::size_t directory, std::size_t entry) {
+    return kRoot + (get32(pe, directory + 16 + 8 * entry + 4) & 0x7FFFFFFF);
+}
+
+// Each count, offset and size is checked against the end of the block it points into; one byte
+// too many must give no icon, not one read from whatever lies beyond.
+TEST(IconExtract, EveryFieldStopsAtTheEndOfItsBlock) {
+    const std::string ico = makeIco(kImages);
+    const std::size_t last = 6 + 2 * 16; // the chosen entry, whose image ends the file
+    std::string icoPastEnd = ico;
+    set32(icoPastEnd, last + 8, get32(ico, last + 8) + 1);
+    std::string icoOffsetPastEnd = ico + "tail";
+    set32(icoOffsetPastEnd, last + 8, 1);
+    set32(icoOffsetPastEnd, last + 12, static_cast<std::uint32_t>(icoOffsetPastEnd.size() + 1));
+    std::string icoEmptyImage = ico;
+    set32(icoEmptyImage, last + 8, 0);
+    // Four entries claimed, the fourth cut one byte short, the images still after them.
+    std::string icoShortDirectory = ico;
+    icoShortDirectory[4] = 4;
+    icoShortDirectory.resize(6 + 4 * 16 - 1);
+
+    const std::string pe = makePe(sampleTree(), false);
+    const std::size_t optional = 0x40 + 24;
+    std::string peTwoDirectories = pe;
+    set32(peTwoDirectories, optional + 96 - 4, 2);
+    // The chosen icon's data made to end one byte past its section, the file going on.
+    std::string peDataPastSection = pe + "tail";
+    const std::size_t data = pe.find(kImages[2].data);
+    set32(peDataPastSection, data - 16 + 4, static_cast<std::uint32_t>(pe.size() - data + 1));
+    // The root claims one entry more than its section holds, the file going on.
+    const auto fit = static_cast<std::uint32_t>((pe.size() - kRoot - 16) / 8);
+    std::string peTooManyEntries = pe + std::string(8, '\0');
+    set16(peTooManyEntries, kRoot + 14, fit + 1);
+    // The first group's language directory emptied.
+    std::string peNoLanguage = pe;
+    const std::size_t languages = target(pe, target(pe, kRoot, 1), 0);
+    set16(peNoLanguage, languages + 14, 0);
+    // The first group claims one entry more than its data holds.
+    Node longGroup = sampleTree();
+    longGroup.children[1].children[0].children[0].data[4] = 4;
+    Node emptyIcon = sampleTree();
+    emptyIcon.children[0].children[2].children[0].data.clear();
+
+    const std::pair<const char*, std::string> rows[] = {
+        {"ico image one byte past the end", icoPastEnd},
+        {"ico image starts past the end", icoOffsetPastEnd},
+        {"ico image of no bytes", icoEmptyImage},
+        {"ico directory one byte short", icoShortDirectory},
+        {"no resource directory among the data directories", peTwoDirectories},
+        {"optional header cuts the resource directory short",
+         makePe(sampleTree(), false, 96 + 3 * 8 - 1)},
+        {"icon data one byte past its section", peDataPastSection},
+        {"directory entries run past its section", peTooManyEntries},
+        {"directory of no entries", peNoLanguage},
+        {"group directory longer than its data", makePe(longGroup, false)},
+        {"icon of no bytes", makePe(emptyIcon, false)},
+    };
+    for (const auto& [why, bytes] : rows) {
+        SCOPED_TRACE(why);
+        EXPECT_FALSE(readExact(bytes));
+    }
+
+    // What just fits is read.
+    std::string icoImageShorter = ico;
+    set32(icoImageShorter, last + 8, get32(ico, last + 8) - 1);
+    Image shorter = kImages[2];
+    shorter.data.pop_back();
+    expectIco(readExact(icoImageShorter), shorter);
+    expectIco(readExact(makePe(sampleTree(), false, 96 + 3 * 8)), kImages[2]);
+    std::string peThreeDirectories = pe;
+    set32(peThreeDirectories, optional + 96 - 4, 3);
+    expectIco(readExact(peThreeDirectories), kImages[2]);
+    std::string peFitEntries = pe;
+    set16(peFitEntries, kRoot + 14, fit);
+    expectIco(readExact(peFitEntries), kImages[2]);
 }
 
 TEST(IconExtract, LoopInResourceTreeEnds) {
@@ -309,9 +430,9 @@ TEST(IconExtract, LoopInResourceTreeEnds) {
 }
 
 TEST(IconExtract, DamagedInputIsReadSafely) {
-    expectNoCrashOnDamage(makeIco(kImages));
-    expectNoCrashOnDamage(makePe(sampleTree(), false));
-    expectNoCrashOnDamage(makePe(sampleTree(), true));
+    expectSafeOnDamage(makeIco(kImages));
+    expectSafeOnDamage(makePe(sampleTree(), false));
+    expectSafeOnDamage(makePe(sampleTree(), true));
 }
 
 TEST(IconExtract, WineProgram) {
