@@ -5,14 +5,42 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cerrno>
 #include <csignal>
 #include <cstdlib>
+#include <fcntl.h>
 #include <filesystem>
 #include <fstream>
+#include <sys/file.h>
 #include <sys/resource.h>
 #include <sys/stat.h>
+#include <sys/syscall.h>
 #include <sys/wait.h>
 #include <unistd.h>
+
+// Stand-ins for the C library's calls, so the tests can play a file system that renames only by
+// replacing, and one without hard links. Off, they make the system call itself.
+namespace {
+bool gNoReplaceUnsupported = false;
+bool gLinksUnsupported = false;
+} // namespace
+
+extern "C" int renameat2(int fromDir, const char* from, int toDir, const char* to,
+                         unsigned int flags) noexcept {
+    if (gNoReplaceUnsupported && flags != 0) {
+        errno = EINVAL;
+        return -1;
+    }
+    return static_cast<int>(::syscall(SYS_renameat2, fromDir, from, toDir, to, flags));
+}
+
+extern "C" int link(const char* from, const char* to) noexcept {
+    if (gLinksUnsupported) {
+        errno = EPERM;
+        return -1;
+    }
+    return static_cast<int>(::syscall(SYS_linkat, AT_FDCWD, from, AT_FDCWD, to, 0));
+}
 
 using namespace tavrin;
 namespace fs = std::filesystem;
@@ -155,16 +183,82 @@ TEST_F(LinuxFileSystemTest, FailedWriteKeepsOldFileAndLeavesNoTemporary) {
     EXPECT_EQ(std::distance(fs::directory_iterator(mTemp.path()), fs::directory_iterator()), 2);
 }
 
+std::vector<std::string> folderNames(const std::string& folder) {
+    std::vector<std::string> names;
+    for (const auto& e : fs::directory_iterator(folder))
+        names.push_back(e.path().filename().string());
+    std::sort(names.begin(), names.end());
+    return names;
+}
+
+// A user may keep data.ixo as a link into a synced folder: a write replaces what the link
+// names, the link stays, and the temporary goes beside the real file (a rename cannot cross
+// file systems).
+TEST_F(LinuxFileSystemTest, AtomicWriteThroughALinkKeepsTheLink) {
+    writeHostFile(mTemp / "sync/data.ixo", "old");
+    ::chmod((mTemp / "sync/data.ixo").c_str(), 0600);
+    fs::create_directory(mTemp / "app");
+    fs::create_symlink("../sync/data.ixo", mTemp / "app/data.ixo");
+    fs::create_symlink(mTemp / "app/data.ixo", mTemp / "app/chain.ixo");
+    fs::create_symlink("../sync/new.ixo", mTemp / "app/dangling.ixo");
+    fs::create_symlink("loop.ixo", mTemp / "app/loop.ixo");
+    fs::create_symlink("../sync", mTemp / "app/folder");
+
+    ASSERT_TRUE(mFs.writeFileAtomic("C:\\app\\DATA.IXO", "new"));
+    ASSERT_TRUE(mFs.writeFileAtomic("C:\\app\\dangling.ixo", "made"));
+    EXPECT_TRUE(fs::is_symlink(mTemp / "app/data.ixo"));
+    EXPECT_EQ(fs::read_symlink(mTemp / "app/data.ixo"), "../sync/data.ixo");
+    EXPECT_EQ(readHostFile(mTemp / "sync/data.ixo"), "new");
+    struct stat st {};
+    ASSERT_EQ(::stat((mTemp / "sync/data.ixo").c_str(), &st), 0);
+    EXPECT_EQ(st.st_mode & 07777, 0600u);
+    EXPECT_TRUE(fs::is_symlink(mTemp / "app/dangling.ixo"));
+    EXPECT_EQ(readHostFile(mTemp / "sync/new.ixo"), "made");
+
+    ASSERT_TRUE(mFs.writeFileAtomic("C:\\app\\chain.ixo", "chained"));
+    EXPECT_TRUE(fs::is_symlink(mTemp / "app/chain.ixo"));
+    EXPECT_EQ(readHostFile(mTemp / "sync/data.ixo"), "chained");
+    EXPECT_FALSE(mFs.writeFileAtomic("C:\\app\\loop.ixo", "x"));
+    EXPECT_FALSE(mFs.writeFileAtomic("C:\\app\\folder", "x"));
+    EXPECT_TRUE(fs::is_symlink(mTemp / "app/loop.ixo"));
+    EXPECT_TRUE(fs::is_symlink(mTemp / "app/folder"));
+
+    const std::vector<std::string> app = {"chain.ixo", "dangling.ixo", "data.ixo", "folder",
+                                          "loop.ixo"};
+    EXPECT_EQ(folderNames(mTemp / "app"), app);
+    EXPECT_EQ(folderNames(mTemp / "sync"), (std::vector<std::string>{"data.ixo", "new.ixo"}));
+}
+
+// Makes the file system rename only by replacing (as the kernel says for RENAME_NOREPLACE on
+// some), and optionally have no hard links either.
+class OldFileSystem {
+public:
+    explicit OldFileSystem(bool links) {
+        gNoReplaceUnsupported = true;
+        gLinksUnsupported = !links;
+    }
+    ~OldFileSystem() { gNoReplaceUnsupported = gLinksUnsupported = false; }
+};
+
+// A .bak must never be overwritten, on any file system.
 TEST_F(LinuxFileSystemTest, RenameNeverReplaces) {
-    writeHostFile(mTemp / "a.ixo", "a");
-    writeHostFile(mTemp / "b.ixo", "b");
-    EXPECT_FALSE(mFs.renameFile("C:\\a.ixo", "C:\\B.IXO"));
-    EXPECT_EQ(readHostFile(mTemp / "a.ixo"), "a");
-    EXPECT_EQ(readHostFile(mTemp / "b.ixo"), "b");
-    EXPECT_TRUE(mFs.renameFile("C:\\A.ixo", sj("C:\\表.bak")));
-    EXPECT_EQ(readHostFile(mTemp / "表.bak"), "a");
-    EXPECT_FALSE(fs::exists(mTemp / "a.ixo"));
-    EXPECT_FALSE(mFs.renameFile("C:\\a.ixo", "C:\\c.ixo"));
+    for (int kind = 0; kind < 3; ++kind) {
+        SCOPED_TRACE(kind == 0 ? "renameat2" : kind == 1 ? "hard link" : "exclusive create");
+        std::optional<OldFileSystem> old;
+        if (kind > 0)
+            old.emplace(kind == 1);
+        fs::remove_all(mTemp / "f");
+        writeHostFile(mTemp / "f/a.ixo", "a");
+        writeHostFile(mTemp / "f/b.ixo", "b");
+        EXPECT_FALSE(mFs.renameFile("C:\\f\\a.ixo", "C:\\f\\B.IXO"));
+        EXPECT_EQ(readHostFile(mTemp / "f/a.ixo"), "a");
+        EXPECT_EQ(readHostFile(mTemp / "f/b.ixo"), "b");
+        EXPECT_TRUE(mFs.renameFile("C:\\f\\A.ixo", sj("C:\\f\\表.bak")));
+        EXPECT_EQ(readHostFile(mTemp / "f/表.bak"), "a");
+        EXPECT_FALSE(fs::exists(mTemp / "f/a.ixo"));
+        EXPECT_FALSE(mFs.renameFile("C:\\f\\a.ixo", "C:\\f\\c.ixo"));
+        EXPECT_EQ(folderNames(mTemp / "f"), (std::vector<std::string>{"b.ixo", "表.bak"}));
+    }
 }
 
 class ScopedEnv {
@@ -230,6 +324,28 @@ TEST(FlockInstanceMarker, SecondMarkerSeesTheFirst) {
     first.release();
     EXPECT_FALSE(second.heldElsewhere());
     EXPECT_FALSE(first.heldElsewhere());
+}
+
+// In a shared temp folder another user could plant a link under the lock's name: it is neither
+// followed to create a file nor locked through.
+TEST(FlockInstanceMarker, LinkAtTheLockPathIsNotFollowed) {
+    TempFolder folder;
+    FlockInstanceMarker marker(folder.path());
+    writeHostFile(folder / "victim", "kept");
+    for (const std::string& target : {folder / "victim", folder / "created"}) {
+        SCOPED_TRACE(target);
+        fs::remove(marker.lockPath());
+        fs::create_symlink(target, marker.lockPath());
+        EXPECT_FALSE(marker.heldElsewhere());
+        marker.acquire();
+        EXPECT_FALSE(fs::exists(folder / "created"));
+        EXPECT_EQ(readHostFile(folder / "victim"), "kept");
+        const int fd = ::open((folder / "victim").c_str(), O_RDONLY | O_CLOEXEC);
+        ASSERT_GE(fd, 0);
+        EXPECT_EQ(::flock(fd, LOCK_EX | LOCK_NB), 0) << "the link was locked through";
+        ::close(fd);
+        marker.release();
+    }
 }
 
 TEST(FlockInstanceMarker, DefaultFolderIsTheRuntimeFolder) {

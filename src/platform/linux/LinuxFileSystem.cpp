@@ -177,6 +177,26 @@ int createTemp(const std::string& folder, std::string_view name, std::string& te
     return -1;
 }
 
+// The file a chain of links ends at, the link itself when it is none; a link may name a file
+// not there yet. Nothing for a loop.
+std::optional<std::string> followLinks(std::string path) {
+    for (int hop = 0; hop < 40; ++hop) {
+        struct stat st {};
+        if (::lstat(path.c_str(), &st) != 0 || !S_ISLNK(st.st_mode))
+            return path;
+        const std::optional<std::string> target = readLink(path);
+        if (!target || target->empty())
+            return std::nullopt;
+        if ((*target)[0] == '/') {
+            path = *target;
+        } else {
+            const std::size_t slash = path.rfind('/');
+            path = slash == std::string::npos ? *target : path.substr(0, slash + 1) + *target;
+        }
+    }
+    return std::nullopt;
+}
+
 void syncFolder(const std::string& folder) {
     Fd fd(::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
     if (fd.get() >= 0)
@@ -316,20 +336,17 @@ std::optional<std::string> LinuxFileSystem::readFile(const std::string& path) {
 }
 
 bool LinuxFileSystem::writeFileAtomic(const std::string& path, std::string_view bytes) {
-    std::string target = toHostPath(path);
-    if (target.empty() || target.back() == '/')
+    const std::string host = toHostPath(path);
+    if (host.empty() || host.back() == '/')
         return false;
+    // A file kept as a link (into a synced folder, say) stays one: the file it names is
+    // replaced, or created when the link dangles.
+    const std::optional<std::string> followed = followLinks(host);
+    if (!followed)
+        return false;
+    const std::string& target = *followed;
     struct stat st {};
-    bool existed = ::lstat(target.c_str(), &st) == 0;
-    if (existed && S_ISLNK(st.st_mode)) {
-        // Replace the file the link names, not the link.
-        char* real = ::realpath(target.c_str(), nullptr);
-        if (real) {
-            target = real;
-            std::free(real);
-        }
-        existed = ::stat(target.c_str(), &st) == 0;
-    }
+    const bool existed = ::stat(target.c_str(), &st) == 0;
     if (existed && !S_ISREG(st.st_mode))
         return false;
 
@@ -360,9 +377,22 @@ bool LinuxFileSystem::renameFile(const std::string& from, const std::string& to)
     if (errno != EINVAL && errno != ENOSYS)
         return false;
     // The file system cannot rename without replacing; a hard link fails on an existing name.
-    if (::link(source.c_str(), target.c_str()) != 0)
+    if (::link(source.c_str(), target.c_str()) == 0) {
+        if (::unlink(source.c_str()) != 0) {
+            ::unlink(target.c_str());
+            return false;
+        }
+        return true;
+    }
+    if (errno != EPERM && errno != EOPNOTSUPP)
         return false;
-    if (::unlink(source.c_str()) != 0) {
+    // Nor link (FAT, some network shares): an exclusive create claims the name, so the rename
+    // replaces only our own empty file.
+    Fd claim(::open(target.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0600));
+    if (claim.get() < 0)
+        return false;
+    claim.close();
+    if (::rename(source.c_str(), target.c_str()) != 0) {
         ::unlink(target.c_str());
         return false;
     }
