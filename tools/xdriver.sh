@@ -17,15 +17,36 @@ gone() { # pid
   return 1
 }
 
-# File menu, Exit, as a person closes the window; tried again should a key arrive before the
-# menu opens.
+# True while the process has fewer than n visible windows, for at most three seconds.
+wait_for_windows() { # pid n
+  for _ in $(seq 1 30); do
+    (($(xdotool search --all --onlyvisible --pid "$1" "" 2>/dev/null | wc -l) >= $2)) && return 0
+    sleep 0.1
+  done
+  return 1
+}
+
+# File menu, Exit, as a person closes the window: the menu is seen open before its key goes.
 close_by_menu() { # pid window
+  local shown
   for _ in 1 2 3; do
+    shown=$(xdotool search --all --onlyvisible --pid "$1" "" 2>/dev/null | wc -l)
     xdotool windowfocus --sync "$2" key --clearmodifiers alt+f 2>/dev/null
-    sleep 0.4
-    xdotool key x
-    for _ in $(seq 1 30); do kill -0 "$1" 2>/dev/null || return 0; sleep 0.1; done
+    if wait_for_windows "$1" $((shown + 1)); then
+      xdotool key x
+      gone "$1" && return 0
+    fi
     xdotool key Escape
   done
   gone "$1"
+}
+
+# A message box answered with Return, pressed again until its process ends: a key that arrives
+# before the box takes keys is lost.
+answer_and_end() { # pid box
+  for _ in 1 2 3 4 5; do
+    xdotool windowfocus --sync "$2" key Return 2>/dev/null
+    for _ in $(seq 1 20); do kill -0 "$1" 2>/dev/null || return 0; sleep 0.1; done
+  done
+  return 1
 }

@@ -4,8 +4,10 @@
 # Usage: start_and_close.sh <tavrin executable>   (run under xvfb-run)
 set -u
 exe=$1
-command -v xdotool >/dev/null || { echo "xdotool missing"; exit 77; }
-[ -n "${DISPLAY:-}" ] || { echo "no display"; exit 77; }
+for tool in xdotool xxd; do
+  command -v $tool >/dev/null || { echo "FAIL: $tool missing"; exit 1; }
+done
+[ -n "${DISPLAY:-}" ] || { echo "FAIL: no display"; exit 1; }
 
 work=$(mktemp -d)
 trap 'kill $first $second 2>/dev/null; rm -rf "$work"' EXIT
@@ -29,9 +31,7 @@ main=$(wait_for_window $first '^Tavrin$') || fail "main window did not appear"
 
 "$work/app/tavrin" 2>>"$work/stderr" & second=$!
 box=$(wait_for_window $second '^Tavrin$') || fail "second copy showed nothing"
-sleep 0.5
-xdotool windowfocus --sync "$box" key Return
-gone $second || fail "second copy did not end"
+answer_and_end $second "$box" || fail "second copy did not end"
 [ -e "$work/app/data.ixo" ] && fail "second copy wrote data.ixo"
 [ -e "$work/app/Tavrin.ini" ] && fail "second copy wrote Tavrin.ini"
 kill -0 $first 2>/dev/null || fail "first copy ended"
