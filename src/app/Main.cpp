@@ -167,6 +167,8 @@ void TMainForm::buildControls() {
     // 100 wide, or wider where the font needs it: a cut count helps nobody.
     StatusPanel0->setMinimumWidth(100);
     StatusPanel1 = new QLabel(this);
+    // A long title is cut at the window's edge instead of pushing the count aside.
+    StatusPanel1->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Preferred);
     for (QLabel* panel : {StatusPanel0, StatusPanel1}) {
         panel->setFrameStyle(QFrame::Panel | QFrame::Sunken);
     }
@@ -518,7 +520,7 @@ void TMainForm::ShowProjectCount(int count) {
 
 void TMainForm::ShowFocusedTitle(int row) {
     const ProjectItem* item = row < 0 ? nullptr : mCatalogue.row(row);
-    StatusPanel1->setText(item ? qs(item->Title) : QString());
+    StatusPanel1->setText(item ? qsShown(item->Title) : QString());
 }
 
 // ---- menu rules -----------------------------------------------------------------------------

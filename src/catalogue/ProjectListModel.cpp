@@ -27,7 +27,6 @@ void ProjectListModel::setHidden(bool hidden) {
     }
     beginResetModel();
     mHidden = hidden;
-    forgetTexts();
     endResetModel();
 }
 
@@ -63,7 +62,7 @@ const std::array<QString, 2>& ProjectListModel::texts(int row, const ProjectItem
     if (const auto* cached = mTexts.object(row)) {
         return *cached;
     }
-    auto* texts = new std::array<QString, 2>{qs(item.Path), qs(item.Title)};
+    auto* texts = new std::array<QString, 2>{qsShown(item.Path), qsShown(item.Title)};
     mTexts.insert(row, texts);
     return *texts;
 }

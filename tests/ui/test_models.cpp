@@ -71,6 +71,58 @@ private slots:
         c.ClearSelectedFolder();
         QCOMPARE(model.rowCount(), 0);
     }
+
+    // Texts are converted once per row and shown afresh after every change of the rows.
+    void listTextsFollowEveryChange() {
+        Catalogue c;
+        ProjectListModel model(c);
+        TreeNode* root = c.AddFolder(nullptr, "R");
+        TreeNode* other = c.AddFolder(root, "O");
+        c.selectFolder(root);
+        const auto path = [&model](int row) { return model.index(row, 0).data().toString(); };
+        const auto paths = [&] {
+            QString out;
+            for (int r = 0; r < model.rowCount(); ++r) {
+                out += path(r);
+            }
+            return out;
+        };
+        c.AddFoundItem("B", "b", pk2000);
+        c.AddFoundItem("A", "a", pk2000);
+        QCOMPARE(paths(), QStringLiteral("BA"));
+        const QString shown = path(0);
+        QCOMPARE(path(0).constData(), shown.constData()); // not converted again
+        c.InsertPastedItem("C", "c", 0);
+        QCOMPARE(paths(), QStringLiteral("CBA"));
+        c.SortAscending([](const std::string& s) { return s; });
+        QCOMPARE(paths(), QStringLiteral("ABC"));
+        c.RemoveSelectedItems({0});
+        QCOMPARE(paths(), QStringLiteral("BC"));
+        c.insertItem(1, {"D", "d", pk95});
+        QCOMPARE(paths(), QStringLiteral("BDC"));
+        c.appendItems(other, {{"X", "x", pk95}});
+        c.selectFolder(other);
+        QCOMPARE(paths(), QStringLiteral("X"));
+        model.setHidden(true);
+        c.selectFolder(root);
+        model.setHidden(false);
+        QCOMPARE(paths(), QStringLiteral("BDC"));
+        c.ClearSelectedFolder();
+        c.AddFoundItem("E", "e", pk2000);
+        QCOMPARE(paths(), QStringLiteral("E"));
+    }
+
+    // A title of 640 KB of bytes no codec takes is shown cut, at once.
+    void hugeBadTitleIsShownCut() {
+        Catalogue c;
+        ProjectListModel model(c);
+        c.selectFolder(c.AddFolder(nullptr, "R"));
+        c.AddFoundItem("C:\\x\\", std::string(640 * 1024, '\x80'), pk2000);
+        const QString title = model.index(0, 1).data().toString();
+        QCOMPARE(title.size(), 1025);
+        QCOMPARE(title.front(), QChar(0xFFFD));
+        QCOMPARE(title.back(), QChar(0x2026));
+    }
 };
 
 QTEST_MAIN(TestModels)

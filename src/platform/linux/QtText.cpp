@@ -8,6 +8,20 @@ QString qs(const std::string& cp932) {
     return QString::fromStdString(cp932::toUtf8(cp932));
 }
 
+QString qsShown(const std::string& cp932) {
+    // Wider than any screen shows; laying out more costs time on every paint.
+    constexpr qsizetype kMaxShown = 1024;
+    QString text = qs(cp932);
+    if (text.size() > kMaxShown) {
+        text.truncate(kMaxShown);
+        if (text.back().isHighSurrogate()) {
+            text.chop(1);
+        }
+        text += QChar(0x2026);
+    }
+    return text;
+}
+
 std::string toCp932(const QString& text) {
     return cp932::fromUtf8(text.toStdString());
 }

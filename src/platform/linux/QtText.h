@@ -8,6 +8,8 @@ namespace tavrin {
 
 // The user-interface edge of the program's CP932 texts.
 QString qs(const std::string& cp932);
+// A text shown on one line of a list or a status bar: at most 1024 characters, then "…".
+QString qsShown(const std::string& cp932);
 std::string toCp932(const QString& text);
 
 } // namespace tavrin
