@@ -96,8 +96,9 @@ BandLayout dropBar(const std::vector<BandBar>& bars, std::size_t dragged, BandPl
     for (std::size_t i = 0; i < moved.size(); ++i) {
         moved[i].wanted = now.places[i];
     }
-    const std::int64_t row = std::min<std::int64_t>(rowOf(at.top, height), now.rows);
-    moved[dragged].wanted = {std::clamp<std::int32_t>(at.left, 0, kMaxBandLeft), fit(row * height)};
+    // A row past the last becomes a new last row once empty rows close up.
+    moved[dragged].wanted = {std::clamp<std::int32_t>(at.left, 0, kMaxBandLeft),
+                             fit(rowOf(at.top, height) * height)};
     return settle(moved, rowHeight, dragged);
 }
 

@@ -95,7 +95,6 @@ int ControlBar::rowHeight() const {
     // Hidden bars count too, so showing one never shifts the rows of the others.
     int height = 0;
     for (const Band& band : mBands) {
-        band.bar->ensurePolished();
         height = std::max(height, band.bar->sizeHint().height());
     }
     return height;
@@ -113,7 +112,7 @@ bool ControlBar::eventFilter(QObject* watched, QEvent* event) {
     switch (event->type()) {
     case QEvent::ShowToParent:
     case QEvent::HideToParent:
-    case QEvent::LayoutRequest: // its width may have changed
+    case QEvent::LayoutRequest: // its size may have changed, hidden or not
         settle();
         break;
     default:
@@ -126,20 +125,13 @@ std::vector<BandBar> ControlBar::bandBars() const {
     std::vector<BandBar> bars;
     for (const Band& band : mBands) {
         const bool shown = !band.bar->isHidden();
-        band.bar->ensurePolished();
         bars.push_back({band.wanted, shown ? kGripWidth + band.bar->sizeHint().width() : 0, shown});
     }
     return bars;
 }
 
 void ControlBar::settle() {
-    // Placing a bar can make it ask for a new layout.
-    if (mSettling) {
-        return;
-    }
-    mSettling = true;
     place(settleBand(bandBars(), rowHeight()));
-    mSettling = false;
 }
 
 void ControlBar::place(const BandLayout& layout) {

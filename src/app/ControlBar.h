@@ -56,7 +56,6 @@ private:
     QPoint mGrabOffset; // from the dragged bar's top-left to the pointer
     // Each move starts again from here, so passing over a bar leaves no trace on it.
     std::vector<BandBar> mBeforeDrag;
-    bool mSettling = false;
     int mRight = 0;
 };
 

@@ -4,6 +4,7 @@
 
 #include <QSplitter>
 #include <QToolBar>
+#include <QToolButton>
 #include <QtTest>
 
 using namespace tavrin;
@@ -42,19 +43,23 @@ QPoint standing(TMainForm& m, int bar) {
     return m.ControlBar1->grip(bar)->pos();
 }
 
-// A user's drag: press on the grip, move in steps, let go; `to` is where the grip's top-left
-// should end, in the container.
-void dragGrip(TMainForm& m, int bar, QPoint to) {
-    QWidget* grip = m.ControlBar1->grip(bar);
-    const QPoint grab(4, grip->height() / 2);
-    const QPoint from = grip->pos();
-    QTest::mousePress(grip, Qt::LeftButton, {}, grab);
-    for (int step = 1; step <= 4; ++step) {
-        const QPoint at = from + (to - from) * step / 4 + grab;
-        QTest::mouseMove(grip, grip->mapFrom(m.ControlBar1, at));
+// A user's drag by the grip, with the mouse; points are where the grip's top-left goes, in the
+// container.
+struct GripDrag {
+    TMainForm& m;
+    QWidget* grip;
+    QPoint grab;
+
+    GripDrag(TMainForm& form, int bar)
+        : m(form), grip(form.ControlBar1->grip(bar)), grab(4, grip->height() / 2) {
+        QTest::mousePress(grip, Qt::LeftButton, {}, grab);
     }
-    QTest::mouseRelease(grip, Qt::LeftButton, {}, grip->mapFrom(m.ControlBar1, to + grab));
-}
+    void moveTo(QPoint to) { QTest::mouseMove(grip, grip->mapFrom(m.ControlBar1, to + grab)); }
+    void release(QPoint to) {
+        moveTo(to);
+        QTest::mouseRelease(grip, Qt::LeftButton, {}, grip->mapFrom(m.ControlBar1, to + grab));
+    }
+};
 
 // A button for the application bar, which gets its own with the launch subsystem.
 void giveButton(QToolBar* bar) {
@@ -102,11 +107,29 @@ private slots:
         QCOMPARE(standing(m, 1).x(), m.NmlBar->geometry().right() + 1);
     }
 
+    void rowsAreAsHighAsTheTallestBarShownOrNot() {
+        Setup s("[ToolBarPos]\r\nAplPosx=0\r\nAplPosy=1000\r\n"); // below the last row
+        TMainForm& m = s.start();
+        giveButton(m.AplBar);
+        m.MenuItem_AplBar->trigger();
+        auto* tall = new QToolButton;
+        tall->setFixedSize(25, 3 * m.NmlBar->height());
+        m.GazBar->addWidget(tall);
+        QVERIFY(m.ControlBar1->rowHeight() >= tall->height());
+        QTRY_COMPARE(standing(m, 1).y(), m.ControlBar1->rowHeight());
+        const QPoint before = standing(m, 1);
+        m.MenuItem_GazBar->trigger();
+        QVERIFY(m.GazBar->isVisible());
+        QCOMPARE(standing(m, 1), before); // showing it shifts no row
+    }
+
     void draggedByItsGripTheBarMovesAndIsKept() {
         Setup s("[ToolBarPos]\r\nNmlPosx=50\r\nNmlPosy=0\r\n");
         TMainForm& m = s.start();
         QCOMPARE(m.ControlBar1->grip(0)->cursor().shape(), Qt::SizeAllCursor);
-        dragGrip(m, 0, {140, 0});
+        GripDrag standard(m, 0);
+        standard.moveTo({80, 5});
+        standard.release({140, 0});
         QCOMPARE(standing(m, 0), QPoint(140, 0));
         QCOMPARE(m.NmlBar->x(), 140 + m.ControlBar1->grip(0)->width());
 
@@ -114,7 +137,12 @@ private slots:
         giveButton(m.AplBar);
         m.MenuItem_AplBar->trigger();
         const int row = m.ControlBar1->rowHeight();
-        dragGrip(m, 1, {20, row});
+        GripDrag application(m, 1);
+        // Passed over on the way, the standard bar steps aside only while the other is there.
+        application.moveTo({150, 0});
+        QCOMPARE(standing(m, 1), QPoint(150, 0));
+        QVERIFY(standing(m, 0).x() > 150);
+        application.release({20, row});
         QCOMPARE(standing(m, 1), QPoint(20, row));
         QCOMPARE(standing(m, 0), QPoint(140, 0));
         QCOMPARE(m.ControlBar1->height(), 2 * row);
