@@ -20,9 +20,9 @@
 #include "platform/linux/QtText.h"
 
 #include <QApplication>
-#include <QGuiApplication>
 #include <QCloseEvent>
 #include <QCoreApplication>
+#include <QGuiApplication>
 #include <QHBoxLayout>
 #include <QHeaderView>
 #include <QLabel>
@@ -161,7 +161,17 @@ void TMainForm::buildControls() {
     Splitter->setStretchFactor(0, 0);
     Splitter->setStretchFactor(1, 1);
     Splitter->setSizes({165, 707 - 165 - 4});
-    setCentralWidget(Splitter);
+
+    // The bar container stands above the splitter, so the bars keep free places in it.
+    ControlBar1 = new ControlBar(this);
+    ControlBar1->setObjectName(QStringLiteral("ControlBar1"));
+    auto* central = new QWidget(this);
+    auto* column = new QVBoxLayout(central);
+    column->setContentsMargins(0, 0, 0, 0);
+    column->setSpacing(0);
+    column->addWidget(ControlBar1);
+    column->addWidget(Splitter);
+    setCentralWidget(central);
 
     StatusPanel0 = new QLabel(this);
     // 100 wide, or wider where the font needs it: a cut count helps nobody.
@@ -386,17 +396,6 @@ void TMainForm::buildMenus() {
 }
 
 void TMainForm::buildToolBars() {
-    // The bar container stands above the splitter, so the bars keep free places in it.
-    ControlBar1 = new ControlBar(this);
-    ControlBar1->setObjectName(QStringLiteral("ControlBar1"));
-    auto* central = new QWidget(this);
-    auto* column = new QVBoxLayout(central);
-    column->setContentsMargins(0, 0, 0, 0);
-    column->setSpacing(0);
-    column->addWidget(ControlBar1);
-    column->addWidget(takeCentralWidget());
-    setCentralWidget(central);
-
     const auto images = appicons::nmlBarImages();
     NmlBar = new QToolBar(QStringLiteral("標準ツールバー"), ControlBar1);
     NmlBar->setObjectName(QStringLiteral("NmlBar"));

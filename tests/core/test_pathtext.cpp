@@ -85,7 +85,7 @@ TEST(PathText, RulesHoldForAnyBytes) {
             EXPECT_EQ(with, x);
             EXPECT_EQ(withoutTrailingBackslash(x) + '\\', x);
         } else {
-            const bool loneLead = x.size() - 1 == lastCharStart(x) &&
+            const bool loneLead = !x.empty() && x.size() - 1 == lastCharStart(x) &&
                                   tavrin::cp932::isLeadByte(static_cast<unsigned char>(x.back()));
             EXPECT_EQ(withoutTrailingBackslash(with), loneLead ? x.substr(0, x.size() - 1) : x);
         }
