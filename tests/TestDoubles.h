@@ -6,6 +6,8 @@
 #include "platform/FileSystem.h"
 #include "platform/Help.h"
 #include "platform/InstanceMarker.h"
+#include "platform/Registry.h"
+#include "platform/Shell.h"
 
 #include <deque>
 #include <map>
@@ -141,6 +143,60 @@ public:
     }
 };
 
+// Records every start; answers with `result`.
+class RecordingShell : public Shell {
+public:
+    struct Start {
+        std::string file, parameters, directory;
+    };
+    std::vector<Start> starts;
+    std::vector<std::string> properties;
+    int result = 42;
+
+    int execute(const std::string& file, const std::string& parameters,
+                const std::string& directory) override {
+        starts.push_back({file, parameters, directory});
+        return result;
+    }
+    void showProperties(const std::string& path) override { properties.push_back(path); }
+};
+
+// Keys by their path as written, values by name; `writes` in order. A value named in
+// failWrites refuses; one in notStrings is there but not a string.
+class MemoryRegistry : public Registry {
+public:
+    std::map<std::string, std::map<std::string, std::string>> keys;
+    std::vector<std::string> notStrings;
+    std::vector<std::string> failWrites;
+    std::vector<std::string> writes; // "key|name=data"
+
+    Read readString(const std::string& key, const std::string& valueName,
+                    std::string& out) override {
+        for (const auto& n : notStrings) {
+            if (n == valueName) {
+                return Read::notString;
+            }
+        }
+        auto k = keys.find(key);
+        if (k == keys.end() || !k->second.count(valueName)) {
+            return Read::absent;
+        }
+        out = k->second.at(valueName);
+        return Read::ok;
+    }
+    bool writeString(const std::string& key, const std::string& valueName,
+                     const std::string& data) override {
+        for (const auto& n : failWrites) {
+            if (n == valueName) {
+                return false;
+            }
+        }
+        keys[key][valueName] = data;
+        writes.push_back(key + "|" + valueName + "=" + data);
+        return true;
+    }
+};
+
 // Every service a window reaches, as stand-ins.
 struct FakeServices {
     MemoryFileSystem fs;
@@ -148,8 +204,10 @@ struct FakeServices {
     FakeInstanceMarker marker;
     FakeClipboard clipboard;
     RecordingHelp help;
+    RecordingShell shell;
+    MemoryRegistry registry;
 
-    Services services() { return {fs, dialogs, marker, clipboard, help}; }
+    Services services() { return {fs, dialogs, marker, clipboard, help, shell, registry}; }
 };
 
 } // namespace tavrin::test

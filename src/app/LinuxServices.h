@@ -4,8 +4,10 @@
 #include "platform/linux/DesktopHelp.h"
 #include "platform/linux/FlockInstanceMarker.h"
 #include "platform/linux/LinuxFileSystem.h"
+#include "platform/linux/LinuxShell.h"
 #include "platform/linux/QtClipboard.h"
 #include "platform/linux/QtDialogs.h"
+#include "platform/linux/WineRegistry.h"
 
 #include <string>
 
@@ -16,7 +18,7 @@ class LinuxServices {
 public:
     LinuxServices();
 
-    Services services() { return {mFs, mDialogs, mMarker, mClipboard, mHelp}; }
+    Services services() { return {mFs, mDialogs, mMarker, mClipboard, mHelp, mShell, mRegistry}; }
     QtDialogs& dialogs() { return mDialogs; }
     // The Windows path of a host folder, with a trailing backslash.
     std::string windowsFolder(const std::string& hostFolder) const;
@@ -27,6 +29,8 @@ private:
     FlockInstanceMarker mMarker;
     QtClipboard mClipboard;
     DesktopHelp mHelp{mFs, mDialogs};
+    LinuxShell mShell{mFs};
+    WineRegistry mRegistry;
 };
 
 } // namespace tavrin

@@ -7,6 +7,8 @@ class Dialogs;
 class FileSystem;
 class Help;
 class InstanceMarker;
+class Registry;
+class Shell;
 
 // The platform services a window reaches; the program passes the real ones, tests stand-ins.
 struct Services {
@@ -15,6 +17,8 @@ struct Services {
     InstanceMarker& instanceMarker;
     Clipboard& clipboard;
     Help& help;
+    Shell& shell;
+    Registry& registry;
 };
 
 } // namespace tavrin

@@ -119,7 +119,8 @@ private slots:
         test::FakeServices fakes;
         fakes.marker.otherHolds = true;
         QtDialogs dialogs;
-        Services services{fakes.fs, dialogs, fakes.marker, fakes.clipboard, fakes.help};
+        Services services{fakes.fs,   dialogs,     fakes.marker,  fakes.clipboard,
+                          fakes.help, fakes.shell, fakes.registry};
         QWidget* owner = nullptr;
         QString text;
         Answer answer([&](QMessageBox* box) {

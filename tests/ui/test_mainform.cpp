@@ -292,8 +292,10 @@ private slots:
         FakeInstanceMarker marker;
         test::FakeClipboard clipboard;
         test::RecordingHelp help;
+        test::RecordingShell shell;
+        test::MemoryRegistry registry;
         {
-            TMainForm form({fs, dialogs, marker, clipboard, help}, app);
+            TMainForm form({fs, dialogs, marker, clipboard, help, shell, registry}, app);
             QVERIFY(form.close());
         }
         QVERIFY(dialogs.shown.empty());
