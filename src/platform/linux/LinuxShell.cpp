@@ -1,15 +1,276 @@
 #include "platform/linux/LinuxShell.h"
 
+#include "platform/CommandLine.h"
+#include "platform/Cp932.h"
+#include "platform/PathText.h"
 #include "platform/linux/LinuxFileSystem.h"
+
+#include <QByteArray>
+#include <QDBusConnection>
+#include <QDBusMessage>
+#include <QStringList>
+
+#include <cerrno>
+#include <csignal>
+#include <cstdlib>
+#include <fcntl.h>
+#include <linux/close_range.h>
+#include <optional>
+#include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+extern char** environ;
 
 namespace tavrin {
 
-LinuxShell::LinuxShell(LinuxFileSystem& fs) : mFs(fs) {}
+namespace {
 
-int LinuxShell::execute(const std::string&, const std::string&, const std::string&) {
-    return kNoAssociation;
+// Any value above 32 tells the caller the request was handed over.
+constexpr int kStarted = 42;
+// ShellExecute's "path not found": the working folder is missing.
+constexpr int kPathNotFound = 3;
+
+// A file manager that must first be started may take a moment; a hung one must not hold the
+// window for long.
+constexpr int kPropertiesTimeoutMs = 2500;
+
+shellstart::HostFile inspectHost(const std::string& host) {
+    shellstart::HostFile file;
+    struct stat st {};
+    if (host.empty() || ::stat(host.c_str(), &st) != 0)
+        return file;
+    file.exists = true;
+    file.folder = S_ISDIR(st.st_mode);
+    file.executeBit = !file.folder && (st.st_mode & (S_IXUSR | S_IXGRP | S_IXOTH)) != 0;
+    if (file.executeBit) {
+        const int fd = ::open(host.c_str(), O_RDONLY | O_CLOEXEC);
+        if (fd >= 0) {
+            char head[4];
+            const ssize_t n = ::read(fd, head, sizeof head);
+            if (n > 0)
+                file.head.assign(head, static_cast<std::size_t>(n));
+            ::close(fd);
+        }
+    }
+    return file;
 }
 
-void LinuxShell::showProperties(const std::string&) {}
+bool isFolder(const std::string& host) {
+    struct stat st {};
+    return ::stat(host.c_str(), &st) == 0 && S_ISDIR(st.st_mode);
+}
+
+// The tool's full path from PATH. An empty entry would mean the current folder, which is no
+// place to take a tool from.
+std::optional<std::string> findOnPath(std::string_view tool) {
+    const char* path = std::getenv("PATH");
+    std::string_view dirs = path ? path : "/usr/bin:/bin";
+    while (!dirs.empty()) {
+        const std::size_t colon = dirs.find(':');
+        const std::string_view dir = dirs.substr(0, colon);
+        if (!dir.empty()) {
+            std::string candidate(dir);
+            candidate += '/';
+            candidate += tool;
+            struct stat st {};
+            if (::stat(candidate.c_str(), &st) == 0 && S_ISREG(st.st_mode) &&
+                ::access(candidate.c_str(), X_OK) == 0)
+                return candidate;
+        }
+        if (colon == std::string_view::npos)
+            break;
+        dirs.remove_prefix(colon + 1);
+    }
+    return std::nullopt;
+}
+
+std::vector<std::string> environmentFor(bool windowsProgram) {
+    std::vector<std::string> env;
+    const bool japanese = windowsProgram && shellstart::needsJapaneseLocale(std::getenv("LC_ALL"),
+                                                                            std::getenv("LC_CTYPE"),
+                                                                            std::getenv("LANG"));
+    for (char** e = environ; e && *e; ++e) {
+        const std::string_view entry = *e;
+        if (japanese && entry.starts_with("LC_ALL="))
+            continue;
+        env.emplace_back(entry);
+    }
+    if (japanese)
+        env.emplace_back("LC_ALL=ja_JP.UTF-8");
+    return env;
+}
+
+struct Launch {
+    std::vector<std::string> argv; // argv[0] is the file run
+    std::vector<std::string> env;
+    std::string folder;    // empty: stays as it is
+    bool toolRuns = false; // a missing file at exec time is the tool's, not the user's
+};
+
+struct ChildFailure {
+    int stage; // 0 fork, 1 working folder, 2 exec
+    int error;
+};
+
+[[noreturn]] void failInChild(int fd, int stage) {
+    const ChildFailure failure{stage, errno};
+    [[maybe_unused]] const ssize_t n = ::write(fd, &failure, sizeof failure);
+    ::_exit(127);
+}
+
+// Runs the program in a new session, its parent gone at once, so it is never our child and
+// never a zombie; returns when it has been exec'd or failed to. Only async-signal-safe calls
+// between fork and exec: the program has other threads.
+int startDetached(const Launch& launch) {
+    std::vector<char*> argv;
+    for (const std::string& a : launch.argv)
+        argv.push_back(const_cast<char*>(a.c_str()));
+    argv.push_back(nullptr);
+    std::vector<char*> envp;
+    for (const std::string& e : launch.env)
+        envp.push_back(const_cast<char*>(e.c_str()));
+    envp.push_back(nullptr);
+    const char* folder = launch.folder.empty() ? nullptr : launch.folder.c_str();
+
+    int report[2];
+    if (::pipe2(report, O_CLOEXEC) != 0)
+        return Shell::kNoAssociation;
+    const pid_t middle = ::fork();
+    if (middle < 0) {
+        ::close(report[0]);
+        ::close(report[1]);
+        return Shell::kNoAssociation;
+    }
+    if (middle == 0) {
+        ::setsid();
+        const pid_t child = ::fork();
+        if (child < 0)
+            failInChild(report[1], 0);
+        if (child > 0)
+            ::_exit(0);
+        sigset_t none;
+        ::sigemptyset(&none);
+        ::sigprocmask(SIG_SETMASK, &none, nullptr);
+        struct sigaction dfl {};
+        dfl.sa_handler = SIG_DFL;
+        ::sigaction(SIGPIPE, &dfl, nullptr);
+        ::sigaction(SIGCHLD, &dfl, nullptr);
+        // Descriptors some library opened without CLOEXEC stay ours, not the game's.
+        ::close_range(3, ~0U, CLOSE_RANGE_CLOEXEC);
+        if (folder && ::chdir(folder) != 0)
+            failInChild(report[1], 1);
+        ::execve(argv[0], argv.data(), envp.data());
+        failInChild(report[1], 2);
+    }
+    ::close(report[1]);
+    while (::waitpid(middle, nullptr, 0) < 0 && errno == EINTR) {
+    }
+    ChildFailure failure{};
+    ssize_t n;
+    do {
+        n = ::read(report[0], &failure, sizeof failure);
+    } while (n < 0 && errno == EINTR);
+    ::close(report[0]);
+    if (n != static_cast<ssize_t>(sizeof failure))
+        return kStarted;
+    if (failure.stage == 1)
+        return kPathNotFound;
+    if (failure.stage == 2 && !launch.toolRuns &&
+        (failure.error == ENOENT || failure.error == ENOTDIR))
+        return Shell::kFileNotFound;
+    return Shell::kNoAssociation;
+}
+
+std::vector<std::string> argumentsUtf8(const std::string& parameters) {
+    std::vector<std::string> args = commandline::splitArguments(parameters);
+    for (std::string& a : args)
+        a = cp932::toUtf8(a);
+    return args;
+}
+
+// The file:// address of a host path, its bytes encoded one by one, so names that are not
+// UTF-8 survive too.
+QString fileUri(const std::string& host) {
+    const QByteArray path(host.data(), static_cast<qsizetype>(host.size()));
+    return QStringLiteral("file://") + QString::fromLatin1(path.toPercentEncoding("/"));
+}
+
+bool showInFileManager(const std::string& host) {
+    QDBusConnection bus = QDBusConnection::sessionBus();
+    if (!bus.isConnected())
+        return false;
+    QDBusMessage call = QDBusMessage::createMethodCall(
+        QStringLiteral("org.freedesktop.FileManager1"),
+        QStringLiteral("/org/freedesktop/FileManager1"),
+        QStringLiteral("org.freedesktop.FileManager1"), QStringLiteral("ShowItemProperties"));
+    call << QStringList{fileUri(host)} << QString();
+    const QDBusMessage reply = bus.call(call, QDBus::Block, kPropertiesTimeoutMs);
+    return reply.type() == QDBusMessage::ReplyMessage;
+}
+
+} // namespace
+
+LinuxShell::LinuxShell(LinuxFileSystem& fs) : mFs(fs) {}
+
+int LinuxShell::execute(const std::string& file, const std::string& parameters,
+                        const std::string& directory) {
+    const shellstart::StartChoice choice = shellstart::choose(
+        file, [this](const std::string& path) { return inspectHost(mFs.toHostPath(path)); });
+    if (choice.starter == shellstart::Starter::Missing)
+        return kFileNotFound;
+
+    Launch launch;
+    if (!directory.empty()) {
+        launch.folder = mFs.toHostPath(directory);
+        if (launch.folder.empty() || !isFolder(launch.folder))
+            return kPathNotFound;
+    }
+    const std::string host = choice.webAddress ? std::string() : mFs.toHostPath(choice.target);
+    switch (choice.starter) {
+    case shellstart::Starter::Desktop: {
+        const std::optional<std::string> open = findOnPath("xdg-open");
+        if (!open)
+            return kNoAssociation;
+        // An address begins with its scheme and a host path with "/": neither is taken as an
+        // option.
+        launch.argv = {*open, choice.webAddress ? cp932::toUtf8(choice.target) : host};
+        launch.toolRuns = true;
+        break;
+    }
+    case shellstart::Starter::Wine: {
+        const std::optional<std::string> wine = findOnPath("wine");
+        if (!wine)
+            return kNoAssociation;
+        // The host path, as the host spells it: Wine turns it into the drive path the program
+        // sees as its own (GetModuleFileName), where a Windows path would keep the caller's case.
+        launch.argv = {*wine, host};
+        launch.toolRuns = true;
+        break;
+    }
+    case shellstart::Starter::Direct:
+        launch.argv = {host};
+        break;
+    case shellstart::Starter::Missing:
+        return kFileNotFound;
+    }
+    if (choice.starter != shellstart::Starter::Desktop) {
+        std::vector<std::string> args = argumentsUtf8(parameters);
+        launch.argv.insert(launch.argv.end(), args.begin(), args.end());
+    }
+    launch.env = environmentFor(choice.starter == shellstart::Starter::Wine);
+    return startDetached(launch);
+}
+
+void LinuxShell::showProperties(const std::string& path) {
+    const std::string host = mFs.toHostPath(path);
+    struct stat st {};
+    if (host.empty() || ::stat(host.c_str(), &st) != 0)
+        return;
+    if (showInFileManager(host))
+        return;
+    // Opening a file would start it; its folder is what can be shown.
+    execute(S_ISDIR(st.st_mode) ? path : pathtext::folderPart(path), "", "");
+}
 
 } // namespace tavrin

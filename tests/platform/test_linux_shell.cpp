@@ -1,0 +1,287 @@
+#include "platform/Cp932.h"
+#include "platform/linux/LinuxFileSystem.h"
+#include "platform/linux/LinuxShell.h"
+
+#include <gtest/gtest.h>
+
+#include <cerrno>
+#include <chrono>
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <map>
+#include <optional>
+#include <sys/wait.h>
+#include <thread>
+#include <unistd.h>
+
+using namespace tavrin;
+namespace fs = std::filesystem;
+
+namespace {
+
+class TempFolder {
+public:
+    TempFolder() {
+        std::string tmpl = (fs::temp_directory_path() / "tavrin-shell-XXXXXX").string();
+        // The physical path, as the started programs report their working folder.
+        mPath = fs::canonical(::mkdtemp(tmpl.data())).string();
+    }
+    ~TempFolder() { fs::remove_all(mPath); }
+    const std::string& path() const { return mPath; }
+    std::string operator/(const std::string& name) const { return mPath + "/" + name; }
+
+private:
+    std::string mPath;
+};
+
+void writeHostFile(const std::string& path, const std::string& bytes, bool executable = false) {
+    fs::create_directories(fs::path(path).parent_path());
+    std::ofstream(path, std::ios::binary) << bytes;
+    if (executable)
+        fs::permissions(path, fs::perms::owner_all | fs::perms::group_read | fs::perms::group_exec |
+                                  fs::perms::others_read | fs::perms::others_exec);
+}
+
+// Sets an environment variable for one test and puts the old value back.
+class ScopedEnv {
+public:
+    ScopedEnv(const char* name, const char* value) : mName(name) {
+        if (const char* old = std::getenv(name))
+            mOld = old;
+        value ? ::setenv(name, value, 1) : ::unsetenv(name);
+    }
+    ~ScopedEnv() { mOld ? ::setenv(mName, mOld->c_str(), 1) : ::unsetenv(mName); }
+    ScopedEnv(const ScopedEnv&) = delete;
+    ScopedEnv& operator=(const ScopedEnv&) = delete;
+
+private:
+    const char* mName;
+    std::optional<std::string> mOld;
+};
+
+// What a stand-in recorded: its arguments after argv[0], its working folder, its environment
+// and its session.
+struct Record {
+    std::vector<std::string> args;
+    std::string cwd;
+    std::string lcAll;
+    std::string winePrefix;
+    std::string session;
+};
+
+// A script that records how it was started into `out`, written whole by a rename so a reader
+// never sees half of it.
+std::string recorderScript(const std::string& out) {
+    return "#!/bin/sh\n"
+           "PATH=/usr/bin:/bin\n"
+           "{\n"
+           "  printf 'cwd=%s\\n' \"$(pwd -P)\"\n"
+           "  printf 'LC_ALL=%s\\n' \"${LC_ALL-unset}\"\n"
+           "  printf 'WINEPREFIX=%s\\n' \"${WINEPREFIX-unset}\"\n"
+           "  printf 'session=%s\\n' \"$(cut -d' ' -f6 /proc/$$/stat)\"\n"
+           "  for a in \"$@\"; do printf 'arg=%s\\n' \"$a\"; done\n"
+           "} > '" +
+           out + ".part' && mv '" + out + ".part' '" + out + "'\n";
+}
+
+class LinuxShellTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        writeHostFile(mTemp / "bin/wine", recorderScript(mTemp / "wine.txt"), true);
+        writeHostFile(mTemp / "bin/xdg-open", recorderScript(mTemp / "xdg-open.txt"), true);
+        fs::create_directories(mDrive);
+    }
+
+    // Waits for a stand-in's record; a test fails when it never comes.
+    std::optional<Record> waitFor(const std::string& name) {
+        const std::string path = mTemp / name;
+        const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(10);
+        while (!fs::exists(path)) {
+            if (std::chrono::steady_clock::now() > deadline) {
+                ADD_FAILURE() << name << " never written";
+                return std::nullopt;
+            }
+            std::this_thread::sleep_for(std::chrono::milliseconds(5));
+        }
+        Record record;
+        std::ifstream in(path);
+        for (std::string line; std::getline(in, line);) {
+            const std::size_t eq = line.find('=');
+            const std::string key = line.substr(0, eq);
+            const std::string value = line.substr(eq + 1);
+            if (key == "arg")
+                record.args.push_back(value);
+            else if (key == "cwd")
+                record.cwd = value;
+            else if (key == "LC_ALL")
+                record.lcAll = value;
+            else if (key == "WINEPREFIX")
+                record.winePrefix = value;
+            else if (key == "session")
+                record.session = value;
+        }
+        fs::remove(path);
+        return record;
+    }
+
+    // True when every start so far has left no child of ours, running or a zombie.
+    static bool noChildren() { return ::waitpid(-1, nullptr, WNOHANG) < 0 && errno == ECHILD; }
+
+    TempFolder mTemp;
+    std::string mDrive = mTemp / "drive";
+    LinuxFileSystem mFs{DriveTable({{'C', mDrive}})};
+    LinuxShell mShell{mFs};
+    ScopedEnv mPath{"PATH", (mTemp / "bin").c_str()};
+    ScopedEnv mLang{"LANG", "C"};
+    ScopedEnv mLcAll{"LC_ALL", nullptr};
+    ScopedEnv mLcCtype{"LC_CTYPE", nullptr};
+    ScopedEnv mPrefix{"WINEPREFIX", "/nowhere/prefix"};
+};
+
+TEST_F(LinuxShellTest, GameStartsThroughWineDetachedInItsOwnFolder) {
+    // The host names differ in case from the Windows path, and the folder name is Japanese.
+    const std::string game = mDrive + "/ゲーム集/Hero";
+    writeHostFile(game + "/RPG_RT.exe", "MZ");
+    const std::string folder = sj("C:\\ゲーム集\\HERO\\");
+
+    const int result =
+        mShell.execute(folder + "RPG_RT.EXE", "GamePlay ShowTitle FullScreen", folder);
+    EXPECT_GT(result, 32);
+    const std::optional<Record> wine = waitFor("wine.txt");
+    ASSERT_TRUE(wine);
+    EXPECT_EQ(wine->args, (std::vector<std::string>{game + "/RPG_RT.exe", "GamePlay", "ShowTitle",
+                                                    "FullScreen"}));
+    EXPECT_EQ(wine->cwd, game);
+    EXPECT_EQ(wine->lcAll, "ja_JP.UTF-8");
+    EXPECT_EQ(wine->winePrefix, "/nowhere/prefix");
+    // Its own session, and neither it nor a go-between is left as our child.
+    EXPECT_NE(wine->session, std::to_string(::getsid(0)));
+    EXPECT_TRUE(noChildren());
+}
+
+TEST_F(LinuxShellTest, WindowsProgramsKeepAJapaneseUtf8Locale) {
+    writeHostFile(mDrive + "/G/RPG_RT.EXE", "MZ");
+    {
+        ScopedEnv lang("LANG", "ja_JP.UTF-8");
+        EXPECT_GT(mShell.execute("C:\\G\\RPG_RT.EXE", "", ""), 32);
+        const std::optional<Record> wine = waitFor("wine.txt");
+        ASSERT_TRUE(wine);
+        EXPECT_EQ(wine->lcAll, "unset");
+    }
+    // LC_ALL set to another locale is replaced, not joined by a second one.
+    ScopedEnv all("LC_ALL", "C");
+    EXPECT_GT(mShell.execute("C:\\G\\RPG_RT.EXE", "", ""), 32);
+    const std::optional<Record> wine = waitFor("wine.txt");
+    ASSERT_TRUE(wine);
+    EXPECT_EQ(wine->lcAll, "ja_JP.UTF-8");
+}
+
+TEST_F(LinuxShellTest, ParametersReachTheProgramByTheWindowsRules) {
+    writeHostFile(mDrive + "/G/RPG_RT.EXE", "MZ");
+    // "表" ends in 0x5C, which must not take the quote after it as a literal one.
+    const int result =
+        mShell.execute("C:\\G\\RPG_RT", sj(R"("Save Data" x\"y "" "表" a\\"b c" "q""r")"), "C:\\G");
+    EXPECT_GT(result, 32);
+    const std::optional<Record> wine = waitFor("wine.txt");
+    ASSERT_TRUE(wine);
+    EXPECT_EQ(wine->args, (std::vector<std::string>{mDrive + "/G/RPG_RT.EXE", "Save Data", "x\"y",
+                                                    "", "表", "a\\b c", "q\"r"}));
+    EXPECT_EQ(wine->cwd, mDrive + "/G");
+}
+
+TEST_F(LinuxShellTest, FoldersDocumentsAndAddressesOpenOnTheDesktop) {
+    fs::create_directories(mDrive + "/ゲーム集/Hero");
+    writeHostFile(mDrive + "/Docs/read me.txt", "text");
+    // Every file of a FAT mount has the execute bit; a document is still no program.
+    writeHostFile(mDrive + "/Docs/fat.txt", "text", true);
+
+    const std::map<std::string, std::string> opened = {
+        {sj("C:\\ゲーム集\\hero\\"), mDrive + "/ゲーム集/Hero/"},
+        {"C:\\docs\\READ ME.TXT", mDrive + "/Docs/read me.txt"},
+        {"C:\\Docs\\fat.txt", mDrive + "/Docs/fat.txt"},
+        {"HTTPS://example.com/?q=1&r=2", "HTTPS://example.com/?q=1&r=2"},
+        {"mailto:someone@example.com", "mailto:someone@example.com"},
+    };
+    for (const auto& [file, arg] : opened) {
+        SCOPED_TRACE(file);
+        EXPECT_GT(mShell.execute(file, "ignored -x", ""), 32);
+        const std::optional<Record> open = waitFor("xdg-open.txt");
+        ASSERT_TRUE(open);
+        EXPECT_EQ(open->args, std::vector<std::string>{arg});
+        // Only Windows programs get the Japanese locale.
+        EXPECT_EQ(open->lcAll, "unset");
+    }
+    EXPECT_TRUE(noChildren());
+}
+
+TEST_F(LinuxShellTest, NativeProgramsRunDirectly) {
+    const std::string out = mTemp / "native.txt";
+    writeHostFile(mDrive + "/tools/run.sh", recorderScript(out), true);
+    EXPECT_GT(mShell.execute("C:\\TOOLS\\RUN.SH", R"(one "two three")", "C:\\tools\\"), 32);
+    const std::optional<Record> native = waitFor("native.txt");
+    ASSERT_TRUE(native);
+    EXPECT_EQ(native->args, (std::vector<std::string>{"one", "two three"}));
+    EXPECT_EQ(native->cwd, mDrive + "/tools");
+    EXPECT_EQ(native->lcAll, "unset");
+    EXPECT_TRUE(noChildren());
+}
+
+TEST_F(LinuxShellTest, FailuresAreReportedBelow33AndStartNothing) {
+    writeHostFile(mDrive + "/G/RPG_RT.EXE", "MZ");
+    fs::create_directories(mDrive + "/Folder");
+    EXPECT_EQ(mShell.execute("C:\\G\\GAME.EXE", "", ""), Shell::kFileNotFound);
+    EXPECT_EQ(mShell.execute("C:\\G\\GAME", "", ""), Shell::kFileNotFound);
+    EXPECT_EQ(mShell.execute("C:\\Gone\\", "", ""), Shell::kFileNotFound);
+    EXPECT_EQ(mShell.execute("Q:\\G\\RPG_RT.EXE", "", ""), Shell::kFileNotFound);
+    EXPECT_EQ(mShell.execute("", "", ""), Shell::kFileNotFound);
+    // A working folder that is not there.
+    EXPECT_LE(mShell.execute("C:\\G\\RPG_RT.EXE", "", "C:\\Nowhere\\"), 32);
+
+    // A tool that cannot be exec'd is found out before the call returns.
+    writeHostFile(mTemp / "bin/wine", "#!/nonexistent/interpreter\n", true);
+    EXPECT_EQ(mShell.execute("C:\\G\\RPG_RT.EXE", "", ""), Shell::kNoAssociation);
+    // As is a native program whose interpreter is missing.
+    writeHostFile(mDrive + "/tools/broken.sh", "#!/nonexistent/interpreter\n", true);
+    EXPECT_LE(mShell.execute("C:\\tools\\broken.sh", "", ""), 32);
+
+    // No tools on PATH at all.
+    {
+        ScopedEnv path("PATH", "");
+        const auto start = std::chrono::steady_clock::now();
+        EXPECT_EQ(mShell.execute("C:\\G\\RPG_RT.EXE", "", ""), Shell::kNoAssociation);
+        EXPECT_EQ(mShell.execute("C:\\Folder", "", ""), Shell::kNoAssociation);
+        EXPECT_EQ(mShell.execute("http://example.com/", "", ""), Shell::kNoAssociation);
+        EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(5));
+    }
+    // A tool without the execute bit is no tool.
+    writeHostFile(mTemp / "bin/xdg-open", "#!/bin/sh\n");
+    fs::permissions(mTemp / "bin/xdg-open", fs::perms::owner_read | fs::perms::owner_write);
+    EXPECT_EQ(mShell.execute("C:\\Folder", "", ""), Shell::kNoAssociation);
+
+    EXPECT_TRUE(noChildren());
+    EXPECT_FALSE(fs::exists(mTemp / "wine.txt"));
+    EXPECT_FALSE(fs::exists(mTemp / "xdg-open.txt"));
+}
+
+// The session bus is set up once per process, so one case covers it: the address names no bus,
+// as on a machine without a desktop, and the folder opens instead.
+TEST_F(LinuxShellTest, PropertiesWithoutAFileManagerOpenTheFolder) {
+    ScopedEnv bus("DBUS_SESSION_BUS_ADDRESS", ("unix:path=" + (mTemp / "no-bus")).c_str());
+    fs::create_directories(mDrive + "/ゲーム集/Hero");
+    writeHostFile(mDrive + "/ゲーム集/Hero/RPG_RT.EXE", "MZ");
+
+    mShell.showProperties(sj("C:\\ゲーム集\\Hero\\"));
+    std::optional<Record> open = waitFor("xdg-open.txt");
+    ASSERT_TRUE(open);
+    EXPECT_EQ(open->args, std::vector<std::string>{mDrive + "/ゲーム集/Hero/"});
+
+    // The properties of a program open its folder; the program is not started.
+    mShell.showProperties(sj("C:\\ゲーム集\\Hero\\RPG_RT.EXE"));
+    open = waitFor("xdg-open.txt");
+    ASSERT_TRUE(open);
+    EXPECT_EQ(open->args, std::vector<std::string>{mDrive + "/ゲーム集/Hero/"});
+    EXPECT_FALSE(fs::exists(mTemp / "wine.txt"));
+}
+
+} // namespace
