@@ -50,3 +50,32 @@ answer_and_end() { # pid box
   done
   return 1
 }
+
+# "y colour" for each pixel of column x of a picture.
+pixel_column() { # picture x
+  convert "$1" -crop "1x10000+$2+0" -depth 8 txt:- |
+    sed -n 's/^[0-9]*,\([0-9]*\):.*\(#[0-9A-F]\{6\}\).*/\1 \2/p'
+}
+
+# The middles of the list's rows in a picture of the main window, top to bottom: the white
+# insides of rows between the grid lines, in a column x that crosses the list.
+list_row_middles() { # picture x
+  pixel_column "$1" "$2" | awk '$1 > 40 {
+    if ($2 == "#FFFFFF") { if (a == "") a = $1; b = $1 }
+    else if (a != "") { if (b - a >= 10 && b - a < 60) printf "%d ", (a + b) / 2; a = "" } }'
+}
+
+# An entry of a menu bar menu chosen by its access keys, once the menu is seen open.
+choose_from_menu() { # pid window menu-key entry-key
+  local shown
+  for _ in 1 2 3; do
+    shown=$(xdotool search --all --onlyvisible --pid "$1" "" 2>/dev/null | wc -l)
+    xdotool windowfocus --sync "$2" key --clearmodifiers "alt+$3" 2>/dev/null
+    if wait_for_windows "$1" $((shown + 1)); then
+      xdotool key "$4"
+      return 0
+    fi
+    xdotool key Escape
+  done
+  return 1
+}

@@ -41,21 +41,15 @@ win=$(wait_for_window $pid '^Tavrin$') || fail "main window did not appear"
 # Where the rows stand, read off the window as drawn: the white insides of the list's rows
 # between its grid lines, and the tree's highlighted row (S1).
 shot=$work/shot.png
-column() { # x: "y colour" for each pixel of that column
-  convert "$shot" -crop "1x10000+$1+0" -depth 8 txt:- |
-    sed -n 's/^[0-9]*,\([0-9]*\):.*\(#[0-9A-F]\{6\}\).*/\1 \2/p'
-}
 s1_top=
 for _ in $(seq 1 50); do
   import -window "$win" "$shot" 2>/dev/null &&
-    read -r s1_top s1_bottom <<<"$(column 120 | awk '$2 == "#308CC6" { if (t == "") t = $1; b = $1 } END { print t, b }')"
+    read -r s1_top s1_bottom <<<"$(pixel_column "$shot" 120 | awk '$2 == "#308CC6" { if (t == "") t = $1; b = $1 } END { print t, b }')"
   [ -n "$s1_top" ] && break
   sleep 0.1
 done
 [ -n "$s1_top" ] || fail "the selected folder was never drawn"
-read -r -a list_rows <<<"$(column 400 | awk '$1 > 40 {
-  if ($2 == "#FFFFFF") { if (a == "") a = $1; b = $1 }
-  else if (a != "") { if (b - a >= 10 && b - a < 60) printf "%d ", (a + b) / 2; a = "" } }')"
+read -r -a list_rows <<<"$(list_row_middles "$shot" 400)"
 ((${#list_rows[@]} == 4)) || fail "list rows not found: ${list_rows[*]}"
 s2_y=$((s1_bottom + 1 + (s1_bottom - s1_top + 1) / 2))
 
