@@ -9,6 +9,7 @@
 #include "catalogue/ItemClipboard.h"
 #include "catalogue/ProjectListModel.h"
 #include "catalogue/ProjectListView.h"
+#include "launch/Tavrinutils.h"
 #include "platform/Clipboard.h"
 #include "platform/Cp932.h"
 #include "platform/Dialogs.h"
@@ -287,8 +288,8 @@ void TMainForm::buildMenus() {
     MainMenu_Exit = addEntry(MainMenu_File, "終了(&X)", {}, {}, [this] { MainMenu_ExitClick(); });
 
     MainMenu_Edit = bar->addMenu(QStringLiteral("編集(&E)"));
-    MainMenu_OpenProjectFolder =
-        addEntry(MainMenu_Edit, "プロジェクトのフォルダを開く(&S)", Qt::Key_F9, edit, {});
+    MainMenu_OpenProjectFolder = addEntry(MainMenu_Edit, "プロジェクトのフォルダを開く(&S)",
+                                          Qt::Key_F9, edit, [this] { OpenProjectFolder(); });
     N2 = addEntry(MainMenu_Edit, "フォルダのプロパティ(&R)", {}, {}, {});
     MainMenu_Edit->addSeparator();
     MainMenu_Cut = addEntry(MainMenu_Edit, "アイテムを切り取り(&T)",
@@ -326,9 +327,12 @@ void TMainForm::buildMenus() {
     MenuItem_Customize = addEntry(MenuItem_ToolBar, "カスタマイズ(&C)...", {}, {}, {});
 
     MainMenu_Start = bar->addMenu(QStringLiteral("起動(&S)"));
-    MainMenu_GameStart = addEntry(MainMenu_Start, "ゲーム実行(&G)", Qt::Key_F5, start, {});
-    MainMenu_TestPlay = addEntry(MainMenu_Start, "テストプレー(&T)", {}, start, {});
-    MainMenu_ThukuruExecute = addEntry(MainMenu_Start, "RPGツクールで編集(&E)", {}, start, {});
+    MainMenu_GameStart =
+        addEntry(MainMenu_Start, "ゲーム実行(&G)", Qt::Key_F5, start, [this] { GameStart(); });
+    MainMenu_TestPlay =
+        addEntry(MainMenu_Start, "テストプレー(&T)", {}, start, [this] { TestPlay(); });
+    MainMenu_ThukuruExecute =
+        addEntry(MainMenu_Start, "RPGツクールで編集(&E)", {}, start, [this] { TukuruExecute(); });
 
     MainMenu_Help = bar->addMenu(QStringLiteral("ヘルプ(&H)"));
     MainMenu_OpenHelp =
@@ -361,12 +365,15 @@ void TMainForm::buildMenus() {
         }
         return a;
     };
-    ListPop_OpenProjectFolder = popupEntry("プロジェクトのフォルダを開く(&F)", {}, {});
+    ListPop_OpenProjectFolder =
+        popupEntry("プロジェクトのフォルダを開く(&F)", {}, [this] { OpenProjectFolder(); });
     ListView_PopupMenu->addSeparator();
-    ListPop_GameStart = popupEntry("ゲーム実行(&G)", Qt::Key_F5, {});
-    ListPop_TestPlay = popupEntry("テストプレー(&T)", {}, {});
-    ListPop_Thukuru2000Execute = popupEntry("RPGツクール2000で編集(&E)", {}, {});
-    ListPop_Thukuru2003Execute = popupEntry("RPGツクール2003で編集(&F)", {}, {});
+    ListPop_GameStart = popupEntry("ゲーム実行(&G)", Qt::Key_F5, [this] { GameStart(); });
+    ListPop_TestPlay = popupEntry("テストプレー(&T)", {}, [this] { TestPlay(); });
+    ListPop_Thukuru2000Execute =
+        popupEntry("RPGツクール2000で編集(&E)", {}, [this] { TukuruExecute(); });
+    ListPop_Thukuru2003Execute =
+        popupEntry("RPGツクール2003で編集(&F)", {}, [this] { ListPop_Thukuru2003ExecuteClick(); });
     ListView_PopupMenu->addSeparator();
     ListPop_Cut = popupEntry("アイテムを切り取り(&T)", QKeySequence(Qt::CTRL | Qt::Key_X),
                              [this] { ListView_Cut(); });
@@ -377,7 +384,7 @@ void TMainForm::buildMenus() {
     ListPop_Delete =
         popupEntry("アイテムを削除(&D)", Qt::Key_Delete, [this] { ListView_Delete(); });
     ListView_PopupMenu->addSeparator();
-    R1 = popupEntry("フォルダのプロパティ(&R)", {}, {});
+    R1 = popupEntry("フォルダのプロパティ(&R)", {}, [this] { R1Click(); });
     ListView_PopupMenu->setDefaultAction(ListPop_OpenProjectFolder);
 
     TreeView_PopupMenu = new QMenu(this);
@@ -411,13 +418,14 @@ void TMainForm::buildToolBars() {
         }
         return a;
     };
-    ToolButton_OpenProjectFolder = button("プロジェクトのフォルダを開く", 8, {});
+    ToolButton_OpenProjectFolder =
+        button("プロジェクトのフォルダを開く", 8, [this] { OpenProjectFolder(); });
     NmlBar->addWidget(barGap(NmlBar, false));
     ToolButton_RpgSearch = button("RPGツクール2000検索", 3, {});
     NmlBar->addWidget(barGap(NmlBar, true));
-    ToolButton_GameStart = button("ゲームスタート", 5, {});
-    ToolButton_TestPlay = button("テストプレー", 9, {});
-    ToolButton_ThukuruExecute = button("ツクールで開く", 6, {});
+    ToolButton_GameStart = button("ゲームスタート", 5, [this] { GameStart(); });
+    ToolButton_TestPlay = button("テストプレー", 9, [this] { TestPlay(); });
+    ToolButton_ThukuruExecute = button("ツクールで開く", 6, [this] { TukuruExecute(); });
     NmlBar->addWidget(barGap(NmlBar, false));
     ToolButton_DeleteListItem = button("リストから削除", 7, [this] { ListView_Delete(); });
     ControlBar1->addBar(NmlBar);
@@ -471,6 +479,9 @@ void TMainForm::FormCreate() {
         ApplyDblClickDefault(mSettings.basic.dblClick);
         LoadListIcons(mSettings.list.listIconPath);
         ApplyBarSettings(mSettings.bars);
+        if (!IsTukuru2003Installed(mServices.registry)) {
+            ListPop_Thukuru2003Execute->setVisible(false);
+        }
     });
 }
 
@@ -717,9 +728,13 @@ void TMainForm::ProjectListClick() {
 void TMainForm::ProjectListDblClick() {
     switch (dblClickAction(mSettings.basic.dblClick)) {
     case DblClickAction::OpenProjectFolder:
+        OpenProjectFolder();
+        break;
     case DblClickAction::GameStart:
+        GameStart();
+        break;
     case DblClickAction::EditIn2000:
-        // Their commands come with the launch subsystem.
+        TukuruExecute();
         break;
     case DblClickAction::Nothing:
         break;
@@ -742,6 +757,47 @@ void TMainForm::ProjectListDragDrop(int targetRow) {
         moveSelectedRows(mCatalogue, ProjectList->selectedRows(), targetRow);
     ProjectList->clearSelection();
     ProjectList->selectRows(block);
+}
+
+// ---- launch commands ------------------------------------------------------------------------
+
+LaunchContext TMainForm::launchContext() {
+    return {mServices.shell, mServices.dialogs, mServices.registry, mServices.fs};
+}
+
+const ProjectItem* TMainForm::focusedItem() const {
+    const int row = ProjectList->focusedRow();
+    return row < 0 ? nullptr : mCatalogue.row(row);
+}
+
+void TMainForm::GameStart() {
+    LaunchContext ctx = launchContext();
+    tavrin::GameStart(ctx, focusedItem(), mSettings.basic.startSize);
+}
+
+void TMainForm::TestPlay() {
+    LaunchContext ctx = launchContext();
+    tavrin::TestPlay(ctx, focusedItem(), mSettings.basic.startSize);
+}
+
+void TMainForm::OpenProjectFolder() {
+    LaunchContext ctx = launchContext();
+    tavrin::OpenProjectFolder(ctx, focusedItem());
+}
+
+void TMainForm::R1Click() {
+    LaunchContext ctx = launchContext();
+    tavrin::R1Click(ctx, focusedItem());
+}
+
+void TMainForm::TukuruExecute() {
+    LaunchContext ctx = launchContext();
+    tavrin::TukuruExecute(ctx, focusedItem(), mSettings.trial);
+}
+
+void TMainForm::ListPop_Thukuru2003ExecuteClick() {
+    LaunchContext ctx = launchContext();
+    tavrin::Tukuru2003Execute(ctx, focusedItem());
 }
 
 // ---- shell commands -------------------------------------------------------------------------

@@ -7,6 +7,7 @@
 #include "catalogue/Catalogue.h"
 #include "catalogue/CatalogueFile.h"
 #include "catalogue/ListCommands.h"
+#include "launch/Launch.h"
 
 #include <QMainWindow>
 #include <QPalette>
@@ -151,6 +152,14 @@ public:
     void ProjectListColumnClick(int column);
     void ProjectListDragDrop(int targetRow);
 
+    // Launch commands, on the list's focused row.
+    void GameStart();
+    void TestPlay();
+    void OpenProjectFolder();
+    void R1Click();
+    void TukuruExecute();
+    void ListPop_Thukuru2003ExecuteClick();
+
     // Commands of the shell.
     void MainMenu_ToolBar_Click(QAction* sender);
     void MainMenu_SettingClick();
@@ -182,6 +191,8 @@ private:
     void connectList();
     void FormCreate();
     ListState listState();
+    LaunchContext launchContext();
+    const ProjectItem* focusedItem() const;
     // Every command runs here: a waiting tree change completes first, and a failure is shown.
     void command(const std::function<void()>& handler);
     // Copies the selected rows; false when nothing was stored.

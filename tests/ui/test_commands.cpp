@@ -274,14 +274,70 @@ private slots:
 
     void doubleClickFollowsTheSetting() {
         Fixture f;
+        ProjectListView* list = f.list();
+        f.form->show();
+        QVERIFY(QTest::qWaitForWindowExposed(f.form.get()));
+        f.registry.keys["Software\\Enterbrain\\RPG2000"]["ApplicationPath"] = "C:\\E\\";
+        const QPoint onC = list->visualRect(list->model()->index(2, 0)).center();
+        const QString expected[] = {
+            QStringLiteral("C||"),
+            QStringLiteral("C\\RPG_RT.EXE|GamePlay ShowTitle FullScreen|C\\"),
+            QStringLiteral("C:\\E\\RPG2000.exe|0|C:\\E\\")};
+        for (int value = 0; value <= 2; ++value) {
+            f.form->settings().basic.dblClick = value;
+            f.shell.starts.clear();
+            // A person's double click: a click, then the second press that the system reports
+            // as a double click.
+            QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, onC);
+            QTest::mouseDClick(list->viewport(), Qt::LeftButton, {}, onC);
+            QVERIFY2(f.shell.starts.size() == 1, qPrintable(QString::number(value)));
+            const auto& s = f.shell.starts[0];
+            QCOMPARE(QString::fromStdString(s.file + "|" + s.parameters + "|" + s.directory),
+                     expected[value]);
+        }
+        f.shell.starts.clear();
         f.form->settings().basic.dblClick = 3;
         f.form->ProjectListDblClick();
         QVERIFY(f.dialogs.shown.empty());
+        QVERIFY(f.shell.starts.empty());
         f.form->settings().basic.dblClick = 7;
         f.form->ProjectListDblClick();
         QCOMPARE(f.dialogs.shown.size(), std::size_t(1));
         QCOMPARE(f.dialogs.shown[0].text, std::string("Not found be specified action"));
         QCOMPARE(f.dialogs.shown[0].caption, std::string("ProjectListDblClick()"));
+    }
+
+    // Launch commands act on the focused row, from their keys, menus and buttons alike.
+    void launchCommandsTakeTheFocusedRow() {
+        Fixture f;
+        ProjectListView* list = f.list();
+        f.form->show();
+        QVERIFY(QTest::qWaitForWindowExposed(f.form.get()));
+        list->setFocus();
+        list->setCurrentIndex(list->model()->index(1, 0));
+        list->selectRows({0, 3}); // the selection is not what starts
+        QTest::keyClick(list, Qt::Key_F5);
+        f.form->ToolButton_TestPlay->trigger();
+        f.form->ListPop_OpenProjectFolder->trigger();
+        f.form->R1->trigger();
+        QCOMPARE(f.shell.starts.size(), std::size_t(3));
+        QCOMPARE(f.shell.starts[0].file, std::string("B\\RPG_RT.EXE"));
+        QCOMPARE(f.shell.starts[1].parameters, std::string("TestPlay ShowTitle FullScreen"));
+        QCOMPARE(f.shell.starts[2].file, std::string("B"));
+        QCOMPARE(f.shell.properties, std::vector<std::string>{"B"});
+        f.form->MainMenu_ThukuruExecute->trigger();
+        QCOMPARE(f.dialogs.shown.size(), std::size_t(1)); // not installed
+    }
+
+    void rpg2003EntryShowsOnlyWhenTheEditorIsRegistered() {
+        {
+            Fixture f;
+            QVERIFY(!f.form->ListPop_Thukuru2003Execute->isVisible());
+        }
+        test::FakeServices s;
+        s.registry.keys["Software\\Enterbrain\\RPG2003"]["ApplicationPath"] = "C:\\R\\";
+        TMainForm form(s.services(), kApp);
+        QVERIFY(form.ListPop_Thukuru2003Execute->isVisible());
     }
 
     void barToggleAndHelp() {

@@ -1,0 +1,48 @@
+#pragma once
+
+#include "app/SettingsRecord.h"
+#include "catalogue/ProjectItem.h"
+
+#include <optional>
+#include <string>
+
+namespace tavrin {
+
+class Dialogs;
+class FileSystem;
+class Registry;
+class Shell;
+
+// What the launch commands reach. Each command acts on the list's focused row (nullptr: none,
+// and the command does nothing) and returns at once: nothing started is waited for.
+struct LaunchContext {
+    Shell& shell;
+    Dialogs& dialogs;
+    Registry& registry;
+    FileSystem& fs;
+};
+
+struct StartRequest {
+    std::string file;
+    std::string parameters;
+};
+
+// The game of a project: its runtime with the screen mode of startSize, or for a row of no
+// kind the project folder itself.
+StartRequest gameStartRequest(const ProjectItem& item, int startSize);
+// The same in test-play mode; nothing for an RPG Tsukuru 95 work, which has none.
+std::optional<StartRequest> testPlayRequest(const ProjectItem& item, int startSize);
+
+void GameStart(LaunchContext& ctx, const ProjectItem* focused, int startSize);
+void TestPlay(LaunchContext& ctx, const ProjectItem* focused, int startSize);
+void OpenProjectFolder(LaunchContext& ctx, const ProjectItem* focused);
+void R1Click(LaunchContext& ctx, const ProjectItem* focused);
+// A program the user chose; says so when it cannot be started.
+void RunApplication(LaunchContext& ctx, const std::string& path);
+
+// The project in the RPG Tsukuru 2000 editor (or its trial edition) and in the 2003 editor:
+// the editor learns the project from its registry key and its settings file, then starts.
+void TukuruExecute(LaunchContext& ctx, const ProjectItem* focused, const TrySettings& trial);
+void Tukuru2003Execute(LaunchContext& ctx, const ProjectItem* focused);
+
+} // namespace tavrin

@@ -1,0 +1,54 @@
+#include "launch/Tavrinutils.h"
+
+#include "platform/AppError.h"
+#include "platform/Cp932.h"
+#include "platform/PathText.h"
+#include "platform/Registry.h"
+#include "platform/Shell.h"
+
+namespace tavrin {
+
+bool ExecuteFile(Shell& shell, const std::string& file, const std::string& parameters) {
+    return shell.execute(file, parameters, pathtext::folderPart(file)) > 32;
+}
+
+std::string ReadRegistryString(Registry& registry, const std::string& key,
+                               const std::string& valueName) {
+    std::string value;
+    switch (registry.readString(key, valueName, value)) {
+    case Registry::Read::ok:
+        return value;
+    case Registry::Read::absent:
+        return {};
+    case Registry::Read::notString:
+        break;
+    }
+    throw AppError(formatMessage(sj("'%s' のデータ型が不正です"), valueName));
+}
+
+void WriteEditorRegistry(Registry& registry, const std::string& key, const std::string& baseFolder,
+                         const std::string& folderName) {
+    const auto write = [&](const std::string& name, const std::string& data) {
+        if (!registry.writeString(key, name, data)) {
+            throw AppError(formatMessage(sj("'%s' の設定に失敗しました"), name));
+        }
+    };
+    write("ProjectBasePath", baseFolder);
+    write("OpenedProjectFolder", folderName);
+}
+
+bool IsTukuru2003Installed(Registry& registry) {
+    return !ReadRegistryString(registry, "Software\\Enterbrain\\RPG2003", "ApplicationPath")
+                .empty();
+}
+
+std::string projectBaseFolder(const std::string& path) {
+    return pathtext::withTrailingBackslash(
+        pathtext::folderPart(pathtext::withoutTrailingBackslash(path)));
+}
+
+std::string projectFolderName(const std::string& path) {
+    return pathtext::namePart(pathtext::withoutTrailingBackslash(path));
+}
+
+} // namespace tavrin

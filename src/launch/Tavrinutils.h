@@ -1,0 +1,29 @@
+#pragma once
+
+#include <string>
+
+namespace tavrin {
+
+class Registry;
+class Shell;
+
+// Starts or opens `file` with the parameter text, in the folder part of `file`; true when the
+// shell took the request. The only way the program starts anything.
+bool ExecuteFile(Shell& shell, const std::string& file, const std::string& parameters);
+
+// A string value under HKEY_CURRENT_USER, empty when the key or value is absent. Throws
+// AppError "'%s' のデータ型が不正です" for a value that is not a string.
+std::string ReadRegistryString(Registry& registry, const std::string& key,
+                               const std::string& valueName);
+// Sets "ProjectBasePath" then "OpenedProjectFolder" under `key`, creating it. Throws AppError
+// "'%s' の設定に失敗しました" with the value's name when one cannot be written.
+void WriteEditorRegistry(Registry& registry, const std::string& key, const std::string& baseFolder,
+                         const std::string& folderName);
+bool IsTukuru2003Installed(Registry& registry);
+
+// The folder that holds a project folder, with a trailing backslash ("C:\Games\Hero\" gives
+// "C:\Games\"), and the project folder's own name ("Hero").
+std::string projectBaseFolder(const std::string& path);
+std::string projectFolderName(const std::string& path);
+
+} // namespace tavrin

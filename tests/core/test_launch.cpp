@@ -1,0 +1,345 @@
+#include "TestDoubles.h"
+#include "launch/Launch.h"
+#include "launch/Tavrinutils.h"
+#include "platform/AppError.h"
+#include "platform/Cp932.h"
+
+#include <gtest/gtest.h>
+
+#include <functional>
+
+namespace tavrin {
+namespace {
+
+using test::MemoryFileSystem;
+using test::MemoryRegistry;
+using test::RecordingShell;
+using test::ScriptedDialogs;
+
+const std::string kAscii = "Software\\ASCII\\RPG2000";
+const std::string kEnterbrain = "Software\\Enterbrain\\RPG2000";
+const std::string k2003 = "Software\\Enterbrain\\RPG2003";
+
+struct Launch : ::testing::Test {
+    RecordingShell shell;
+    ScriptedDialogs dialogs;
+    MemoryRegistry registry;
+    MemoryFileSystem fs;
+    LaunchContext ctx{shell, dialogs, registry, fs};
+
+    std::string started() const {
+        std::string out;
+        for (const auto& s : shell.starts) {
+            out += s.file + "|" + s.parameters + "|" + s.directory + ";";
+        }
+        return out;
+    }
+};
+
+TEST_F(Launch, GameAndTestPlayByKindAndScreenMode) {
+    const std::string hero = "C:\\Games\\Hero\\";
+    // "表" ends in 0x5C: the path still needs its own backslash.
+    const std::string table = "C:\\" + sj("表");
+    const struct {
+        ProjectItem item;
+        int startSize;
+        const char* game;
+        const char* test; // nullptr: the test-play message
+    } rows[] = {
+        {{hero, "t", pk2000},
+         0,
+         "RPG_RT.EXE|GamePlay ShowTitle FullScreen",
+         "RPG_RT.EXE|TestPlay ShowTitle FullScreen"},
+        {{hero, "t", pk2000},
+         1,
+         "RPG_RT.EXE|GamePlay ShowTitle Window",
+         "RPG_RT.EXE|TestPlay ShowTitle Window"},
+        {{hero, "t", pk2000}, 2, "RPG_RT.EXE|", "RPG_RT.EXE|"},
+        {{hero, "t", pk2000}, -1, "RPG_RT.EXE|", "RPG_RT.EXE|"},
+        {{"C:\\Games\\Hero", "t", pk2000},
+         0,
+         "RPG_RT.EXE|GamePlay ShowTitle FullScreen",
+         "RPG_RT.EXE|TestPlay ShowTitle FullScreen"},
+        {{table, "t", pk2000},
+         1,
+         "RPG_RT.EXE|GamePlay ShowTitle Window",
+         "RPG_RT.EXE|TestPlay ShowTitle Window"},
+        {{hero, "t", pk95}, 0, "GAME.EXE|", nullptr},
+        {{hero, "t", pkNone}, 0, "|", "|"},
+        {{hero, "t", static_cast<ProjectKind>(7)}, 1, "|", "|"},
+    };
+    for (const auto& r : rows) {
+        SCOPED_TRACE(r.item.Path + " " + std::to_string(r.item.Kind) + " " +
+                     std::to_string(r.startSize));
+        const std::string folder =
+            r.item.Path.back() == '\\' && r.item.Path != table ? r.item.Path : r.item.Path + "\\";
+        shell.starts.clear();
+        dialogs.shown.clear();
+        GameStart(ctx, &r.item, r.startSize);
+        TestPlay(ctx, &r.item, r.startSize);
+        // Every start runs in the project's folder.
+        const auto expect = [&](const char* fileAndParameters) {
+            const std::string s(fileAndParameters);
+            return folder + s.substr(0, s.find('|')) + s.substr(s.find('|')) + "|" + folder + ";";
+        };
+        std::string expected = expect(r.game);
+        if (r.test) {
+            expected += expect(r.test);
+            EXPECT_TRUE(dialogs.shown.empty());
+        } else {
+            ASSERT_EQ(dialogs.shown.size(), 1u);
+            EXPECT_EQ(dialogs.shown[0].text,
+                      sj("テストプレーはツクール95作品に対応していません。"));
+            EXPECT_EQ(dialogs.shown[0].caption, sj("ツクール95作品"));
+            EXPECT_TRUE(dialogs.shown[0].icon == MsgIcon::None);
+            EXPECT_TRUE(dialogs.shown[0].buttons == MsgButtons::Ok);
+        }
+        EXPECT_EQ(started(), expected);
+    }
+}
+
+TEST_F(Launch, NoFocusedRowDoesNothing) {
+    GameStart(ctx, nullptr, 0);
+    TestPlay(ctx, nullptr, 0);
+    OpenProjectFolder(ctx, nullptr);
+    R1Click(ctx, nullptr);
+    TukuruExecute(ctx, nullptr, {});
+    Tukuru2003Execute(ctx, nullptr);
+    EXPECT_TRUE(shell.starts.empty());
+    EXPECT_TRUE(shell.properties.empty());
+    EXPECT_TRUE(dialogs.shown.empty());
+    EXPECT_TRUE(registry.writes.empty());
+}
+
+TEST_F(Launch, FolderAndItsProperties) {
+    const ProjectItem item{"C:\\Games\\Hero\\", "t", pk2000};
+    OpenProjectFolder(ctx, &item);
+    R1Click(ctx, &item);
+    EXPECT_EQ(started(), "C:\\Games\\Hero\\||;"); // no parameters, no working folder
+    EXPECT_EQ(shell.properties, std::vector<std::string>{"C:\\Games\\Hero\\"});
+}
+
+TEST_F(Launch, RunApplicationSaysOnceWhenNothingStarts) {
+    RunApplication(ctx, "");
+    EXPECT_TRUE(shell.starts.empty());
+    RunApplication(ctx, "C:\\Tools\\x.exe");
+    EXPECT_EQ(started(), "C:\\Tools\\x.exe|0|C:\\Tools\\;");
+    EXPECT_TRUE(dialogs.shown.empty());
+    for (int failure : {0, 2, 31, 32}) {
+        dialogs.shown.clear();
+        shell.result = failure;
+        RunApplication(ctx, "C:\\Tools\\x.exe");
+        ASSERT_EQ(dialogs.shown.size(), 1u) << failure;
+        EXPECT_EQ(dialogs.shown[0].text, sj("指定されたアプリケーション・ファイルを開けません。"));
+        EXPECT_EQ(dialogs.shown[0].caption, "Error");
+        EXPECT_TRUE(dialogs.shown[0].icon == MsgIcon::Warning);
+    }
+    shell.result = 33;
+    dialogs.shown.clear();
+    RunApplication(ctx, "C:\\Tools\\x.exe");
+    EXPECT_TRUE(dialogs.shown.empty());
+}
+
+TEST(LaunchPaths, BaseFolderAndProjectName) {
+    const struct {
+        std::string path, base, name;
+    } rows[] = {
+        {"C:\\Games\\Hero\\", "C:\\Games\\", "Hero"},
+        {"C:\\Games\\Hero", "C:\\Games\\", "Hero"},
+        {"D:\\", "D:\\", ""},
+        {"D:", "D:\\", ""},
+        {"Hero", "\\", "Hero"},
+        {"C:\\" + sj("ゲーム\\表") + "\\", "C:\\" + sj("ゲーム\\"), sj("表")},
+        {"C:\\" + sj("表"), "C:\\", sj("表")},
+    };
+    for (const auto& r : rows) {
+        EXPECT_EQ(projectBaseFolder(r.path), r.base) << r.path;
+        EXPECT_EQ(projectFolderName(r.path), r.name) << r.path;
+    }
+}
+
+struct Editor : Launch {
+    const ProjectItem hero{"C:\\Games\\" + sj("勇者") + "\\", "t", pk2000};
+    const std::string base = "C:\\Games\\";
+    const std::string name = sj("勇者");
+
+    void registerEditor(const std::string& key, const std::string& folder) {
+        registry.keys[key]["ApplicationPath"] = folder;
+    }
+    std::string ini(const std::string& path) { return fs.files.count(path) ? fs.files[path] : ""; }
+    std::string projectIni(const char* section) {
+        return std::string("[") + section + "]\r\nProjectBasePath=" + base +
+               "\r\nOpenedProjectFolder=" + name + "\r\n";
+    }
+    std::vector<std::string> registryWrites(const std::string& key) {
+        return {key + "|ProjectBasePath=" + base, key + "|OpenedProjectFolder=" + name};
+    }
+};
+
+TEST_F(Editor, ProductFolderComesFromTheFirstKeyAndOnlyTheLaterKeyIsWritten) {
+    // Only the first publisher's key: the editor starts, its file is written, no registry.
+    registerEditor(kAscii, "C:\\Ascii\\");
+    TukuruExecute(ctx, &hero, {});
+    EXPECT_EQ(started(), "C:\\Ascii\\RPG2000.exe|0|C:\\Ascii\\;");
+    EXPECT_EQ(ini("C:\\Ascii\\RPG2000.ini"), projectIni("RPG2000"));
+    EXPECT_TRUE(registry.writes.empty());
+
+    // Both: the folder of the first, the values to the later one.
+    registerEditor(kEnterbrain, "C:\\Enterbrain\\");
+    shell.starts.clear();
+    TukuruExecute(ctx, &hero, {});
+    EXPECT_EQ(started(), "C:\\Ascii\\RPG2000.exe|0|C:\\Ascii\\;");
+    EXPECT_EQ(registry.writes, registryWrites(kEnterbrain));
+    EXPECT_FALSE(fs.files.count("C:\\Enterbrain\\RPG2000.ini"));
+
+    // The later one alone.
+    registry.keys.erase(kAscii);
+    registry.writes.clear();
+    shell.starts.clear();
+    TukuruExecute(ctx, &hero, {});
+    EXPECT_EQ(started(), "C:\\Enterbrain\\RPG2000.exe|0|C:\\Enterbrain\\;");
+    EXPECT_EQ(registry.writes, registryWrites(kEnterbrain));
+    EXPECT_EQ(ini("C:\\Enterbrain\\RPG2000.ini"), projectIni("RPG2000"));
+    EXPECT_TRUE(dialogs.shown.empty());
+}
+
+TEST_F(Editor, SettingsFileKeepsEverythingElse) {
+    registerEditor(kEnterbrain, "C:\\E\\");
+    fs.files["C:\\E\\RPG2000.ini"] =
+        "; editor\r\n[Window]\r\nx=1\r\n[RPG2000]\r\nOpenedProjectFolder=old\r\nOther=2\r\n";
+    TukuruExecute(ctx, &hero, {});
+    EXPECT_EQ(ini("C:\\E\\RPG2000.ini"), "; editor\r\n[Window]\r\nx=1\r\n[RPG2000]\r\n"
+                                         "OpenedProjectFolder=" +
+                                             name + "\r\nOther=2\r\nProjectBasePath=" + base +
+                                             "\r\n");
+}
+
+TEST_F(Editor, TrialEditionUsesItsFolderAndLeavesTheRegistryAlone) {
+    registerEditor(kEnterbrain, "C:\\E\\");
+    TukuruExecute(ctx, &hero, {true, "C:\\Trial\\"});
+    EXPECT_EQ(started(), "C:\\Trial\\RPG2000T.exe|0|C:\\Trial\\;");
+    EXPECT_EQ(ini("C:\\Trial\\RPG2000T.ini"), projectIni("RPG2000"));
+    EXPECT_TRUE(registry.writes.empty());
+
+    // The folder is used as it stands.
+    shell.starts.clear();
+    TukuruExecute(ctx, &hero, {true, "C:\\Trial"});
+    EXPECT_EQ(started(), "C:\\TrialRPG2000T.exe|0|C:\\;");
+
+    // The 2003 command takes no notice of the trial setting.
+    registerEditor(k2003, "C:\\2003\\");
+    shell.starts.clear();
+    Tukuru2003Execute(ctx, &hero);
+    EXPECT_EQ(started(), "C:\\2003\\RPG2003.exe|0|C:\\2003\\;");
+}
+
+TEST_F(Editor, MessagesWhenNoEditorIsThere) {
+    const struct {
+        std::function<void()> command;
+        const char* text;
+    } rows[] = {
+        {[&] { TukuruExecute(ctx, &hero, {}); }, "RPGツクール2000がインストールされていません。"},
+        {[&] {
+             TukuruExecute(ctx, &hero, {true, ""});
+         },
+         "体験版を使用される場合は「環境設定」でパスの設定を行ってください。"},
+        {[&] { Tukuru2003Execute(ctx, &hero); }, "RPGツクール2003がインストールされていません。"},
+    };
+    registerEditor(kEnterbrain, ""); // present but empty counts as absent
+    for (const auto& r : rows) {
+        dialogs.shown.clear();
+        r.command();
+        ASSERT_EQ(dialogs.shown.size(), 1u) << r.text;
+        EXPECT_EQ(dialogs.shown[0].text, sj(r.text));
+        EXPECT_EQ(dialogs.shown[0].caption, sj("RPGツクールで編集"));
+        EXPECT_TRUE(dialogs.shown[0].icon == MsgIcon::Warning);
+    }
+    EXPECT_TRUE(shell.starts.empty());
+    EXPECT_TRUE(registry.writes.empty());
+    EXPECT_TRUE(fs.files.empty());
+}
+
+TEST_F(Editor, Rpg2003AlwaysWritesItsKeyThenItsFile) {
+    registerEditor(k2003, "C:\\2003\\");
+    Tukuru2003Execute(ctx, &hero);
+    EXPECT_EQ(registry.writes, registryWrites(k2003));
+    EXPECT_EQ(ini("C:\\2003\\RPG2003.ini"), projectIni("RPG2003"));
+    EXPECT_EQ(started(), "C:\\2003\\RPG2003.exe|0|C:\\2003\\;");
+}
+
+TEST_F(Editor, DriveRootAndNinetyFiveRows) {
+    registerEditor(kEnterbrain, "C:\\E\\");
+    const ProjectItem root{"D:\\", "t", pkNone};
+    TukuruExecute(ctx, &root, {});
+    EXPECT_EQ(ini("C:\\E\\RPG2000.ini"),
+              "[RPG2000]\r\nProjectBasePath=D:\\\r\nOpenedProjectFolder=\r\n");
+    EXPECT_EQ(registry.keys[kEnterbrain]["OpenedProjectFolder"], "");
+
+    shell.starts.clear();
+    registry.writes.clear();
+    const ProjectItem old{"C:\\g95\\", "t", pk95};
+    TukuruExecute(ctx, &old, {});
+    registerEditor(k2003, "C:\\2003\\");
+    Tukuru2003Execute(ctx, &old);
+    EXPECT_TRUE(shell.starts.empty());
+    EXPECT_TRUE(registry.writes.empty());
+    EXPECT_TRUE(dialogs.shown.empty());
+}
+
+// Registry, then settings file, then start: a failure stops the later effects.
+TEST_F(Editor, AFailedEffectStopsTheLaterOnes) {
+    registerEditor(kEnterbrain, "C:\\E\\");
+    fs.failWrites.push_back("C:\\E\\RPG2000.ini");
+    try {
+        TukuruExecute(ctx, &hero, {});
+        ADD_FAILURE() << "no error";
+    } catch (const AppError& e) {
+        EXPECT_EQ(e.what(), sj("C:\\E\\RPG2000.ini に書き込めません"));
+    }
+    EXPECT_EQ(registry.writes, registryWrites(kEnterbrain)); // stays
+    EXPECT_TRUE(shell.starts.empty());
+
+    fs.failWrites.clear();
+    registry.writes.clear();
+    registry.failWrites.push_back("ProjectBasePath");
+    try {
+        TukuruExecute(ctx, &hero, {});
+        ADD_FAILURE() << "no error";
+    } catch (const AppError& e) {
+        EXPECT_EQ(e.what(), sj("'ProjectBasePath' の設定に失敗しました"));
+    }
+    EXPECT_FALSE(fs.files.count("C:\\E\\RPG2000.ini"));
+    EXPECT_TRUE(shell.starts.empty());
+
+    registry.failWrites = {"OpenedProjectFolder"};
+    registerEditor(k2003, "C:\\2003\\");
+    try {
+        Tukuru2003Execute(ctx, &hero);
+        ADD_FAILURE() << "no error";
+    } catch (const AppError& e) {
+        EXPECT_EQ(e.what(), sj("'OpenedProjectFolder' の設定に失敗しました"));
+    }
+    EXPECT_TRUE(shell.starts.empty());
+}
+
+TEST_F(Editor, ApplicationPathThatIsNotAStringEndsTheCommand) {
+    registerEditor(kEnterbrain, "C:\\E\\");
+    registry.notStrings.push_back("ApplicationPath");
+    try {
+        TukuruExecute(ctx, &hero, {});
+        ADD_FAILURE() << "no error";
+    } catch (const AppError& e) {
+        EXPECT_EQ(e.what(), sj("'ApplicationPath' のデータ型が不正です"));
+    }
+    EXPECT_THROW(IsTukuru2003Installed(registry), AppError);
+    EXPECT_TRUE(shell.starts.empty());
+    EXPECT_TRUE(fs.files.empty());
+
+    registry.notStrings.clear();
+    EXPECT_FALSE(IsTukuru2003Installed(registry));
+    registerEditor(k2003, "C:\\2003\\");
+    EXPECT_TRUE(IsTukuru2003Installed(registry));
+}
+
+} // namespace
+} // namespace tavrin
