@@ -30,7 +30,7 @@ private:
     QtClipboard mClipboard;
     DesktopHelp mHelp{mFs, mDialogs};
     LinuxShell mShell{mFs};
-    WineRegistry mRegistry;
+    WineRegistry mRegistry{WineRegistry::prefixFromEnvironment()};
 };
 
 } // namespace tavrin

@@ -1,15 +1,227 @@
 #include "platform/linux/WineRegistry.h"
 
+#include "platform/Cp932.h"
+#include "platform/WineRegFile.h"
+#include "platform/linux/LinuxFileSystem.h"
+
+#include <cerrno>
+#include <csignal>
+#include <cstdio>
+#include <cstdlib>
+#include <ctime>
+#include <fcntl.h>
+#include <optional>
+#include <pwd.h>
+#include <spawn.h>
+#include <sys/stat.h>
+#include <sys/wait.h>
+#include <thread>
+#include <unistd.h>
+#include <vector>
+
+extern char** environ;
+
 namespace tavrin {
 
-WineRegistry::WineRegistry() = default;
+namespace {
 
-Registry::Read WineRegistry::readString(const std::string&, const std::string&, std::string&) {
-    return Read::absent;
+std::string joinHost(std::string folder, std::string_view name) {
+    if (folder.empty() || folder.back() != '/')
+        folder += '/';
+    folder += name;
+    return folder;
 }
 
-bool WineRegistry::writeString(const std::string&, const std::string&, const std::string&) {
+std::optional<std::string> readHostFile(const std::string& path) {
+    const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+    if (fd < 0)
+        return std::nullopt;
+    std::string bytes;
+    char buf[65536];
+    for (;;) {
+        const ssize_t n = ::read(fd, buf, sizeof buf);
+        if (n < 0 && errno == EINTR)
+            continue;
+        if (n < 0) {
+            ::close(fd);
+            return std::nullopt;
+        }
+        if (n == 0)
+            break;
+        bytes.append(buf, static_cast<std::size_t>(n));
+    }
+    ::close(fd);
+    return bytes;
+}
+
+// The running server holds a write lock on "lock" in its folder; asking who holds it starts
+// nothing.
+bool lockHeld(const std::string& lockPath) {
+    const int fd = ::open(lockPath.c_str(), O_RDONLY | O_CLOEXEC);
+    if (fd < 0)
+        return false;
+    struct flock fl {};
+    fl.l_type = F_WRLCK;
+    fl.l_whence = SEEK_SET;
+    const bool held = ::fcntl(fd, F_GETLK, &fl) == 0 && fl.l_type != F_UNLCK;
+    ::close(fd);
+    return held;
+}
+
+// The C string a Windows program would pass: up to the first null.
+std::string cString(const std::string& s) {
+    return s.substr(0, s.find('\0'));
+}
+
+} // namespace
+
+WineRegistry::WineRegistry(std::string prefix, std::chrono::milliseconds wineTimeout)
+    : mPrefix(std::move(prefix)), mWineTimeout(wineTimeout) {}
+
+std::string WineRegistry::prefixFromEnvironment() {
+    if (const char* p = std::getenv("WINEPREFIX"); p && *p) {
+        if (p[0] == '/')
+            return p;
+        char cwd[4096];
+        return joinHost(::getcwd(cwd, sizeof cwd) ? cwd : "/", p);
+    }
+    const char* home = std::getenv("HOME");
+    if (!home || !*home) {
+        const passwd* pw = ::getpwuid(::getuid());
+        home = pw ? pw->pw_dir : "/";
+    }
+    return joinHost(home, ".wine");
+}
+
+bool WineRegistry::serverRuns(const std::string& prefix) {
+    struct stat st {};
+    if (::stat(prefix.c_str(), &st) != 0 || !S_ISDIR(st.st_mode))
+        return false;
+    char serverName[64];
+    std::snprintf(serverName, sizeof serverName, "server-%llx-%llx",
+                  static_cast<unsigned long long>(st.st_dev),
+                  static_cast<unsigned long long>(st.st_ino));
+    // Wine's own place is /tmp/.wine-<uid>; Debian's Wine makes a private folder under the temp
+    // folder instead and names it in the prefix's "wineserver" file.
+    std::vector<std::string> folders;
+    folders.push_back("/tmp/.wine-" + std::to_string(::getuid()));
+    if (std::optional<std::string> named = readHostFile(joinHost(prefix, "wineserver"))) {
+        std::string name = named->substr(0, named->find_first_of("\r\n"));
+        if (!name.empty() && name.find('/') == std::string::npos && name != "." && name != "..") {
+            const char* tmp = std::getenv("TMPDIR");
+            if (tmp && *tmp)
+                folders.push_back(joinHost(tmp, name));
+            folders.push_back(joinHost("/tmp", name));
+        }
+    }
+    for (const std::string& folder : folders)
+        if (lockHeld(joinHost(joinHost(folder, serverName), "lock")))
+            return true;
     return false;
+}
+
+Registry::Read WineRegistry::readString(const std::string& key, const std::string& valueName,
+                                        std::string& out) {
+    const std::optional<std::string> bytes = readHostFile(joinHost(mPrefix, "user.reg"));
+    if (!bytes)
+        return Read::absent;
+    return WineRegFile(*bytes).readString(key, valueName, out);
+}
+
+bool WineRegistry::writeString(const std::string& key, const std::string& valueName,
+                               const std::string& data) {
+    struct stat st {};
+    if (::stat(mPrefix.c_str(), &st) != 0 || !S_ISDIR(st.st_mode))
+        return false;
+    const std::string name = cString(valueName);
+    const std::string text = cString(data);
+    if (serverRuns(mPrefix))
+        return writeThroughWine(key, name, text);
+    const std::optional<std::string> bytes = readHostFile(joinHost(mPrefix, "user.reg"));
+    // Without the file, Wine makes it as it wants it.
+    if (!bytes)
+        return writeThroughWine(key, name, text);
+    WineRegFile file(*bytes);
+    if (!file.writeString(cString(key), name, text, static_cast<std::int64_t>(std::time(nullptr))))
+        return false;
+    LinuxFileSystem prefixFiles(DriveTable({{'C', mPrefix}}));
+    if (!prefixFiles.writeFileAtomic("C:\\user.reg", file.bytes()))
+        return false;
+    // A server that started meanwhile loaded the old file and would save it back.
+    if (serverRuns(mPrefix))
+        return writeThroughWine(key, name, text);
+    return true;
+}
+
+bool WineRegistry::writeThroughWine(const std::string& key, const std::string& valueName,
+                                    const std::string& data) const {
+    std::string path = cString(key);
+    const std::size_t first = path.find_first_not_of('\\');
+    if (first == std::string::npos)
+        return false;
+    path = path.substr(first, path.find_last_not_of('\\') - first + 1);
+    std::vector<std::string> args = {"wine", "reg", "add", "HKCU\\" + cp932::toUtf8(path)};
+    if (valueName.empty()) {
+        args.push_back("/ve");
+    } else {
+        args.push_back("/v");
+        args.push_back(cp932::toUtf8(valueName));
+    }
+    for (const char* a : {"/t", "REG_SZ", "/d"})
+        args.push_back(a);
+    args.push_back(cp932::toUtf8(data));
+    args.push_back("/f");
+
+    // Wine reads its arguments in the locale's character set.
+    std::vector<std::string> env = {"WINEPREFIX=" + mPrefix, "LC_ALL=C.UTF-8", "WINEDEBUG=-all"};
+    for (char** e = environ; e && *e; ++e) {
+        const std::string_view entry = *e;
+        if (!entry.starts_with("WINEPREFIX=") && !entry.starts_with("LC_ALL=") &&
+            !entry.starts_with("WINEDEBUG="))
+            env.emplace_back(entry);
+    }
+    std::vector<char*> argv;
+    for (std::string& a : args)
+        argv.push_back(a.data());
+    argv.push_back(nullptr);
+    std::vector<char*> envp;
+    for (std::string& e : env)
+        envp.push_back(e.data());
+    envp.push_back(nullptr);
+
+    posix_spawn_file_actions_t actions;
+    posix_spawnattr_t attr;
+    posix_spawn_file_actions_init(&actions);
+    for (int fd = 0; fd <= 2; ++fd)
+        posix_spawn_file_actions_addopen(&actions, fd, "/dev/null", fd == 0 ? O_RDONLY : O_WRONLY,
+                                         0);
+    posix_spawnattr_init(&attr);
+    // Its own process group, so a run past the time limit is stopped with what it started.
+    posix_spawnattr_setpgroup(&attr, 0);
+    posix_spawnattr_setflags(&attr, POSIX_SPAWN_SETPGROUP);
+    pid_t pid = -1;
+    const int spawned = posix_spawnp(&pid, "wine", &actions, &attr, argv.data(), envp.data());
+    posix_spawn_file_actions_destroy(&actions);
+    posix_spawnattr_destroy(&attr);
+    if (spawned != 0)
+        return false;
+
+    const auto deadline = std::chrono::steady_clock::now() + mWineTimeout;
+    int status = 0;
+    for (;;) {
+        const pid_t done = ::waitpid(pid, &status, WNOHANG);
+        if (done == pid)
+            return WIFEXITED(status) && WEXITSTATUS(status) == 0;
+        if (done < 0 && errno != EINTR)
+            return false;
+        if (std::chrono::steady_clock::now() >= deadline) {
+            ::kill(-pid, SIGKILL);
+            while (::waitpid(pid, &status, 0) < 0 && errno == EINTR) {
+            }
+            return false;
+        }
+        std::this_thread::sleep_for(std::chrono::milliseconds(10));
+    }
 }
 
 } // namespace tavrin
