@@ -30,7 +30,7 @@ private:
     QtClipboard mClipboard;
     DesktopHelp mHelp{mFs, mDialogs};
     LinuxShell mShell{mFs};
-    WineRegistry mRegistry{WineRegistry::prefixFromEnvironment()};
+    WineRegistry mRegistry{LinuxFileSystem::winePrefix()};
 };
 
 } // namespace tavrin

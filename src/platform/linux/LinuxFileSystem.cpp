@@ -101,7 +101,7 @@ std::string currentFolder() {
     return buf;
 }
 
-std::string winePrefix() {
+std::string prefixFolder() {
     if (const char* p = std::getenv("WINEPREFIX"); p && *p)
         return p[0] == '/' ? std::string(p) : joinHost(currentFolder(), p);
     const char* home = std::getenv("HOME");
@@ -207,8 +207,12 @@ void syncFolder(const std::string& folder) {
 
 LinuxFileSystem::LinuxFileSystem(DriveTable drives) : mDrives(std::move(drives)) {}
 
+std::string LinuxFileSystem::winePrefix() {
+    return prefixFolder();
+}
+
 DriveTable LinuxFileSystem::driveTableFromEnvironment() {
-    const std::string dosdevices = joinHost(winePrefix(), "dosdevices");
+    const std::string dosdevices = joinHost(prefixFolder(), "dosdevices");
     Dir dir(dosdevices);
     if (!dir.get())
         return DriveTable::rootOnly();

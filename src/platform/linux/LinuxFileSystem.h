@@ -13,7 +13,9 @@ class LinuxFileSystem : public FileSystem {
 public:
     explicit LinuxFileSystem(DriveTable drives);
 
-    // The drive table of $WINEPREFIX (default ~/.wine), or drive Z: alone without a prefix.
+    // The host folder of the Wine prefix: $WINEPREFIX, default ~/.wine.
+    static std::string winePrefix();
+    // The drive table of that prefix, or drive Z: alone without a prefix.
     static DriveTable driveTableFromEnvironment();
 
     // Windows path of a host path; nothing when no drive holds it.

@@ -11,7 +11,6 @@
 #include <ctime>
 #include <fcntl.h>
 #include <optional>
-#include <pwd.h>
 #include <spawn.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
@@ -77,21 +76,6 @@ std::string cString(const std::string& s) {
 
 WineRegistry::WineRegistry(std::string prefix, std::chrono::milliseconds wineTimeout)
     : mPrefix(std::move(prefix)), mWineTimeout(wineTimeout) {}
-
-std::string WineRegistry::prefixFromEnvironment() {
-    if (const char* p = std::getenv("WINEPREFIX"); p && *p) {
-        if (p[0] == '/')
-            return p;
-        char cwd[4096];
-        return joinHost(::getcwd(cwd, sizeof cwd) ? cwd : "/", p);
-    }
-    const char* home = std::getenv("HOME");
-    if (!home || !*home) {
-        const passwd* pw = ::getpwuid(::getuid());
-        home = pw ? pw->pw_dir : "/";
-    }
-    return joinHost(home, ".wine");
-}
 
 bool WineRegistry::serverRuns(const std::string& prefix) {
     struct stat st {};

@@ -15,8 +15,6 @@ public:
     explicit WineRegistry(std::string prefix,
                           std::chrono::milliseconds wineTimeout = std::chrono::seconds(20));
 
-    // $WINEPREFIX, else ~/.wine.
-    static std::string prefixFromEnvironment();
     // True while a wineserver serves the prefix; asks without starting one.
     static bool serverRuns(const std::string& prefix);
 
