@@ -1,0 +1,137 @@
+#!/usr/bin/env bash
+# Games and the editor started from the real program through real Wine, in a scratch prefix: a
+# stand-in Windows program writes down how it was started and what it reads of the project.
+# Usage: launch.sh <tavrin executable> <stand-in .exe>   (run under xvfb-run)
+set -u
+exe=$1
+standin=${2:-}
+for tool in xdotool xxd import convert iconv wine wineboot wineserver; do
+  command -v $tool >/dev/null || { echo "FAIL: $tool missing"; exit 1; }
+done
+[ -n "${DISPLAY:-}" ] || { echo "FAIL: no display"; exit 1; }
+[ -f "$standin" ] || { echo "FAIL: stand-in '$standin' not built (x86_64-w64-mingw32-g++?)"; exit 1; }
+
+work=$(mktemp -d)
+pid=
+trap 'kill $pid 2>/dev/null; end_prefix; rm -rf "$work"' EXIT
+export XDG_RUNTIME_DIR=$work/run
+mkdir -p "$work/app" "$XDG_RUNTIME_DIR" && chmod 700 "$XDG_RUNTIME_DIR"
+cp "$exe" "$work/app/tavrin"
+unset QT_QPA_PLATFORM QT_QPA_PLATFORMTHEME LC_ALL LANG
+source "$(dirname "$0")/../../tools/xdriver.sh"
+source "$(dirname "$0")/../wine/prefix.sh"
+
+fail() {
+  echo "FAIL: $*"
+  cat "$work/stderr" 2>/dev/null
+  exit 1
+}
+
+make_prefix "$work/prefix" || fail "no Wine prefix"
+windows() { echo "Z:${1//\//\\}"; } # host path -> Windows path through Z:
+
+# Two 2000 projects: a Japanese folder name whose last character ends in a 0x5C byte in
+# Shift-JIS (表), and one whose path is kept in another letter case than on the disk.
+base=$work/ゲーム
+hero=$base/勇者表
+other=$base/Other
+mkdir -p "$hero" "$other" "$work/editor" "$work/busy"
+cp "$standin" "$hero/RPG_RT.EXE"
+cp "$standin" "$other/rpg_rt.exe"
+cp "$standin" "$work/editor/RPG2000.exe"
+cp "$standin" "$work/busy/busy.exe"
+hero_win=$(windows "$hero")
+other_win=$(windows "$base")\\OTHER
+
+LC_ALL=ja_JP.UTF-8 wine reg add 'HKCU\Software\Enterbrain\RPG2000' /v ApplicationPath \
+  /t REG_SZ /d "$(windows "$work/editor")\\" /f >/dev/null 2>&1 || fail "reg add failed"
+wineserver -w
+
+# Root R with folder S1 (the two projects, selected at start) and S2 (empty).
+le32() { printf "\\x$(printf %02x $(($1 & 255)))\\x$(printf %02x $(($1 >> 8 & 255)))\\x00\\x00"; }
+row() { printf '%s\x1c%s\x1c\x01\x1d' "$1" "$2"; }
+tree=$(printf 'R\n\r\vS1\n\r\vS2\n\r' | xxd -p | tr -d '\n')
+items=$( { printf '\x1e'; row "$hero_win\\" 勇者; row "$other_win\\" other; printf '\x1e\x1e'; } |
+  iconv -f UTF-8 -t CP932 | xxd -p | tr -d '\n')
+[ -n "$items" ] || fail "the catalogue's paths are not Shift-JIS"
+{
+  printf 'IxO\x09'; le32 $((${#tree} / 2)); echo -n "$tree" | xxd -r -p
+  le32 $((${#items} / 2)); echo -n "$items" | xxd -r -p
+} >"$work/app/data.ixo"
+
+"$work/app/tavrin" 2>>"$work/stderr" & pid=$!
+win=$(wait_for_window $pid '^Tavrin$') || fail "main window did not appear"
+shot=$work/shot.png
+rows=()
+for _ in $(seq 1 50); do
+  import -window "$win" "$shot" 2>/dev/null && read -r -a rows <<<"$(list_row_middles "$shot" 620)"
+  ((${#rows[@]} == 2)) && break
+  sleep 0.1
+done
+((${#rows[@]} == 2)) || fail "list rows not found: ${rows[*]}"
+
+# The report of the stand-in in a folder, whatever the letter case Wine gave its name; waited
+# for, as Wine may first have to start its server.
+report() { # folder exe-name
+  local f
+  for _ in $(seq 1 600); do
+    f=$(find "$1" -maxdepth 1 -iname "$2.txt" | head -n 1)
+    [ -n "$f" ] && { cat "$f"; return 0; }
+    sleep 0.1
+  done
+  return 1
+}
+clear_reports() { find "$work" -iname '*.exe.txt' -delete; }
+expect() { # report line...
+  local r=$1 l
+  shift
+  for l in "$@"; do
+    grep -qxF -- "$l" <<<"$r" || fail "'$l' not in the report:"$'\n'"$r"
+  done
+}
+# A report line compared without regard to letter case.
+expect_i() { # report line
+  grep -qixF -- "$2" <<<"$1" || fail "'$2' (any case) not in the report:"$'\n'"$1"
+}
+focus_row() { xdotool mousemove --window "$win" 250 "${rows[$1]}" click 1; sleep 0.3; }
+
+# Game start with F5: the runtime in the project folder, full screen, under code page 932.
+focus_row 0
+xdotool key --window "$win" F5
+r=$(report "$hero" RPG_RT.EXE) || fail "F5 started nothing in $hero"
+expect "$r" "args=[GamePlay][ShowTitle][FullScreen]" "cwd=$hero_win" "acp=932"
+
+focus_row 1
+xdotool key --window "$win" F5
+r=$(report "$other" rpg_rt.exe) || fail "F5 started nothing in $other (path in another case)"
+expect "$r" "args=[GamePlay][ShowTitle][FullScreen]" "acp=932"
+expect_i "$r" "cwd=$other_win"
+
+editor_report() { # base-folder project-name
+  local r
+  r=$(report "$work/editor" RPG2000.exe) || fail "the editor did not start"
+  expect "$r" "args=[0]" "cwd=$(windows "$work/editor")" "acp=932" \
+    "reg.RPG2000.ProjectBasePath=$1" "reg.RPG2000.OpenedProjectFolder=$2" \
+    "ini.ProjectBasePath=$1" "ini.OpenedProjectFolder=$2" \
+    "reg.RPG2003.ProjectBasePath=(absent)" "reg.RPG2003.OpenedProjectFolder=(absent)"
+}
+
+# The editor while another program of the prefix runs, so its wineserver holds the registry.
+touch "$work/busy/busy.exe.hold"
+(cd "$work/busy" && exec wine "$(windows "$work/busy")\\busy.exe" >/dev/null 2>&1) &
+report "$work/busy" busy.exe >/dev/null || fail "the busy program did not start"
+focus_row 0
+choose_from_menu $pid "$win" s e || fail "the start menu did not open"
+editor_report "$(windows "$base")\\" 勇者表
+rm "$work/busy/busy.exe.hold"
+
+# The editor with no wineserver running: the registry is in user.reg alone.
+wineserver -k
+wineserver -w
+clear_reports
+focus_row 1
+choose_from_menu $pid "$win" s e || fail "the start menu did not open"
+editor_report "$(windows "$base")\\" OTHER
+
+close_by_menu $pid "$win" || fail "the program did not close through its menu"
+echo "1 passed, 0 failed"
