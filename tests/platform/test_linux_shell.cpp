@@ -6,6 +6,7 @@
 
 #include <cerrno>
 #include <chrono>
+#include <csignal>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
@@ -61,14 +62,20 @@ private:
 };
 
 // What a stand-in recorded: its arguments after argv[0], its working folder, its environment
-// and its session.
+// (LC_ALL as a C program's getenv finds it, the first of its name), its session, its blocked
+// signals and whether a descriptor was passed on.
 struct Record {
     std::vector<std::string> args;
     std::string cwd;
     std::string lcAll;
     std::string winePrefix;
     std::string session;
+    std::string blocked;
+    bool leaked = false;
 };
+
+// A descriptor left open over exec by some library.
+constexpr int kLeakFd = 200;
 
 // A script that records how it was started into `out`, written whole by a rename so a reader
 // never sees half of it.
@@ -77,9 +84,14 @@ std::string recorderScript(const std::string& out) {
            "PATH=/usr/bin:/bin\n"
            "{\n"
            "  printf 'cwd=%s\\n' \"$(pwd -P)\"\n"
-           "  printf 'LC_ALL=%s\\n' \"${LC_ALL-unset}\"\n"
+           "  lc=$(tr '\\0' '\\n' < /proc/$$/environ | grep -m1 '^LC_ALL=')\n"
+           "  printf '%s\\n' \"${lc:-LC_ALL=unset}\"\n"
            "  printf 'WINEPREFIX=%s\\n' \"${WINEPREFIX-unset}\"\n"
            "  printf 'session=%s\\n' \"$(cut -d' ' -f6 /proc/$$/stat)\"\n"
+           "  printf 'blocked=%s\\n' \"$(grep SigBlk /proc/$$/status | cut -f2)\"\n"
+           "  [ -e /proc/$$/fd/" +
+           std::to_string(kLeakFd) +
+           " ] && echo leaked=yes\n"
            "  for a in \"$@\"; do printf 'arg=%s\\n' \"$a\"; done\n"
            "} > '" +
            out + ".part' && mv '" + out + ".part' '" + out + "'\n";
@@ -120,6 +132,10 @@ protected:
                 record.winePrefix = value;
             else if (key == "session")
                 record.session = value;
+            else if (key == "blocked")
+                record.blocked = value;
+            else if (key == "leaked")
+                record.leaked = true;
         }
         fs::remove(path);
         return record;
@@ -145,8 +161,18 @@ TEST_F(LinuxShellTest, GameStartsThroughWineDetachedInItsOwnFolder) {
     writeHostFile(game + "/RPG_RT.exe", "MZ");
     const std::string folder = sj("C:\\ゲーム集\\HERO\\");
 
+    // A signal the program blocks and a descriptor some library left without CLOEXEC are not
+    // passed on.
+    sigset_t usr1, old;
+    sigemptyset(&usr1);
+    sigaddset(&usr1, SIGUSR1);
+    ASSERT_EQ(::pthread_sigmask(SIG_BLOCK, &usr1, &old), 0);
+    ASSERT_EQ(::dup2(STDIN_FILENO, kLeakFd), kLeakFd);
+
     const int result =
         mShell.execute(folder + "RPG_RT.EXE", "GamePlay ShowTitle FullScreen", folder);
+    ::close(kLeakFd);
+    ::pthread_sigmask(SIG_SETMASK, &old, nullptr);
     EXPECT_GT(result, 32);
     const std::optional<Record> wine = waitFor("wine.txt");
     ASSERT_TRUE(wine);
@@ -157,6 +183,8 @@ TEST_F(LinuxShellTest, GameStartsThroughWineDetachedInItsOwnFolder) {
     EXPECT_EQ(wine->winePrefix, "/nowhere/prefix");
     // Its own session, and neither it nor a go-between is left as our child.
     EXPECT_NE(wine->session, std::to_string(::getsid(0)));
+    EXPECT_EQ(wine->blocked, "0000000000000000");
+    EXPECT_FALSE(wine->leaked);
     EXPECT_TRUE(noChildren());
 }
 
@@ -203,6 +231,9 @@ TEST_F(LinuxShellTest, FoldersDocumentsAndAddressesOpenOnTheDesktop) {
         {"HTTPS://example.com/?q=1&r=2", "HTTPS://example.com/?q=1&r=2"},
         {"mailto:someone@example.com", "mailto:someone@example.com"},
     };
+    // A file of the tool's name without the execute bit is passed over, as a shell would.
+    writeHostFile(mTemp / "noexec/xdg-open", "#!/bin/sh\n");
+    ScopedEnv path("PATH", (mTemp / "noexec:" + mTemp.path() + "/bin").c_str());
     for (const auto& [file, arg] : opened) {
         SCOPED_TRACE(file);
         EXPECT_GT(mShell.execute(file, "ignored -x", ""), 32);
@@ -245,19 +276,18 @@ TEST_F(LinuxShellTest, FailuresAreReportedBelow33AndStartNothing) {
     writeHostFile(mDrive + "/tools/broken.sh", "#!/nonexistent/interpreter\n", true);
     EXPECT_LE(mShell.execute("C:\\tools\\broken.sh", "", ""), 32);
 
-    // No tools on PATH at all.
+    // No tools on PATH at all; an empty entry does not stand for the current folder.
     {
-        ScopedEnv path("PATH", "");
+        const std::string before = fs::current_path();
+        fs::current_path(mTemp / "bin");
+        ScopedEnv path("PATH", ":");
         const auto start = std::chrono::steady_clock::now();
         EXPECT_EQ(mShell.execute("C:\\G\\RPG_RT.EXE", "", ""), Shell::kNoAssociation);
         EXPECT_EQ(mShell.execute("C:\\Folder", "", ""), Shell::kNoAssociation);
         EXPECT_EQ(mShell.execute("http://example.com/", "", ""), Shell::kNoAssociation);
         EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(5));
+        fs::current_path(before);
     }
-    // A tool without the execute bit is no tool.
-    writeHostFile(mTemp / "bin/xdg-open", "#!/bin/sh\n");
-    fs::permissions(mTemp / "bin/xdg-open", fs::perms::owner_read | fs::perms::owner_write);
-    EXPECT_EQ(mShell.execute("C:\\Folder", "", ""), Shell::kNoAssociation);
 
     EXPECT_TRUE(noChildren());
     EXPECT_FALSE(fs::exists(mTemp / "wine.txt"));

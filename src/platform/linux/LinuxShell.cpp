@@ -56,11 +56,6 @@ shellstart::HostFile inspectHost(const std::string& host) {
     return file;
 }
 
-bool isFolder(const std::string& host) {
-    struct stat st {};
-    return ::stat(host.c_str(), &st) == 0 && S_ISDIR(st.st_mode);
-}
-
 // The tool's full path from PATH. An empty entry would mean the current folder, which is no
 // place to take a tool from.
 std::optional<std::string> findOnPath(std::string_view tool) {
@@ -223,7 +218,7 @@ int LinuxShell::execute(const std::string& file, const std::string& parameters,
     Launch launch;
     if (!directory.empty()) {
         launch.folder = mFs.toHostPath(directory);
-        if (launch.folder.empty() || !isFolder(launch.folder))
+        if (launch.folder.empty())
             return kPathNotFound;
     }
     const std::string host = choice.webAddress ? std::string() : mFs.toHostPath(choice.target);
