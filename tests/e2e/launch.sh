@@ -11,6 +11,8 @@ done
 [ -n "${DISPLAY:-}" ] || { echo "FAIL: no display"; exit 1; }
 [ -f "$standin" ] || { echo "FAIL: stand-in '$standin' not built (x86_64-w64-mingw32-g++?)"; exit 1; }
 
+# Never the user's own prefix, not even in the clean-up of a run that failed early.
+unset WINEPREFIX
 work=$(mktemp -d)
 pid=
 trap 'kill $pid 2>/dev/null; end_prefix; rm -rf "$work"' EXIT
