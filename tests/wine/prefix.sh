@@ -13,9 +13,16 @@ make_prefix() { # folder
   done
   mkdir -p "$1" || return 1
   export WINEPREFIX=$1
-  wineboot -i >/dev/null 2>&1 || return 1
-  wineserver -w
-  [ -f "$WINEPREFIX/user.reg" ] && [ -e "$WINEPREFIX/dosdevices/z:" ]
+  # wineboot's status says little (a 64-bit-only Wine reports a missing 32-bit helper): the
+  # prefix is judged by what it holds, and made once more should the first try leave it short.
+  local _
+  for _ in 1 2; do
+    wineboot -i >/dev/null 2>&1
+    wineserver -w
+    [ -f "$WINEPREFIX/user.reg" ] && [ -e "$WINEPREFIX/dosdevices/z:" ] && return 0
+  done
+  echo "make_prefix: wineboot left no user.reg or drive Z: in $WINEPREFIX" >&2
+  return 1
 }
 
 # Ends every program of the prefix and its wineserver.
