@@ -1,0 +1,112 @@
+#include "search/Searchclass.h"
+
+#include "catalogue/Catalogue.h"
+#include "platform/linux/QtText.h"
+
+#include <QLabel>
+
+namespace tavrin {
+
+TSearchClass::TSearchClass(Catalogue& catalogue, FileSystem& fs, bool dupChk,
+                           const std::vector<std::string>& markerNames, std::string startFolder,
+                           QLabel& reportLabel)
+    : mCatalogue(catalogue), mFs(fs), mReportLabel(reportLabel), mMarkerNames(markerNames),
+      mStartFolder(std::move(startFolder)), mDupChk(dupChk) {
+    // Queued: the handler runs on the user-interface thread, after the walk has returned.
+    connect(
+        this, &QThread::finished, this,
+        [this] {
+            wait();
+            emit OnTerminate();
+            deleteLater();
+        },
+        Qt::QueuedConnection);
+}
+
+TSearchClass::~TSearchClass() = default;
+
+void TSearchClass::Resume() {
+    if (!mStarted) {
+        mStarted = true;
+        start();
+        return;
+    }
+    {
+        std::lock_guard lock(mGateMutex);
+        mPaused = false;
+    }
+    mGateOpen.notify_all();
+}
+
+void TSearchClass::Suspend() {
+    std::lock_guard lock(mGateMutex);
+    mPaused = true;
+}
+
+bool TSearchClass::suspended() const {
+    std::lock_guard lock(mGateMutex);
+    return !mStarted || mPaused;
+}
+
+void TSearchClass::Terminate() {
+    mTerminated = true;
+}
+
+void TSearchClass::gate() {
+    std::unique_lock lock(mGateMutex);
+    if (!mPaused) {
+        return;
+    }
+    mHalted = true;
+    mGateOpen.wait(lock, [this] { return !mPaused; });
+    mHalted = false;
+}
+
+void TSearchClass::run() {
+    try {
+        Synchronize([this] {
+            if (mDupChk) {
+                mDuplicates.emplace(mCatalogue);
+            }
+        });
+        walkFolders(mFs, mStartFolder, mMarkerNames, *this);
+    } catch (...) {
+        // A failed step ends the walk without a message; the dialog closes as after any end.
+    }
+}
+
+void TSearchClass::Synchronize(const std::function<void()>& step) {
+    std::exception_ptr failure;
+    QMetaObject::invokeMethod(
+        this,
+        [&] {
+            try {
+                step();
+            } catch (...) {
+                failure = std::current_exception();
+            }
+        },
+        Qt::BlockingQueuedConnection);
+    if (failure) {
+        std::rethrow_exception(failure);
+    }
+}
+
+void TSearchClass::ShowSearchedFolder(const std::string& folder) {
+    Synchronize([&] { mReportLabel.setText(qs(folder)); });
+}
+
+void TSearchClass::AddFoundProject(const std::string& folder, const std::string& marker) {
+    Synchronize([&] {
+        auto item = recognizeProject(mFs, folder, marker, mDuplicates ? &*mDuplicates : nullptr);
+        if (!item) {
+            return;
+        }
+        if (mDuplicates) {
+            mDuplicates->add(item->Path);
+        }
+        mCatalogue.AddFoundItem(std::move(item->Path), std::move(item->Title), item->Kind);
+    });
+}
+
+} // namespace tavrin

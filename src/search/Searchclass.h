@@ -1,0 +1,78 @@
+#pragma once
+
+#include "search/FolderScan.h"
+
+#include <QThread>
+
+#include <atomic>
+#include <condition_variable>
+#include <exception>
+#include <functional>
+#include <mutex>
+#include <optional>
+#include <string>
+#include <vector>
+
+class QLabel;
+
+namespace tavrin {
+
+class Catalogue;
+class FileSystem;
+
+// The folder walk on a thread of its own. Created suspended: the first Resume() starts it.
+// Found projects are appended to the catalogue's selected folder, on the user-interface thread.
+// Once the walk has ended, OnTerminate is emitted on the user-interface thread and the object
+// frees itself.
+class TSearchClass : public QThread, private ScanHost {
+    Q_OBJECT
+public:
+    // The marker names are read until OnTerminate; their owner keeps them alive until then.
+    TSearchClass(Catalogue& catalogue, FileSystem& fs, bool dupChk,
+                 const std::vector<std::string>& markerNames, std::string startFolder,
+                 QLabel& reportLabel);
+    ~TSearchClass() override;
+
+    // Starts the walk, or lets a paused one go on.
+    void Resume();
+    // The walk halts at its next gate; a step already handed over still runs.
+    void Suspend();
+    bool suspended() const;
+    // The walk stops when it next tries to enter a folder.
+    void Terminate();
+    // The worker stands at the gate, waiting for Resume().
+    bool halted() const { return mHalted; }
+
+signals:
+    void OnTerminate();
+
+protected:
+    void run() override;
+
+private:
+    bool terminated() override { return mTerminated; }
+    void gate() override;
+    void ShowSearchedFolder(const std::string& folder) override;
+    void AddFoundProject(const std::string& folder, const std::string& marker) override;
+
+    // Runs the step on the user-interface thread and waits; what it throws is thrown here.
+    void Synchronize(const std::function<void()>& step);
+
+    Catalogue& mCatalogue;
+    FileSystem& mFs;
+    QLabel& mReportLabel;
+    const std::vector<std::string>& mMarkerNames;
+    const std::string mStartFolder;
+    const bool mDupChk;
+    // Touched on the user-interface thread only.
+    std::optional<DuplicateCheck> mDuplicates;
+
+    std::atomic<bool> mTerminated{false};
+    std::atomic<bool> mHalted{false};
+    bool mStarted = false;
+    mutable std::mutex mGateMutex;
+    std::condition_variable mGateOpen;
+    bool mPaused = false;
+};
+
+} // namespace tavrin

@@ -1,0 +1,356 @@
+#include "TestDoubles.h"
+#include "catalogue/Catalogue.h"
+#include "platform/Cp932.h"
+#include "platform/linux/LinuxFileSystem.h"
+#include "platform/linux/QtText.h"
+#include "search/SearchDlg.h"
+#include "search/Searchclass.h"
+
+#include <QDir>
+#include <QLabel>
+#include <QPushButton>
+#include <QRandomGenerator>
+#include <QTemporaryDir>
+#include <QTimer>
+#include <QtTest>
+
+#include <condition_variable>
+#include <functional>
+#include <mutex>
+
+using namespace tavrin;
+using tavrin::test::ScriptedDialogs;
+
+namespace {
+
+std::string withoutTrail(std::string path) {
+    while (path.size() > 3 && path.back() == '\\') {
+        path.pop_back();
+    }
+    return path;
+}
+
+// The host's files, with one folder whose listing waits until release(): the worker stands
+// still there, so pausing and cancelling meet it at a known point.
+class HeldFileSystem : public FileSystem {
+public:
+    explicit HeldFileSystem(FileSystem& inner) : mInner(inner) {}
+    ~HeldFileSystem() override { release(); }
+
+    void holdAt(const std::string& folder) {
+        std::lock_guard lock(mMutex);
+        mHeld = withoutTrail(folder);
+        mReleased = false;
+    }
+    bool holding() {
+        std::lock_guard lock(mMutex);
+        return mHolding;
+    }
+    void release() {
+        std::lock_guard lock(mMutex);
+        mReleased = true;
+        mChanged.notify_all();
+    }
+    std::string unreadable;
+
+    bool fileExists(const std::string& path) override { return mInner.fileExists(path); }
+    bool folderExists(const std::string& path) override { return mInner.folderExists(path); }
+    std::optional<std::string> readFile(const std::string& path) override {
+        return path == unreadable ? std::nullopt : mInner.readFile(path);
+    }
+    bool writeFileAtomic(const std::string& path, std::string_view bytes) override {
+        return mInner.writeFileAtomic(path, bytes);
+    }
+    bool renameFile(const std::string& from, const std::string& to) override {
+        return mInner.renameFile(from, to);
+    }
+    std::vector<Entry> listFolder(const std::string& path) override {
+        std::unique_lock lock(mMutex);
+        if (withoutTrail(path) == mHeld) {
+            mHolding = true;
+            mChanged.wait(lock, [this] { return mReleased; });
+            mHolding = false;
+        }
+        lock.unlock();
+        return mInner.listFolder(path);
+    }
+
+private:
+    FileSystem& mInner;
+    std::mutex mMutex;
+    std::condition_variable mChanged;
+    std::string mHeld;
+    bool mReleased = true;
+    bool mHolding = false;
+};
+
+// Runs `whileOpen` while the question is shown, as the event loop of a real box would.
+class SlowDialogs : public ScriptedDialogs {
+public:
+    std::function<void()> whileOpen;
+    MsgResult messageBox(const std::string& text, const std::string& caption, MsgIcon icon,
+                         MsgButtons buttons, MsgResult defaultButton) override {
+        if (whileOpen) {
+            whileOpen();
+        }
+        return ScriptedDialogs::messageBox(text, caption, icon, buttons, defaultButton);
+    }
+};
+
+QString u(const char* utf8) {
+    return QString::fromUtf8(utf8);
+}
+
+} // namespace
+
+class TestSearch : public QObject {
+    Q_OBJECT
+
+    QTemporaryDir mDir;
+    LinuxFileSystem mHost{DriveTable::rootOnly()};
+    std::unique_ptr<HeldFileSystem> fs;
+    std::unique_ptr<Catalogue> catalogue;
+    SlowDialogs dialogs;
+    std::unique_ptr<TSearchDlg> dlg;
+    QString mBase;
+
+    // A file below a fresh start folder ("A/B/RPG_RT.lmt"), its folders made; "A/B/" a folder.
+    void make(const QString& rel, const QByteArray& content = {}) {
+        const QString path = mBase + "/" + rel;
+        QDir().mkpath(rel.endsWith('/') ? path : QFileInfo(path).path());
+        if (!rel.endsWith('/')) {
+            QFile f(path);
+            QVERIFY(f.open(QIODevice::WriteOnly));
+            f.write(content);
+        }
+    }
+    // The Windows path of a folder below the start folder, as the walk reports it.
+    std::string win(const QString& rel = {}) {
+        std::string p = *mHost.toWindowsPath(QFile::encodeName(mBase).toStdString()) + "\\";
+        for (const QString& part : rel.split('/', Qt::SkipEmptyParts)) {
+            p += part.toStdString() + "\\";
+        }
+        return p;
+    }
+    std::vector<std::string> rows() const {
+        std::vector<std::string> out;
+        for (int i = 0; i < catalogue->rowCount(); ++i) {
+            out.push_back(catalogue->row(i)->Path + "|" + std::to_string(catalogue->row(i)->Kind));
+        }
+        return out;
+    }
+    QPushButton* suspendButton() { return dlg->findChild<QPushButton*>("Bt_suspend"); }
+    QString report() { return dlg->findChild<QLabel*>("lab_report")->text(); }
+
+    // One search with `script` acting on the open dialog. Should the script fail, the search is
+    // cancelled so the run still returns.
+    int run(int kinds, bool dupChk, const std::string& start, std::function<void()> script = {}) {
+        QTimer timer;
+        timer.setSingleShot(true);
+        connect(&timer, &QTimer::timeout, [&] {
+            script();
+            if (QTest::currentTestFailed() && dlg->scanner()) {
+                fs->release();
+                dlg->scanner()->Terminate();
+                dlg->scanner()->Resume();
+            }
+        });
+        if (script) {
+            timer.start(0);
+        }
+        return dlg->RunSearch(*catalogue, *fs, kinds, dupChk, start);
+    }
+
+private slots:
+    void init() {
+        mBase = mDir.path() + "/" + QString::number(QRandomGenerator::global()->generate());
+        QVERIFY(QDir().mkpath(mBase));
+        fs = std::make_unique<HeldFileSystem>(mHost);
+        catalogue = std::make_unique<Catalogue>();
+        catalogue->selectFolder(catalogue->AddFolder(nullptr, "Tavrin"));
+        dialogs = SlowDialogs();
+        dlg = std::make_unique<TSearchDlg>(dialogs);
+    }
+    void cleanup() {
+        dlg.reset();
+        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    }
+
+    void dialogLooksAsDrawn() {
+        QCOMPARE(dlg->windowTitle(), u("RPGSearch"));
+        QCOMPARE(dlg->size(), QSize(482, 91));
+        QVERIFY(dlg->windowFlags().testFlag(Qt::WindowCloseButtonHint));
+        QCOMPARE(dlg->windowType(), Qt::Tool);
+        QVERIFY(suspendButton()->isDefault());
+    }
+
+    // Inner projects first, the start folder last; the rows show while the walk goes on; a
+    // second run of the same dialog skips what the first added.
+    void searchEndingByItselfClosesWithoutQuestion() {
+        make("A/B/RPG_RT.lmt");
+        make("A/B/RPG_RT.ini", "GameTitle=Bee\r\n");
+        make("A/RPG_RT.lmt");
+        make("A/GAME.EXE");
+        make("A/Hero.rpg");
+        make("RPG_RT.lmt");
+        QCOMPARE(run(6, false, withoutTrail(win())), 0);
+        QVERIFY(!dlg->isVisible());
+        QVERIFY(!dlg->scanner());
+        QVERIFY(dialogs.shown.empty());
+        const std::vector<std::string> first = {win("A/B") + "|1", win("A") + "|1", win("A") + "|2",
+                                                win() + "|1"};
+        QCOMPARE(rows(), first);
+        QCOMPARE(catalogue->row(0)->Title, std::string("Bee"));
+        QCOMPARE(catalogue->row(2)->Title, std::string("Hero"));
+        QCOMPARE(report(), qs(win("A/B")));
+
+        make("C/RPG_RT.lmt");
+        QCOMPARE(run(2, true, win()), 0);
+        std::vector<std::string> second = first;
+        second.push_back(win("C") + "|1");
+        QCOMPARE(rows(), second);
+        QVERIFY(dialogs.shown.empty());
+    }
+
+    void startThatCannotBeEnteredClosesAtOnce_data() {
+        QTest::addColumn<QString>("start");
+        QTest::newRow("empty text") << QString();
+        QTest::newRow("missing") << "nowhere";
+        QTest::newRow("a file") << "file";
+    }
+    void startThatCannotBeEnteredClosesAtOnce() {
+        QFETCH(QString, start);
+        make("file");
+        QCOMPARE(run(6, false, start.isEmpty() ? std::string() : withoutTrail(win(start))), 0);
+        QVERIFY(!dlg->isVisible());
+        QCOMPARE(catalogue->rowCount(), 0);
+        QVERIFY(dialogs.shown.empty());
+    }
+
+    void escPausesAndResumesNeverCancels() {
+        make("A/B/C/RPG_RT.lmt");
+        fs->holdAt(win("A"));
+        QCOMPARE(run(2, false, win(),
+                     [&] {
+                         QTRY_VERIFY_WITH_TIMEOUT(fs->holding(), 10000);
+                         QTest::keyClick(dlg.get(), Qt::Key_Escape);
+                         QCOMPARE(suspendButton()->text(), u("再開"));
+                         QVERIFY(dlg->scanner()->suspended());
+                         fs->release();
+                         QTRY_VERIFY_WITH_TIMEOUT(dlg->scanner()->halted(), 10000);
+                         QCOMPARE(report(), qs(win("A")));
+                         QVERIFY(dlg->isVisible());
+                         QTest::keyClick(dlg.get(), Qt::Key_Escape);
+                         QCOMPARE(suspendButton()->text(), u("一時停止"));
+                         QTRY_VERIFY_WITH_TIMEOUT(!dlg->isVisible(), 10000);
+                     }),
+                 0);
+        QCOMPARE(rows(), std::vector<std::string>{win("A/B/C") + "|1"});
+        QVERIFY(dialogs.shown.empty());
+    }
+
+    void cancelAsksAndOnlyYesEnds_data() {
+        QTest::addColumn<bool>("closeBox");
+        QTest::newRow("中止") << false;
+        QTest::newRow("close box") << true;
+    }
+    // The walk is held in the second project's listing; below it waits a folder that a
+    // cancelled walk never enters.
+    void cancelAsksAndOnlyYesEnds() {
+        QFETCH(bool, closeBox);
+        make("A/P1/RPG_RT.lmt");
+        make("A/P2/deep/RPG_RT.lmt");
+        make("A/P2/RPG_RT.lmt");
+        const std::vector<FileSystem::Entry> order = mHost.listFolder(win("A"));
+        QCOMPARE(order.size(), std::size_t(2));
+        const QString first = "A/" + QString::fromStdString(order[0].name);
+        const QString second = "A/" + QString::fromStdString(order[1].name);
+        fs->holdAt(win(second));
+        const auto requestClose = [&] {
+            if (closeBox) {
+                dlg->close();
+            } else {
+                QTest::mouseClick(dlg->findChild<QPushButton*>("Bt_cancel"), Qt::LeftButton);
+            }
+        };
+        run(2, false, win(), [&] {
+            QTRY_VERIFY_WITH_TIMEOUT(fs->holding(), 10000);
+            QCOMPARE(catalogue->rowCount(), 1);
+
+            dialogs.answers = {MsgResult::No};
+            requestClose();
+            QCOMPARE(dialogs.shown.size(), std::size_t(1));
+            QCOMPARE(dialogs.shown[0].text, sj("検索を終了しますか？"));
+            QCOMPARE(dialogs.shown[0].caption, sj("確認"));
+            QCOMPARE(dialogs.shown[0].icon, MsgIcon::Warning);
+            QCOMPARE(dialogs.shown[0].buttons, MsgButtons::YesNo);
+            QVERIFY(dlg->isVisible());
+            QVERIFY(!dlg->scanner()->suspended());
+
+            // Asked while paused: No resumes all the same.
+            QTest::mouseClick(suspendButton(), Qt::LeftButton);
+            QCOMPARE(suspendButton()->text(), u("再開"));
+            dialogs.answers = {MsgResult::No};
+            requestClose();
+            QCOMPARE(suspendButton()->text(), u("一時停止"));
+            QVERIFY(!dlg->scanner()->suspended());
+
+            dialogs.answers = {MsgResult::Yes};
+            dialogs.whileOpen = [&] { QVERIFY(dlg->scanner()->suspended()); };
+            requestClose();
+            QCOMPARE(dialogs.shown.size(), std::size_t(3));
+            QVERIFY(!dlg->scanner()->suspended());
+            QVERIFY(dlg->isVisible());
+            fs->release();
+            QTRY_VERIFY_WITH_TIMEOUT(!dlg->isVisible(), 10000);
+        });
+        QCOMPARE(rows(), std::vector<std::string>{win(first) + "|1"});
+        QCOMPARE(report(), qs(win(second)));
+    }
+
+    void unreadableSettingsEndTheWalk() {
+        make("A/B/C/RPG_RT.lmt");
+        make("A/B/RPG_RT.lmt");
+        make("A/B/RPG_RT.ini", "GameTitle=x");
+        make("A/RPG_RT.lmt");
+        fs->unreadable = win("A/B") + "RPG_RT.ini";
+        QCOMPARE(run(2, false, win()), 0);
+        QVERIFY(!dlg->isVisible());
+        QCOMPARE(rows(), std::vector<std::string>{win("A/B/C") + "|1"});
+        QVERIFY(dialogs.shown.empty());
+    }
+
+    // The walk ends while paused, then while the question is open: the dialog closes, the
+    // latter once answered, and the next run starts unpaused.
+    void endDuringPauseOrQuestion() {
+        make("A/");
+        fs->holdAt(win("A"));
+        run(2, false, win(), [&] {
+            QTRY_VERIFY_WITH_TIMEOUT(fs->holding(), 10000);
+            QTest::mouseClick(suspendButton(), Qt::LeftButton);
+            fs->release();
+            QTRY_VERIFY_WITH_TIMEOUT(!dlg->isVisible(), 10000);
+        });
+        QCOMPARE(suspendButton()->text(), u("再開"));
+
+        for (MsgResult answer : {MsgResult::No, MsgResult::Yes}) {
+            fs->holdAt(win("A"));
+            dialogs.answers = {answer};
+            dialogs.whileOpen = [&] {
+                fs->release();
+                QTRY_VERIFY_WITH_TIMEOUT(!dlg->scanner(), 10000);
+                QVERIFY(dlg->isVisible());
+            };
+            run(2, false, win(), [&] {
+                QCOMPARE(suspendButton()->text(), u("一時停止"));
+                QTRY_VERIFY_WITH_TIMEOUT(fs->holding(), 10000);
+                QTest::mouseClick(dlg->findChild<QPushButton*>("Bt_cancel"), Qt::LeftButton);
+                QVERIFY(!dlg->isVisible());
+            });
+            QCOMPARE(dialogs.answers.size(), std::size_t(0));
+        }
+    }
+};
+
+QTEST_MAIN(TestSearch)
+#include "test_search.moc"
