@@ -1,5 +1,6 @@
 #pragma once
 
+#include <cstdint>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -13,6 +14,15 @@ public:
     struct Entry {
         std::string name; // CP932
         bool isFolder = false;
+        // A symbolic link; isFolder, device and inode then tell what it leads to.
+        bool isLink = false;
+        // Of a folder, so a walk can tell a folder it is already in; 0, 0 when unknown.
+        std::uint64_t device = 0, inode = 0;
+    };
+
+    struct FolderIdentity {
+        std::uint64_t device = 0, inode = 0; // 0, 0 when unknown
+        bool operator==(const FolderIdentity&) const = default;
     };
 
     virtual ~FileSystem() = default;
@@ -28,6 +38,13 @@ public:
     virtual bool renameFile(const std::string& from, const std::string& to) = 0;
     // The entries of a folder, hidden ones included, without "." and "..".
     virtual std::vector<Entry> listFolder(const std::string& path) = 0;
+    // The folder a path leads to, links followed, or nothing when it cannot be entered: missing,
+    // a file, or its search permission refused.
+    virtual std::optional<FolderIdentity> folderIdentity(const std::string& path) {
+        return folderExists(path) ? std::optional<FolderIdentity>(FolderIdentity{}) : std::nullopt;
+    }
+    // The process's working folder as a Windows path; empty when no drive holds it.
+    virtual std::string workingFolder() { return {}; }
 };
 
 } // namespace tavrin

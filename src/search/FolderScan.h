@@ -31,9 +31,15 @@ public:
     virtual void AddFoundProject(const std::string& folder, const std::string& marker) = 0;
 };
 
+// A start folder as the walk reports it: absolute (a relative one from the working folder), "."
+// and ".." resolved, "/" made "\", letter case as written, exactly one trailing "\" (a drive
+// root "C:\"). Empty for an empty text or one no drive can hold.
+std::string absoluteFolderPath(FileSystem& fs, const std::string& folder);
+
 // The walk below one start folder, depth first, each folder's markers tested after all its
 // subfolders, the start folder's last. Paths are Windows paths with exactly one trailing "\".
-// Folder links are followed, never into a folder already on the path from the start folder.
+// Folder links are followed, never into a folder already on the path from the start folder or
+// above it.
 // Returns 0, also when it stopped on a cancellation.
 int walkFolders(FileSystem& fs, const std::string& startFolder,
                 const std::vector<std::string>& markerNames, ScanHost& host);
@@ -52,7 +58,8 @@ private:
 
 // The user-interface step of a found marker: the item to append to the selected folder, or
 // nothing (a duplicate, or "GAME.EXE" without a "*.RPG" entry). `duplicates` is null when the
-// duplicate check is off. Throws AppError when "RPG_RT.ini" exists but cannot be read.
+// duplicate check is off; the caller adds each appended path to it, so a search does not add a
+// path twice. Throws AppError when "RPG_RT.ini" exists but cannot be read.
 std::optional<ProjectItem> recognizeProject(FileSystem& fs, const std::string& folder,
                                             const std::string& marker,
                                             const DuplicateCheck* duplicates);

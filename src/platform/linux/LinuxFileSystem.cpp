@@ -413,14 +413,37 @@ std::vector<FileSystem::Entry> LinuxFileSystem::listFolder(const std::string& pa
         return entries;
     const int dirFd = ::dirfd(dir.get());
     while (dirent* e = dir.next()) {
-        bool isFolder = e->d_type == DT_DIR;
-        if (e->d_type == DT_LNK || e->d_type == DT_UNKNOWN) {
+        Entry entry{cp932::fromHostName(e->d_name)};
+        // Plain files need no look-up: only folders carry an identity.
+        if (e->d_type == DT_DIR || e->d_type == DT_LNK || e->d_type == DT_UNKNOWN) {
             struct stat st {};
-            isFolder = ::fstatat(dirFd, e->d_name, &st, 0) == 0 && S_ISDIR(st.st_mode);
+            if (::fstatat(dirFd, e->d_name, &st, AT_SYMLINK_NOFOLLOW) == 0) {
+                entry.isLink = S_ISLNK(st.st_mode);
+                if (entry.isLink && ::fstatat(dirFd, e->d_name, &st, 0) != 0)
+                    st = {}; // dangling
+                entry.isFolder = S_ISDIR(st.st_mode);
+                if (entry.isFolder) {
+                    entry.device = st.st_dev;
+                    entry.inode = st.st_ino;
+                }
+            }
         }
-        entries.push_back({cp932::fromHostName(e->d_name), isFolder});
+        entries.push_back(std::move(entry));
     }
     return entries;
+}
+
+std::optional<FileSystem::FolderIdentity> LinuxFileSystem::folderIdentity(const std::string& path) {
+    const std::string host = toHostPath(path);
+    struct stat st {};
+    if (host.empty() || ::stat(host.c_str(), &st) != 0 || !S_ISDIR(st.st_mode) ||
+        ::faccessat(AT_FDCWD, host.c_str(), X_OK, AT_EACCESS) != 0)
+        return std::nullopt;
+    return FolderIdentity{st.st_dev, st.st_ino};
+}
+
+std::string LinuxFileSystem::workingFolder() {
+    return mDrives.toWindows(currentFolder()).value_or(std::string());
 }
 
 } // namespace tavrin

@@ -1,0 +1,512 @@
+#include "catalogue/Catalogue.h"
+#include "platform/AppError.h"
+#include "platform/Cp932.h"
+#include "platform/FileSystem.h"
+#include "platform/PathText.h"
+#include "search/FolderScan.h"
+
+#include <gtest/gtest.h>
+
+#include <functional>
+#include <map>
+#include <memory>
+
+using namespace tavrin;
+
+namespace {
+
+// A tree of folders and files in memory, names found without regard to case. Folders may refuse
+// to be entered or listed, and may stand for a link by naming another folder's identity.
+class TreeFileSystem : public FileSystem {
+public:
+    struct Node {
+        std::string name;
+        bool folder = true;
+        std::string content;
+        bool unreadable = false, noEnter = false, noList = false;
+        std::uint64_t inode = 0;
+        std::vector<std::unique_ptr<Node>> children;
+    };
+    Node root; // the drive C:
+    std::string cwd;
+    std::uint64_t nextInode = 2;
+
+    TreeFileSystem() { root.inode = 1; }
+
+    // Makes every folder of a "\"-separated relative path; returns the last.
+    Node& folder(const std::string& rel) {
+        Node* at = &root;
+        for (const std::string& part : split(rel)) {
+            Node* child = find(*at, part);
+            if (!child) {
+                at->children.push_back(std::make_unique<Node>());
+                child = at->children.back().get();
+                child->name = part;
+                child->inode = nextInode++;
+            }
+            at = child;
+        }
+        return *at;
+    }
+    Node& file(const std::string& rel, std::string content = {}) {
+        const std::string parent = pathtext::folderPart(rel);
+        Node& f = folder(pathtext::withoutTrailingBackslash(parent));
+        f.children.push_back(std::make_unique<Node>());
+        Node& n = *f.children.back();
+        n.name = pathtext::namePart(rel);
+        n.folder = false;
+        n.content = std::move(content);
+        return n;
+    }
+
+    bool fileExists(const std::string& path) override {
+        const Node* n = resolve(path);
+        return n && !n->folder;
+    }
+    bool folderExists(const std::string& path) override {
+        const Node* n = resolve(path);
+        return n && n->folder;
+    }
+    std::optional<std::string> readFile(const std::string& path) override {
+        const Node* n = resolve(path);
+        if (!n || n->folder || n->unreadable)
+            return std::nullopt;
+        return n->content;
+    }
+    bool writeFileAtomic(const std::string&, std::string_view) override { return false; }
+    bool renameFile(const std::string&, const std::string&) override { return false; }
+    std::vector<Entry> listFolder(const std::string& path) override {
+        ++listings;
+        std::vector<Entry> out;
+        const Node* n = resolve(path);
+        if (!n || !n->folder || n->noList)
+            return out;
+        for (const auto& c : n->children)
+            out.push_back({c->name, c->folder, false, 0, c->folder ? c->inode : 0});
+        return out;
+    }
+    std::optional<FolderIdentity> folderIdentity(const std::string& path) override {
+        const Node* n = resolve(path);
+        if (!n || !n->folder || n->noEnter)
+            return std::nullopt;
+        return FolderIdentity{0, n->inode};
+    }
+    std::string workingFolder() override { return cwd; }
+
+    int listings = 0;
+
+private:
+    static std::vector<std::string> split(const std::string& rel) {
+        std::vector<std::string> parts;
+        std::string cur;
+        for (char c : rel + '\\') {
+            if (c == '\\') {
+                if (!cur.empty())
+                    parts.push_back(cur);
+                cur.clear();
+            } else {
+                cur += c;
+            }
+        }
+        return parts;
+    }
+    static Node* find(Node& at, const std::string& name) {
+        for (auto& c : at.children)
+            if (pathtext::sameName(c->name, name))
+                return c.get();
+        return nullptr;
+    }
+    Node* resolve(const std::string& path) {
+        if (path.size() < 3 || !pathtext::sameName(path.substr(0, 3), "C:\\"))
+            return nullptr;
+        Node* at = &root;
+        for (const std::string& part : split(path.substr(3))) {
+            if (!at->folder)
+                return nullptr;
+            at = find(*at, part);
+            if (!at)
+                return nullptr;
+        }
+        return at;
+    }
+};
+
+// Writes down every hand-over; adds as the search window does, through the rules under test.
+class RecordingHost : public ScanHost {
+public:
+    TreeFileSystem& fs;
+    Catalogue* catalogue = nullptr;
+    DuplicateCheck* duplicates = nullptr;
+    std::vector<std::string> events;
+    bool cancel = false;
+    int terminatedReads = 0;
+    std::function<void(const std::string&)> onShow;
+
+    explicit RecordingHost(TreeFileSystem& f) : fs(f) {}
+
+    bool terminated() override {
+        ++terminatedReads;
+        return cancel;
+    }
+    void ShowSearchedFolder(const std::string& folder) override {
+        events.push_back("show " + folder);
+        if (onShow)
+            onShow(folder);
+    }
+    void AddFoundProject(const std::string& folder, const std::string& marker) override {
+        events.push_back("add " + folder + " " + marker);
+        if (!catalogue)
+            return;
+        if (auto item = recognizeProject(fs, folder, marker, duplicates)) {
+            catalogue->AddFoundItem(item->Path, item->Title, item->Kind);
+            if (duplicates)
+                duplicates->add(item->Path);
+        }
+    }
+};
+
+const std::vector<std::string> kBoth = {"RPG_RT.lmt", "GAME.EXE"};
+
+std::vector<std::string> walk(TreeFileSystem& fs, const std::string& start,
+                              const std::vector<std::string>& markers = kBoth) {
+    RecordingHost host(fs);
+    EXPECT_EQ(walkFolders(fs, start, markers, host), 0);
+    return host.events;
+}
+
+class CatalogueFixture : public ::testing::Test {
+protected:
+    Catalogue catalogue;
+    TreeFileSystem fs;
+
+    void SetUp() override {
+        TreeNode* node = catalogue.AddFolder(nullptr, "found");
+        catalogue.selectFolder(node);
+    }
+    std::vector<ProjectItem> rows() const {
+        std::vector<ProjectItem> out;
+        for (int i = 0; i < catalogue.rowCount(); ++i)
+            out.push_back(*catalogue.row(i));
+        return out;
+    }
+    void search(const std::string& start, bool dupChk) {
+        RecordingHost host(fs);
+        host.catalogue = &catalogue;
+        std::optional<DuplicateCheck> dup;
+        if (dupChk) {
+            dup.emplace(catalogue);
+            host.duplicates = &*dup;
+        }
+        walkFolders(fs, start, kBoth, host);
+    }
+};
+
+} // namespace
+
+TEST(MarkerNames, FromTheSearchKinds) {
+    EXPECT_EQ(markerNamesFor(6), kBoth);
+    EXPECT_EQ(markerNamesFor(2), std::vector<std::string>{"RPG_RT.lmt"});
+    EXPECT_EQ(markerNamesFor(4 | 1), std::vector<std::string>{"GAME.EXE"});
+    EXPECT_TRUE(markerNamesFor(1).empty());
+}
+
+TEST(StartFolder, MadeAbsoluteWithOneTrailingBackslash) {
+    TreeFileSystem fs;
+    fs.cwd = "C:\\Work\\Here";
+    EXPECT_EQ(absoluteFolderPath(fs, "C:\\Games"), "C:\\Games\\");
+    EXPECT_EQ(absoluteFolderPath(fs, "C:\\Games\\\\"), "C:\\Games\\");
+    EXPECT_EQ(absoluteFolderPath(fs, "c:/GAMES/./x/../Hero"), "c:\\GAMES\\Hero\\");
+    EXPECT_EQ(absoluteFolderPath(fs, "C:\\"), "C:\\");
+    EXPECT_EQ(absoluteFolderPath(fs, "C:\\..\\.."), "C:\\");
+    EXPECT_EQ(absoluteFolderPath(fs, "Games"), "C:\\Work\\Here\\Games\\");
+    EXPECT_EQ(absoluteFolderPath(fs, ".."), "C:\\Work\\");
+    EXPECT_EQ(absoluteFolderPath(fs, "."), "C:\\Work\\Here\\");
+    EXPECT_EQ(absoluteFolderPath(fs, "\\Games"), "C:\\Games\\");
+    EXPECT_EQ(absoluteFolderPath(fs, "C:Games"), "C:\\Work\\Here\\Games\\");
+    EXPECT_EQ(absoluteFolderPath(fs, "D:Games"), "D:\\Games\\");
+    EXPECT_EQ(absoluteFolderPath(fs, ""), "");
+    EXPECT_EQ(absoluteFolderPath(fs, "\\\\server\\share"), "");
+    // "ソ" ends in 0x5C, which is no separator.
+    const std::string so = sj("ソ");
+    EXPECT_EQ(absoluteFolderPath(fs, "C:\\" + so), "C:\\" + so + "\\");
+    fs.cwd.clear();
+    EXPECT_EQ(absoluteFolderPath(fs, "Games"), "");
+}
+
+TEST(Walk, DepthFirstEachFolderAfterItsSubfoldersTheStartFolderLast) {
+    TreeFileSystem fs;
+    fs.file("Games\\RPG_RT.lmt");
+    fs.file("Games\\A\\RPG_RT.lmt");
+    fs.file("Games\\A\\Backup\\RPG_RT.lmt");
+    fs.file("Games\\A\\readme.txt");
+    fs.folder("Games\\A\\Empty");
+    fs.file("Games\\B\\GAME.EXE");
+    fs.file("Games\\B\\rpg_rt.LMT");
+    const std::vector<std::string> expected = {
+        "show C:\\Games\\A\\",
+        "show C:\\Games\\A\\Backup\\",
+        "add C:\\Games\\A\\Backup\\ RPG_RT.lmt",
+        "show C:\\Games\\A\\Empty\\",
+        "add C:\\Games\\A\\ RPG_RT.lmt",
+        "show C:\\Games\\B\\",
+        "add C:\\Games\\B\\ RPG_RT.lmt",
+        "add C:\\Games\\B\\ GAME.EXE",
+        "add C:\\Games\\ RPG_RT.lmt",
+    };
+    EXPECT_EQ(walk(fs, "C:\\Games"), expected);
+    EXPECT_EQ(walk(fs, "C:\\Games\\"), expected);
+
+    // Without markers every folder is still reported.
+    EXPECT_EQ(walk(fs, "C:\\Games", {}),
+              (std::vector<std::string>{"show C:\\Games\\A\\", "show C:\\Games\\A\\Backup\\",
+                                        "show C:\\Games\\A\\Empty\\", "show C:\\Games\\B\\"}));
+    // The drive root, the folder names as listed, the start folder's letter case as written.
+    EXPECT_EQ(walk(fs, "c:\\games\\a\\..")[0], "show c:\\games\\A\\");
+    EXPECT_EQ(walk(fs, "C:\\").front(), "show C:\\Games\\");
+    EXPECT_EQ(walk(fs, "C:\\").back(), "add C:\\Games\\ RPG_RT.lmt");
+}
+
+TEST(Walk, StartFolderThatCannotBeEnteredFindsNothing) {
+    TreeFileSystem fs;
+    fs.file("Games\\RPG_RT.lmt");
+    fs.file("Games\\Sub\\RPG_RT.lmt");
+    EXPECT_TRUE(walk(fs, "").empty());
+    EXPECT_TRUE(walk(fs, "C:\\Missing").empty());
+    EXPECT_TRUE(walk(fs, "C:\\Games\\RPG_RT.lmt").empty());
+    fs.folder("Games").noEnter = true;
+    EXPECT_TRUE(walk(fs, "C:\\Games").empty());
+    // A relative start folder without a working folder.
+    EXPECT_TRUE(walk(fs, "Games").empty());
+}
+
+TEST(Walk, RefusedFoldersAndListings) {
+    TreeFileSystem fs;
+    fs.file("S\\Locked\\RPG_RT.lmt");
+    fs.file("S\\Locked\\In\\RPG_RT.lmt");
+    fs.file("S\\Blind\\RPG_RT.lmt");
+    fs.file("S\\Blind\\In\\RPG_RT.lmt");
+    fs.folder("S\\Locked").noEnter = true;
+    fs.folder("S\\Blind").noList = true;
+    // Not entered: neither reported nor tested. Not listed: reported, tested, nothing below.
+    EXPECT_EQ(walk(fs, "C:\\S"),
+              (std::vector<std::string>{"show C:\\S\\Blind\\", "add C:\\S\\Blind\\ RPG_RT.lmt"}));
+}
+
+TEST(Walk, FolderOnThePathIsNotEnteredAgain) {
+    TreeFileSystem fs;
+    fs.file("S\\A\\RPG_RT.lmt");
+    fs.folder("S\\A\\B");
+    fs.file("S\\Other\\ToA\\RPG_RT.lmt");
+    // B and ToA lead to A, S\Up to S, S\Root to the drive root above it.
+    fs.folder("S\\A\\B").inode = fs.folder("S\\A").inode;
+    fs.folder("S\\Other\\ToA").inode = fs.folder("S\\A").inode;
+    fs.folder("S\\Up").inode = fs.folder("S").inode;
+    fs.folder("S\\Root").inode = fs.root.inode;
+    // A link to a folder not on the path is walked like any folder.
+    EXPECT_EQ(walk(fs, "C:\\S"), (std::vector<std::string>{
+                                     "show C:\\S\\A\\",
+                                     "add C:\\S\\A\\ RPG_RT.lmt",
+                                     "show C:\\S\\Other\\",
+                                     "show C:\\S\\Other\\ToA\\",
+                                     "add C:\\S\\Other\\ToA\\ RPG_RT.lmt",
+                                 }));
+}
+
+TEST(Walk, CancellationIsSeenOnlyOnTheWayIntoAFolder) {
+    TreeFileSystem fs;
+    fs.file("S\\RPG_RT.lmt");
+    fs.file("S\\A\\RPG_RT.lmt");
+    fs.file("S\\A\\B\\RPG_RT.lmt");
+    fs.file("S\\A\\B\\C\\RPG_RT.lmt");
+    fs.file("S\\A\\B\\notes.txt");
+    fs.file("S\\A\\B2\\RPG_RT.lmt");
+    fs.file("S\\Z\\RPG_RT.lmt");
+
+    // Cancelled in the leaf C: C and B have no further subfolder and still add; A's next
+    // subfolder B2 is not entered, and neither A nor S is tested.
+    {
+        RecordingHost host(fs);
+        host.onShow = [&](const std::string& f) { host.cancel = f == "C:\\S\\A\\B\\C\\"; };
+        walkFolders(fs, "C:\\S", kBoth, host);
+        EXPECT_EQ(host.events, (std::vector<std::string>{
+                                   "show C:\\S\\A\\",
+                                   "show C:\\S\\A\\B\\",
+                                   "show C:\\S\\A\\B\\C\\",
+                                   "add C:\\S\\A\\B\\C\\ RPG_RT.lmt",
+                                   "add C:\\S\\A\\B\\ RPG_RT.lmt",
+                               }));
+        // Once per subfolder tried: A, B, C, B2.
+        EXPECT_EQ(host.terminatedReads, 4);
+    }
+    // Cancelled in B, which has a subfolder still to enter: nothing more happens.
+    {
+        RecordingHost host(fs);
+        host.onShow = [&](const std::string& f) { host.cancel = f == "C:\\S\\A\\B\\"; };
+        walkFolders(fs, "C:\\S", kBoth, host);
+        EXPECT_EQ(host.events, (std::vector<std::string>{"show C:\\S\\A\\", "show C:\\S\\A\\B\\"}));
+    }
+    // Cancelled in the last folder: the walk ends as if it had not been cancelled.
+    {
+        RecordingHost host(fs);
+        host.onShow = [&](const std::string& f) { host.cancel = f == "C:\\S\\Z\\"; };
+        walkFolders(fs, "C:\\S", kBoth, host);
+        ASSERT_GE(host.events.size(), 2u);
+        EXPECT_EQ(host.events[host.events.size() - 2], "add C:\\S\\Z\\ RPG_RT.lmt");
+        EXPECT_EQ(host.events.back(), "add C:\\S\\ RPG_RT.lmt");
+    }
+}
+
+TEST(Walk, AFailedHandOverEndsTheWalk) {
+    TreeFileSystem fs;
+    fs.file("S\\A\\RPG_RT.lmt");
+    fs.file("S\\A\\RPG_RT.ini", "GameTitle=x").unreadable = true;
+    fs.file("S\\A\\GAME.EXE");
+    fs.file("S\\A\\a.rpg");
+    fs.file("S\\RPG_RT.lmt");
+    Catalogue catalogue;
+    catalogue.selectFolder(catalogue.AddFolder(nullptr, "f"));
+    RecordingHost host(fs);
+    host.catalogue = &catalogue;
+    EXPECT_THROW(walkFolders(fs, "C:\\S", kBoth, host), AppError);
+    EXPECT_EQ(host.events.back(), "add C:\\S\\A\\ RPG_RT.lmt");
+    EXPECT_EQ(catalogue.rowCount(), 0);
+}
+
+TEST_F(CatalogueFixture, BothMarkersInOneFolder) {
+    fs.file("G\\RPG_RT.lmt");
+    fs.file("G\\RPG_RT.ini", "[RPG_RT]\r\nGameTitle=Hero's Tale\r\n");
+    fs.file("G\\GAME.EXE");
+    fs.file("G\\Hero.rpg");
+    search("C:\\G", false);
+    EXPECT_EQ(rows(), (std::vector<ProjectItem>{{"C:\\G\\", "Hero's Tale", pk2000},
+                                                {"C:\\G\\", "Hero", pk95}}));
+    catalogue.ClearSelectedFolder();
+    search("C:\\G", true);
+    EXPECT_EQ(rows(), (std::vector<ProjectItem>{{"C:\\G\\", "Hero's Tale", pk2000}}));
+}
+
+TEST_F(CatalogueFixture, DuplicateCheckAgainstTheSelectedFolderOnly) {
+    fs.file("Games\\Hero\\RPG_RT.lmt");
+    fs.file("Games\\Other\\RPG_RT.lmt");
+    TreeNode* selected = catalogue.selected();
+    TreeNode* elsewhere = catalogue.AddFolder(nullptr, "elsewhere");
+    catalogue.appendItems(elsewhere, {{"C:\\Games\\Other\\", "t", pk2000}});
+    catalogue.selectFolder(selected);
+    catalogue.AddFoundItem("c:\\games\\hero\\", "old", pk2000);
+    search("C:\\Games", true);
+    EXPECT_EQ(rows(), (std::vector<ProjectItem>{
+                          {"c:\\games\\hero\\", "old", pk2000},
+                          {"C:\\Games\\Other\\", sj("設定ファイルがありません"), pk2000}}));
+}
+
+TEST(DuplicateCheck, LettersFoldedButNoTrailByte) {
+    Catalogue catalogue;
+    catalogue.selectFolder(catalogue.AddFolder(nullptr, "f"));
+    // 0x83 0x41 and 0x83 0x61 differ only in a trail byte that looks like "A" and "a".
+    const std::string a = "C:\\x\x83\x41\\";
+    const std::string lower = "c:\\X\x83\x61\\";
+    catalogue.AddFoundItem(a, "t", pk2000);
+    DuplicateCheck dup(catalogue);
+    EXPECT_TRUE(dup.contains("c:\\X\x83\x41\\"));
+    EXPECT_FALSE(dup.contains(lower));
+    EXPECT_EQ(dup.contains(lower), pathtext::sameName(a, lower));
+    EXPECT_FALSE(dup.contains("C:\\x\x83\x41"));
+    dup.add(lower);
+    EXPECT_TRUE(dup.contains("C:\\x\x83\x61\\"));
+}
+
+// Quadratic would be 10^10 comparisons and overrun the time limit by far.
+TEST(DuplicateCheck, HundredThousandRowsAndChecks) {
+    Catalogue catalogue;
+    TreeNode* node = catalogue.AddFolder(nullptr, "f");
+    std::vector<ProjectItem> items;
+    for (int i = 0; i < 100000; ++i)
+        items.push_back({"C:\\Games\\Project" + std::to_string(i) + "\\", "t", pk2000});
+    catalogue.appendItems(node, items);
+    catalogue.selectFolder(node);
+    ASSERT_EQ(catalogue.rowCount(), 100000);
+    DuplicateCheck dup(catalogue);
+    int found = 0;
+    for (int i = 0; i < 100000; ++i) {
+        found += dup.contains("c:\\games\\project" + std::to_string(i) + "\\");
+        dup.add("C:\\New\\" + std::to_string(i) + "\\");
+    }
+    EXPECT_EQ(found, 100000);
+    EXPECT_TRUE(dup.contains("c:\\new\\99999\\"));
+    EXPECT_FALSE(dup.contains("C:\\New\\100000\\"));
+}
+
+TEST(Recognize, TitleFromTheSettingsFile) {
+    const struct {
+        const char* ini; // null: no file
+        std::string title;
+    } cases[] = {
+        {"[RPG_RT]\r\nGameTitle=Hero\r\n", "Hero"},
+        {"gametitle=My Game\n", "My Game"},
+        {"GameTitle=\r\nGameTitle=Second", ""},
+        {" GameTitle=Blank\r\n", sj("タイトルがありません")},
+        {"GameTitle\r\nTitle=x\r\nGameTitle =x", sj("タイトルがありません")},
+        {"", sj("タイトルがありません")},
+        {"A=1\rGAMETITLE= a=b \rGameTitle=no", " a=b "},
+        {"x=1\n\nGameTitle=\x83\x5C\x82\xA0", "\x83\x5C\x82\xA0"},
+        {nullptr, sj("設定ファイルがありません")},
+    };
+    for (const auto& c : cases) {
+        TreeFileSystem fs;
+        fs.file("P\\RPG_RT.lmt");
+        if (c.ini)
+            fs.file("P\\rpg_rt.INI", c.ini);
+        const auto item = recognizeProject(fs, "C:\\P\\", "RPG_RT.lmt", nullptr);
+        ASSERT_TRUE(item) << (c.ini ? c.ini : "(none)");
+        EXPECT_EQ(*item, (ProjectItem{"C:\\P\\", c.title, pk2000})) << (c.ini ? c.ini : "(none)");
+    }
+}
+
+TEST(Recognize, UnreadableSettingsFileIsAnError) {
+    TreeFileSystem fs;
+    fs.file("P\\RPG_RT.ini", "GameTitle=x").unreadable = true;
+    EXPECT_THROW(recognizeProject(fs, "C:\\P\\", "RPG_RT.lmt", nullptr), AppError);
+    // A folder of that name is no settings file.
+    TreeFileSystem folder;
+    folder.folder("P\\RPG_RT.ini");
+    EXPECT_EQ(recognizeProject(folder, "C:\\P\\", "RPG_RT.lmt", nullptr)->Title,
+              sj("設定ファイルがありません"));
+}
+
+TEST(Recognize, RpgTsukuru95TitleFromTheFirstRpgEntry) {
+    const struct {
+        std::vector<std::string> files, folders;
+        std::optional<std::string> title;
+    } cases[] = {
+        {{"GAME.EXE", "Hero.rpg"}, {}, "Hero"},
+        {{"GAME.EXE", "readme.txt", "My.Game.RPG", "Other.RPG"}, {}, "My.Game"},
+        {{"GAME.EXE", ".rPg"}, {}, ""},
+        {{"GAME.EXE", "x.rpg.bak", "x.rpgx"}, {}, std::nullopt},
+        {{"GAME.EXE"}, {}, std::nullopt},
+        {{"GAME.EXE"}, {"Data.RPG"}, "Data"},
+    };
+    for (const auto& c : cases) {
+        TreeFileSystem fs;
+        for (const auto& f : c.files)
+            fs.file("P\\" + f);
+        for (const auto& f : c.folders)
+            fs.folder("P\\" + f);
+        const auto item = recognizeProject(fs, "C:\\P\\", "GAME.EXE", nullptr);
+        ASSERT_EQ(item.has_value(), c.title.has_value()) << c.files.back();
+        if (item)
+            EXPECT_EQ(*item, (ProjectItem{"C:\\P\\", *c.title, pk95})) << c.files.back();
+    }
+}
+
+TEST(Recognize, DuplicateCheckedBeforeTheKind) {
+    TreeFileSystem fs;
+    fs.file("P\\GAME.EXE");
+    fs.file("P\\x.rpg");
+    Catalogue catalogue;
+    catalogue.selectFolder(catalogue.AddFolder(nullptr, "f"));
+    catalogue.AddFoundItem("c:\\p\\", "t", pk2000);
+    const DuplicateCheck dup(catalogue);
+    EXPECT_FALSE(recognizeProject(fs, "C:\\P\\", "GAME.EXE", &dup));
+    EXPECT_FALSE(recognizeProject(fs, "C:\\P\\", "RPG_RT.lmt", &dup));
+    EXPECT_TRUE(recognizeProject(fs, "C:\\P\\", "GAME.EXE", nullptr));
+}

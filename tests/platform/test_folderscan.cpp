@@ -1,0 +1,281 @@
+#include "platform/Cp932.h"
+#include "platform/linux/LinuxFileSystem.h"
+#include "search/FolderScan.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <climits>
+#include <cstdlib>
+#include <fcntl.h>
+#include <filesystem>
+#include <set>
+#include <sys/stat.h>
+#include <unistd.h>
+
+using namespace tavrin;
+namespace fsys = std::filesystem;
+
+namespace {
+
+class Recorder : public ScanHost {
+public:
+    std::vector<std::string> events;
+    bool terminated() override { return false; }
+    void ShowSearchedFolder(const std::string& folder) override {
+        events.push_back("show " + folder);
+    }
+    void AddFoundProject(const std::string& folder, const std::string& marker) override {
+        events.push_back("add " + folder + " " + marker);
+    }
+    std::vector<std::string> sorted() const {
+        std::vector<std::string> out = events;
+        std::sort(out.begin(), out.end());
+        return out;
+    }
+};
+
+const std::vector<std::string> kBoth = {"RPG_RT.lmt", "GAME.EXE"};
+
+class FolderScanTest : public ::testing::Test {
+protected:
+    LinuxFileSystem fs{DriveTable::rootOnly()};
+    std::string root; // host, no trailing "/"
+    std::string win;  // Windows, trailing "\"
+
+    void SetUp() override {
+        char tmpl[] = "/tmp/tavrin-scan-XXXXXX";
+        ASSERT_NE(::mkdtemp(tmpl), nullptr);
+        root = tmpl;
+        win = "Z:" + root + "/";
+        std::replace(win.begin(), win.end(), '/', '\\');
+    }
+    void TearDown() override {
+        // Refused folders must be opened again before they can be removed.
+        for (auto it = fsys::recursive_directory_iterator(
+                 root, fsys::directory_options::skip_permission_denied);
+             it != fsys::recursive_directory_iterator(); ++it)
+            if (!it->is_symlink() && it->is_directory())
+                ::chmod(it->path().c_str(), 0755);
+        ::chmod(root.c_str(), 0755);
+        fsys::remove_all(root);
+    }
+    void touch(const std::string& rel) {
+        fsys::create_directories(fsys::path(root + "/" + rel).parent_path());
+        ::close(::open((root + "/" + rel).c_str(), O_WRONLY | O_CREAT, 0644));
+    }
+    void mkdir(const std::string& rel) { fsys::create_directories(root + "/" + rel); }
+    std::vector<std::string> walk(const std::string& start,
+                                  const std::vector<std::string>& markers = kBoth,
+                                  FileSystem* through = nullptr) {
+        Recorder host;
+        walkFolders(through ? *through : fs, start, markers, host);
+        return host.events;
+    }
+};
+
+// Refuses to enter or to list the folders it names, as the host does without root's rights.
+class RefusingFileSystem : public LinuxFileSystem {
+public:
+    std::set<std::string> noEnter, noList;
+    RefusingFileSystem() : LinuxFileSystem(DriveTable::rootOnly()) {}
+    std::optional<FolderIdentity> folderIdentity(const std::string& path) override {
+        return noEnter.count(path) ? std::nullopt : LinuxFileSystem::folderIdentity(path);
+    }
+    std::vector<Entry> listFolder(const std::string& path) override {
+        return noList.count(path) ? std::vector<Entry>{} : LinuxFileSystem::listFolder(path);
+    }
+};
+
+} // namespace
+
+TEST_F(FolderScanTest, ListingTellsLinksAndWhereTheyLead) {
+    mkdir("dir");
+    touch("file");
+    fsys::create_directory_symlink(root + "/dir", root + "/toDir");
+    fsys::create_symlink(root + "/file", root + "/toFile");
+    fsys::create_symlink(root + "/none", root + "/dangling");
+    struct stat dir {};
+    ASSERT_EQ(::stat((root + "/dir").c_str(), &dir), 0);
+    std::map<std::string, FileSystem::Entry> byName;
+    for (const auto& e : fs.listFolder(win))
+        byName[e.name] = e;
+    ASSERT_EQ(byName.size(), 5u);
+    const auto is = [&](const char* name, bool folder, bool link, bool identity) {
+        const FileSystem::Entry& e = byName[name];
+        EXPECT_EQ(e.isFolder, folder) << name;
+        EXPECT_EQ(e.isLink, link) << name;
+        if (identity) {
+            EXPECT_EQ(e.device, dir.st_dev) << name;
+            EXPECT_EQ(e.inode, dir.st_ino) << name;
+        } else {
+            EXPECT_EQ(e.inode, 0u) << name;
+        }
+    };
+    is("dir", true, false, true);
+    is("toDir", true, true, true);
+    is("file", false, false, false);
+    is("toFile", false, true, false);
+    is("dangling", false, true, false);
+
+    const auto id = fs.folderIdentity(win + "TODIR\\");
+    ASSERT_TRUE(id);
+    EXPECT_EQ(id->inode, dir.st_ino);
+    EXPECT_FALSE(fs.folderIdentity(win + "file"));
+    EXPECT_FALSE(fs.folderIdentity(win + "none"));
+}
+
+TEST_F(FolderScanTest, MarkersWithoutRegardToCaseAndNeverAFolder) {
+    touch("A/rpg_rt.lmt");
+    touch("A/Game.exe");
+    touch("A/Hero.rpg");
+    mkdir("A/RPG_RT.lmt/GAME.EXE");
+    EXPECT_EQ(walk(win), (std::vector<std::string>{
+                             "show " + win + "A\\",
+                             "show " + win + "A\\RPG_RT.lmt\\",
+                             "show " + win + "A\\RPG_RT.lmt\\GAME.EXE\\",
+                             "add " + win + "A\\ RPG_RT.lmt",
+                             "add " + win + "A\\ GAME.EXE",
+                         }));
+    const auto item = recognizeProject(fs, win + "A\\", "GAME.EXE", nullptr);
+    ASSERT_TRUE(item);
+    EXPECT_EQ(item->Title, "Hero");
+}
+
+TEST_F(FolderScanTest, StartFolderRelativeToTheWorkingFolder) {
+    touch("P/Q/RPG_RT.lmt");
+    touch("P/RPG_RT.lmt");
+    const std::string parent = fsys::path(root).parent_path();
+    const std::string name = fsys::path(root).filename();
+    char old[PATH_MAX];
+    ASSERT_NE(::getcwd(old, sizeof old), nullptr);
+    ASSERT_EQ(::chdir(parent.c_str()), 0);
+    const std::vector<std::string> relative = walk(name + "/P/./Q/..");
+    const std::vector<std::string> file = walk(name + "/P/RPG_RT.lmt");
+    ASSERT_EQ(::chdir(old), 0);
+    EXPECT_EQ(relative, (std::vector<std::string>{"show " + win + "P\\Q\\",
+                                                  "add " + win + "P\\Q\\ RPG_RT.lmt",
+                                                  "add " + win + "P\\ RPG_RT.lmt"}));
+    EXPECT_TRUE(file.empty());
+    EXPECT_TRUE(walk(win + "missing").empty());
+    EXPECT_TRUE(walk("").empty());
+}
+
+TEST_F(FolderScanTest, LinksFollowedButNeverBackUpThePath) {
+    touch("a/RPG_RT.lmt");
+    fsys::create_directory_symlink(root + "/a", root + "/a/loop");
+    fsys::create_directory_symlink(root, root + "/a/up");
+    fsys::create_directory_symlink("/", root + "/a/slash");
+    fsys::create_directory_symlink("..", root + "/a/dotdot");
+    // A cycle of two links.
+    fsys::create_directory_symlink(root + "/c2", root + "/c1");
+    fsys::create_directory_symlink(root + "/c1", root + "/c2");
+    // A link to a folder off the path is walked like that folder.
+    mkdir("b");
+    fsys::create_directory_symlink(root + "/a", root + "/b/toA");
+    std::vector<std::string> expected = {
+        "show " + win + "a\\",      "add " + win + "a\\ RPG_RT.lmt",      "show " + win + "b\\",
+        "show " + win + "b\\toA\\", "add " + win + "b\\toA\\ RPG_RT.lmt",
+    };
+    Recorder host;
+    walkFolders(fs, win, kBoth, host);
+    std::sort(expected.begin(), expected.end());
+    EXPECT_EQ(host.sorted(), expected);
+
+    // Started through a link, the folders above the start folder still count.
+    const std::vector<std::string> viaLink = walk(win + "b\\toA\\");
+    EXPECT_EQ(viaLink, std::vector<std::string>{"add " + win + "b\\toA\\ RPG_RT.lmt"});
+}
+
+TEST_F(FolderScanTest, RefusedFoldersArePassedOver) {
+    touch("S/Locked/RPG_RT.lmt");
+    touch("S/Locked/In/RPG_RT.lmt");
+    touch("S/Blind/RPG_RT.lmt");
+    touch("S/Blind/In/RPG_RT.lmt");
+    const std::string s = win + "S\\";
+    const std::vector<std::string> blindOnly = {"show " + s + "Blind\\",
+                                                "add " + s + "Blind\\ RPG_RT.lmt"};
+    RefusingFileSystem refusing;
+    refusing.noEnter = {s + "Locked\\"};
+    refusing.noList = {s + "Blind\\"};
+    EXPECT_EQ(walk(s, kBoth, &refusing), blindOnly);
+
+    // The host's own permissions: root passes them, so then everything is walked.
+    ASSERT_EQ(::chmod((root + "/S/Locked").c_str(), 0600), 0);
+    ASSERT_EQ(::chmod((root + "/S/Blind").c_str(), 0300), 0);
+    Recorder host;
+    walkFolders(fs, s, kBoth, host);
+    if (::geteuid() == 0) {
+        EXPECT_EQ(host.events.size(), 8u);
+    } else {
+        EXPECT_EQ(host.events, blindOnly);
+    }
+}
+
+TEST_F(FolderScanTest, NamesOfAnyBytesNeverLeadOutOfTheTree) {
+    // Every byte a host name may hold, alone and as CP932 lead and trail bytes.
+    std::vector<std::string> names;
+    for (int b = 1; b < 256; ++b) {
+        if (b == '/' || b == '.')
+            continue;
+        names.emplace_back(1, static_cast<char>(b));
+        names.push_back(std::string("\x83") + static_cast<char>(b));
+    }
+    names.push_back("..\\..");
+    names.push_back("x\\..\\..\\..");
+    names.push_back("...");
+    for (const std::string& n : names) {
+        mkdir("t/" + n);
+        touch("t/" + n + "/RPG_RT.lmt");
+    }
+    touch("t/plain/RPG_RT.lmt");
+    Recorder host;
+    walkFolders(fs, win + "t\\", {"RPG_RT.lmt"}, host);
+    EXPECT_NE(
+        std::find(host.events.begin(), host.events.end(), "add " + win + "t\\plain\\ RPG_RT.lmt"),
+        host.events.end());
+    // Every folder reported is one of the tree's, and its markers were found where they are.
+    const std::string realRoot = fsys::canonical(root + "/t");
+    std::size_t shows = 0;
+    for (const std::string& e : host.events) {
+        const bool show = e.rfind("show ", 0) == 0;
+        const std::string path = show ? e.substr(5) : e.substr(4, e.rfind(' ') - 4);
+        const std::string hostPath = fs.toHostPath(path);
+        std::error_code ec;
+        const std::string real = fsys::canonical(hostPath, ec);
+        EXPECT_FALSE(ec) << e;
+        EXPECT_EQ(real.rfind(realRoot + "/", 0), 0u) << e << " -> " << real;
+        shows += show;
+    }
+    EXPECT_GE(shows, 200u);
+}
+
+TEST_F(FolderScanTest, TwoHundredLevelsDeep) {
+    std::string rel = "deep";
+    for (int i = 0; i < 200; ++i)
+        rel += "/level" + std::to_string(i);
+    touch(rel + "/RPG_RT.lmt");
+    touch("deep/RPG_RT.lmt");
+    const std::vector<std::string> events = walk(win + "deep");
+    ASSERT_EQ(events.size(), 202u);
+    std::string bottom = win + "deep\\";
+    for (int i = 0; i < 200; ++i)
+        bottom += "level" + std::to_string(i) + "\\";
+    EXPECT_EQ(events[199], "show " + bottom);
+    EXPECT_EQ(events[200], "add " + bottom + " RPG_RT.lmt");
+    EXPECT_EQ(events[201], "add " + win + "deep\\ RPG_RT.lmt");
+}
+
+TEST_F(FolderScanTest, FiftyThousandEntriesInOneFolder) {
+    mkdir("big/sub");
+    for (int i = 0; i < 50000; ++i)
+        touch("big/f" + std::to_string(i) + ".txt");
+    touch("big/GAME.EXE");
+    touch("big/zzz.RPG");
+    const std::vector<std::string> events = walk(win + "big");
+    EXPECT_EQ(events, (std::vector<std::string>{"show " + win + "big\\sub\\",
+                                                "add " + win + "big\\ GAME.EXE"}));
+    const auto item = recognizeProject(fs, win + "big\\", "GAME.EXE", nullptr);
+    ASSERT_TRUE(item);
+    EXPECT_EQ(item->Title, "zzz");
+}
