@@ -140,6 +140,9 @@ class TestSearch : public QObject {
         return out;
     }
     QPushButton* suspendButton() { return dlg->findChild<QPushButton*>("Bt_suspend"); }
+    bool paused() { return dlg->scanner() && dlg->scanner()->suspended(); }
+    bool running() { return dlg->scanner() && !dlg->scanner()->suspended(); }
+    bool halted() { return dlg->scanner() && dlg->scanner()->halted(); }
     QString report() { return dlg->findChild<QLabel*>("lab_report")->text(); }
 
     // One search with `script` acting on the open dialog. Should the script fail, the search is
@@ -205,7 +208,9 @@ private slots:
         QCOMPARE(report(), qs(win("A/B")));
 
         make("C/RPG_RT.lmt");
-        QCOMPARE(run(2, true, win()), 0);
+        make("C/GAME.EXE");
+        make("C/C.rpg");
+        QCOMPARE(run(6, true, win()), 0);
         std::vector<std::string> second = first;
         second.push_back(win("C") + "|1");
         QCOMPARE(rows(), second);
@@ -232,17 +237,17 @@ private slots:
         fs->holdAt(win("A"));
         QCOMPARE(run(2, false, win(),
                      [&] {
-                         QTRY_VERIFY_WITH_TIMEOUT(fs->holding(), 10000);
+                         QTRY_VERIFY_WITH_TIMEOUT(fs->holding(), 5000);
                          QTest::keyClick(dlg.get(), Qt::Key_Escape);
                          QCOMPARE(suspendButton()->text(), u("再開"));
-                         QVERIFY(dlg->scanner()->suspended());
+                         QVERIFY(paused());
                          fs->release();
-                         QTRY_VERIFY_WITH_TIMEOUT(dlg->scanner()->halted(), 10000);
+                         QTRY_VERIFY_WITH_TIMEOUT(halted(), 5000);
                          QCOMPARE(report(), qs(win("A")));
                          QVERIFY(dlg->isVisible());
                          QTest::keyClick(dlg.get(), Qt::Key_Escape);
                          QCOMPARE(suspendButton()->text(), u("一時停止"));
-                         QTRY_VERIFY_WITH_TIMEOUT(!dlg->isVisible(), 10000);
+                         QTRY_VERIFY_WITH_TIMEOUT(!dlg->isVisible(), 5000);
                      }),
                  0);
         QCOMPARE(rows(), std::vector<std::string>{win("A/B/C") + "|1"});
@@ -274,7 +279,7 @@ private slots:
             }
         };
         run(2, false, win(), [&] {
-            QTRY_VERIFY_WITH_TIMEOUT(fs->holding(), 10000);
+            QTRY_VERIFY_WITH_TIMEOUT(fs->holding(), 5000);
             QCOMPARE(catalogue->rowCount(), 1);
 
             dialogs.answers = {MsgResult::No};
@@ -285,7 +290,7 @@ private slots:
             QCOMPARE(dialogs.shown[0].icon, MsgIcon::Warning);
             QCOMPARE(dialogs.shown[0].buttons, MsgButtons::YesNo);
             QVERIFY(dlg->isVisible());
-            QVERIFY(!dlg->scanner()->suspended());
+            QVERIFY(running());
 
             // Asked while paused: No resumes all the same.
             QTest::mouseClick(suspendButton(), Qt::LeftButton);
@@ -293,16 +298,16 @@ private slots:
             dialogs.answers = {MsgResult::No};
             requestClose();
             QCOMPARE(suspendButton()->text(), u("一時停止"));
-            QVERIFY(!dlg->scanner()->suspended());
+            QVERIFY(running());
 
             dialogs.answers = {MsgResult::Yes};
-            dialogs.whileOpen = [&] { QVERIFY(dlg->scanner()->suspended()); };
+            dialogs.whileOpen = [&] { QVERIFY(paused()); };
             requestClose();
             QCOMPARE(dialogs.shown.size(), std::size_t(3));
-            QVERIFY(!dlg->scanner()->suspended());
+            QVERIFY(running());
             QVERIFY(dlg->isVisible());
             fs->release();
-            QTRY_VERIFY_WITH_TIMEOUT(!dlg->isVisible(), 10000);
+            QTRY_VERIFY_WITH_TIMEOUT(!dlg->isVisible(), 5000);
         });
         QCOMPARE(rows(), std::vector<std::string>{win(first) + "|1"});
         QCOMPARE(report(), qs(win(second)));
@@ -326,10 +331,10 @@ private slots:
         make("A/");
         fs->holdAt(win("A"));
         run(2, false, win(), [&] {
-            QTRY_VERIFY_WITH_TIMEOUT(fs->holding(), 10000);
+            QTRY_VERIFY_WITH_TIMEOUT(fs->holding(), 5000);
             QTest::mouseClick(suspendButton(), Qt::LeftButton);
             fs->release();
-            QTRY_VERIFY_WITH_TIMEOUT(!dlg->isVisible(), 10000);
+            QTRY_VERIFY_WITH_TIMEOUT(!dlg->isVisible(), 5000);
         });
         QCOMPARE(suspendButton()->text(), u("再開"));
 
@@ -338,12 +343,12 @@ private slots:
             dialogs.answers = {answer};
             dialogs.whileOpen = [&] {
                 fs->release();
-                QTRY_VERIFY_WITH_TIMEOUT(!dlg->scanner(), 10000);
+                QTRY_VERIFY_WITH_TIMEOUT(!dlg->scanner(), 5000);
                 QVERIFY(dlg->isVisible());
             };
             run(2, false, win(), [&] {
                 QCOMPARE(suspendButton()->text(), u("一時停止"));
-                QTRY_VERIFY_WITH_TIMEOUT(fs->holding(), 10000);
+                QTRY_VERIFY_WITH_TIMEOUT(fs->holding(), 5000);
                 QTest::mouseClick(dlg->findChild<QPushButton*>("Bt_cancel"), Qt::LeftButton);
                 QVERIFY(!dlg->isVisible());
             });
