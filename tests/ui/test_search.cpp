@@ -64,6 +64,10 @@ public:
     bool renameFile(const std::string& from, const std::string& to) override {
         return mInner.renameFile(from, to);
     }
+    std::optional<FolderIdentity> folderIdentity(const std::string& path) override {
+        return mInner.folderIdentity(path);
+    }
+    std::string workingFolder() override { return mInner.workingFolder(); }
     std::vector<Entry> listFolder(const std::string& path) override {
         std::unique_lock lock(mMutex);
         if (withoutTrail(path) == mHeld) {
