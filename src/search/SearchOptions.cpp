@@ -1,0 +1,44 @@
+#include "search/SearchOptions.h"
+
+#include "platform/PathText.h"
+
+namespace tavrin {
+
+namespace {
+
+constexpr std::uint32_t kind2000 = 2;
+constexpr std::uint32_t kind95 = 4;
+
+} // namespace
+
+SearchFormValues searchFormValues(const SearchSettings& settings) {
+    return {settings.searchFolder, (settings.matchKinds & kind2000) != 0,
+            (settings.matchKinds & kind95) != 0, settings.insert, settings.dupChk};
+}
+
+int applySearchForm(int dialogResult, const SearchFormValues& values, SearchSettings& settings) {
+    if (dialogResult <= 10) {
+        return searchSettingsCancelled;
+    }
+    settings.searchFolder = values.startFolder;
+    settings.insert = values.insert;
+    settings.dupChk = values.duplicate;
+    // Rebuilt from the boxes alone: bits the file may have brought in are dropped.
+    settings.matchKinds = 0;
+    if (values.rpgt2k) {
+        settings.matchKinds += kind2000;
+    }
+    if (values.rpgt95) {
+        settings.matchKinds += kind95;
+    }
+    return dialogResult == searchFormSearch ? searchSettingsSearch : searchSettingsKept;
+}
+
+std::string chosenFolderText(std::string_view windowsPath) {
+    if (windowsPath.size() == 3 && windowsPath[1] == ':' && windowsPath[2] == '\\') {
+        return std::string(windowsPath);
+    }
+    return pathtext::withoutTrailingBackslash(windowsPath);
+}
+
+} // namespace tavrin
