@@ -68,7 +68,8 @@ public:
     std::vector<Entry> listFolder(const std::string&) override { return {}; }
 };
 
-// Records every box and answers from a script (the default button when the script is empty).
+// Records every box and answers from a script (the default button when the script is empty);
+// the folder browser likewise answers from `folders` (cancel when empty).
 class ScriptedDialogs : public Dialogs {
 public:
     struct Shown {
@@ -79,6 +80,8 @@ public:
     };
     std::vector<Shown> shown;
     std::deque<MsgResult> answers;
+    std::vector<std::string> folderPrompts;
+    std::deque<std::optional<std::string>> folders;
 
     MsgResult messageBox(const std::string& text, const std::string& caption, MsgIcon icon,
                          MsgButtons buttons, MsgResult defaultButton) override {
@@ -88,6 +91,15 @@ public:
         }
         MsgResult r = answers.front();
         answers.pop_front();
+        return r;
+    }
+    std::optional<std::string> browseForFolder(const std::string& prompt) override {
+        folderPrompts.push_back(prompt);
+        if (folders.empty()) {
+            return std::nullopt;
+        }
+        std::optional<std::string> r = folders.front();
+        folders.pop_front();
         return r;
     }
 };

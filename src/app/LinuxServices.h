@@ -25,7 +25,10 @@ public:
 
 private:
     LinuxFileSystem mFs;
-    QtDialogs mDialogs;
+    // The folder browser answers in Windows paths, through the same drive table as the files.
+    QtDialogs mDialogs{[this](const std::string& host) -> std::optional<std::string> {
+        return windowsFolder(host);
+    }};
     FlockInstanceMarker mMarker;
     QtClipboard mClipboard;
     DesktopHelp mHelp{mFs, mDialogs};

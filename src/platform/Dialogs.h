@@ -1,5 +1,6 @@
 #pragma once
 
+#include <optional>
 #include <string>
 
 namespace tavrin {
@@ -15,6 +16,9 @@ public:
     // Texts are CP932.
     virtual MsgResult messageBox(const std::string& text, const std::string& caption, MsgIcon icon,
                                  MsgButtons buttons, MsgResult defaultButton) = 0;
+    // A folder chosen by the user as a Windows path, without a trailing "\" but at a drive
+    // root; nothing when cancelled.
+    virtual std::optional<std::string> browseForFolder(const std::string& prompt) = 0;
 
     MsgResult message(const std::string& text, const std::string& caption,
                       MsgIcon icon = MsgIcon::None) {

@@ -1,8 +1,13 @@
 #include "platform/linux/QtDialogs.h"
 
+#include "platform/DriveTable.h"
 #include "platform/linux/QtText.h"
+#include "search/SearchOptions.h"
 
 #include <QApplication>
+#include <QDir>
+#include <QFile>
+#include <QFileDialog>
 #include <QMainWindow>
 #include <QMessageBox>
 
@@ -95,6 +100,21 @@ MsgResult QtDialogs::messageBox(const std::string& text, const std::string& capt
                : buttons == MsgButtons::Ok  ? MsgResult::Ok
                                             : MsgResult::Cancel;
     }
+}
+
+std::optional<std::string> QtDialogs::browseForFolder(const std::string& prompt) {
+    const QString chosen = QFileDialog::getExistingDirectory(owner(), qs(prompt), QDir::homePath(),
+                                                             QFileDialog::ShowDirsOnly);
+    if (chosen.isEmpty()) {
+        return std::nullopt;
+    }
+    const std::string host = QFile::encodeName(QDir::cleanPath(chosen)).toStdString();
+    std::optional<std::string> windows =
+        mMapFolder ? mMapFolder(host) : DriveTable::rootOnly().toWindows(host);
+    if (!windows || windows->empty()) {
+        return std::nullopt;
+    }
+    return chosenFolderText(*windows);
 }
 
 } // namespace tavrin
