@@ -1,0 +1,121 @@
+#include "search/F_thukurusearch.h"
+
+#include "launch/Tavrinutils.h"
+#include "platform/AppError.h"
+#include "platform/Cp932.h"
+#include "platform/Dialogs.h"
+#include "platform/Help.h"
+#include "platform/linux/QtText.h"
+#include "search/SearchOptions.h"
+#include "ui_F_thukurusearch.h"
+
+#include <QKeyEvent>
+#include <QShortcut>
+
+namespace tavrin {
+
+namespace {
+
+constexpr int helpContext = 21;
+
+} // namespace
+
+TSearchForm::TSearchForm(Services services, std::string helpFile, QWidget* parent)
+    : QDialog(parent), ui(std::make_unique<Ui::TSearchForm>()), mServices(services),
+      mHelpFile(std::move(helpFile)) {
+    ui->setupUi(this);
+    setWindowFlags((windowFlags() | Qt::MSWindowsFixedSizeDialogHint) &
+                   ~Qt::WindowContextHelpButtonHint);
+    setFixedSize(486, 307);
+
+    connect(ui->Bt_Ref, &QPushButton::clicked, this, &TSearchForm::Bt_RefClick);
+    connect(ui->Bt_Rpg2k, &QPushButton::clicked, this, &TSearchForm::Bt_Rpg2kClick);
+    connect(ui->Bt_Search, &QPushButton::clicked, this, &TSearchForm::Bt_SearchClick);
+    connect(ui->Bt_Ok, &QPushButton::clicked, this, [this] { done(searchFormSave); });
+    connect(ui->Bt_Cancel, &QPushButton::clicked, this, [this] { done(searchFormCancel); });
+    connect(ui->Bt_Help, &QPushButton::clicked, this, &TSearchForm::Bt_HelpClick);
+    auto* f1 = new QShortcut(QKeySequence::HelpContents, this);
+    connect(f1, &QShortcut::activated, this, &TSearchForm::Bt_HelpClick);
+}
+
+TSearchForm::~TSearchForm() = default;
+
+int TSearchForm::EditSearchSettings(SearchSettings& s) {
+    const SearchFormValues in = searchFormValues(s);
+    ui->Ed_FindStartFolder->setText(qs(in.startFolder));
+    ui->Chk_rpgt2k->setChecked(in.rpgt2k);
+    ui->Chk_rpgt95->setChecked(in.rpgt95);
+    ui->Chk_insert->setChecked(in.insert);
+    ui->Chk_duplicate->setChecked(in.duplicate);
+
+    const int result = exec();
+
+    const SearchFormValues out{toCp932(ui->Ed_FindStartFolder->text()), ui->Chk_rpgt2k->isChecked(),
+                               ui->Chk_rpgt95->isChecked(), ui->Chk_insert->isChecked(),
+                               ui->Chk_duplicate->isChecked()};
+    return applySearchForm(result, out, s);
+}
+
+// The close box answers as キャンセル does.
+void TSearchForm::reject() {
+    done(searchFormCancel);
+}
+
+void TSearchForm::showEvent(QShowEvent* event) {
+    QDialog::showEvent(event);
+    if (!event->spontaneous()) {
+        FormShow();
+    }
+}
+
+void TSearchForm::keyPressEvent(QKeyEvent* event) {
+    // No button of this dialog answers Esc.
+    if (event->key() == Qt::Key_Escape && event->modifiers() == Qt::NoModifier) {
+        event->accept();
+        return;
+    }
+    QDialog::keyPressEvent(event);
+}
+
+void TSearchForm::FormShow() {
+    ui->Bt_Rpg2k->setEnabled(!editorFolder().empty());
+    ui->Ed_FindStartFolder->setFocus();
+    ui->Ed_FindStartFolder->selectAll();
+}
+
+// The RPG Tsukuru 2000 editor's folder; a value of the wrong type counts as none, since this
+// dialog shows no messages.
+std::string TSearchForm::editorFolder() {
+    try {
+        return ReadRegistryString(mServices.registry, "Software\\ASCII\\RPG2000",
+                                  "ApplicationPath");
+    } catch (const AppError&) {
+        return {};
+    }
+}
+
+void TSearchForm::Bt_RefClick() {
+    const auto folder =
+        mServices.dialogs.browseForFolder(sj("検索を開始するフォルダを選んで下さい"));
+    if (folder && !folder->empty()) {
+        ui->Ed_FindStartFolder->setText(qs(*folder));
+    }
+}
+
+void TSearchForm::Bt_Rpg2kClick() {
+    const std::string folder = editorFolder();
+    // Gone since the dialog opened: the edit keeps its text rather than turning empty.
+    if (!folder.empty()) {
+        ui->Ed_FindStartFolder->setText(qs(folder));
+    }
+}
+
+void TSearchForm::Bt_SearchClick() {
+    done(searchFormSearch);
+}
+
+void TSearchForm::Bt_HelpClick() {
+    mServices.help.showContext(mHelpFile, helpContext);
+}
+
+} // namespace tavrin

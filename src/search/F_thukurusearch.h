@@ -1,0 +1,46 @@
+#pragma once
+
+#include "app/Services.h"
+#include "app/SettingsRecord.h"
+
+#include <QDialog>
+
+#include <memory>
+#include <string>
+
+namespace Ui {
+class TSearchForm;
+}
+
+namespace tavrin {
+
+// The search options dialog: edits the search settings and says whether to search.
+class TSearchForm : public QDialog {
+    Q_OBJECT
+public:
+    TSearchForm(Services services, std::string helpFile, QWidget* parent = nullptr);
+    ~TSearchForm() override;
+
+    // 0: cancelled, the group unchanged; 1: the group updated, no search; 2: updated, search.
+    int EditSearchSettings(SearchSettings& s);
+
+    void reject() override;
+
+protected:
+    void showEvent(QShowEvent* event) override;
+    void keyPressEvent(QKeyEvent* event) override;
+
+private:
+    void FormShow();
+    void Bt_RefClick();
+    void Bt_Rpg2kClick();
+    void Bt_SearchClick();
+    void Bt_HelpClick();
+    std::string editorFolder();
+
+    std::unique_ptr<Ui::TSearchForm> ui;
+    Services mServices;
+    std::string mHelpFile;
+};
+
+} // namespace tavrin

@@ -1,0 +1,333 @@
+#include "TestDoubles.h"
+#include "platform/Cp932.h"
+#include "platform/linux/QtDialogs.h"
+#include "platform/linux/QtText.h"
+#include "search/F_thukurusearch.h"
+
+#include <QCheckBox>
+#include <QFileDialog>
+#include <QInputMethodEvent>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QTemporaryDir>
+#include <QTimer>
+#include <QtTest>
+
+#include <functional>
+
+using namespace tavrin;
+
+namespace {
+
+const std::string helpFile = "Z:\\opt\\tavrin\\Tavrin.hlp";
+const char* const editorKey = "Software\\ASCII\\RPG2000";
+
+// Runs `act` on the first modal window of type W once it is shown and active, as a person would
+// act on it; `seen` tells whether it was.
+template <typename W> struct OnceShown {
+    bool seen = false;
+
+    explicit OnceShown(std::function<void(W*)> act) {
+        auto* timer = new QTimer;
+        timer->setInterval(10);
+        QObject::connect(timer, &QTimer::timeout, timer, [this, timer, act] {
+            auto* open = qobject_cast<W*>(QApplication::activeModalWidget());
+            if (!open || !open->isVisible() || !open->isActiveWindow()) {
+                return;
+            }
+            timer->deleteLater();
+            seen = true;
+            act(open);
+        });
+        timer->start();
+    }
+};
+
+template <typename T> T* control(QWidget* form, const char* name) {
+    T* c = form->findChild<T*>(name);
+    if (!c) {
+        qFatal("no control %s", name);
+    }
+    return c;
+}
+
+QLineEdit* edit(QWidget* f) {
+    return control<QLineEdit>(f, "Ed_FindStartFolder");
+}
+QCheckBox* box(QWidget* f, const char* name) {
+    return control<QCheckBox>(f, name);
+}
+// On its square, as the box may stretch well past its label.
+void toggle(QCheckBox* b) {
+    QTest::mouseClick(b, Qt::LeftButton, {}, QPoint(6, b->height() / 2));
+}
+void click(QWidget* f, const char* button) {
+    QTest::mouseClick(control<QPushButton>(f, button), Qt::LeftButton);
+}
+
+// Opens the dialog on `s`, lets `act` work in it, and answers what EditSearchSettings did.
+int edited(test::FakeServices& fakes, SearchSettings& s, std::function<void(TSearchForm*)> act) {
+    TSearchForm form(fakes.services(), helpFile);
+    OnceShown<TSearchForm> person(act);
+    // A failed check inside `act` leaves the dialog open: close it rather than hang.
+    QTimer::singleShot(10000, &form, [&form] { form.done(0); });
+    const int result = form.EditSearchSettings(s);
+    if (!person.seen) {
+        qFatal("the dialog was never shown");
+    }
+    return result;
+}
+
+// Turns every control away from the record {"C:\Games", insert, dupChk, 2000 only}.
+void changeEverything(TSearchForm* f) {
+    edit(f)->selectAll();
+    QTest::keyClicks(edit(f), "D:\\Other");
+    for (const char* name : {"Chk_rpgt2k", "Chk_rpgt95", "Chk_insert", "Chk_duplicate"}) {
+        toggle(box(f, name));
+    }
+}
+
+} // namespace
+
+class TestSearchForm : public QObject {
+    Q_OBJECT
+private slots:
+    void controlsShowTheRecord() {
+        struct Row {
+            SearchSettings s;
+            bool rpgt2k, rpgt95;
+        };
+        // Kinds 0 and 4 prove the form's own "2000 checked" never shows through.
+        const QList<Row> rows = {
+            {{sj("C:\\ゲーム"), true, false, 2}, true, false},
+            {{"", false, true, 4}, false, true},
+            {{"Z:\\x", true, true, 0}, false, false},
+            {{"Z:\\x", false, false, 7}, true, true},
+        };
+        for (const Row& r : rows) {
+            test::FakeServices fakes;
+            SearchSettings s = r.s;
+            edited(fakes, s, [&](TSearchForm* f) {
+                QCOMPARE(edit(f)->text(), qs(r.s.searchFolder));
+                QCOMPARE(box(f, "Chk_rpgt2k")->isChecked(), r.rpgt2k);
+                QCOMPARE(box(f, "Chk_rpgt95")->isChecked(), r.rpgt95);
+                QCOMPARE(box(f, "Chk_insert")->isChecked(), r.s.insert);
+                QCOMPARE(box(f, "Chk_duplicate")->isChecked(), r.s.dupChk);
+                // Focused with its text selected, so typing replaces it.
+                QCOMPARE(QApplication::focusWidget(), edit(f));
+                QCOMPARE(edit(f)->selectedText(), edit(f)->text());
+                click(f, "Bt_Cancel");
+            });
+        }
+    }
+
+    void cancelAndTheCloseBoxKeepTheRecord() {
+        const QList<std::function<void(TSearchForm*)>> ways = {
+            [](TSearchForm* f) { click(f, "Bt_Cancel"); },
+            [](TSearchForm* f) { f->close(); },
+        };
+        for (const auto& way : ways) {
+            test::FakeServices fakes;
+            SearchSettings s{"C:\\Games", true, true, 2 | 8};
+            const int result = edited(fakes, s, [&](TSearchForm* f) {
+                changeEverything(f);
+                way(f);
+            });
+            QCOMPARE(result, 0);
+            QCOMPARE(s.searchFolder, std::string("C:\\Games"));
+            QVERIFY(s.insert);
+            QVERIFY(s.dupChk);
+            QCOMPARE(s.matchKinds, 2u | 8u);
+        }
+    }
+
+    void saveAndSearchCopyTheControlsBack() {
+        const QList<std::pair<const char*, int>> rows = {{"Bt_Ok", 1}, {"Bt_Search", 2}};
+        for (const auto& [button, expected] : rows) {
+            test::FakeServices fakes;
+            SearchSettings s{"C:\\Games", true, true, 2 | 8};
+            const int result = edited(fakes, s, [&](TSearchForm* f) {
+                changeEverything(f);
+                // Typed on: blanks and a trailing "\" stay, no check of any kind.
+                QTest::keyClicks(edit(f), "\\");
+                // Japanese arrives as an input method commits it.
+                QInputMethodEvent ime;
+                ime.setCommitString(QString::fromUtf8("ゲーム"));
+                QApplication::sendEvent(edit(f), &ime);
+                QTest::keyClicks(edit(f), "\\ ");
+                click(f, button);
+            });
+            QCOMPARE(result, expected);
+            QCOMPARE(s.searchFolder, sj("D:\\Other\\ゲーム\\ "));
+            QVERIFY(!s.insert);
+            QVERIFY(!s.dupChk);
+            QCOMPARE(s.matchKinds, 4u);
+        }
+    }
+
+    void bothKindsUncheckedSearchForNothing() {
+        test::FakeServices fakes;
+        SearchSettings s{"C:\\Games", true, true, 6};
+        const int result = edited(fakes, s, [](TSearchForm* f) {
+            toggle(box(f, "Chk_rpgt2k"));
+            toggle(box(f, "Chk_rpgt95"));
+            click(f, "Bt_Search");
+        });
+        QCOMPARE(result, 2);
+        QCOMPARE(s.matchKinds, 0u);
+    }
+
+    void editorFolderButtonFollowsTheRegistry() {
+        {
+            test::FakeServices fakes;
+            SearchSettings s{"C:\\Games", true, true, 2};
+            edited(fakes, s, [](TSearchForm* f) {
+                QVERIFY(!control<QPushButton>(f, "Bt_Rpg2k")->isEnabled());
+                click(f, "Bt_Cancel");
+            });
+        }
+        {
+            // A value that is no string counts as none: this dialog shows no messages.
+            test::FakeServices fakes;
+            fakes.registry.keys[editorKey]["ApplicationPath"] = "C:\\x";
+            fakes.registry.notStrings = {"ApplicationPath"};
+            SearchSettings s;
+            edited(fakes, s, [](TSearchForm* f) {
+                QVERIFY(!control<QPushButton>(f, "Bt_Rpg2k")->isEnabled());
+                click(f, "Bt_Cancel");
+            });
+            QVERIFY(fakes.dialogs.shown.empty());
+        }
+        {
+            test::FakeServices fakes;
+            const std::string folder = sj("C:\\Program Files\\ASCII\\RPG2000\\");
+            fakes.registry.keys[editorKey]["ApplicationPath"] = folder;
+            SearchSettings s{"C:\\Games", true, true, 2};
+            const int result = edited(fakes, s, [](TSearchForm* f) {
+                QVERIFY(control<QPushButton>(f, "Bt_Rpg2k")->isEnabled());
+                click(f, "Bt_Rpg2k");
+                click(f, "Bt_Ok");
+            });
+            QCOMPARE(result, 1);
+            QCOMPARE(s.searchFolder, folder);
+        }
+    }
+
+    void browseReplacesTheEditUnlessCancelled() {
+        test::FakeServices fakes;
+        fakes.dialogs.folders = {sj("E:\\作品"), std::nullopt};
+        SearchSettings s{"C:\\Games", true, true, 2};
+        edited(fakes, s, [](TSearchForm* f) {
+            click(f, "Bt_Ref");
+            QCOMPARE(edit(f)->text(), QString::fromUtf8("E:\\作品"));
+            click(f, "Bt_Ref");
+            QCOMPARE(edit(f)->text(), QString::fromUtf8("E:\\作品"));
+            click(f, "Bt_Cancel");
+        });
+        const std::vector<std::string> prompts(2, sj("検索を開始するフォルダを選んで下さい"));
+        QCOMPARE(fakes.dialogs.folderPrompts, prompts);
+    }
+
+    void enterSavesAndEscapeDoesNothing() {
+        test::FakeServices fakes;
+        SearchSettings s{"C:\\Games", true, true, 2};
+        bool stillOpen = false;
+        const int result = edited(fakes, s, [&](TSearchForm* f) {
+            QTest::keyClick(edit(f), Qt::Key_Escape);
+            stillOpen = f->isVisible() && f->result() == 0;
+            QTest::keyClicks(edit(f), "X:\\");
+            QTest::keyClick(edit(f), Qt::Key_Return);
+        });
+        QVERIFY(stillOpen);
+        QCOMPARE(result, 1);
+        QCOMPARE(s.searchFolder, std::string("X:\\"));
+    }
+
+    void helpOpensContext21() {
+        test::FakeServices fakes;
+        SearchSettings s;
+        edited(fakes, s, [](TSearchForm* f) {
+            click(f, "Bt_Help");
+            QTest::keyClick(f, Qt::Key_F1);
+            click(f, "Bt_Cancel");
+        });
+        const std::vector<std::pair<std::string, int>> expected(2, {helpFile, 21});
+        QCOMPARE(fakes.help.shown, expected);
+    }
+
+    void shapeAndTabOrder() {
+        test::FakeServices fakes;
+        fakes.registry.keys[editorKey]["ApplicationPath"] = "C:\\x";
+        SearchSettings s;
+        QStringList order;
+        edited(fakes, s, [&](TSearchForm* f) {
+            QCOMPARE(f->windowTitle(), QString::fromUtf8("RPGツクール検索"));
+            QCOMPARE(f->size(), QSize(486, 307));
+            QCOMPARE(f->minimumSize(), f->maximumSize());
+            for (int i = 0; i < 11; ++i) {
+                order << QApplication::focusWidget()->objectName();
+                QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+            }
+            click(f, "Bt_Cancel");
+        });
+        const QStringList expected = {"Ed_FindStartFolder", "Bt_Ref",        "Bt_Rpg2k",
+                                      "Bt_Search",          "Chk_rpgt2k",    "Chk_rpgt95",
+                                      "Chk_insert",         "Chk_duplicate", "Bt_Ok",
+                                      "Bt_Cancel",          "Bt_Help"};
+        QCOMPARE(order, expected);
+    }
+
+    // The real folder browser: owned by the open dialog, answering a Windows path.
+    void folderBrowserAnswersWindowsPaths() {
+        QTemporaryDir tmp;
+        QVERIFY(tmp.isValid());
+        const QString chosen = tmp.path() + QString::fromUtf8("/作品");
+        QVERIFY(QDir().mkpath(chosen));
+        struct Row {
+            QString pick;
+            QtDialogs::FolderMapper mapper;
+            std::optional<std::string> expected;
+        };
+        const auto drive = [](const std::string&) { return std::optional<std::string>("D:\\"); };
+        const auto folder = [](const std::string& host) {
+            return std::optional<std::string>("C:\\g" + host + "\\");
+        };
+        const std::string host = QFile::encodeName(chosen).toStdString();
+        const QList<Row> rows = {
+            {chosen, nullptr, sj("Z:" + QString(chosen).replace('/', '\\').toStdString())},
+            {chosen, folder, "C:\\g" + host},
+            {chosen, drive, "D:\\"},
+            {"/", nullptr, "Z:\\"},
+            {QString(), nullptr, std::nullopt},
+        };
+        for (const Row& r : rows) {
+            QtDialogs dialogs(r.mapper);
+            QWidget* owner = nullptr;
+            QString title;
+            OnceShown<QFileDialog> person([&](QFileDialog* d) {
+                owner = d->parentWidget();
+                title = d->windowTitle();
+                if (r.pick.isEmpty()) {
+                    d->reject();
+                    return;
+                }
+                d->setDirectory(r.pick);
+                static_cast<QDialog*>(d)->accept();
+            });
+            std::optional<std::string> got;
+            QDialog outer;
+            QTimer::singleShot(0, &outer, [&] {
+                got = dialogs.browseForFolder(sj("検索を開始するフォルダを選んで下さい"));
+                outer.accept();
+            });
+            outer.exec();
+            QVERIFY(person.seen);
+            QCOMPARE(owner, static_cast<QWidget*>(&outer));
+            QCOMPARE(title, QString::fromUtf8("検索を開始するフォルダを選んで下さい"));
+            QCOMPARE(got, r.expected);
+        }
+    }
+};
+
+QTEST_MAIN(TestSearchForm)
+#include "test_searchform.moc"
