@@ -19,16 +19,21 @@
 #include "platform/InstanceMarker.h"
 #include "platform/ProfileFile.h"
 #include "platform/linux/QtText.h"
+#include "search/SearchCommand.h"
 
 #include <QApplication>
 #include <QCloseEvent>
 #include <QCoreApplication>
+#include <QDragEnterEvent>
+#include <QDropEvent>
+#include <QFile>
 #include <QGuiApplication>
 #include <QHBoxLayout>
 #include <QHeaderView>
 #include <QLabel>
 #include <QMenu>
 #include <QMenuBar>
+#include <QMimeData>
 #include <QScreen>
 #include <QShortcut>
 #include <QSplitter>
@@ -36,6 +41,7 @@
 #include <QTimer>
 #include <QToolBar>
 #include <QToolButton>
+#include <QUrl>
 #include <QVBoxLayout>
 
 #include <algorithm>
@@ -111,6 +117,7 @@ void TMainForm::buildControls() {
     setWindowTitle(QStringLiteral("Tavrin"));
     setWindowIcon(appicons::application());
     setFont(designedFont(12));
+    setAcceptDrops(true);
     resize(707, 369);
     mOuterBounds = QRect(0, 0, 707, 369);
 
@@ -310,7 +317,8 @@ void TMainForm::buildMenus() {
         addEntry(MainMenu_Edit, "環境設定(&S)...", {}, {}, [this] { MainMenu_SettingClick(); });
 
     MainMenu_Find = bar->addMenu(QStringLiteral("検索(&R)"));
-    MainMenu_RPG2000Search = addEntry(MainMenu_Find, "RPGツクール検索(&S)...", Qt::Key_F3, {}, {});
+    MainMenu_RPG2000Search = addEntry(MainMenu_Find, "RPGツクール検索(&S)...", Qt::Key_F3, {},
+                                      [this] { MainMenu_RPG2000SearchClick(); });
 
     MainMenu_Visual = bar->addMenu(QStringLiteral("表示(&V)"));
     MenuItem_ToolBar = MainMenu_Visual->addMenu(QStringLiteral("ツールバー(&R)"));
@@ -421,7 +429,8 @@ void TMainForm::buildToolBars() {
     ToolButton_OpenProjectFolder =
         button("プロジェクトのフォルダを開く", 8, [this] { OpenProjectFolder(); });
     NmlBar->addWidget(barGap(NmlBar, false));
-    ToolButton_RpgSearch = button("RPGツクール2000検索", 3, {});
+    ToolButton_RpgSearch =
+        button("RPGツクール2000検索", 3, [this] { MainMenu_RPG2000SearchClick(); });
     NmlBar->addWidget(barGap(NmlBar, true));
     ToolButton_GameStart = button("ゲームスタート", 5, [this] { GameStart(); });
     ToolButton_TestPlay = button("テストプレー", 9, [this] { TestPlay(); });
@@ -798,6 +807,39 @@ void TMainForm::TukuruExecute() {
 void TMainForm::ListPop_Thukuru2003ExecuteClick() {
     LaunchContext ctx = launchContext();
     tavrin::Tukuru2003Execute(ctx, focusedItem());
+}
+
+// ---- search ---------------------------------------------------------------------------------
+
+void TMainForm::MainMenu_RPG2000SearchClick() {
+    RPG2000Search(this, mServices, mHelpFile, mSettings.search, mCatalogue);
+}
+
+void TMainForm::dragEnterEvent(QDragEnterEvent* event) {
+    // Files and folders from another program; the list's own drags carry none.
+    if (!event->source() && event->mimeData()->hasUrls()) {
+        event->acceptProposedAction();
+    }
+}
+
+void TMainForm::dropEvent(QDropEvent* event) {
+    std::vector<std::string> items;
+    for (const QUrl& url : event->mimeData()->urls()) {
+        if (url.isLocalFile()) {
+            const std::string host = QFile::encodeName(url.toLocalFile()).toStdString();
+            if (auto windows = mServices.fs.windowsPathOf(host)) {
+                items.push_back(*windows);
+            }
+        }
+    }
+    if (items.empty()) {
+        return;
+    }
+    event->acceptProposedAction();
+    // The drop ends before the searches run, so the program it came from is not kept waiting.
+    QTimer::singleShot(0, this, [this, items] {
+        command([&] { SearchDroppedItems(this, mServices, mSettings.search, mCatalogue, items); });
+    });
 }
 
 // ---- shell commands -------------------------------------------------------------------------

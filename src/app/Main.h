@@ -160,6 +160,9 @@ public:
     void TukuruExecute();
     void ListPop_Thukuru2003ExecuteClick();
 
+    // Search.
+    void MainMenu_RPG2000SearchClick();
+
     // Commands of the shell.
     void MainMenu_ToolBar_Click(QAction* sender);
     void MainMenu_SettingClick();
@@ -183,6 +186,9 @@ public:
 protected:
     void closeEvent(QCloseEvent* event) override;
     void showEvent(QShowEvent* event) override;
+    // Folders dropped from a file manager are searched.
+    void dragEnterEvent(QDragEnterEvent* event) override;
+    void dropEvent(QDropEvent* event) override;
 
 private:
     void buildControls();

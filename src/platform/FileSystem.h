@@ -45,6 +45,10 @@ public:
     }
     // The process's working folder as a Windows path; empty when no drive holds it.
     virtual std::string workingFolder() { return {}; }
+    // The Windows path of a host path (a dropped file), or nothing when no drive holds it.
+    virtual std::optional<std::string> windowsPathOf(const std::string& /*hostPath*/) {
+        return std::nullopt;
+    }
 };
 
 } // namespace tavrin

@@ -32,6 +32,9 @@ public:
     std::vector<Entry> listFolder(const std::string& path) override;
     std::optional<FolderIdentity> folderIdentity(const std::string& path) override;
     std::string workingFolder() override;
+    std::optional<std::string> windowsPathOf(const std::string& hostPath) override {
+        return toWindowsPath(hostPath);
+    }
 
 private:
     DriveTable mDrives;

@@ -1,0 +1,48 @@
+#include "search/SearchCommand.h"
+
+#include "app/SettingsRecord.h"
+#include "catalogue/Catalogue.h"
+#include "search/F_thukurusearch.h"
+#include "search/SearchDlg.h"
+
+#include <QWidget>
+
+namespace tavrin {
+
+void RPG2000Search(QWidget* owner, Services services, const std::string& helpFile,
+                   SearchSettings& search, Catalogue& catalogue) {
+    int result = 0;
+    {
+        TSearchForm form(services, helpFile, owner);
+        result = form.EditSearchSettings(search);
+    }
+    if (result != 2) {
+        return;
+    }
+    if (!search.insert) {
+        catalogue.ClearSelectedFolder();
+    }
+    TSearchDlg progress(services.dialogs, owner);
+    progress.RunSearch(catalogue, services.fs, static_cast<int>(search.matchKinds), search.dupChk,
+                       search.searchFolder);
+}
+
+void SearchDroppedItems(QWidget* owner, Services services, const SearchSettings& search,
+                        Catalogue& catalogue, const std::vector<std::string>& items) {
+    if (items.empty()) {
+        return;
+    }
+    owner->raise();
+    owner->activateWindow();
+    // Emptied once: what an earlier item finds stays and counts for the later ones' check.
+    if (!search.insert) {
+        catalogue.ClearSelectedFolder();
+    }
+    TSearchDlg progress(services.dialogs, owner);
+    for (auto it = items.rbegin(); it != items.rend(); ++it) {
+        progress.RunSearch(catalogue, services.fs, static_cast<int>(search.matchKinds),
+                           search.dupChk, *it);
+    }
+}
+
+} // namespace tavrin

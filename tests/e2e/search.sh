@@ -1,0 +1,73 @@
+#!/usr/bin/env bash
+# A search in the real program: F3, a start folder typed in, "検索開始(&S)"; the projects of a
+# prepared tree are in the list and, after the close, in data.ixo. Then a folder dropped on
+# the window is searched without the options dialog.
+# Usage: search.sh <tavrin executable>   (run under xvfb-run)
+set -u
+exe=$1
+for tool in xdotool xxd; do
+  command -v $tool >/dev/null || { echo "FAIL: $tool missing"; exit 1; }
+done
+[ -n "${DISPLAY:-}" ] || { echo "FAIL: no display"; exit 1; }
+
+work=$(mktemp -d)
+pid=
+trap 'kill $pid 2>/dev/null; rm -rf "$work"' EXIT
+export XDG_RUNTIME_DIR=$work/run WINEPREFIX=$work/noprefix
+mkdir -p "$work/app" "$XDG_RUNTIME_DIR" && chmod 700 "$XDG_RUNTIME_DIR"
+cp "$exe" "$work/app/tavrin"
+unset QT_QPA_PLATFORM QT_QPA_PLATFORMTHEME
+source "$(dirname "$0")/../../tools/xdriver.sh"
+
+fail() {
+  echo "FAIL: $*"
+  cat "$work/stderr" 2>/dev/null
+  exit 1
+}
+
+# A 2000 project with a backup copy inside it, and a 95 work.
+tree=$work/tree
+mkdir -p "$tree/A/Backup" "$tree/B"
+touch "$tree/A/RPG_RT.lmt" "$tree/A/Backup/RPG_RT.lmt" "$tree/B/GAME.EXE" "$tree/B/Hero.RPG"
+printf '[RPG_RT]\r\nGameTitle=Alpha\r\n' >"$tree/A/RPG_RT.ini"
+printf 'gametitle=Old\r\n' >"$tree/A/Backup/RPG_RT.ini"
+printf '[RPGSearch]\r\nMatch_2k=1\r\nMatch_95=1\r\n' >"$work/app/Tavrin.ini"
+win_tree="Z:${tree//\//\\}"
+
+"$work/app/tavrin" 2>>"$work/stderr" & pid=$!
+win=$(wait_for_window $pid '^Tavrin$') || fail "main window did not appear"
+
+# F3 opens the options with the start folder's text selected: typing replaces it.
+xdotool windowfocus --sync "$win" key F3
+form=$(wait_for_window $pid 'RPGツクール検索') || fail "F3 opened no options dialog"
+xdotool windowfocus --sync "$form" type --delay 5 "$win_tree"
+xdotool key --clearmodifiers alt+s
+# The search has ended once neither dialog has been seen for a few looks in a row: the options
+# close before the progress dialog opens, so one look alone proves nothing.
+dialogs_gone() {
+  local quiet=0
+  for _ in $(seq 1 200); do
+    if xdotool search --all --onlyvisible --pid $pid --name 'RPGSearch|RPGツクール検索' >/dev/null 2>&1; then
+      quiet=0
+    else
+      quiet=$((quiet + 1))
+      ((quiet >= 5)) && return 0
+    fi
+    sleep 0.1
+  done
+  return 1
+}
+dialogs_gone || fail "the search did not end"
+
+close_by_menu $pid "$win" || fail "the program did not close through its menu"
+data=$(xxd -p "$work/app/data.ixo" | tr -d '\n')
+item() { printf '%s\x1c%s\x1c%s\x1d' "$1" "$2" "$3" | xxd -p | tr -d '\n'; }
+backup=$(item "$win_tree\\A\\Backup\\" Old $'\x01')
+alpha=$(item "$win_tree\\A\\" Alpha $'\x01')
+hero=$(item "$win_tree\\B\\" Hero $'\x02')
+for found in "$backup" "$alpha" "$hero"; do
+  [[ $data == *"$found"* ]] || fail "data.ixo lacks $(echo "$found" | xxd -r -p | tr '\034\035' '|;')"
+done
+rest=${data#*"$backup"}
+[[ $rest == *"$alpha"* ]] || fail "A\\Backup\\ was not found before A\\"
+echo "1 passed, 0 failed"
