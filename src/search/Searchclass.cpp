@@ -93,7 +93,29 @@ void TSearchClass::Synchronize(const std::function<void()>& step) {
 }
 
 void TSearchClass::ShowSearchedFolder(const std::string& folder) {
-    Synchronize([&] { mReportLabel.setText(qs(folder)); });
+    // A blocking hand-over per folder would cost more than the walk itself; the label only
+    // needs the latest folder by the time it repaints.
+    {
+        std::lock_guard lock(mShownMutex);
+        mLatestFolder = folder;
+        if (mShowPending) {
+            return;
+        }
+        mShowPending = true;
+    }
+    // Queued to this object: it runs before the end of the walk is handled.
+    QMetaObject::invokeMethod(
+        this, [this] { showLatestFolder(); }, Qt::QueuedConnection);
+}
+
+void TSearchClass::showLatestFolder() {
+    std::string folder;
+    {
+        std::lock_guard lock(mShownMutex);
+        folder.swap(mLatestFolder);
+        mShowPending = false;
+    }
+    mReportLabel.setText(qs(folder));
 }
 
 void TSearchClass::AddFoundProject(const std::string& folder, const std::string& marker) {

@@ -57,6 +57,8 @@ private:
 
     // Runs the step on the user-interface thread and waits; what it throws is thrown here.
     void Synchronize(const std::function<void()>& step);
+    // On the user-interface thread: the label takes the latest folder the walk has entered.
+    void showLatestFolder();
 
     Catalogue& mCatalogue;
     FileSystem& mFs;
@@ -73,6 +75,12 @@ private:
     mutable std::mutex mGateMutex;
     std::condition_variable mGateOpen;
     bool mPaused = false;
+
+    // A folder shown is not waited for: the walk only leaves the latest one, and posts an
+    // update when none is on its way.
+    std::mutex mShownMutex;
+    std::string mLatestFolder;
+    bool mShowPending = false;
 };
 
 } // namespace tavrin
