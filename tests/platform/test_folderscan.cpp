@@ -11,6 +11,7 @@
 #include <filesystem>
 #include <set>
 #include <sys/stat.h>
+#include <sys/wait.h>
 #include <unistd.h>
 
 using namespace tavrin;
@@ -200,16 +201,31 @@ TEST_F(FolderScanTest, RefusedFoldersArePassedOver) {
     refusing.noList = {s + "Blind\\"};
     EXPECT_EQ(walk(s, kBoth, &refusing), blindOnly);
 
-    // The host's own permissions: root passes them, so then everything is walked.
-    ASSERT_EQ(::chmod((root + "/S/Locked").c_str(), 0600), 0);
-    ASSERT_EQ(::chmod((root + "/S/Blind").c_str(), 0300), 0);
+    // The host's own permissions, for owner and others alike. Root passes them, so as root
+    // everything is walked, and the refusals are tried again as a user without rights.
+    ASSERT_EQ(::chmod((root + "/S/Locked").c_str(), 0644), 0);
+    ASSERT_EQ(::chmod((root + "/S/Blind").c_str(), 0311), 0);
     Recorder host;
     walkFolders(fs, s, kBoth, host);
-    if (::geteuid() == 0) {
-        EXPECT_EQ(host.events.size(), 8u);
-    } else {
+    if (::geteuid() != 0) {
         EXPECT_EQ(host.events, blindOnly);
+        return;
     }
+    EXPECT_EQ(host.events.size(), 8u);
+    ASSERT_EQ(::chmod(root.c_str(), 0755), 0);
+    const pid_t child = ::fork();
+    ASSERT_GE(child, 0);
+    if (child == 0) {
+        Recorder nobody;
+        if (::setgid(65534) != 0 || ::setuid(65534) != 0)
+            ::_exit(2);
+        walkFolders(fs, s, kBoth, nobody);
+        ::_exit(nobody.events == blindOnly ? 0 : 1);
+    }
+    int status = 0;
+    ASSERT_EQ(::waitpid(child, &status, 0), child);
+    EXPECT_TRUE(WIFEXITED(status));
+    EXPECT_EQ(WEXITSTATUS(status), 0) << "2: no user without rights; 1: walked otherwise";
 }
 
 TEST_F(FolderScanTest, NamesOfAnyBytesNeverLeadOutOfTheTree) {
@@ -224,6 +240,8 @@ TEST_F(FolderScanTest, NamesOfAnyBytesNeverLeadOutOfTheTree) {
     names.push_back("..\\..");
     names.push_back("x\\..\\..\\..");
     names.push_back("...");
+    names.push_back("a\\b");
+    mkdir("t/a/b");
     for (const std::string& n : names) {
         mkdir("t/" + n);
         touch("t/" + n + "/RPG_RT.lmt");
@@ -248,6 +266,9 @@ TEST_F(FolderScanTest, NamesOfAnyBytesNeverLeadOutOfTheTree) {
         shows += show;
     }
     EXPECT_GE(shows, 200u);
+    // A name that leads elsewhere (a lost byte, a "\\") is not walked as the folder it leads to.
+    std::set<std::string> once(host.events.begin(), host.events.end());
+    EXPECT_EQ(once.size(), host.events.size());
 }
 
 TEST_F(FolderScanTest, TwoHundredLevelsDeep) {
