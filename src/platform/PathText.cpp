@@ -48,6 +48,13 @@ std::string withoutTrailingBackslash(std::string_view path) {
     return std::string(path);
 }
 
+std::string folderText(std::string_view path) {
+    if (path.size() == 3 && path[1] == ':' && path[2] == '\\') {
+        return std::string(path);
+    }
+    return withoutTrailingBackslash(path);
+}
+
 std::string folderPart(std::string_view path) {
     const std::size_t at = lastSingleByteOf(path, "\\:");
     return at == std::string_view::npos ? std::string() : std::string(path.substr(0, at + 1));

@@ -11,6 +11,8 @@ bool hasTrailingBackslash(std::string_view path);
 // A lead byte alone at the end (not CP932) goes, so that the result always ends in a separator.
 std::string withTrailingBackslash(std::string_view path);
 std::string withoutTrailingBackslash(std::string_view path);
+// A folder as a person reads it: without a trailing "\", except at a drive root ("C:\").
+std::string folderText(std::string_view path);
 // Everything up to and including the last "\" or ":"; empty when there is neither.
 std::string folderPart(std::string_view path);
 // What follows the folder part.

@@ -1,6 +1,5 @@
 #include "search/SearchOptions.h"
 
-#include "platform/PathText.h"
 
 namespace tavrin {
 
@@ -32,13 +31,6 @@ int applySearchForm(int dialogResult, const SearchFormValues& values, SearchSett
         settings.matchKinds += kind95;
     }
     return dialogResult == searchFormSearch ? searchSettingsSearch : searchSettingsKept;
-}
-
-std::string chosenFolderText(std::string_view windowsPath) {
-    if (windowsPath.size() == 3 && windowsPath[1] == ':' && windowsPath[2] == '\\') {
-        return std::string(windowsPath);
-    }
-    return pathtext::withoutTrailingBackslash(windowsPath);
 }
 
 } // namespace tavrin

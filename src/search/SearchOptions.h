@@ -30,7 +30,4 @@ SearchFormValues searchFormValues(const SearchSettings& settings);
 // Copies the controls back unless the dialog was cancelled; returns 0, 1 or 2 as above.
 int applySearchForm(int dialogResult, const SearchFormValues& values, SearchSettings& settings);
 
-// A folder chosen in the browser as the edit shows it: no trailing "\" but at a drive root.
-std::string chosenFolderText(std::string_view windowsPath);
-
 } // namespace tavrin

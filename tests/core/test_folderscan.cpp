@@ -493,8 +493,9 @@ TEST(Recognize, RpgTsukuru95TitleFromTheFirstRpgEntry) {
             fs.folder("P\\" + f);
         const auto item = recognizeProject(fs, "C:\\P\\", "GAME.EXE", nullptr);
         ASSERT_EQ(item.has_value(), c.title.has_value()) << c.files.back();
-        if (item)
+        if (item) {
             EXPECT_EQ(*item, (ProjectItem{"C:\\P\\", *c.title, pk95})) << c.files.back();
+        }
     }
 }
 

@@ -1,5 +1,7 @@
 #include "search/SearchOptions.h"
 
+#include "platform/PathText.h"
+
 #include <gtest/gtest.h>
 
 #include <string>
@@ -85,7 +87,7 @@ TEST(SearchOptions, ChosenFolderLosesItsBackslashButAtADriveRoot) {
         {"C:\\\x95\x5C\\", "C:\\\x95\x5C"},
     };
     for (const auto& [in, out] : table) {
-        EXPECT_EQ(chosenFolderText(in), out) << in;
+        EXPECT_EQ(pathtext::folderText(in), out) << in;
     }
 }
 

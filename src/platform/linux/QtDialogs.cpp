@@ -1,8 +1,8 @@
 #include "platform/linux/QtDialogs.h"
 
 #include "platform/DriveTable.h"
+#include "platform/PathText.h"
 #include "platform/linux/QtText.h"
-#include "search/SearchOptions.h"
 
 #include <QApplication>
 #include <QDir>
@@ -114,7 +114,7 @@ std::optional<std::string> QtDialogs::browseForFolder(const std::string& prompt)
     if (!windows || windows->empty()) {
         return std::nullopt;
     }
-    return chosenFolderText(*windows);
+    return pathtext::folderText(*windows);
 }
 
 } // namespace tavrin
