@@ -261,22 +261,62 @@ std::string LinuxFileSystem::toHostPath(const std::string& windowsPath) const {
     if (!drive)
         return {};
 
+    std::vector<std::string> components(1);
+    for (std::size_t i = 2; i < windowsPath.size(); ++i) {
+        const char c = windowsPath[i];
+        if (cp932::isLeadByte(static_cast<unsigned char>(c)) && i + 1 < windowsPath.size()) {
+            components.back() += c;
+            components.back() += windowsPath[++i];
+        } else if (c == '\\' || c == '/') {
+            components.emplace_back();
+        } else {
+            components.back() += c;
+        }
+    }
+    // A final separator stays, so a file named as a folder is not found, as on Windows.
+    const bool trailing = components.back().empty();
+
+    // Most paths name every entry by its UTF-8 form. Then one look-up of the whole path, which
+    // finds each component it passes, answers as one per component would: a walk asks for
+    // thousands of deep paths.
     std::string host = drive->hostFolder;
     std::size_t depth = 0;
-    bool missing = false;
-    bool trailing = false;
-    std::string component;
-    const auto take = [&] {
-        trailing = component.empty();
+    bool direct = true;
+    for (const std::string& component : components) {
         if (component.empty() || component == ".")
-            return;
+            continue;
         if (component == "..") {
             // Windows stops at the drive's root.
             if (depth > 0) {
                 host = joinHost(host, "..");
                 --depth;
             }
-            return;
+            continue;
+        }
+        const std::optional<std::string> utf8 = cp932::toUtf8Strict(component);
+        if (!utf8) {
+            direct = false;
+            break;
+        }
+        host = joinHost(host, *utf8);
+        ++depth;
+    }
+    struct stat st {};
+    if (direct && ::lstat(host.c_str(), &st) == 0)
+        return trailing && depth > 0 ? host + '/' : host;
+
+    host = drive->hostFolder;
+    depth = 0;
+    bool missing = false;
+    for (const std::string& component : components) {
+        if (component.empty() || component == ".")
+            continue;
+        if (component == "..") {
+            if (depth > 0) {
+                host = joinHost(host, "..");
+                --depth;
+            }
+            continue;
         }
         std::optional<std::string> found;
         if (!missing)
@@ -284,21 +324,7 @@ std::string LinuxFileSystem::toHostPath(const std::string& windowsPath) const {
         missing = !found;
         host = joinHost(host, found ? *found : cp932::toUtf8(component));
         ++depth;
-    };
-    for (std::size_t i = 2; i < windowsPath.size(); ++i) {
-        const char c = windowsPath[i];
-        if (cp932::isLeadByte(static_cast<unsigned char>(c)) && i + 1 < windowsPath.size()) {
-            component += c;
-            component += windowsPath[++i];
-        } else if (c == '\\' || c == '/') {
-            take();
-            component.clear();
-        } else {
-            component += c;
-        }
     }
-    take();
-    // A final separator stays, so a file named as a folder is not found, as on Windows.
     if (trailing && depth > 0)
         host += '/';
     return host;
