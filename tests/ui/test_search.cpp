@@ -6,6 +6,7 @@
 #include "search/SearchDlg.h"
 #include "search/Searchclass.h"
 
+#include <QDeadlineTimer>
 #include <QDir>
 #include <QLabel>
 #include <QPushButton>
@@ -256,6 +257,25 @@ private slots:
                  0);
         QCOMPARE(rows(), std::vector<std::string>{win("A/B/C") + "|1"});
         QVERIFY(dialogs.shown.empty());
+    }
+
+    // The label may skip folders the walk passed quickly, but it shows the latest one.
+    void labelShowsTheLatestFolder() {
+        make("A/B/C/");
+        fs->holdAt(win("A"));
+        QCOMPARE(run(2, false, win(),
+                     [&] {
+                         QTRY_VERIFY_WITH_TIMEOUT(fs->holding(), 5000);
+                         fs->release();
+                         // The walk ends while this thread shows nothing.
+                         QDeadlineTimer limit(5000);
+                         while (dlg->scanner()->isRunning() && !limit.hasExpired()) {
+                             QThread::msleep(5);
+                         }
+                         QVERIFY(!dlg->scanner()->isRunning());
+                     }),
+                 0);
+        QCOMPARE(report(), qs(win("A/B/C")));
     }
 
     void cancelAsksAndOnlyYesEnds_data() {
