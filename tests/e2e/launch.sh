@@ -5,29 +5,14 @@
 set -u
 exe=$1
 standin=${2:-}
-for tool in xdotool xxd import convert iconv wine wineboot wineserver; do
-  command -v $tool >/dev/null || { echo "FAIL: $tool missing"; exit 1; }
-done
-[ -n "${DISPLAY:-}" ] || { echo "FAIL: no display"; exit 1; }
 [ -f "$standin" ] || { echo "FAIL: stand-in '$standin' not built (x86_64-w64-mingw32-g++?)"; exit 1; }
-
 # Never the user's own prefix, not even in the clean-up of a run that failed early.
 unset WINEPREFIX
-work=$(mktemp -d)
+source "$(dirname "$0")/common.sh" "$exe" xdotool xxd import convert iconv wine wineboot wineserver
 pid=
 trap 'kill $pid 2>/dev/null; end_prefix; rm -rf "$work"' EXIT
-export XDG_RUNTIME_DIR=$work/run
-mkdir -p "$work/app" "$XDG_RUNTIME_DIR" && chmod 700 "$XDG_RUNTIME_DIR"
-cp "$exe" "$work/app/tavrin"
-unset QT_QPA_PLATFORM QT_QPA_PLATFORMTHEME LC_ALL LANG
-source "$(dirname "$0")/../../tools/xdriver.sh"
+unset LC_ALL LANG
 source "$(dirname "$0")/../wine/prefix.sh"
-
-fail() {
-  echo "FAIL: $*"
-  cat "$work/stderr" 2>/dev/null
-  exit 1
-}
 
 make_prefix "$work/prefix" || fail "no Wine prefix"
 windows() { echo "Z:${1//\//\\}"; } # host path -> Windows path through Z:

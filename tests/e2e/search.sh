@@ -5,25 +5,10 @@
 # Usage: search.sh <tavrin executable>   (run under xvfb-run)
 set -u
 exe=$1
-for tool in xdotool xxd; do
-  command -v $tool >/dev/null || { echo "FAIL: $tool missing"; exit 1; }
-done
-[ -n "${DISPLAY:-}" ] || { echo "FAIL: no display"; exit 1; }
-
-work=$(mktemp -d)
+source "$(dirname "$0")/common.sh" "$exe" xdotool xxd
 pid=
 trap 'kill $pid 2>/dev/null; rm -rf "$work"' EXIT
-export XDG_RUNTIME_DIR=$work/run WINEPREFIX=$work/noprefix
-mkdir -p "$work/app" "$XDG_RUNTIME_DIR" && chmod 700 "$XDG_RUNTIME_DIR"
-cp "$exe" "$work/app/tavrin"
-unset QT_QPA_PLATFORM QT_QPA_PLATFORMTHEME
-source "$(dirname "$0")/../../tools/xdriver.sh"
-
-fail() {
-  echo "FAIL: $*"
-  cat "$work/stderr" 2>/dev/null
-  exit 1
-}
+export WINEPREFIX=$work/noprefix
 
 # A 2000 project with a backup copy inside it, and a 95 work.
 tree=$work/tree

@@ -4,17 +4,10 @@
 # Usage: start_and_close.sh <tavrin executable>   (run under xvfb-run)
 set -u
 exe=$1
-for tool in xdotool xxd; do
-  command -v $tool >/dev/null || { echo "FAIL: $tool missing"; exit 1; }
-done
-[ -n "${DISPLAY:-}" ] || { echo "FAIL: no display"; exit 1; }
-
-work=$(mktemp -d)
+source "$(dirname "$0")/common.sh" "$exe" xdotool xxd
+first= second=
 trap 'kill $first $second 2>/dev/null; rm -rf "$work"' EXIT
-export XDG_RUNTIME_DIR=$work/run WINEPREFIX=$work/noprefix
-mkdir -p "$work/app" "$XDG_RUNTIME_DIR" && chmod 700 "$XDG_RUNTIME_DIR"
-cp "$exe" "$work/app/tavrin"
-unset QT_QPA_PLATFORM QT_QPA_PLATFORMTHEME
+export WINEPREFIX=$work/noprefix
 
 fail() {
   echo "FAIL: $*"
@@ -23,7 +16,6 @@ fail() {
   cat "$work/stderr" 2>/dev/null
   exit 1
 }
-source "$(dirname "$0")/../../tools/xdriver.sh"
 
 "$work/app/tavrin" 2>>"$work/stderr" & first=$!
 main=$(wait_for_window $first '^Tavrin$') || fail "main window did not appear"

@@ -1,0 +1,22 @@
+# Sourced first by each end-to-end test: checks the tools it names, makes a scratch folder
+# $work with a copy of the program in $work/app, and gives fail(). A missing tool fails.
+# Usage: source common.sh <tavrin executable> <tool>...
+e2e_exe=$1
+shift
+for tool in "$@"; do
+  command -v "$tool" >/dev/null || { echo "FAIL: $tool missing"; exit 1; }
+done
+[ -n "${DISPLAY:-}" ] || { echo "FAIL: no display"; exit 1; }
+
+work=$(mktemp -d)
+export XDG_RUNTIME_DIR=$work/run
+mkdir -p "$work/app" "$XDG_RUNTIME_DIR" && chmod 700 "$XDG_RUNTIME_DIR"
+cp "$e2e_exe" "$work/app/tavrin"
+unset QT_QPA_PLATFORM QT_QPA_PLATFORMTHEME
+source "$(dirname "${BASH_SOURCE[0]}")/../../tools/xdriver.sh"
+
+fail() {
+  echo "FAIL: $*"
+  cat "$work/stderr" 2>/dev/null
+  exit 1
+}
