@@ -38,6 +38,15 @@ public:
     virtual bool renameFile(const std::string& from, const std::string& to) = 0;
     // The entries of a folder, hidden ones included, without "." and "..".
     virtual std::vector<Entry> listFolder(const std::string& path) = 0;
+    // The same, or nothing when the folder cannot be listed. Here an empty listing counts as
+    // one that failed: only a service that can tell the two apart says an empty folder is empty.
+    virtual std::optional<std::vector<Entry>> tryListFolder(const std::string& path) {
+        std::vector<Entry> entries = listFolder(path);
+        if (entries.empty()) {
+            return std::nullopt;
+        }
+        return entries;
+    }
     // The folder a path leads to, links followed, or nothing when it cannot be entered: missing,
     // a file, or its search permission refused.
     virtual std::optional<FolderIdentity> folderIdentity(const std::string& path) {

@@ -59,14 +59,16 @@ bool known(const FileSystem::FolderIdentity& id) {
 
 // The folder's listing, kept down to its subfolders, and its markers. The markers are taken
 // from the listing: on a host that tells case apart, "rpg_rt.lmt" beside a folder "RPG_RT.lmt"
-// is still a marker. A listing refused or empty is asked by name.
+// is still a marker. A folder that cannot be listed is asked by name; an empty one holds none.
 Frame enter(FileSystem& fs, std::string path, FileSystem::FolderIdentity id,
             const std::vector<std::string>& markerNames) {
-    std::vector<FileSystem::Entry> entries = fs.listFolder(path);
-    Frame frame{std::move(path), std::move(entries), {}, 0, id};
+    std::optional<std::vector<FileSystem::Entry>> entries = fs.tryListFolder(path);
+    const bool listed = entries.has_value();
+    Frame frame{
+        std::move(path), std::move(entries).value_or(std::vector<FileSystem::Entry>()), {}, 0, id};
     frame.markers.assign(markerNames.size(), false);
     for (std::size_t m = 0; m < markerNames.size(); ++m) {
-        if (frame.folders.empty()) {
+        if (!listed) {
             frame.markers[m] = fs.fileExists(frame.path + markerNames[m]);
             continue;
         }

@@ -86,6 +86,12 @@ public:
     std::vector<Entry> listFolder(const std::string& path) override {
         return noList.count(path) ? std::vector<Entry>{} : LinuxFileSystem::listFolder(path);
     }
+    std::optional<std::vector<Entry>> tryListFolder(const std::string& path) override {
+        if (noList.count(path)) {
+            return std::nullopt;
+        }
+        return LinuxFileSystem::tryListFolder(path);
+    }
 };
 
 } // namespace

@@ -144,6 +144,14 @@ TEST_F(LinuxFileSystemTest, ListFolderShowsHiddenEntriesInCp932) {
                                                                 {sj("表.txt"), false}};
     EXPECT_EQ(got, expected);
     EXPECT_TRUE(mFs.listFolder("C:\\nothing").empty());
+
+    // An empty folder is listed as empty; one that cannot be listed is not listed at all.
+    fs::create_directory(mTemp / "empty");
+    const auto empty = mFs.tryListFolder("C:\\empty\\");
+    ASSERT_TRUE(empty.has_value());
+    EXPECT_TRUE(empty->empty());
+    EXPECT_FALSE(mFs.tryListFolder("C:\\nothing\\").has_value());
+    EXPECT_FALSE(mFs.tryListFolder("C:\\top\\sub\\..\\.hidden\\").has_value());
 }
 
 TEST_F(LinuxFileSystemTest, AtomicWriteCreatesAndReplaces) {

@@ -430,13 +430,18 @@ bool LinuxFileSystem::renameFile(const std::string& from, const std::string& to)
 }
 
 std::vector<FileSystem::Entry> LinuxFileSystem::listFolder(const std::string& path) {
-    std::vector<Entry> entries;
+    return tryListFolder(path).value_or(std::vector<Entry>());
+}
+
+std::optional<std::vector<FileSystem::Entry>>
+LinuxFileSystem::tryListFolder(const std::string& path) {
     const std::string host = toHostPath(path);
     if (host.empty())
-        return entries;
+        return std::nullopt;
     Dir dir(host);
     if (!dir.get())
-        return entries;
+        return std::nullopt;
+    std::vector<Entry> entries;
     const int dirFd = ::dirfd(dir.get());
     while (dirent* e = dir.next()) {
         Entry entry{cp932::fromHostName(e->d_name)};

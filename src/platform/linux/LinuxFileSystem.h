@@ -30,6 +30,7 @@ public:
     bool writeFileAtomic(const std::string& path, std::string_view bytes) override;
     bool renameFile(const std::string& from, const std::string& to) override;
     std::vector<Entry> listFolder(const std::string& path) override;
+    std::optional<std::vector<Entry>> tryListFolder(const std::string& path) override;
     std::optional<FolderIdentity> folderIdentity(const std::string& path) override;
     std::string workingFolder() override;
     std::optional<std::string> windowsPathOf(const std::string& hostPath) override {
