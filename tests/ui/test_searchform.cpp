@@ -143,7 +143,9 @@ private slots:
 
     void saveAndSearchCopyTheControlsBack() {
         const QList<std::pair<const char*, int>> rows = {{"Bt_Ok", 1}, {"Bt_Search", 2}};
-        for (const auto& [button, expected] : rows) {
+        for (const auto& row : rows) {
+            const char* button = row.first;
+            const int expected = row.second;
             test::FakeServices fakes;
             SearchSettings s{"C:\\Games", true, true, 2 | 8};
             const int result = edited(fakes, s, [&](TSearchForm* f) {
