@@ -276,55 +276,49 @@ std::string LinuxFileSystem::toHostPath(const std::string& windowsPath) const {
     // A final separator stays, so a file named as a folder is not found, as on Windows.
     const bool trailing = components.back().empty();
 
+    // Joins the components to the drive's folder, each named by `name` (nothing: give up);
+    // "." is passed over and ".." stops at the drive's root, as on Windows.
+    std::size_t depth = 0;
+    const auto join = [&](const auto& name) -> std::optional<std::string> {
+        std::string host = drive->hostFolder;
+        depth = 0;
+        for (const std::string& component : components) {
+            if (component.empty() || component == ".")
+                continue;
+            if (component == "..") {
+                if (depth > 0) {
+                    host = joinHost(host, "..");
+                    --depth;
+                }
+                continue;
+            }
+            const std::optional<std::string> entry = name(host, component);
+            if (!entry)
+                return std::nullopt;
+            host = joinHost(host, *entry);
+            ++depth;
+        }
+        return host;
+    };
+
     // Most paths name every entry by its UTF-8 form. Then one look-up of the whole path, which
     // finds each component it passes, answers as one per component would: a walk asks for
     // thousands of deep paths.
-    std::string host = drive->hostFolder;
-    std::size_t depth = 0;
-    bool direct = true;
-    for (const std::string& component : components) {
-        if (component.empty() || component == ".")
-            continue;
-        if (component == "..") {
-            // Windows stops at the drive's root.
-            if (depth > 0) {
-                host = joinHost(host, "..");
-                --depth;
-            }
-            continue;
-        }
-        const std::optional<std::string> utf8 = cp932::toUtf8Strict(component);
-        if (!utf8) {
-            direct = false;
-            break;
-        }
-        host = joinHost(host, *utf8);
-        ++depth;
-    }
+    std::optional<std::string> direct = join([](const std::string&, const std::string& component) {
+        return cp932::toUtf8Strict(component);
+    });
     struct stat st {};
-    if (direct && ::lstat(host.c_str(), &st) == 0)
-        return trailing && depth > 0 ? host + '/' : host;
+    if (direct && ::lstat(direct->c_str(), &st) == 0)
+        return trailing && depth > 0 ? *direct + '/' : *direct;
 
-    host = drive->hostFolder;
-    depth = 0;
     bool missing = false;
-    for (const std::string& component : components) {
-        if (component.empty() || component == ".")
-            continue;
-        if (component == "..") {
-            if (depth > 0) {
-                host = joinHost(host, "..");
-                --depth;
-            }
-            continue;
-        }
+    std::string host = *join([&](const std::string& folder, const std::string& component) {
         std::optional<std::string> found;
         if (!missing)
-            found = findEntry(host, component);
+            found = findEntry(folder, component);
         missing = !found;
-        host = joinHost(host, found ? *found : cp932::toUtf8(component));
-        ++depth;
-    }
+        return std::optional<std::string>(found ? *found : cp932::toUtf8(component));
+    });
     if (trailing && depth > 0)
         host += '/';
     return host;
