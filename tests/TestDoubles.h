@@ -5,6 +5,7 @@
 #include "platform/Dialogs.h"
 #include "platform/FileSystem.h"
 #include "platform/Help.h"
+#include "platform/Icons.h"
 #include "platform/InstanceMarker.h"
 #include "platform/Registry.h"
 #include "platform/Shell.h"
@@ -82,6 +83,12 @@ public:
     std::deque<MsgResult> answers;
     std::vector<std::string> folderPrompts;
     std::deque<std::optional<std::string>> folders;
+    // File dialogs: every request in order, answered from `files` (cancel when empty).
+    std::vector<OpenFileRequest> fileRequests;
+    std::deque<std::optional<std::string>> files;
+    // Font dialogs: every initial font in order, answered from `fonts` (cancel when empty).
+    std::vector<FontChoice> fontRequests;
+    std::deque<std::optional<FontChoice>> fonts;
 
     MsgResult messageBox(const std::string& text, const std::string& caption, MsgIcon icon,
                          MsgButtons buttons, MsgResult defaultButton) override {
@@ -100,6 +107,24 @@ public:
         }
         std::optional<std::string> r = folders.front();
         folders.pop_front();
+        return r;
+    }
+    std::optional<std::string> openFile(const OpenFileRequest& request) override {
+        fileRequests.push_back(request);
+        if (files.empty()) {
+            return std::nullopt;
+        }
+        std::optional<std::string> r = files.front();
+        files.pop_front();
+        return r;
+    }
+    std::optional<FontChoice> chooseFont(const FontChoice& initial) override {
+        fontRequests.push_back(initial);
+        if (fonts.empty()) {
+            return std::nullopt;
+        }
+        std::optional<FontChoice> r = fonts.front();
+        fonts.pop_front();
         return r;
     }
 };
@@ -210,6 +235,36 @@ public:
 };
 
 // Every service a window reaches, as stand-ins.
+// Pictures named after what was asked for: "file:<path>", "web:", "folder:", "document:<path>"
+// and "fallback"; a path in `files` has its own icon, nothing else has one.
+class NamedIcons : public Icons {
+public:
+    std::vector<std::string> files;
+    bool desktopFails = false;
+    std::vector<std::string> asked;
+
+    std::optional<std::string> fileIcon(const std::string& path) override {
+        asked.push_back("file:" + path);
+        for (const auto& f : files) {
+            if (f == path) {
+                return "file:" + path;
+            }
+        }
+        return std::nullopt;
+    }
+    std::optional<std::string> desktopIcon(Desktop kind, const std::string& path) override {
+        static const char* const names[] = {"web:", "folder:", "document:"};
+        const std::string name = names[static_cast<int>(kind)] +
+                                 (kind == Desktop::Document ? path : std::string());
+        asked.push_back(name);
+        if (desktopFails) {
+            return std::nullopt;
+        }
+        return name;
+    }
+    std::string fallbackIcon() override { return "fallback"; }
+};
+
 struct FakeServices {
     MemoryFileSystem fs;
     ScriptedDialogs dialogs;
@@ -218,8 +273,9 @@ struct FakeServices {
     RecordingHelp help;
     RecordingShell shell;
     MemoryRegistry registry;
+    NamedIcons icons;
 
-    Services services() { return {fs, dialogs, marker, clipboard, help, shell, registry}; }
+    Services services() { return {fs, dialogs, marker, clipboard, help, shell, registry, icons}; }
 };
 
 } // namespace tavrin::test

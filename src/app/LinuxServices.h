@@ -2,6 +2,7 @@
 
 #include "app/Services.h"
 #include "platform/linux/DesktopHelp.h"
+#include "platform/linux/DesktopIcons.h"
 #include "platform/linux/FlockInstanceMarker.h"
 #include "platform/linux/LinuxFileSystem.h"
 #include "platform/linux/LinuxShell.h"
@@ -18,22 +19,25 @@ class LinuxServices {
 public:
     LinuxServices();
 
-    Services services() { return {mFs, mDialogs, mMarker, mClipboard, mHelp, mShell, mRegistry}; }
+    Services services() { return {mFs, mDialogs, mMarker, mClipboard, mHelp, mShell, mRegistry,
+                                   mIcons}; }
     QtDialogs& dialogs() { return mDialogs; }
     // The Windows path of a host folder, with a trailing backslash.
     std::string windowsFolder(const std::string& hostFolder) const;
+    // The Windows path of a host path; nothing when no drive holds it.
+    std::optional<std::string> windowsPath(const std::string& hostPath) const;
 
 private:
     LinuxFileSystem mFs;
-    // The folder browser answers in Windows paths, through the same drive table as the files.
-    QtDialogs mDialogs{[this](const std::string& host) -> std::optional<std::string> {
-        return windowsFolder(host);
-    }};
+    // File and folder dialogs answer in Windows paths, through the same drive table as the files.
+    QtDialogs mDialogs{[this](const std::string& host) { return windowsPath(host); },
+                       [this](const std::string& windows) { return mFs.toHostPath(windows); }};
     FlockInstanceMarker mMarker;
     QtClipboard mClipboard;
     DesktopHelp mHelp{mFs, mDialogs};
     LinuxShell mShell{mFs};
     WineRegistry mRegistry{LinuxFileSystem::winePrefix()};
+    DesktopIcons mIcons{mFs};
 };
 
 } // namespace tavrin

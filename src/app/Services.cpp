@@ -6,13 +6,17 @@ namespace tavrin {
 
 LinuxServices::LinuxServices() : mFs(LinuxFileSystem::driveTableFromEnvironment()) {}
 
-std::string LinuxServices::windowsFolder(const std::string& hostFolder) const {
-    auto windows = mFs.toWindowsPath(hostFolder);
+std::optional<std::string> LinuxServices::windowsPath(const std::string& hostPath) const {
+    auto windows = mFs.toWindowsPath(hostPath);
     // Wine always has drive Z: at "/", so only a prefix without it lands here.
     if (!windows) {
-        windows = DriveTable::rootOnly().toWindows(hostFolder);
+        windows = DriveTable::rootOnly().toWindows(hostPath);
     }
-    return pathtext::withTrailingBackslash(windows.value_or(std::string()));
+    return windows;
+}
+
+std::string LinuxServices::windowsFolder(const std::string& hostFolder) const {
+    return pathtext::withTrailingBackslash(windowsPath(hostFolder).value_or(std::string()));
 }
 
 } // namespace tavrin

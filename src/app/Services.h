@@ -6,6 +6,7 @@ class Clipboard;
 class Dialogs;
 class FileSystem;
 class Help;
+class Icons;
 class InstanceMarker;
 class Registry;
 class Shell;
@@ -19,6 +20,7 @@ struct Services {
     Help& help;
     Shell& shell;
     Registry& registry;
+    Icons& icons;
 };
 
 } // namespace tavrin

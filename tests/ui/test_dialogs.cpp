@@ -120,7 +120,7 @@ private slots:
         fakes.marker.otherHolds = true;
         QtDialogs dialogs;
         Services services{fakes.fs,   dialogs,     fakes.marker,  fakes.clipboard,
-                          fakes.help, fakes.shell, fakes.registry};
+                          fakes.help, fakes.shell, fakes.registry, fakes.icons};
         QWidget* owner = nullptr;
         QString text;
         Answer answer([&](QMessageBox* box) {

@@ -294,8 +294,9 @@ private slots:
         test::RecordingHelp help;
         test::RecordingShell shell;
         test::MemoryRegistry registry;
+        test::NamedIcons icons;
         {
-            TMainForm form({fs, dialogs, marker, clipboard, help, shell, registry}, app);
+            TMainForm form({fs, dialogs, marker, clipboard, help, shell, registry, icons}, app);
             QVERIFY(form.close());
         }
         QVERIFY(dialogs.shown.empty());

@@ -27,7 +27,7 @@ struct Fixture {
         const std::string app = windows(dir.path() + "/app") + "\\";
         QDir().mkpath(dir.path() + "/app");
         Services services{fs,         fakes.dialogs, fakes.marker,  fakes.clipboard,
-                          fakes.help, fakes.shell,   fakes.registry};
+                          fakes.help, fakes.shell,   fakes.registry, fakes.icons};
         form = std::make_unique<TMainForm>(services, app);
     }
     std::string windows(const QString& host) {

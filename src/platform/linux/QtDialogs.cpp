@@ -2,6 +2,7 @@
 
 #include "platform/DriveTable.h"
 #include "platform/PathText.h"
+#include "platform/linux/QtFontDialog.h"
 #include "platform/linux/QtText.h"
 
 #include <QApplication>
@@ -27,6 +28,18 @@ QMessageBox::StandardButton toButton(MsgResult r) {
         return QMessageBox::No;
     }
     return QMessageBox::Ok;
+}
+
+// "desc|pattern|desc|pattern" as Qt's name filters; several patterns are split by ";".
+QStringList nameFilters(const std::string& filter) {
+    const QStringList parts = qs(filter).split(QLatin1Char('|'));
+    QStringList out;
+    for (qsizetype i = 0; i + 1 < parts.size(); i += 2) {
+        const QString patterns = parts[i + 1].split(QLatin1Char(';'), Qt::SkipEmptyParts)
+                                     .join(QLatin1Char(' '));
+        out << parts[i] + QStringLiteral(" (") + patterns + QLatin1Char(')');
+    }
+    return out;
 }
 
 } // namespace
@@ -108,13 +121,52 @@ std::optional<std::string> QtDialogs::browseForFolder(const std::string& prompt)
     if (chosen.isEmpty()) {
         return std::nullopt;
     }
-    const std::string host = QFile::encodeName(QDir::cleanPath(chosen)).toStdString();
-    std::optional<std::string> windows =
-        mMapFolder ? mMapFolder(host) : DriveTable::rootOnly().toWindows(host);
+    const std::optional<std::string> windows =
+        windowsPath(QFile::encodeName(QDir::cleanPath(chosen)).toStdString());
     if (!windows || windows->empty()) {
         return std::nullopt;
     }
     return pathtext::folderText(*windows);
+}
+
+std::optional<std::string> QtDialogs::windowsPath(const std::string& hostPath) const {
+    return mMapFolder ? mMapFolder(hostPath) : DriveTable::rootOnly().toWindows(hostPath);
+}
+
+std::optional<std::string> QtDialogs::openFile(const OpenFileRequest& request) {
+    QFileDialog dialog(owner());
+    dialog.setFileMode(QFileDialog::ExistingFile);
+    dialog.setAcceptMode(QFileDialog::AcceptOpen);
+    // The descriptions already name their patterns.
+    dialog.setOption(QFileDialog::HideNameFilterDetails);
+    const QStringList filters = nameFilters(request.filter);
+    if (!filters.isEmpty()) {
+        dialog.setNameFilters(filters);
+    }
+    if (!request.initialFolder.empty() && mMapHost) {
+        const std::string host = mMapHost(request.initialFolder);
+        if (!host.empty()) {
+            dialog.setDirectory(QFile::decodeName(QByteArray::fromStdString(host)));
+        }
+    }
+    // A wildcard name only repeats the filter; a plain one is offered as the file to open.
+    const QString name = qs(request.fileName);
+    if (!name.isEmpty() && !name.contains(QLatin1Char('*')) && !name.contains(QLatin1Char('?'))) {
+        dialog.selectFile(name);
+    }
+    if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) {
+        return std::nullopt;
+    }
+    const std::optional<std::string> windows = windowsPath(
+        QFile::encodeName(QDir::cleanPath(dialog.selectedFiles().constFirst())).toStdString());
+    if (!windows || windows->empty()) {
+        return std::nullopt;
+    }
+    return windows;
+}
+
+std::optional<FontChoice> QtDialogs::chooseFont(const FontChoice& initial) {
+    return runFontDialog(owner(), initial);
 }
 
 } // namespace tavrin
