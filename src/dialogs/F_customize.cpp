@@ -1,0 +1,253 @@
+#include "dialogs/F_customize.h"
+
+#include "platform/Dialogs.h"
+#include "platform/FileSystem.h"
+#include "platform/Help.h"
+#include "platform/PathText.h"
+#include "platform/linux/QtText.h"
+#include "ui_F_customize.h"
+
+#include <QCheckBox>
+#include <QDir>
+#include <QDropEvent>
+#include <QFile>
+#include <QLineEdit>
+#include <QMimeData>
+#include <QPushButton>
+#include <QShortcut>
+#include <QUrl>
+
+namespace tavrin {
+
+namespace {
+
+constexpr int applSheetHelp = 56;
+constexpr int gazSheetHelp = 58;
+
+QFont designedFont() {
+    QFont font;
+    font.setFamilies({QStringLiteral("ＭＳ Ｐゴシック"), QStringLiteral("MS PGothic"),
+                      QStringLiteral("Noto Sans CJK JP"), QStringLiteral("IPAPGothic")});
+    font.setPixelSize(12);
+    return font;
+}
+
+// A file is copied from its source, never moved: a file manager deletes what it moved.
+bool acceptAsCopy(QDropEvent* event) {
+    for (Qt::DropAction action : {Qt::CopyAction, Qt::LinkAction}) {
+        if (event->possibleActions() & action) {
+            event->setDropAction(action);
+            event->accept();
+            return true;
+        }
+    }
+    event->ignore();
+    return false;
+}
+
+} // namespace
+
+TCustomizeForm::TCustomizeForm(Services services, std::string helpFile, QWidget* parent)
+    : QDialog(parent), ui(std::make_unique<Ui::TCustomizeForm>()), mServices(services),
+      mHelpFile(std::move(helpFile)) {
+    ui->setupUi(this);
+    setWindowFlags((windowFlags() | Qt::MSWindowsFixedSizeDialogHint) &
+                   ~Qt::WindowContextHelpButtonHint);
+    setFont(designedFont());
+    setFixedSize(343, 375);
+    move(260, 132);
+
+    createAplRows();
+    mToolEdits = {ui->Ed_actview, ui->Ed_ccclip, ui->Ed_lukey, ui->Ed_mywin};
+    const std::array<QPushButton*, 4> toolButtons = {ui->Bt_actview, ui->Bt_ccclip, ui->Bt_lukey,
+                                                     ui->Bt_mywin};
+    for (std::size_t t = 0; t < mToolEdits.size(); ++t) {
+        connect(mToolEdits[t], &QLineEdit::textChanged, this, [this] { gazChanged = true; });
+        connect(toolButtons[t], &QPushButton::clicked, this, [this, t] { Gazsoft_ref_Click(t); });
+        mToolEdits[t]->installEventFilter(this);
+    }
+    chainTabOrder();
+
+    connect(ui->Bt_Ok, &QPushButton::clicked, this, &QDialog::accept);
+    connect(ui->Bt_Cancel, &QPushButton::clicked, this, &QDialog::reject);
+    connect(ui->Bt_help, &QPushButton::clicked, this, &TCustomizeForm::Bt_helpClick);
+    auto* f1 = new QShortcut(QKeySequence::HelpContents, this);
+    connect(f1, &QShortcut::activated, this, &TCustomizeForm::Bt_helpClick);
+}
+
+TCustomizeForm::~TCustomizeForm() = default;
+
+void TCustomizeForm::createAplRows() {
+    for (int k = 0; k < static_cast<int>(mRows.size()); ++k) {
+        AplRow& row = mRows[static_cast<std::size_t>(k)];
+        const QString n = QString::number(k + 1);
+        row.check = new QCheckBox(n, ui->GroupBox1);
+        row.check->setObjectName(QStringLiteral("AplCheck") + n);
+        row.check->setGeometry(8, 32 + 27 * k, 32, 16);
+        row.edit = new QLineEdit(ui->GroupBox1);
+        row.edit->setObjectName(QStringLiteral("AplEdit") + n);
+        row.edit->setGeometry(40, 30 + 27 * k, 211, 20);
+        row.browse = new QPushButton(QStringLiteral("..."), ui->GroupBox1);
+        row.browse->setObjectName(QStringLiteral("AplBrowse") + n);
+        row.browse->setGeometry(252, 30 + 27 * k, 25, 20);
+
+        connect(row.check, &QCheckBox::clicked, this, [this, &row] { AplCheckClick(row); });
+        connect(row.edit, &QLineEdit::textChanged, this, [this] { aplChanged = true; });
+        connect(row.browse, &QPushButton::clicked, this, [this, &row] { AplBrowseClick(row); });
+        row.edit->installEventFilter(this);
+    }
+}
+
+// The page control, the check boxes, the row fields, the row buttons, the tool fields with
+// their buttons, then the dialog's buttons; a hidden page's controls are passed over.
+void TCustomizeForm::chainTabOrder() {
+    std::vector<QWidget*> chain = {ui->PageControl};
+    for (const AplRow& row : mRows) {
+        chain.push_back(row.check);
+    }
+    for (const AplRow& row : mRows) {
+        chain.push_back(row.edit);
+    }
+    for (const AplRow& row : mRows) {
+        chain.push_back(row.browse);
+    }
+    chain.insert(chain.end(),
+                 {ui->Ed_actview, ui->Bt_actview, ui->Ed_ccclip, ui->Bt_ccclip, ui->Ed_lukey,
+                  ui->Bt_lukey, ui->Ed_mywin, ui->Bt_mywin, ui->Bt_Ok, ui->Bt_Cancel, ui->Bt_help});
+    for (std::size_t i = 1; i < chain.size(); ++i) {
+        QWidget::setTabOrder(chain[i - 1], chain[i]);
+    }
+}
+
+bool TCustomizeForm::EditBarSettings(BarSettings& bars) {
+    for (std::size_t k = 0; k < mRows.size(); ++k) {
+        mRows[k].check->setChecked(bars.aplButtons[k].shown);
+        mRows[k].edit->setText(qs(bars.aplButtons[k].path));
+    }
+    for (std::size_t t = 0; t < mToolEdits.size(); ++t) {
+        mToolEdits[t]->setText(qs(bars.gazToolPath[t]));
+    }
+    // Filling the fields is no change of the user's.
+    aplChanged = bars.aplBarVisible;
+    gazChanged = bars.gazBarVisible;
+
+    if (exec() != QDialog::Accepted) {
+        return false;
+    }
+
+    bars.aplBarVisible = aplChanged;
+    bars.gazBarVisible = gazChanged;
+    for (std::size_t k = 0; k < mRows.size(); ++k) {
+        bars.aplButtons[k].shown = mRows[k].check->isChecked();
+        bars.aplButtons[k].path = toCp932(mRows[k].edit->text());
+    }
+    for (std::size_t t = 0; t < mToolEdits.size(); ++t) {
+        bars.gazToolPath[t] = trimmedToolFolder(toCp932(mToolEdits[t]->text()));
+    }
+    return true;
+}
+
+void TCustomizeForm::showEvent(QShowEvent* event) {
+    QDialog::showEvent(event);
+    if (!event->spontaneous()) {
+        FormShow();
+    }
+}
+
+void TCustomizeForm::FormShow() {
+    for (const AplRow& row : mRows) {
+        row.edit->setEnabled(row.check->isChecked());
+        row.browse->setEnabled(row.check->isChecked());
+    }
+}
+
+// A row switched off keeps its path: it is stored all the same.
+void TCustomizeForm::AplCheckClick(const AplRow& row) {
+    row.edit->setEnabled(row.check->isChecked());
+    row.browse->setEnabled(row.check->isChecked());
+    aplChanged = true;
+}
+
+void TCustomizeForm::AplBrowseClick(const AplRow& row) {
+    const std::optional<std::string> chosen = mServices.dialogs.openFile(
+        OpenDialog.request("*.exe", aplBrowseFilter(), toCp932(row.edit->text())));
+    if (chosen) {
+        row.edit->setText(qs(*chosen));
+    }
+}
+
+void TCustomizeForm::Gazsoft_ref_Click(std::size_t tool) {
+    const std::string program = std::string(gazToolNames[tool]) + ".exe";
+    QLineEdit* field = mToolEdits[tool];
+    const std::optional<std::string> chosen = mServices.dialogs.openFile(
+        OpenDialog.request(program, gazBrowseFilter(program), toCp932(field->text())));
+    if (chosen) {
+        field->setText(qs(pathtext::folderPart(*chosen)));
+    }
+}
+
+int TCustomizeForm::activeHelpContext() const {
+    return ui->PageControl->currentWidget() == ui->GazSheet ? gazSheetHelp : applSheetHelp;
+}
+
+void TCustomizeForm::Bt_helpClick() {
+    mServices.help.showContext(mHelpFile, activeHelpContext());
+}
+
+// The Windows path of the first file dropped from another program; nothing for a drag that
+// carries no files, or a file no drive holds.
+std::optional<std::string> TCustomizeForm::droppedFile(const QMimeData* data) const {
+    if (!data || !data->hasUrls()) {
+        return std::nullopt;
+    }
+    const QList<QUrl> urls = data->urls();
+    if (urls.isEmpty() || !urls.constFirst().isLocalFile()) {
+        return std::nullopt;
+    }
+    const QString host = QDir::cleanPath(urls.constFirst().toLocalFile());
+    return mServices.fs.windowsPathOf(QFile::encodeName(host).toStdString());
+}
+
+void TCustomizeForm::dropOn(QLineEdit* field, const std::string& path) {
+    for (std::size_t t = 0; t < mToolEdits.size(); ++t) {
+        if (mToolEdits[t] == field) {
+            field->setText(qs(ResolveGazToolFolder(mServices.fs, path, gazToolNames[t])));
+            return;
+        }
+    }
+    field->setText(qs(path));
+}
+
+bool TCustomizeForm::eventFilter(QObject* watched, QEvent* event) {
+    auto* field = qobject_cast<QLineEdit*>(watched);
+    if (!field) {
+        return QDialog::eventFilter(watched, event);
+    }
+    switch (event->type()) {
+    case QEvent::DragEnter:
+    case QEvent::DragMove: {
+        // A drag without files, text included, is not for these fields.
+        auto* drag = static_cast<QDragMoveEvent*>(event);
+        if (droppedFile(drag->mimeData())) {
+            acceptAsCopy(drag);
+        } else {
+            drag->ignore();
+        }
+        return true;
+    }
+    case QEvent::Drop: {
+        auto* drop = static_cast<QDropEvent*>(event);
+        const std::optional<std::string> path = droppedFile(drop->mimeData());
+        if (path && acceptAsCopy(drop)) {
+            dropOn(field, *path);
+        } else {
+            drop->ignore();
+        }
+        return true;
+    }
+    default:
+        return QDialog::eventFilter(watched, event);
+    }
+}
+
+} // namespace tavrin
