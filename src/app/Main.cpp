@@ -4,11 +4,14 @@
 #include "app/CommandGuard.h"
 #include "app/ControlBar.h"
 #include "app/Settings.h"
+#include "app/UserBar.h"
 #include "catalogue/FolderTreeModel.h"
 #include "catalogue/FolderTreeView.h"
 #include "catalogue/ItemClipboard.h"
 #include "catalogue/ProjectListModel.h"
 #include "catalogue/ProjectListView.h"
+#include "launch/AppBars.h"
+#include "platform/Icons.h"
 #include "launch/Tavrinutils.h"
 #include "platform/Clipboard.h"
 #include "platform/Cp932.h"
@@ -88,6 +91,9 @@ QWidget* barGap(QWidget* parent, bool divider) {
 
 // The bar's width in the bar area; 0 for a bar without shown buttons.
 int barWidth(const QToolBar* bar) {
+    if (const auto* user = qobject_cast<const UserBar*>(bar)) {
+        return user->buttonsWidth();
+    }
     for (QAction* a : bar->actions()) {
         if (a->isVisible() && !a->isSeparator()) {
             return bar->sizeHint().width();
@@ -439,15 +445,28 @@ void TMainForm::buildToolBars() {
     ToolButton_DeleteListItem = button("リストから削除", 7, [this] { ListView_Delete(); });
     ControlBar1->addBar(NmlBar);
 
-    AplBar = new QToolBar(QStringLiteral("アプリケーション"), ControlBar1);
-    AplBar->setObjectName(QStringLiteral("AplBar"));
-    GazBar = new QToolBar(QStringLiteral("Gaz Soft"), ControlBar1);
-    GazBar->setObjectName(QStringLiteral("GazBar"));
-    for (QToolBar* b : {AplBar, GazBar}) {
-        b->setIconSize(QSize(16, 16));
+    QStringList aplNames;
+    for (int i = 1; i <= 8; ++i) {
+        aplNames << QStringLiteral("AplButton%1").arg(i);
+    }
+    AplBar = new UserBar(QStringLiteral("アプリケーションバー"), QStringLiteral("AplBar"), aplNames,
+                         QStringList(), ControlBar1);
+    GazBar = new UserBar(
+        QStringLiteral("Gaz soft"), QStringLiteral("GazBar"),
+        {QStringLiteral("Bt_actview"), QStringLiteral("Bt_ccclip"), QStringLiteral("Bt_lukey"),
+         QStringLiteral("Bt_mywin")},
+        {QStringLiteral("Gaz_actview"), QStringLiteral("Gaz_ccclip"), QStringLiteral("Gaz_lukey"),
+         QStringLiteral("Gaz_mywin")},
+        ControlBar1);
+    for (UserBar* b : {AplBar, GazBar}) {
         b->hide();
         ControlBar1->addBar(b);
     }
+    connect(AplBar, &UserBar::buttonClicked, this,
+            [this](int i) { command([this, i] { AplButtonClick(i); }); });
+    connect(GazBar, &UserBar::buttonClicked, this, [this](int i) {
+        command([this, i] { i == 0 ? Bt_actviewClick() : GazToolClick(i); });
+    });
 }
 
 void TMainForm::connectList() {
@@ -958,14 +977,39 @@ void TMainForm::LoadListIcons(const std::array<std::string, 2>& listIconPath) {
 }
 
 void TMainForm::ApplyBarSettings(const BarSettings& bars) {
-    // The application and Gaz soft bars get their buttons with the launch subsystem; a bar
-    // without buttons stays hidden.
-    NmlBar->setVisible(bars.nmlBarVisible);
-    AplBar->setVisible(bars.aplBarVisible && barWidth(AplBar) > 0);
-    GazBar->setVisible(bars.gazBarVisible && barWidth(GazBar) > 0);
-    MenuItem_NmlBar->setChecked(NmlBar->isVisibleTo(this));
-    MenuItem_AplBar->setChecked(AplBar->isVisibleTo(this));
-    MenuItem_GazBar->setChecked(GazBar->isVisibleTo(this));
+    BarsPlan plan = planBars(bars, mServices.fs, mServices.icons);
+    // A picture the desktop gave but that cannot be read still leaves its button one.
+    const auto readable = [this](BarButtonPlan& b) {
+        if (smallPicture(b.icon).isNull()) {
+            b.icon = mServices.icons.fallbackIcon();
+        }
+    };
+    std::for_each(plan.apl.begin(), plan.apl.end(), readable);
+    std::for_each(plan.gaz.begin(), plan.gaz.end(), readable);
+    AplBar->setButtons(plan.apl.data(), plan.apl.size());
+    GazBar->setButtons(plan.gaz.data(), plan.gaz.size());
+    NmlBar->setVisible(plan.nmlVisible);
+    AplBar->setVisible(plan.aplVisible);
+    GazBar->setVisible(plan.gazVisible);
+    MenuItem_NmlBar->setChecked(plan.nmlVisible);
+    MenuItem_AplBar->setChecked(plan.aplVisible);
+    MenuItem_GazBar->setChecked(plan.gazVisible);
+}
+
+void TMainForm::AplButtonClick(int index) {
+    LaunchContext ctx = launchContext();
+    tavrin::AplButtonClick(ctx, mSettings.bars.aplButtons.at(static_cast<std::size_t>(index)).path);
+}
+
+void TMainForm::Bt_actviewClick() {
+    LaunchContext ctx = launchContext();
+    tavrin::Bt_actviewClick(ctx, mSettings.bars.gazToolPath[0], focusedItem());
+}
+
+void TMainForm::GazToolClick(int tool) {
+    LaunchContext ctx = launchContext();
+    const auto t = static_cast<std::size_t>(tool);
+    tavrin::GazToolClick(ctx, t, mSettings.bars.gazToolPath.at(t));
 }
 
 // ---- layout ---------------------------------------------------------------------------------

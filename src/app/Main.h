@@ -3,6 +3,7 @@
 #include "app/MenuState.h"
 #include "app/Services.h"
 #include "app/SettingsRecord.h"
+#include "app/UserBar.h"
 #include "app/WindowLayout.h"
 #include "catalogue/Catalogue.h"
 #include "catalogue/CatalogueFile.h"
@@ -57,8 +58,8 @@ public:
     QLabel* StatusPanel0 = nullptr;
     QLabel* StatusPanel1 = nullptr;
     QToolBar* NmlBar = nullptr;
-    QToolBar* AplBar = nullptr;
-    QToolBar* GazBar = nullptr;
+    UserBar* AplBar = nullptr; // AplButton1..8
+    UserBar* GazBar = nullptr; // Bt_actview, Bt_ccclip, Bt_lukey, Bt_mywin
     ControlBar* ControlBar1 = nullptr; // holds the three bars, above the splitter
 
     // Main menu.
@@ -159,6 +160,11 @@ public:
     void R1Click();
     void TukuruExecute();
     void ListPop_Thukuru2003ExecuteClick();
+
+    // The application and Gaz soft bars' buttons (index from 0, in bar order).
+    void AplButtonClick(int index);
+    void Bt_actviewClick();
+    void GazToolClick(int tool);
 
     // Search.
     void MainMenu_RPG2000SearchClick();

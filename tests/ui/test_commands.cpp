@@ -1,5 +1,6 @@
 #include "TestDoubles.h"
 #include "app/Main.h"
+#include "app/UserBar.h"
 #include "catalogue/FolderTreeView.h"
 #include "catalogue/ProjectListView.h"
 #include "platform/Cp932.h"

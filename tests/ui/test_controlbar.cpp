@@ -61,7 +61,11 @@ struct GripDrag {
     }
 };
 
-// A button for the application bar, which gets its own with the launch subsystem.
+// One application button, its bar hidden until the View menu shows it.
+const std::string kOneAplButton =
+    "[ToolBar]\r\nApl=0\r\n[AplBar]\r\nAplButton1=C:\\x.exe\r\nAplChk1=1\r\n";
+
+// One more button on the standard bar.
 void giveButton(QToolBar* bar) {
     QImage image(16, 16, QImage::Format_ARGB32);
     image.fill(Qt::gray);
@@ -93,9 +97,10 @@ private slots:
     }
 
     void barsOverlappingInTheFileStandSideBySide() {
-        Setup s("[ToolBarPos]\r\nNmlPosx=0\r\nNmlPosy=0\r\nAplPosx=30\r\nAplPosy=5\r\n");
+        Setup s(kOneAplButton +
+                "[ToolBarPos]\r\nNmlPosx=0\r\nNmlPosy=0\r\nAplPosx=30\r\nAplPosy=5\r\n");
         TMainForm& m = s.start();
-        giveButton(m.AplBar);
+        QVERIFY(!m.AplBar->isVisible());
         m.MenuItem_AplBar->trigger();
         QVERIFY(m.AplBar->isVisible());
         QCOMPARE(standing(m, 1), QPoint(m.NmlBar->geometry().right() + 1, 0));
@@ -108,23 +113,31 @@ private slots:
     }
 
     void rowsAreAsHighAsTheTallestBarShownOrNot() {
-        Setup s("[ToolBarPos]\r\nAplPosx=0\r\nAplPosy=1000\r\n"); // below the last row
+        // The application bar in the first row, the Gaz soft bar below the last one, and the
+        // standard bar hidden.
+        Setup s("[ToolBar]\r\nNml=0\r\nApl=1\r\nGaz=1\r\n[AplBar]\r\nAplButton1=C:\\x.exe\r\n"
+                "AplChk1=1\r\n[GazBar]\r\nact_Path=C:\\G\r\n[ToolBarPos]\r\nNmlPosx=400\r\n"
+                "NmlPosy=0\r\nAplPosx=0\r\nAplPosy=0\r\nGazPosx=0\r\nGazPosy=1000\r\n");
+        s.fs.files["C:\\G\\actview.exe"] = "x";
         TMainForm& m = s.start();
-        giveButton(m.AplBar);
-        m.MenuItem_AplBar->trigger();
-        auto* tall = new QToolButton;
-        tall->setFixedSize(25, 3 * m.NmlBar->height());
-        m.GazBar->addWidget(tall);
-        QVERIFY(m.ControlBar1->rowHeight() >= tall->height());
-        QTRY_COMPARE(standing(m, 1).y(), m.ControlBar1->rowHeight());
-        const QPoint before = standing(m, 1);
-        m.MenuItem_GazBar->trigger();
+        QVERIFY(m.AplBar->isVisible());
         QVERIFY(m.GazBar->isVisible());
-        QCOMPARE(standing(m, 1), before); // showing it shifts no row
+        QVERIFY(!m.NmlBar->isVisible());
+        auto* tall = new QWidget; // the standard bar's style sheet sizes its buttons
+        tall->setFixedSize(25, 3 * m.AplBar->height());
+        m.NmlBar->addWidget(tall);
+        // A bar never shown asks for no layout; the rows are settled again by hand.
+        m.ControlBar1->setPlaces(m.ControlBar1->places());
+        QVERIFY(m.ControlBar1->rowHeight() >= tall->height());
+        QTRY_COMPARE(standing(m, 2).y(), m.ControlBar1->rowHeight());
+        const QPoint before = standing(m, 2);
+        m.MenuItem_NmlBar->trigger();
+        QVERIFY(m.NmlBar->isVisible());
+        QCOMPARE(standing(m, 2), before); // showing it shifts no row
     }
 
     void draggedByItsGripTheBarMovesAndIsKept() {
-        Setup s("[ToolBarPos]\r\nNmlPosx=50\r\nNmlPosy=0\r\n");
+        Setup s(kOneAplButton + "[ToolBarPos]\r\nNmlPosx=50\r\nNmlPosy=0\r\n");
         TMainForm& m = s.start();
         QCOMPARE(m.ControlBar1->grip(0)->cursor().shape(), Qt::SizeAllCursor);
         GripDrag standard(m, 0);
@@ -134,7 +147,6 @@ private slots:
         QCOMPARE(m.NmlBar->x(), 140 + m.ControlBar1->grip(0)->width());
 
         // Below the last row it opens a new one, and the splitter makes room.
-        giveButton(m.AplBar);
         m.MenuItem_AplBar->trigger();
         const int row = m.ControlBar1->rowHeight();
         GripDrag application(m, 1);

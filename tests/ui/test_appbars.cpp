@@ -1,0 +1,196 @@
+#include "TestDoubles.h"
+#include "app/Main.h"
+#include "catalogue/ProjectListView.h"
+#include "platform/Cp932.h"
+
+#include <QAbstractItemModel>
+#include <QBuffer>
+#include <QToolButton>
+#include <QtTest>
+
+#include <map>
+
+using namespace tavrin;
+
+namespace {
+
+const std::string kApp = "Z:\\app\\";
+
+// Pictures of one colour each, so a button's picture tells where it came from.
+class PaintedIcons : public Icons {
+public:
+    std::map<std::string, QColor> files;
+
+    static std::string png(const QColor& colour) {
+        QImage image(16, 16, QImage::Format_ARGB32);
+        image.fill(colour);
+        QByteArray bytes;
+        QBuffer buffer(&bytes);
+        buffer.open(QIODevice::WriteOnly);
+        image.save(&buffer, "PNG");
+        return bytes.toStdString();
+    }
+    std::optional<std::string> fileIcon(const std::string& path) override {
+        auto it = files.find(path);
+        return it == files.end() ? std::nullopt : std::optional<std::string>(png(it->second));
+    }
+    std::optional<std::string> desktopIcon(Desktop kind, const std::string&) override {
+        if (kind == Desktop::WebAddress) {
+            return png(Qt::blue);
+        }
+        // The desktop gave something no window can read.
+        return kind == Desktop::Folder ? png(Qt::yellow) : std::string("not a picture");
+    }
+    std::string fallbackIcon() override { return png(Qt::gray); }
+};
+
+struct Bars : test::FakeServices {
+    PaintedIcons painted;
+    std::unique_ptr<TMainForm> form;
+
+    Services services() {
+        Services s = FakeServices::services();
+        return {s.fs,    s.dialogs, s.instanceMarker, s.clipboard,
+                s.help,  s.shell,   s.registry,       painted};
+    }
+    TMainForm& start(const std::string& ini) {
+        fs.files[kApp + "Tavrin.ini"] = ini;
+        // One folder holding the project C:\Games\Hero\.
+        fs.files[kApp + "data.ixo"] =
+            test::catalogueFile("R\n\r", "C:\\Games\\Hero\\\x1CHero\x1C\x01\x1D\x1E");
+        form = std::make_unique<TMainForm>(services(), kApp);
+        form->catalogue().selectFolder(form->catalogue().tree().root());
+        form->show();
+        if (!QTest::qWaitForWindowExposed(form.get())) {
+            qFatal("the main window never showed");
+        }
+        return *form;
+    }
+};
+
+QToolButton* button(QToolBar* bar, const char* name) {
+    return bar->findChild<QToolButton*>(QString::fromLatin1(name));
+}
+
+QColor pictureColour(const QToolButton* b) {
+    return b->icon().pixmap(16, 16).toImage().pixelColor(8, 8);
+}
+
+} // namespace
+
+class TestAppBars : public QObject {
+    Q_OBJECT
+private slots:
+    void shownEntriesMakeTheBarAndKeepTheirOwnPictures() {
+        Bars b;
+        for (int n = 1; n <= 8; ++n) {
+            const std::string path = "C:\\p" + std::to_string(n) + ".exe";
+            b.fs.files[path] = "x";
+            b.painted.files[path] = QColor(n * 30, 0, 0);
+        }
+        std::string ini = "[ToolBar]\r\nApl=1\r\n[AplBar]\r\n";
+        for (int n = 1; n <= 8; ++n) {
+            ini += "AplButton" + std::to_string(n) + "=C:\\p" + std::to_string(n) + ".exe\r\n";
+        }
+        ini += "AplChk2=1\r\nAplChk5=1\r\n";
+        TMainForm& m = b.start(ini);
+
+        QVERIFY(m.AplBar->isVisible());
+        QVERIFY(m.MenuItem_AplBar->isChecked());
+        QCOMPARE(m.AplBar->width(), 50);
+        for (int n = 1; n <= 8; ++n) {
+            QToolButton* bt = button(m.AplBar, qPrintable(QStringLiteral("AplButton%1").arg(n)));
+            QVERIFY(bt);
+            QCOMPARE(bt->isVisible(), n == 2 || n == 5);
+            QCOMPARE(bt->size(), QSize(25, 23));
+            QCOMPARE(pictureColour(bt), QColor(n * 30, 0, 0));
+            QCOMPARE(bt->toolTip(), QStringLiteral("C:\\p%1.exe").arg(n));
+        }
+        QCOMPARE(button(m.AplBar, "AplButton5")->x(), 25); // right after button 2
+
+        // A click starts the entry's program with "0", from the entry as it stands now.
+        m.settings().bars.aplButtons[4].path = "C:\\now.exe";
+        QTest::mouseClick(button(m.AplBar, "AplButton5"), Qt::LeftButton);
+        QCOMPARE(b.shell.starts.size(), std::size_t(1));
+        QCOMPARE(b.shell.starts[0].file, std::string("C:\\now.exe"));
+        QCOMPARE(b.shell.starts[0].parameters, std::string("0"));
+
+        // The Gaz soft bar has no tool: hidden, width 0, unchecked, and the menu cannot show it.
+        QVERIFY(!m.GazBar->isVisible());
+        QVERIFY(!m.MenuItem_GazBar->isChecked());
+        m.MenuItem_GazBar->trigger();
+        QVERIFY(!m.GazBar->isVisible());
+        QVERIFY(!m.MenuItem_GazBar->isChecked());
+    }
+
+    void picturesForAddressesFoldersAndDocuments() {
+        Bars b;
+        b.fs.files["C:\\doc.txt"] = "x";
+        TMainForm& m = b.start("[ToolBar]\r\nApl=1\r\n[AplBar]\r\n"
+                               "AplButton1=http://example.org/\r\nAplChk1=1\r\n"
+                               "AplButton2=https://example.org/\r\nAplChk2=1\r\n"
+                               "AplButton3=C:\\doc.txt\r\nAplChk3=1\r\nAplChk4=1\r\n");
+        QCOMPARE(pictureColour(button(m.AplBar, "AplButton1")), QColor(Qt::blue));
+        QCOMPARE(pictureColour(button(m.AplBar, "AplButton2")), QColor(Qt::gray));
+        // A picture that cannot be read gives way to the fallback.
+        QCOMPARE(pictureColour(button(m.AplBar, "AplButton3")), QColor(Qt::gray));
+        // Shown with an empty path: a button with the fallback that does nothing.
+        QToolButton* blank = button(m.AplBar, "AplButton4");
+        QVERIFY(blank->isVisible());
+        QCOMPARE(pictureColour(blank), QColor(Qt::gray));
+        QTest::mouseClick(blank, Qt::LeftButton);
+        QTest::mouseClick(button(m.AplBar, "AplButton2"), Qt::LeftButton);
+        QCOMPARE(b.shell.starts.size(), std::size_t(1));
+        QCOMPARE(b.shell.starts[0].file, std::string("https://example.org/"));
+        QCOMPARE(m.AplBar->width(), 100);
+    }
+
+    void toolsShowWhenPresentAndActviewLearnsTheFocusedProject() {
+        Bars b;
+        b.fs.files["C:\\Gaz\\actview.exe"] = "x";
+        b.fs.files["C:\\Gaz\\lukey.exe"] = "x";
+        b.painted.files["C:\\Gaz\\lukey.exe"] = Qt::green;
+        TMainForm& m = b.start("[ToolBar]\r\nGaz=1\r\n[GazBar]\r\nact_Path=C:\\Gaz\r\n"
+                               "ccc_Path=C:\\Gaz\\\r\nluk_Path=C:\\Gaz\\\r\n");
+        QVERIFY(m.GazBar->isVisible());
+        QVERIFY(m.MenuItem_GazBar->isChecked());
+        QCOMPARE(m.GazBar->width(), 50);
+        QToolButton* act = button(m.GazBar, "Bt_actview");
+        QCOMPARE(act->text(), QStringLiteral("Gaz_actview"));
+        QCOMPARE(act->toolTip(), QStringLiteral("actview"));
+        QVERIFY(!button(m.GazBar, "Bt_ccclip")->isVisible());
+        QToolButton* lukey = button(m.GazBar, "Bt_lukey");
+        QVERIFY(lukey->isVisible());
+        QCOMPARE(lukey->toolTip(), QStringLiteral("lukey"));
+        QCOMPARE(pictureColour(lukey), QColor(Qt::green));
+        QVERIFY(!button(m.GazBar, "Bt_mywin")->isVisible());
+        // The application bar has no entry: it stays hidden although the file asks for it.
+        QVERIFY(!m.AplBar->isVisible());
+
+        // Without a focused row actview starts with its settings file as it was.
+        QTest::mouseClick(act, Qt::LeftButton);
+        QVERIFY(!b.fs.files.count("C:\\Gaz\\actview.ini"));
+        ProjectListView* list = m.ProjectList;
+        QTest::mouseClick(list->viewport(), Qt::LeftButton, {},
+                          list->visualRect(list->model()->index(0, 0)).center());
+        QTest::mouseClick(act, Qt::LeftButton);
+        QCOMPARE(b.fs.files["C:\\Gaz\\actview.ini"],
+                 std::string("[System]\r\nPath=C:\\Games\\Hero\r\n"));
+        QTest::mouseClick(lukey, Qt::LeftButton);
+        QCOMPARE(b.shell.starts.size(), std::size_t(3));
+        QCOMPARE(b.shell.starts[1].file, std::string("C:\\Gaz\\actview"));
+        QCOMPARE(b.shell.starts[2].file, std::string("C:\\Gaz\\lukey"));
+        QCOMPARE(b.shell.starts[2].parameters, std::string("0"));
+
+        // A settings file that cannot be written is reported, and actview does not start.
+        m.settings().bars.gazToolPath[0] = "C:\\Locked";
+        b.fs.failWrites = {"C:\\Locked\\actview.ini"};
+        QTest::mouseClick(act, Qt::LeftButton);
+        QCOMPARE(b.shell.starts.size(), std::size_t(3));
+        QCOMPARE(b.dialogs.shown.size(), std::size_t(1));
+        QVERIFY(b.dialogs.shown[0].text.find("C:\\Locked\\actview.ini") != std::string::npos);
+    }
+};
+
+QTEST_MAIN(TestAppBars)
+#include "test_appbars.moc"
