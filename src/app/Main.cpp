@@ -10,8 +10,8 @@
 #include "catalogue/ItemClipboard.h"
 #include "catalogue/ProjectListModel.h"
 #include "catalogue/ProjectListView.h"
+#include "dialogs/F_customize.h"
 #include "launch/AppBars.h"
-#include "platform/Icons.h"
 #include "launch/Tavrinutils.h"
 #include "platform/Clipboard.h"
 #include "platform/Cp932.h"
@@ -19,6 +19,7 @@
 #include "platform/FileSystem.h"
 #include "platform/Help.h"
 #include "platform/IconExtract.h"
+#include "platform/Icons.h"
 #include "platform/InstanceMarker.h"
 #include "platform/ProfileFile.h"
 #include "platform/linux/QtText.h"
@@ -338,7 +339,8 @@ void TMainForm::buildMenus() {
     }
     MenuItem_NmlBar->setChecked(true);
     MenuItem_ToolBar->addSeparator();
-    MenuItem_Customize = addEntry(MenuItem_ToolBar, "カスタマイズ(&C)...", {}, {}, {});
+    MenuItem_Customize =
+        addEntry(MenuItem_ToolBar, "カスタマイズ(&C)...", {}, {}, [this] { MainMenu_Customize(); });
 
     MainMenu_Start = bar->addMenu(QStringLiteral("起動(&S)"));
     MainMenu_GameStart =
@@ -451,13 +453,12 @@ void TMainForm::buildToolBars() {
     }
     AplBar = new UserBar(QStringLiteral("アプリケーションバー"), QStringLiteral("AplBar"), aplNames,
                          QStringList(), ControlBar1);
-    GazBar = new UserBar(
-        QStringLiteral("Gaz soft"), QStringLiteral("GazBar"),
-        {QStringLiteral("Bt_actview"), QStringLiteral("Bt_ccclip"), QStringLiteral("Bt_lukey"),
-         QStringLiteral("Bt_mywin")},
-        {QStringLiteral("Gaz_actview"), QStringLiteral("Gaz_ccclip"), QStringLiteral("Gaz_lukey"),
-         QStringLiteral("Gaz_mywin")},
-        ControlBar1);
+    GazBar = new UserBar(QStringLiteral("Gaz soft"), QStringLiteral("GazBar"),
+                         {QStringLiteral("Bt_actview"), QStringLiteral("Bt_ccclip"),
+                          QStringLiteral("Bt_lukey"), QStringLiteral("Bt_mywin")},
+                         {QStringLiteral("Gaz_actview"), QStringLiteral("Gaz_ccclip"),
+                          QStringLiteral("Gaz_lukey"), QStringLiteral("Gaz_mywin")},
+                         ControlBar1);
     for (UserBar* b : {AplBar, GazBar}) {
         b->hide();
         ControlBar1->addBar(b);
@@ -994,6 +995,18 @@ void TMainForm::ApplyBarSettings(const BarSettings& bars) {
     MenuItem_NmlBar->setChecked(plan.nmlVisible);
     MenuItem_AplBar->setChecked(plan.aplVisible);
     MenuItem_GazBar->setChecked(plan.gazVisible);
+}
+
+void TMainForm::MainMenu_Customize() {
+    // The View menu's toggles may have changed the bars since they were built.
+    BarSettings& bars = mSettings.bars;
+    bars.nmlBarVisible = !NmlBar->isHidden();
+    bars.aplBarVisible = !AplBar->isHidden();
+    bars.gazBarVisible = !GazBar->isHidden();
+    TCustomizeForm form(mServices, mHelpFile, this);
+    if (form.EditBarSettings(bars)) {
+        ApplyBarSettings(bars);
+    }
 }
 
 void TMainForm::AplButtonClick(int index) {

@@ -58,8 +58,8 @@ public:
     QLabel* StatusPanel0 = nullptr;
     QLabel* StatusPanel1 = nullptr;
     QToolBar* NmlBar = nullptr;
-    UserBar* AplBar = nullptr; // AplButton1..8
-    UserBar* GazBar = nullptr; // Bt_actview, Bt_ccclip, Bt_lukey, Bt_mywin
+    UserBar* AplBar = nullptr;         // AplButton1..8
+    UserBar* GazBar = nullptr;         // Bt_actview, Bt_ccclip, Bt_lukey, Bt_mywin
     ControlBar* ControlBar1 = nullptr; // holds the three bars, above the splitter
 
     // Main menu.
@@ -161,6 +161,8 @@ public:
     void TukuruExecute();
     void ListPop_Thukuru2003ExecuteClick();
 
+    // The customisation dialog, and the bars built again when it was confirmed.
+    void MainMenu_Customize();
     // The application and Gaz soft bars' buttons (index from 0, in bar order).
     void AplButtonClick(int index);
     void Bt_actviewClick();

@@ -62,6 +62,8 @@ int UserBar::buttonsWidth() const {
     return kBarButtonWidth * shown;
 }
 
-QSize UserBar::sizeHint() const { return QSize(buttonsWidth(), kBarButtonHeight); }
+QSize UserBar::sizeHint() const {
+    return QSize(buttonsWidth(), kBarButtonHeight);
+}
 
 } // namespace tavrin

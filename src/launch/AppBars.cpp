@@ -75,7 +75,9 @@ BarsPlan planBars(const BarSettings& bars, FileSystem& fs, Icons& icons) {
     return plan;
 }
 
-void AplButtonClick(LaunchContext& ctx, const std::string& path) { RunApplication(ctx, path); }
+void AplButtonClick(LaunchContext& ctx, const std::string& path) {
+    RunApplication(ctx, path);
+}
 
 void Bt_actviewClick(LaunchContext& ctx, const std::string& toolFolder,
                      const ProjectItem* focused) {

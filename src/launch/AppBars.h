@@ -56,8 +56,7 @@ std::string gazToolPath(std::string_view folder, std::string_view name);
 void AplButtonClick(LaunchContext& ctx, const std::string& path);
 // actview learns the focused project from its own settings file, then starts. Throws AppError
 // when that file cannot be written, and then starts nothing.
-void Bt_actviewClick(LaunchContext& ctx, const std::string& toolFolder,
-                     const ProjectItem* focused);
+void Bt_actviewClick(LaunchContext& ctx, const std::string& toolFolder, const ProjectItem* focused);
 // ccclip, lukey or mywin (tool 1..3), started by its extensionless path.
 void GazToolClick(LaunchContext& ctx, std::size_t tool, const std::string& toolFolder);
 

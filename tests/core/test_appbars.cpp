@@ -30,8 +30,10 @@ struct Launcher {
 TEST(AddFileIcon, TakesTheFirstRuleThatAppliesAndFallsBackOnEveryFailure) {
     Files fs;
     fs.folders = {"C:\\Tools", "http:\\\\folder"};
-    fs.files = {{"C:\\a\\game.EXE", "x"},     {"C:\\a\\bare.exe", "x"},
-                {"C:\\a\\readme.txt", "x"},   {"C:\\a\\noext", "x"},
+    fs.files = {{"C:\\a\\game.EXE", "x"},
+                {"C:\\a\\bare.exe", "x"},
+                {"C:\\a\\readme.txt", "x"},
+                {"C:\\a\\noext", "x"},
                 {"C:\\a\\" + sj("表.exe"), "x"}};
     NamedIcons icons;
     icons.files = {"C:\\a\\game.EXE", "C:\\a\\" + sj("表.exe")};

@@ -1,10 +1,14 @@
+#include "Modal.h"
 #include "TestDoubles.h"
 #include "app/Main.h"
 #include "catalogue/ProjectListView.h"
+#include "dialogs/F_customize.h"
 #include "platform/Cp932.h"
 
 #include <QAbstractItemModel>
 #include <QBuffer>
+#include <QCheckBox>
+#include <QPushButton>
 #include <QToolButton>
 #include <QtTest>
 
@@ -50,8 +54,8 @@ struct Bars : test::FakeServices {
 
     Services services() {
         Services s = FakeServices::services();
-        return {s.fs,    s.dialogs, s.instanceMarker, s.clipboard,
-                s.help,  s.shell,   s.registry,       painted};
+        return {s.fs,   s.dialogs, s.instanceMarker, s.clipboard,
+                s.help, s.shell,   s.registry,       painted};
     }
     TMainForm& start(const std::string& ini) {
         fs.files[kApp + "Tavrin.ini"] = ini;
@@ -189,6 +193,44 @@ private slots:
         QCOMPARE(b.shell.starts.size(), std::size_t(3));
         QCOMPARE(b.dialogs.shown.size(), std::size_t(1));
         QVERIFY(b.dialogs.shown[0].text.find("C:\\Locked\\actview.ini") != std::string::npos);
+    }
+
+    // The standard bar hidden from the View menu stays hidden; ticking row 3 shows the
+    // application bar with its button, although the file had it switched off.
+    void customisingRebuildsTheBarsFromWhatTheyShow() {
+        Bars b;
+        b.fs.files["C:\\p3.exe"] = "x";
+        TMainForm& m = b.start("[AplBar]\r\nAplButton3=C:\\p3.exe\r\n");
+        QVERIFY(!m.AplBar->isVisible());
+        m.MenuItem_NmlBar->trigger();
+        QVERIFY(!m.NmlBar->isVisible());
+
+        test::OnceShown<TCustomizeForm> cancel([](TCustomizeForm* d) {
+            QTest::mouseClick(d->findChild<QCheckBox*>(QStringLiteral("AplCheck3")),
+                              Qt::LeftButton);
+            QTest::mouseClick(d->findChild<QPushButton*>(QStringLiteral("Bt_Cancel")),
+                              Qt::LeftButton);
+        });
+        m.MenuItem_Customize->trigger();
+        QVERIFY(cancel.seen);
+        QVERIFY(!m.settings().bars.nmlBarVisible);
+        QVERIFY(!m.settings().bars.aplButtons[2].shown);
+        QVERIFY(!m.AplBar->isVisible());
+
+        test::OnceShown<TCustomizeForm> tick([](TCustomizeForm* d) {
+            QTest::mouseClick(d->findChild<QCheckBox*>(QStringLiteral("AplCheck3")),
+                              Qt::LeftButton);
+            QTest::mouseClick(d->findChild<QPushButton*>(QStringLiteral("Bt_Ok")), Qt::LeftButton);
+        });
+        m.MenuItem_Customize->trigger();
+        QVERIFY(tick.seen);
+        QVERIFY(m.AplBar->isVisible());
+        QVERIFY(m.MenuItem_AplBar->isChecked());
+        QVERIFY(button(m.AplBar, "AplButton3")->isVisible());
+        QCOMPARE(m.AplBar->width(), 25);
+        QVERIFY(!m.NmlBar->isVisible());
+        QVERIFY(!m.MenuItem_NmlBar->isChecked());
+        QVERIFY(!m.findChild<TCustomizeForm*>()); // released after use
     }
 };
 

@@ -78,8 +78,8 @@ std::string DesktopIcons::fallbackIcon() {
     pixmap.fill(Qt::transparent);
     {
         QPainter p(&pixmap);
-        const QPolygon page({QPoint(2, 0), QPoint(10, 0), QPoint(13, 3), QPoint(13, 15),
-                             QPoint(2, 15)});
+        const QPolygon page(
+            {QPoint(2, 0), QPoint(10, 0), QPoint(13, 3), QPoint(13, 15), QPoint(2, 15)});
         p.setPen(QColor(0x80, 0x80, 0x80));
         p.setBrush(Qt::white);
         p.drawPolygon(page);
