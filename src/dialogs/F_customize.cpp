@@ -197,10 +197,7 @@ void TCustomizeForm::Bt_helpClick() {
 // The Windows path of the first file dropped from another program; nothing for a drag that
 // carries no files, or a file no drive holds.
 std::optional<std::string> TCustomizeForm::droppedFile(const QMimeData* data) const {
-    if (!data || !data->hasUrls()) {
-        return std::nullopt;
-    }
-    const QList<QUrl> urls = data->urls();
+    const QList<QUrl> urls = data ? data->urls() : QList<QUrl>();
     if (urls.isEmpty() || !urls.constFirst().isLocalFile()) {
         return std::nullopt;
     }
