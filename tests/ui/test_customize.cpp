@@ -24,6 +24,7 @@ using namespace tavrin;
 namespace {
 
 const std::string helpFile = "Z:\\opt\\tavrin\\Tavrin.hlp";
+const QString longFolder(120, 'L'), longFile = QString(140, 'M') + ".exe";
 
 // Runs `act` on the first modal window of type W once it is shown and active, as a person would
 // act on it; `seen` tells whether it was.
@@ -160,6 +161,7 @@ private slots:
         QVERIFY(QDir().mkpath(host("Tools/actview/sub")));
         QVERIFY(QDir().mkpath(host("Tools/empty")));
         makeFile(QString::fromUtf8("ゲーム/readme.txt"));
+        makeFile(longFolder + '/' + longFile);
     }
 
     void okWithoutAChangeGivesTheSameRecordBack() {
@@ -312,8 +314,8 @@ private slots:
             bool taken = true; // false: refused, the field as it was
             Qt::DropActions offered = Qt::CopyAction | Qt::MoveAction | Qt::LinkAction;
         };
-        const auto file = [this](const char* relative) {
-            return QUrl::fromLocalFile(host(QString::fromUtf8(relative)));
+        const auto file = [this](const QString& relative) {
+            return QUrl::fromLocalFile(host(relative));
         };
         const QList<Row> rows = {
             {"Ed_actview", {file("Tools/actview/actview.exe")}, "C:\\Tools\\actview\\"},
@@ -327,6 +329,10 @@ private slots:
              {file("ゲーム/readme.txt"), file("Tools")},
              QString::fromUtf8("C:\\ゲーム\\readme.txt")},
             {"AplEdit2", {file("Tools/")}, "C:\\Tools"},
+            // Past the 259 bytes of a Windows drop, whole.
+            {"AplEdit2",
+             {file(longFolder + '/' + longFile)},
+             "C:\\" + longFolder + '\\' + longFile},
             // No drive holds it, no file at all, no files in the drag, a row switched off.
             {"AplEdit2", {QUrl::fromLocalFile("/usr/bin")}, "C:\\Apps\\a.exe", false},
             {"Ed_lukey",
