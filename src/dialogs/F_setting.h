@@ -1,0 +1,63 @@
+#pragma once
+
+#include "app/Services.h"
+#include "app/SettingsRecord.h"
+#include "platform/Dialogs.h"
+
+#include <QDialog>
+
+#include <array>
+#include <memory>
+#include <string>
+
+class QButtonGroup;
+
+namespace Ui {
+class TSettingForm;
+}
+
+namespace tavrin {
+
+// The settings dialog: basic, list and trial-edition settings, written back only on OK.
+class TSettingForm : public QDialog {
+    Q_OBJECT
+public:
+    TSettingForm(Services services, std::string helpFile, QWidget* parent = nullptr);
+    ~TSettingForm() override;
+
+    // True when confirmed: the record's basic, list and trial groups and listFont then hold the
+    // controls; otherwise both are untouched.
+    bool EditSettings(SettingsRecord& record, FontChoice& listFont);
+
+    void reject() override;
+
+protected:
+    void showEvent(QShowEvent* event) override;
+    void keyPressEvent(QKeyEvent* event) override;
+
+private:
+    void FormShow();
+    void Chk_BgcolorClick();
+    void SclBar_Change();
+    void Bt_ChangeFontClick();
+    void Chk_UseTryClick();
+    void Bt_RefClick();
+    void Combo_KindOfIconChange();
+    void Ed_ListIconPathChange();
+    void Bt_IconPathRefClick();
+    void Bt_HelpClick();
+    void showFont();
+    void showIcon(const std::string& path);
+    int activeHelpContext() const;
+
+    std::unique_ptr<Ui::TSettingForm> ui;
+    QButtonGroup* mStartSize;
+    QButtonGroup* mDblClick;
+    Services mServices;
+    std::string mHelpFile;
+    Colour workColor = 0;
+    std::array<std::string, 2> workIconPath;
+    FontChoice mFont;
+};
+
+} // namespace tavrin

@@ -1,0 +1,51 @@
+#include "dialogs/F_version.h"
+
+#include "app/AppIcons.h"
+#include "platform/Shell.h"
+#include "platform/linux/QtText.h"
+#include "ui_F_version.h"
+
+#include <QMouseEvent>
+
+namespace tavrin {
+
+TVersionForm::TVersionForm(Services services, QWidget* parent)
+    : QDialog(parent), ui(std::make_unique<Ui::TVersionForm>()), mServices(services) {
+    QFont font;
+    font.setFamilies({QStringLiteral("ＭＳ Ｐゴシック"), QStringLiteral("MS PGothic"),
+                      QStringLiteral("Noto Sans CJK JP"), QStringLiteral("IPAPGothic")});
+    font.setPixelSize(12);
+    setFont(font);
+    ui->setupUi(this);
+    setWindowFlags((windowFlags() | Qt::MSWindowsFixedSizeDialogHint) &
+                   ~Qt::WindowContextHelpButtonHint);
+    setFixedSize(284, 169);
+    // Its own place on the screen, not centred on the main window.
+    move(347, 80);
+    ui->ExeIconImage->setPixmap(appicons::application().pixmap(42, 42));
+    ui->Lab_Url->installEventFilter(this);
+    connect(ui->Button1, &QPushButton::clicked, this, &QDialog::accept);
+}
+
+TVersionForm::~TVersionForm() = default;
+
+bool TVersionForm::eventFilter(QObject* watched, QEvent* event) {
+    // A click is a release over the label of the press that began on it.
+    if (watched == ui->Lab_Url && event->type() == QEvent::MouseButtonRelease) {
+        const auto* mouse = static_cast<QMouseEvent*>(event);
+        if (mouse->button() == Qt::LeftButton &&
+            ui->Lab_Url->rect().contains(mouse->position().toPoint())) {
+            Lab_UrlClick();
+            return true;
+        }
+    }
+    return QDialog::eventFilter(watched, event);
+}
+
+void TVersionForm::Lab_UrlClick() {
+    // Whether anything could open the address is not this box's business.
+    mServices.shell.execute(toCp932(ui->Lab_Url->text()), "", "");
+    accept();
+}
+
+} // namespace tavrin

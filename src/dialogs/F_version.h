@@ -1,0 +1,32 @@
+#pragma once
+
+#include "app/Services.h"
+
+#include <QDialog>
+
+#include <memory>
+
+namespace Ui {
+class TVersionForm;
+}
+
+namespace tavrin {
+
+// The about box: the program's icon, name, version, rights line and web page.
+class TVersionForm : public QDialog {
+    Q_OBJECT
+public:
+    explicit TVersionForm(Services services, QWidget* parent = nullptr);
+    ~TVersionForm() override;
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
+private:
+    void Lab_UrlClick();
+
+    std::unique_ptr<Ui::TVersionForm> ui;
+    Services mServices;
+};
+
+} // namespace tavrin
