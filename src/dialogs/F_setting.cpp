@@ -219,13 +219,9 @@ void TSettingForm::showFont() {
 void TSettingForm::Chk_UseTryClick() {
     const bool on = ui->Chk_UseTry->isChecked();
     ui->Label7->setEnabled(on);
+    // Disabled, the field takes the page's colour, as the off state should look.
     ui->Ed_TryPath->setEnabled(on);
     ui->Bt_Ref->setEnabled(on);
-    QPalette p = ui->GroupBox_Try->palette();
-    if (!on) {
-        p.setColor(QPalette::Base, p.color(QPalette::Window));
-    }
-    ui->Ed_TryPath->setPalette(p);
 }
 
 void TSettingForm::Bt_RefClick() {

@@ -56,9 +56,8 @@ void applySettingForm(const SettingFormValues& values, SettingsRecord& record) {
 }
 
 std::string trialFolder(const std::string& pickedFile) {
-    const std::string folder = pathtext::folderPart(pickedFile);
-    // A bare name has no folder to keep; a lone "\" would name the root of some drive.
-    return folder.empty() ? folder : pathtext::withTrailingBackslash(folder);
+    // Up to and including the last separator, so the backslash is there already.
+    return pathtext::folderPart(pickedFile);
 }
 
 std::string iconFileFilter() {

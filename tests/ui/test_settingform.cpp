@@ -364,7 +364,8 @@ private slots:
 
     void eachIconKindKeepsItsOwnPathAndPreview() {
         Fakes fakes;
-        fakes.fs.files = {{"C:\\a.ico", ""}, {"C:\\c.ico", ""}, {"C:\\b.exe", ""}};
+        fakes.fs.files = {
+            {"C:\\a.ico", ""}, {"C:\\c.ico", ""}, {"C:\\xc.ico", ""}, {"C:\\b.exe", ""}};
         fakes.pictures.files = {"C:\\a.ico", "C:\\c.ico"};
         SettingsRecord r = sampleRecord();
         FontChoice font = sampleFont();
@@ -384,6 +385,15 @@ private slots:
             QCOMPARE(path->text(), QString("C:\\c.ic"));
             QTest::keyClick(path, Qt::Key_O);
             QVERIFY(previewShown(f));
+            // Typing inside a path that names a file leaves the cursor where it was.
+            QTest::keyClick(path, Qt::Key_Home);
+            for (int i = 0; i < 3; ++i) {
+                QTest::keyClick(path, Qt::Key_Right);
+            }
+            QTest::keyClicks(path, "x");
+            QCOMPARE(path->cursorPosition(), 4);
+            QTest::keyClick(path, Qt::Key_Backspace);
+            QCOMPARE(path->text(), QString("C:\\c.ico"));
             QTest::keyClick(kind, Qt::Key_Up);
             QCOMPARE(path->text(), QString("C:\\a.ico"));
             QVERIFY(previewShown(f));
