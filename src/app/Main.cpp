@@ -11,6 +11,8 @@
 #include "catalogue/ProjectListModel.h"
 #include "catalogue/ProjectListView.h"
 #include "dialogs/F_customize.h"
+#include "dialogs/F_setting.h"
+#include "dialogs/F_version.h"
 #include "launch/AppBars.h"
 #include "launch/Tavrinutils.h"
 #include "platform/Clipboard.h"
@@ -880,12 +882,20 @@ void TMainForm::MainMenu_SettingClick() {
     list.hotTrack = ProjectList->hotTrack();
     list.bgColorOn = mListColour != clWindow;
     list.bgColor = mListColour == clWindow ? 0x7FFFFFFF : mListColour;
-    // The settings dialog comes with its own subsystem.
+    FontChoice font = listFont();
+    TSettingForm form(mServices, mHelpFile, this);
+    if (form.EditSettings(mSettings, font)) {
+        setListFont(font);
+        ApplyListSettings();
+        ApplyDblClickDefault(mSettings.basic.dblClick);
+        LoadListIcons(mSettings.list.listIconPath);
+    }
 }
 
 void TMainForm::AboutSoftware() {
     QApplication::beep();
-    // The about box comes with its own subsystem.
+    TVersionForm box(mServices, this);
+    box.exec();
 }
 
 void TMainForm::MainMenu_ExitClick() {
@@ -1027,6 +1037,35 @@ void TMainForm::GazToolClick(int tool) {
 
 // ---- layout ---------------------------------------------------------------------------------
 
+FontChoice TMainForm::listFont() const {
+    const QFont font = ProjectList->font();
+    const int pixels = font.pixelSize() > 0
+                           ? font.pixelSize()
+                           : static_cast<int>(std::lround(font.pointSizeF() * logicalDpiY() / 72));
+    FontChoice out;
+    out.name = toCp932(font.families().value(0, font.family()));
+    out.size = mulDiv(pixels, 72, logicalDpiY());
+    out.colour = mListFontColour;
+    out.bold = font.bold();
+    out.italic = font.italic();
+    out.underline = font.underline();
+    out.strikeOut = font.strikeOut();
+    return out;
+}
+
+void TMainForm::setListFont(const FontChoice& chosen) {
+    QFont font = ProjectList->font();
+    font.setFamilies({qs(chosen.name), QStringLiteral("Noto Sans CJK JP")});
+    font.setPixelSize(mulDiv(sane(chosen.size, 1, 400), logicalDpiY(), 72));
+    font.setBold(chosen.bold);
+    font.setItalic(chosen.italic);
+    font.setUnderline(chosen.underline);
+    font.setStrikeOut(chosen.strikeOut);
+    ProjectList->setFont(font);
+    mListFontColour = chosen.colour;
+    ProjectList->verticalHeader()->setDefaultSectionSize(QFontMetrics(font).height() + 5);
+}
+
 int TMainForm::treeWidth() const {
     // Before the window is first laid out the splitter holds its sizes but the tree has none.
     const int width = Splitter->sizes().value(0);
@@ -1045,12 +1084,8 @@ WindowLayout TMainForm::currentLayout() const {
         return WindowLayout::BarPos{bars[i].left, bars[i].top};
     };
     layout.toolBarPos = WindowLayout::ToolBarPos{barPos(0), barPos(1), barPos(2)};
-    const QFont font = ProjectList->font();
-    const int pixels = font.pixelSize() > 0
-                           ? font.pixelSize()
-                           : static_cast<int>(std::lround(font.pointSizeF() * logicalDpiY() / 72));
-    layout.listFont = WindowLayout::ListFont{toCp932(font.families().value(0, font.family())),
-                                             mListFontColour, mulDiv(pixels, 72, logicalDpiY())};
+    const FontChoice font = listFont();
+    layout.listFont = WindowLayout::ListFont{font.name, font.colour, font.size};
     layout.tree = WindowLayout::Tree{treeWidth(),
                                      std::max(0, mCatalogue.tree().indexOf(mCatalogue.selected()))};
     return layout;
@@ -1077,16 +1112,11 @@ void TMainForm::applyLayout(const WindowLayout& layout) {
         ControlBar1->setPlaces({{t.nml.x, t.nml.y}, {t.apl.x, t.apl.y}, {t.gaz.x, t.gaz.y}});
     }
     if (layout.listFont) {
-        QFont font = ProjectList->font();
-        const QString name = qs(layout.listFont->name);
-        font.setFamilies({name, QStringLiteral("Noto Sans CJK JP")});
-        font.setPixelSize(mulDiv(sane(layout.listFont->size, 1, 400), logicalDpiY(), 72));
-        font.setBold(false);
-        font.setItalic(false);
-        font.setUnderline(false);
-        font.setStrikeOut(false);
-        ProjectList->setFont(font);
-        mListFontColour = layout.listFont->color;
+        FontChoice font;
+        font.name = layout.listFont->name;
+        font.size = layout.listFont->size;
+        font.colour = layout.listFont->color;
+        setListFont(font);
     }
     ProjectList->verticalHeader()->setDefaultSectionSize(
         QFontMetrics(ProjectList->font()).height() + 5);

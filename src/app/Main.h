@@ -9,6 +9,7 @@
 #include "catalogue/CatalogueFile.h"
 #include "catalogue/ListCommands.h"
 #include "launch/Launch.h"
+#include "platform/Dialogs.h"
 
 #include <QMainWindow>
 #include <QPalette>
@@ -183,6 +184,10 @@ public:
     void ApplyDblClickDefault(int dblClick);
     void LoadListIcons(const std::array<std::string, 2>& listIconPath);
     void ApplyBarSettings(const BarSettings& bars);
+
+    // The list's font; the tree always shows it too.
+    FontChoice listFont() const;
+    void setListFont(const FontChoice& font);
 
     // The layout values of the controls, and back.
     WindowLayout currentLayout() const;

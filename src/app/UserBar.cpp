@@ -15,9 +15,6 @@ QPixmap smallPicture(const std::string& imageBytes) {
                              static_cast<uint>(imageBytes.size()))) {
         return {};
     }
-    if (pixmap.size() != QSize(16, 16)) {
-        pixmap = pixmap.scaled(16, 16, Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
-    }
     return pixmap;
 }
 

@@ -37,7 +37,7 @@ private:
     std::vector<QAction*> mActions; // the buttons' places on the bar
 };
 
-// The picture in an image file's bytes, at 16 x 16; empty when they hold none.
+// The picture in an image file's bytes; empty when they hold none.
 QPixmap smallPicture(const std::string& imageBytes);
 
 } // namespace tavrin

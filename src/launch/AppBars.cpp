@@ -42,7 +42,7 @@ std::string AddFileIcon(FileSystem& fs, Icons& icons, const std::string& path) {
     } else if (startsWithHttp(path)) {
         icon = icons.desktopIcon(Icons::Desktop::WebAddress, path);
     }
-    if (!icon || icon->empty()) {
+    if (!icon) {
         return icons.fallbackIcon();
     }
     return *icon;

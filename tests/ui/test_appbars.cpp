@@ -1,9 +1,9 @@
-#include "Modal.h"
 #include "TestDoubles.h"
 #include "app/Main.h"
 #include "catalogue/ProjectListView.h"
 #include "dialogs/F_customize.h"
 #include "platform/Cp932.h"
+#include "ui/Modal.h"
 
 #include <QAbstractItemModel>
 #include <QBuffer>
@@ -231,6 +231,18 @@ private slots:
         QVERIFY(!m.NmlBar->isVisible());
         QVERIFY(!m.MenuItem_NmlBar->isChecked());
         QVERIFY(!m.findChild<TCustomizeForm*>()); // released after use
+
+        // Hidden from the View menu, the bar stays hidden after an OK that changed nothing.
+        m.MenuItem_AplBar->trigger();
+        QVERIFY(!m.AplBar->isVisible());
+        test::OnceShown<TCustomizeForm> ok([](TCustomizeForm* d) {
+            QTest::mouseClick(d->findChild<QPushButton*>(QStringLiteral("Bt_Ok")), Qt::LeftButton);
+        });
+        m.MenuItem_Customize->trigger();
+        QVERIFY(ok.seen);
+        QVERIFY(!m.AplBar->isVisible());
+        QVERIFY(!m.MenuItem_AplBar->isChecked());
+        QVERIFY(!m.settings().bars.aplBarVisible);
     }
 };
 

@@ -3,13 +3,19 @@
 #include "app/UserBar.h"
 #include "catalogue/FolderTreeView.h"
 #include "catalogue/ProjectListView.h"
+#include "dialogs/F_setting.h"
+#include "dialogs/F_version.h"
 #include "platform/Cp932.h"
 #include "ui/Drops.h"
+#include "ui/Modal.h"
 
+#include <QCheckBox>
 #include <QHeaderView>
 #include <QLabel>
 #include <QMenu>
 #include <QMimeData>
+#include <QPushButton>
+#include <QScrollBar>
 #include <QToolBar>
 #include <QTreeView>
 #include <QtTest>
@@ -339,6 +345,65 @@ private slots:
         s.registry.keys["Software\\Enterbrain\\RPG2003"]["ApplicationPath"] = "C:\\R\\";
         TMainForm form(s.services(), kApp);
         QVERIFY(form.ListPop_Thukuru2003Execute->isVisible());
+    }
+
+    // The list's own state goes into the dialog; OK brings the dialog's choices back to the list.
+    void settingsCommandRefreshesTheListSettingsAndAppliesThemOnOk() {
+        Fixture f;
+        TMainForm& m = *f.form;
+        m.show();
+        f.dialogs.fonts.push_back(FontChoice{sj("Noto Serif CJK JP"), 14, 0x0000FF});
+        int red = -1;
+        test::OnceShown<TSettingForm> cancel([&red](TSettingForm* d) {
+            red = d->findChild<QScrollBar*>(QStringLiteral("SclBar_Red"))->value();
+            QTest::mouseClick(d->findChild<QPushButton*>(QStringLiteral("Bt_ChangeFont")),
+                              Qt::LeftButton);
+            QTest::mouseClick(d->findChild<QPushButton*>(QStringLiteral("Bt_Cansel")),
+                              Qt::LeftButton);
+        });
+        const QFont before = m.ProjectList->font();
+        m.MainMenu_Setting->trigger();
+        QVERIFY(cancel.seen);
+        QCOMPARE(red, 255); // the system colour comes in as 0x7FFFFFFF
+        QCOMPARE(m.ProjectList->font(), before);
+        QCOMPARE(f.dialogs.fontRequests.size(), std::size_t(1));
+        QCOMPARE(f.dialogs.fontRequests[0].colour, std::uint32_t(0x80000008));
+
+        f.dialogs.fonts.push_back(FontChoice{sj("Noto Serif CJK JP"), 14, 0x0000FF});
+        test::OnceShown<TSettingForm> ok([](TSettingForm* d) {
+            QTest::mouseClick(d->findChild<QPushButton*>(QStringLiteral("Bt_ChangeFont")),
+                              Qt::LeftButton);
+            auto* pages = d->findChild<QTabWidget*>(QStringLiteral("PageControl"));
+            pages->setCurrentIndex(1);
+            QTest::mouseClick(d->findChild<QCheckBox*>(QStringLiteral("Chk_Rowselect")),
+                              Qt::LeftButton);
+            QTest::mouseClick(d->findChild<QPushButton*>(QStringLiteral("Bt_Ok")), Qt::LeftButton);
+        });
+        m.MainMenu_Setting->trigger();
+        QVERIFY(ok.seen);
+        QVERIFY(m.ProjectList->rowSelect());
+        QCOMPARE(m.ProjectList->font().families().value(0), QStringLiteral("Noto Serif CJK JP"));
+        QCOMPARE(m.TreeView->font(), m.ProjectList->font());
+        QCOMPARE(m.ProjectList->palette().color(QPalette::Text), QColor(Qt::red));
+        QCOMPARE(m.settings().list.bgColor, Colour(0xFFFFFF));
+        QVERIFY(!m.settings().list.bgColorOn);
+        QVERIFY(m.close());
+        QVERIFY(f.fs.files[kApp + "Tavrin.ini"].find("FontName=Noto Serif CJK JP\r\n") !=
+                std::string::npos);
+    }
+
+    void aboutBoxLinkOpensThePageAndCloses() {
+        Fixture f;
+        TMainForm& m = *f.form;
+        m.show();
+        test::OnceShown<TVersionForm> person([](TVersionForm* box) {
+            QTest::mouseClick(box->findChild<QLabel*>(QStringLiteral("Lab_Url")), Qt::LeftButton);
+        });
+        m.MainMenu_About->trigger();
+        QVERIFY(person.seen);
+        QCOMPARE(f.shell.starts.size(), std::size_t(1));
+        QCOMPARE(f.shell.starts[0].file, std::string("https://tavrin.example.org/"));
+        QVERIFY(!QApplication::activeModalWidget());
     }
 
     void barToggleAndHelp() {
