@@ -28,13 +28,16 @@ public:
     std::optional<std::string> windowsPath(const std::string& hostPath) const;
 
 private:
+    // The executable's host folder.
+    static std::string exeFolder();
+
     LinuxFileSystem mFs;
     // File and folder dialogs answer in Windows paths, through the same drive table as the files.
     QtDialogs mDialogs{[this](const std::string& host) { return windowsPath(host); },
                        [this](const std::string& windows) { return mFs.toHostPath(windows); }};
     FlockInstanceMarker mMarker;
     QtClipboard mClipboard;
-    DesktopHelp mHelp{mFs, mDialogs};
+    DesktopHelp mHelp{mFs, mDialogs, manualFolderFor(exeFolder())};
     LinuxShell mShell{mFs};
     WineRegistry mRegistry{LinuxFileSystem::winePrefix()};
     DesktopIcons mIcons{mFs};

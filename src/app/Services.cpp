@@ -2,9 +2,16 @@
 
 #include "platform/PathText.h"
 
+#include <QCoreApplication>
+#include <QFile>
+
 namespace tavrin {
 
 LinuxServices::LinuxServices() : mFs(LinuxFileSystem::driveTableFromEnvironment()) {}
+
+std::string LinuxServices::exeFolder() {
+    return QFile::encodeName(QCoreApplication::applicationDirPath()).toStdString();
+}
 
 std::optional<std::string> LinuxServices::windowsPath(const std::string& hostPath) const {
     auto windows = mFs.toWindowsPath(hostPath);

@@ -31,4 +31,8 @@ void DesktopHelp::showContext(const std::string& helpFile, int) {
     showContents(helpFile);
 }
 
+std::string manualFolderFor(const std::string& exeFolder) {
+    return exeFolder + "/help";
+}
+
 } // namespace tavrin

@@ -2,6 +2,9 @@
 
 #include "platform/Help.h"
 
+#include <string>
+#include <utility>
+
 namespace tavrin {
 
 class Dialogs;
@@ -11,7 +14,9 @@ class LinuxFileSystem;
 // would report it.
 class DesktopHelp : public Help {
 public:
-    DesktopHelp(LinuxFileSystem& fs, Dialogs& dialogs) : mFs(fs), mDialogs(dialogs) {}
+    // manualFolder: the host folder of the program's HTML manual.
+    DesktopHelp(LinuxFileSystem& fs, Dialogs& dialogs, std::string manualFolder)
+        : mFs(fs), mDialogs(dialogs), mManualFolder(std::move(manualFolder)) {}
 
     void showContents(const std::string& helpFile) override;
     void showContext(const std::string& helpFile, int context) override;
@@ -19,6 +24,10 @@ public:
 private:
     LinuxFileSystem& mFs;
     Dialogs& mDialogs;
+    std::string mManualFolder;
 };
+
+// The manual's host folder for a program whose executable lies in exeFolder (host path).
+std::string manualFolderFor(const std::string& exeFolder);
 
 } // namespace tavrin
