@@ -307,16 +307,17 @@ std::optional<int> parseType(std::string_view data, std::string_view prefix, std
     if (data.substr(0, prefix.size()) != prefix)
         return std::nullopt;
     pos = prefix.size();
-    int type = 0;
+    // Eight digits fill 32 bits, past what an int holds: Wine reads them unsigned.
+    std::uint32_t type = 0;
     int digits = 0;
     while (pos < data.size() && hexDigit(data[pos]) >= 0 && digits < 8) {
-        type = type * 16 + hexDigit(data[pos++]);
+        type = type * 16 + static_cast<std::uint32_t>(hexDigit(data[pos++]));
         ++digits;
     }
     if (digits == 0 || data.substr(pos, 2) != "):")
         return std::nullopt;
     pos += 2;
-    return type;
+    return static_cast<int>(type);
 }
 
 void parseData(std::string_view data, Value& value) {
