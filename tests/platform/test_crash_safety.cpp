@@ -1,0 +1,129 @@
+// The program's files killed mid-write: after each kill the file is the old one or the new one,
+// byte for byte, and nothing else in its folder goes by its name.
+#include <gtest/gtest.h>
+
+#include <chrono>
+#include <filesystem>
+#include <fstream>
+#include <random>
+#include <sstream>
+#include <thread>
+
+#include <csignal>
+#include <spawn.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+namespace {
+
+namespace fs = std::filesystem;
+
+std::string readAll(const fs::path& path) {
+    std::ifstream in(path, std::ios::binary);
+    std::ostringstream s;
+    s << in.rdbuf();
+    return s.str();
+}
+
+int runWriter(const std::string& kind, const fs::path& folder, const char* mode) {
+    const std::string writer = CRASH_WRITER;
+    const std::string dir = folder.string();
+    char* argv[] = {const_cast<char*>(writer.c_str()), const_cast<char*>(kind.c_str()),
+                    const_cast<char*>(dir.c_str()), const_cast<char*>(mode), nullptr};
+    pid_t pid = -1;
+    if (posix_spawn(&pid, writer.c_str(), nullptr, nullptr, argv, environ) != 0)
+        return -1;
+    int status = 0;
+    ::waitpid(pid, &status, 0);
+    return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+}
+
+// Starts the endless writer and gives its pid once it has said "go".
+pid_t startLoop(const std::string& kind, const fs::path& folder) {
+    int out[2];
+    if (::pipe(out) != 0)
+        return -1;
+    posix_spawn_file_actions_t actions;
+    posix_spawn_file_actions_init(&actions);
+    posix_spawn_file_actions_adddup2(&actions, out[1], 1);
+    posix_spawn_file_actions_addclose(&actions, out[0]);
+    const std::string writer = CRASH_WRITER;
+    const std::string dir = folder.string();
+    char* argv[] = {const_cast<char*>(writer.c_str()), const_cast<char*>(kind.c_str()),
+                    const_cast<char*>(dir.c_str()), const_cast<char*>("loop"), nullptr};
+    pid_t pid = -1;
+    const int spawned = posix_spawn(&pid, writer.c_str(), &actions, nullptr, argv, environ);
+    posix_spawn_file_actions_destroy(&actions);
+    ::close(out[1]);
+    char buf[8];
+    const bool started = spawned == 0 && ::read(out[0], buf, 3) == 3;
+    ::close(out[0]);
+    return started ? pid : -1;
+}
+
+// `name`: the file the writer keeps in `folder`; every other entry must be a temporary file
+// of the atomic write, which no reader of `name` opens.
+void killWhileWriting(const std::string& kind, const std::string& name, int rounds) {
+    const fs::path folder =
+        fs::temp_directory_path() / ("tavrin-crash-" + kind + "-" + std::to_string(::getpid()));
+    fs::remove_all(folder);
+    fs::create_directories(folder);
+
+    ASSERT_EQ(runWriter(kind, folder, "1"), 0);
+    const std::string stateB = readAll(folder / name);
+    const auto before = std::chrono::steady_clock::now();
+    ASSERT_EQ(runWriter(kind, folder, "0"), 0);
+    const auto oneRun = std::chrono::duration_cast<std::chrono::microseconds>(
+        std::chrono::steady_clock::now() - before);
+    const std::string stateA = readAll(folder / name);
+    ASSERT_NE(stateA, stateB);
+    ASSERT_GT(stateA.size(), 100000u);
+
+    std::mt19937 random(20261208);
+    std::uniform_int_distribution<long> delay(0, 2 * oneRun.count());
+    int sawA = 0;
+    int sawB = 0;
+    for (int round = 0; round < rounds; ++round) {
+        const pid_t pid = startLoop(kind, folder);
+        ASSERT_GT(pid, 0);
+        std::this_thread::sleep_for(std::chrono::microseconds(delay(random)));
+        ::kill(pid, SIGKILL);
+        int status = 0;
+        ::waitpid(pid, &status, 0);
+
+        const std::string now = readAll(folder / name);
+        ASSERT_TRUE(now == stateA || now == stateB)
+            << kind << ": round " << round << ", a file of " << now.size() << " bytes";
+        (now == stateA ? sawA : sawB)++;
+        for (const fs::directory_entry& e : fs::directory_iterator(folder)) {
+            const std::string entry = e.path().filename().string();
+            if (entry != name)
+                ASSERT_EQ(entry.rfind("." + name + ".", 0), 0u) << kind << ": " << entry;
+        }
+    }
+    // Kills landed both between and inside writes of each state.
+    EXPECT_GT(sawA, 0) << kind;
+    EXPECT_GT(sawB, 0) << kind;
+    // The next start writes over whatever the kills left.
+    ASSERT_EQ(runWriter(kind, folder, "1"), 0);
+    EXPECT_EQ(readAll(folder / name), stateB);
+    fs::remove_all(folder);
+}
+
+TEST(CrashSafety, CatalogueFile) {
+    killWhileWriting("catalogue", "data.ixo", 60);
+}
+
+TEST(CrashSafety, SettingsFile) {
+    killWhileWriting("settings", "Tavrin.ini", 60);
+}
+
+TEST(CrashSafety, EditorSettingsFileOfTheLaunch) {
+    killWhileWriting("editor", "RPG2000.ini", 60);
+}
+
+TEST(CrashSafety, WineUserRegistryWithoutServer) {
+    killWhileWriting("userreg", "user.reg", 60);
+}
+
+} // namespace
