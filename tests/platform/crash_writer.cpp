@@ -33,7 +33,7 @@ std::string filler(int state, int n, std::size_t size) {
 // Lines no writer here knows, which each profile write must carry over.
 std::string extraLines() {
     std::string s = "[Extra]\r\n";
-    for (int n = 0; n < 8000; ++n)
+    for (int n = 0; n < 3000; ++n)
         s += "Line" + std::to_string(n) + "=" + filler(9, n, 100) + "\r\n";
     return s;
 }
@@ -82,7 +82,7 @@ void writeUserReg(const std::string& folder, LinuxFileSystem& fs, int state) {
     if (!fs.fileExists("C:\\user.reg")) {
         std::string reg = "WINE REGISTRY Version 2\n;; All keys relative to \\\\User\\\\S-1\n\n"
                           "#arch=win64\n";
-        for (int n = 0; n < 4000; ++n)
+        for (int n = 0; n < 2000; ++n)
             reg += "\n[Software\\\\Other\\\\K" + std::to_string(n) + "] 1796685563\n\"V\"=\"" +
                    filler(8, n, 200) + "\"\n";
         reg += "\n[Software\\\\Tavrin\\\\Crash] 1796685563\n\"Value\"=\"\"\n";

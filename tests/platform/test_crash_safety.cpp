@@ -2,6 +2,7 @@
 // byte for byte, and nothing else in its folder goes by its name.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <chrono>
 #include <filesystem>
 #include <fstream>
@@ -79,8 +80,19 @@ void killWhileWriting(const std::string& kind, const std::string& name, int roun
     ASSERT_NE(stateA, stateB);
     ASSERT_GT(stateA.size(), 100000u);
 
+    // A write lasts what one run takes beyond the start of the writer: the kills land within
+    // the first two writes of each run.
+    const auto startAt = std::chrono::steady_clock::now();
+    const pid_t first = startLoop(kind, folder);
+    ASSERT_GT(first, 0);
+    const auto start = std::chrono::duration_cast<std::chrono::microseconds>(
+        std::chrono::steady_clock::now() - startAt);
+    ::kill(first, SIGKILL);
+    ::waitpid(first, nullptr, 0);
+    const long write = std::max<long>(1000, (oneRun - start).count());
+
     std::mt19937 random(20261208);
-    std::uniform_int_distribution<long> delay(0, 2 * oneRun.count());
+    std::uniform_int_distribution<long> delay(0, 2 * write);
     int sawA = 0;
     int sawB = 0;
     for (int round = 0; round < rounds; ++round) {
