@@ -499,6 +499,13 @@ bool WineRegFile::writeString(std::string_view key, std::string_view valueName,
         return true;
     }
     const auto insertAt = [&](std::size_t at, std::string text) {
+        std::string_view before = std::string_view(mBytes).substr(0, at);
+        if (before.ends_with('\n'))
+            before.remove_suffix(before.ends_with("\r\n") ? 2 : 1);
+        // A hex value whose last line asks for one more takes the next line, whatever it is: a
+        // ";" line ends it as damaged (Wine and this reader drop it), so the new line stays ours.
+        if (before.ends_with('\\'))
+            text.insert(0, ";" + eol);
         if (at == mBytes.size() && !mBytes.empty() && mBytes.back() != '\n')
             text.insert(0, eol);
         mBytes.insert(at, text);

@@ -27,5 +27,27 @@ TEST(FuzzRegressions, WineRegTypeOfEightDigits) {
     EXPECT_EQ(out, "now");
 }
 
+// A hex value whose last line ends in a backslash takes the next line as its own, whatever it
+// is: a value or section added after it was swallowed, and the write still reported success.
+TEST(FuzzRegressions, WineRegWriteAfterUnfinishedHexValue) {
+    const std::string head = "WINE REGISTRY Version 2\n"
+                             "\n[Software] W\\n\\ei17y768556;rd:000004b0\n"
+                             "\"Bin\"=hex:f5,ff,\\";
+    for (const std::string& end : {std::string(), std::string("\n"), std::string("\r\n")}) {
+        SCOPED_TRACE("file ends in \"" + end + "\"");
+        WineRegFile file(head + end);
+        std::string out;
+        ASSERT_EQ(file.readString("Software", "Bin", out), Read::absent);
+        ASSERT_TRUE(file.writeString("Software", "Opese\xe4|", "\"y", 1796685563));
+        ASSERT_TRUE(file.writeString("Software\\New", "", "d", 1796685563));
+        ASSERT_EQ(file.readString("Software", "Opese\xe4|", out), Read::ok);
+        EXPECT_EQ(out, "\"y");
+        ASSERT_EQ(file.readString("Software\\New", "", out), Read::ok);
+        EXPECT_EQ(out, "d");
+        // The damaged value stays unread, as Wine leaves it.
+        EXPECT_EQ(file.readString("Software", "Bin", out), Read::absent);
+    }
+}
+
 } // namespace
 } // namespace tavrin
