@@ -17,8 +17,8 @@ std::uint32_t get32(const std::string& s, std::size_t at) {
 
 } // namespace
 
-// An icon found is a one-image .ico whose image follows its entry, and reading that file gives
-// it back unchanged.
+// An icon found is a one-image .ico whose image follows its entry, both taken from the input, and
+// reading that file gives it back unchanged.
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     const std::string_view bytes(reinterpret_cast<const char*>(data), size);
     const std::optional<std::string> ico = firstSmallIconAsIco(bytes);
@@ -28,6 +28,9 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     FUZZ_CHECK(ico->compare(0, 6, std::string("\0\0\1\0\1\0", 6)) == 0);
     FUZZ_CHECK(get32(*ico, 14) == ico->size() - 22);
     FUZZ_CHECK(get32(*ico, 18) == 22);
+    // Its entry and its image are the input's own bytes.
+    FUZZ_CHECK(bytes.find(std::string_view(*ico).substr(6, 8)) != std::string_view::npos);
+    FUZZ_CHECK(bytes.find(std::string_view(*ico).substr(22)) != std::string_view::npos);
     // From a block of its exact size, so that a read past its end is seen.
     const auto exact = std::make_unique<char[]>(ico->size());
     std::copy(ico->begin(), ico->end(), exact.get());
