@@ -1,0 +1,22 @@
+#pragma once
+
+#include <optional>
+#include <string>
+
+// Where the program keeps "data.ixo" and "Tavrin.ini". Host paths throughout.
+namespace tavrin::programfolder {
+
+// "Tavrin" in $XDG_CONFIG_HOME, or in <home>/.config when that variable is unset, empty or
+// relative. Nothing when home is not an absolute path either.
+std::optional<std::string> userFolder(const char* xdgConfigHome, const char* home);
+
+// True when this user may create files in the folder. Root passes every permission check, so for
+// root a folder without any write bit counts as read-only too.
+bool writable(const std::string& folder);
+
+// The folder of the program's files for an executable in exeFolder: that folder while it is
+// writable (a portable copy keeps its files beside itself), otherwise the user's folder, made
+// when missing (mode 0700 for each folder made). Throws AppError when it cannot be made or written.
+std::string prepare(const std::string& exeFolder);
+
+} // namespace tavrin::programfolder
