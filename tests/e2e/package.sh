@@ -1,0 +1,108 @@
+#!/usr/bin/env bash
+# The Debian package as a user gets it: made by CPack from this build, its menu entry valid and
+# lintian without errors. Unpacked, the program in its read-only bin folder keeps its files in
+# $XDG_CONFIG_HOME/Tavrin, reads them back at the next start, loads the Japanese Qt translation
+# it brings and opens the manual it brings. A user folder that cannot be made is reported.
+# Usage: package.sh <tavrin executable> <build folder>   (run under xvfb-run)
+set -u
+exe=$1
+build=$2
+source "$(dirname "$0")/common.sh" "$exe" xdotool cpack dpkg-deb desktop-file-validate lintian \
+  import convert identify
+pid=
+trap 'kill $pid 2>/dev/null; chmod -R u+w "$work"; rm -rf "$work"' EXIT
+
+(cd "$work" && cpack --config "$build/CPackConfig.cmake" -G DEB -B "$work/pkg") \
+  >"$work/cpack.log" 2>&1 || { cat "$work/cpack.log"; fail "cpack failed"; }
+deb=$(ls "$work"/pkg/tavrin_*.deb 2>/dev/null | head -n 1)
+[ -n "$deb" ] || fail "cpack made no tavrin_*.deb"
+root=$work/root
+dpkg-deb -x "$deb" "$root" || fail "dpkg-deb -x failed"
+
+# The package's metadata and files.
+[ "$(dpkg-deb -f "$deb" Recommends)" = wine ] || fail "wine is not recommended"
+dpkg-deb -f "$deb" Depends | grep -q 'libqt6widgets6' || fail "no computed dependency on Qt: $(dpkg-deb -f "$deb" Depends)"
+dpkg-deb -f "$deb" Maintainer | grep -q '<[^ @]*@[^ @]*\.[a-z]*>$' || fail "no maintainer address"
+share=$root/usr/share
+for size in 16 32 48 64 128 256; do
+  icon=$share/icons/hicolor/${size}x${size}/apps/tavrin.png
+  [ "$(identify -format '%m %wx%h' "$icon" 2>/dev/null)" = "PNG ${size}x${size}" ] || fail "$icon is not a ${size}x${size} PNG"
+done
+for f in tavrin/translations/qtbase_ja.qm tavrin/help/index.html doc/tavrin/copyright doc/tavrin/changelog.gz; do
+  [ -s "$share/$f" ] || fail "the package lacks /usr/share/$f"
+done
+gzip -t "$share/doc/tavrin/changelog.gz" || fail "changelog.gz is not gzip"
+[ "$(od -An -tx1 -j4 -N4 "$share/doc/tavrin/changelog.gz" | tr -d ' ')" = 00000000 ] ||
+  fail "changelog.gz keeps a time stamp"
+grep -q '^Format: https://www.debian.org/doc/packaging-manuals/copyright-format/1.0/' \
+  "$share/doc/tavrin/copyright" || fail "copyright is not machine-readable"
+
+entry=$share/applications/tavrin.desktop
+desktop-file-validate "$entry" >"$work/validate.txt" 2>&1 || { cat "$work/validate.txt"; fail "desktop-file-validate rejects the entry"; }
+for line in Name=Tavrin Exec=tavrin Icon=tavrin 'Categories=Game;Development;'; do
+  grep -qx "$line" "$entry" || fail "the desktop entry lacks $line"
+done
+grep -q '^Comment\[ja\]=' "$entry" || fail "the desktop entry has no Japanese comment"
+lintian "$deb" >"$work/lintian.txt" 2>&1
+lintian_rc=$?
+grep '^E:' "$work/lintian.txt" && fail "lintian reports errors"
+((lintian_rc == 0)) || { cat "$work/lintian.txt"; fail "lintian failed ($lintian_rc)"; }
+# The installed program, as a user starts it, with the manual opened by a stand-in xdg-open.
+bin=$root/usr/bin
+chmod a-w "$bin"
+export HOME=$work/home XDG_CONFIG_HOME=$work/config WINEPREFIX=$work/noprefix
+config=$XDG_CONFIG_HOME/Tavrin
+mkdir -p "$work/tools"
+cat >"$work/tools/xdg-open" <<OPENER
+#!/bin/sh
+printf '%s\n' "\$1" >>'$work/opened.txt'
+OPENER
+chmod +x "$work/tools/xdg-open"
+export PATH=$work/tools:$PATH
+
+"$bin/tavrin" 2>>"$work/stderr" & pid=$!
+main=$(wait_for_window $pid '^Tavrin$') || fail "the installed program showed no window"
+grep -q " $share/tavrin/translations/qtbase_ja.qm\$" /proc/$pid/maps ||
+  fail "the installed program did not load its own qtbase_ja.qm: $(grep -o '/[^ ]*\.qm$' /proc/$pid/maps)"
+opened=
+for _ in 1 2; do
+  xdotool windowfocus --sync "$main" key F1
+  for _ in $(seq 1 30); do
+    opened=$(head -n 1 "$work/opened.txt" 2>/dev/null)
+    [ -n "$opened" ] && break 2
+    sleep 0.1
+  done
+done
+[ "$opened" = "file://$share/tavrin/help/index.html" ] || fail "F1 opened '$opened'"
+close_by_menu $pid "$main" || fail "the installed program did not close through its menu"
+
+[ -s "$config/data.ixo" ] || fail "no data.ixo in $config"
+[ -s "$config/Tavrin.ini" ] || fail "no Tavrin.ini in $config"
+[ "$(stat -c %a "$config")" = 700 ] || fail "$config has mode $(stat -c %a "$config")"
+[ "$(ls -A "$bin")" = tavrin ] || fail "files beside the executable: $(ls -A "$bin" | tr '\n' ' ')"
+
+# A list colour set in the file shows at the next start, and the close writes the file back.
+sed -i 's/^bgcolor=0\r$/bgcolor=1\r/; s/^BGColor=16777215\r$/BGColor=3170496\r/' "$config/Tavrin.ini"
+grep -q $'^BGColor=3170496\r$' "$config/Tavrin.ini" || fail "no list colour to change in Tavrin.ini"
+cp "$config/Tavrin.ini" "$work/ini.before"
+"$bin/tavrin" 2>>"$work/stderr" & pid=$!
+main=$(wait_for_window $pid '^Tavrin$') || fail "the installed program showed no window again"
+coloured=0
+for _ in $(seq 1 20); do
+  import -window "$main" "$work/shot.png" 2>/dev/null &&
+    coloured=$(pixel_column "$work/shot.png" 300 | grep -c '#C06030')
+  ((coloured > 20)) && break
+  sleep 0.2
+done
+((coloured > 20)) || fail "the list is not in the colour of Tavrin.ini"
+close_by_menu $pid "$main" || fail "the second start did not close"
+cmp -s "$work/ini.before" "$config/Tavrin.ini" || { diff "$work/ini.before" "$config/Tavrin.ini"; fail "Tavrin.ini changed across a start and close"; }
+
+# A user folder that cannot be made: the program says so and ends, making nothing.
+touch "$work/plain"
+XDG_CONFIG_HOME=$work/plain/config "$bin/tavrin" 2>>"$work/stderr" & pid=$!
+box=$(wait_for_window $pid '^Tavrin$') || fail "no message for a user folder that cannot be made"
+answer_and_end $pid "$box" || fail "the program did not end after its message"
+[ "$(ls -A "$bin")" = tavrin ] || fail "files beside the executable after the failed start"
+[ ! -e "$work/plain/config" ] || fail "something was made under a file"
+echo "1 passed, 0 failed"
