@@ -134,24 +134,34 @@ TEST_F(ProgramFolderHostTest, ExistingUserFolderIsUsedAsItIs) {
 }
 
 TEST_F(ProgramFolderHostTest, RelativeXdgConfigHomeFallsBackToHome) {
+    // Taken as relative, it would land in the scratch folder.
+    const fs::path before = fs::current_path();
+    fs::current_path(path(""));
     ::setenv("XDG_CONFIG_HOME", "config", 1);
     readOnly(exe);
-    EXPECT_EQ(programfolder::prepare(exe), path("home/.config/Tavrin"));
+    const std::string folder = programfolder::prepare(exe);
+    fs::current_path(before);
+    EXPECT_EQ(folder, path("home/.config/Tavrin"));
     EXPECT_TRUE(fs::is_directory(path("home/.config/Tavrin")));
-    EXPECT_FALSE(fs::exists("config"));
+    EXPECT_FALSE(fs::exists(path("config")));
 }
 
 // Each failure names the folder, and nothing is made beside the executable.
 TEST_F(ProgramFolderHostTest, FolderThatCannotBeMadeOrWrittenIsReported) {
     readOnly(exe);
     std::ofstream(path("file")) << "x";
-    ::setenv("XDG_CONFIG_HOME", path("file/config").c_str(), 1);
-    try {
-        programfolder::prepare(exe);
-        FAIL() << "no error for a folder under a file";
-    } catch (const AppError& e) {
-        EXPECT_EQ(std::string(e.what()), sj("データを置くフォルダ ") + path("file/config/Tavrin") +
-                                             sj(" を作成できません"));
+    fs::create_directories(path("taken"));
+    std::ofstream(path("taken/Tavrin")) << "x";
+    // Under a file, and a file where the folder should be.
+    for (const char* xdg : {"file/config", "taken"}) {
+        ::setenv("XDG_CONFIG_HOME", path(xdg).c_str(), 1);
+        try {
+            programfolder::prepare(exe);
+            ADD_FAILURE() << "no error for " << xdg;
+        } catch (const AppError& e) {
+            EXPECT_EQ(std::string(e.what()), sj("データを置くフォルダ ") + path(xdg) + "/Tavrin" +
+                                                 sj(" を作成できません"));
+        }
     }
 
     ::setenv("XDG_CONFIG_HOME", path("config").c_str(), 1);
