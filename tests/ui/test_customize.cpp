@@ -3,6 +3,7 @@
 #include "platform/Cp932.h"
 #include "platform/linux/LinuxFileSystem.h"
 #include "platform/linux/QtText.h"
+#include "ui/Modal.h"
 
 #include <QCheckBox>
 #include <QDir>
@@ -26,34 +27,7 @@ namespace {
 const std::string helpFile = "Z:\\opt\\tavrin\\Tavrin.hlp";
 const QString longFolder(120, 'L'), longFile = QString(140, 'M') + ".exe";
 
-// Runs `act` on the first modal window of type W once it is shown and active, as a person would
-// act on it; `seen` tells whether it was.
-template <typename W> struct OnceShown {
-    bool seen = false;
-
-    explicit OnceShown(std::function<void(W*)> act) {
-        auto* timer = new QTimer;
-        timer->setInterval(10);
-        QObject::connect(timer, &QTimer::timeout, timer, [this, timer, act] {
-            auto* open = qobject_cast<W*>(QApplication::activeModalWidget());
-            if (!open || !open->isVisible() || !open->isActiveWindow()) {
-                return;
-            }
-            timer->deleteLater();
-            seen = true;
-            act(open);
-        });
-        timer->start();
-    }
-};
-
-template <typename T> T* control(QWidget* form, const QString& name) {
-    T* c = form->findChild<T*>(name);
-    if (!c) {
-        qFatal("no control %s", qPrintable(name));
-    }
-    return c;
-}
+using test::control;
 QLineEdit* edit(QWidget* f, const QString& name) {
     return control<QLineEdit>(f, name);
 }
@@ -143,7 +117,7 @@ class TestCustomize : public QObject {
         Services services{*mFs,       fakes.dialogs, fakes.marker,   fakes.clipboard,
                           fakes.help, fakes.shell,   fakes.registry, fakes.icons};
         TCustomizeForm form(services, helpFile);
-        OnceShown<TCustomizeForm> person(act);
+        test::OnceShown<TCustomizeForm> person(act);
         // A failed check inside `act` leaves the dialog open: close it rather than hang.
         QTimer::singleShot(10000, &form, [&form] { form.done(QDialog::Rejected); });
         const bool result = form.EditBarSettings(bars);
@@ -394,6 +368,7 @@ private slots:
             QCOMPARE(f->size(), QSize(343, 375));
             QCOMPARE(f->minimumSize(), f->maximumSize());
             QCOMPARE(f->pos(), QPoint(260, 132));
+            QCOMPARE(f->font().pixelSize(), 12);
             QVERIFY(button(f, "Bt_Ok")->isDefault());
             auto* pages = control<QTabWidget>(f, "PageControl");
             QCOMPARE(pages->tabText(0), QString::fromUtf8("アプリケーションバー(&A)"));

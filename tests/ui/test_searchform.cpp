@@ -3,6 +3,7 @@
 #include "platform/linux/QtDialogs.h"
 #include "platform/linux/QtText.h"
 #include "search/F_thukurusearch.h"
+#include "ui/Modal.h"
 
 #include <QCheckBox>
 #include <QFileDialog>
@@ -22,34 +23,7 @@ namespace {
 const std::string helpFile = "Z:\\opt\\tavrin\\Tavrin.hlp";
 const char* const editorKey = "Software\\ASCII\\RPG2000";
 
-// Runs `act` on the first modal window of type W once it is shown and active, as a person would
-// act on it; `seen` tells whether it was.
-template <typename W> struct OnceShown {
-    bool seen = false;
-
-    explicit OnceShown(std::function<void(W*)> act) {
-        auto* timer = new QTimer;
-        timer->setInterval(10);
-        QObject::connect(timer, &QTimer::timeout, timer, [this, timer, act] {
-            auto* open = qobject_cast<W*>(QApplication::activeModalWidget());
-            if (!open || !open->isVisible() || !open->isActiveWindow()) {
-                return;
-            }
-            timer->deleteLater();
-            seen = true;
-            act(open);
-        });
-        timer->start();
-    }
-};
-
-template <typename T> T* control(QWidget* form, const char* name) {
-    T* c = form->findChild<T*>(name);
-    if (!c) {
-        qFatal("no control %s", name);
-    }
-    return c;
-}
+using test::control;
 
 QLineEdit* edit(QWidget* f) {
     return control<QLineEdit>(f, "Ed_FindStartFolder");
@@ -68,7 +42,7 @@ void click(QWidget* f, const char* button) {
 // Opens the dialog on `s`, lets `act` work in it, and answers what EditSearchSettings did.
 int edited(test::FakeServices& fakes, SearchSettings& s, std::function<void(TSearchForm*)> act) {
     TSearchForm form(fakes.services(), helpFile);
-    OnceShown<TSearchForm> person(act);
+    test::OnceShown<TSearchForm> person(act);
     // A failed check inside `act` leaves the dialog open: close it rather than hang.
     QTimer::singleShot(10000, &form, [&form] { form.done(0); });
     const int result = form.EditSearchSettings(s);
@@ -308,7 +282,7 @@ private slots:
             QtDialogs dialogs(r.mapper);
             QWidget* owner = nullptr;
             QString title;
-            OnceShown<QFileDialog> person([&](QFileDialog* d) {
+            test::OnceShown<QFileDialog> person([&](QFileDialog* d) {
                 owner = d->parentWidget();
                 title = d->windowTitle();
                 if (r.pick.isEmpty()) {
