@@ -57,14 +57,6 @@ namespace tavrin {
 
 namespace {
 
-QFont designedFont(int pixelSize) {
-    QFont font;
-    font.setFamilies({QStringLiteral("ＭＳ Ｐゴシック"), QStringLiteral("MS PGothic"),
-                      QStringLiteral("Noto Sans CJK JP"), QStringLiteral("IPAPGothic")});
-    font.setPixelSize(pixelSize);
-    return font;
-}
-
 // Windows rounds font sizes with MulDiv: keep the same arithmetic, so a size read and written
 // back never drifts.
 int mulDiv(int a, int b, int c) {

@@ -1,5 +1,6 @@
 #include "dialogs/F_customize.h"
 
+#include "dialogs/DialogFrame.h"
 #include "platform/Dialogs.h"
 #include "platform/FileSystem.h"
 #include "platform/Help.h"
@@ -14,7 +15,6 @@
 #include <QLineEdit>
 #include <QMimeData>
 #include <QPushButton>
-#include <QShortcut>
 #include <QUrl>
 
 namespace tavrin {
@@ -23,14 +23,6 @@ namespace {
 
 constexpr int applSheetHelp = 56;
 constexpr int gazSheetHelp = 58;
-
-QFont designedFont() {
-    QFont font;
-    font.setFamilies({QStringLiteral("ＭＳ Ｐゴシック"), QStringLiteral("MS PGothic"),
-                      QStringLiteral("Noto Sans CJK JP"), QStringLiteral("IPAPGothic")});
-    font.setPixelSize(12);
-    return font;
-}
 
 // A file is copied from its source, never moved: a file manager deletes what it moved.
 bool acceptAsCopy(QDropEvent* event) {
@@ -51,10 +43,8 @@ TCustomizeForm::TCustomizeForm(Services services, std::string helpFile, QWidget*
     : QDialog(parent), ui(std::make_unique<Ui::TCustomizeForm>()), mServices(services),
       mHelpFile(std::move(helpFile)) {
     ui->setupUi(this);
-    setWindowFlags((windowFlags() | Qt::MSWindowsFixedSizeDialogHint) &
-                   ~Qt::WindowContextHelpButtonHint);
-    setFont(designedFont());
-    setFixedSize(343, 375);
+    fixDialogFrame(this, QSize(343, 375));
+    setFont(designedFont(12));
     move(260, 132);
 
     createAplRows();
@@ -70,9 +60,7 @@ TCustomizeForm::TCustomizeForm(Services services, std::string helpFile, QWidget*
 
     connect(ui->Bt_Ok, &QPushButton::clicked, this, &QDialog::accept);
     connect(ui->Bt_Cancel, &QPushButton::clicked, this, &QDialog::reject);
-    connect(ui->Bt_help, &QPushButton::clicked, this, &TCustomizeForm::Bt_helpClick);
-    auto* f1 = new QShortcut(QKeySequence::HelpContents, this);
-    connect(f1, &QShortcut::activated, this, &TCustomizeForm::Bt_helpClick);
+    connectHelp(this, ui->Bt_help, [this] { Bt_helpClick(); });
 }
 
 TCustomizeForm::~TCustomizeForm() = default;

@@ -1,5 +1,6 @@
 #include "dialogs/F_setting.h"
 
+#include "dialogs/DialogFrame.h"
 #include "dialogs/SettingValues.h"
 #include "platform/Dialogs.h"
 #include "platform/FileSystem.h"
@@ -12,7 +13,6 @@
 #include <QButtonGroup>
 #include <QKeyEvent>
 #include <QPixmap>
-#include <QShortcut>
 #include <QSignalBlocker>
 
 namespace tavrin {
@@ -21,14 +21,6 @@ namespace {
 
 // Help numbers of the three pages, in page order.
 constexpr int pageHelp[] = {32, 33, 60};
-
-QFont designedFont() {
-    QFont font;
-    font.setFamilies({QStringLiteral("ＭＳ Ｐゴシック"), QStringLiteral("MS PGothic"),
-                      QStringLiteral("Noto Sans CJK JP"), QStringLiteral("IPAPGothic")});
-    font.setPixelSize(12);
-    return font;
-}
 
 QFont toQFont(const FontChoice& f, const QFont& base) {
     QFont font = base;
@@ -60,11 +52,9 @@ void checkItem(QButtonGroup* group, int item) {
 TSettingForm::TSettingForm(Services services, std::string helpFile, QWidget* parent)
     : QDialog(parent), ui(std::make_unique<Ui::TSettingForm>()), mServices(services),
       mHelpFile(std::move(helpFile)) {
-    setFont(designedFont());
+    setFont(designedFont(12));
     ui->setupUi(this);
-    setWindowFlags((windowFlags() | Qt::MSWindowsFixedSizeDialogHint) &
-                   ~Qt::WindowContextHelpButtonHint);
-    setFixedSize(410, 403);
+    fixDialogFrame(this, QSize(410, 403));
 
     mStartSize = new QButtonGroup(this);
     mStartSize->addButton(ui->StartSize_Full, 0);
@@ -94,9 +84,7 @@ TSettingForm::TSettingForm(Services services, std::string helpFile, QWidget* par
     connect(ui->Bt_IconPathRef, &QPushButton::clicked, this, &TSettingForm::Bt_IconPathRefClick);
     connect(ui->Bt_Ok, &QPushButton::clicked, this, &QDialog::accept);
     connect(ui->Bt_Cansel, &QPushButton::clicked, this, &TSettingForm::reject);
-    connect(ui->Bt_Help, &QPushButton::clicked, this, &TSettingForm::Bt_HelpClick);
-    auto* f1 = new QShortcut(QKeySequence::HelpContents, this);
-    connect(f1, &QShortcut::activated, this, &TSettingForm::Bt_HelpClick);
+    connectHelp(this, ui->Bt_Help, [this] { Bt_HelpClick(); });
 }
 
 TSettingForm::~TSettingForm() = default;

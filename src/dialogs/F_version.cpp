@@ -1,6 +1,7 @@
 #include "dialogs/F_version.h"
 
 #include "app/AppIcons.h"
+#include "dialogs/DialogFrame.h"
 #include "platform/Shell.h"
 #include "platform/linux/QtText.h"
 #include "ui_F_version.h"
@@ -11,15 +12,9 @@ namespace tavrin {
 
 TVersionForm::TVersionForm(Services services, QWidget* parent)
     : QDialog(parent), ui(std::make_unique<Ui::TVersionForm>()), mServices(services) {
-    QFont font;
-    font.setFamilies({QStringLiteral("ＭＳ Ｐゴシック"), QStringLiteral("MS PGothic"),
-                      QStringLiteral("Noto Sans CJK JP"), QStringLiteral("IPAPGothic")});
-    font.setPixelSize(12);
-    setFont(font);
+    setFont(designedFont(12));
     ui->setupUi(this);
-    setWindowFlags((windowFlags() | Qt::MSWindowsFixedSizeDialogHint) &
-                   ~Qt::WindowContextHelpButtonHint);
-    setFixedSize(284, 169);
+    fixDialogFrame(this, QSize(284, 169));
     // Its own place on the screen, not centred on the main window.
     move(347, 80);
     ui->ExeIconImage->setPixmap(appicons::application().pixmap(42, 42));

@@ -1,5 +1,6 @@
 #include "search/F_thukurusearch.h"
 
+#include "dialogs/DialogFrame.h"
 #include "launch/Tavrinutils.h"
 #include "platform/AppError.h"
 #include "platform/Cp932.h"
@@ -10,7 +11,6 @@
 #include "ui_F_thukurusearch.h"
 
 #include <QKeyEvent>
-#include <QShortcut>
 
 namespace tavrin {
 
@@ -24,18 +24,14 @@ TSearchForm::TSearchForm(Services services, std::string helpFile, QWidget* paren
     : QDialog(parent), ui(std::make_unique<Ui::TSearchForm>()), mServices(services),
       mHelpFile(std::move(helpFile)) {
     ui->setupUi(this);
-    setWindowFlags((windowFlags() | Qt::MSWindowsFixedSizeDialogHint) &
-                   ~Qt::WindowContextHelpButtonHint);
-    setFixedSize(486, 307);
+    fixDialogFrame(this, QSize(486, 307));
 
     connect(ui->Bt_Ref, &QPushButton::clicked, this, &TSearchForm::Bt_RefClick);
     connect(ui->Bt_Rpg2k, &QPushButton::clicked, this, &TSearchForm::Bt_Rpg2kClick);
     connect(ui->Bt_Search, &QPushButton::clicked, this, &TSearchForm::Bt_SearchClick);
     connect(ui->Bt_Ok, &QPushButton::clicked, this, [this] { done(searchFormSave); });
     connect(ui->Bt_Cancel, &QPushButton::clicked, this, [this] { done(searchFormCancel); });
-    connect(ui->Bt_Help, &QPushButton::clicked, this, &TSearchForm::Bt_HelpClick);
-    auto* f1 = new QShortcut(QKeySequence::HelpContents, this);
-    connect(f1, &QShortcut::activated, this, &TSearchForm::Bt_HelpClick);
+    connectHelp(this, ui->Bt_Help, [this] { Bt_HelpClick(); });
 }
 
 TSearchForm::~TSearchForm() = default;

@@ -2,6 +2,9 @@
 
 #include "platform/Cp932.h"
 
+#include <QFont>
+#include <QStringList>
+
 namespace tavrin {
 
 QString qs(const std::string& cp932) {
@@ -24,6 +27,14 @@ QString qsShown(const std::string& cp932) {
 
 std::string toCp932(const QString& text) {
     return cp932::fromUtf8(text.toStdString());
+}
+
+QFont designedFont(int pixelSize) {
+    QFont font;
+    font.setFamilies({QStringLiteral("ＭＳ Ｐゴシック"), QStringLiteral("MS PGothic"),
+                      QStringLiteral("Noto Sans CJK JP"), QStringLiteral("IPAPGothic")});
+    font.setPixelSize(pixelSize);
+    return font;
 }
 
 } // namespace tavrin

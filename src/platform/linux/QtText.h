@@ -4,6 +4,8 @@
 
 #include <string>
 
+class QFont;
+
 namespace tavrin {
 
 // The user-interface edge of the program's CP932 texts.
@@ -11,5 +13,7 @@ QString qs(const std::string& cp932);
 // A text shown on one line of a list or a status bar: at most 1024 characters, then "…".
 QString qsShown(const std::string& cp932);
 std::string toCp932(const QString& text);
+// The windows' designed face, or the nearest Japanese face a desktop without it has.
+QFont designedFont(int pixelSize);
 
 } // namespace tavrin
