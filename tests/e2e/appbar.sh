@@ -17,9 +17,9 @@ pid=
 trap 'kill $pid 2>/dev/null; end_prefix; rm -rf "$work"' EXIT
 unset LC_ALL LANG
 source "$(dirname "$0")/../wine/prefix.sh"
+source "$(dirname "$0")/../wine/report.sh"
 
 make_prefix "$work/prefix" || fail "no Wine prefix"
-windows() { echo "Z:${1//\//\\}"; } # host path -> Windows path through Z:
 
 mkdir -p "$work/tools" "$work/gaz" "$work/games/勇者"
 cp "$painted" "$work/tools/painted.exe"
@@ -64,24 +64,6 @@ find_icon() { # left width
   done
   echo "$out" >&2
   return 1
-}
-
-# The report of the stand-in in a folder, waited for, as Wine may first have to start its server.
-report() { # folder exe-name
-  local f
-  for _ in $(seq 1 600); do
-    f=$(find "$1" -maxdepth 1 -iname "$2.txt" | head -n 1)
-    [ -n "$f" ] && { cat "$f"; return 0; }
-    sleep 0.1
-  done
-  return 1
-}
-expect() { # report line...
-  local r=$1 l
-  shift
-  for l in "$@"; do
-    grep -qxF -- "$l" <<<"$r" || fail "'$l' not in the report:"$'\n'"$r"
-  done
 }
 
 read -r ax ay <<<"$(find_icon 280 190)" || fail "the program's icon is not on the application bar"

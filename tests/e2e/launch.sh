@@ -13,9 +13,9 @@ pid=
 trap 'kill $pid 2>/dev/null; end_prefix; rm -rf "$work"' EXIT
 unset LC_ALL LANG
 source "$(dirname "$0")/../wine/prefix.sh"
+source "$(dirname "$0")/../wine/report.sh"
 
 make_prefix "$work/prefix" || fail "no Wine prefix"
-windows() { echo "Z:${1//\//\\}"; } # host path -> Windows path through Z:
 
 # Two 2000 projects: a Japanese folder name whose last character ends in a 0x5C byte in
 # Shift-JIS (表), and one whose path is kept in another letter case than on the disk.
@@ -57,25 +57,7 @@ for _ in $(seq 1 50); do
 done
 ((${#rows[@]} == 2)) || fail "list rows not found: ${rows[*]}"
 
-# The report of the stand-in in a folder, whatever the letter case Wine gave its name; waited
-# for, as Wine may first have to start its server.
-report() { # folder exe-name
-  local f
-  for _ in $(seq 1 600); do
-    f=$(find "$1" -maxdepth 1 -iname "$2.txt" | head -n 1)
-    [ -n "$f" ] && { cat "$f"; return 0; }
-    sleep 0.1
-  done
-  return 1
-}
 clear_reports() { find "$work" -iname '*.exe.txt' -delete; }
-expect() { # report line...
-  local r=$1 l
-  shift
-  for l in "$@"; do
-    grep -qxF -- "$l" <<<"$r" || fail "'$l' not in the report:"$'\n'"$r"
-  done
-}
 # A report line compared without regard to letter case.
 expect_i() { # report line
   grep -qixF -- "$2" <<<"$1" || fail "'$2' (any case) not in the report:"$'\n'"$1"
