@@ -4,7 +4,7 @@ set -euo pipefail
 cd "$(dirname "${BASH_SOURCE[0]}")/.."
 
 PACKAGES=(cmake ninja-build g++ pkg-config qt6-base-dev qt6-translations-l10n libgtest-dev
-          xvfb xauth xxd fonts-noto-cjk imagemagick xdotool libbenchmark-dev locales wine wine64
+          xvfb xauth xxd fonts-noto-cjk imagemagick xdotool locales wine wine64
           g++-mingw-w64-x86-64)
 # The Debian package and its checks: dpkg-shlibdeps (with file) computes the dependencies.
 PACKAGES+=(dpkg-dev file desktop-file-utils lintian)
