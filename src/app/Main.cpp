@@ -886,7 +886,7 @@ void TMainForm::MainMenu_SettingClick() {
 
 void TMainForm::AboutSoftware() {
     QApplication::beep();
-    TVersionForm box(mServices, this);
+    TVersionForm box(mServices, mHostFolder.isEmpty() ? qs(mAppFolder) : mHostFolder, this);
     box.exec();
 }
 

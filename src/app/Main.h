@@ -49,6 +49,8 @@ public:
     Catalogue& catalogue() { return mCatalogue; }
     SettingsRecord& settings() { return mSettings; }
     const std::string& appFolder() const { return mAppFolder; }
+    // The same folder as the user's file manager names it, for the about box.
+    void setHostFolder(QString folder) { mHostFolder = std::move(folder); }
     const std::string& helpFile() const { return mHelpFile; }
     bool isSecondInstance() const { return mSecondInstance; }
 
@@ -239,6 +241,7 @@ private:
     ProjectListModel* mListModel = nullptr;
     ColumnSortToggles mSortToggles;
     std::string mAppFolder;
+    QString mHostFolder;
     std::string mHelpFile;
     std::string mSettingsPath;
     bool mSecondInstance = false;

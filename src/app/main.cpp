@@ -40,6 +40,7 @@ int main(int argc, char* argv[]) {
         tavrin::LinuxServices services;
         const std::string appFolder = services.windowsFolder(hostFolder);
         tavrin::TMainForm form(services.services(), appFolder);
+        form.setHostFolder(QFile::decodeName(QByteArray::fromStdString(hostFolder)));
         services.dialogs().setOwner(&form);
         form.show();
         app.exec();

@@ -6,19 +6,26 @@
 #include "platform/linux/QtText.h"
 #include "ui_F_version.h"
 
+#include <QFontMetrics>
 #include <QMouseEvent>
 
 namespace tavrin {
 
-TVersionForm::TVersionForm(Services services, QWidget* parent)
+TVersionForm::TVersionForm(Services services, const QString& dataFolder, QWidget* parent)
     : QDialog(parent), ui(std::make_unique<Ui::TVersionForm>()), mServices(services) {
     setFont(designedFont(12));
     ui->setupUi(this);
-    fixDialogFrame(this, QSize(284, 169));
+    fixDialogFrame(this, QSize(284, 201));
     // Its own place on the screen, not centred on the main window.
     move(347, 80);
     ui->ExeIconImage->setPixmap(appicons::application().pixmap(42, 42));
     ui->Lab_Url->installEventFilter(this);
+    // A long path keeps both its ends; the whole of it is in the tip and can be selected.
+    const QFontMetrics metrics(ui->Lab_DataFolder->font());
+    ui->Lab_DataFolder->setText(
+        QString::fromUtf8("データの保存先:\n") +
+        metrics.elidedText(dataFolder, Qt::ElideMiddle, ui->Lab_DataFolder->width()));
+    ui->Lab_DataFolder->setToolTip(dataFolder);
     connect(ui->Button1, &QPushButton::clicked, this, &QDialog::accept);
 }
 

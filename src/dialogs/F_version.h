@@ -12,11 +12,12 @@ class TVersionForm;
 
 namespace tavrin {
 
-// The about box: the program's icon, name, version, rights line and web page.
+// The about box: the program's icon, name, version, rights line, web page, and the folder
+// that holds the catalogue and the settings.
 class TVersionForm : public QDialog {
     Q_OBJECT
 public:
-    explicit TVersionForm(Services services, QWidget* parent = nullptr);
+    TVersionForm(Services services, const QString& dataFolder, QWidget* parent = nullptr);
     ~TVersionForm() override;
 
 protected:

@@ -396,7 +396,11 @@ private slots:
         Fixture f;
         TMainForm& m = *f.form;
         m.show();
+        m.setHostFolder(QStringLiteral("/home/me/.config/Tavrin/"));
         test::OnceShown<TVersionForm> person([](TVersionForm* box) {
+            QVERIFY(box->findChild<QLabel*>(QStringLiteral("Lab_DataFolder"))
+                        ->text()
+                        .endsWith(QStringLiteral("\n/home/me/.config/Tavrin/")));
             QTest::mouseClick(box->findChild<QLabel*>(QStringLiteral("Lab_Url")), Qt::LeftButton);
         });
         m.MainMenu_About->trigger();

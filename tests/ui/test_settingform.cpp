@@ -564,11 +564,14 @@ private slots:
     void aboutBoxShowsTheProgramAndItsLinkOpensThePage() {
         test::FakeServices fakes;
         fakes.shell.result = Shell::kNoAssociation; // not looked at: the box closes anyway
-        TVersionForm about(fakes.services());
+        // Too long for the box: both ends stay, the whole path is in the tip.
+        const QString folder = QStringLiteral("/home/someone/") + QString(80, 'x') +
+                               QStringLiteral("/.config/Tavrin/");
+        TVersionForm about(fakes.services(), folder);
         int result = -1;
         test::OnceShown<TVersionForm> person([&](TVersionForm* f) {
             QCOMPARE(f->windowTitle(), QString::fromUtf8("バージョン情報"));
-            QCOMPARE(f->size(), QSize(284, 169));
+            QCOMPARE(f->size(), QSize(284, 201));
             QCOMPARE(f->minimumSize(), f->maximumSize());
             QCOMPARE(f->pos(), QPoint(347, 80));
             QCOMPARE(f->font().pixelSize(), 12);
@@ -580,6 +583,15 @@ private slots:
             auto* link = control<QLabel>(f, "Lab_Url");
             QVERIFY(link->font().underline());
             QCOMPARE(link->cursor().shape(), Qt::PointingHandCursor);
+            auto* where = control<QLabel>(f, "Lab_DataFolder");
+            const QStringList lines = where->text().split('\n');
+            QCOMPARE(lines.size(), 2);
+            QCOMPARE(lines[0], QString::fromUtf8("データの保存先:"));
+            QVERIFY(lines[1].startsWith(QStringLiteral("/home/someone/x")));
+            QVERIFY(lines[1].endsWith(QStringLiteral("/Tavrin/")));
+            QVERIFY(lines[1].contains(QChar(0x2026)));
+            QVERIFY(where->fontMetrics().horizontalAdvance(lines[1]) <= where->width());
+            QCOMPARE(where->toolTip(), folder);
             QVERIFY(fakes.shell.starts.empty());
             QTest::mouseClick(link, Qt::LeftButton);
         });
@@ -595,9 +607,12 @@ private slots:
 
     void aboutBoxClosesWithEnter() {
         test::FakeServices fakes;
-        TVersionForm about(fakes.services());
-        test::OnceShown<TVersionForm> person(
-            [](TVersionForm* f) { QTest::keyClick(f, Qt::Key_Return); });
+        TVersionForm about(fakes.services(), QStringLiteral("/opt/tavrin/"));
+        test::OnceShown<TVersionForm> person([](TVersionForm* f) {
+            QCOMPARE(control<QLabel>(f, "Lab_DataFolder")->text(),
+                     QString::fromUtf8("データの保存先:\n/opt/tavrin/"));
+            QTest::keyClick(f, Qt::Key_Return);
+        });
         QTimer::singleShot(10000, &about, [&about] { about.done(-2); });
         QCOMPARE(about.exec(), int(QDialog::Accepted));
         QVERIFY(fakes.shell.starts.empty());
