@@ -77,8 +77,12 @@ bool writable(const std::string& folder) {
     return ::geteuid() != 0 || (st.st_mode & (S_IWUSR | S_IWGRP | S_IWOTH)) != 0;
 }
 
+bool installed(const std::string& exeFolder) {
+    return isFolder(joined(exeFolder, "../share/tavrin"));
+}
+
 std::string prepare(const std::string& exeFolder) {
-    if (writable(exeFolder))
+    if (!installed(exeFolder) && writable(exeFolder))
         return exeFolder;
     const std::string home = homeFolder();
     const auto folder = userFolder(std::getenv("XDG_CONFIG_HOME"), home.c_str());

@@ -120,6 +120,16 @@ TEST_F(ProgramFolderHostTest, ReadOnlyExecutableFolderUsesANewUserFolderOfMode07
     EXPECT_FALSE(fs::exists(exe + "/Tavrin"));
 }
 
+TEST_F(ProgramFolderHostTest, InstalledCopyUsesTheUserFolderEvenWhenItsFolderIsWritable) {
+    fs::create_directories(path("share/tavrin/help"));
+    EXPECT_TRUE(programfolder::writable(exe));
+    EXPECT_EQ(programfolder::prepare(exe), path("config/Tavrin"));
+    EXPECT_EQ(programfolder::prepare(exe + "/"), path("config/Tavrin"));
+    // Another program's shared files do not make a copy installed.
+    fs::rename(path("share/tavrin"), path("share/other"));
+    EXPECT_EQ(programfolder::prepare(exe), exe);
+}
+
 TEST_F(ProgramFolderHostTest, ExistingUserFolderIsUsedAsItIs) {
     fs::create_directories(path("config/Tavrin"));
     ::chmod(path("config/Tavrin").c_str(), 0750);
