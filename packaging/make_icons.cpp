@@ -18,8 +18,8 @@ int main(int argc, char* argv[]) {
     const QIcon icon = tavrin::appicons::application();
     for (int i = 2; i < argc; ++i) {
         const int size = QString::fromLocal8Bit(argv[i]).toInt();
-        // The icon is drawn up to 48 pixels; a larger size is scaled from the largest, since
-        // the theme wants each picture exactly as large as its folder says.
+        // A size the icon is not drawn at is scaled from the nearest, since the theme wants
+        // each picture exactly as large as its folder says.
         QImage image = icon.pixmap(size, size).toImage();
         if (image.size() != QSize(size, size)) {
             image = image.scaled(size, size, Qt::IgnoreAspectRatio, Qt::SmoothTransformation);

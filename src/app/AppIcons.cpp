@@ -51,7 +51,8 @@ QPixmap themed(const char* name, QStyle::StandardPixmap fallback) {
 
 QIcon application() {
     QIcon icon;
-    for (int size : {16, 32, 48}) {
+    // Drawn at every size a desktop asks for, so no picture is a blurred enlargement.
+    for (int size : {16, 22, 24, 32, 48, 64, 128, 256}) {
         QPixmap pm = canvas(size);
         QPainter p(&pm);
         p.setRenderHint(QPainter::Antialiasing, true);
