@@ -1,4 +1,5 @@
 #include "../TestDoubles.h"
+#include "HostScratch.h"
 #include "platform/Cp932.h"
 #include "platform/linux/DesktopHelp.h"
 #include "platform/linux/LinuxFileSystem.h"
@@ -20,6 +21,7 @@
 #include <unistd.h>
 
 using namespace tavrin;
+using test::ScopedEnv;
 namespace fs = std::filesystem;
 
 namespace {
@@ -28,54 +30,19 @@ namespace {
 // three pages, the customisation dialog's two.
 const int kContexts[] = {21, 32, 33, 60, 56, 58};
 
-std::string readAll(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
-    std::ostringstream out;
-    out << in.rdbuf();
-    return out.str();
-}
-
-void writeFile(const std::string& path, const std::string& bytes, bool executable = false) {
-    fs::create_directories(fs::path(path).parent_path());
-    std::ofstream(path, std::ios::binary) << bytes;
-    if (executable)
-        fs::permissions(path, fs::perms::owner_all | fs::perms::group_read | fs::perms::group_exec |
-                                  fs::perms::others_read | fs::perms::others_exec);
-}
-
-// Puts an environment variable back as it was.
-class ScopedEnv {
-public:
-    ScopedEnv(const char* name, const std::string& value) : mName(name) {
-        if (const char* old = std::getenv(name))
-            mOld = old;
-        ::setenv(name, value.c_str(), 1);
-    }
-    ~ScopedEnv() { mOld ? ::setenv(mName, mOld->c_str(), 1) : ::unsetenv(mName); }
-    ScopedEnv(const ScopedEnv&) = delete;
-    ScopedEnv& operator=(const ScopedEnv&) = delete;
-
-private:
-    const char* mName;
-    std::optional<std::string> mOld;
-};
-
 // A scratch folder with a stand-in xdg-open first on PATH that writes down its arguments, one
 // a line, whole by a rename.
 class DesktopHelpTest : public ::testing::Test {
 protected:
     DesktopHelpTest() {
-        std::string tmpl = (fs::temp_directory_path() / "tavrin-help-XXXXXX").string();
-        mTemp = fs::canonical(::mkdtemp(tmpl.data())).string();
-        writeFile(mTemp + "/bin/xdg-open",
-                  "#!/bin/sh\n"
-                  "for a in \"$@\"; do printf '%s\\n' \"$a\"; done > '" +
-                      record() + ".part' && mv '" + record() + ".part' '" + record() + "'\n",
-                  true);
+        test::writeHostFile(mTemp + "/bin/xdg-open",
+                            "#!/bin/sh\n"
+                            "for a in \"$@\"; do printf '%s\\n' \"$a\"; done > '" +
+                                record() + ".part' && mv '" + record() + ".part' '" + record() +
+                                "'\n",
+                            true);
         mPath.emplace("PATH", mTemp + "/bin:" + std::string(std::getenv("PATH")));
     }
-    ~DesktopHelpTest() override { fs::remove_all(mTemp); }
-
     std::string record() const { return mTemp + "/opened.txt"; }
 
     // The arguments of the next start of xdg-open; a test fails when none comes.
@@ -106,11 +73,12 @@ protected:
     std::string makeManual() {
         const std::string folder = mTemp + "/マニュアル #1 100%";
         for (const char* page : {"index.html", "search.html", "settings.html", "customize.html"})
-            writeFile(folder + "/" + page, "<html></html>\n");
+            test::writeHostFile(folder + "/" + page, "<html></html>\n");
         return folder;
     }
 
-    std::string mTemp;
+    test::TempFolder mFolder{"tavrin-help"};
+    const std::string& mTemp = mFolder.path();
     std::optional<ScopedEnv> mPath;
     LinuxFileSystem mFs{DriveTable::rootOnly()};
     test::ScriptedDialogs mDialogs;
@@ -206,7 +174,7 @@ TEST_F(DesktopHelpTest, ManualBesideTheProgramElseWhereItIsInstalled) {
     fs::create_directories(bin + "/help");
     // A "help" folder without its contents page is not the manual.
     EXPECT_EQ(manualFolderFor(bin), mTemp + "/usr/share/tavrin/help");
-    writeFile(bin + "/help/index.html", "<html></html>\n");
+    test::writeHostFile(bin + "/help/index.html", "<html></html>\n");
     EXPECT_EQ(manualFolderFor(bin), bin + "/help");
     EXPECT_EQ(manualFolderFor("/opt/tavrin/bin"), "/opt/tavrin/share/tavrin/help");
 }
@@ -223,7 +191,7 @@ std::map<std::string, Page> shippedPages() {
     for (const auto& entry : fs::directory_iterator(TAVRIN_MANUAL_DIR)) {
         if (entry.path().extension() != ".html")
             continue;
-        Page page{readAll(entry.path().string()), {}};
+        Page page{test::readHostFile(entry.path().string()), {}};
         static const std::regex id(R"re(\sid="([^"]*)")re");
         for (std::sregex_iterator m(page.text.begin(), page.text.end(), id), end; m != end; ++m)
             page.ids.insert((*m)[1]);

@@ -1,3 +1,4 @@
+#include "HostScratch.h"
 #include "platform/Cp932.h"
 #include "platform/linux/LinuxFileSystem.h"
 #include "platform/linux/LinuxShell.h"
@@ -17,49 +18,12 @@
 #include <unistd.h>
 
 using namespace tavrin;
+using test::ScopedEnv;
+using test::TempFolder;
+using test::writeHostFile;
 namespace fs = std::filesystem;
 
 namespace {
-
-class TempFolder {
-public:
-    TempFolder() {
-        std::string tmpl = (fs::temp_directory_path() / "tavrin-shell-XXXXXX").string();
-        // The physical path, as the started programs report their working folder.
-        mPath = fs::canonical(::mkdtemp(tmpl.data())).string();
-    }
-    ~TempFolder() { fs::remove_all(mPath); }
-    const std::string& path() const { return mPath; }
-    std::string operator/(const std::string& name) const { return mPath + "/" + name; }
-
-private:
-    std::string mPath;
-};
-
-void writeHostFile(const std::string& path, const std::string& bytes, bool executable = false) {
-    fs::create_directories(fs::path(path).parent_path());
-    std::ofstream(path, std::ios::binary) << bytes;
-    if (executable)
-        fs::permissions(path, fs::perms::owner_all | fs::perms::group_read | fs::perms::group_exec |
-                                  fs::perms::others_read | fs::perms::others_exec);
-}
-
-// Sets an environment variable for one test and puts the old value back.
-class ScopedEnv {
-public:
-    ScopedEnv(const char* name, const char* value) : mName(name) {
-        if (const char* old = std::getenv(name))
-            mOld = old;
-        value ? ::setenv(name, value, 1) : ::unsetenv(name);
-    }
-    ~ScopedEnv() { mOld ? ::setenv(mName, mOld->c_str(), 1) : ::unsetenv(mName); }
-    ScopedEnv(const ScopedEnv&) = delete;
-    ScopedEnv& operator=(const ScopedEnv&) = delete;
-
-private:
-    const char* mName;
-    std::optional<std::string> mOld;
-};
 
 // What a stand-in recorded: its arguments after argv[0], its working folder, its environment
 // (LC_ALL as a C program's getenv finds it, the first of its name), its session, its blocked
@@ -144,7 +108,7 @@ protected:
     // True when every start so far has left no child of ours, running or a zombie.
     static bool noChildren() { return ::waitpid(-1, nullptr, WNOHANG) < 0 && errno == ECHILD; }
 
-    TempFolder mTemp;
+    TempFolder mTemp{"tavrin-shell"};
     std::string mDrive = mTemp / "drive";
     LinuxFileSystem mFs{DriveTable({{'C', mDrive}})};
     LinuxShell mShell{mFs};
