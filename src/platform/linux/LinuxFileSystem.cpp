@@ -144,6 +144,87 @@ std::optional<std::string> findEntry(const std::string& folder, const std::strin
     return caseless;
 }
 
+// A Windows path taken apart: its drive and the components between separators, "/" counting
+// as "\" and a CP932 trail byte never one.
+struct WindowsPath {
+    const DriveTable::Drive* drive = nullptr;
+    std::vector<std::string> components;
+    // A final separator stays, so a file named as a folder is not found, as on Windows.
+    bool trailing = false;
+};
+
+std::optional<WindowsPath> splitWindowsPath(const DriveTable& drives,
+                                            const std::string& windowsPath) {
+    if (windowsPath.size() < 2 || windowsPath[1] != ':')
+        return std::nullopt;
+    char letter = windowsPath[0];
+    if (letter >= 'a' && letter <= 'z')
+        letter = static_cast<char>(letter - 'a' + 'A');
+    WindowsPath split;
+    for (const DriveTable::Drive& d : drives.drives())
+        if (d.letter == letter) {
+            split.drive = &d;
+            break;
+        }
+    if (!split.drive)
+        return std::nullopt;
+
+    split.components.resize(1);
+    for (std::size_t i = 2; i < windowsPath.size(); ++i) {
+        const char c = windowsPath[i];
+        if (cp932::isLeadByte(static_cast<unsigned char>(c)) && i + 1 < windowsPath.size()) {
+            split.components.back() += c;
+            split.components.back() += windowsPath[++i];
+        } else if (c == '\\' || c == '/') {
+            split.components.emplace_back();
+        } else {
+            split.components.back() += c;
+        }
+    }
+    split.trailing = split.components.back().empty();
+    return split;
+}
+
+struct HostPath {
+    std::string joined;
+    std::size_t depth = 0; // components below the drive's folder
+
+    std::string withSeparator(const WindowsPath& split) const {
+        return split.trailing && depth > 0 ? joined + '/' : joined;
+    }
+};
+
+// Joins the components to the drive's folder, each named by `name` (nothing: give up);
+// "." is passed over and ".." stops at the drive's root, as on Windows.
+template <typename Name>
+std::optional<HostPath> joinComponents(const WindowsPath& split, const Name& name) {
+    HostPath host{split.drive->hostFolder};
+    for (const std::string& component : split.components) {
+        if (component.empty() || component == ".")
+            continue;
+        if (component == "..") {
+            if (host.depth > 0) {
+                host.joined = joinHost(std::move(host.joined), "..");
+                --host.depth;
+            }
+            continue;
+        }
+        const std::optional<std::string> entry = name(host.joined, component);
+        if (!entry)
+            return std::nullopt;
+        host.joined = joinHost(std::move(host.joined), *entry);
+        ++host.depth;
+    }
+    return host;
+}
+
+// Every component by its UTF-8 form, looked up nowhere.
+std::optional<HostPath> joinWritten(const WindowsPath& split) {
+    return joinComponents(split, [](const std::string&, const std::string& component) {
+        return cp932::toUtf8Strict(component);
+    });
+}
+
 bool writeAll(int fd, std::string_view bytes) {
     while (!bytes.empty()) {
         const ssize_t n = ::write(fd, bytes.data(), bytes.size());
@@ -247,81 +328,33 @@ std::optional<std::string> LinuxFileSystem::toWindowsPath(const std::string& hos
 }
 
 std::string LinuxFileSystem::toHostPath(const std::string& windowsPath) const {
-    if (windowsPath.size() < 2 || windowsPath[1] != ':')
+    const std::optional<WindowsPath> split = splitWindowsPath(mDrives, windowsPath);
+    if (!split)
         return {};
-    char letter = windowsPath[0];
-    if (letter >= 'a' && letter <= 'z')
-        letter = static_cast<char>(letter - 'a' + 'A');
-    const DriveTable::Drive* drive = nullptr;
-    for (const DriveTable::Drive& d : mDrives.drives())
-        if (d.letter == letter) {
-            drive = &d;
-            break;
-        }
-    if (!drive)
-        return {};
-
-    std::vector<std::string> components(1);
-    for (std::size_t i = 2; i < windowsPath.size(); ++i) {
-        const char c = windowsPath[i];
-        if (cp932::isLeadByte(static_cast<unsigned char>(c)) && i + 1 < windowsPath.size()) {
-            components.back() += c;
-            components.back() += windowsPath[++i];
-        } else if (c == '\\' || c == '/') {
-            components.emplace_back();
-        } else {
-            components.back() += c;
-        }
-    }
-    // A final separator stays, so a file named as a folder is not found, as on Windows.
-    const bool trailing = components.back().empty();
-
-    // Joins the components to the drive's folder, each named by `name` (nothing: give up);
-    // "." is passed over and ".." stops at the drive's root, as on Windows.
-    std::size_t depth = 0;
-    const auto join = [&](const auto& name) -> std::optional<std::string> {
-        std::string host = drive->hostFolder;
-        depth = 0;
-        for (const std::string& component : components) {
-            if (component.empty() || component == ".")
-                continue;
-            if (component == "..") {
-                if (depth > 0) {
-                    host = joinHost(host, "..");
-                    --depth;
-                }
-                continue;
-            }
-            const std::optional<std::string> entry = name(host, component);
-            if (!entry)
-                return std::nullopt;
-            host = joinHost(host, *entry);
-            ++depth;
-        }
-        return host;
-    };
-
     // Most paths name every entry by its UTF-8 form. Then one look-up of the whole path, which
     // finds each component it passes, answers as one per component would: a walk asks for
     // thousands of deep paths.
-    std::optional<std::string> direct = join([](const std::string&, const std::string& component) {
-        return cp932::toUtf8Strict(component);
-    });
+    const std::optional<HostPath> direct = joinWritten(*split);
     struct stat st {};
-    if (direct && ::lstat(direct->c_str(), &st) == 0)
-        return trailing && depth > 0 ? *direct + '/' : *direct;
+    if (direct && ::lstat(direct->joined.c_str(), &st) == 0)
+        return direct->withSeparator(*split);
 
     bool missing = false;
-    std::string host = *join([&](const std::string& folder, const std::string& component) {
-        std::optional<std::string> found;
-        if (!missing)
-            found = findEntry(folder, component);
-        missing = !found;
-        return std::optional<std::string>(found ? *found : cp932::toUtf8(component));
-    });
-    if (trailing && depth > 0)
-        host += '/';
-    return host;
+    const std::optional<HostPath> host =
+        joinComponents(*split, [&](const std::string& folder, const std::string& component) {
+            std::optional<std::string> found;
+            if (!missing)
+                found = findEntry(folder, component);
+            missing = !found;
+            return std::optional<std::string>(found ? *found : cp932::toUtf8(component));
+        });
+    return host->withSeparator(*split);
+}
+
+std::string LinuxFileSystem::writtenHostPath(const std::string& windowsPath) const {
+    const std::optional<WindowsPath> split = splitWindowsPath(mDrives, windowsPath);
+    const std::optional<HostPath> direct = split ? joinWritten(*split) : std::nullopt;
+    return direct ? direct->withSeparator(*split) : std::string();
 }
 
 bool LinuxFileSystem::fileExists(const std::string& path) {
@@ -429,15 +462,19 @@ std::vector<FileSystem::Entry> LinuxFileSystem::listFolder(const std::string& pa
 
 std::optional<std::vector<FileSystem::Entry>>
 LinuxFileSystem::tryListFolder(const std::string& path) {
-    const std::string host = toHostPath(path);
-    if (host.empty())
-        return std::nullopt;
-    Dir dir(host);
-    if (!dir.get())
-        return std::nullopt;
+    std::optional<Dir> dir;
+    dir.emplace(writtenHostPath(path));
+    if (!dir->get()) {
+        const std::string host = toHostPath(path);
+        if (host.empty())
+            return std::nullopt;
+        dir.emplace(host);
+        if (!dir->get())
+            return std::nullopt;
+    }
     std::vector<Entry> entries;
-    const int dirFd = ::dirfd(dir.get());
-    while (dirent* e = dir.next()) {
+    const int dirFd = ::dirfd(dir->get());
+    while (dirent* e = dir->next()) {
         Entry entry{cp932::fromHostName(e->d_name)};
         // Plain files need no look-up: only folders carry an identity.
         if (e->d_type == DT_DIR || e->d_type == DT_LNK || e->d_type == DT_UNKNOWN) {
@@ -459,10 +496,14 @@ LinuxFileSystem::tryListFolder(const std::string& path) {
 }
 
 std::optional<FileSystem::FolderIdentity> LinuxFileSystem::folderIdentity(const std::string& path) {
-    const std::string host = toHostPath(path);
+    std::string host = writtenHostPath(path);
     struct stat st {};
-    if (host.empty() || ::stat(host.c_str(), &st) != 0 || !S_ISDIR(st.st_mode) ||
-        ::faccessat(AT_FDCWD, host.c_str(), X_OK, AT_EACCESS) != 0)
+    if (host.empty() || ::stat(host.c_str(), &st) != 0) {
+        host = toHostPath(path);
+        if (host.empty() || ::stat(host.c_str(), &st) != 0)
+            return std::nullopt;
+    }
+    if (!S_ISDIR(st.st_mode) || ::faccessat(AT_FDCWD, host.c_str(), X_OK, AT_EACCESS) != 0)
         return std::nullopt;
     return FolderIdentity{st.st_dev, st.st_ino};
 }

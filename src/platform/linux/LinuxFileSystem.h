@@ -38,6 +38,11 @@ public:
     }
 
 private:
+    // What toHostPath answers when the path exists as written in UTF-8, looked up nowhere: a
+    // call that succeeds on it has made toHostPath's look-up, so a walk pays for one, not two.
+    // Empty when no drive matches or a component has no UTF-8 form.
+    std::string writtenHostPath(const std::string& windowsPath) const;
+
     DriveTable mDrives;
 };
 
