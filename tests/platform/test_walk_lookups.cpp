@@ -1,6 +1,7 @@
 // The two calls a walk makes for every folder, by names the host writes otherwise too: a path
 // that does not exist as written is still found by the name-by-name look-up, and one that
 // exists as written is never taken for another entry.
+#include "HostScratch.h"
 #include "platform/Cp932.h"
 #include "platform/linux/LinuxFileSystem.h"
 
@@ -8,11 +9,9 @@
 
 #include <algorithm>
 #include <filesystem>
-#include <fstream>
 #include <optional>
 #include <string>
 #include <sys/stat.h>
-#include <unistd.h>
 #include <vector>
 
 using namespace tavrin;
@@ -22,17 +21,14 @@ namespace {
 
 class WalkLookupTest : public ::testing::Test {
 protected:
-    ~WalkLookupTest() override { fs::remove_all(mRoot); }
-
-    void makeFile(const std::string& relative) {
-        fs::create_directories(fs::path(mRoot + "/" + relative).parent_path());
-        std::ofstream(mRoot + "/" + relative) << "x";
+    void makeFile(const std::string& relative, bool executable = false) {
+        test::writeHostFile(mRoot / relative, "x", executable);
     }
 
     // The identity of a host folder as the host tells it.
     FileSystem::FolderIdentity hostIdentity(const std::string& relative) const {
         struct stat st {};
-        EXPECT_EQ(::stat((mRoot + "/" + relative).c_str(), &st), 0) << relative;
+        EXPECT_EQ(::stat((mRoot / relative).c_str(), &st), 0) << relative;
         return {st.st_dev, st.st_ino};
     }
 
@@ -44,19 +40,14 @@ protected:
         return out;
     }
 
-    static std::string makeRoot() {
-        std::string tmpl = (fs::temp_directory_path() / "tavrin-walk-XXXXXX").string();
-        return ::mkdtemp(tmpl.data());
-    }
-
-    std::string mRoot = makeRoot();
-    LinuxFileSystem mFs{DriveTable({{'C', mRoot}})};
+    test::TempFolder mRoot;
+    LinuxFileSystem mFs{DriveTable({{'C', mRoot.path()}})};
 };
 
 TEST_F(WalkLookupTest, FoldersByAnyNameWindowsGivesThem) {
     makeFile("Games/Hero/RPG_RT.EXE");
     makeFile("\x95\x5C/x.RPG"); // a raw CP932 name, not UTF-8
-    fs::create_directory_symlink(mRoot + "/Games/Hero", mRoot + "/Games/Link");
+    fs::create_directory_symlink(mRoot / "Games/Hero", mRoot / "Games/Link");
 
     const struct {
         std::string windows;
@@ -83,14 +74,12 @@ TEST_F(WalkLookupTest, FoldersByAnyNameWindowsGivesThem) {
 }
 
 TEST_F(WalkLookupTest, NoFolderWhereTheNameLeadsElsewhere) {
-    makeFile("Games/Hero/RPG_RT.EXE");
+    // Searchable as a folder would be, yet a file.
+    makeFile("Games/Hero/RPG_RT.EXE", true);
     // "a" is a file: the folder "A" beside it is not what "C:\a\" names.
     makeFile("a");
     makeFile("A/inside");
-    // Searchable as a folder would be, yet a file.
-    fs::permissions(mRoot + "/Games/Hero/RPG_RT.EXE",
-                    fs::perms::owner_all | fs::perms::group_exec | fs::perms::others_exec);
-    fs::create_directory_symlink(mRoot + "/Games/Gone", mRoot + "/Games/Dangling");
+    fs::create_directory_symlink(mRoot / "Games/Gone", mRoot / "Games/Dangling");
 
     for (const std::string windows :
          {"C:\\a\\", "C:\\a", "C:\\Games\\Hero\\RPG_RT.EXE", "C:\\Games\\Hero\\RPG_RT.EXE\\",
