@@ -6,8 +6,17 @@
 #include "platform/FileSystem.h"
 #include "platform/TextLines.h"
 
+#include <algorithm>
+#include <bit>
+#include <cstddef>
 #include <cstdint>
+#include <memory>
+#include <optional>
 #include <vector>
+
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
 
 namespace tavrin {
 
@@ -72,16 +81,110 @@ ProjectItem parseRecord(std::string_view record) {
     return item;
 }
 
-void parseGroup(std::string_view group, FolderNode& folder) {
+void parseGroup(std::string_view group, ItemList::Items& items) {
     std::size_t pos = 0;
     while (pos < group.size()) {
         auto end = group.find(kRecordEnd, pos);
         if (end == std::string_view::npos) {
             throw CatalogueFormatError("group without final record end");
         }
-        folder.Items.push_back(parseRecord(group.substr(pos, end - pos)));
+        items.push_back(parseRecord(group.substr(pos, end - pos)));
         pos = end + 1;
     }
+}
+
+// The bytes below 0x20 of a block in order: its separators, and the zero that ends it. A
+// catalogue of a million items is tens of megabytes of text, so they are found 64 bytes at a
+// time.
+class ControlBytes {
+public:
+    ControlBytes(const char* begin, const char* end) : mChunk(begin), mEnd(end) { load(); }
+
+    // The next one, or the block's end.
+    const char* next() {
+        while (mMask == 0) {
+            if (mEnd - mChunk <= 64) {
+                return mEnd;
+            }
+            mChunk += 64;
+            load();
+        }
+        const char* p = mChunk + std::countr_zero(mMask);
+        mMask &= mMask - 1;
+        return p;
+    }
+
+private:
+    void load() {
+        mMask = 0;
+        const auto n = std::min<std::ptrdiff_t>(64, mEnd - mChunk);
+#if defined(__SSE2__)
+        if (n == 64) {
+            const __m128i maxControl = _mm_set1_epi8(0x1F);
+            for (int i = 0; i < 4; ++i) {
+                const __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i*>(mChunk) + i);
+                const __m128i below = _mm_cmpeq_epi8(_mm_min_epu8(v, maxControl), v);
+                mMask |=
+                    static_cast<std::uint64_t>(static_cast<std::uint16_t>(_mm_movemask_epi8(below)))
+                    << (16 * i);
+            }
+            return;
+        }
+#endif
+        for (std::ptrdiff_t i = 0; i < n; ++i) {
+            if (static_cast<unsigned char>(mChunk[i]) < 0x20) {
+                mMask |= std::uint64_t{1} << i;
+            }
+        }
+    }
+
+    const char* mChunk;
+    const char* const mEnd;
+    std::uint64_t mMask = 0;
+};
+
+// One folder's group as the reader sees it, checked without making its items.
+struct Group {
+    std::string_view records; // without its final 1E
+    std::size_t count = 0;
+    // Every record as the writer makes it: Path 1C Title 1C, one kind byte or none, 1D. The
+    // kind byte is never zero, since a block ends at its first zero byte.
+    bool writerForm = true;
+};
+
+// The group from `first` up to its 1E, which `p` is left on; throws where parseGroup would.
+Group checkGroup(const char* first, ControlBytes& controls, const char* end, const char*& p) {
+    Group group;
+    const char* record = first;
+    const char* secondSep = nullptr;
+    int seps = 0;
+    for (;;) {
+        p = controls.next();
+        if (p == end || *p == '\0') {
+            throw CatalogueFormatError("fewer groups than folders");
+        }
+        if (*p == kFieldSep) {
+            if (++seps == 2) {
+                secondSep = p;
+            }
+        } else if (*p == kRecordEnd) {
+            if (seps == 0) {
+                throw CatalogueFormatError("record without separator");
+            }
+            group.writerForm = group.writerForm && secondSep && p - secondSep <= 2;
+            ++group.count;
+            record = p + 1;
+            secondSep = nullptr;
+            seps = 0;
+        } else if (*p == kGroupEnd) {
+            break;
+        }
+    }
+    if (record != p) {
+        throw CatalogueFormatError("group without final record end");
+    }
+    group.records = std::string_view(first, static_cast<std::size_t>(p - first));
+    return group;
 }
 
 } // namespace
@@ -162,6 +265,11 @@ void LoadTreeText(FolderTree& tree, std::string_view stored) {
 std::string SaveItemLists(const FolderTree& tree) {
     std::string out;
     tree.forEachPreOrder([&out](TreeNode& node, int) {
+        if (const auto kept = node.folder.Items.keptRecords()) {
+            out += *kept;
+            out += kGroupEnd;
+            return;
+        }
         for (const auto& item : node.folder.Items) {
             out += item.Path;
             out += kFieldSep;
@@ -177,19 +285,30 @@ std::string SaveItemLists(const FolderTree& tree) {
     return out;
 }
 
-void LoadItemLists(FolderTree& tree, std::string_view block) {
-    if (block.empty()) {
+void LoadItemLists(FolderTree& tree, std::string_view block,
+                   const std::shared_ptr<const std::string>& file) {
+    const char* p = block.data();
+    const char* const end = p + block.size();
+    if (p == end || *p == '\0') {
         return;
     }
-    std::size_t pos = 0;
+    ControlBytes controls(p, end);
     for (TreeNode* node : tree.preOrder()) {
-        auto end = block.find(kGroupEnd, pos);
-        if (end == std::string_view::npos) {
-            throw CatalogueFormatError("fewer groups than folders");
+        const Group group = checkGroup(p, controls, end, p);
+        ++p;
+        if (!group.writerForm) {
+            parseGroup(group.records, node->folder.Items.items());
+        } else if (group.count > 0) {
+            node->folder.Items.keepRecords(file, group.records, group.count);
         }
-        parseGroup(block.substr(pos, end - pos), node->folder);
-        pos = end + 1;
     }
+}
+
+void ItemList::makeItems() const {
+    Items items;
+    parseGroup(mRecords, items);
+    mItems = std::move(items);
+    mFile.reset();
 }
 
 std::string serializeCatalogue(const FolderTree& tree) {
@@ -205,6 +324,11 @@ std::string serializeCatalogue(const FolderTree& tree) {
 }
 
 CatalogueParse parseCatalogue(std::string_view bytes, FolderTree& tree) {
+    return parseCatalogue(std::make_shared<const std::string>(bytes), tree);
+}
+
+CatalogueParse parseCatalogue(std::shared_ptr<const std::string> file, FolderTree& tree) {
+    const std::string_view bytes = *file;
     if (bytes.substr(0, 3) != "IxO") {
         return CatalogueParse::badIdentifier;
     }
@@ -223,7 +347,7 @@ CatalogueParse parseCatalogue(std::string_view bytes, FolderTree& tree) {
             tree.clear();
             return CatalogueParse::invalid;
         }
-        LoadItemLists(tree, upToZero(itemsBlock));
+        LoadItemLists(tree, itemsBlock, file);
     } catch (const CatalogueFormatError&) {
         tree.clear();
         return CatalogueParse::invalid;
@@ -286,8 +410,10 @@ void CatalogueFile::ReadCatalogueFile(Catalogue& catalogue) {
         }
         return;
     }
+    // The folders keep their records inside the file's bytes: no copy of them is made.
+    auto file = std::make_shared<const std::string>(std::move(*bytes));
     CatalogueParse result = CatalogueParse::ok;
-    catalogue.resetTree([&](FolderTree& tree) { result = parseCatalogue(*bytes, tree); });
+    catalogue.resetTree([&](FolderTree& tree) { result = parseCatalogue(file, tree); });
     if (result == CatalogueParse::badIdentifier) {
         fail(catalogue, sj("ファイル識別子が不正です。\n"));
     } else if (result == CatalogueParse::invalid) {

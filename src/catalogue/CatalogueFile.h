@@ -2,6 +2,7 @@
 
 #include "catalogue/Catalogue.h"
 
+#include <memory>
 #include <stdexcept>
 #include <string>
 #include <string_view>
@@ -26,13 +27,18 @@ std::string storableText(std::string_view text);
 std::string SaveTreeText(const FolderTree& tree);
 void LoadTreeText(FolderTree& tree, std::string_view stored);
 std::string SaveItemLists(const FolderTree& tree);
-void LoadItemLists(FolderTree& tree, std::string_view block);
+// `block` lies inside `file`, which folders keep while their items are not yet made; it ends
+// at its first zero byte.
+void LoadItemLists(FolderTree& tree, std::string_view block,
+                   const std::shared_ptr<const std::string>& file);
 
 // The whole file.
 std::string serializeCatalogue(const FolderTree& tree);
 enum class CatalogueParse { ok, badIdentifier, invalid };
 // Fills an empty tree. On anything but ok the tree is left empty.
 CatalogueParse parseCatalogue(std::string_view bytes, FolderTree& tree);
+// The same, the folders keeping their records inside `file` until first used.
+CatalogueParse parseCatalogue(std::shared_ptr<const std::string> file, FolderTree& tree);
 
 // "data.ixo" at one path: read at start-up, written at shutdown.
 class CatalogueFile {
