@@ -305,8 +305,8 @@ void LoadItemLists(FolderTree& tree, std::string_view block,
 }
 
 void ItemList::makeItems() const {
-    Items items;
-    parseGroup(mRecords, items);
+    auto items = std::make_unique<Items>();
+    parseGroup(mRecords, *items);
     mItems = std::move(items);
     mFile.reset();
 }

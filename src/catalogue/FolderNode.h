@@ -33,7 +33,7 @@ public:
     // form the writer makes, so they can be written back unchanged.
     void keepRecords(std::shared_ptr<const std::string> file, std::string_view records,
                      std::size_t count) {
-        mItems.clear();
+        mItems.reset();
         mFile = std::move(file);
         mRecords = records;
         mCount = count;
@@ -46,7 +46,7 @@ public:
     Items& items() { return made(); }
     const Items& items() const { return made(); }
 
-    size_type size() const { return mFile ? mCount : mItems.size(); }
+    size_type size() const { return mFile ? mCount : mItems ? mItems->size() : 0; }
     bool empty() const { return size() == 0; }
     ProjectItem& operator[](size_type i) { return made()[i]; }
     const ProjectItem& operator[](size_type i) const { return made()[i]; }
@@ -76,7 +76,7 @@ public:
     iterator erase(const_iterator first, const_iterator last) { return made().erase(first, last); }
     void clear() {
         mFile.reset();
-        mItems.clear();
+        mItems.reset();
     }
     void swap(Items& other) { made().swap(other); }
 
@@ -88,11 +88,15 @@ private:
     Items& made() const {
         if (mFile) {
             makeItems();
+        } else if (!mItems) {
+            mItems = std::make_unique<Items>();
         }
-        return mItems;
+        return *mItems;
     }
 
-    mutable Items mItems;
+    // Made when first needed: an empty deque already holds half a kilobyte, and a catalogue
+    // may have ten thousand folders.
+    mutable std::unique_ptr<Items> mItems;
     mutable std::shared_ptr<const std::string> mFile; // set while the records are kept
     std::string_view mRecords;
     std::size_t mCount = 0;
