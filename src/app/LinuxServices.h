@@ -19,13 +19,21 @@ class LinuxServices {
 public:
     LinuxServices();
 
-    Services services() { return {mFs, mDialogs, mMarker, mClipboard, mHelp, mShell, mRegistry,
-                                   mIcons}; }
+    Services services() {
+        return {mFs, mDialogs, mMarker, mClipboard, mHelp, mShell, mRegistry, mIcons};
+    }
     QtDialogs& dialogs() { return mDialogs; }
     // The Windows path of a host folder, with a trailing backslash.
-    std::string windowsFolder(const std::string& hostFolder) const;
+    std::string windowsFolder(const std::string& hostFolder) const {
+        return windowsFolder(mFs, hostFolder);
+    }
+    static std::string windowsFolder(const LinuxFileSystem& fs, const std::string& hostFolder);
     // The Windows path of a host path; nothing when no drive holds it.
-    std::optional<std::string> windowsPath(const std::string& hostPath) const;
+    std::optional<std::string> windowsPath(const std::string& hostPath) const {
+        return windowsPath(mFs, hostPath);
+    }
+    static std::optional<std::string> windowsPath(const LinuxFileSystem& fs,
+                                                  const std::string& hostPath);
 
 private:
     // The executable's host folder.

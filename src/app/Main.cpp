@@ -99,10 +99,11 @@ int barWidth(const QToolBar* bar) {
 
 } // namespace
 
-TMainForm::TMainForm(Services services, std::string appFolder, QWidget* parent)
+TMainForm::TMainForm(Services services, std::string appFolder, QWidget* parent,
+                     CatalogueReadAhead* readAhead)
     : QMainWindow(parent), mServices(services), mAppFolder(std::move(appFolder)) {
     buildControls();
-    FormCreate();
+    FormCreate(readAhead);
 }
 
 TMainForm::~TMainForm() {
@@ -475,9 +476,9 @@ void TMainForm::connectList() {
             [this](int target) { command([&] { ProjectListDragDrop(target); }); });
 }
 
-void TMainForm::FormCreate() {
+void TMainForm::FormCreate(CatalogueReadAhead* readAhead) {
     Dialogs& dialogs = mServices.dialogs;
-    runGuarded(dialogs, [this, &dialogs] {
+    runGuarded(dialogs, [this, &dialogs, readAhead] {
         // A second copy says so, then runs the rest of start-up and ends as soon as the event
         // loop starts, writing nothing.
         if (mServices.instanceMarker.heldElsewhere()) {
@@ -492,7 +493,7 @@ void TMainForm::FormCreate() {
         mSettingsPath = mAppFolder + "Tavrin.ini";
         mCatalogueFile =
             std::make_unique<CatalogueFile>(mServices.fs, dialogs, mAppFolder + "data.ixo");
-        mCatalogueFile->LoadCatalogue(mCatalogue);
+        mCatalogueFile->LoadCatalogue(mCatalogue, readAhead);
 
         const ProfileFile ini = readProfile(mServices.fs, mSettingsPath);
         LoadSettings(ini, mSettings);

@@ -42,8 +42,9 @@ class TMainForm : public QMainWindow, private CatalogueListener {
     Q_OBJECT
 public:
     // appFolder: the program's folder as a Windows path with a trailing backslash; both
-    // persistent files live there.
-    TMainForm(Services services, std::string appFolder, QWidget* parent = nullptr);
+    // persistent files live there. readAhead: the catalogue's bytes, when already being read.
+    TMainForm(Services services, std::string appFolder, QWidget* parent = nullptr,
+              CatalogueReadAhead* readAhead = nullptr);
     ~TMainForm() override;
 
     Catalogue& catalogue() { return mCatalogue; }
@@ -210,7 +211,7 @@ private:
     void buildMenus();
     void buildToolBars();
     void connectList();
-    void FormCreate();
+    void FormCreate(CatalogueReadAhead* readAhead);
     ListState listState();
     LaunchContext launchContext();
     const ProjectItem* focusedItem() const;

@@ -59,6 +59,18 @@ std::string homeFolder() {
 
 } // namespace
 
+std::optional<std::string> executableFolder() {
+    std::string path(4096, '\0');
+    const ssize_t n = ::readlink("/proc/self/exe", path.data(), path.size());
+    if (n <= 0 || static_cast<std::size_t>(n) >= path.size())
+        return std::nullopt;
+    path.resize(static_cast<std::size_t>(n));
+    const std::size_t slash = path.rfind('/');
+    if (slash == std::string::npos)
+        return std::nullopt;
+    return slash == 0 ? std::string("/") : path.substr(0, slash);
+}
+
 std::optional<std::string> userFolder(const char* xdgConfigHome, const char* home) {
     if (absolute(xdgConfigHome))
         return joined(xdgConfigHome, "Tavrin");

@@ -6,6 +6,9 @@
 // Where the program keeps "data.ixo" and "Tavrin.ini". Host paths throughout.
 namespace tavrin::programfolder {
 
+// The folder of the running executable, links resolved; nothing where the system does not say.
+std::optional<std::string> executableFolder();
+
 // "Tavrin" in $XDG_CONFIG_HOME, or in <home>/.config when that variable is unset, empty or
 // relative. Nothing when home is not an absolute path either.
 std::optional<std::string> userFolder(const char* xdgConfigHome, const char* home);

@@ -13,8 +13,9 @@ std::string LinuxServices::exeFolder() {
     return QFile::encodeName(QCoreApplication::applicationDirPath()).toStdString();
 }
 
-std::optional<std::string> LinuxServices::windowsPath(const std::string& hostPath) const {
-    auto windows = mFs.toWindowsPath(hostPath);
+std::optional<std::string> LinuxServices::windowsPath(const LinuxFileSystem& fs,
+                                                      const std::string& hostPath) {
+    auto windows = fs.toWindowsPath(hostPath);
     // Wine always has drive Z: at "/", so only a prefix without it lands here.
     if (!windows) {
         windows = DriveTable::rootOnly().toWindows(hostPath);
@@ -22,8 +23,8 @@ std::optional<std::string> LinuxServices::windowsPath(const std::string& hostPat
     return windows;
 }
 
-std::string LinuxServices::windowsFolder(const std::string& hostFolder) const {
-    return pathtext::withTrailingBackslash(windowsPath(hostFolder).value_or(std::string()));
+std::string LinuxServices::windowsFolder(const LinuxFileSystem& fs, const std::string& hostFolder) {
+    return pathtext::withTrailingBackslash(windowsPath(fs, hostFolder).value_or(std::string()));
 }
 
 } // namespace tavrin

@@ -14,8 +14,28 @@
 #include <QTranslator>
 
 #include <exception>
+#include <memory>
+#include <optional>
+#include <string>
 
 int main(int argc, char* argv[]) {
+    // The program's folder is settled before Qt starts, so that a large catalogue is read while
+    // Qt starts. A fault is shown once Qt can show it.
+    std::optional<std::string> hostFolder;
+    std::exception_ptr folderFault;
+    std::optional<tavrin::CatalogueReadAhead> readAhead;
+    try {
+        if (const auto exeFolder = tavrin::programfolder::executableFolder()) {
+            hostFolder = tavrin::programfolder::prepare(*exeFolder);
+            auto fs = std::make_shared<tavrin::LinuxFileSystem>(
+                tavrin::LinuxFileSystem::driveTableFromEnvironment());
+            readAhead.emplace(fs,
+                              tavrin::LinuxServices::windowsFolder(*fs, *hostFolder) + "data.ixo");
+        }
+    } catch (...) {
+        folderFault = std::current_exception();
+    }
+
     QApplication app(argc, argv);
     try {
         QApplication::setApplicationName(QStringLiteral("Tavrin"));
@@ -35,12 +55,15 @@ int main(int argc, char* argv[]) {
         }
 
         // Before any service, so a folder that cannot be made leaves everything untouched.
-        const std::string hostFolder =
-            tavrin::programfolder::prepare(QFile::encodeName(exeFolder).toStdString());
+        if (folderFault)
+            std::rethrow_exception(folderFault);
+        if (!hostFolder)
+            hostFolder = tavrin::programfolder::prepare(QFile::encodeName(exeFolder).toStdString());
         tavrin::LinuxServices services;
-        const std::string appFolder = services.windowsFolder(hostFolder);
-        tavrin::TMainForm form(services.services(), appFolder);
-        form.setHostFolder(QFile::decodeName(QByteArray::fromStdString(hostFolder)));
+        const std::string appFolder = services.windowsFolder(*hostFolder);
+        tavrin::TMainForm form(services.services(), appFolder, nullptr,
+                               readAhead ? &*readAhead : nullptr);
+        form.setHostFolder(QFile::decodeName(QByteArray::fromStdString(*hostFolder)));
         services.dialogs().setOwner(&form);
         form.show();
         app.exec();

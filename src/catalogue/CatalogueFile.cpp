@@ -368,12 +368,43 @@ void buildDefaultTree(Catalogue& catalogue) {
 CatalogueFile::CatalogueFile(FileSystem& fs, Dialogs& dialogs, std::string path)
     : mFs(fs), mDialogs(dialogs), mPath(std::move(path)) {}
 
-void CatalogueFile::LoadCatalogue(Catalogue& catalogue) {
+ParsedCatalogue parseCatalogueFile(std::string bytes) {
+    ParsedCatalogue parsed;
+    parsed.tree = std::make_unique<FolderTree>();
+    // The folders keep their records inside the file's bytes: no copy of them is made.
+    parsed.result =
+        parseCatalogue(std::make_shared<const std::string>(std::move(bytes)), *parsed.tree);
+    return parsed;
+}
+
+CatalogueReadAhead::CatalogueReadAhead(std::shared_ptr<FileSystem> fs, std::string path)
+    : mPath(std::move(path)) {
+    mParsed = std::async(std::launch::async,
+                         [fs = std::move(fs), path = mPath]() -> std::optional<ParsedCatalogue> {
+                             auto bytes = fs->readFile(path);
+                             if (!bytes)
+                                 return std::nullopt;
+                             return parseCatalogueFile(std::move(*bytes));
+                         });
+}
+
+CatalogueReadAhead::~CatalogueReadAhead() {
+    if (mParsed.valid())
+        mParsed.wait();
+}
+
+std::optional<ParsedCatalogue> CatalogueReadAhead::take() {
+    if (!mParsed.valid())
+        return std::nullopt;
+    return mParsed.get();
+}
+
+void CatalogueFile::LoadCatalogue(Catalogue& catalogue, CatalogueReadAhead* readAhead) {
     if (!mFs.fileExists(mPath)) {
         buildDefaultTree(catalogue);
         return;
     }
-    ReadCatalogueFile(catalogue);
+    ReadCatalogueFile(catalogue, readAhead);
     selectAfterLoad(catalogue);
 }
 
@@ -400,20 +431,25 @@ void CatalogueFile::fail(Catalogue& catalogue, const std::string& message) {
     mDialogs.message(message, "Tavrin");
 }
 
-void CatalogueFile::ReadCatalogueFile(Catalogue& catalogue) {
-    auto bytes = mFs.readFile(mPath);
-    if (!bytes) {
-        if (mFs.fileExists(mPath)) {
-            fail(catalogue, formatMessage(sj("ファイル %s を開けません"), mPath));
-        } else {
-            fail(catalogue, sj("ファイルが存在しません。"));
+void CatalogueFile::ReadCatalogueFile(Catalogue& catalogue, CatalogueReadAhead* readAhead) {
+    std::optional<ParsedCatalogue> parsed;
+    if (readAhead && readAhead->path() == mPath)
+        parsed = readAhead->take();
+    // What could not be read ahead is read now, and reported as any failed read.
+    if (!parsed) {
+        auto bytes = mFs.readFile(mPath);
+        if (!bytes) {
+            if (mFs.fileExists(mPath)) {
+                fail(catalogue, formatMessage(sj("ファイル %s を開けません"), mPath));
+            } else {
+                fail(catalogue, sj("ファイルが存在しません。"));
+            }
+            return;
         }
-        return;
+        parsed = parseCatalogueFile(std::move(*bytes));
     }
-    // The folders keep their records inside the file's bytes: no copy of them is made.
-    auto file = std::make_shared<const std::string>(std::move(*bytes));
-    CatalogueParse result = CatalogueParse::ok;
-    catalogue.resetTree([&](FolderTree& tree) { result = parseCatalogue(file, tree); });
+    const CatalogueParse result = parsed->result;
+    catalogue.resetTree([&](FolderTree& tree) { tree.adopt(*parsed->tree); });
     if (result == CatalogueParse::badIdentifier) {
         fail(catalogue, sj("ファイル識別子が不正です。\n"));
     } else if (result == CatalogueParse::invalid) {

@@ -2,7 +2,9 @@
 
 #include "catalogue/Catalogue.h"
 
+#include <future>
 #include <memory>
+#include <optional>
 #include <stdexcept>
 #include <string>
 #include <string_view>
@@ -40,6 +42,33 @@ CatalogueParse parseCatalogue(std::string_view bytes, FolderTree& tree);
 // The same, the folders keeping their records inside `file` until first used.
 CatalogueParse parseCatalogue(std::shared_ptr<const std::string> file, FolderTree& tree);
 
+// A file's bytes made into a tree.
+struct ParsedCatalogue {
+    CatalogueParse result = CatalogueParse::ok;
+    std::unique_ptr<FolderTree> tree;
+};
+ParsedCatalogue parseCatalogueFile(std::string bytes);
+
+// A catalogue file read and parsed on a thread of its own, started before the program's window
+// is built, so a large catalogue is ready about when the window asks for it.
+class CatalogueReadAhead {
+public:
+    // The thread reads `path` through `fs`, which nothing else may use meanwhile.
+    CatalogueReadAhead(std::shared_ptr<FileSystem> fs, std::string path);
+    // Waits for the thread.
+    ~CatalogueReadAhead();
+    CatalogueReadAhead(const CatalogueReadAhead&) = delete;
+    CatalogueReadAhead& operator=(const CatalogueReadAhead&) = delete;
+
+    const std::string& path() const { return mPath; }
+    // The parsed file, or nothing when it could not be read then. Waits; given once.
+    std::optional<ParsedCatalogue> take();
+
+private:
+    std::string mPath;
+    std::future<std::optional<ParsedCatalogue>> mParsed;
+};
+
 // "data.ixo" at one path: read at start-up, written at shutdown.
 class CatalogueFile {
 public:
@@ -47,10 +76,11 @@ public:
 
     const std::string& path() const { return mPath; }
 
-    // The file's catalogue, or the default tree when there is no file.
-    void LoadCatalogue(Catalogue& catalogue);
+    // The file's catalogue, or the default tree when there is no file. Bytes read ahead for
+    // this path are used instead of reading it again.
+    void LoadCatalogue(Catalogue& catalogue, CatalogueReadAhead* readAhead = nullptr);
     // Replaces the tree by the file's content, or shows why it cannot and leaves it empty.
-    void ReadCatalogueFile(Catalogue& catalogue);
+    void ReadCatalogueFile(Catalogue& catalogue, CatalogueReadAhead* readAhead = nullptr);
     // Throws AppError when the file cannot be written; the old file then stays whole. A file
     // that could not be read is first kept aside as "<name>.bak" (or ".bak2", ...).
     void WriteCatalogueFile(const Catalogue& catalogue);

@@ -94,6 +94,16 @@ void FolderTree::clear() {
     }
 }
 
+void FolderTree::adopt(FolderTree& other) {
+    if (&other == this)
+        return;
+    clear();
+    mTop.mChildren = std::move(other.mTop.mChildren);
+    other.mTop.mChildren.clear();
+    for (auto& node : mTop.mChildren)
+        node->mParent = &mTop;
+}
+
 void FolderTree::forEachPreOrder(const std::function<void(TreeNode&, int)>& visit) const {
     std::vector<std::pair<TreeNode*, int>> stack;
     for (auto it = mTop.mChildren.rbegin(); it != mTop.mChildren.rend(); ++it) {

@@ -60,6 +60,8 @@ public:
     // Removes a node with its subtree, deepest first.
     void remove(TreeNode* node);
     void clear();
+    // Takes the other tree's nodes in place of its own; the other is left empty.
+    void adopt(FolderTree& other);
 
     // Pre-order: a node, then each child's subtree in order.
     std::vector<TreeNode*> preOrder() const;

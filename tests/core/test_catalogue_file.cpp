@@ -7,6 +7,7 @@
 
 #include <algorithm>
 #include <memory>
+#include <optional>
 #include <random>
 
 namespace tavrin {
@@ -274,6 +275,78 @@ TEST(CatalogueFileTest, FileThatVanishedOrCannotBeOpenedIsReported) {
     ASSERT_EQ(g.dialogs.shown.size(), 1u);
     EXPECT_EQ(g.dialogs.shown[0].text, sj("ファイル Z:\\app\\data.ixo を開けません"));
     EXPECT_TRUE(g.store.keepsUnreadable());
+}
+
+// A catalogue read ahead on its own thread through its own file system stands in for the window's
+// read of the same path, once; anything else is read as it always was.
+TEST(CatalogueFileTest, ReadAheadStandsInForTheReadOfItsOwnPathOnce) {
+    Catalogue rich;
+    TreeNode* root = rich.AddFolder(nullptr, "Tavrin");
+    TreeNode* games = rich.AddFolder(root, sj("ゲーム表"));
+    rich.AddFolder(rich.AddFolder(games, "Deep"), "Level3");
+    rich.AddFolder(nullptr, "Second top");
+    rich.selectFolder(games);
+    rich.AddFoundItem(sj("C:\\ゲーム\\表\\"), sj("ソード"), pk2000);
+    rich.AddFoundItem("C:\\Old\\", sj("ツクール95作品"), pk95);
+    const std::string ahead = serializeCatalogue(rich.tree());
+    const std::string own = file(9, "Own\n\r", "\x1E");
+    const auto aheadOf = [&](const std::string& path, std::optional<std::string> bytes) {
+        auto fs = std::make_shared<MemoryFileSystem>();
+        if (bytes)
+            fs->files[path] = *bytes;
+        return std::make_unique<CatalogueReadAhead>(fs, path);
+    };
+
+    {
+        Fixture f;
+        f.fs.files[kPath] = own;
+        auto readAhead = aheadOf(kPath, ahead);
+        f.store.LoadCatalogue(f.catalogue, readAhead.get());
+        EXPECT_TRUE(f.dialogs.shown.empty());
+        const FolderTree& tree = f.catalogue.tree();
+        EXPECT_EQ(describe(tree), describe(rich.tree()));
+        // The nodes made on the other thread know their places in this tree.
+        ASSERT_EQ(tree.topLevelCount(), 2);
+        EXPECT_EQ(tree.parentOf(tree.root()), nullptr);
+        EXPECT_EQ(tree.parentOf(tree.topLevel(1)), nullptr);
+        EXPECT_EQ(tree.parentOf(tree.root()->child(0)), tree.root());
+        EXPECT_EQ(tree.indexOf(tree.topLevel(1)), 4);
+        EXPECT_EQ(f.catalogue.selected(), tree.root()->child(0));
+        f.store.WriteCatalogueFile(f.catalogue);
+        EXPECT_EQ(f.fs.files[kPath], ahead);
+        // Given once: a later read is the window's own.
+        f.fs.files[kPath] = own;
+        f.store.ReadCatalogueFile(f.catalogue, readAhead.get());
+        EXPECT_EQ(f.catalogue.tree().root()->name, "Own");
+    }
+    {
+        SCOPED_TRACE("read ahead for another path");
+        Fixture f;
+        f.fs.files[kPath] = own;
+        auto readAhead = aheadOf("Z:\\elsewhere\\data.ixo", ahead);
+        f.store.LoadCatalogue(f.catalogue, readAhead.get());
+        EXPECT_EQ(f.catalogue.tree().root()->name, "Own");
+    }
+    {
+        SCOPED_TRACE("nothing could be read ahead");
+        Fixture f;
+        f.fs.files[kPath] = own;
+        auto readAhead = aheadOf(kPath, std::nullopt);
+        f.store.LoadCatalogue(f.catalogue, readAhead.get());
+        EXPECT_TRUE(f.dialogs.shown.empty());
+        EXPECT_EQ(f.catalogue.tree().root()->name, "Own");
+    }
+    {
+        SCOPED_TRACE("a damaged file read ahead");
+        Fixture f;
+        f.fs.files[kPath] = own;
+        auto readAhead = aheadOf(kPath, ahead.substr(0, ahead.size() - 1));
+        f.store.LoadCatalogue(f.catalogue, readAhead.get());
+        ASSERT_EQ(f.dialogs.shown.size(), 1u);
+        EXPECT_EQ(f.dialogs.shown[0].text, sj("ファイルが不正です。\n"));
+        EXPECT_TRUE(f.catalogue.tree().empty());
+        EXPECT_TRUE(f.store.keepsUnreadable());
+    }
 }
 
 TEST(CatalogueFileTest, FailedWriteRaisesTheMessageAndKeepsTheOldFile) {
