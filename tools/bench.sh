@@ -5,8 +5,9 @@
 set -uo pipefail
 cd "$(dirname "${BASH_SOURCE[0]}")/.."
 out=build-bench
+mkdir -p "$out"
 cmake -S . -B "$out" -G Ninja -DCMAKE_BUILD_TYPE=Release -DTAVRIN_BENCH=ON >/dev/null || exit 1
-cmake --build "$out" --parallel 2 >"$out.log" 2>&1 || { tail -30 "$out.log"; exit 1; }
+cmake --build "$out" --parallel 2 >"$out/build.log" 2>&1 || { tail -30 "$out/build.log"; exit 1; }
 
 names=("$@")
 if ((${#names[@]} == 0)); then
