@@ -137,7 +137,7 @@ int main(int argc, char** argv) {
                  "on; median of %d runs; all added: %s\n",
                  kProjects, kRuns, allAdded ? "yes" : "NO");
     const bool met =
-        bench::print({"Duplicate check (10,000 found into 10,000 rows)", bench::median(full),
+        bench::print({"duplicate check (10,000 found into 10,000 rows)", bench::median(full),
                       bench::median(empty), 1.5, "us/project", "into an empty folder"});
     if (!allAdded) {
         std::fprintf(stderr, "WRONG: every search must add all %d projects\n", kProjects);

@@ -182,7 +182,7 @@ int main(int argc, char** argv) {
                  "projects found: %d headless, %d through the dialog\n"
                  "whole search (dialog + thread): %.1f ms\n",
                  kProjects, kRuns, found, foundByDialog, whole * 1000);
-    const bool met = bench::print({"Folder walk (20,000 folders, 1,000 projects)",
+    const bool met = bench::print({"folder walk (20,000 folders, 1,000 projects)",
                                    bench::median(ours), bench::median(find), 1.5, "s", "find"});
     if (found != kProjects || foundByDialog != kProjects || !findOk) {
         std::fprintf(stderr, "WRONG: expected %d projects found, and find to succeed\n", kProjects);
