@@ -67,6 +67,8 @@ public:
         return true;
     }
     std::vector<Entry> listFolder(const std::string&) override { return {}; }
+    void removeInterruptedWrites(const std::string& path) override { cleaned.push_back(path); }
+    std::vector<std::string> cleaned;
 };
 
 // Records every box and answers from a script (the default button when the script is empty);
@@ -254,8 +256,8 @@ public:
     }
     std::optional<std::string> desktopIcon(Desktop kind, const std::string& path) override {
         static const char* const names[] = {"web:", "folder:", "document:"};
-        const std::string name = names[static_cast<int>(kind)] +
-                                 (kind == Desktop::Document ? path : std::string());
+        const std::string name =
+            names[static_cast<int>(kind)] + (kind == Desktop::Document ? path : std::string());
         asked.push_back(name);
         if (desktopFails) {
             return std::nullopt;

@@ -493,6 +493,12 @@ void TMainForm::FormCreate(CatalogueReadAhead* readAhead) {
         mSettingsPath = mAppFolder + "Tavrin.ini";
         mCatalogueFile =
             std::make_unique<CatalogueFile>(mServices.fs, dialogs, mAppFolder + "data.ixo");
+        // Under the marker no other copy writes these files, so what a write cut short left
+        // beside them is nobody's.
+        if (!mSecondInstance) {
+            mServices.fs.removeInterruptedWrites(mCatalogueFile->path());
+            mServices.fs.removeInterruptedWrites(mSettingsPath);
+        }
         mCatalogueFile->LoadCatalogue(mCatalogue, readAhead);
 
         const ProfileFile ini = readProfile(mServices.fs, mSettingsPath);

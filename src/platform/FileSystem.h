@@ -34,6 +34,9 @@ public:
     // Replaces the file as a whole: the old content stays until the new one is complete.
     // False when the new file could not be written.
     virtual bool writeFileAtomic(const std::string& path, std::string_view bytes) = 0;
+    // Removes what replacements of the file cut short (by a kill or a power loss) left beside
+    // it. Only while nothing else replaces the file.
+    virtual void removeInterruptedWrites(const std::string& /*path*/) {}
     // Renames a file without replacing an existing one; false on failure.
     virtual bool renameFile(const std::string& from, const std::string& to) = 0;
     // The entries of a folder, hidden ones included, without "." and "..".

@@ -1,6 +1,7 @@
 // Writes one of the program's files through its own code, again and again, until killed:
 //   crash_writer KIND FOLDER 0|1   one write of state 0 or 1 (the first also lays the file)
 //   crash_writer KIND FOLDER loop  states 1, 0, 1, ... forever; "go" on stdout once started
+//   crash_writer KIND FOLDER clean removes what the kills left, as a start-up does
 // KIND: catalogue (data.ixo), settings (Tavrin.ini), editor (RPG2000.ini, by the launch
 // command), userreg (user.reg, with no wineserver). Every state is large, so a kill lands
 // inside a write.
@@ -114,6 +115,14 @@ int main(int argc, char** argv) {
     const std::string kind = argv[1];
     const std::string folder = argv[2];
     LinuxFileSystem fs(DriveTable({{'C', folder}}));
+    if (std::strcmp(argv[3], "clean") == 0) {
+        const char* name = kind == "catalogue"  ? "data.ixo"
+                           : kind == "settings" ? "Tavrin.ini"
+                           : kind == "editor"   ? "RPG2000.ini"
+                                                : "user.reg";
+        fs.removeInterruptedWrites(std::string("C:\\") + name);
+        return 0;
+    }
     if (std::strcmp(argv[3], "loop") != 0) {
         write(kind, folder, fs, argv[3][0] == '1' ? 1 : 0);
         return 0;

@@ -116,8 +116,15 @@ void killWhileWriting(const std::string& kind, const std::string& name, int roun
     // Kills landed both between and inside writes of each state.
     EXPECT_GT(sawA, 0) << kind;
     EXPECT_GT(sawB, 0) << kind;
-    // The next start writes over whatever the kills left.
+    // The next start writes over whatever the kills left, and clears the writes they cut short.
     ASSERT_EQ(runWriter(kind, folder, "1"), 0);
+    EXPECT_EQ(readAll(folder / name), stateB);
+    const auto entries = [&folder] {
+        return std::distance(fs::directory_iterator(folder), fs::directory_iterator());
+    };
+    EXPECT_GT(entries(), 1) << kind << ": no kill landed inside a write";
+    ASSERT_EQ(runWriter(kind, folder, "clean"), 0);
+    EXPECT_EQ(entries(), 1) << kind;
     EXPECT_EQ(readAll(folder / name), stateB);
     fs::remove_all(folder);
 }

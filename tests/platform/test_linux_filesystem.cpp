@@ -202,6 +202,38 @@ std::vector<std::string> folderNames(const std::string& folder) {
 // A user may keep data.ixo as a link into a synced folder: a write replaces what the link
 // names, the link stays, and the temporary goes beside the real file (a rename cannot cross
 // file systems).
+// Only the plain files named as the atomic write names its temporaries go, beside the file a
+// link leads to; anything else of a similar name stays.
+TEST_F(LinuxFileSystemTest, InterruptedWritesAreRemovedAndNothingElse) {
+    const std::vector<std::string> kept = {
+        "data.ixo",           ".data.ixo.Ab12C",  ".data.ixo.Ab12Cd7", ".data.ixo.Ab-2Cd",
+        ".Tavrin.ini.Ab12Cd", "data.ixo.Ab12Cd",  "..data.ixo.Ab12Cd", ".data.ixoAAb12Cd",
+        ".DATA.IXO.Ab12Cd",   "x.data.ixo.Ab12Cd"};
+    for (const std::string& name : kept)
+        writeHostFile(mTemp / ("sync/" + name), "keep");
+    writeHostFile(mTemp / "sync/.data.ixo.Ab12Cd", "cut short");
+    writeHostFile(mTemp / "sync/.data.ixo.ZZZZZZ", "cut short");
+    fs::create_directories(mTemp / "sync/.data.ixo.FOLDER");
+    fs::create_symlink("data.ixo", mTemp / "sync/.data.ixo.LINKED");
+    writeHostFile(mTemp / "app/.data.ixo.Ab12Cd", "not beside the file written");
+    fs::create_directories(mTemp / "app");
+    fs::create_symlink("../sync/data.ixo", mTemp / "app/data.ixo");
+
+    mFs.removeInterruptedWrites("C:\\APP\\DATA.IXO");
+
+    std::vector<std::string> expected = kept;
+    expected.insert(expected.end(), {".data.ixo.FOLDER", ".data.ixo.LINKED"});
+    std::sort(expected.begin(), expected.end());
+    EXPECT_EQ(folderNames(mTemp / "sync"), expected);
+    EXPECT_TRUE(fs::exists(mTemp / "app/.data.ixo.Ab12Cd"));
+    // A file with a long name: its temporaries carry the first 200 bytes of it.
+    const std::string longName(230, 'n');
+    writeHostFile(mTemp / ("long/." + longName.substr(0, 200) + ".Ab12Cd"), "cut short");
+    writeHostFile(mTemp / ("long/" + longName), "x");
+    mFs.removeInterruptedWrites("C:\\long\\" + longName);
+    EXPECT_EQ(folderNames(mTemp / "long"), std::vector<std::string>{longName});
+}
+
 TEST_F(LinuxFileSystemTest, AtomicWriteThroughALinkKeepsTheLink) {
     writeHostFile(mTemp / "sync/data.ixo", "old");
     ::chmod((mTemp / "sync/data.ixo").c_str(), 0600);

@@ -87,6 +87,8 @@ private slots:
         QCOMPARE(form.ProjectList->model()->index(0, 1).data().toString(), QStringLiteral("勇者"));
         QCOMPARE(form.StatusPanel0->text(), QStringLiteral("3個のプロジェクト"));
         QCOMPARE(form.StatusPanel1->text(), QString());
+        // Holding the marker, it clears what writes cut short left beside its two files.
+        QCOMPARE(s.fs.cleaned, (std::vector<std::string>{kData, kApp + std::string("Tavrin.ini")}));
     }
 
     void secondInstanceSaysSoAndWritesNothing() {
@@ -105,6 +107,8 @@ private slots:
         QCOMPARE(s.fs.files.size(), std::size_t(1));
         QCOMPARE(s.fs.files[kData], std::string("IxO\x09junk"));
         QCOMPARE(s.marker.releases, 0);
+        // The first copy may be writing them.
+        QVERIFY(s.fs.cleaned.empty());
     }
 
     void damagedCatalogueIsReportedAndKeptAside() {

@@ -238,18 +238,30 @@ bool writeAll(int fd, std::string_view bytes) {
 }
 
 // Creates a new hidden file beside `target`; mode 0644 lets the umask apply as for any new file.
+constexpr char kTempChars[] = "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789";
+constexpr std::size_t kTempNameLength = 200;
+
+// ".<name>.XXXXXX", the temporary name createTemp gives a replacement of `name`.
+bool isTempNameOf(std::string_view entry, std::string_view name) {
+    name = name.substr(0, kTempNameLength);
+    if (entry.size() != name.size() + 8 || entry[0] != '.' ||
+        entry.substr(1, name.size()) != name || entry[name.size() + 1] != '.')
+        return false;
+    const std::string_view random = entry.substr(name.size() + 2);
+    return random.find_first_not_of(std::string_view(kTempChars, sizeof kTempChars - 1)) ==
+           std::string_view::npos;
+}
+
 int createTemp(const std::string& folder, std::string_view name, std::string& tempPath) {
-    static constexpr char kChars[] =
-        "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789";
     thread_local std::mt19937 random{std::random_device{}()};
-    std::uniform_int_distribution<std::size_t> pick(0, sizeof kChars - 2);
+    std::uniform_int_distribution<std::size_t> pick(0, sizeof kTempChars - 2);
     // Keeps the temporary name within the 255 bytes a host name may have.
-    name = name.substr(0, 200);
+    name = name.substr(0, kTempNameLength);
     for (int attempt = 0; attempt < 100; ++attempt) {
         std::string temp(1, '.');
         temp.append(name).push_back('.');
         for (int i = 0; i < 6; ++i)
-            temp += kChars[pick(random)];
+            temp += kTempChars[pick(random)];
         tempPath = joinHost(folder, temp);
         const int fd = ::open(tempPath.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0644);
         if (fd >= 0 || errno != EEXIST)
@@ -422,6 +434,32 @@ bool LinuxFileSystem::writeFileAtomic(const std::string& path, std::string_view 
     }
     syncFolder(folder);
     return true;
+}
+
+void LinuxFileSystem::removeInterruptedWrites(const std::string& path) {
+    const std::string host = toHostPath(path);
+    if (host.empty() || host.back() == '/')
+        return;
+    // Beside the file a link names, where writeFileAtomic makes them.
+    const std::optional<std::string> target = followLinks(host);
+    if (!target)
+        return;
+    const std::size_t slash = target->rfind('/');
+    const std::string folder = slash == 0 ? "/" : target->substr(0, slash);
+    const std::string_view name = std::string_view(*target).substr(slash + 1);
+    std::vector<std::string> leftovers;
+    if (Dir dir(folder); dir.get()) {
+        while (const dirent* entry = dir.next()) {
+            if (isTempNameOf(entry->d_name, name))
+                leftovers.push_back(joinHost(folder, entry->d_name));
+        }
+    }
+    for (const std::string& leftover : leftovers) {
+        struct stat st {};
+        // Only a plain file: a folder or a link of that name is not one of ours.
+        if (::lstat(leftover.c_str(), &st) == 0 && S_ISREG(st.st_mode))
+            ::unlink(leftover.c_str());
+    }
 }
 
 bool LinuxFileSystem::renameFile(const std::string& from, const std::string& to) {

@@ -28,6 +28,7 @@ public:
     bool folderExists(const std::string& path) override;
     std::optional<std::string> readFile(const std::string& path) override;
     bool writeFileAtomic(const std::string& path, std::string_view bytes) override;
+    void removeInterruptedWrites(const std::string& path) override;
     bool renameFile(const std::string& from, const std::string& to) override;
     std::vector<Entry> listFolder(const std::string& path) override;
     std::optional<std::vector<Entry>> tryListFolder(const std::string& path) override;
