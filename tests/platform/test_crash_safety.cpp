@@ -93,12 +93,16 @@ void killWhileWriting(const std::string& kind, const std::string& name, int roun
 
     std::mt19937 random(20261208);
     std::uniform_int_distribution<long> delay(0, 2 * write);
+    // A loaded machine writes slower than the measured run: rounds go on, with kills spread
+    // wider, until both states have been seen.
+    const auto wider = [&](int round) { return delay(random) * (1 + round / rounds); };
     int sawA = 0;
     int sawB = 0;
-    for (int round = 0; round < rounds; ++round) {
+    for (int round = 0; round < rounds || ((sawA == 0 || sawB == 0) && round < 6 * rounds);
+         ++round) {
         const pid_t pid = startLoop(kind, folder);
         ASSERT_GT(pid, 0);
-        std::this_thread::sleep_for(std::chrono::microseconds(delay(random)));
+        std::this_thread::sleep_for(std::chrono::microseconds(wider(round)));
         ::kill(pid, SIGKILL);
         int status = 0;
         ::waitpid(pid, &status, 0);
