@@ -1128,12 +1128,20 @@ void TMainForm::applyLayout(const WindowLayout& layout) {
         if (index > 0 && index < mCatalogue.tree().nodeCount()) {
             TreeNode* node = mCatalogue.tree().nodeAt(index);
             mCatalogue.selectFolder(node);
-            TreeView->scrollTo(mTreeModel->indexOf(node));
+            revealInTree(mTreeModel->indexOf(node));
         }
     }
 }
 
 // ---- catalogue notices ----------------------------------------------------------------------
+
+void TMainForm::revealInTree(const QModelIndex& index) {
+    // A view not yet shown would scroll as if it were a row high, hiding the top of a long
+    // tree; once shown, the view brings its current row into sight by itself.
+    if (TreeView->isVisible()) {
+        TreeView->scrollTo(index);
+    }
+}
 
 void TMainForm::syncTreeSelection(TreeNode* node) {
     QModelIndex index = mTreeModel->indexOf(node);
@@ -1143,7 +1151,7 @@ void TMainForm::syncTreeSelection(TreeNode* node) {
     mSyncingSelection = true;
     if (index.isValid()) {
         TreeView->setCurrentIndex(index);
-        TreeView->scrollTo(index);
+        revealInTree(index);
     } else {
         TreeView->selectionModel()->clearCurrentIndex();
         TreeView->clearSelection();

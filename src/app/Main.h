@@ -223,6 +223,7 @@ private:
     QAction* addEntry(QMenu* menu, const char* caption, const QKeySequence& shortcut,
                       std::function<void()> openRules, std::function<void()> handler);
     void syncTreeSelection(TreeNode* node);
+    void revealInTree(const QModelIndex& index);
     void applyExpansion();
     QColor colour(Colour c, QPalette::ColorRole fallback) const;
     int treeWidth() const;

@@ -182,6 +182,37 @@ private slots:
         QVERIFY(saved.find("[Position]") == std::string::npos); // position off erases it
     }
 
+    // A long tree opens with its top in sight, or with the stored folder in sight when that
+    // lies further down.
+    void longTreeOpensWithTheSelectedFolderInSight() {
+        std::string tree = "Tavrin\n\r";
+        for (int n = 0; n < 300; ++n)
+            tree += "\vF" + std::to_string(n) + "\n\r";
+        const std::string groups(301, '\x1E');
+        for (const char* index : {"", "250"}) {
+            Setup s;
+            s.fs.files[kData] = test::catalogueFile(tree, groups);
+            if (*index)
+                s.fs.files[kApp + "Tavrin.ini"] =
+                    "[TreeView]\r\nIndex=" + std::string(index) + "\r\n";
+            TMainForm form(s.services(), kApp);
+            form.show();
+            QVERIFY(QTest::qWaitForWindowExposed(&form));
+            QCoreApplication::processEvents();
+            const QModelIndex current = form.TreeView->currentIndex();
+            QCOMPARE(current.data().toString(), QString(*index ? "F249" : "F0"));
+            const QRect viewport = form.TreeView->viewport()->rect();
+            const QRect row = form.TreeView->visualRect(current);
+            QVERIFY2(row.top() >= viewport.top() && row.bottom() <= viewport.bottom(), index);
+            if (!*index) {
+                // The root's row is the first one shown.
+                QCOMPARE(form.TreeView->indexAt(QPoint(1, 1)).data().toString(),
+                         QStringLiteral("Tavrin"));
+            }
+            QVERIFY(form.close());
+        }
+    }
+
     void listIconsComeFromTheirFilesOrTheBuiltInSet() {
         Setup s;
         QImage red(16, 16, QImage::Format_ARGB32);
