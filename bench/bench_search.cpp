@@ -1,6 +1,7 @@
 // Folder walk: the real walker, recognition and hand-over to the list, headless, against `find`
 // listing the same tree, both with a warm cache.
 #include "BenchTable.h"
+#include "HeadlessSearch.h"
 
 #include "catalogue/Catalogue.h"
 #include "catalogue/FolderTreeModel.h"
@@ -17,7 +18,6 @@
 #include <cstdio>
 #include <fcntl.h>
 #include <filesystem>
-#include <fstream>
 #include <optional>
 #include <spawn.h>
 #include <string>
@@ -47,10 +47,6 @@ public:
     std::optional<FontChoice> chooseFont(const FontChoice&) override { return {}; }
 };
 
-void writeFile(const fsys::path& p, const std::string& text) {
-    std::ofstream(p, std::ios::binary) << text;
-}
-
 // 20 top folders, each 9 × 10 × 10 below: 20,000 folders in all, every 18th leaf a project,
 // every other one of each kind.
 void makeTree(const fsys::path& root) {
@@ -64,17 +60,10 @@ void makeTree(const fsys::path& root) {
                 for (int l = 0; l < kLeaf; ++l) {
                     const fsys::path leaf = sub / ("Leaf" + std::to_string(l));
                     fsys::create_directories(leaf);
-                    writeFile(leaf / "readme.txt", "x");
+                    bench::writeFile(leaf / "readme.txt", "x");
                     if (leaves++ % kProjectEvery != 0)
                         continue;
-                    if (projects++ % 2 == 0) {
-                        writeFile(leaf / "RPG_RT.lmt", "LcfMapTree");
-                        writeFile(leaf / "RPG_RT.ini", "[RPG_RT]\r\nGameTitle=Game " +
-                                                           std::to_string(projects) + "\r\n");
-                    } else {
-                        writeFile(leaf / "GAME.EXE", "MZ");
-                        writeFile(leaf / "x.RPG", "");
-                    }
+                    bench::writeProject(leaf, projects++);
                 }
             }
         }
@@ -96,40 +85,6 @@ bool runFind(const std::string& root) {
     return failed == 0 && ::waitpid(pid, &status, 0) == pid && WIFEXITED(status) &&
            WEXITSTATUS(status) == 0;
 }
-
-// The catalogue as the main window holds it: a folder selected, both models attached, so each
-// hand-over updates the list as it does in the program.
-struct Shown {
-    Catalogue catalogue;
-    FolderTreeModel tree{catalogue};
-    ProjectListModel list{catalogue};
-    Shown() { catalogue.selectFolder(catalogue.AddFolder(nullptr, "Tavrin")); }
-};
-
-// The scanner thread's hand-over without the thread: the same steps, run in place.
-class DirectHost : public ScanHost {
-public:
-    DirectHost(FileSystem& fs, Catalogue& catalogue, bool dupChk) : mFs(fs), mCatalogue(catalogue) {
-        if (dupChk)
-            mDuplicates.emplace(catalogue);
-    }
-    bool terminated() override { return false; }
-    void ShowSearchedFolder(const std::string& folder) override { mShown = folder; }
-    void AddFoundProject(const std::string& folder, const std::string& marker) override {
-        auto item = recognizeProject(mFs, folder, marker, mDuplicates ? &*mDuplicates : nullptr);
-        if (!item)
-            return;
-        if (mDuplicates)
-            mDuplicates->add(item->Path);
-        mCatalogue.AddFoundItem(std::move(item->Path), std::move(item->Title), item->Kind);
-    }
-
-private:
-    FileSystem& mFs;
-    Catalogue& mCatalogue;
-    std::optional<DuplicateCheck> mDuplicates;
-    std::string mShown;
-};
 
 } // namespace
 
@@ -158,8 +113,8 @@ int main(int argc, char** argv) {
     int found = 0;
     bool findOk = true;
     for (int i = 0; i < kRuns; ++i) {
-        Shown shown;
-        DirectHost host(fs, shown.catalogue, false);
+        bench::Shown shown;
+        bench::DirectHost host(fs, shown.catalogue, false);
         ours.push_back(bench::seconds([&] { walkFolders(fs, start, markers, host); }));
         found = shown.catalogue.rowCount();
         find.push_back(bench::seconds([&] { findOk = runFind(root.string()) && findOk; }));
@@ -171,7 +126,7 @@ int main(int argc, char** argv) {
     int foundByDialog = 0;
     const double whole = bench::medianSeconds(
         [&] {
-            Shown shown;
+            bench::Shown shown;
             dlg.RunSearch(shown.catalogue, fs, 6, false, start);
             foundByDialog = shown.catalogue.rowCount();
         },

@@ -1,0 +1,76 @@
+// What the search benchmarks share: generated projects on disk, and the scanner thread's
+// hand-over run in place into a catalogue held as the main window holds it.
+#pragma once
+
+#include "catalogue/Catalogue.h"
+#include "catalogue/FolderTreeModel.h"
+#include "catalogue/ProjectListModel.h"
+#include "search/FolderScan.h"
+
+#include <filesystem>
+#include <fstream>
+#include <optional>
+#include <string>
+
+namespace bench {
+
+inline void writeFile(const std::filesystem::path& p, const std::string& text) {
+    std::ofstream(p, std::ios::binary) << text;
+}
+
+// The n-th project in `folder`: even ones of the 2000 tool, odd ones of the 95 tool.
+inline void writeProject(const std::filesystem::path& folder, int n) {
+    std::filesystem::create_directories(folder);
+    if (n % 2 == 0) {
+        writeFile(folder / "RPG_RT.lmt", "LcfMapTree");
+        writeFile(folder / "RPG_RT.ini",
+                  "[RPG_RT]\r\nGameTitle=Game " + std::to_string(n) + "\r\n");
+    } else {
+        writeFile(folder / "GAME.EXE", "MZ");
+        writeFile(folder / "x.RPG", "");
+    }
+}
+
+// The catalogue as the main window holds it: a folder selected, both models attached, so each
+// hand-over updates the list as it does in the program. `rows` rows already in the folder,
+// with paths no generated project has.
+struct Shown {
+    tavrin::Catalogue catalogue;
+    tavrin::FolderTreeModel tree{catalogue};
+    tavrin::ProjectListModel list{catalogue};
+    explicit Shown(int rows = 0) {
+        catalogue.selectFolder(catalogue.AddFolder(nullptr, "Tavrin"));
+        for (int i = 0; i < rows; ++i)
+            catalogue.AddFoundItem("Z:\\Old\\Game" + std::to_string(i) + "\\",
+                                   "Old " + std::to_string(i), tavrin::pk2000);
+    }
+};
+
+// The scanner thread's hand-over without the thread: the same steps, run in place.
+class DirectHost : public tavrin::ScanHost {
+public:
+    DirectHost(tavrin::FileSystem& fs, tavrin::Catalogue& catalogue, bool dupChk)
+        : mFs(fs), mCatalogue(catalogue) {
+        if (dupChk)
+            mDuplicates.emplace(catalogue);
+    }
+    bool terminated() override { return false; }
+    void ShowSearchedFolder(const std::string& folder) override { mShown = folder; }
+    void AddFoundProject(const std::string& folder, const std::string& marker) override {
+        auto item =
+            tavrin::recognizeProject(mFs, folder, marker, mDuplicates ? &*mDuplicates : nullptr);
+        if (!item)
+            return;
+        if (mDuplicates)
+            mDuplicates->add(item->Path);
+        mCatalogue.AddFoundItem(std::move(item->Path), std::move(item->Title), item->Kind);
+    }
+
+private:
+    tavrin::FileSystem& mFs;
+    tavrin::Catalogue& mCatalogue;
+    std::optional<tavrin::DuplicateCheck> mDuplicates;
+    std::string mShown;
+};
+
+} // namespace bench
