@@ -76,8 +76,8 @@ public:
 
     const std::string& path() const { return mPath; }
 
-    // The file's catalogue, or the default tree when there is no file. Bytes read ahead for
-    // this path are used instead of reading it again.
+    // The file's catalogue, or the default tree when there is no file. A file read ahead for
+    // this path is taken instead of reading it again.
     void LoadCatalogue(Catalogue& catalogue, CatalogueReadAhead* readAhead = nullptr);
     // Replaces the tree by the file's content, or shows why it cannot and leaves it empty.
     void ReadCatalogueFile(Catalogue& catalogue, CatalogueReadAhead* readAhead = nullptr);
