@@ -5,10 +5,15 @@
 #include "catalogue/Catalogue.h"
 #include "catalogue/FolderTreeModel.h"
 #include "catalogue/ProjectListModel.h"
+#include "platform/DriveTable.h"
+#include "platform/linux/LinuxFileSystem.h"
 #include "search/FolderScan.h"
+
+#include <QTemporaryDir>
 
 #include <filesystem>
 #include <fstream>
+#include <functional>
 #include <optional>
 #include <string>
 
@@ -71,6 +76,24 @@ private:
     tavrin::Catalogue& mCatalogue;
     std::optional<tavrin::DuplicateCheck> mDuplicates;
     std::string mShown;
+};
+
+// A tree made by `make` in a temporary folder, removed at the end, and the file system a search
+// walks it through; `start` is the tree's Windows path. Empty when no folder could be made.
+struct GeneratedTree {
+    QTemporaryDir dir;
+    std::filesystem::path root;
+    tavrin::LinuxFileSystem fs{tavrin::DriveTable::rootOnly()};
+    std::string start;
+
+    explicit GeneratedTree(const std::function<void(const std::filesystem::path&)>& make) {
+        if (!dir.isValid())
+            return;
+        root = std::filesystem::path(dir.path().toStdString()) / "tree";
+        make(root);
+        start = fs.toWindowsPath(root.string()).value_or(std::string());
+    }
+    bool valid() const { return !start.empty(); }
 };
 
 } // namespace bench

@@ -9,7 +9,6 @@
 #include "search/FolderScan.h"
 
 #include <QApplication>
-#include <QTemporaryDir>
 
 #include <cstdio>
 #include <filesystem>
@@ -54,14 +53,11 @@ int main(int argc, char** argv) {
     qputenv("QT_QPA_PLATFORM", "offscreen");
     QApplication app(argc, argv);
 
-    QTemporaryDir dir;
-    if (!dir.isValid())
+    bench::GeneratedTree tree(makeTree);
+    if (!tree.valid())
         return 1;
-    const fsys::path root = fsys::path(dir.path().toStdString()) / "tree";
-    makeTree(root);
-
-    LinuxFileSystem fs(DriveTable::rootOnly());
-    const std::string start = *fs.toWindowsPath(root.string());
+    LinuxFileSystem& fs = tree.fs;
+    const std::string& start = tree.start;
 
     // Warms the cache.
     int added = 0;

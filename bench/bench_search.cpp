@@ -13,7 +13,6 @@
 #include "search/SearchDlg.h"
 
 #include <QApplication>
-#include <QTemporaryDir>
 
 #include <cstdio>
 #include <fcntl.h>
@@ -92,14 +91,12 @@ int main(int argc, char** argv) {
     qputenv("QT_QPA_PLATFORM", "offscreen");
     QApplication app(argc, argv);
 
-    QTemporaryDir dir;
-    if (!dir.isValid())
+    bench::GeneratedTree tree(makeTree);
+    if (!tree.valid())
         return 1;
-    const fsys::path root = fsys::path(dir.path().toStdString()) / "tree";
-    makeTree(root);
-
-    LinuxFileSystem fs(DriveTable::rootOnly());
-    const std::string start = *fs.toWindowsPath(root.string());
+    LinuxFileSystem& fs = tree.fs;
+    const std::string& start = tree.start;
+    const fsys::path& root = tree.root;
     const std::vector<std::string> markers = markerNamesFor(6);
 
     // Warm the cache for both.
