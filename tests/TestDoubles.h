@@ -198,6 +198,20 @@ public:
         return result;
     }
     void showProperties(const std::string& path) override { properties.push_back(path); }
+
+    // Every start is a Windows program through Wine unless told otherwise.
+    Readiness ready{Hindrance::none, true, "/home/me/.wine"};
+    Readiness readiness(const std::string&) override { return ready; }
+    // While the prefix is being made, what waits for it.
+    bool making = false;
+    std::vector<std::function<void()>> waiting;
+    void whenPrepared(std::function<void()> then) override {
+        if (making) {
+            waiting.push_back(std::move(then));
+        } else {
+            then();
+        }
+    }
 };
 
 // Keys by their path as written, values by name; `writes` in order. A value named in

@@ -46,7 +46,7 @@ private:
     FlockInstanceMarker mMarker;
     QtClipboard mClipboard;
     DesktopHelp mHelp{mFs, mDialogs, manualFolderFor(exeFolder())};
-    LinuxShell mShell{mFs};
+    LinuxShell mShell{mFs, mDialogs};
     WineRegistry mRegistry{LinuxFileSystem::winePrefix()};
     DesktopIcons mIcons{mFs};
 };

@@ -792,7 +792,8 @@ void TMainForm::ProjectListDragDrop(int targetRow) {
 // ---- launch commands ------------------------------------------------------------------------
 
 LaunchContext TMainForm::launchContext() {
-    return {mServices.shell, mServices.dialogs, mServices.registry, mServices.fs};
+    return {mServices.shell, mServices.dialogs, mServices.registry, mServices.fs,
+            mSettings.basic.gdiRenderer};
 }
 
 const ProjectItem* TMainForm::focusedItem() const {

@@ -30,6 +30,7 @@ void LoadSettings(const ProfileFile& file, SettingsRecord& record) {
     b.invisible = file.readBool("B_Setting", "invisible", true);
     b.startSize = file.readInteger("B_Setting", "startsize", 0);
     b.dblClick = file.readInteger("B_Setting", "dblclick", 0);
+    b.gdiRenderer = file.readBool("B_Setting", "gdirenderer", true);
 
     ListSettings& l = record.list;
     l.rowSelect = file.readBool("L_Setting", "rowselect", true);
@@ -77,6 +78,7 @@ void SaveSettings(ProfileFile& file, const SettingsRecord& record) {
     file.writeBool("B_Setting", "invisible", b.invisible);
     file.writeInteger("B_Setting", "startsize", b.startSize);
     file.writeInteger("B_Setting", "dblclick", b.dblClick);
+    file.writeBool("B_Setting", "gdirenderer", b.gdiRenderer);
 
     const ListSettings& l = record.list;
     file.writeBool("L_Setting", "rowselect", l.rowSelect);

@@ -18,6 +18,8 @@ struct BasicSettings {
     bool invisible = false;
     std::int32_t startSize = 0;
     std::int32_t dblClick = 0;
+    // Game runtimes under Wine get the GDI renderer in the prefix before they start.
+    bool gdiRenderer = true;
 };
 
 struct ListSettings {

@@ -94,6 +94,7 @@ bool TSettingForm::EditSettings(SettingsRecord& record, FontChoice& listFont) {
     ui->Chk_Position->setChecked(in.position);
     checkItem(mStartSize, in.startSize);
     checkItem(mDblClick, in.dblClick);
+    ui->Chk_GdiRenderer->setChecked(in.gdiRenderer);
     ui->Chk_Rowselect->setChecked(in.rowSelect);
     ui->Chk_Gridline->setChecked(in.gridLines);
     ui->Chk_Hottrack->setChecked(in.hotTrack);
@@ -124,6 +125,7 @@ bool TSettingForm::EditSettings(SettingsRecord& record, FontChoice& listFont) {
     out.position = ui->Chk_Position->isChecked();
     out.startSize = mStartSize->checkedId();
     out.dblClick = mDblClick->checkedId();
+    out.gdiRenderer = ui->Chk_GdiRenderer->isChecked();
     out.rowSelect = ui->Chk_Rowselect->isChecked();
     out.gridLines = ui->Chk_Gridline->isChecked();
     out.hotTrack = ui->Chk_Hottrack->isChecked();

@@ -29,6 +29,7 @@ SettingFormValues settingFormValues(const SettingsRecord& record) {
     v.position = record.basic.position;
     v.startSize = radioItem(record.basic.startSize, startSizeItems);
     v.dblClick = radioItem(record.basic.dblClick, dblClickItems);
+    v.gdiRenderer = record.basic.gdiRenderer;
     v.rowSelect = record.list.rowSelect;
     v.gridLines = record.list.gridLines;
     v.hotTrack = record.list.hotTrack;
@@ -44,6 +45,7 @@ void applySettingForm(const SettingFormValues& values, SettingsRecord& record) {
     record.basic.position = values.position;
     record.basic.startSize = values.startSize;
     record.basic.dblClick = values.dblClick;
+    record.basic.gdiRenderer = values.gdiRenderer;
     record.list.rowSelect = values.rowSelect;
     record.list.gridLines = values.gridLines;
     record.list.hotTrack = values.hotTrack;

@@ -32,6 +32,7 @@ struct SettingFormValues {
     bool position = false;
     int startSize = 0; // item number, -1 for none
     int dblClick = 0;
+    bool gdiRenderer = true;
     bool rowSelect = false;
     bool gridLines = false;
     bool hotTrack = false;

@@ -2,11 +2,15 @@
 
 #include "app/Settings.h"
 #include "launch/Tavrinutils.h"
+#include "platform/AppError.h"
 #include "platform/Cp932.h"
 #include "platform/Dialogs.h"
 #include "platform/PathText.h"
 #include "platform/ProfileFile.h"
+#include "platform/Registry.h"
 #include "platform/Shell.h"
+
+#include <exception>
 
 namespace tavrin {
 
@@ -31,9 +35,101 @@ struct EditorProfile {
     const char* section;
 };
 
+constexpr char kEditorCaption[] = "RPGツクールで編集";
+
 void warn(LaunchContext& ctx, const char* utf8Text) {
-    ctx.dialogs.messageBox(sj(utf8Text), sj("RPGツクールで編集"), MsgIcon::Warning, MsgButtons::Ok,
+    ctx.dialogs.messageBox(sj(utf8Text), sj(kEditorCaption), MsgIcon::Warning, MsgButtons::Ok,
                            MsgResult::Ok);
+}
+
+// What to install or run, in the user's words, when a Windows program cannot start here.
+std::string hindranceText(const Shell::Readiness& r, const std::string& file) {
+    switch (r.hindrance) {
+    case Shell::Hindrance::none:
+        break;
+    case Shell::Hindrance::noWine:
+        return sj("Windows のプログラムを動かす Wine がインストールされていません。\n"
+                  "次のコマンドでインストールしてください:\n"
+                  "sudo apt-get install wine");
+    case Shell::Hindrance::no32BitWine:
+        return formatMessage(
+            sj("%s は 32 ビットの Windows プログラムですが、32 ビットの Wine (wine32) が"
+               "インストールされていません。\n次のコマンドでインストールしてください:\n"
+               "sudo dpkg --add-architecture i386 && sudo apt-get update && "
+               "sudo apt-get install wine32:i386"),
+            file);
+    case Shell::Hindrance::prefixLacks32Bit:
+        return formatMessage(sj("Wine の環境 %s は 32 ビットの Wine より前に作られたため、"
+                                "32 ビットのプログラムを動かせません。\n"
+                                "次のコマンドで更新してください:\n"
+                                "WINEPREFIX='%s' wineboot -u"),
+                             r.prefix);
+    }
+    return {};
+}
+
+// Says why `file` cannot start here, before anything is written or started.
+std::optional<Shell::Readiness> readyToStart(LaunchContext& ctx, const std::string& file,
+                                             const char* caption) {
+    Shell::Readiness r = ctx.shell.readiness(file);
+    if (r.hindrance == Shell::Hindrance::none) {
+        return r;
+    }
+    ctx.dialogs.messageBox(hindranceText(r, file), sj(caption), MsgIcon::Warning, MsgButtons::Ok,
+                           MsgResult::Ok);
+    return std::nullopt;
+}
+
+// Wine's default Direct3D renderer raises floating-point exceptions that the runtimes unmask,
+// and they die at start; GDI drawing they survive. Written only when it differs, so a prefix
+// that has it is left alone.
+void useGdiRenderer(Registry& registry, const std::string& program) {
+    const std::string key = "Software\\Wine\\AppDefaults\\" + program + "\\Direct3D";
+    std::string renderer;
+    if (registry.readString(key, "renderer", renderer) == Registry::Read::ok && renderer == "gdi") {
+        return;
+    }
+    if (!registry.writeString(key, "renderer", "gdi")) {
+        throw AppError(formatMessage(sj("'%s' の設定に失敗しました"), "renderer"));
+    }
+}
+
+// A step run later, outside any command: its failure is shown as a command's would be.
+void guarded(Dialogs& dialogs, const std::function<void()>& step) {
+    try {
+        step();
+    } catch (const std::exception& e) {
+        dialogs.messageBox(errorBoxText(e.what()), "Tavrin", MsgIcon::Error, MsgButtons::Ok,
+                           MsgResult::Ok);
+    }
+}
+
+// Starts `file` once it can: a Windows program after its checks, in a prefix made first where
+// there is none. `failed` runs when the shell refuses the start.
+void startWhenReady(LaunchContext& ctx, const std::string& file, const std::string& parameters,
+                    const char* caption, std::function<void()> failed = {}) {
+    const std::optional<Shell::Readiness> r = readyToStart(ctx, file, caption);
+    if (!r) {
+        return;
+    }
+    const std::optional<std::string> runtime = runtimeName(file);
+    const bool gdi = r->throughWine && runtime && ctx.gdiRenderer;
+    if (!r->throughWine) {
+        if (!ExecuteFile(ctx.shell, file, parameters) && failed) {
+            failed();
+        }
+        return;
+    }
+    ctx.shell.whenPrepared([ctx, file, parameters, runtime, gdi, failed = std::move(failed)] {
+        guarded(ctx.dialogs, [&] {
+            if (gdi) {
+                useGdiRenderer(ctx.registry, *runtime);
+            }
+            if (!ExecuteFile(ctx.shell, file, parameters) && failed) {
+                failed();
+            }
+        });
+    });
 }
 
 // Settings file first, start last: a failed write leaves the editor unstarted.
@@ -44,10 +140,25 @@ void openInEditor(LaunchContext& ctx, const EditorProfile& editor, const std::st
     ini.writeString(editor.section, "ProjectBasePath", base);
     ini.writeString(editor.section, "OpenedProjectFolder", name);
     writeProfile(ctx.fs, iniPath, ini);
-    ExecuteFile(ctx.shell, editor.folder + editor.program, "0");
+    startWhenReady(ctx, editor.folder + editor.program, "0", kEditorCaption);
+}
+
+// The editor's checks come before the project is written anywhere.
+bool editorCanStart(LaunchContext& ctx, const EditorProfile& editor) {
+    return readyToStart(ctx, editor.folder + editor.program, kEditorCaption).has_value();
 }
 
 } // namespace
+
+std::optional<std::string> runtimeName(const std::string& file) {
+    const std::string name = pathtext::namePart(file);
+    for (const char* runtime : {"RPG_RT.exe", "GAME.exe"}) {
+        if (pathtext::sameName(name, runtime)) {
+            return runtime;
+        }
+    }
+    return std::nullopt;
+}
 
 StartRequest gameStartRequest(const ProjectItem& item, int startSize) {
     const std::string folder = pathtext::withTrailingBackslash(item.Path);
@@ -78,7 +189,7 @@ void GameStart(LaunchContext& ctx, const ProjectItem* focused, int startSize) {
         return;
     }
     const StartRequest r = gameStartRequest(*focused, startSize);
-    ExecuteFile(ctx.shell, r.file, r.parameters);
+    startWhenReady(ctx, r.file, r.parameters, "ゲーム実行");
 }
 
 void TestPlay(LaunchContext& ctx, const ProjectItem* focused, int startSize) {
@@ -91,7 +202,7 @@ void TestPlay(LaunchContext& ctx, const ProjectItem* focused, int startSize) {
                                sj("ツクール95作品"), MsgIcon::None, MsgButtons::Ok, MsgResult::Ok);
         return;
     }
-    ExecuteFile(ctx.shell, r->file, r->parameters);
+    startWhenReady(ctx, r->file, r->parameters, "テストプレー");
 }
 
 void OpenProjectFolder(LaunchContext& ctx, const ProjectItem* focused) {
@@ -110,10 +221,11 @@ void RunApplication(LaunchContext& ctx, const std::string& path) {
     if (path.empty()) {
         return;
     }
-    if (!ExecuteFile(ctx.shell, path, "0")) {
-        ctx.dialogs.messageBox(sj("指定されたアプリケーション・ファイルを開けません。"), "Error",
-                               MsgIcon::Warning, MsgButtons::Ok, MsgResult::Ok);
-    }
+    Dialogs& dialogs = ctx.dialogs;
+    startWhenReady(ctx, path, "0", "Tavrin", [&dialogs] {
+        dialogs.messageBox(sj("指定されたアプリケーション・ファイルを開けません。"), "Error",
+                           MsgIcon::Warning, MsgButtons::Ok, MsgResult::Ok);
+    });
 }
 
 void TukuruExecute(LaunchContext& ctx, const ProjectItem* focused, const TrySettings& trial) {
@@ -127,7 +239,10 @@ void TukuruExecute(LaunchContext& ctx, const ProjectItem* focused, const TrySett
             warn(ctx, "体験版を使用される場合は「環境設定」でパスの設定を行ってください。");
             return;
         }
-        openInEditor(ctx, {trial.tryPath, "RPG2000T.exe", "RPG2000T.ini", "RPG2000"}, base, name);
+        const EditorProfile editor{trial.tryPath, "RPG2000T.exe", "RPG2000T.ini", "RPG2000"};
+        if (editorCanStart(ctx, editor)) {
+            openInEditor(ctx, editor, base, name);
+        }
         return;
     }
     const std::string enterbrain = "Software\\Enterbrain\\RPG2000";
@@ -140,11 +255,15 @@ void TukuruExecute(LaunchContext& ctx, const ProjectItem* focused, const TrySett
         warn(ctx, "RPGツクール2000がインストールされていません。");
         return;
     }
+    const EditorProfile editor{folder, "RPG2000.exe", "RPG2000.ini", "RPG2000"};
+    if (!editorCanStart(ctx, editor)) {
+        return;
+    }
     // Only an editor registered by its later publisher reads the project from the registry.
     if (!ReadRegistryString(ctx.registry, enterbrain, "ApplicationPath").empty()) {
         WriteEditorRegistry(ctx.registry, enterbrain, base, name);
     }
-    openInEditor(ctx, {folder, "RPG2000.exe", "RPG2000.ini", "RPG2000"}, base, name);
+    openInEditor(ctx, editor, base, name);
 }
 
 void Tukuru2003Execute(LaunchContext& ctx, const ProjectItem* focused) {
@@ -157,10 +276,14 @@ void Tukuru2003Execute(LaunchContext& ctx, const ProjectItem* focused) {
         warn(ctx, "RPGツクール2003がインストールされていません。");
         return;
     }
+    const EditorProfile editor{folder, "RPG2003.exe", "RPG2003.ini", "RPG2003"};
+    if (!editorCanStart(ctx, editor)) {
+        return;
+    }
     const std::string base = projectBaseFolder(focused->Path);
     const std::string name = projectFolderName(focused->Path);
     WriteEditorRegistry(ctx.registry, key, base, name);
-    openInEditor(ctx, {folder, "RPG2003.exe", "RPG2003.ini", "RPG2003"}, base, name);
+    openInEditor(ctx, editor, base, name);
 }
 
 } // namespace tavrin

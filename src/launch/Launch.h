@@ -20,6 +20,8 @@ struct LaunchContext {
     Dialogs& dialogs;
     Registry& registry;
     FileSystem& fs;
+    // Game runtimes under Wine draw through GDI ([B_Setting] gdirenderer).
+    bool gdiRenderer = true;
 };
 
 struct StartRequest {
@@ -32,6 +34,10 @@ struct StartRequest {
 StartRequest gameStartRequest(const ProjectItem& item, int startSize);
 // The same in test-play mode; nothing for an RPG Tsukuru 95 work, which has none.
 std::optional<StartRequest> testPlayRequest(const ProjectItem& item, int startSize);
+
+// The program name a runtime's per-program Wine settings go by ("RPG_RT.exe", "GAME.exe"), or
+// nothing when `file` is no game runtime.
+std::optional<std::string> runtimeName(const std::string& file);
 
 void GameStart(LaunchContext& ctx, const ProjectItem* focused, int startSize);
 void TestPlay(LaunchContext& ctx, const ProjectItem* focused, int startSize);

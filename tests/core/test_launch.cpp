@@ -140,6 +140,94 @@ TEST_F(Launch, RunApplicationSaysOnceWhenNothingStarts) {
     EXPECT_TRUE(dialogs.shown.empty());
 }
 
+TEST_F(Launch, RuntimesGetTheGdiRendererOnceThePrefixIsMade) {
+    const std::string rpgRt = "Software\\Wine\\AppDefaults\\RPG_RT.exe\\Direct3D|renderer=gdi";
+    const std::string game = "Software\\Wine\\AppDefaults\\GAME.exe\\Direct3D|renderer=gdi";
+    const ProjectItem hero{"C:\\Games\\Hero\\", "t", pk2000};
+    const ProjectItem old{"C:\\Games\\Old\\", "t", pk95};
+
+    // While the prefix is being made, nothing is written or started; then both, in order.
+    shell.making = true;
+    GameStart(ctx, &hero, 1);
+    EXPECT_TRUE(shell.starts.empty());
+    EXPECT_TRUE(registry.writes.empty());
+    for (auto& then : shell.waiting) {
+        then();
+    }
+    EXPECT_EQ(registry.writes, std::vector<std::string>{rpgRt});
+    EXPECT_EQ(started(),
+              "C:\\Games\\Hero\\RPG_RT.EXE|GamePlay ShowTitle Window|C:\\Games\\Hero\\;");
+
+    // A prefix that has it is left alone; the 95 runtime gets its own.
+    shell.making = false;
+    registry.writes.clear();
+    TestPlay(ctx, &hero, 0);
+    GameStart(ctx, &old, 0);
+    EXPECT_EQ(registry.writes, std::vector<std::string>{game});
+
+    // Not for editors, folders, native starts, or a user who turned it off.
+    registry.keys.clear();
+    registry.writes.clear();
+    const ProjectItem none{"C:\\Games\\Hero\\", "t", pkNone};
+    GameStart(ctx, &none, 0);
+    RunApplication(ctx, "C:\\Tools\\x.exe");
+    shell.ready.throughWine = false;
+    GameStart(ctx, &hero, 0);
+    shell.ready.throughWine = true;
+    ctx.gdiRenderer = false;
+    GameStart(ctx, &hero, 0);
+    EXPECT_TRUE(registry.writes.empty());
+
+    // A renderer that cannot be set is told, and the runtime is not started to die.
+    ctx.gdiRenderer = true;
+    registry.failWrites = {"renderer"};
+    shell.starts.clear();
+    GameStart(ctx, &hero, 0);
+    EXPECT_TRUE(shell.starts.empty());
+    ASSERT_EQ(dialogs.shown.size(), 1u);
+    EXPECT_EQ(dialogs.shown[0].text, sj("'renderer' の設定に失敗しました."));
+    EXPECT_TRUE(dialogs.shown[0].icon == MsgIcon::Error);
+}
+
+TEST_F(Launch, WhatKeepsWindowsProgramsFromStartingIsToldBeforeAnythingHappens) {
+    const ProjectItem hero{"C:\\Games\\Hero\\", "t", pk2000};
+    registry.keys[kEnterbrain]["ApplicationPath"] = "C:\\E\\";
+    registry.keys[k2003]["ApplicationPath"] = "C:\\F\\";
+    const struct {
+        RecordingShell::Hindrance hindrance;
+        const char* says;
+    } rows[] = {
+        {RecordingShell::Hindrance::noWine, "sudo apt-get install wine"},
+        {RecordingShell::Hindrance::no32BitWine, "apt-get install wine32:i386"},
+        {RecordingShell::Hindrance::prefixLacks32Bit, "WINEPREFIX='/home/me/.wine' wineboot -u"},
+    };
+    const std::vector<std::pair<std::function<void()>, std::string>> commands = {
+        {[&] { GameStart(ctx, &hero, 0); }, sj("ゲーム実行")},
+        {[&] { TestPlay(ctx, &hero, 0); }, sj("テストプレー")},
+        {[&] { TukuruExecute(ctx, &hero, {}); }, sj("RPGツクールで編集")},
+        {[&] {
+             TukuruExecute(ctx, &hero, {true, "C:\\T\\"});
+         },
+         sj("RPGツクールで編集")},
+        {[&] { Tukuru2003Execute(ctx, &hero); }, sj("RPGツクールで編集")},
+        {[&] { RunApplication(ctx, "C:\\Tools\\x.exe"); }, "Tavrin"},
+    };
+    for (const auto& row : rows) {
+        shell.ready.hindrance = row.hindrance;
+        for (const auto& [command, caption] : commands) {
+            dialogs.shown.clear();
+            command();
+            ASSERT_EQ(dialogs.shown.size(), 1u) << row.says;
+            EXPECT_NE(dialogs.shown[0].text.find(row.says), std::string::npos)
+                << cp932::toUtf8(dialogs.shown[0].text);
+            EXPECT_EQ(dialogs.shown[0].caption, caption);
+        }
+    }
+    EXPECT_TRUE(shell.starts.empty());
+    EXPECT_TRUE(registry.writes.empty());
+    EXPECT_TRUE(fs.files.empty());
+}
+
 TEST(LaunchPaths, BaseFolderAndProjectName) {
     const struct {
         std::string path, base, name;

@@ -20,7 +20,7 @@ std::string crlf(std::string lines) {
 
 SettingsRecord sampleRecord() {
     SettingsRecord r;
-    r.basic = {true, true, false, 1, 3};
+    r.basic = {true, true, false, 1, 3, false};
     r.list.rowSelect = false;
     r.list.gridLines = true;
     r.list.hotTrack = true;
@@ -52,7 +52,7 @@ WindowLayout sampleLayout() {
 // The sample written from scratch: record keys first, then the layout.
 // clang-format off
 const std::string kSampleFile = crlf(
-    "[B_Setting]|position=1|tasktray=1|invisible=0|startsize=1|dblclick=3|"
+    "[B_Setting]|position=1|tasktray=1|invisible=0|startsize=1|dblclick=3|gdirenderer=0|"
     "[L_Setting]|rowselect=0|gridline=1|hottrack=1|bgcolor=1|"
     "[ListView]|Icon[0]=C:\\a.ico|Icon[1]=C:\\b.exe|BGColor=1193046|FontName=" + sj("ＭＳ Ｐ明朝") +
     "|FontColor=-2147483640|FontSize=10|"
@@ -82,6 +82,8 @@ TEST(Settings, EmptyFileGivesDefaultsAndNoLayout) {
     EXPECT_TRUE(r.basic.position && r.basic.invisible && !r.basic.tasktray);
     EXPECT_EQ(r.basic.startSize, 0);
     EXPECT_EQ(r.basic.dblClick, 0);
+    // A file from before the renderer choice starts games as they run.
+    EXPECT_TRUE(r.basic.gdiRenderer);
     EXPECT_TRUE(r.list.rowSelect && r.list.gridLines && !r.list.hotTrack && !r.list.bgColorOn);
     EXPECT_EQ(r.list.bgColor, 0xFFFFFFu);
     EXPECT_TRUE(r.search.insert && r.search.dupChk);

@@ -1,4 +1,5 @@
 #include "HostScratch.h"
+#include "TestDoubles.h"
 #include "platform/Cp932.h"
 #include "platform/linux/LinuxFileSystem.h"
 #include "platform/linux/LinuxShell.h"
@@ -111,7 +112,8 @@ protected:
     TempFolder mTemp{"tavrin-shell"};
     std::string mDrive = mTemp / "drive";
     LinuxFileSystem mFs{DriveTable({{'C', mDrive}})};
-    LinuxShell mShell{mFs};
+    test::ScriptedDialogs mDialogs;
+    LinuxShell mShell{mFs, mDialogs};
     ScopedEnv mPath{"PATH", (mTemp / "bin").c_str()};
     ScopedEnv mLang{"LANG", "C"};
     ScopedEnv mLcAll{"LC_ALL", nullptr};
@@ -279,3 +281,53 @@ TEST_F(LinuxShellTest, PropertiesWithoutAFileManagerOpenTheFolder) {
 }
 
 } // namespace
+
+// The first bytes of a Windows program built for `machine` (0x14C i386, 0x8664 x86-64).
+std::string peHead(unsigned machine) {
+    std::string head(0x48, '\0');
+    head[0] = 'M';
+    head[1] = 'Z';
+    head[0x3C] = 0x40;
+    head.replace(0x40, 4, std::string("PE\0\0", 4));
+    head[0x44] = static_cast<char>(machine & 0xFF);
+    head[0x45] = static_cast<char>(machine >> 8);
+    return head;
+}
+
+TEST_F(LinuxShellTest, ReadinessNamesWhatA32BitProgramLacks) {
+    writeHostFile(mDrive + "/G/RPG_RT.EXE", peHead(0x14C));
+    writeHostFile(mDrive + "/G/x64.exe", peHead(0x8664));
+    fs::create_directories(mDrive + "/Folder");
+    const auto hindrance = [this](const char* file) { return mShell.readiness(file).hindrance; };
+
+    // Debian's launcher script beside only the 64-bit loader: Wine without its 32-bit half.
+    writeHostFile(mTemp / "lib/wine/wine64",
+                  "\x7f"
+                  "ELF\x02",
+                  true);
+    EXPECT_EQ(hindrance("C:\\G\\RPG_RT.EXE"), Shell::Hindrance::no32BitWine);
+    EXPECT_EQ(hindrance("C:\\G\\x64.exe"), Shell::Hindrance::none);
+    EXPECT_FALSE(mShell.readiness("C:\\Folder\\").throughWine);
+    writeHostFile(mTemp / "lib/wine/wine",
+                  "\x7f"
+                  "ELF\x01",
+                  true);
+    EXPECT_EQ(hindrance("C:\\G\\RPG_RT.EXE"), Shell::Hindrance::none);
+    EXPECT_TRUE(mShell.readiness("C:\\G\\RPG_RT.EXE").throughWine);
+
+    // A prefix made while only 64-bit Wine was there, until wineboot -u fills in its 32-bit half.
+    const std::string prefix = mTemp / "prefix";
+    ScopedEnv env("WINEPREFIX", prefix.c_str());
+    writeHostFile(prefix + "/system.reg",
+                  "WINE REGISTRY Version 2\n;; All keys relative to \\\\Machine\n\n#arch=win64\n");
+    EXPECT_EQ(hindrance("C:\\G\\RPG_RT.EXE"), Shell::Hindrance::prefixLacks32Bit);
+    EXPECT_EQ(mShell.readiness("C:\\G\\RPG_RT.EXE").prefix, prefix);
+    EXPECT_EQ(hindrance("C:\\G\\x64.exe"), Shell::Hindrance::none);
+    writeHostFile(prefix + "/drive_c/windows/syswow64/kernel32.dll", peHead(0x14C));
+    EXPECT_EQ(hindrance("C:\\G\\RPG_RT.EXE"), Shell::Hindrance::none);
+
+    // No Wine at all.
+    ScopedEnv path("PATH", (mTemp / "nothing").c_str());
+    EXPECT_EQ(hindrance("C:\\G\\x64.exe"), Shell::Hindrance::noWine);
+    EXPECT_EQ(hindrance("C:\\Folder\\"), Shell::Hindrance::none);
+}

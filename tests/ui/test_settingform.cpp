@@ -137,6 +137,7 @@ void checkSame(const SettingsRecord& a, const SettingsRecord& b) {
     QCOMPARE(a.basic.invisible, b.basic.invisible);
     QCOMPARE(a.basic.startSize, b.basic.startSize);
     QCOMPARE(a.basic.dblClick, b.basic.dblClick);
+    QCOMPARE(a.basic.gdiRenderer, b.basic.gdiRenderer);
     QCOMPARE(a.list.rowSelect, b.list.rowSelect);
     QCOMPARE(a.list.gridLines, b.list.gridLines);
     QCOMPARE(a.list.hotTrack, b.list.hotTrack);
@@ -191,6 +192,7 @@ void changeEverything(TSettingForm* f) {
     toggle(box(f, "Chk_Position"));
     pick(f, "StartSize_Window");
     pick(f, "Dblclick_Nothing");
+    toggle(box(f, "Chk_GdiRenderer"));
     openPage(f, 1);
     toggle(box(f, "Chk_Rowselect"));
     toggle(box(f, "Chk_Gridline"));
@@ -280,6 +282,7 @@ private slots:
         QVERIFY(!r.basic.position);
         QCOMPARE(r.basic.startSize, 1);
         QCOMPARE(r.basic.dblClick, 3);
+        QVERIFY(!r.basic.gdiRenderer);
         QVERIFY(!r.list.rowSelect);
         QVERIFY(!r.list.gridLines);
         QVERIFY(r.list.hotTrack);

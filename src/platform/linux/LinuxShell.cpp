@@ -3,7 +3,9 @@
 #include "platform/CommandLine.h"
 #include "platform/Cp932.h"
 #include "platform/PathText.h"
+#include "platform/WineSetup.h"
 #include "platform/linux/LinuxFileSystem.h"
+#include "platform/linux/PrefixMaker.h"
 
 #include <QByteArray>
 #include <QDBusConnection>
@@ -35,6 +37,30 @@ constexpr int kPathNotFound = 3;
 // window for long.
 constexpr int kPropertiesTimeoutMs = 2500;
 
+// The first bytes of a host file, at most `size`; empty when it cannot be read.
+std::string readHead(const std::string& host, std::size_t size) {
+    std::string head(size, '\0');
+    const int fd = ::open(host.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
+    if (fd < 0)
+        return {};
+    struct stat st {};
+    ssize_t n = -1;
+    // Never a FIFO or a device: a read there may block or never end.
+    if (::fstat(fd, &st) == 0 && S_ISREG(st.st_mode)) {
+        do {
+            n = ::read(fd, head.data(), size);
+        } while (n < 0 && errno == EINTR);
+    }
+    ::close(fd);
+    head.resize(n > 0 ? static_cast<std::size_t>(n) : 0);
+    return head;
+}
+
+bool hostExists(const std::string& host) {
+    struct stat st {};
+    return ::stat(host.c_str(), &st) == 0;
+}
+
 shellstart::HostFile inspectHost(const std::string& host) {
     shellstart::HostFile file;
     struct stat st {};
@@ -43,16 +69,8 @@ shellstart::HostFile inspectHost(const std::string& host) {
     file.exists = true;
     file.folder = S_ISDIR(st.st_mode);
     file.executeBit = !file.folder && (st.st_mode & (S_IXUSR | S_IXGRP | S_IXOTH)) != 0;
-    if (file.executeBit) {
-        const int fd = ::open(host.c_str(), O_RDONLY | O_CLOEXEC);
-        if (fd >= 0) {
-            char head[4];
-            const ssize_t n = ::read(fd, head, sizeof head);
-            if (n > 0)
-                file.head.assign(head, static_cast<std::size_t>(n));
-            ::close(fd);
-        }
-    }
+    if (file.executeBit)
+        file.head = readHead(host, 4);
     return file;
 }
 
@@ -78,6 +96,22 @@ std::optional<std::string> findOnPath(std::string_view tool) {
         dirs.remove_prefix(colon + 1);
     }
     return std::nullopt;
+}
+
+// What the host holds of the Wine that `wine` starts, beside the real file behind its links.
+winesetup::WineInstall wineInstall(const std::string& wine) {
+    winesetup::WineInstall install;
+    char* real = ::realpath(wine.c_str(), nullptr);
+    if (!real)
+        return install;
+    const std::string path = real;
+    std::free(real);
+    install.launcher = winesetup::launcherKind(readHead(path, 64));
+    const std::string lib = path.substr(0, path.rfind('/')) + "/../lib/wine/";
+    install.libLoader32 = hostExists(lib + "wine");
+    install.libLoader64 = hostExists(lib + "wine64");
+    install.i386Windows = hostExists(lib + "i386-windows");
+    return install;
 }
 
 std::vector<std::string> environmentFor(bool windowsProgram) {
@@ -206,7 +240,42 @@ bool showInFileManager(const std::string& host) {
 
 } // namespace
 
-LinuxShell::LinuxShell(LinuxFileSystem& fs) : mFs(fs) {}
+LinuxShell::LinuxShell(LinuxFileSystem& fs, Dialogs& dialogs) : mFs(fs), mDialogs(dialogs) {}
+
+LinuxShell::~LinuxShell() = default;
+
+Shell::Readiness LinuxShell::readiness(const std::string& file) {
+    const shellstart::StartChoice choice = shellstart::choose(
+        file, [this](const std::string& path) { return inspectHost(mFs.toHostPath(path)); });
+    Readiness r;
+    if (choice.starter != shellstart::Starter::Wine)
+        return r;
+    r.throughWine = true;
+    const std::string prefix = LinuxFileSystem::winePrefix();
+    r.prefix = cp932::fromHostName(prefix);
+    const std::optional<std::string> wine = findOnPath("wine");
+    if (!wine) {
+        r.hindrance = Hindrance::noWine;
+        return r;
+    }
+    // The PE header lies within the first kilobytes of every program a linker writes.
+    const std::string host = mFs.toHostPath(choice.target);
+    if (winesetup::peMachine(readHead(host, 4096)) != winesetup::Machine::i386)
+        return r;
+    if (!winesetup::runs32Bit(wineInstall(*wine)))
+        r.hindrance = Hindrance::no32BitWine;
+    else if (winesetup::prefixLacks32Bit(
+                 readHead(prefix + "/system.reg", 256),
+                 hostExists(prefix + "/drive_c/windows/syswow64/kernel32.dll")))
+        r.hindrance = Hindrance::prefixLacks32Bit;
+    return r;
+}
+
+void LinuxShell::whenPrepared(std::function<void()> then) {
+    if (!mMaker)
+        mMaker = std::make_unique<PrefixMaker>(mDialogs);
+    mMaker->whenMade(LinuxFileSystem::winePrefix(), std::move(then));
+}
 
 int LinuxShell::execute(const std::string& file, const std::string& parameters,
                         const std::string& directory) {

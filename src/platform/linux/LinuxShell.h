@@ -2,22 +2,31 @@
 
 #include "platform/Shell.h"
 
+#include <memory>
+
 namespace tavrin {
 
+class Dialogs;
 class LinuxFileSystem;
+class PrefixMaker;
 
 // The shell of a Linux desktop: Windows programs through Wine, everything else through
 // xdg-open, native programs directly; the properties through the desktop's file manager.
 class LinuxShell : public Shell {
 public:
-    explicit LinuxShell(LinuxFileSystem& fs);
+    LinuxShell(LinuxFileSystem& fs, Dialogs& dialogs);
+    ~LinuxShell() override;
 
     int execute(const std::string& file, const std::string& parameters,
                 const std::string& directory) override;
     void showProperties(const std::string& path) override;
+    Readiness readiness(const std::string& file) override;
+    void whenPrepared(std::function<void()> then) override;
 
 private:
     LinuxFileSystem& mFs;
+    Dialogs& mDialogs;
+    std::unique_ptr<PrefixMaker> mMaker;
 };
 
 } // namespace tavrin
