@@ -79,3 +79,19 @@ choose_from_menu() { # pid window menu-key entry-key
   done
   return 1
 }
+
+# The search has ended once neither dialog has been seen for a few looks in a row: the options
+# close before the progress dialog opens, so one look alone proves nothing.
+search_ended() { # pid
+  local quiet=0
+  for _ in $(seq 1 200); do
+    if xdotool search --all --onlyvisible --pid "$1" --name 'RPGSearch|RPGツクール検索' >/dev/null 2>&1; then
+      quiet=0
+    else
+      quiet=$((quiet + 1))
+      ((quiet >= 5)) && return 0
+    fi
+    sleep 0.1
+  done
+  return 1
+}

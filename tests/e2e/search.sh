@@ -27,22 +27,7 @@ xdotool windowfocus --sync "$win" key F3
 form=$(wait_for_window $pid 'RPGツクール検索') || fail "F3 opened no options dialog"
 xdotool windowfocus --sync "$form" type --delay 5 "$win_tree"
 xdotool key --clearmodifiers alt+s
-# The search has ended once neither dialog has been seen for a few looks in a row: the options
-# close before the progress dialog opens, so one look alone proves nothing.
-dialogs_gone() {
-  local quiet=0
-  for _ in $(seq 1 200); do
-    if xdotool search --all --onlyvisible --pid $pid --name 'RPGSearch|RPGツクール検索' >/dev/null 2>&1; then
-      quiet=0
-    else
-      quiet=$((quiet + 1))
-      ((quiet >= 5)) && return 0
-    fi
-    sleep 0.1
-  done
-  return 1
-}
-dialogs_gone || fail "the search did not end"
+search_ended $pid || fail "the search did not end"
 
 close_by_menu $pid "$win" || fail "the program did not close through its menu"
 data=$(xxd -p "$work/app/data.ixo" | tr -d '\n')

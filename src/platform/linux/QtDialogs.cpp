@@ -65,6 +65,8 @@ MsgResult QtDialogs::messageBox(const std::string& text, const std::string& capt
     QMessageBox box(owner());
     box.setWindowTitle(qs(caption));
     box.setText(qs(text));
+    // Some messages name a command to run: the user copies it from the box.
+    box.setTextInteractionFlags(Qt::TextSelectableByMouse | Qt::TextSelectableByKeyboard);
     switch (icon) {
     case MsgIcon::None:
         box.setIcon(QMessageBox::NoIcon);

@@ -1,0 +1,118 @@
+#!/usr/bin/env bash
+# A real start of a game as a new user makes it: no Wine prefix yet, the project found by F3,
+# F5. The runtime stand-in sets up DirectDraw as the real runtime does, which dies in Wine's
+# default renderer: its window and its report prove the program prepared the prefix. Then the
+# messages for a machine without Wine, without 32-bit Wine, and with a prefix made before it.
+# Usage: game_start.sh <tavrin executable> <stand-in .exe>   (run under xvfb-run)
+set -u
+exe=$1
+standin=${2:-}
+[ -f "$standin" ] || { echo "FAIL: stand-in '$standin' not built (i686-w64-mingw32-g++?)"; exit 1; }
+unset WINEPREFIX
+source "$(dirname "$0")/common.sh" "$exe" xdotool xclip wine wineserver
+pid=
+trap 'kill $pid 2>/dev/null; end_prefix; rm -rf "$work"' EXIT
+# xdotool matches the Japanese titles in the locale it inherits.
+source "$(dirname "$0")/../wine/prefix.sh"
+source "$(dirname "$0")/../wine/report.sh"
+export WINEPREFIX=$work/prefix
+
+game=$work/games/勇者
+mkdir -p "$game"
+cp "$standin" "$game/RPG_RT.EXE"
+touch "$game/RPG_RT.lmt"
+printf '[RPG_RT]\r\nGameTitle=勇者の旅\r\n' | iconv -f UTF-8 -t CP932 >"$game/RPG_RT.ini"
+# Window mode: Xvfb cannot switch to 640 x 480.
+printf '[B_Setting]\r\nstartsize=1\r\n[RPGSearch]\r\nMatch_2k=1\r\n' >"$work/app/Tavrin.ini"
+
+start() { # PATH for the program
+  PATH=$1 "$work/app/tavrin" 2>>"$work/stderr" & pid=$!
+  win=$(wait_for_window $pid '^Tavrin$') || fail "main window did not appear"
+}
+# A click in the list below its rows, then Home: the first row has the focus.
+focus_first_row() {
+  xdotool mousemove --window "$win" 400 300 click 1
+  xdotool key --window "$win" Home
+  sleep 0.3
+}
+stop() {
+  close_by_menu $pid "$win" || fail "the program did not close through its menu"
+}
+# The text of the message box captioned $1, copied as a user would: a click into the text,
+# select all, copy.
+message_text() { # caption
+  local box width
+  box=$(wait_for_window $pid "^$1\$") || fail "no message box '$1'"
+  width=$(xdotool getwindowgeometry --shell "$box" | sed -n 's/^WIDTH=//p')
+  xdotool mousemove --window "$box" $((width / 2)) 30 click 1
+  xdotool key --clearmodifiers ctrl+a ctrl+c
+  sleep 0.3
+  xclip -o -selection clipboard 2>/dev/null
+  xdotool windowfocus --sync "$box" key --clearmodifiers Return
+}
+
+start "$PATH"
+xdotool windowfocus --sync "$win" key F3
+form=$(wait_for_window $pid 'RPGツクール検索') || fail "F3 opened no options dialog"
+xdotool windowfocus --sync "$form" type --delay 5 "$(windows "$work/games")"
+xdotool key --clearmodifiers alt+s
+search_ended $pid || fail "the search did not end"
+focus_first_row
+
+# F5 with no prefix: Wine makes it first, the window stays usable, then the game runs.
+xdotool key --window "$win" F5
+tavrins() { xdotool search --all --onlyvisible --pid $pid --name '^Tavrin$' 2>/dev/null | wc -l; }
+for _ in $(seq 1 50); do (($(tavrins) >= 2)) && break; sleep 0.1; done
+(($(tavrins) >= 2)) || fail "nothing shows that the prefix is being made"
+choose_from_menu $pid "$win" f Escape || fail "the window is not usable while the prefix is made"
+r=$(report "$game" RPG_RT.EXE) || fail "the game never started"
+expect "$r" "args=[GamePlay][ShowTitle][Window]" "cwd=$(windows "$game")" "acp=932" "ddraw=ok"
+xdotool search --name '^Tavrin stand-in RPG_RT.EXE$' >/dev/null || fail "no game window"
+grep -q 'renderer"="gdi"' "$WINEPREFIX/user.reg" || fail "no renderer setting in user.reg"
+
+# Test play in the same prefix.
+find "$game" -iname '*.txt' -delete
+focus_first_row
+choose_from_menu $pid "$win" s t || fail "the start menu did not open"
+r=$(report "$game" RPG_RT.EXE) || fail "test play never started"
+expect "$r" "args=[TestPlay][ShowTitle][Window]" "ddraw=ok"
+stop
+
+# No Wine on PATH at all.
+find "$game" -iname '*.txt' -delete
+start "$work/empty"
+focus_first_row
+xdotool key --window "$win" F5
+text=$(message_text 'ゲーム実行')
+[[ $text == *"sudo apt-get install wine"* ]] || fail "no-Wine message: $text"
+stop
+
+# Debian's launcher beside the 64-bit loader only, as on a machine without wine32:i386.
+fake=$work/wine64only
+mkdir -p "$fake/bin" "$fake/lib/wine"
+ln -s /usr/lib/wine/wine64 "$fake/lib/wine/wine64"
+sed "s|^wine32=.*|wine32=$fake/lib/wine/wine|; s|^wine64=.*|wine64=$fake/lib/wine/wine64|" \
+  "$(command -v wine)" >"$fake/bin/wine"
+chmod +x "$fake/bin/wine"
+start "$fake/bin:$PATH"
+focus_first_row
+xdotool key --window "$win" F5
+text=$(message_text 'ゲーム実行')
+[[ $text == *"apt-get install wine32:i386"* ]] || fail "no-wine32 message: $text"
+stop
+
+# A prefix that Wine made while only its 64-bit half was there: made by the launcher above, its
+# 32-bit system folder then lacks the DLLs that only Wine's i386 libraries hold (here they are
+# installed, so they go again).
+export WINEPREFIX=$work/prefix64
+PATH="$fake/bin:$PATH" wine wineboot -i >/dev/null 2>&1
+wineserver -w
+rm -rf "$WINEPREFIX/drive_c/windows/syswow64"
+start "$PATH"
+focus_first_row
+xdotool key --window "$win" F5
+text=$(message_text 'ゲーム実行')
+[[ $text == *"wineboot -u"* ]] || fail "old-prefix message: $text"
+stop
+[ -z "$(find "$game" -iname '*.txt')" ] || fail "a refused start started the game"
+echo "1 passed, 0 failed"
