@@ -42,28 +42,39 @@ void warn(LaunchContext& ctx, const char* utf8Text) {
                            MsgResult::Ok);
 }
 
-// What to install or run, in the user's words, when a Windows program cannot start here.
+// A text as one word of a POSIX shell's command line.
+std::string shellQuoted(const std::string& text) {
+    std::string out = "'";
+    for (char c : text) {
+        out += c == '\'' ? std::string("'\\''") : std::string(1, c);
+    }
+    return out + "'";
+}
+
+// What to install or run, in the user's words, when a Windows program cannot start here. Each
+// command on a line of its own, so it can be copied from the box.
 std::string hindranceText(const Shell::Readiness& r, const std::string& file) {
+    const std::string install32 = "sudo dpkg --add-architecture i386\n"
+                                  "sudo apt-get update\n";
     switch (r.hindrance) {
     case Shell::Hindrance::none:
         break;
     case Shell::Hindrance::noWine:
-        return sj("Windows のプログラムを動かす Wine がインストールされていません。\n"
-                  "次のコマンドでインストールしてください:\n"
-                  "sudo apt-get install wine");
+        return sj("Windows のプログラムを動かす Wine がインストールされていません。\n\n"
+                  "次のコマンドでインストールしてください:\n") +
+               install32 + "sudo apt-get install wine wine32:i386";
     case Shell::Hindrance::no32BitWine:
-        return formatMessage(
-            sj("%s は 32 ビットの Windows プログラムですが、32 ビットの Wine (wine32) が"
-               "インストールされていません。\n次のコマンドでインストールしてください:\n"
-               "sudo dpkg --add-architecture i386 && sudo apt-get update && "
-               "sudo apt-get install wine32:i386"),
-            file);
+        return formatMessage(sj("%s は 32 ビットの Windows プログラムですが、32 ビットの Wine "
+                                "(wine32) がインストールされていません。\n\n"
+                                "次のコマンドでインストールしてください:\n"),
+                             file) +
+               install32 + "sudo apt-get install wine32:i386";
     case Shell::Hindrance::prefixLacks32Bit:
         return formatMessage(sj("Wine の環境 %s は 32 ビットの Wine より前に作られたため、"
-                                "32 ビットのプログラムを動かせません。\n"
-                                "次のコマンドで更新してください:\n"
-                                "WINEPREFIX='%s' wineboot -u"),
-                             r.prefix);
+                                "32 ビットのプログラムを動かせません。\n\n"
+                                "次のコマンドで更新してください:\n"),
+                             r.prefix) +
+               "WINEPREFIX=" + shellQuoted(r.prefix) + " wineboot -u";
     }
     return {};
 }

@@ -197,7 +197,7 @@ TEST_F(Launch, WhatKeepsWindowsProgramsFromStartingIsToldBeforeAnythingHappens) 
         RecordingShell::Hindrance hindrance;
         const char* says;
     } rows[] = {
-        {RecordingShell::Hindrance::noWine, "sudo apt-get install wine"},
+        {RecordingShell::Hindrance::noWine, "sudo apt-get install wine wine32:i386"},
         {RecordingShell::Hindrance::no32BitWine, "apt-get install wine32:i386"},
         {RecordingShell::Hindrance::prefixLacks32Bit, "WINEPREFIX='/home/me/.wine' wineboot -u"},
     };
