@@ -20,7 +20,7 @@ root=$work/root
 dpkg-deb -x "$deb" "$root" || fail "dpkg-deb -x failed"
 
 # The package's metadata and files.
-[ "$(dpkg-deb -f "$deb" Recommends)" = wine ] || fail "wine is not recommended"
+[ "$(dpkg-deb -f "$deb" Recommends)" = "wine, wine32:i386" ] || fail "32-bit Wine is not recommended"
 dpkg-deb -f "$deb" Depends | grep -q 'libqt6widgets6' || fail "no computed dependency on Qt: $(dpkg-deb -f "$deb" Depends)"
 share=$root/usr/share
 for size in 16 32 48 64 128 256; do
