@@ -4,12 +4,20 @@ set -euo pipefail
 cd "$(dirname "${BASH_SOURCE[0]}")/.."
 
 PACKAGES=(cmake ninja-build g++ pkg-config qt6-base-dev qt6-translations-l10n libgtest-dev
-          xvfb xauth xxd fonts-noto-cjk imagemagick xdotool locales wine wine64
-          g++-mingw-w64-x86-64)
+          xvfb xauth xxd fonts-noto-cjk imagemagick xdotool locales wine wine64)
+# The runtimes and editors are 32-bit, and so are the suite's stand-ins for them. Wine's 32-bit
+# OpenGL (recommended by wine32, so every user has it) is what kills a runtime whose prefix
+# lacks the GDI renderer; without it that fault would go unseen.
+PACKAGES+=(wine32:i386 libgl1:i386 libgl1-mesa-dri:i386 g++-mingw-w64-i686)
+# The end-to-end tests read a message box's text from the clipboard, as a user copies it.
+PACKAGES+=(xclip)
 # The Debian package and its checks: dpkg-shlibdeps (with file) computes the dependencies.
 PACKAGES+=(dpkg-dev file desktop-file-utils lintian)
 PACKAGES+=(${TAVRIN_EXTRA_PACKAGES[@]+"${TAVRIN_EXTRA_PACKAGES[@]}"})
 
+add_i386=
+[ "$(dpkg --print-architecture)" = i386 ] || dpkg --print-foreign-architectures | grep -qx i386 ||
+  add_i386=1
 missing=()
 for p in "${PACKAGES[@]}"; do
   dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")
@@ -17,10 +25,12 @@ done
 if ((${#missing[@]})); then
   if [ "$(id -u)" = 0 ]; then
     export DEBIAN_FRONTEND=noninteractive
+    [ -z "$add_i386" ] || dpkg --add-architecture i386
     apt-get update -qq
     apt-get install -y -qq --no-install-recommends "${missing[@]}"
   else
     echo "Missing packages. Run:"
+    [ -z "$add_i386" ] || echo "  sudo dpkg --add-architecture i386 && sudo apt-get update"
     echo "  sudo apt-get install ${missing[*]}"
     exit 1
   fi

@@ -74,6 +74,8 @@ std::string hindranceText(const Shell::Readiness& r, const std::string& file) {
                                 "32 ビットのプログラムを動かせません。\n\n"
                                 "次のコマンドで更新してください:\n"),
                              r.prefix) +
+               // Without the timestamp gone, wineboot takes the prefix for current and skips it.
+               "rm " + shellQuoted(r.prefix + "/.update-timestamp") + "\n" +
                "WINEPREFIX=" + shellQuoted(r.prefix) + " wineboot -u";
     }
     return {};
@@ -131,16 +133,21 @@ void startWhenReady(LaunchContext& ctx, const std::string& file, const std::stri
         }
         return;
     }
-    ctx.shell.whenPrepared([ctx, file, parameters, runtime, gdi, failed = std::move(failed)] {
-        guarded(ctx.dialogs, [&] {
-            if (gdi) {
-                useGdiRenderer(ctx.registry, *runtime);
+    ctx.shell.whenPrepared(
+        [ctx, file, parameters, caption, runtime, gdi, failed = std::move(failed)]() mutable {
+            // A prefix just made may have come out without its 32-bit half.
+            if (!readyToStart(ctx, file, caption)) {
+                return;
             }
-            if (!ExecuteFile(ctx.shell, file, parameters) && failed) {
-                failed();
-            }
+            guarded(ctx.dialogs, [&] {
+                if (gdi) {
+                    useGdiRenderer(ctx.registry, *runtime);
+                }
+                if (!ExecuteFile(ctx.shell, file, parameters) && failed) {
+                    failed();
+                }
+            });
         });
-    });
 }
 
 // Settings file first, start last: a failed write leaves the editor unstarted.

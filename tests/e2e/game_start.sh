@@ -69,6 +69,7 @@ r=$(report "$game" RPG_RT.EXE) || fail "the game never started"
 expect "$r" "args=[GamePlay][ShowTitle][Window]" "cwd=$(windows "$game")" "acp=932" "ddraw=ok"
 xdotool search --name '^Tavrin stand-in RPG_RT.EXE$' >/dev/null || fail "no game window"
 grep -q 'renderer"="gdi"' "$WINEPREFIX/user.reg" || fail "no renderer setting in user.reg"
+game_ended || fail "the game did not end"
 
 # Test play in the same prefix.
 find "$game" -iname '*.txt' -delete
@@ -76,6 +77,7 @@ focus_first_row
 choose_from_menu $pid "$win" s t || fail "the start menu did not open"
 r=$(report "$game" RPG_RT.EXE) || fail "test play never started"
 expect "$r" "args=[TestPlay][ShowTitle][Window]" "ddraw=ok"
+game_ended || fail "the test play did not end"
 stop
 
 # No Wine on PATH at all.

@@ -5,7 +5,7 @@
 set -u
 exe=$1
 standin=${2:-}
-[ -f "$standin" ] || { echo "FAIL: stand-in '$standin' not built (x86_64-w64-mingw32-g++?)"; exit 1; }
+[ -f "$standin" ] || { echo "FAIL: stand-in '$standin' not built (i686-w64-mingw32-g++?)"; exit 1; }
 # Never the user's own prefix, not even in the clean-up of a run that failed early.
 unset WINEPREFIX
 source "$(dirname "$0")/common.sh" "$exe" xdotool xxd import convert iconv wine wineboot wineserver
@@ -69,12 +69,14 @@ focus_row 0
 xdotool key --window "$win" F5
 r=$(report "$hero" RPG_RT.EXE) || fail "F5 started nothing in $hero"
 expect "$r" "args=[GamePlay][ShowTitle][FullScreen]" "cwd=$hero_win" "acp=932"
+game_ended || fail "the game in $hero did not end"
 
 focus_row 1
 xdotool key --window "$win" F5
 r=$(report "$other" rpg_rt.exe) || fail "F5 started nothing in $other (path in another case)"
 expect "$r" "args=[GamePlay][ShowTitle][FullScreen]" "acp=932"
 expect_i "$r" "cwd=$other_win"
+game_ended || fail "the game in $other did not end"
 
 editor_report() { # base-folder project-name
   local r

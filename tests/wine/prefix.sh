@@ -19,9 +19,13 @@ make_prefix() { # folder
   for _ in 1 2; do
     wineboot -i >/dev/null 2>&1
     wineserver -w
-    [ -f "$WINEPREFIX/user.reg" ] && [ -e "$WINEPREFIX/dosdevices/z:" ] && return 0
+    # A boot cut short leaves a 64-bit prefix without its 32-bit half, where no stand-in runs.
+    [ -f "$WINEPREFIX/user.reg" ] && [ -e "$WINEPREFIX/dosdevices/z:" ] &&
+      { ! grep -qs '^#arch=win64' "$WINEPREFIX/system.reg" ||
+        [ -f "$WINEPREFIX/drive_c/windows/syswow64/kernel32.dll" ]; } && return 0
+    rm -f "$WINEPREFIX/.update-timestamp"
   done
-  echo "make_prefix: wineboot left no user.reg or drive Z: in $WINEPREFIX" >&2
+  echo "make_prefix: wineboot left no user.reg, drive Z: or 32-bit half in $WINEPREFIX" >&2
   return 1
 }
 

@@ -22,3 +22,12 @@ expect() { # report line...
     grep -qxF -- "$l" <<<"$r" || fail "'$l' not in the report:"$'\n'"$r"
   done
 }
+
+# A game's window covers the list while it runs, so a click waits until it is gone.
+game_ended() {
+  for _ in $(seq 1 100); do
+    xdotool search --name '^Tavrin stand-in ' >/dev/null 2>&1 || return 0
+    sleep 0.1
+  done
+  return 1
+}

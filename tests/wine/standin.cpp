@@ -2,10 +2,15 @@
 // started, and what an editor would read of the project it is to open, into "<exe name>.txt"
 // beside itself (UTF-8, one "name=value" line each), then ends. While "<exe name>.hold" exists
 // beside it, it stays running, so a test can keep a program of the prefix alive.
+// Named as a game runtime, it first opens a window and DirectDraw as the real runtime does, and
+// dies where the real one would.
 #include <windows.h>
 
+#include <ddraw.h>
+#include <float.h>
 #include <shellapi.h>
 
+#include <cwchar>
 #include <string>
 
 namespace {
@@ -71,6 +76,95 @@ std::wstring upper(std::wstring text) {
     return text;
 }
 
+std::wstring failure(const wchar_t* step, HRESULT hr) {
+    wchar_t buf[64];
+    swprintf(buf, 64, L"%ls failed 0x%08lx", step, static_cast<unsigned long>(hr));
+    return buf;
+}
+
+// What a game runtime holds open while it runs.
+struct Game {
+    HWND window = nullptr;
+    IDirectDraw* ddraw = nullptr;
+    IDirectDrawSurface* primary = nullptr;
+
+    ~Game() {
+        if (primary)
+            primary->Release();
+        if (ddraw)
+            ddraw->Release();
+        if (window)
+            DestroyWindow(window);
+    }
+};
+
+bool fullScreen() {
+    int argc = 0;
+    wchar_t** argv = CommandLineToArgvW(GetCommandLineW(), &argc);
+    bool full = false;
+    for (int i = 1; argv && i < argc; ++i)
+        full = full || lstrcmpiW(argv[i], L"FullScreen") == 0;
+    LocalFree(argv);
+    return full;
+}
+
+// The real runtime, a Delphi program, unmasks these floating-point exceptions; Wine's OpenGL
+// renderer then faults inside DirectDraw unless the prefix chose another renderer. So must this.
+std::wstring startGame(Game& game, const std::wstring& name) {
+    unsigned int cw = 0;
+    _controlfp_s(&cw, _EM_INEXACT | _EM_UNDERFLOW | _EM_DENORMAL, _MCW_EM);
+
+    WNDCLASSW wc{};
+    wc.lpfnWndProc = DefWindowProcW;
+    wc.hInstance = GetModuleHandleW(nullptr);
+    wc.hCursor = LoadCursorW(nullptr, IDC_ARROW);
+    wc.hbrBackground = static_cast<HBRUSH>(GetStockObject(BLACK_BRUSH));
+    wc.lpszClassName = L"TavrinStandIn";
+    RegisterClassW(&wc);
+    // Centred, so the catalogue's list stays in sight for a test's clicks.
+    RECT area{0, 0, 320, 240};
+    AdjustWindowRect(&area, WS_OVERLAPPEDWINDOW, FALSE);
+    const int width = area.right - area.left;
+    const int height = area.bottom - area.top;
+    game.window = CreateWindowW(wc.lpszClassName, (L"Tavrin stand-in " + name).c_str(),
+                                WS_OVERLAPPEDWINDOW, (GetSystemMetrics(SM_CXSCREEN) - width) / 2,
+                                (GetSystemMetrics(SM_CYSCREEN) - height) / 2, width, height,
+                                nullptr, nullptr, wc.hInstance, nullptr);
+    if (!game.window)
+        return failure(L"ddraw=window", HRESULT_FROM_WIN32(GetLastError()));
+    ShowWindow(game.window, SW_SHOW);
+    UpdateWindow(game.window);
+
+    std::wstring lines;
+    HRESULT hr = DirectDrawCreate(nullptr, &game.ddraw, nullptr);
+    if (FAILED(hr))
+        return failure(L"ddraw=DirectDrawCreate", hr);
+    const bool full = fullScreen();
+    hr = game.ddraw->SetCooperativeLevel(game.window,
+                                         full ? DDSCL_EXCLUSIVE | DDSCL_FULLSCREEN : DDSCL_NORMAL);
+    if (FAILED(hr))
+        return failure(L"ddraw=SetCooperativeLevel", hr);
+    // A display that cannot switch (Xvfb) is the desktop's matter, not the program's fault.
+    if (full && FAILED(hr = game.ddraw->SetDisplayMode(640, 480, 16)))
+        lines += failure(L"ddraw.displaymode=SetDisplayMode", hr) + L"\n";
+    DDSURFACEDESC desc{};
+    desc.dwSize = sizeof desc;
+    desc.dwFlags = DDSD_CAPS;
+    desc.ddsCaps.dwCaps = DDSCAPS_PRIMARYSURFACE;
+    hr = game.ddraw->CreateSurface(&desc, &game.primary, nullptr);
+    if (FAILED(hr))
+        return lines + failure(L"ddraw=CreateSurface", hr);
+    return lines + L"ddraw=ok";
+}
+
+void pumpMessages() {
+    MSG msg;
+    while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
+        TranslateMessage(&msg);
+        DispatchMessageW(&msg);
+    }
+}
+
 } // namespace
 
 int WINAPI wWinMain(HINSTANCE, HINSTANCE, LPWSTR, int) {
@@ -85,16 +179,20 @@ int WINAPI wWinMain(HINSTANCE, HINSTANCE, LPWSTR, int) {
     report += L"acp=" + std::to_wstring(GetACP()) + L"\n";
     report += L"exe=" + self + L"\n";
 
+    const std::wstring program = upper(stem);
+    Game game;
+    if (program == L"RPG_RT" || program == L"GAME")
+        report += startGame(game, name) + L"\n";
+
     // The editors: each reads its own settings file, whose section is the edition's.
-    const std::wstring edition = upper(stem);
-    if (edition == L"RPG2000" || edition == L"RPG2000T" || edition == L"RPG2003") {
+    if (program == L"RPG2000" || program == L"RPG2000T" || program == L"RPG2003") {
         for (const wchar_t* key : {L"RPG2000", L"RPG2003"}) {
             const std::wstring path = std::wstring(L"Software\\Enterbrain\\") + key;
             for (const wchar_t* value : {L"ProjectBasePath", L"OpenedProjectFolder"})
                 report += std::wstring(L"reg.") + key + L"." + value + L"=" +
                           registryString(path.c_str(), value) + L"\n";
         }
-        const wchar_t* section = edition == L"RPG2003" ? L"RPG2003" : L"RPG2000";
+        const wchar_t* section = program == L"RPG2003" ? L"RPG2003" : L"RPG2000";
         const std::wstring ini = folder + stem + L".ini";
         for (const wchar_t* value : {L"ProjectBasePath", L"OpenedProjectFolder"})
             report +=
@@ -116,8 +214,14 @@ int WINAPI wWinMain(HINSTANCE, HINSTANCE, LPWSTR, int) {
     if (!ok || !MoveFileExW(temp.c_str(), target.c_str(), MOVEFILE_REPLACE_EXISTING))
         return 1;
 
+    // A game's window stays a while, so a test can find it.
     const std::wstring hold = folder + name + L".hold";
-    for (int i = 0; i < 1200 && GetFileAttributesW(hold.c_str()) != INVALID_FILE_ATTRIBUTES; ++i)
+    const int shown = game.window ? 30 : 0;
+    for (int i = 0;
+         i < 1200 && (i < shown || GetFileAttributesW(hold.c_str()) != INVALID_FILE_ATTRIBUTES);
+         ++i) {
+        pumpMessages();
         Sleep(100);
+    }
     return 0;
 }
