@@ -1,6 +1,8 @@
+#include "HostScratch.h"
 #include "platform/Cp932.h"
 #include "platform/linux/WineRegistry.h"
 
+#include <QString>
 #include <gtest/gtest.h>
 
 #include <chrono>
@@ -9,6 +11,7 @@
 #include <filesystem>
 #include <fstream>
 #include <thread>
+#include <tuple>
 
 // The registry against the real Wine, in one scratch prefix made for this program's run. Every
 // Wine command names that prefix, so the user's own is never touched.
@@ -61,6 +64,35 @@ void stopServer() {
     for (int i = 0; i < 500 && WineRegistry::serverRuns(gPrefix); ++i)
         std::this_thread::sleep_for(std::chrono::milliseconds(20));
 }
+
+// A server that stays up with no program running, as one does after a program ends.
+void startServer() {
+    ASSERT_EQ(run("wineserver -p"), 0);
+    ASSERT_TRUE(WineRegistry::serverRuns(gPrefix));
+}
+
+// Puts a registry file of Wine's export format (given in UTF-8) into the registry.
+void import(const std::string& lines) {
+    const QString text = QString::fromUtf8("Windows Registry Editor Version 5.00\r\n\r\n" + lines);
+    std::string bytes = "\xff\xfe";
+    for (const char16_t unit : text.toStdU16String())
+        bytes += {static_cast<char>(unit & 0xFF), static_cast<char>(unit >> 8)};
+    test::writeHostFile(gPrefix + "/drive_c/tavrin-import.reg", bytes);
+    ASSERT_EQ(run("wine reg import 'C:\\tavrin-import.reg'"), 0);
+}
+
+// A "wine" first on the PATH that runs the script, for a Wine that fails or hangs.
+class FakeWine {
+public:
+    explicit FakeWine(const std::string& script) {
+        test::writeHostFile(gFolder + "/bin/wine", "#!/bin/sh\n" + script + "\n", true);
+        const char* path = std::getenv("PATH");
+        mPath.emplace("PATH", gFolder + "/bin:" + (path ? path : ""));
+    }
+
+private:
+    std::optional<test::ScopedEnv> mPath;
+};
 
 class ScratchPrefix : public ::testing::Environment {
 public:
@@ -153,8 +185,7 @@ TEST(WineRegistry, WritesTheFileWhenNoServerRuns) {
 TEST(WineRegistry, WritesThroughWineWhileItsServerRuns) {
     ASSERT_FALSE(gPrefix.empty());
     const std::string key = "Software\\Enterbrain\\RPG2003";
-    ASSERT_EQ(run("wineserver -p"), 0);
-    ASSERT_TRUE(WineRegistry::serverRuns(gPrefix));
+    startServer();
     const std::string before = userReg();
 
     WineRegistry registry(gPrefix);
@@ -171,14 +202,10 @@ TEST(WineRegistry, WritesThroughWineWhileItsServerRuns) {
     WineRegistry hasty(gPrefix, std::chrono::milliseconds(1));
     EXPECT_FALSE(hasty.writeString(sj(key), "Late", "x"));
     // A Wine that answers with a failure is a failed write.
-    const std::string path = std::getenv("PATH") ? std::getenv("PATH") : "";
-    const std::string fake = gFolder + "/bin";
-    fs::create_directories(fake);
-    std::ofstream(fake + "/wine") << "#!/bin/sh\nexit 1\n";
-    fs::permissions(fake + "/wine", fs::perms::owner_all);
-    ::setenv("PATH", (fake + ":" + path).c_str(), 1);
-    EXPECT_FALSE(registry.writeString(sj(key), "Refused", "x"));
-    ::setenv("PATH", path.c_str(), 1);
+    {
+        FakeWine refusing("exit 1");
+        EXPECT_FALSE(registry.writeString(sj(key), "Refused", "x"));
+    }
     stopServer();
 
     std::string out;
@@ -189,6 +216,124 @@ TEST(WineRegistry, WritesThroughWineWhileItsServerRuns) {
         EXPECT_EQ(registry.readString(sj(key), name, out), Registry::Read::ok);
         EXPECT_EQ(out, sj(value));
     }
+}
+
+// What a Windows program would read from the running server, asked at once after the server
+// was told, while user.reg is older.
+TEST(WineRegistry, ReadsWhatItsRunningServerHolds) {
+    ASSERT_FALSE(gPrefix.empty());
+    WineRegistry registry(gPrefix);
+    // "表" last: its CP932 bytes end in that of "\".
+    const std::string key = "Software\\Tavrin\\ソフト表";
+    ASSERT_TRUE(registry.writeString(sj(key), "ApplicationPath", sj("C:\\旧\\")));
+    ASSERT_TRUE(registry.writeString(sj(key), "Removed", "x"));
+    ASSERT_TRUE(registry.writeString(sj("Software\\Tavrin\\Gone"), "Removed", "x"));
+    startServer();
+    const std::string wineKey = shellQuoted("HKCU\\" + key);
+    ASSERT_EQ(run("LC_ALL=C.UTF-8 wine reg add " + wineKey + " /v ApplicationPath /t REG_SZ /d " +
+                  shellQuoted("C:\\ツクール2000\\") + " /f"),
+              0);
+    ASSERT_EQ(run("LC_ALL=C.UTF-8 wine reg delete " + wineKey + " /v Removed /f"), 0);
+    ASSERT_EQ(run("wine reg delete 'HKCU\\Software\\Tavrin\\Gone' /f"), 0);
+    // Values whose lines in Wine's files need care; a subkey's value of the same name follows
+    // the key's own.
+    const std::string section = "[HKEY_CURRENT_USER\\" + key;
+    import(
+        section +
+        "]\r\n"
+        "@=\"既定\"\r\n"
+        "\"a b\"=\"with space\"\r\n"
+        "\"q\\\"uote\"=\"say \\\"hi\\\" \\\\ back\\\\\\\\slash\\\\x41\\\\\"\r\n"
+        "\"名前\"=\"C:\\\\ゲーム\\\\ソフト表示\\\\勇者の物語①α1\"\r\n"
+        "\"empty\"=\"\"\r\n"
+        "\"lines\"=\"one\\ntwo\\r\ttab\"\r\n"
+        // "%WINDIR%\表", as Windows keeps it.
+        "\"expand\"=hex(2):25,00,57,00,49,00,4e,00,44,00,49,00,52,00,25,00,5c,00,68,88,00,00\r\n"
+        "\"multi\"=hex(7):61,00,00,00,62,00,00,00,00,00\r\n"
+        "\"dword\"=dword:00000003\r\n"
+        "\"binary\"=hex:00,01,02,03,04,05,06,07,08,09,0a,0b,0c,0d,0e,0f,10,11,12,13,14,15,16,\\\r\n"
+        "  17,18,19,1a,1b,1c,1d,1e,1f\r\n"
+        "\"after\"=\"past the long one\"\r\n"
+        "\r\n" +
+        section +
+        "\\Sub]\r\n"
+        "\"ApplicationPath\"=\"subkey\"\r\n");
+
+    using Case = std::tuple<std::string, std::string, Registry::Read, std::string>;
+    const std::vector<Case> cases = {
+        {key, "ApplicationPath", Registry::Read::ok, "C:\\ツクール2000\\"},
+        {"SOFTWARE\\tavrin\\ソフト表\\", "applicationpath", Registry::Read::ok,
+         "C:\\ツクール2000\\"},
+        {key, "", Registry::Read::ok, "既定"},
+        {key, "A B", Registry::Read::ok, "with space"},
+        {key, "q\"uote", Registry::Read::ok, "say \"hi\" \\ back\\\\slash\\x41\\"},
+        {key, "名前", Registry::Read::ok, "C:\\ゲーム\\ソフト表示\\勇者の物語①α1"},
+        {key, "empty", Registry::Read::ok, ""},
+        {key, "lines", Registry::Read::ok, "one\ntwo\r\ttab"},
+        {key, "expand", Registry::Read::ok, "%WINDIR%\\表"},
+        {key, "after", Registry::Read::ok, "past the long one"},
+        {key, "multi", Registry::Read::notString, ""},
+        {key, "dword", Registry::Read::notString, ""},
+        {key, "binary", Registry::Read::notString, ""},
+        {key, "Removed", Registry::Read::absent, ""},
+        {key, "Missing", Registry::Read::absent, ""},
+        {"Software\\Tavrin\\Gone", "Removed", Registry::Read::absent, ""},
+        {"Software\\Tavrin\\Missing", "x", Registry::Read::absent, ""},
+    };
+    const auto readAll = [&] {
+        for (const auto& [caseKey, name, read, value] : cases) {
+            SCOPED_TRACE(caseKey + " " + name);
+            std::string out = "unchanged";
+            EXPECT_EQ(registry.readString(sj(caseKey), sj(name), out), read);
+            EXPECT_EQ(out, read == Registry::Read::ok ? sj(value) : "unchanged");
+        }
+    };
+    ASSERT_TRUE(WineRegistry::serverRuns(gPrefix));
+    readAll();
+    // The file, once the server saved it, reads the same.
+    stopServer();
+    readAll();
+    EXPECT_FALSE(WineRegistry::serverRuns(gPrefix));
+}
+
+TEST(WineRegistry, ReadsTheFileWhenWineDoesNotAnswer) {
+    ASSERT_FALSE(gPrefix.empty());
+    WineRegistry registry(gPrefix);
+    const std::string key = sj("Software\\Tavrin\\答え");
+    ASSERT_TRUE(registry.writeString(key, "Path", "saved"));
+    startServer();
+    ASSERT_TRUE(registry.writeString(key, "Path", "held"));
+
+    std::string out;
+    {
+        FakeWine refusing("exit 1");
+        EXPECT_EQ(registry.readString(key, "Path", out), Registry::Read::ok);
+        EXPECT_EQ(out, "saved");
+    }
+    // A Wine that hangs is stopped at the time limit with what it started.
+    const std::string sleeperFile = gFolder + "/sleeper";
+    {
+        FakeWine hanging("sleep 30 & echo $! >" + shellQuoted(sleeperFile) + "; wait");
+        WineRegistry patient(gPrefix, std::chrono::milliseconds(300));
+        const auto start = std::chrono::steady_clock::now();
+        EXPECT_EQ(patient.readString(key, "Path", out), Registry::Read::ok);
+        EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(5));
+        EXPECT_EQ(out, "saved");
+    }
+    const std::string sleeper = test::readHostFile(sleeperFile);
+    ASSERT_FALSE(sleeper.empty());
+    // Gone, or a zombie left to a parent that does not reap.
+    const auto stopped = [&] {
+        const std::string stat =
+            test::readHostFile("/proc/" + sleeper.substr(0, sleeper.find('\n')) + "/stat");
+        return stat.empty() || stat.find(") Z ") != std::string::npos;
+    };
+    for (int i = 0; i < 100 && !stopped(); ++i)
+        std::this_thread::sleep_for(std::chrono::milliseconds(10));
+    EXPECT_TRUE(stopped());
+    EXPECT_EQ(registry.readString(key, "Path", out), Registry::Read::ok);
+    EXPECT_EQ(out, "held");
+    stopServer();
 }
 
 } // namespace

@@ -4,6 +4,7 @@
 #include "platform/WineRegFile.h"
 #include "platform/linux/LinuxFileSystem.h"
 
+#include <algorithm>
 #include <cerrno>
 #include <csignal>
 #include <cstdio>
@@ -72,6 +73,64 @@ std::string cString(const std::string& s) {
     return s.substr(0, s.find('\0'));
 }
 
+// The key as Wine's reg names it. Trimmed in UTF-8, where a "\" is always a separator; in
+// CP932 it may end a character. Empty for no key.
+std::string wineKeyPath(const std::string& key) {
+    const std::string path = cp932::toUtf8(cString(key));
+    const std::size_t first = path.find_first_not_of('\\');
+    if (first == std::string::npos)
+        return {};
+    return "HKCU\\" + path.substr(first, path.find_last_not_of('\\') - first + 1);
+}
+
+constexpr std::string_view kExportedKey = "k";
+
+// Wine's export of a key (UTF-16 with a byte order mark) as Wine's own registry file that holds
+// the key's values under kExportedKey; nothing when it is not such an export. The export's
+// escapes are the file's, so value lines carry over, with what is past ASCII written as Wine
+// writes it. The key's own name is not escaped there, so it is left out.
+std::optional<std::string> exportAsRegFile(std::string_view bytes) {
+    if (!bytes.starts_with("\xff\xfe"))
+        return std::nullopt;
+    std::string ascii;
+    for (std::size_t i = 2; i + 1 < bytes.size(); i += 2) {
+        const unsigned unit =
+            static_cast<unsigned char>(bytes[i]) | static_cast<unsigned char>(bytes[i + 1]) << 8;
+        if (unit < 0x80) {
+            ascii += static_cast<char>(unit);
+        } else {
+            char escaped[8];
+            std::snprintf(escaped, sizeof escaped, "\\x%04x", unit);
+            ascii += escaped;
+        }
+    }
+    std::string text = "WINE REGISTRY Version 2\n";
+    bool inKey = false;
+    for (std::size_t begin = 0, next = 0; begin < ascii.size(); begin = next) {
+        const std::size_t end = std::min(ascii.find('\n', begin), ascii.size());
+        next = end + 1;
+        std::string_view line = std::string_view(ascii).substr(begin, end - begin);
+        if (line.ends_with('\r'))
+            line.remove_suffix(1);
+        if (begin == 0) {
+            if (line != "Windows Registry Editor Version 5.00")
+                return std::nullopt;
+        } else if (line.starts_with('[')) {
+            // Its subkeys follow the key's values.
+            if (inKey)
+                break;
+            inKey = true;
+            text += "[" + std::string(kExportedKey) + "]\n";
+        } else if (inKey) {
+            text += line;
+            text += '\n';
+        }
+    }
+    if (!inKey)
+        return std::nullopt;
+    return text;
+}
+
 } // namespace
 
 WineRegistry::WineRegistry(std::string prefix, std::chrono::milliseconds wineTimeout)
@@ -106,6 +165,10 @@ bool WineRegistry::serverRuns(const std::string& prefix) {
 
 Registry::Read WineRegistry::readString(const std::string& key, const std::string& valueName,
                                         std::string& out) {
+    // The running server keeps the registry in memory and saves the file only now and then.
+    if (serverRuns(mPrefix))
+        if (const std::optional<Read> read = readThroughWine(key, valueName, out))
+            return *read;
     const std::optional<std::string> bytes = readHostFile(joinHost(mPrefix, "user.reg"));
     if (!bytes)
         return Read::absent;
@@ -137,14 +200,46 @@ bool WineRegistry::writeString(const std::string& key, const std::string& valueN
     return true;
 }
 
+std::optional<Registry::Read> WineRegistry::readThroughWine(const std::string& key,
+                                                            const std::string& valueName,
+                                                            std::string& out) const {
+    const std::string path = wineKeyPath(key);
+    if (path.empty())
+        return Read::absent;
+    // A file reg cannot make would read as a missing key, so only names that pass to Wine
+    // unchanged, with "\" for "/".
+    const char* tmp = std::getenv("TMPDIR");
+    std::string folder = tmp && *tmp == '/' ? tmp : "/tmp";
+    if (std::any_of(folder.begin(), folder.end(),
+                    [](unsigned char c) { return c < ' ' || c > '~' || c == '\\'; }))
+        folder = "/tmp";
+    std::string file = joinHost(folder, "tavrin-reg-XXXXXX");
+    const int fd = ::mkstemp(file.data());
+    if (fd < 0)
+        return std::nullopt;
+    ::close(fd);
+    std::string winePath = "\\\\?\\unix" + file;
+    std::replace(winePath.begin(), winePath.end(), '/', '\\');
+    // Without "/y", reg asks before it writes over the file and waits for an answer.
+    const std::optional<int> exported = runWine({"reg", "export", path, winePath, "/y"});
+    const std::optional<std::string> bytes = readHostFile(file);
+    ::unlink(file.c_str());
+    if (exported == 0 && bytes)
+        if (const std::optional<std::string> text = exportAsRegFile(*bytes))
+            return WineRegFile(*text).readString(kExportedKey, valueName, out);
+    // reg fails alike for a missing key and for a Wine that cannot work; a question that always
+    // succeeds tells them apart.
+    if (exported && *exported != 0 && runWine({"reg", "query", "HKCU"}) == 0)
+        return Read::absent;
+    return std::nullopt;
+}
+
 bool WineRegistry::writeThroughWine(const std::string& key, const std::string& valueName,
                                     const std::string& data) const {
-    std::string path = cString(key);
-    const std::size_t first = path.find_first_not_of('\\');
-    if (first == std::string::npos)
+    const std::string path = wineKeyPath(key);
+    if (path.empty())
         return false;
-    path = path.substr(first, path.find_last_not_of('\\') - first + 1);
-    std::vector<std::string> args = {"wine", "reg", "add", "HKCU\\" + cp932::toUtf8(path)};
+    std::vector<std::string> args = {"reg", "add", path};
     if (valueName.empty()) {
         args.push_back("/ve");
     } else {
@@ -155,7 +250,11 @@ bool WineRegistry::writeThroughWine(const std::string& key, const std::string& v
         args.push_back(a);
     args.push_back(cp932::toUtf8(data));
     args.push_back("/f");
+    return runWine(std::move(args)) == 0;
+}
 
+std::optional<int> WineRegistry::runWine(std::vector<std::string> args) const {
+    args.insert(args.begin(), "wine");
     // Wine reads its arguments in the locale's character set.
     std::vector<std::string> env = {"WINEPREFIX=" + mPrefix, "LC_ALL=C.UTF-8", "WINEDEBUG=-all"};
     for (char** e = environ; e && *e; ++e) {
@@ -188,21 +287,21 @@ bool WineRegistry::writeThroughWine(const std::string& key, const std::string& v
     posix_spawn_file_actions_destroy(&actions);
     posix_spawnattr_destroy(&attr);
     if (spawned != 0)
-        return false;
+        return std::nullopt;
 
     const auto deadline = std::chrono::steady_clock::now() + mWineTimeout;
     int status = 0;
     for (;;) {
         const pid_t done = ::waitpid(pid, &status, WNOHANG);
         if (done == pid)
-            return WIFEXITED(status) && WEXITSTATUS(status) == 0;
+            return WIFEXITED(status) ? std::optional<int>(WEXITSTATUS(status)) : std::nullopt;
         if (done < 0 && errno != EINTR)
-            return false;
+            return std::nullopt;
         if (std::chrono::steady_clock::now() >= deadline) {
             ::kill(-pid, SIGKILL);
             while (::waitpid(pid, &status, 0) < 0 && errno == EINTR) {
             }
-            return false;
+            return std::nullopt;
         }
         std::this_thread::sleep_for(std::chrono::milliseconds(10));
     }
