@@ -118,12 +118,17 @@ void SaveSettings(ProfileFile& file, const SettingsRecord& record) {
 }
 
 ProfileFile readProfile(FileSystem& fs, const std::string& path) {
-    auto bytes = fs.readFile(path);
+    auto bytes = fs.readFile(path, kProfileFileLimit);
     return bytes ? ProfileFile(std::move(*bytes)) : ProfileFile();
 }
 
 void writeProfile(FileSystem& fs, const std::string& path, const ProfileFile& file) {
-    auto now = fs.readFile(path);
+    std::optional<std::string> now;
+    try {
+        now = fs.readFile(path, kProfileFileLimit);
+    } catch (const AppError&) {
+        // Not a file that can be read: the write below says whether it can be replaced.
+    }
     if (now && *now == file.bytes()) {
         return;
     }

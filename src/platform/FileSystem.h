@@ -1,12 +1,41 @@
 #pragma once
 
+#include "platform/AppError.h"
+#include "platform/Cp932.h"
+
 #include <cstdint>
 #include <optional>
 #include <string>
 #include <string_view>
+#include <utility>
 #include <vector>
 
 namespace tavrin {
+
+// Sizes past which a file of each kind is refused unread: far above any real one, so that a
+// file that is not what its name says cannot take all memory.
+// data.ixo: an item takes 80 to 100 bytes, so 1,000,000 items measure about 100 MB; ten times
+// that leaves room for long paths and titles.
+inline constexpr std::uint64_t kCatalogueFileLimit = std::uint64_t{1} << 30;
+// Tavrin.ini, the editors' and tools' profiles, a game's RPG_RT.ini: a few kilobytes each.
+inline constexpr std::uint64_t kProfileFileLimit = std::uint64_t{16} << 20;
+// Wine's user.reg: tens of MB in a prefix with much installed.
+inline constexpr std::uint64_t kWineRegistryFileLimit = std::uint64_t{512} << 20;
+// The largest kind, so a caller that names none refuses no real file.
+inline constexpr std::uint64_t kReadFileLimit = kCatalogueFileLimit;
+
+// The message for a file refused for its size; `shownPath` in CP932.
+inline std::string fileTooLargeMessage(const std::string& shownPath, std::uint64_t limit) {
+    std::string size = std::to_string(limit) + sj(" バイト");
+    for (const auto& [unit, name] :
+         {std::pair{std::uint64_t{1} << 30, " GiB"}, std::pair{std::uint64_t{1} << 20, " MiB"},
+          std::pair{std::uint64_t{1} << 10, " KiB"}})
+        if (limit >= unit && limit % unit == 0) {
+            size = std::to_string(limit / unit) + name;
+            break;
+        }
+    return formatMessage(sj("%s は大きすぎます（上限 "), shownPath) + size + sj("）。");
+}
 
 // The host's files, reached by Windows paths in CP932.
 class FileSystem {
@@ -29,13 +58,22 @@ public:
 
     virtual bool fileExists(const std::string& path) = 0;
     virtual bool folderExists(const std::string& path) = 0;
-    // The whole file, or nothing when it cannot be opened or read.
+    // The whole file, or nothing when it is not there. A file that is there but cannot be read
+    // as one throws AppError naming it, so that it is kept rather than replaced: a folder, a
+    // FIFO or a device, one the user may not read, one larger than kReadFileLimit.
     virtual std::optional<std::string> readFile(const std::string& path) = 0;
+    // The same, refused above `limit` bytes.
+    virtual std::optional<std::string> readFile(const std::string& path, std::uint64_t limit) {
+        std::optional<std::string> bytes = readFile(path);
+        if (bytes && bytes->size() > limit)
+            throw AppError(fileTooLargeMessage(path, limit));
+        return bytes;
+    }
     // Replaces the file as a whole: the old content stays until the new one is complete.
     // False when the new file could not be written.
     virtual bool writeFileAtomic(const std::string& path, std::string_view bytes) = 0;
     // Removes what replacements of the file cut short (by a kill or a power loss) left beside
-    // it. Only while nothing else replaces the file.
+    // it, and nothing else. Only while nothing else replaces the file.
     virtual void removeInterruptedWrites(const std::string& /*path*/) {}
     // Renames a file without replacing an existing one; false on failure.
     virtual bool renameFile(const std::string& from, const std::string& to) = 0;
@@ -61,6 +99,8 @@ public:
     virtual std::optional<std::string> windowsPathOf(const std::string& /*hostPath*/) {
         return std::nullopt;
     }
+    // A path as the user finds it in a file manager (CP932): the host path where there is one.
+    virtual std::string shownPath(const std::string& path) { return path; }
 };
 
 } // namespace tavrin

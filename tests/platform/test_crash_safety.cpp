@@ -3,12 +3,14 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cctype>
 #include <chrono>
 #include <filesystem>
 #include <fstream>
 #include <random>
 #include <sstream>
 #include <thread>
+#include <vector>
 
 #include <csignal>
 #include <spawn.h>
@@ -62,13 +64,29 @@ pid_t startLoop(const std::string& kind, const fs::path& folder) {
     return started ? pid : -1;
 }
 
+// The atomic write's temporary of `name`: ".<name>.tavrin-<8 letters or digits>.tmp".
+bool isTemporaryOf(const std::string& entry, const std::string& name) {
+    const std::string start = "." + name + ".tavrin-";
+    if (entry.size() != start.size() + 12 || entry.rfind(start, 0) != 0 ||
+        entry.substr(entry.size() - 4) != ".tmp")
+        return false;
+    const std::string random = entry.substr(start.size(), 8);
+    return std::all_of(random.begin(), random.end(),
+                       [](unsigned char c) { return std::isalnum(c) != 0; });
+}
+
 // `name`: the file the writer keeps in `folder`; every other entry must be a temporary file
-// of the atomic write, which no reader of `name` opens.
+// of the atomic write, which no reader of `name` opens, or one of the user's files named like
+// one, which the clean-up keeps.
 void killWhileWriting(const std::string& kind, const std::string& name, int rounds) {
     const fs::path folder =
         fs::temp_directory_path() / ("tavrin-crash-" + kind + "-" + std::to_string(::getpid()));
     fs::remove_all(folder);
     fs::create_directories(folder);
+    const std::vector<std::string> usersFiles = {"." + name + ".backup", "." + name + ".a1B2c3",
+                                                 "." + name + ".tavrin-a1B2c3d4"};
+    for (const std::string& file : usersFiles)
+        std::ofstream(folder / file) << "the user's";
 
     ASSERT_EQ(runWriter(kind, folder, "1"), 0);
     const std::string stateB = readAll(folder / name);
@@ -113,8 +131,8 @@ void killWhileWriting(const std::string& kind, const std::string& name, int roun
         (now == stateA ? sawA : sawB)++;
         for (const fs::directory_entry& e : fs::directory_iterator(folder)) {
             const std::string entry = e.path().filename().string();
-            if (entry != name)
-                ASSERT_EQ(entry.rfind("." + name + ".", 0), 0u) << kind << ": " << entry;
+            if (entry != name && !std::count(usersFiles.begin(), usersFiles.end(), entry))
+                ASSERT_TRUE(isTemporaryOf(entry, name)) << kind << ": " << entry;
         }
     }
     // Kills landed both between and inside writes of each state.
@@ -123,13 +141,16 @@ void killWhileWriting(const std::string& kind, const std::string& name, int roun
     // The next start writes over whatever the kills left, and clears the writes they cut short.
     ASSERT_EQ(runWriter(kind, folder, "1"), 0);
     EXPECT_EQ(readAll(folder / name), stateB);
+    const long kept = 1 + static_cast<long>(usersFiles.size());
     const auto entries = [&folder] {
         return std::distance(fs::directory_iterator(folder), fs::directory_iterator());
     };
-    EXPECT_GT(entries(), 1) << kind << ": no kill landed inside a write";
+    EXPECT_GT(entries(), kept) << kind << ": no kill landed inside a write";
     ASSERT_EQ(runWriter(kind, folder, "clean"), 0);
-    EXPECT_EQ(entries(), 1) << kind;
+    EXPECT_EQ(entries(), kept) << kind;
     EXPECT_EQ(readAll(folder / name), stateB);
+    for (const std::string& file : usersFiles)
+        EXPECT_EQ(readAll(folder / file), "the user's") << kind << ": " << file;
     fs::remove_all(folder);
 }
 

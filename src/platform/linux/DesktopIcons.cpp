@@ -1,5 +1,6 @@
 #include "platform/linux/DesktopIcons.h"
 
+#include "platform/AppError.h"
 #include "platform/IconExtract.h"
 #include "platform/linux/LinuxFileSystem.h"
 
@@ -44,8 +45,12 @@ QIcon themed(std::initializer_list<const char*> names, QStyle::StandardPixmap st
 } // namespace
 
 std::optional<std::string> DesktopIcons::fileIcon(const std::string& path) {
-    const std::optional<std::string> bytes = mFs.readFile(path);
-    return bytes ? firstSmallIconAsIco(*bytes) : std::nullopt;
+    try {
+        const std::optional<std::string> bytes = mFs.readFile(path);
+        return bytes ? firstSmallIconAsIco(*bytes) : std::nullopt;
+    } catch (const AppError&) {
+        return std::nullopt; // a special file or a huge one has no icon to show
+    }
 }
 
 std::optional<std::string> DesktopIcons::desktopIcon(Desktop kind, const std::string& path) {

@@ -1,5 +1,6 @@
 #include "platform/linux/LinuxFileSystem.h"
 
+#include "platform/AppError.h"
 #include "platform/Cp932.h"
 #include "platform/PathText.h"
 
@@ -9,7 +10,7 @@
 #include <dirent.h>
 #include <fcntl.h>
 #include <pwd.h>
-#include <random>
+#include <sys/random.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -225,9 +226,9 @@ std::optional<HostPath> joinWritten(const WindowsPath& split) {
     });
 }
 
-bool writeAll(int fd, std::string_view bytes) {
+bool writeAll(LinuxFileSystem::WriteCalls& calls, int fd, std::string_view bytes) {
     while (!bytes.empty()) {
-        const ssize_t n = ::write(fd, bytes.data(), bytes.size());
+        const ssize_t n = calls.write(fd, bytes.data(), bytes.size());
         if (n < 0 && errno == EINTR)
             continue;
         if (n <= 0)
@@ -237,33 +238,44 @@ bool writeAll(int fd, std::string_view bytes) {
     return true;
 }
 
-// Creates a new hidden file beside `target`; mode 0644 lets the umask apply as for any new file.
-constexpr char kTempChars[] = "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789";
+constexpr std::string_view kTempChars =
+    "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789";
+constexpr std::size_t kTempRandomLength = 8;
+// Keeps the temporary name within the 255 bytes a host name may have.
 constexpr std::size_t kTempNameLength = 200;
+constexpr std::string_view kTempMarker = ".tavrin-";
+constexpr std::string_view kTempEnd = ".tmp";
 
-// ".<name>.XXXXXX", the temporary name createTemp gives a replacement of `name`.
+std::string tempNameStart(std::string_view name) {
+    std::string start(1, '.');
+    start.append(name.substr(0, kTempNameLength)).append(kTempMarker);
+    return start;
+}
+
+// ".<name>.tavrin-<8 letters or digits>.tmp": no other program names its files so, so a file
+// of this form is a temporary of ours; the clean-up removes nothing else.
 bool isTempNameOf(std::string_view entry, std::string_view name) {
-    name = name.substr(0, kTempNameLength);
-    if (entry.size() != name.size() + 8 || entry[0] != '.' ||
-        entry.substr(1, name.size()) != name || entry[name.size() + 1] != '.')
+    const std::string start = tempNameStart(name);
+    if (entry.size() != start.size() + kTempRandomLength + kTempEnd.size() ||
+        !entry.starts_with(start) || !entry.ends_with(kTempEnd))
         return false;
-    const std::string_view random = entry.substr(name.size() + 2);
-    return random.find_first_not_of(std::string_view(kTempChars, sizeof kTempChars - 1)) ==
+    return entry.substr(start.size(), kTempRandomLength).find_first_not_of(kTempChars) ==
            std::string_view::npos;
 }
 
-int createTemp(const std::string& folder, std::string_view name, std::string& tempPath) {
-    thread_local std::mt19937 random{std::random_device{}()};
-    std::uniform_int_distribution<std::size_t> pick(0, sizeof kTempChars - 2);
-    // Keeps the temporary name within the 255 bytes a host name may have.
-    name = name.substr(0, kTempNameLength);
+// Creates a new hidden file beside `target`; mode 0644 lets the umask apply as for any new file.
+int createTemp(LinuxFileSystem::WriteCalls& calls, const std::string& folder, std::string_view name,
+               std::string& tempPath) {
     for (int attempt = 0; attempt < 100; ++attempt) {
-        std::string temp(1, '.');
-        temp.append(name).push_back('.');
-        for (int i = 0; i < 6; ++i)
-            temp += kTempChars[pick(random)];
+        unsigned char random[kTempRandomLength];
+        if (::getrandom(random, sizeof random, 0) != static_cast<ssize_t>(sizeof random))
+            return -1;
+        std::string temp = tempNameStart(name);
+        for (const unsigned char r : random)
+            temp += kTempChars[r % kTempChars.size()];
+        temp += kTempEnd;
         tempPath = joinHost(folder, temp);
-        const int fd = ::open(tempPath.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0644);
+        const int fd = calls.open(tempPath.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0644);
         if (fd >= 0 || errno != EEXIST)
             return fd;
     }
@@ -290,15 +302,37 @@ std::optional<std::string> followLinks(std::string path) {
     return std::nullopt;
 }
 
-void syncFolder(const std::string& folder) {
-    Fd fd(::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
+void syncFolder(LinuxFileSystem::WriteCalls& calls, const std::string& folder) {
+    Fd fd(calls.open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC, 0));
     if (fd.get() >= 0)
-        ::fsync(fd.get());
+        calls.fsync(fd.get());
+}
+
+LinuxFileSystem::WriteCalls& systemCalls() {
+    static LinuxFileSystem::WriteCalls calls;
+    return calls;
 }
 
 } // namespace
 
-LinuxFileSystem::LinuxFileSystem(DriveTable drives) : mDrives(std::move(drives)) {}
+int LinuxFileSystem::WriteCalls::open(const char* path, int flags, mode_t mode) {
+    return ::open(path, flags, mode);
+}
+
+ssize_t LinuxFileSystem::WriteCalls::write(int fd, const void* bytes, std::size_t size) {
+    return ::write(fd, bytes, size);
+}
+
+int LinuxFileSystem::WriteCalls::fsync(int fd) {
+    return ::fsync(fd);
+}
+
+int LinuxFileSystem::WriteCalls::rename(const char* from, const char* to) {
+    return ::rename(from, to);
+}
+
+LinuxFileSystem::LinuxFileSystem(DriveTable drives, WriteCalls* calls)
+    : mDrives(std::move(drives)), mCalls(calls ? calls : &systemCalls()) {}
 
 std::string LinuxFileSystem::winePrefix() {
     return prefixFolder();
@@ -382,13 +416,41 @@ bool LinuxFileSystem::folderExists(const std::string& path) {
 }
 
 std::optional<std::string> LinuxFileSystem::readFile(const std::string& path) {
+    return readFile(path, kReadFileLimit);
+}
+
+std::optional<std::string> LinuxFileSystem::readFile(const std::string& path, std::uint64_t limit) {
     const std::string host = toHostPath(path);
     if (host.empty())
         return std::nullopt;
-    Fd fd(::open(host.c_str(), O_RDONLY | O_CLOEXEC));
+    return readHostFile(host, limit);
+}
+
+std::optional<std::string> LinuxFileSystem::readHostFile(const std::string& hostPath,
+                                                         std::uint64_t limit) {
+    const auto refuse = [&hostPath](const char* utf8Pattern) {
+        return AppError(formatMessage(sj(utf8Pattern), cp932::fromHostName(hostPath)));
+    };
+    // Not blocking, so a FIFO without a writer is refused at once instead of waited on; no
+    // terminal becomes ours.
+    Fd fd(::open(hostPath.c_str(), O_RDONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC));
+    if (fd.get() < 0) {
+        if (errno == ENOENT || errno == ENOTDIR)
+            return std::nullopt;
+        throw refuse("ファイル %s を開けません");
+    }
     struct stat st {};
-    if (fd.get() < 0 || ::fstat(fd.get(), &st) != 0 || S_ISDIR(st.st_mode))
-        return std::nullopt;
+    if (::fstat(fd.get(), &st) != 0)
+        throw refuse("ファイル %s を開けません");
+    // A device or a FIFO may never end.
+    if (!S_ISREG(st.st_mode))
+        throw refuse("%s は通常のファイルではありません。");
+    if (static_cast<std::uint64_t>(st.st_size) > limit)
+        throw AppError(fileTooLargeMessage(cp932::fromHostName(hostPath), limit));
+    // Most file systems ignore it for a regular file; some network ones would answer EAGAIN.
+    const int flags = ::fcntl(fd.get(), F_GETFL);
+    if (flags < 0 || ::fcntl(fd.get(), F_SETFL, flags & ~O_NONBLOCK) != 0)
+        throw refuse("ファイル %s を開けません");
     std::string bytes;
     bytes.reserve(static_cast<std::size_t>(st.st_size));
     char buf[65536];
@@ -397,9 +459,12 @@ std::optional<std::string> LinuxFileSystem::readFile(const std::string& path) {
         if (n < 0 && errno == EINTR)
             continue;
         if (n < 0)
-            return std::nullopt;
+            throw refuse("ファイル %s を読み込めません");
         if (n == 0)
             return bytes;
+        // It may grow while it is read.
+        if (bytes.size() + static_cast<std::size_t>(n) > limit)
+            throw AppError(fileTooLargeMessage(cp932::fromHostName(hostPath), limit));
         bytes.append(buf, static_cast<std::size_t>(n));
     }
 }
@@ -422,17 +487,17 @@ bool LinuxFileSystem::writeFileAtomic(const std::string& path, std::string_view 
     const std::size_t slash = target.rfind('/');
     const std::string folder = slash == 0 ? "/" : target.substr(0, slash);
     std::string temp;
-    Fd fd(createTemp(folder, std::string_view(target).substr(slash + 1), temp));
+    Fd fd(createTemp(*mCalls, folder, std::string_view(target).substr(slash + 1), temp));
     if (fd.get() < 0)
         return false;
     const bool written = (!existed || ::fchmod(fd.get(), st.st_mode & 07777) == 0) &&
-                         writeAll(fd.get(), bytes) && ::fsync(fd.get()) == 0 && fd.close() &&
-                         ::rename(temp.c_str(), target.c_str()) == 0;
+                         writeAll(*mCalls, fd.get(), bytes) && mCalls->fsync(fd.get()) == 0 &&
+                         fd.close() && mCalls->rename(temp.c_str(), target.c_str()) == 0;
     if (!written) {
         ::unlink(temp.c_str());
         return false;
     }
-    syncFolder(folder);
+    syncFolder(*mCalls, folder);
     return true;
 }
 
@@ -447,18 +512,21 @@ void LinuxFileSystem::removeInterruptedWrites(const std::string& path) {
     const std::size_t slash = target->rfind('/');
     const std::string folder = slash == 0 ? "/" : target->substr(0, slash);
     const std::string_view name = std::string_view(*target).substr(slash + 1);
+    Dir dir(folder);
+    if (!dir.get())
+        return;
     std::vector<std::string> leftovers;
-    if (Dir dir(folder); dir.get()) {
-        while (const dirent* entry = dir.next()) {
-            if (isTempNameOf(entry->d_name, name))
-                leftovers.push_back(joinHost(folder, entry->d_name));
-        }
+    while (const dirent* entry = dir.next()) {
+        if (isTempNameOf(entry->d_name, name))
+            leftovers.push_back(entry->d_name);
     }
+    const int dirFd = ::dirfd(dir.get());
     for (const std::string& leftover : leftovers) {
         struct stat st {};
-        // Only a plain file: a folder or a link of that name is not one of ours.
-        if (::lstat(leftover.c_str(), &st) == 0 && S_ISREG(st.st_mode))
-            ::unlink(leftover.c_str());
+        // Only a plain file we own: a folder, a link or another user's file is none of ours.
+        if (::fstatat(dirFd, leftover.c_str(), &st, AT_SYMLINK_NOFOLLOW) == 0 &&
+            S_ISREG(st.st_mode) && st.st_uid == ::geteuid())
+            ::unlinkat(dirFd, leftover.c_str(), 0);
     }
 }
 
@@ -548,6 +616,11 @@ std::optional<FileSystem::FolderIdentity> LinuxFileSystem::folderIdentity(const 
 
 std::string LinuxFileSystem::workingFolder() {
     return mDrives.toWindows(currentFolder()).value_or(std::string());
+}
+
+std::string LinuxFileSystem::shownPath(const std::string& path) {
+    const std::string host = toHostPath(path);
+    return host.empty() ? path : cp932::fromHostName(host);
 }
 
 } // namespace tavrin

@@ -3,15 +3,30 @@
 #include "platform/DriveTable.h"
 #include "platform/FileSystem.h"
 
+#include <cstdint>
 #include <optional>
 #include <string>
+#include <sys/types.h>
 
 namespace tavrin {
 
 // The file system of the host, reached by Windows paths through Wine's drive table.
 class LinuxFileSystem : public FileSystem {
 public:
-    explicit LinuxFileSystem(DriveTable drives);
+    // The calls by which an atomic write reaches the disk, so a test can check their order:
+    // a replacement is durable only when the data is synced before the rename and the folder
+    // after it.
+    class WriteCalls {
+    public:
+        virtual ~WriteCalls() = default;
+        virtual int open(const char* path, int flags, mode_t mode);
+        virtual ssize_t write(int fd, const void* bytes, std::size_t size);
+        virtual int fsync(int fd);
+        virtual int rename(const char* from, const char* to);
+    };
+
+    // `calls` must outlive the file system.
+    explicit LinuxFileSystem(DriveTable drives, WriteCalls* calls = nullptr);
 
     // The host folder of the Wine prefix: $WINEPREFIX, default ~/.wine.
     static std::string winePrefix();
@@ -27,6 +42,10 @@ public:
     bool fileExists(const std::string& path) override;
     bool folderExists(const std::string& path) override;
     std::optional<std::string> readFile(const std::string& path) override;
+    std::optional<std::string> readFile(const std::string& path, std::uint64_t limit) override;
+    // readFile by host path, links followed, the error naming the host path.
+    static std::optional<std::string> readHostFile(const std::string& hostPath,
+                                                   std::uint64_t limit);
     bool writeFileAtomic(const std::string& path, std::string_view bytes) override;
     void removeInterruptedWrites(const std::string& path) override;
     bool renameFile(const std::string& from, const std::string& to) override;
@@ -37,6 +56,7 @@ public:
     std::optional<std::string> windowsPathOf(const std::string& hostPath) override {
         return toWindowsPath(hostPath);
     }
+    std::string shownPath(const std::string& path) override;
 
 private:
     // What toHostPath answers when the path exists as written in UTF-8, looked up nowhere: a
@@ -45,6 +65,7 @@ private:
     std::string writtenHostPath(const std::string& windowsPath) const;
 
     DriveTable mDrives;
+    WriteCalls* mCalls;
 };
 
 } // namespace tavrin

@@ -32,26 +32,14 @@ std::string joinHost(std::string folder, std::string_view name) {
     return folder;
 }
 
-std::optional<std::string> readHostFile(const std::string& path) {
-    const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
-    if (fd < 0)
+// A file refused (a FIFO, a device, one too large) reads as absent; nothing waits on it.
+std::optional<std::string> readHostFile(const std::string& path,
+                                        std::uint64_t limit = kWineRegistryFileLimit) {
+    try {
+        return LinuxFileSystem::readHostFile(path, limit);
+    } catch (const AppError&) {
         return std::nullopt;
-    std::string bytes;
-    char buf[65536];
-    for (;;) {
-        const ssize_t n = ::read(fd, buf, sizeof buf);
-        if (n < 0 && errno == EINTR)
-            continue;
-        if (n < 0) {
-            ::close(fd);
-            return std::nullopt;
-        }
-        if (n == 0)
-            break;
-        bytes.append(buf, static_cast<std::size_t>(n));
     }
-    ::close(fd);
-    return bytes;
 }
 
 // The running server holds a write lock on "lock" in its folder; asking who holds it starts
