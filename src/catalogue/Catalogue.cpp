@@ -1,5 +1,6 @@
 #include "catalogue/Catalogue.h"
 
+#include "catalogue/CatalogueFile.h"
 #include "platform/Cp932.h"
 
 #include <algorithm>
@@ -7,6 +8,21 @@
 #include <numeric>
 
 namespace tavrin {
+
+namespace {
+
+// Every item enters through here, from a search, a paste or another folder: a separator in
+// its texts or its kind byte would break the file's framing at the next close.
+ProjectItem storable(ProjectItem item) {
+    item.Path = storableText(item.Path);
+    item.Title = storableText(item.Title);
+    if (item.Kind == 0x1D || item.Kind == 0x1E) {
+        item.Kind = pkNone;
+    }
+    return item;
+}
+
+} // namespace
 
 void Catalogue::addListener(CatalogueListener* listener) {
     mListeners.push_back(listener);
@@ -44,7 +60,7 @@ void Catalogue::AddFoundItem(std::string path, std::string title, ProjectKind ki
     }
     const int at = rowCount();
     notify([&](CatalogueListener& l) { l.itemsAboutToBeInserted(at, at); });
-    mSelected->folder.Items.push_back({std::move(path), std::move(title), kind});
+    mSelected->folder.Items.push_back(storable({std::move(path), std::move(title), kind}));
     notify([](CatalogueListener& l) { l.itemsInserted(); });
 }
 
@@ -59,7 +75,7 @@ void Catalogue::insertItem(int row, ProjectItem item) {
     const int at = std::clamp(row, 0, rowCount());
     notify([&](CatalogueListener& l) { l.itemsAboutToBeInserted(at, at); });
     auto& items = mSelected->folder.Items;
-    items.insert(items.begin() + at, std::move(item));
+    items.insert(items.begin() + at, storable(std::move(item)));
     notify([](CatalogueListener& l) { l.itemsInserted(); });
 }
 
@@ -173,7 +189,9 @@ void Catalogue::appendItems(TreeNode* folder, const std::vector<ProjectItem>& it
     if (shown) {
         notify([&](CatalogueListener& l) { l.itemsAboutToBeInserted(first, last); });
     }
-    folder->folder.Items.insert(folder->folder.Items.end(), items.begin(), items.end());
+    for (const ProjectItem& item : items) {
+        folder->folder.Items.push_back(storable(item));
+    }
     if (shown) {
         notify([](CatalogueListener& l) { l.itemsInserted(); });
     }
@@ -182,7 +200,7 @@ void Catalogue::appendItems(TreeNode* folder, const std::vector<ProjectItem>& it
 TreeNode* Catalogue::AddFolder(TreeNode* parent, std::string name) {
     const int row = mTree.childCount(parent);
     notify([&](CatalogueListener& l) { l.folderAboutToBeInserted(parent, row); });
-    TreeNode* node = mTree.append(parent, std::move(name));
+    TreeNode* node = mTree.append(parent, storableText(name));
     if (mTree.isRoot(node)) {
         node->imageIndex = node->selectedIndex = tiProgram;
     }
@@ -195,7 +213,7 @@ void Catalogue::renameFolder(TreeNode* node, std::string name) {
     if (!node) {
         return;
     }
-    node->name = std::move(name);
+    node->name = storableText(name);
     notify([&](CatalogueListener& l) { l.folderChanged(node); });
 }
 

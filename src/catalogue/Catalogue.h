@@ -11,7 +11,7 @@ namespace tavrin {
 
 // The user's collection: the folder tree, every folder's items, and the selected folder that
 // the list shows. Item operations act on the selected folder; with no folder selected (only
-// after a failed load) they do nothing.
+// after a failed load) they do nothing. Every text that enters is kept as storableText makes it.
 class Catalogue {
 public:
     // A path's collation key: paths sort by key, then by their bytes, so two different paths

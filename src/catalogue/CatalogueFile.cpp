@@ -381,7 +381,7 @@ CatalogueReadAhead::CatalogueReadAhead(std::shared_ptr<FileSystem> fs, std::stri
     : mPath(std::move(path)) {
     mParsed = std::async(std::launch::async,
                          [fs = std::move(fs), path = mPath]() -> std::optional<ParsedCatalogue> {
-                             auto bytes = fs->readFile(path);
+                             auto bytes = fs->readFile(path, kCatalogueFileLimit);
                              if (!bytes)
                                  return std::nullopt;
                              return parseCatalogueFile(std::move(*bytes));
@@ -425,28 +425,52 @@ void CatalogueFile::selectAfterLoad(Catalogue& catalogue) {
     catalogue.selectFolder(nodes.size() > 1 ? nodes[1] : root);
 }
 
+// The first of data.ixo.bak, .bak2, ... that is free.
+std::string CatalogueFile::freeBackupPath() const {
+    for (int n = 1;; ++n) {
+        std::string backup = mPath + ".bak" + (n == 1 ? std::string() : std::to_string(n));
+        if (!mFs.fileExists(backup) && !mFs.folderExists(backup)) {
+            return backup;
+        }
+    }
+}
+
 void CatalogueFile::fail(Catalogue& catalogue, const std::string& message) {
     mKeepUnreadable = true;
     catalogue.ClearTree();
-    mDialogs.message(message, "Tavrin");
+    // The user sees an empty tree: where the catalogue went is the first thing to say.
+    mBackupPath = freeBackupPath();
+    mDialogs.message(message +
+                         formatMessage(sj("元のファイルは、終了するときに %s として残します。"),
+                                       mFs.shownPath(mBackupPath)),
+                     "Tavrin");
 }
 
 void CatalogueFile::ReadCatalogueFile(Catalogue& catalogue, CatalogueReadAhead* readAhead) {
     std::optional<ParsedCatalogue> parsed;
-    if (readAhead && readAhead->path() == mPath)
-        parsed = readAhead->take();
-    // What could not be read ahead is read now, and reported as any failed read.
-    if (!parsed) {
-        auto bytes = mFs.readFile(mPath);
-        if (!bytes) {
-            if (mFs.fileExists(mPath)) {
-                fail(catalogue, formatMessage(sj("ファイル %s を開けません"), mPath));
-            } else {
-                fail(catalogue, sj("ファイルが存在しません。"));
+    try {
+        if (readAhead && readAhead->path() == mPath)
+            parsed = readAhead->take();
+        // What could not be read ahead is read now, and reported as any failed read.
+        if (!parsed) {
+            auto bytes = mFs.readFile(mPath, kCatalogueFileLimit);
+            if (!bytes) {
+                if (mFs.fileExists(mPath)) {
+                    fail(catalogue, formatMessage(sj("ファイル %s を開けません\n"), mPath));
+                } else {
+                    fail(catalogue, sj("ファイルが存在しません。\n"));
+                }
+                return;
             }
-            return;
+            parsed = parseCatalogueFile(std::move(*bytes));
         }
-        parsed = parseCatalogueFile(std::move(*bytes));
+    } catch (const AppError& e) {
+        fail(catalogue, e.what() + std::string("\n"));
+        return;
+    } catch (const std::exception&) {
+        // Out of memory for this file: it is kept like any file that cannot be read.
+        fail(catalogue, formatMessage(sj("ファイル %s を読み込めません\n"), mFs.shownPath(mPath)));
+        return;
     }
     const CatalogueParse result = parsed->result;
     catalogue.resetTree([&](FolderTree& tree) { tree.adopt(*parsed->tree); });
@@ -462,12 +486,9 @@ void CatalogueFile::ReadCatalogueFile(Catalogue& catalogue, CatalogueReadAhead* 
 void CatalogueFile::WriteCatalogueFile(const Catalogue& catalogue) {
     const std::string cannotCreate = formatMessage(sj("ファイル %s を作成できません"), mPath);
     if (mKeepUnreadable && mFs.fileExists(mPath)) {
-        std::string backup;
-        for (int n = 1;; ++n) {
-            backup = mPath + ".bak" + (n == 1 ? std::string() : std::to_string(n));
-            if (!mFs.fileExists(backup) && !mFs.folderExists(backup)) {
-                break;
-            }
+        std::string backup = mBackupPath;
+        if (backup.empty() || mFs.fileExists(backup) || mFs.folderExists(backup)) {
+            backup = freeBackupPath();
         }
         if (!mFs.renameFile(mPath, backup)) {
             throw AppError(cannotCreate);

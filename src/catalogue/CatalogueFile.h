@@ -90,12 +90,14 @@ public:
 
 private:
     void fail(Catalogue& catalogue, const std::string& message);
+    std::string freeBackupPath() const;
     void selectAfterLoad(Catalogue& catalogue);
 
     FileSystem& mFs;
     Dialogs& mDialogs;
     std::string mPath;
     bool mKeepUnreadable = false;
+    std::string mBackupPath; // where the unreadable file goes at the close
 };
 
 // The tree of a first start: "Tavrin" with "RPG" selected.

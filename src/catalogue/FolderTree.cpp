@@ -26,6 +26,21 @@ bool TreeNode::isAncestorOf(const TreeNode* other) const {
     return false;
 }
 
+// Deepest first, each node emptied of its children before it dies, so no destructor recurses.
+TreeNode::~TreeNode() {
+    std::vector<std::unique_ptr<TreeNode>> pending = std::move(mChildren);
+    while (!pending.empty()) {
+        auto& kids = pending.back()->mChildren;
+        if (kids.empty()) {
+            pending.pop_back();
+            continue;
+        }
+        auto kid = std::move(kids.back());
+        kids.pop_back();
+        pending.push_back(std::move(kid));
+    }
+}
+
 FolderTree::FolderTree() = default;
 
 TreeNode* FolderTree::parentOf(const TreeNode* node) const {
@@ -56,23 +71,6 @@ TreeNode* FolderTree::append(TreeNode* parent, std::string name) {
     return p.mChildren.back().get();
 }
 
-// Deepest first, without recursion, so a hostile outline thousands of levels deep cannot
-// exhaust the stack.
-void FolderTree::destroySubtree(std::unique_ptr<TreeNode> node) {
-    std::vector<std::unique_ptr<TreeNode>> pending;
-    pending.push_back(std::move(node));
-    while (!pending.empty()) {
-        auto& kids = pending.back()->mChildren;
-        if (kids.empty()) {
-            pending.pop_back();
-            continue;
-        }
-        auto kid = std::move(kids.back());
-        kids.pop_back();
-        pending.push_back(std::move(kid));
-    }
-}
-
 void FolderTree::remove(TreeNode* node) {
     if (!node || !node->mParent) {
         return;
@@ -83,9 +81,7 @@ void FolderTree::remove(TreeNode* node) {
     if (it == siblings.end()) {
         return;
     }
-    auto owned = std::move(*it);
     siblings.erase(it);
-    destroySubtree(std::move(owned));
 }
 
 void FolderTree::clear() {

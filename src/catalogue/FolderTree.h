@@ -14,6 +14,12 @@ enum TreeIcon : int { tiProgram = 0, tiClosedFolder = 1, tiOpenFolder = 2 };
 
 class TreeNode {
 public:
+    TreeNode() = default;
+    TreeNode(const TreeNode&) = delete;
+    TreeNode& operator=(const TreeNode&) = delete;
+    // Takes the subtree down without recursion, however deep a file made it.
+    ~TreeNode();
+
     std::string name; // CP932
     int imageIndex = tiClosedFolder;
     int selectedIndex = tiOpenFolder;
@@ -74,8 +80,6 @@ public:
     int indexOf(const TreeNode* node) const;
 
 private:
-    static void destroySubtree(std::unique_ptr<TreeNode> node);
-
     TreeNode mTop; // holds the top-level nodes; never shown
 };
 

@@ -1,6 +1,7 @@
 #include "search/FolderScan.h"
 
 #include "catalogue/Catalogue.h"
+#include "catalogue/CatalogueFile.h"
 #include "platform/AppError.h"
 #include "platform/Cp932.h"
 #include "platform/FileSystem.h"
@@ -243,6 +244,10 @@ void DuplicateCheck::add(const std::string& path) {
 std::optional<ProjectItem> recognizeProject(FileSystem& fs, const std::string& folder,
                                             const std::string& marker,
                                             const DuplicateCheck* duplicates) {
+    // The catalogue cannot hold a control byte, and the path cleaned of it would name another
+    // folder, which the launch commands would then start or open.
+    if (storableText(folder) != folder)
+        return std::nullopt;
     if (duplicates && duplicates->contains(folder))
         return std::nullopt;
     if (pathtext::sameName(marker, kLmt))

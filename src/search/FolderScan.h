@@ -57,7 +57,8 @@ private:
 };
 
 // The user-interface step of a found marker: the item to append to the selected folder, or
-// nothing (a duplicate, or "GAME.EXE" without a "*.RPG" entry). `duplicates` is null when the
+// nothing (a duplicate, "GAME.EXE" without a "*.RPG" entry, or a folder path holding a control
+// byte). The title is as found; the catalogue cleans it. `duplicates` is null when the
 // duplicate check is off; the caller adds each appended path to it, so a search does not add a
 // path twice. Throws AppError when "RPG_RT.ini" exists but cannot be read.
 std::optional<ProjectItem> recognizeProject(FileSystem& fs, const std::string& folder,

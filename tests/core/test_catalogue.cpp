@@ -1,3 +1,4 @@
+#include "TestDoubles.h"
 #include "catalogue/Catalogue.h"
 #include "platform/Cp932.h"
 
@@ -272,6 +273,25 @@ TEST_F(CatalogueTest, DeepTreeIsDestroyedWithoutRecursion) {
     }
     catalogue.ClearTree();
     EXPECT_TRUE(catalogue.tree().empty());
+
+    // Walked, replaced and destroyed with its tree, on a stack a recursion would overflow.
+    int count = 0;
+    ASSERT_TRUE(test::onSmallStack(64 * 1024, [&count] {
+        const auto deep = [](FolderTree& tree) {
+            TreeNode* at = nullptr;
+            for (int i = 0; i < 80000; ++i) {
+                at = tree.append(at, "d");
+            }
+            return at;
+        };
+        FolderTree first;
+        FolderTree second;
+        const TreeNode* deepest = deep(first);
+        count = first.indexOf(deepest) + first.nodeCount();
+        deep(second);
+        second.adopt(first);
+    }));
+    EXPECT_EQ(count, 80000 + 79999);
 }
 
 TEST_F(CatalogueTest, AppendToAnotherFolderLeavesTheListAlone) {

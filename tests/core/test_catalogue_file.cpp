@@ -13,6 +13,12 @@
 namespace tavrin {
 namespace {
 
+// What a failed load adds to its message: where the file it could not read will be kept.
+std::string keptAs(const std::string& backup) {
+    return sj("元のファイルは、終了するときに ") + backup + sj(" として残します。");
+}
+
+using test::le32;
 using test::MemoryFileSystem;
 using test::ScriptedDialogs;
 
@@ -85,6 +91,7 @@ TEST(CatalogueFileTest, OutlineLineBreaksAndLevels) {
         {"R\n\r\vA", "R[]>A[]"},                       // CR LF pair is one break
         {"R\r\vA\n\vB", "R[]>A[]>B[]"},                // lone LF and lone CR break too
         {"R\n\r\n\r\vA", "R[][]>A[]"},                 // an empty line is a folder
+        {"R\n\r\v\vA", "invalid"},                     // one level skipped
         {"R\n\r\v\v\vA", "invalid"},                   // two levels deeper
         {"\vR\n\rA", "invalid"},                       // climbs above the first line
         {"R\n\r\vA\n\r\v\vB\n\rC", "R[]>A[]>>B[]C[]"}, // back to the top level
@@ -136,6 +143,98 @@ TEST(CatalogueFileTest, StorableTextsSurviveAWriteAndARead) {
     ASSERT_EQ(parseCatalogue(serializeCatalogue(c.tree()), back), CatalogueParse::ok);
     EXPECT_EQ(describe(back), describe(c.tree()));
     EXPECT_EQ(storableText(sj("表ソ")), sj("表ソ")); // trail bytes 0x5C are no control bytes
+
+    // Raw texts through every way in, and kind bytes that would end a record or a group.
+    const std::string raw("a\x1C\x1D\x1E\0\r\n\tb", 9);
+    const std::string item = "a       b|a       b|";
+    Catalogue d;
+    TreeNode* top = d.AddFolder(nullptr, "R\r\n");
+    TreeNode* other = d.AddFolder(top, "O");
+    d.selectFolder(top);
+    d.AddFoundItem(raw, raw, pk2000);
+    d.InsertPastedItem(raw, raw, 0);
+    d.insertItem(1, {raw, raw, static_cast<ProjectKind>(0x1D)});
+    d.appendItems(other, {{raw, raw, static_cast<ProjectKind>(0x1E)}});
+    d.renameFolder(other, raw);
+    FolderTree again;
+    ASSERT_EQ(parseCatalogue(serializeCatalogue(d.tree()), again), CatalogueParse::ok);
+    EXPECT_EQ(describe(again),
+              "R  [" + item + "0;" + item + "0;" + item + "1;]>a       b[" + item + "0;]");
+}
+
+// Up to a dozen bytes of any value, control bytes and CP932 lead bytes often.
+std::string arbitraryBytes(std::mt19937& rng) {
+    std::string out(rng() % 13, '\0');
+    for (char& c : out) {
+        const auto r = rng();
+        c = static_cast<char>(r % 3 == 0 ? (r / 3) % 0x20 : r % 4 == 1 ? 0x81 : (r / 3) % 0x100);
+    }
+    return out;
+}
+
+struct Folder {
+    int depth;
+    std::string name;
+    std::vector<ProjectItem> items;
+};
+
+std::vector<Folder> foldersOf(const FolderTree& tree) {
+    std::vector<Folder> out;
+    tree.forEachPreOrder([&out](TreeNode& n, int depth) {
+        out.push_back({depth, n.name, {n.folder.Items.begin(), n.folder.Items.end()}});
+    });
+    return out;
+}
+
+// Found items and folder names of any bytes, through the entries a search and a rename use,
+// then a close and the next start: every folder keeps its place, its name and its items, the
+// new texts cleaned as storableText cleans them.
+TEST(CatalogueFileTest, TextsOfAnyBytesNeverBreakTheFileAcrossACloseAndAStart) {
+    Fixture f;
+    f.store.LoadCatalogue(f.catalogue);
+    TreeNode* rpg = f.catalogue.selected();
+    f.catalogue.AddFolder(f.catalogue.AddFolder(rpg, "A"), "B");
+    f.catalogue.AddFolder(rpg, "C");
+    f.catalogue.AddFolder(nullptr, "Top");
+    std::mt19937 rng(1729);
+    for (int round = 0; round < 400; ++round) {
+        SCOPED_TRACE("round " + std::to_string(round));
+        const auto nodes = f.catalogue.tree().preOrder();
+        std::vector<Folder> expected = foldersOf(f.catalogue.tree());
+        if (round % 4 == 0) {
+            const std::size_t renamed = rng() % nodes.size();
+            const std::string name = arbitraryBytes(rng);
+            f.catalogue.renameFolder(nodes[renamed], name);
+            expected[renamed].name = storableText(name);
+        }
+        const std::size_t target = rng() % nodes.size();
+        f.catalogue.selectFolder(nodes[target]);
+        for (int n = static_cast<int>(rng() % 4); n > 0; --n) {
+            const std::string path = arbitraryBytes(rng);
+            const std::string title = arbitraryBytes(rng);
+            const auto kind = static_cast<ProjectKind>(static_cast<std::int8_t>(rng() % 0x100));
+            f.catalogue.AddFoundItem(path, title, kind);
+            // A kind byte that ends a record or a group is dropped.
+            const bool framing = kind == 0x1D || kind == 0x1E;
+            expected[target].items.push_back(
+                {storableText(path), storableText(title), framing ? pkNone : kind});
+        }
+        f.store.WriteCatalogueFile(f.catalogue);
+        f.store.LoadCatalogue(f.catalogue);
+        ASSERT_TRUE(f.dialogs.shown.empty());
+        const std::vector<Folder> read = foldersOf(f.catalogue.tree());
+        ASSERT_EQ(read.size(), expected.size());
+        for (std::size_t i = 0; i < read.size(); ++i) {
+            EXPECT_EQ(read[i].depth, expected[i].depth) << i;
+            EXPECT_EQ(read[i].name, expected[i].name) << i;
+            EXPECT_EQ(read[i].items, expected[i].items) << i;
+        }
+    }
+    std::size_t items = 0;
+    for (const Folder& folder : foldersOf(f.catalogue.tree())) {
+        items += folder.items.size();
+    }
+    EXPECT_GT(items, 400u);
 }
 
 TEST(CatalogueFileTest, OlderRecordsTakeTheirKindFromTheTitle) {
@@ -211,7 +310,7 @@ TEST(CatalogueFileTest, DamagedFilesGiveTheirMessageAndAnEmptyTree) {
         f.fs.files[kPath] = r.bytes;
         f.store.LoadCatalogue(f.catalogue);
         ASSERT_EQ(f.dialogs.shown.size(), 1u) << r.name;
-        EXPECT_EQ(f.dialogs.shown[0].text, r.message) << r.name;
+        EXPECT_EQ(f.dialogs.shown[0].text, r.message + keptAs(kPath + ".bak")) << r.name;
         EXPECT_EQ(f.dialogs.shown[0].caption, "Tavrin") << r.name;
         EXPECT_TRUE(f.catalogue.tree().empty()) << r.name;
         EXPECT_EQ(f.catalogue.selected(), nullptr) << r.name;
@@ -266,14 +365,15 @@ TEST(CatalogueFileTest, FileThatVanishedOrCannotBeOpenedIsReported) {
     Fixture f;
     f.store.ReadCatalogueFile(f.catalogue);
     ASSERT_EQ(f.dialogs.shown.size(), 1u);
-    EXPECT_EQ(f.dialogs.shown[0].text, sj("ファイルが存在しません。"));
+    EXPECT_EQ(f.dialogs.shown[0].text, sj("ファイルが存在しません。\n") + keptAs(kPath + ".bak"));
 
     Fixture g;
     g.fs.files[kPath] = file(9, "R\n\r", "\x1E");
     g.fs.unreadable.push_back(kPath);
     g.store.LoadCatalogue(g.catalogue);
     ASSERT_EQ(g.dialogs.shown.size(), 1u);
-    EXPECT_EQ(g.dialogs.shown[0].text, sj("ファイル Z:\\app\\data.ixo を開けません"));
+    EXPECT_EQ(g.dialogs.shown[0].text,
+              sj("ファイル Z:\\app\\data.ixo を開けません\n") + keptAs(kPath + ".bak"));
     EXPECT_TRUE(g.store.keepsUnreadable());
 }
 
@@ -343,9 +443,30 @@ TEST(CatalogueFileTest, ReadAheadStandsInForTheReadOfItsOwnPathOnce) {
         auto readAhead = aheadOf(kPath, ahead.substr(0, ahead.size() - 1));
         f.store.LoadCatalogue(f.catalogue, readAhead.get());
         ASSERT_EQ(f.dialogs.shown.size(), 1u);
-        EXPECT_EQ(f.dialogs.shown[0].text, sj("ファイルが不正です。\n"));
+        EXPECT_EQ(f.dialogs.shown[0].text, sj("ファイルが不正です。\n") + keptAs(kPath + ".bak"));
         EXPECT_TRUE(f.catalogue.tree().empty());
         EXPECT_TRUE(f.store.keepsUnreadable());
+    }
+    {
+        SCOPED_TRACE("a file refused on the other thread, and one refused by the window's read");
+        for (const bool ahead : {true, false}) {
+            Fixture f;
+            f.fs.files[kPath] = own;
+            f.fs.files[kPath + ".bak"] = "older";
+            auto refusing = std::make_shared<MemoryFileSystem>();
+            refusing->files[kPath] = own;
+            refusing->refused.push_back(kPath);
+            if (!ahead)
+                f.fs.refused.push_back(kPath);
+            CatalogueReadAhead readAhead(refusing, ahead ? kPath : "Z:\\other");
+            f.store.LoadCatalogue(f.catalogue, &readAhead);
+            ASSERT_EQ(f.dialogs.shown.size(), 1u);
+            EXPECT_NE(f.dialogs.shown[0].text.find(keptAs(kPath + ".bak2")), std::string::npos);
+            EXPECT_TRUE(f.catalogue.tree().empty());
+            f.store.WriteCatalogueFile(f.catalogue);
+            EXPECT_EQ(f.fs.files[kPath + ".bak2"], own);
+            EXPECT_EQ(f.fs.files[kPath + ".bak"], "older");
+        }
     }
 }
 
@@ -366,6 +487,84 @@ TEST(CatalogueFileTest, FailedWriteRaisesTheMessageAndKeepsTheOldFile) {
     f.fs.failWrites.clear();
     f.store.WriteCatalogueFile(f.catalogue);
     EXPECT_EQ(f.fs.files[kPath], file(9, "Old\n\r", "P\\\x1CT\x1C\x01\x1D\x1E"));
+}
+
+// A hostile outline, each line one level deeper than the one before, read at a start, written
+// at the close and destroyed, on a stack that a recursion over its depth would overflow. The
+// file grows with the square of the depth: 80,000 levels would take 3.2 GB of tabs.
+TEST(CatalogueFileTest, DeepOutlineIsReadWrittenAndDestroyedWithoutRecursion) {
+    constexpr std::size_t kDepth = 4000;
+    std::string tree;
+    for (std::size_t level = 0; level < kDepth; ++level) {
+        tree += std::string(level, '\v') + "d\n\r";
+    }
+    const std::string hostile =
+        file(9, tree, std::string(kDepth - 1, '\x1E') + "P\x1CT\x1C\x01\x1D\x1E");
+    std::size_t folders = 0;
+    std::string written;
+    ASSERT_TRUE(test::onSmallStack(64 * 1024, [&] {
+        Fixture f;
+        f.fs.files[kPath] = hostile;
+        f.store.LoadCatalogue(f.catalogue);
+        folders = static_cast<std::size_t>(f.catalogue.tree().nodeCount());
+        f.store.WriteCatalogueFile(f.catalogue);
+        written = f.fs.files[kPath];
+    }));
+    EXPECT_EQ(folders, kDepth);
+    EXPECT_TRUE(written == hostile);
+}
+
+// Every boundary of the layout: each length field reaching exactly to the end of the file,
+// one byte short of it and one past it, and a small valid file cut at every byte. A file sits
+// in a std::string, so a read one past its end finds a zero byte, and a block one short of the
+// end is followed by the group end it lacks: neither may be taken.
+TEST(CatalogueFileTest, EveryLengthIsCheckedAtItsExactBoundary) {
+    const std::string tree = "R\n\r\vA\n\r";
+    const std::string items = "P\x1CT\x1C\x01\x1D\x1EQ\x1CU\x1C\x1D\x1E";
+    const auto parsed = [](const std::string& bytes) {
+        FolderTree t;
+        const CatalogueParse result = parseCatalogue(bytes, t);
+        EXPECT_EQ(t.empty(), result != CatalogueParse::ok);
+        return result == CatalogueParse::ok ? describe(t) : "refused";
+    };
+    const std::string head = "IxO\x09";
+    struct Row {
+        std::string name, bytes, read;
+    };
+    const std::vector<Row> rows = {
+        {"both exact", file(9, tree, items), "R[P|T|1;]>A[Q|U|0;]"},
+        {"items one past", head + le32(tree.size()) + tree + le32(items.size() + 1) + items,
+         "refused"},
+        {"items one short", head + le32(tree.size()) + tree + le32(items.size() - 1) + items,
+         "refused"},
+        {"tree one past", head + le32(tree.size() + 1) + tree + le32(items.size()) + items,
+         "refused"},
+        {"tree one short", head + le32(tree.size() - 1) + tree + le32(items.size()) + items,
+         "refused"},
+        {"tree to the end", head + le32(tree.size()) + tree, "refused"},
+        {"tree one past the end", head + le32(tree.size() + 1) + tree, "refused"},
+        {"empty items to the end", head + le32(tree.size()) + tree + le32(0), "R[]>A[]"},
+        {"items one past the end", head + le32(tree.size()) + tree + le32(1), "refused"},
+        {"items length cut short", head + le32(tree.size()) + tree + le32(0).substr(0, 3),
+         "refused"},
+    };
+    for (const auto& r : rows) {
+        EXPECT_EQ(parsed(r.bytes), r.read) << r.name;
+    }
+    const std::string valid = rows[0].bytes;
+    for (std::size_t n = 0; n < valid.size(); ++n) {
+        EXPECT_EQ(parsed(valid.substr(0, n)), "refused") << "cut at " << n;
+    }
+    // Blocks of every length about the reader's 64-byte steps, the last separator on the
+    // block's last byte.
+    for (std::size_t size = 60; size <= 132; ++size) {
+        const std::string block = "P\x1C" + std::string(size - 5, 't') + "\x1C\x1D\x1E";
+        const std::string read = "R[P|" + std::string(size - 5, 't') + "|0;]";
+        const std::string lead = head + le32(3) + "R\n\r";
+        EXPECT_EQ(parsed(lead + le32(size) + block), read) << size;
+        EXPECT_EQ(parsed(lead + le32(size - 1) + block), "refused") << size;
+        EXPECT_EQ(parsed(lead + le32(size + 1) + block), "refused") << size;
+    }
 }
 
 // Random and truncated files: the reader must neither crash nor read out of bounds, and a

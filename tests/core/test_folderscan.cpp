@@ -1,4 +1,5 @@
 #include "catalogue/Catalogue.h"
+#include "catalogue/CatalogueFile.h"
 #include "platform/AppError.h"
 #include "platform/Cp932.h"
 #include "platform/FileSystem.h"
@@ -397,6 +398,24 @@ TEST_F(CatalogueFixture, DuplicateCheckAgainstTheSelectedFolderOnly) {
     EXPECT_EQ(rows(), (std::vector<ProjectItem>{
                           {"c:\\games\\hero\\", "old", pk2000},
                           {"C:\\Games\\Other\\", sj("設定ファイルがありません"), pk2000}}));
+}
+
+// Control bytes in a settings file's title and an "*.RPG" name are stored as blanks; a
+// project whose folder cannot be named without its control byte is left out.
+TEST_F(CatalogueFixture, ControlBytesFoundKeepTheCatalogueFileWhole) {
+    fs.file("S\\Odd\\RPG_RT.lmt");
+    fs.file("S\\Odd\\RPG_RT.ini", "GameTitle=Odd\x1D\x1E\r\n");
+    fs.file("S\\Old\\GAME.EXE");
+    fs.file("S\\Old\\A\x1C\x1E"
+            "B.RPG");
+    fs.file("S\\Bad\x1D\\RPG_RT.lmt");
+    search("C:\\S", false);
+    const std::vector<ProjectItem> cleaned = {{"C:\\S\\Odd\\", "Odd  ", pk2000},
+                                              {"C:\\S\\Old\\", "A  B", pk95}};
+    EXPECT_EQ(rows(), cleaned);
+    FolderTree back;
+    ASSERT_EQ(parseCatalogue(serializeCatalogue(catalogue.tree()), back), CatalogueParse::ok);
+    EXPECT_EQ(back.root()->folder.Items.size(), 2u);
 }
 
 TEST(DuplicateCheck, LettersFoldedButNoTrailByte) {

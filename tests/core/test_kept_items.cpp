@@ -159,6 +159,7 @@ TEST(KeptItemsTest, OnlyTheWritersFormIsWrittenBackAsRead) {
         {"P\x1CT\x1C\x1C\x1D", "P\x1CT\x1C\x1C\x1D"},
         // Bytes after the kind, and the older form, in a group that also holds a plain record.
         {"P\x1CT\x1C\x02xy\x1DQ\x1CU\x1C\x01\x1D", "P\x1CT\x1C\x02\x1DQ\x1CU\x1C\x01\x1D"},
+        {"P\x1CT\x1C\x02x\x1D", "P\x1CT\x1C\x02\x1D"},
         {"Q\x1CU\x1C\x01\x1DP\x1CHero\x1D", "Q\x1CU\x1C\x01\x1DP\x1CHero\x1C\x01\x1D"},
     };
     for (const auto& c : cases) {

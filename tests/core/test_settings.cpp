@@ -220,6 +220,7 @@ TEST(Settings, RestoredWindowStaysWhereItCanBeReached) {
         {{-30, 10, 707, 369}, {10, 0, 707, 369}},       // caption above the top
         {{100, 1000, 707, 369}, {1000, 100, 707, 369}}, // across both screens, caption on one
         {{100, 1010 - 707 + 20, 707, 369}, {323, 100, 707, 369}},
+        {{-5000, 99999, 0, 0}, {1824 - 32, 0, 0, 0}}, // no size: its grip stays on screen
         // Extreme numbers never overflow; no window is larger than the desktop.
         {{INT32_MAX, INT32_MAX, INT32_MAX, INT32_MAX}, {1024, 0, 800, 600}},
         {{INT32_MIN, INT32_MIN, INT32_MAX, INT32_MAX}, {0, 0, 1024, 768}},

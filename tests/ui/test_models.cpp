@@ -48,7 +48,7 @@ private slots:
         TreeNode* other = c.AddFolder(root, "O");
         c.selectFolder(root);
         c.AddFoundItem(sj("C:\\ゲーム\\"), sj("勇者"), pk2000);
-        c.AddFoundItem("C:\\b\\", "b", static_cast<ProjectKind>(29));
+        c.AddFoundItem("C:\\b\\", "b", static_cast<ProjectKind>(7));
         c.InsertPastedItem("C:\\p\\", "p", 1);
         QCOMPARE(model.rowCount(), 3);
         QCOMPARE(model.index(0, 0).data().toString(), QStringLiteral("C:\\ゲーム\\"));
