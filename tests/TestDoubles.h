@@ -10,37 +10,71 @@
 #include "platform/Registry.h"
 #include "platform/Shell.h"
 
+#include <pthread.h>
+
 #include <deque>
+#include <functional>
 #include <map>
 #include <string>
 #include <vector>
 
 namespace tavrin::test {
 
+// Runs `work` on a thread whose stack is only `bytes` long, so that a recursion over a deep
+// tree overflows it at a depth a test can afford to build. Returns false when no such thread
+// could be started.
+inline bool onSmallStack(std::size_t bytes, const std::function<void()>& work) {
+    pthread_attr_t attr;
+    pthread_attr_init(&attr);
+    pthread_attr_setstacksize(&attr, bytes);
+    pthread_t thread;
+    const auto run = [](void* w) -> void* {
+        (*static_cast<const std::function<void()>*>(w))();
+        return nullptr;
+    };
+    const bool started =
+        pthread_create(&thread, &attr, run, const_cast<std::function<void()>*>(&work)) == 0;
+    if (started) {
+        pthread_join(thread, nullptr);
+    }
+    pthread_attr_destroy(&attr);
+    return started;
+}
+
+// A catalogue file's length field.
+inline std::string le32(std::size_t n) {
+    std::string out;
+    for (int i = 0; i < 4; ++i) {
+        out.push_back(static_cast<char>((n >> (8 * i)) & 0xFF));
+    }
+    return out;
+}
+
 // A catalogue file with the given stored tree block and items block.
 inline std::string catalogueFile(const std::string& treeBlock, const std::string& itemsBlock,
                                  char version = 9) {
-    const auto le32 = [](std::size_t n) {
-        std::string out;
-        for (int i = 0; i < 4; ++i) {
-            out.push_back(static_cast<char>((n >> (8 * i)) & 0xFF));
-        }
-        return out;
-    };
     return std::string("IxO") + version + le32(treeBlock.size()) + treeBlock +
            le32(itemsBlock.size()) + itemsBlock;
 }
 
-// Files in memory, by exact Windows path. A path in failWrites refuses to be written.
+// Files in memory, by exact Windows path. A path in failWrites refuses to be written; one in
+// refused is there but refused on reading, as a FIFO or a device is.
 class MemoryFileSystem : public FileSystem {
 public:
     std::map<std::string, std::string> files;
     std::vector<std::string> failWrites;
     std::vector<std::string> unreadable;
+    std::vector<std::string> refused;
 
     bool fileExists(const std::string& path) override { return files.count(path) > 0; }
     bool folderExists(const std::string&) override { return false; }
+    using FileSystem::readFile;
     std::optional<std::string> readFile(const std::string& path) override {
+        for (const auto& r : refused) {
+            if (r == path) {
+                throw AppError(path + " refused");
+            }
+        }
         auto it = files.find(path);
         for (const auto& u : unreadable) {
             if (u == path) {
@@ -138,7 +172,12 @@ public:
     int releases = 0;
 
     bool heldElsewhere() override { return otherHolds; }
-    void acquire() override { held = !otherHolds; }
+    // A marker that cannot be taken at all, as in a folder without write access.
+    bool unavailable = false;
+    bool acquire() override {
+        held = !otherHolds && !unavailable;
+        return held;
+    }
     void release() override {
         held = false;
         ++releases;
@@ -291,7 +330,10 @@ struct FakeServices {
     MemoryRegistry registry;
     NamedIcons icons;
 
-    Services services() { return {fs, dialogs, marker, clipboard, help, shell, registry, icons}; }
+    // The program's own files share the one file system, at the paths the tests give.
+    Services services() {
+        return {fs, dialogs, marker, clipboard, help, shell, registry, icons, fs};
+    }
 };
 
 } // namespace tavrin::test

@@ -17,10 +17,16 @@ namespace tavrin {
 // The real services of the running program.
 class LinuxServices {
 public:
-    LinuxServices();
+    // `dataFolder`: the host folder of the program's own files.
+    explicit LinuxServices(const std::string& dataFolder);
 
     Services services() {
-        return {mFs, mDialogs, mMarker, mClipboard, mHelp, mShell, mRegistry, mIcons};
+        return {mFs, mDialogs, mMarker, mClipboard, mHelp, mShell, mRegistry, mIcons, mOwnFiles};
+    }
+    // The program's own files are host files in their folder: a prefix's drive table, missing
+    // or looping, has no say in them.
+    static DriveTable ownDrive(const std::string& dataFolder) {
+        return DriveTable({{kOwnFolder[0], dataFolder}});
     }
     QtDialogs& dialogs() { return mDialogs; }
     // The Windows path of a host folder, with a trailing backslash.
@@ -43,6 +49,7 @@ private:
     // File and folder dialogs answer in Windows paths, through the same drive table as the files.
     QtDialogs mDialogs{[this](const std::string& host) { return windowsPath(host); },
                        [this](const std::string& windows) { return mFs.toHostPath(windows); }};
+    LinuxFileSystem mOwnFiles;
     FlockInstanceMarker mMarker;
     QtClipboard mClipboard;
     DesktopHelp mHelp{mFs, mDialogs, manualFolderFor(exeFolder())};

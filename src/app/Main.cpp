@@ -15,6 +15,7 @@
 #include "dialogs/F_version.h"
 #include "launch/AppBars.h"
 #include "launch/Tavrinutils.h"
+#include "platform/AppError.h"
 #include "platform/Clipboard.h"
 #include "platform/Cp932.h"
 #include "platform/Dialogs.h"
@@ -24,6 +25,7 @@
 #include "platform/Icons.h"
 #include "platform/InstanceMarker.h"
 #include "platform/ProfileFile.h"
+#include "platform/linux/FileDrop.h"
 #include "platform/linux/QtText.h"
 #include "search/SearchCommand.h"
 
@@ -65,6 +67,8 @@ int mulDiv(int a, int b, int c) {
 
 // A hand-edited settings file may hold any number; sizes beyond these help nobody.
 constexpr int kMaxExtent = 32767;
+// The tree's width as designed, also for a [TreeView] that does not say.
+constexpr int kDesignedTreeWidth = 165;
 int sane(std::int32_t value, int low, int high) {
     return std::clamp<std::int32_t>(value, low, high);
 }
@@ -170,7 +174,7 @@ void TMainForm::buildControls() {
     Splitter->addWidget(ProjectList);
     Splitter->setStretchFactor(0, 0);
     Splitter->setStretchFactor(1, 1);
-    Splitter->setSizes({165, 707 - 165 - 4});
+    Splitter->setSizes({kDesignedTreeWidth, 707 - kDesignedTreeWidth - 4});
 
     // The bar container stands above the splitter, so the bars keep free places in it.
     ControlBar1 = new ControlBar(this);
@@ -480,30 +484,48 @@ void TMainForm::FormCreate(CatalogueReadAhead* readAhead) {
     Dialogs& dialogs = mServices.dialogs;
     runGuarded(dialogs, [this, &dialogs, readAhead] {
         // A second copy says so, then runs the rest of start-up and ends as soon as the event
-        // loop starts, writing nothing.
+        // loop starts, writing nothing. So does a copy that cannot take the marker: it cannot
+        // know that it is alone.
         if (mServices.instanceMarker.heldElsewhere()) {
             dialogs.message(sj("既に起動しています。"), "Tavrin");
             mSecondInstance = true;
+        } else if (!mServices.instanceMarker.acquire()) {
+            dialogs.message(sj("データを置くフォルダに、ほかの Tavrin と同時に使わないための目印を"
+                               "作成できません。終了します。"),
+                            "Tavrin", MsgIcon::Warning);
+            mSecondInstance = true;
+        }
+        if (mSecondInstance) {
             QMetaObject::invokeMethod(
                 QCoreApplication::instance(), [] { QCoreApplication::exit(0); },
                 Qt::QueuedConnection);
         }
-        mServices.instanceMarker.acquire();
         mHelpFile = mAppFolder + "Tavrin.hlp";
         mSettingsPath = mAppFolder + "Tavrin.ini";
         mCatalogueFile =
-            std::make_unique<CatalogueFile>(mServices.fs, dialogs, mAppFolder + "data.ixo");
+            std::make_unique<CatalogueFile>(mServices.ownFiles, dialogs, mAppFolder + "data.ixo");
         // Under the marker no other copy writes these files, so what a write cut short left
         // beside them is nobody's.
         if (!mSecondInstance) {
-            mServices.fs.removeInterruptedWrites(mCatalogueFile->path());
-            mServices.fs.removeInterruptedWrites(mSettingsPath);
+            mServices.ownFiles.removeInterruptedWrites(mCatalogueFile->path());
+            mServices.ownFiles.removeInterruptedWrites(mSettingsPath);
         }
         mCatalogueFile->LoadCatalogue(mCatalogue, readAhead);
+        mCatalogueLoaded = true;
 
-        const ProfileFile ini = readProfile(mServices.fs, mSettingsPath);
+        // Settings that cannot be read start from the defaults, and their file is left as it
+        // is: written at the close, it would lose every value the user set.
+        ProfileFile ini;
+        try {
+            ini = readProfile(mServices.ownFiles, mSettingsPath);
+            mSettingsLoaded = true;
+        } catch (const AppError& e) {
+            dialogs.message(e.what() + std::string("\n") +
+                                sj("設定は既定の値で始めます。このファイルは書き換えません。"),
+                            "Tavrin", MsgIcon::Warning);
+        }
         LoadSettings(ini, mSettings);
-        applyLayout(LoadWindowLayout(ini, treeWidth()));
+        applyLayout(LoadWindowLayout(ini, kDesignedTreeWidth));
 
         ApplyListSettings();
         ApplyDblClickDefault(mSettings.basic.dblClick);
@@ -520,13 +542,17 @@ bool TMainForm::FormClose() {
         return true;
     }
     return runGuarded(mServices.dialogs, [this] {
-        if (mCatalogueFile) {
+        // Only what was read is written back: a start-up cut short by a failure must not
+        // replace a file with an empty catalogue or default settings.
+        if (mCatalogueFile && mCatalogueLoaded) {
             mCatalogueFile->WriteCatalogueFile(mCatalogue);
         }
-        ProfileFile ini = readProfile(mServices.fs, mSettingsPath);
-        SaveSettings(ini, mSettings);
-        SaveWindowLayout(ini, currentLayout(), mSettings, mListColour);
-        writeProfile(mServices.fs, mSettingsPath, ini);
+        if (mSettingsLoaded) {
+            ProfileFile ini = readProfile(mServices.ownFiles, mSettingsPath);
+            SaveSettings(ini, mSettings);
+            SaveWindowLayout(ini, currentLayout(), mSettings, mListColour);
+            writeProfile(mServices.ownFiles, mSettingsPath, ini);
+        }
         mServices.instanceMarker.release();
     });
 }
@@ -840,7 +866,13 @@ void TMainForm::MainMenu_RPG2000SearchClick() {
 void TMainForm::dragEnterEvent(QDragEnterEvent* event) {
     // Files and folders from another program; the list's own drags carry none.
     if (!event->source() && event->mimeData()->hasUrls()) {
-        event->acceptProposedAction();
+        acceptFileDrop(event);
+    }
+}
+
+void TMainForm::dragMoveEvent(QDragMoveEvent* event) {
+    if (!event->source() && event->mimeData()->hasUrls()) {
+        acceptFileDrop(event);
     }
 }
 
@@ -854,10 +886,14 @@ void TMainForm::dropEvent(QDropEvent* event) {
             }
         }
     }
+    // Nothing this program can search is no drop at all: the source keeps its files.
     if (items.empty()) {
+        event->ignore();
         return;
     }
-    event->acceptProposedAction();
+    if (!acceptFileDrop(event)) {
+        return;
+    }
     // The drop ends before the searches run, so the program it came from is not kept waiting.
     QTimer::singleShot(0, this, [this, items] {
         command([&] { SearchDroppedItems(this, mServices, mSettings.search, mCatalogue, items); });
@@ -976,8 +1012,13 @@ void TMainForm::LoadListIcons(const std::array<std::string, 2>& listIconPath) {
         if (path.empty()) {
             continue;
         }
-        const auto bytes = mServices.fs.readFile(path);
-        const auto ico = bytes ? firstSmallIconAsIco(*bytes) : std::nullopt;
+        std::optional<std::string> ico;
+        try {
+            const auto bytes = mServices.fs.readFile(path);
+            ico = bytes ? firstSmallIconAsIco(*bytes) : std::nullopt;
+        } catch (const AppError&) {
+            // A special file or a huge one: the default icon stays.
+        }
         QPixmap pm;
         if (ico && pm.loadFromData(reinterpret_cast<const uchar*>(ico->data()),
                                    static_cast<uint>(ico->size()), "ICO")) {
@@ -1069,7 +1110,7 @@ void TMainForm::setListFont(const FontChoice& chosen) {
 int TMainForm::treeWidth() const {
     // Before the window is first laid out the splitter holds its sizes but the tree has none.
     const int width = Splitter->sizes().value(0);
-    return width > 0 ? width : 165;
+    return width > 0 ? width : kDesignedTreeWidth;
 }
 
 WindowLayout TMainForm::currentLayout() const {

@@ -204,6 +204,7 @@ protected:
     void showEvent(QShowEvent* event) override;
     // Folders dropped from a file manager are searched.
     void dragEnterEvent(QDragEnterEvent* event) override;
+    void dragMoveEvent(QDragMoveEvent* event) override;
     void dropEvent(QDropEvent* event) override;
 
 private:
@@ -247,6 +248,9 @@ private:
     std::string mHelpFile;
     std::string mSettingsPath;
     bool mSecondInstance = false;
+    // Set once each file has been read: what was not read is not written back.
+    bool mCatalogueLoaded = false;
+    bool mSettingsLoaded = false;
     bool mSyncingSelection = false;
     TreeNode* mTreePopupNode = nullptr;
     QTimer* mChangeTimer = nullptr;

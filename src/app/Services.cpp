@@ -7,7 +7,9 @@
 
 namespace tavrin {
 
-LinuxServices::LinuxServices() : mFs(LinuxFileSystem::driveTableFromEnvironment()) {}
+LinuxServices::LinuxServices(const std::string& dataFolder)
+    : mFs(LinuxFileSystem::driveTableFromEnvironment()), mOwnFiles(ownDrive(dataFolder)),
+      mMarker(dataFolder) {}
 
 std::string LinuxServices::exeFolder() {
     return QFile::encodeName(QCoreApplication::applicationDirPath()).toStdString();

@@ -21,6 +21,11 @@ struct Services {
     Shell& shell;
     Registry& registry;
     Icons& icons;
+    // The program's own files (catalogue, settings) under kOwnFolder.
+    FileSystem& ownFiles;
 };
+
+// The Windows path of the folder that holds the program's own files in `Services::ownFiles`.
+inline constexpr char kOwnFolder[] = "C:\\";
 
 } // namespace tavrin

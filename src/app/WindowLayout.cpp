@@ -77,8 +77,11 @@ ScreenRect placeOnScreen(const WindowLayout::Position& stored,
     const Box s = boxOf(*nearest);
     const Wide w = std::min(width, s.right - s.left);
     const Wide h = std::min(height, s.bottom - s.top);
-    const Wide left = std::clamp<Wide>(window.left, s.left, s.right - w);
-    const Wide top = std::clamp<Wide>(window.top, s.top, s.bottom - h);
+    // A window of no stored size still shows the part of its caption a person grabs.
+    const Wide reachW = std::max(w, std::min(kGripWidth, s.right - s.left));
+    const Wide reachH = std::max(h, std::min(kCaptionHeight, s.bottom - s.top));
+    const Wide left = std::clamp<Wide>(window.left, s.left, s.right - reachW);
+    const Wide top = std::clamp<Wide>(window.top, s.top, s.bottom - reachH);
     return {narrow(left), narrow(top), narrow(w), narrow(h)};
 }
 

@@ -28,9 +28,8 @@ int main(int argc, char* argv[]) {
         if (const auto exeFolder = tavrin::programfolder::executableFolder()) {
             hostFolder = tavrin::programfolder::prepare(*exeFolder);
             auto fs = std::make_shared<tavrin::LinuxFileSystem>(
-                tavrin::LinuxFileSystem::driveTableFromEnvironment());
-            readAhead.emplace(fs,
-                              tavrin::LinuxServices::windowsFolder(*fs, *hostFolder) + "data.ixo");
+                tavrin::LinuxServices::ownDrive(*hostFolder));
+            readAhead.emplace(fs, std::string(tavrin::kOwnFolder) + "data.ixo");
         }
     } catch (...) {
         folderFault = std::current_exception();
@@ -59,9 +58,8 @@ int main(int argc, char* argv[]) {
             std::rethrow_exception(folderFault);
         if (!hostFolder)
             hostFolder = tavrin::programfolder::prepare(QFile::encodeName(exeFolder).toStdString());
-        tavrin::LinuxServices services;
-        const std::string appFolder = services.windowsFolder(*hostFolder);
-        tavrin::TMainForm form(services.services(), appFolder, nullptr,
+        tavrin::LinuxServices services(*hostFolder);
+        tavrin::TMainForm form(services.services(), tavrin::kOwnFolder, nullptr,
                                readAhead ? &*readAhead : nullptr);
         form.setHostFolder(QFile::decodeName(QByteArray::fromStdString(*hostFolder)));
         services.dialogs().setOwner(&form);

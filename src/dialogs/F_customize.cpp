@@ -5,6 +5,7 @@
 #include "platform/FileSystem.h"
 #include "platform/Help.h"
 #include "platform/PathText.h"
+#include "platform/linux/FileDrop.h"
 #include "platform/linux/QtText.h"
 #include "ui_F_customize.h"
 
@@ -23,19 +24,6 @@ namespace {
 
 constexpr int applSheetHelp = 56;
 constexpr int gazSheetHelp = 58;
-
-// A file is copied from its source, never moved: a file manager deletes what it moved.
-bool acceptAsCopy(QDropEvent* event) {
-    for (Qt::DropAction action : {Qt::CopyAction, Qt::LinkAction}) {
-        if (event->possibleActions() & action) {
-            event->setDropAction(action);
-            event->accept();
-            return true;
-        }
-    }
-    event->ignore();
-    return false;
-}
 
 } // namespace
 
@@ -214,7 +202,7 @@ bool TCustomizeForm::eventFilter(QObject* watched, QEvent* event) {
         // A drag without files, text included, is not for these fields.
         auto* drag = static_cast<QDragMoveEvent*>(event);
         if (droppedFile(drag->mimeData())) {
-            acceptAsCopy(drag);
+            acceptFileDrop(drag);
         } else {
             drag->ignore();
         }
@@ -223,7 +211,7 @@ bool TCustomizeForm::eventFilter(QObject* watched, QEvent* event) {
     case QEvent::Drop: {
         auto* drop = static_cast<QDropEvent*>(event);
         const std::optional<std::string> path = droppedFile(drop->mimeData());
-        if (path && acceptAsCopy(drop)) {
+        if (path && acceptFileDrop(drop)) {
             dropOn(field, *path);
         } else {
             drop->ignore();

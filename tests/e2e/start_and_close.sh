@@ -42,4 +42,18 @@ main=$(wait_for_window $first '^Tavrin$') || fail "main window did not appear ag
 close_by_menu $first "$main" || fail "second start did not close"
 cmp -s "$work/data.before" "$work/app/data.ixo" || fail "data.ixo changed across a start and close"
 cmp -s "$work/ini.before" "$work/app/Tavrin.ini" || { diff "$work/ini.before" "$work/app/Tavrin.ini"; fail "Tavrin.ini changed across a start and close"; }
+
+# A prefix without drive Z: whose drive links loop: the program's own files are host files and
+# do not depend on it.
+export WINEPREFIX=$work/odd
+mkdir -p "$WINEPREFIX/dosdevices"
+ln -s c: "$WINEPREFIX/dosdevices/d:"
+ln -s d: "$WINEPREFIX/dosdevices/c:"
+printf 'Changed=1\r\n' >>"$work/app/Tavrin.ini"
+cp "$work/app/Tavrin.ini" "$work/ini.before"
+"$work/app/tavrin" 2>>"$work/stderr" & first=$!
+main=$(wait_for_window $first '^Tavrin$') || fail "main window did not appear with an odd prefix"
+close_by_menu $first "$main" || fail "the program did not close with an odd prefix"
+cmp -s "$work/data.before" "$work/app/data.ixo" || fail "data.ixo changed with an odd prefix"
+grep -q '^Changed=1' "$work/app/Tavrin.ini" || fail "Tavrin.ini was not read and kept with an odd prefix"
 echo "1 passed, 0 failed"

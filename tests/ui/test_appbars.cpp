@@ -54,8 +54,8 @@ struct Bars : test::FakeServices {
 
     Services services() {
         Services s = FakeServices::services();
-        return {s.fs,   s.dialogs, s.instanceMarker, s.clipboard,
-                s.help, s.shell,   s.registry,       painted};
+        return {s.fs,    s.dialogs,  s.instanceMarker, s.clipboard, s.help,
+                s.shell, s.registry, painted,          s.ownFiles};
     }
     TMainForm& start(const std::string& ini) {
         fs.files[kApp + "Tavrin.ini"] = ini;

@@ -114,8 +114,8 @@ class TestCustomize : public QObject {
     // Opens the dialog on `bars`, lets `act` work in it, and answers what EditBarSettings did.
     bool edited(test::FakeServices& fakes, BarSettings& bars,
                 std::function<void(TCustomizeForm*)> act) {
-        Services services{*mFs,       fakes.dialogs, fakes.marker,   fakes.clipboard,
-                          fakes.help, fakes.shell,   fakes.registry, fakes.icons};
+        Services services{*mFs,        fakes.dialogs,  fakes.marker, fakes.clipboard, fakes.help,
+                          fakes.shell, fakes.registry, fakes.icons,  fakes.fs};
         TCustomizeForm form(services, helpFile);
         test::OnceShown<TCustomizeForm> person(act);
         // A failed check inside `act` leaves the dialog open: close it rather than hang.

@@ -2,10 +2,13 @@
 #include "app/Main.h"
 #include "platform/Cp932.h"
 #include "platform/linux/QtDialogs.h"
+#include "platform/linux/QtText.h"
 
 #include <QAbstractButton>
+#include <QGuiApplication>
 #include <QMessageBox>
 #include <QPushButton>
+#include <QScreen>
 #include <QTimer>
 #include <QtTest>
 
@@ -114,13 +117,37 @@ private slots:
         QCOMPARE(got, MsgResult::No);
     }
 
+    // A name of thousands of characters is cut in its middle: the box fits the screen, its
+    // button can be reached, and the whole text is in its details.
+    void longNamesKeepTheBoxOnTheScreen() {
+        QtDialogs dialogs;
+        const std::string name = "C:\\" + std::string(3000, 'a') + "\\end";
+        QSize size;
+        QString text, details;
+        Answer answer([&](QMessageBox* box) {
+            size = box->sizeHint();
+            text = box->text();
+            details = box->detailedText();
+            QTest::keyClick(box, Qt::Key_Return);
+        });
+        dialogs.messageBox(name + sj(" を作成できません"), "Tavrin", MsgIcon::Error, MsgButtons::Ok,
+                           MsgResult::Ok);
+        const QRect screen = QGuiApplication::primaryScreen()->availableGeometry();
+        QVERIFY(size.height() <= screen.height());
+        QVERIFY(size.width() <= screen.width());
+        QVERIFY(text.startsWith(QStringLiteral("C:\\aaa")));
+        QVERIFY(text.contains(QStringLiteral("…")));
+        QVERIFY(text.endsWith(QStringLiteral("\\end を作成できません")));
+        QCOMPARE(details, qs(name + sj(" を作成できません")));
+    }
+
     // A second copy says so while its window is still being built: the box belongs to it.
     void startUpMessagesBelongToTheMainWindow() {
         test::FakeServices fakes;
         fakes.marker.otherHolds = true;
         QtDialogs dialogs;
-        Services services{fakes.fs,   dialogs,     fakes.marker,  fakes.clipboard,
-                          fakes.help, fakes.shell, fakes.registry, fakes.icons};
+        Services services{fakes.fs,    dialogs,        fakes.marker, fakes.clipboard, fakes.help,
+                          fakes.shell, fakes.registry, fakes.icons,  fakes.fs};
         QWidget* owner = nullptr;
         QString text;
         Answer answer([&](QMessageBox* box) {

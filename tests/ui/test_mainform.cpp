@@ -91,24 +91,31 @@ private slots:
         QCOMPARE(s.fs.cleaned, (std::vector<std::string>{kData, kApp + std::string("Tavrin.ini")}));
     }
 
+    // A second copy, and a copy that cannot take the marker, which cannot know it is alone.
     void secondInstanceSaysSoAndWritesNothing() {
-        Setup s;
-        s.marker.otherHolds = true;
-        s.fs.files[kData] = "IxO\x09junk";
-        {
-            TMainForm form(s.services(), kApp);
-            QVERIFY(form.isSecondInstance());
-            QVERIFY(!s.dialogs.shown.empty());
-            QCOMPARE(s.dialogs.shown[0].text, sj("既に起動しています。"));
-            QCOMPARE(s.dialogs.shown[0].caption, std::string("Tavrin"));
-            QVERIFY(s.dialogs.shown[0].buttons == MsgButtons::Ok);
-            QVERIFY(form.close());
+        for (const bool unavailable : {false, true}) {
+            Setup s;
+            s.marker.otherHolds = !unavailable;
+            s.marker.unavailable = unavailable;
+            s.fs.files[kData] = "IxO\x09junk";
+            {
+                TMainForm form(s.services(), kApp);
+                QVERIFY(form.isSecondInstance());
+                QVERIFY(!s.dialogs.shown.empty());
+                QCOMPARE(s.dialogs.shown[0].text,
+                         unavailable ? sj("データを置くフォルダに、ほかの Tavrin と同時に使わない"
+                                          "ための目印を作成できません。終了します。")
+                                     : sj("既に起動しています。"));
+                QCOMPARE(s.dialogs.shown[0].caption, std::string("Tavrin"));
+                QVERIFY(s.dialogs.shown[0].buttons == MsgButtons::Ok);
+                QVERIFY(form.close());
+            }
+            QCOMPARE(s.fs.files.size(), std::size_t(1));
+            QCOMPARE(s.fs.files[kData], std::string("IxO\x09junk"));
+            QCOMPARE(s.marker.releases, 0);
+            // The first copy may be writing them.
+            QVERIFY(s.fs.cleaned.empty());
         }
-        QCOMPARE(s.fs.files.size(), std::size_t(1));
-        QCOMPARE(s.fs.files[kData], std::string("IxO\x09junk"));
-        QCOMPARE(s.marker.releases, 0);
-        // The first copy may be writing them.
-        QVERIFY(s.fs.cleaned.empty());
     }
 
     void damagedCatalogueIsReportedAndKeptAside() {
@@ -116,12 +123,50 @@ private slots:
         s.fs.files[kData] = "IXO";
         TMainForm form(s.services(), kApp);
         QCOMPARE(s.dialogs.shown.size(), std::size_t(1));
-        QCOMPARE(s.dialogs.shown[0].text, sj("ファイル識別子が不正です。\n"));
+        QCOMPARE(s.dialogs.shown[0].text,
+                 sj("ファイル識別子が不正です。\n元のファイルは、終了するときに ") + kData +
+                     sj(".bak として残します。"));
         QCOMPARE(form.TreeView->model()->rowCount(), 0);
         QCOMPARE(form.ProjectList->model()->rowCount(), 0);
         QVERIFY(form.close());
         QCOMPARE(s.fs.files[kData + ".bak"], std::string("IXO"));
         QCOMPARE(s.fs.files[kData].size(), std::size_t(12));
+    }
+
+    // A catalogue and settings that are there but cannot be read (a FIFO, a device, a file
+    // too large) are told, and the close replaces neither with an empty or default one.
+    void filesThatCannotBeReadAreToldAndNeverReplaced() {
+        Setup s;
+        const std::string ini = kApp + "Tavrin.ini";
+        const std::string settings = "[B_Setting]\r\nstartsize=1\r\n";
+        s.fs.files[kData] = "catalogue";
+        s.fs.files[ini] = settings;
+        s.fs.refused = {kData, ini};
+        {
+            TMainForm form(s.services(), kApp);
+            QCOMPARE(s.dialogs.shown.size(), std::size_t(2));
+            QVERIFY(s.dialogs.shown[0].text.find(sj("元のファイルは、終了するときに ") + kData +
+                                                 ".bak") != std::string::npos);
+            QVERIFY(s.dialogs.shown[1].text.find(sj("このファイルは書き換えません。")) !=
+                    std::string::npos);
+            // The rest of start-up still ran.
+            QVERIFY(!form.ListPop_Thukuru2003Execute->isVisible());
+            s.fs.refused.clear();
+            QVERIFY(form.close());
+        }
+        QCOMPARE(s.fs.files[kData + ".bak"], std::string("catalogue"));
+        QCOMPARE(s.fs.files[ini], settings);
+        QCOMPARE(s.marker.releases, 1);
+    }
+
+    // A [TreeView] that names no width keeps the tree as designed.
+    void treeWithoutAStoredWidthKeepsItsDesignedWidth() {
+        Setup s;
+        s.fs.files[kApp + "Tavrin.ini"] = "[TreeView]\r\nIndex=0\r\n";
+        TMainForm form(s.services(), kApp);
+        form.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&form));
+        QCOMPARE(form.TreeView->width(), 165);
     }
 
     void failedWriteKeepsTheWindowOpen() {
@@ -331,7 +376,7 @@ private slots:
         test::MemoryRegistry registry;
         test::NamedIcons icons;
         {
-            TMainForm form({fs, dialogs, marker, clipboard, help, shell, registry, icons}, app);
+            TMainForm form({fs, dialogs, marker, clipboard, help, shell, registry, icons, fs}, app);
             QVERIFY(form.close());
         }
         QVERIFY(dialogs.shown.empty());

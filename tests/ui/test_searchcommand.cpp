@@ -26,8 +26,8 @@ struct Fixture {
     Fixture() {
         const std::string app = windows(dir.path() + "/app") + "\\";
         QDir().mkpath(dir.path() + "/app");
-        Services services{fs,         fakes.dialogs, fakes.marker,  fakes.clipboard,
-                          fakes.help, fakes.shell,   fakes.registry, fakes.icons};
+        Services services{fs,          fakes.dialogs,  fakes.marker, fakes.clipboard, fakes.help,
+                          fakes.shell, fakes.registry, fakes.icons,  fakes.fs};
         form = std::make_unique<TMainForm>(services, app);
     }
     std::string windows(const QString& host) {
@@ -49,19 +49,22 @@ struct Fixture {
         }
         return out;
     }
-    // Files dropped from a file manager: a drop that comes from no widget of this program.
-    bool drop(const QList<QUrl>& urls) {
+    // Files dropped from a file manager: a drop that comes from no widget of this program,
+    // offering what the source allows; what the window answered, IgnoreAction for a refusal.
+    Qt::DropAction drop(const QList<QUrl>& urls, Qt::DropActions offered = Qt::CopyAction) {
         QMimeData data;
         data.setUrls(urls);
         const QPoint at = form->rect().center();
-        QDragEnterEvent enter(at, Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+        QDragEnterEvent enter(at, offered, &data, Qt::LeftButton, Qt::NoModifier);
         QCoreApplication::sendEvent(form.get(), &enter);
         if (!enter.isAccepted()) {
-            return false;
+            return Qt::IgnoreAction;
         }
-        QDropEvent dropped(QPointF(at), Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+        QDragMoveEvent move(at, offered, &data, Qt::LeftButton, Qt::NoModifier);
+        QCoreApplication::sendEvent(form.get(), &move);
+        QDropEvent dropped(QPointF(at), offered, &data, Qt::LeftButton, Qt::NoModifier);
         QCoreApplication::sendEvent(form.get(), &dropped);
-        return dropped.isAccepted();
+        return dropped.isAccepted() ? dropped.dropAction() : Qt::IgnoreAction;
     }
 };
 
@@ -83,7 +86,7 @@ private slots:
         const QList<QUrl> urls = {QUrl::fromLocalFile(f.project("A")),
                                   QUrl::fromLocalFile(f.project("B")),
                                   QUrl::fromLocalFile(f.project("C"))};
-        QVERIFY(f.drop(urls));
+        QCOMPARE(f.drop(urls), Qt::CopyAction);
         // Emptied once, then C, B, A; no options dialog ever opens (it would wait for a person).
         QTRY_COMPARE(f.titles(), QStringLiteral("CBA"));
         QTRY_VERIFY(!QApplication::activeModalWidget());
@@ -91,16 +94,25 @@ private slots:
 
         // With insert on the rows stay, and the duplicate check keeps each project once.
         search.insert = true;
-        QVERIFY(f.drop({urls[0], QUrl::fromLocalFile(f.project("D"))}));
+        QCOMPARE(f.drop({urls[0], QUrl::fromLocalFile(f.project("D"))}), Qt::CopyAction);
         QTRY_COMPARE(f.titles(), QStringLiteral("CBAD"));
         QTRY_VERIFY(!QApplication::activeModalWidget());
     }
 
     void dropsFromThisProgramOrWithoutFilesAreRefused() {
         Fixture f;
-        QVERIFY(!f.drop({}));
-        QVERIFY(!f.drop({QUrl(QStringLiteral("https://example.org/"))}));
+        QCOMPARE(f.drop({}), Qt::IgnoreAction);
+        QCOMPARE(f.drop({QUrl(QStringLiteral("https://example.org/"))}), Qt::IgnoreAction);
         QCOMPARE(f.form->catalogue().rowCount(), 0);
+    }
+
+    // A file manager honours "move" by deleting what it dropped: the user's game folders.
+    void filesAreTakenAsACopyNeverAMove() {
+        Fixture f;
+        const QList<QUrl> urls = {QUrl::fromLocalFile(f.project("A"))};
+        QCOMPARE(f.drop(urls, Qt::CopyAction | Qt::MoveAction | Qt::LinkAction), Qt::CopyAction);
+        QCOMPARE(f.drop(urls, Qt::MoveAction | Qt::LinkAction), Qt::LinkAction);
+        QCOMPARE(f.drop(urls, Qt::MoveAction), Qt::IgnoreAction);
     }
 };
 

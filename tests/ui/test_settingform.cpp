@@ -104,7 +104,7 @@ public:
 struct Fakes : test::FakeServices {
     PictureIcons pictures;
     Services withPictures() {
-        return {fs, dialogs, marker, clipboard, help, shell, registry, pictures};
+        return {fs, dialogs, marker, clipboard, help, shell, registry, pictures, fs};
     }
 };
 

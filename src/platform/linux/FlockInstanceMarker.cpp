@@ -11,17 +11,7 @@ namespace tavrin {
 
 namespace {
 
-std::string defaultFolder() {
-    if (const char* runtime = std::getenv("XDG_RUNTIME_DIR"); runtime && *runtime)
-        return runtime;
-#ifdef P_tmpdir
-    return P_tmpdir;
-#else
-    return "/tmp";
-#endif
-}
-
-// O_NOFOLLOW: in a shared temp folder another user could plant a link under our name.
+// O_NOFOLLOW: a link planted under our name would lock, or create, a file elsewhere.
 int openLockFile(const std::string& path) {
     return ::open(path.c_str(), O_CREAT | O_RDWR | O_CLOEXEC | O_NOFOLLOW, 0600);
 }
@@ -29,11 +19,9 @@ int openLockFile(const std::string& path) {
 } // namespace
 
 FlockInstanceMarker::FlockInstanceMarker(std::string folder) {
-    if (folder.empty())
-        folder = defaultFolder();
     while (folder.size() > 1 && folder.back() == '/')
         folder.pop_back();
-    mPath = folder + "/TAVRIN_MUTEX-" + std::to_string(::getuid()) + ".lock";
+    mPath = folder + "/.TAVRIN_MUTEX.lock";
 }
 
 FlockInstanceMarker::~FlockInstanceMarker() {
@@ -53,17 +41,18 @@ bool FlockInstanceMarker::heldElsewhere() {
     return held;
 }
 
-void FlockInstanceMarker::acquire() {
+bool FlockInstanceMarker::acquire() {
     if (mFd >= 0)
-        return;
+        return true;
     const int fd = openLockFile(mPath);
     if (fd < 0)
-        return;
+        return false;
     if (::flock(fd, LOCK_EX | LOCK_NB) != 0) {
         ::close(fd);
-        return;
+        return false;
     }
     mFd = fd;
+    return true;
 }
 
 void FlockInstanceMarker::release() {

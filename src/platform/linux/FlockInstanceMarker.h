@@ -6,16 +6,16 @@
 
 namespace tavrin {
 
-// flock on a lock file named after "TAVRIN_MUTEX" and the user id in $XDG_RUNTIME_DIR (else
-// the temp folder). The kernel drops the lock when the process dies.
+// flock on a lock file named after "TAVRIN_MUTEX" in the folder that holds the program's files,
+// so two copies that would write the same files exclude each other, whatever their session.
+// The kernel drops the lock when the process dies.
 class FlockInstanceMarker : public InstanceMarker {
 public:
-    // An empty folder means the default one.
-    explicit FlockInstanceMarker(std::string folder = {});
+    explicit FlockInstanceMarker(std::string folder);
     ~FlockInstanceMarker() override;
 
     bool heldElsewhere() override;
-    void acquire() override;
+    bool acquire() override;
     void release() override;
 
     const std::string& lockPath() const { return mPath; }

@@ -35,8 +35,8 @@ QStringList nameFilters(const std::string& filter) {
     const QStringList parts = qs(filter).split(QLatin1Char('|'));
     QStringList out;
     for (qsizetype i = 0; i + 1 < parts.size(); i += 2) {
-        const QString patterns = parts[i + 1].split(QLatin1Char(';'), Qt::SkipEmptyParts)
-                                     .join(QLatin1Char(' '));
+        const QString patterns =
+            parts[i + 1].split(QLatin1Char(';'), Qt::SkipEmptyParts).join(QLatin1Char(' '));
         out << parts[i] + QStringLiteral(" (") + patterns + QLatin1Char(')');
     }
     return out;
@@ -60,11 +60,36 @@ QWidget* QtDialogs::owner() const {
     return QApplication::activeWindow();
 }
 
+namespace {
+
+// A line of a message this long is a name past reading (a folder 3,000 characters long): cut in
+// its middle, so the box and its buttons stay on the screen. The whole text stays in the box's
+// details.
+constexpr qsizetype kLongestLine = 160;
+
+QString shortened(const QString& text) {
+    QStringList lines = text.split(QLatin1Char('\n'));
+    for (QString& line : lines) {
+        if (line.size() > kLongestLine) {
+            const qsizetype half = kLongestLine / 2;
+            line = line.left(half) + QStringLiteral("…") + line.right(half);
+        }
+    }
+    return lines.join(QLatin1Char('\n'));
+}
+
+} // namespace
+
 MsgResult QtDialogs::messageBox(const std::string& text, const std::string& caption, MsgIcon icon,
                                 MsgButtons buttons, MsgResult defaultButton) {
     QMessageBox box(owner());
     box.setWindowTitle(qs(caption));
-    box.setText(qs(text));
+    const QString whole = qs(text);
+    const QString shown = shortened(whole);
+    box.setText(shown);
+    if (shown != whole) {
+        box.setDetailedText(whole);
+    }
     // Some messages name a command to run: the user copies it from the box.
     box.setTextInteractionFlags(Qt::TextSelectableByMouse | Qt::TextSelectableByKeyboard);
     switch (icon) {
