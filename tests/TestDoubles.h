@@ -1,6 +1,5 @@
 #pragma once
 
-#include "app/Services.h"
 #include "platform/Clipboard.h"
 #include "platform/Dialogs.h"
 #include "platform/FileSystem.h"
@@ -8,6 +7,7 @@
 #include "platform/Icons.h"
 #include "platform/InstanceMarker.h"
 #include "platform/Registry.h"
+#include "platform/Services.h"
 #include "platform/Shell.h"
 
 #include <pthread.h>

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "app/Services.h"
+#include "platform/Services.h"
 #include "platform/linux/DesktopHelp.h"
 #include "platform/linux/DesktopIcons.h"
 #include "platform/linux/FlockInstanceMarker.h"

@@ -1,6 +1,5 @@
 #include "app/Main.h"
 
-#include "app/AppIcons.h"
 #include "app/CommandGuard.h"
 #include "app/ControlBar.h"
 #include "app/Settings.h"
@@ -25,6 +24,7 @@
 #include "platform/Icons.h"
 #include "platform/InstanceMarker.h"
 #include "platform/ProfileFile.h"
+#include "platform/linux/AppIcons.h"
 #include "platform/linux/FileDrop.h"
 #include "platform/linux/QtText.h"
 #include "search/SearchCommand.h"

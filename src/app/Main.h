@@ -1,8 +1,6 @@
 #pragma once
 
 #include "app/MenuState.h"
-#include "app/Services.h"
-#include "app/SettingsRecord.h"
 #include "app/UserBar.h"
 #include "app/WindowLayout.h"
 #include "catalogue/Catalogue.h"
@@ -10,6 +8,8 @@
 #include "catalogue/ListCommands.h"
 #include "launch/Launch.h"
 #include "platform/Dialogs.h"
+#include "platform/Services.h"
+#include "platform/SettingsRecord.h"
 
 #include <QMainWindow>
 #include <QPalette>

@@ -117,24 +117,4 @@ void SaveSettings(ProfileFile& file, const SettingsRecord& record) {
     }
 }
 
-ProfileFile readProfile(FileSystem& fs, const std::string& path) {
-    auto bytes = fs.readFile(path, kProfileFileLimit);
-    return bytes ? ProfileFile(std::move(*bytes)) : ProfileFile();
-}
-
-void writeProfile(FileSystem& fs, const std::string& path, const ProfileFile& file) {
-    std::optional<std::string> now;
-    try {
-        now = fs.readFile(path, kProfileFileLimit);
-    } catch (const AppError&) {
-        // Not a file that can be read: the write below says whether it can be replaced.
-    }
-    if (now && *now == file.bytes()) {
-        return;
-    }
-    if (!fs.writeFileAtomic(path, file.bytes())) {
-        throw AppError(formatMessage(sj("%s に書き込めません"), path));
-    }
-}
-
 } // namespace tavrin

@@ -1,8 +1,8 @@
 #pragma once
 
-#include "app/Services.h"
-#include "app/SettingsRecord.h"
 #include "launch/GazFolders.h"
+#include "platform/Services.h"
+#include "platform/SettingsRecord.h"
 
 #include <QDialog>
 

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "app/SettingsRecord.h"
+#include "platform/SettingsRecord.h"
 
 #include <array>
 #include <cstdint>

@@ -1,6 +1,5 @@
 #include "launch/AppBars.h"
 
-#include "app/Settings.h"
 #include "platform/FileSystem.h"
 #include "platform/Icons.h"
 #include "platform/PathText.h"

@@ -1,8 +1,8 @@
 #pragma once
 
-#include "app/SettingsRecord.h"
 #include "catalogue/ProjectItem.h"
 #include "launch/Launch.h"
+#include "platform/SettingsRecord.h"
 
 #include <array>
 #include <string>

@@ -1,6 +1,5 @@
 #include "launch/Launch.h"
 
-#include "app/Settings.h"
 #include "launch/Tavrinutils.h"
 #include "platform/AppError.h"
 #include "platform/Cp932.h"

@@ -1,7 +1,7 @@
 #pragma once
 
-#include "app/SettingsRecord.h"
 #include "catalogue/ProjectItem.h"
+#include "platform/SettingsRecord.h"
 
 #include <optional>
 #include <string>

@@ -1,6 +1,8 @@
 #include "platform/ProfileFile.h"
 
+#include "platform/AppError.h"
 #include "platform/Cp932.h"
+#include "platform/FileSystem.h"
 #include "platform/PathText.h"
 
 #include <vector>
@@ -309,6 +311,26 @@ std::optional<std::int32_t> parseProfileInteger(std::string_view text) {
         bits = 0u - bits;
     }
     return static_cast<std::int32_t>(bits);
+}
+
+ProfileFile readProfile(FileSystem& fs, const std::string& path) {
+    auto bytes = fs.readFile(path, kProfileFileLimit);
+    return bytes ? ProfileFile(std::move(*bytes)) : ProfileFile();
+}
+
+void writeProfile(FileSystem& fs, const std::string& path, const ProfileFile& file) {
+    std::optional<std::string> now;
+    try {
+        now = fs.readFile(path, kProfileFileLimit);
+    } catch (const AppError&) {
+        // Not a file that can be read: the write below says whether it can be replaced.
+    }
+    if (now && *now == file.bytes()) {
+        return;
+    }
+    if (!fs.writeFileAtomic(path, file.bytes())) {
+        throw AppError(formatMessage(sj("%s に書き込めません"), path));
+    }
 }
 
 } // namespace tavrin

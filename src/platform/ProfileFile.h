@@ -47,4 +47,13 @@ private:
 // The integer rules of readInteger, on a value already trimmed.
 std::optional<std::int32_t> parseProfileInteger(std::string_view text);
 
+class FileSystem;
+
+// The profile file at a path; a missing file reads as empty. Throws AppError for a file that is
+// there but cannot be read.
+ProfileFile readProfile(FileSystem& fs, const std::string& path);
+// Writes the profile atomically when its bytes differ from what is on disk. Throws AppError
+// "%s に書き込めません" with the path when it cannot; the old file then stays whole.
+void writeProfile(FileSystem& fs, const std::string& path, const ProfileFile& file);
+
 } // namespace tavrin

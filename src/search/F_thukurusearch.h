@@ -1,7 +1,7 @@
 #pragma once
 
-#include "app/Services.h"
-#include "app/SettingsRecord.h"
+#include "platform/Services.h"
+#include "platform/SettingsRecord.h"
 
 #include <QDialog>
 

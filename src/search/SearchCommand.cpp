@@ -1,7 +1,7 @@
 #include "search/SearchCommand.h"
 
-#include "app/SettingsRecord.h"
 #include "catalogue/Catalogue.h"
+#include "platform/SettingsRecord.h"
 #include "search/F_thukurusearch.h"
 #include "search/SearchDlg.h"
 

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "app/SettingsRecord.h"
+#include "platform/SettingsRecord.h"
 
 #include <string>
 #include <string_view>

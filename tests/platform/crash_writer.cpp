@@ -7,11 +7,11 @@
 // inside a write.
 #include "TestDoubles.h"
 #include "app/Settings.h"
-#include "app/SettingsRecord.h"
 #include "catalogue/Catalogue.h"
 #include "catalogue/CatalogueFile.h"
 #include "launch/Launch.h"
 #include "platform/ProfileFile.h"
+#include "platform/SettingsRecord.h"
 #include "platform/linux/LinuxFileSystem.h"
 #include "platform/linux/WineRegistry.h"
 

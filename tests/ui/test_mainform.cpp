@@ -1,11 +1,11 @@
 #include "TestDoubles.h"
-#include "app/AppIcons.h"
 #include "app/Main.h"
 #include "catalogue/CatalogueFile.h"
 #include "catalogue/FolderTreeView.h"
 #include "catalogue/ProjectListView.h"
 #include "platform/Cp932.h"
 #include "platform/ProfileFile.h"
+#include "platform/linux/AppIcons.h"
 #include "platform/linux/LinuxFileSystem.h"
 
 #include <QApplication>

@@ -1,8 +1,8 @@
-#include "app/Main.h"
-#include "app/AppIcons.h"
 #include "app/LinuxServices.h"
+#include "app/Main.h"
 #include "app/ProgramFolder.h"
 #include "platform/AppError.h"
+#include "platform/linux/AppIcons.h"
 #include "platform/linux/QtText.h"
 
 #include <QApplication>

@@ -1,4 +1,4 @@
-#include "app/AppIcons.h"
+#include "platform/linux/AppIcons.h"
 
 #include <QApplication>
 #include <QPainter>
