@@ -26,6 +26,7 @@
 #include "platform/ProfileFile.h"
 #include "platform/linux/AppIcons.h"
 #include "platform/linux/FileDrop.h"
+#include "platform/linux/QtLook.h"
 #include "platform/linux/QtText.h"
 #include "search/SearchCommand.h"
 
@@ -945,27 +946,7 @@ void TMainForm::OpenHelp() {
 // ---- settings applied -----------------------------------------------------------------------
 
 QColor TMainForm::colour(Colour c, QPalette::ColorRole fallback) const {
-    const QPalette palette = QApplication::palette();
-    if (c & 0x80000000u) {
-        switch (c & 0xFF) {
-        case 5:
-            return palette.color(QPalette::Base);
-        case 8:
-            return palette.color(QPalette::Text);
-        case 15:
-            return palette.color(QPalette::Button);
-        case 13:
-            return palette.color(QPalette::Highlight);
-        case 14:
-            return palette.color(QPalette::HighlightedText);
-        case 18:
-            return palette.color(QPalette::ButtonText);
-        default:
-            return palette.color(fallback);
-        }
-    }
-    return QColor(static_cast<int>(c & 0xFF), static_cast<int>((c >> 8) & 0xFF),
-                  static_cast<int>((c >> 16) & 0xFF));
+    return toQColor(c, QApplication::palette(), fallback);
 }
 
 void TMainForm::ApplyListSettings() {
@@ -1095,13 +1076,8 @@ FontChoice TMainForm::listFont() const {
 }
 
 void TMainForm::setListFont(const FontChoice& chosen) {
-    QFont font = ProjectList->font();
-    font.setFamilies({qs(chosen.name), QStringLiteral("Noto Sans CJK JP")});
-    font.setPixelSize(mulDiv(sane(chosen.size, 1, 400), logicalDpiY(), 72));
-    font.setBold(chosen.bold);
-    font.setItalic(chosen.italic);
-    font.setUnderline(chosen.underline);
-    font.setStrikeOut(chosen.strikeOut);
+    const QFont font =
+        toQFont(chosen, ProjectList->font(), mulDiv(sane(chosen.size, 1, 400), logicalDpiY(), 72));
     ProjectList->setFont(font);
     mListFontColour = chosen.colour;
     ProjectList->verticalHeader()->setDefaultSectionSize(QFontMetrics(font).height() + 5);

@@ -7,6 +7,7 @@
 #include "platform/Help.h"
 #include "platform/Icons.h"
 #include "platform/PathText.h"
+#include "platform/linux/QtLook.h"
 #include "platform/linux/QtText.h"
 #include "ui_F_setting.h"
 
@@ -21,22 +22,6 @@ namespace {
 
 // Help numbers of the three pages, in page order.
 constexpr int pageHelp[] = {32, 33, 60};
-
-QFont toQFont(const FontChoice& f, const QFont& base) {
-    QFont font = base;
-    font.setFamilies({qs(f.name), QStringLiteral("Noto Sans CJK JP")});
-    font.setPointSize(f.size > 0 ? f.size : 9);
-    font.setBold(f.bold);
-    font.setItalic(f.italic);
-    font.setUnderline(f.underline);
-    font.setStrikeOut(f.strikeOut);
-    return font;
-}
-
-QColor toQColor(Colour c) {
-    const ColourBars bars = colourBars(c);
-    return QColor(bars.red, bars.green, bars.blue);
-}
 
 // Item `item` checked, or none for -1.
 void checkItem(QButtonGroup* group, int item) {
@@ -184,7 +169,7 @@ void TSettingForm::SclBar_Change() {
     ui->Label6->setText(QString::number(bars.blue));
     workColor = composedColour(bars);
     QPalette p = ui->Color_Sample->palette();
-    p.setColor(QPalette::Window, toQColor(workColor));
+    p.setColor(QPalette::Window, toQColor(workColor, palette(), QPalette::Window));
     ui->Color_Sample->setPalette(p);
 }
 
@@ -201,7 +186,7 @@ void TSettingForm::showFont() {
     QPalette p = ui->GroupBox_FontSetting->palette();
     // A system colour stays the label's own text colour.
     if ((mFont.colour & 0xFF000000) == 0) {
-        p.setColor(QPalette::WindowText, toQColor(mFont.colour));
+        p.setColor(QPalette::WindowText, toQColor(mFont.colour, palette(), QPalette::WindowText));
     }
     ui->Lb_FontName->setPalette(p);
 }

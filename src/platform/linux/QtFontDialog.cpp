@@ -1,5 +1,6 @@
 #include "platform/linux/QtFontDialog.h"
 
+#include "platform/linux/QtLook.h"
 #include "platform/linux/QtText.h"
 
 #include <QCheckBox>
@@ -54,12 +55,9 @@ const int standardSizes[] = {8, 9, 10, 11, 12, 14, 16, 18, 20, 22, 24, 26, 28, 3
 // The largest size the Windows font dialog takes.
 constexpr int maxSize = 1638;
 
+// A system colour the palette has no role for is the desktop's text colour here.
 QColor shownColour(std::uint32_t colour, const QPalette& palette) {
-    // A system colour (top byte set) is the desktop's text colour here.
-    if (colour & 0xFF000000) {
-        return palette.color(QPalette::WindowText);
-    }
-    return QColor(colour & 0xFF, (colour >> 8) & 0xFF, (colour >> 16) & 0xFF);
+    return toQColor(colour, palette, QPalette::WindowText);
 }
 
 QIcon swatch(const QColor& c) {
