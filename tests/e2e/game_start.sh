@@ -80,14 +80,19 @@ expect "$r" "args=[TestPlay][ShowTitle][Window]" "ddraw=ok"
 game_ended || fail "the test play did not end"
 stop
 
+# F5 with the program started on this PATH shows a box whose copied text holds `says`.
+refused_with() { # PATH says
+  start "$1"
+  focus_first_row
+  xdotool key --window "$win" F5
+  text=$(message_text 'ゲーム実行')
+  [[ $text == *"$2"* ]] || fail "the message for '$2' reads: $text"
+  stop
+}
+
 # No Wine on PATH at all.
 find "$game" -iname '*.txt' -delete
-start "$work/empty"
-focus_first_row
-xdotool key --window "$win" F5
-text=$(message_text 'ゲーム実行')
-[[ $text == *"sudo apt-get install wine"* ]] || fail "no-Wine message: $text"
-stop
+refused_with "$work/empty" "sudo apt-get install wine"
 
 # Debian's launcher beside the 64-bit loader only, as on a machine without wine32:i386.
 fake=$work/wine64only
@@ -96,12 +101,7 @@ ln -s /usr/lib/wine/wine64 "$fake/lib/wine/wine64"
 sed "s|^wine32=.*|wine32=$fake/lib/wine/wine|; s|^wine64=.*|wine64=$fake/lib/wine/wine64|" \
   "$(command -v wine)" >"$fake/bin/wine"
 chmod +x "$fake/bin/wine"
-start "$fake/bin:$PATH"
-focus_first_row
-xdotool key --window "$win" F5
-text=$(message_text 'ゲーム実行')
-[[ $text == *"apt-get install wine32:i386"* ]] || fail "no-wine32 message: $text"
-stop
+refused_with "$fake/bin:$PATH" "apt-get install wine32:i386"
 
 # A prefix that Wine made while only its 64-bit half was there: made by the launcher above, its
 # 32-bit system folder then lacks the DLLs that only Wine's i386 libraries hold (here they are
@@ -110,11 +110,6 @@ export WINEPREFIX=$work/prefix64
 PATH="$fake/bin:$PATH" wine wineboot -i >/dev/null 2>&1
 wineserver -w
 rm -rf "$WINEPREFIX/drive_c/windows/syswow64"
-start "$PATH"
-focus_first_row
-xdotool key --window "$win" F5
-text=$(message_text 'ゲーム実行')
-[[ $text == *"wineboot -u"* ]] || fail "old-prefix message: $text"
-stop
+refused_with "$PATH" "wineboot -u"
 [ -z "$(find "$game" -iname '*.txt')" ] || fail "a refused start started the game"
 echo "1 passed, 0 failed"
