@@ -3,7 +3,7 @@
 set -euo pipefail
 cd "$(dirname "${BASH_SOURCE[0]}")/.."
 
-PACKAGES=(cmake ninja-build g++ pkg-config qt6-base-dev qt6-translations-l10n libgtest-dev
+PACKAGES=(cmake ninja-build g++ clang-format pkg-config qt6-base-dev qt6-translations-l10n libgtest-dev
           xvfb xauth xxd fonts-noto-cjk imagemagick xdotool locales wine wine64)
 # The runtimes and editors are 32-bit, and so are the suite's stand-ins for them. Wine's 32-bit
 # OpenGL (recommended by wine32, so every user has it) is what kills a runtime whose prefix

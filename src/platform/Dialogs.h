@@ -20,8 +20,8 @@ struct OpenFileRequest {
 
 // A font as the font dialog shows it.
 struct FontChoice {
-    std::string name; // CP932
-    std::int32_t size = 9; // points
+    std::string name;         // CP932
+    std::int32_t size = 9;    // points
     std::uint32_t colour = 0; // 0x00BBGGRR
     bool bold = false, italic = false, underline = false, strikeOut = false;
     bool operator==(const FontChoice&) const = default;

@@ -1,6 +1,5 @@
 #include "search/SearchOptions.h"
 
-
 namespace tavrin {
 
 namespace {

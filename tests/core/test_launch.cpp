@@ -199,7 +199,8 @@ TEST_F(Launch, WhatKeepsWindowsProgramsFromStartingIsToldBeforeAnythingHappens) 
     } rows[] = {
         {RecordingShell::Hindrance::noWine, "sudo apt-get install wine wine32:i386"},
         {RecordingShell::Hindrance::no32BitWine, "apt-get install wine32:i386"},
-        {RecordingShell::Hindrance::prefixLacks32Bit, "rm '/home/me/.wine/.update-timestamp'\nWINEPREFIX='/home/me/.wine' wineboot -u"},
+        {RecordingShell::Hindrance::prefixLacks32Bit,
+         "rm '/home/me/.wine/.update-timestamp'\nWINEPREFIX='/home/me/.wine' wineboot -u"},
     };
     const std::vector<std::pair<std::function<void()>, std::string>> commands = {
         {[&] { GameStart(ctx, &hero, 0); }, sj("ゲーム実行")},

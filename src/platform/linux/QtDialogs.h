@@ -12,8 +12,8 @@
 
 namespace tavrin {
 
-// Message boxes and the file, folder and font dialogs, owned by the window concerned: an open modal dialog, else
-// the owner set, else the program's main window.
+// Message boxes and the file, folder and font dialogs, owned by the window concerned: an open modal
+// dialog, else the owner set, else the program's main window.
 class QtDialogs : public Dialogs {
 public:
     // The Windows path of a host folder (UTF-8). The program's follows Wine's drive table; without
