@@ -112,12 +112,13 @@ void killWhileWriting(const std::string& kind, const std::string& name, int roun
     std::mt19937 random(20261208);
     std::uniform_int_distribution<long> delay(0, 2 * write);
     // A loaded machine writes slower than the measured run: rounds go on, with kills spread
-    // wider, until both states have been seen.
+    // wider, until both states and a write cut short have been seen.
     const auto wider = [&](int round) { return delay(random) * (1 + round / rounds); };
     int sawA = 0;
     int sawB = 0;
-    for (int round = 0; round < rounds || ((sawA == 0 || sawB == 0) && round < 6 * rounds);
-         ++round) {
+    bool sawCut = false;
+    for (int round = 0;
+         round < rounds || ((sawA == 0 || sawB == 0 || !sawCut) && round < 6 * rounds); ++round) {
         const pid_t pid = startLoop(kind, folder);
         ASSERT_GT(pid, 0);
         std::this_thread::sleep_for(std::chrono::microseconds(wider(round)));
@@ -131,8 +132,10 @@ void killWhileWriting(const std::string& kind, const std::string& name, int roun
         (now == stateA ? sawA : sawB)++;
         for (const fs::directory_entry& e : fs::directory_iterator(folder)) {
             const std::string entry = e.path().filename().string();
-            if (entry != name && !std::count(usersFiles.begin(), usersFiles.end(), entry))
+            if (entry != name && !std::count(usersFiles.begin(), usersFiles.end(), entry)) {
                 ASSERT_TRUE(isTemporaryOf(entry, name)) << kind << ": " << entry;
+                sawCut = true;
+            }
         }
     }
     // Kills landed both between and inside writes of each state.
