@@ -2,17 +2,20 @@
 
 #include "app/CommandGuard.h"
 #include "app/ControlBar.h"
+#include "app/MainBars.h"
+#include "app/MenuState.h"
 #include "app/Settings.h"
-#include "app/UserBar.h"
+#include "app/WindowLayout.h"
+#include "catalogue/CatalogueActions.h"
 #include "catalogue/FolderTreeModel.h"
 #include "catalogue/FolderTreeView.h"
-#include "catalogue/ItemClipboard.h"
+#include "catalogue/ListAppearance.h"
 #include "catalogue/ProjectListModel.h"
 #include "catalogue/ProjectListView.h"
+#include "catalogue/TreeSelectionDebounce.h"
 #include "dialogs/F_customize.h"
 #include "dialogs/F_setting.h"
 #include "dialogs/F_version.h"
-#include "launch/AppBars.h"
 #include "launch/Tavrinutils.h"
 #include "platform/AppError.h"
 #include "platform/Clipboard.h"
@@ -20,51 +23,31 @@
 #include "platform/Dialogs.h"
 #include "platform/FileSystem.h"
 #include "platform/Help.h"
-#include "platform/IconExtract.h"
-#include "platform/Icons.h"
 #include "platform/InstanceMarker.h"
 #include "platform/ProfileFile.h"
 #include "platform/linux/AppIcons.h"
 #include "platform/linux/FileDrop.h"
-#include "platform/linux/QtLook.h"
 #include "platform/linux/QtText.h"
 #include "search/SearchCommand.h"
+#include "ui_Main.h"
 
 #include <QApplication>
 #include <QCloseEvent>
-#include <QCoreApplication>
 #include <QDragEnterEvent>
 #include <QDropEvent>
-#include <QFile>
 #include <QGuiApplication>
-#include <QHBoxLayout>
 #include <QHeaderView>
 #include <QLabel>
-#include <QMenu>
-#include <QMenuBar>
 #include <QMimeData>
 #include <QScreen>
 #include <QShortcut>
-#include <QSplitter>
-#include <QStatusBar>
 #include <QTimer>
-#include <QToolBar>
-#include <QToolButton>
-#include <QUrl>
-#include <QVBoxLayout>
 
 #include <algorithm>
-#include <cmath>
 
 namespace tavrin {
 
 namespace {
-
-// Windows rounds font sizes with MulDiv: keep the same arithmetic, so a size read and written
-// back never drifts.
-int mulDiv(int a, int b, int c) {
-    return static_cast<int>(std::lround(static_cast<double>(a) * b / c));
-}
 
 // A hand-edited settings file may hold any number; sizes beyond these help nobody.
 constexpr int kMaxExtent = 32767;
@@ -74,208 +57,102 @@ int sane(std::int32_t value, int low, int high) {
     return std::clamp<std::int32_t>(value, low, high);
 }
 
-// A blank of 17 pixels between tool buttons, with a line for a divider.
-QWidget* barGap(QWidget* parent, bool divider) {
-    auto* gap = new QWidget(parent);
-    gap->setFixedWidth(17);
-    if (divider) {
-        auto* layout = new QHBoxLayout(gap);
-        layout->setContentsMargins(0, 3, 0, 3);
-        auto* line = new QFrame(gap);
-        line->setFrameShape(QFrame::VLine);
-        line->setFrameShadow(QFrame::Sunken);
-        layout->addWidget(line, 0, Qt::AlignHCenter);
-    }
-    return gap;
-}
-
-// The bar's width in the bar area; 0 for a bar without shown buttons.
-int barWidth(const QToolBar* bar) {
-    if (const auto* user = qobject_cast<const UserBar*>(bar)) {
-        return user->buttonsWidth();
-    }
-    for (QAction* a : bar->actions()) {
-        if (a->isVisible() && !a->isSeparator()) {
-            return bar->sizeHint().width();
-        }
-    }
-    return 0;
-}
-
 } // namespace
 
 TMainForm::TMainForm(Services services, std::string appFolder, QWidget* parent,
                      CatalogueReadAhead* readAhead)
-    : QMainWindow(parent), mServices(services), mAppFolder(std::move(appFolder)) {
-    buildControls();
+    : QMainWindow(parent), ui(std::make_unique<Ui::TMainForm>()), mServices(services),
+      mLaunch(services, mSettings, [this] { return focusedItem(); }),
+      mAppFolder(std::move(appFolder)) {
+    buildWindow();
     FormCreate(readAhead);
 }
 
 TMainForm::~TMainForm() {
     mCatalogue.removeListener(this);
-    // The views and models read the catalogue, a member that dies before the widgets the
-    // base class destroys: they go first.
+    // The handlers, views and models read the catalogue, a member that dies before the
+    // children the base class destroys: they go first.
+    delete mCatalogueActions;
+    delete mTreeChange;
     delete takeCentralWidget();
     delete mTreeModel;
     delete mListModel;
 }
 
-void TMainForm::buildControls() {
-    setWindowTitle(QStringLiteral("Tavrin"));
+void TMainForm::buildWindow() {
+    ui->setupUi(this);
     setWindowIcon(appicons::application());
     setFont(designedFont(12));
-    setAcceptDrops(true);
-    resize(707, 369);
-    mOuterBounds = QRect(0, 0, 707, 369);
+    mOuterBounds = QRect(0, 0, width(), height());
 
     mTreeModel = new FolderTreeModel(mCatalogue, this);
     mTreeModel->setIcons(appicons::treeIcons());
     mListModel = new ProjectListModel(mCatalogue, this);
     mListModel->setIcons(appicons::defaultListIcons());
-    // After the models, so they have caught up before the window reacts.
+    ui->TreeView->setModel(mTreeModel);
+    ProjectListView* list = ui->ProjectList;
+    list->setModel(mListModel);
+    list->setFont(designedFont(13));
+    list->verticalHeader()->setSectionResizeMode(QHeaderView::Fixed);
+    list->horizontalHeader()->setDefaultAlignment(Qt::AlignLeft | Qt::AlignVCenter);
+    list->setColumnWidth(ProjectListModel::PathColumn, 360);
+    list->setColumnWidth(ProjectListModel::TitleColumn, 150);
+    ui->Splitter->setStretchFactor(0, 0);
+    ui->Splitter->setStretchFactor(1, 1);
+    ui->Splitter->setSizes({kDesignedTreeWidth, width() - kDesignedTreeWidth - 4});
+
+    // After the models, so they have caught up before the handlers and the window react.
+    mTreeChange = new TreeSelectionDebounce(mCatalogue, mTreeModel, ui->TreeView, mListModel, this);
+    mCatalogueActions = new CatalogueActions(mCatalogue, mTreeModel, ui->TreeView, list,
+                                             mServices.clipboard, mServices.dialogs, this);
     mCatalogue.addListener(this);
+    mAppearance = std::make_unique<ListAppearance>(list, ui->TreeView, mListModel, mServices.fs);
 
-    Splitter = new QSplitter(Qt::Horizontal, this);
-    Splitter->setHandleWidth(4);
-    Splitter->setChildrenCollapsible(false);
-
-    TreeView = new FolderTreeView(Splitter);
-    TreeView->setObjectName(QStringLiteral("TreeView"));
-    TreeView->setModel(mTreeModel);
-    TreeView->setHeaderHidden(true);
-    TreeView->setIndentation(20);
-    TreeView->setRootIsDecorated(false);
-    TreeView->setUniformRowHeights(true);
-    TreeView->setEditTriggers(QAbstractItemView::NoEditTriggers);
-    TreeView->setSelectionMode(QAbstractItemView::SingleSelection);
-    TreeView->setContextMenuPolicy(Qt::CustomContextMenu);
-
-    ProjectList = new ProjectListView(Splitter);
-    ProjectList->setObjectName(QStringLiteral("ProjectList"));
-    ProjectList->setModel(mListModel);
-    ProjectList->setFont(designedFont(13));
-    ProjectList->setSelectionBehavior(QAbstractItemView::SelectRows);
-    ProjectList->setSelectionMode(QAbstractItemView::ExtendedSelection);
-    ProjectList->setEditTriggers(QAbstractItemView::NoEditTriggers);
-    ProjectList->setShowGrid(true);
-    ProjectList->setWordWrap(false);
-    ProjectList->setTabKeyNavigation(false);
-    ProjectList->setIconSize(QSize(16, 16));
-    ProjectList->setContextMenuPolicy(Qt::CustomContextMenu);
-    ProjectList->verticalHeader()->hide();
-    ProjectList->verticalHeader()->setSectionResizeMode(QHeaderView::Fixed);
-    ProjectList->horizontalHeader()->setHighlightSections(false);
-    ProjectList->horizontalHeader()->setSectionsClickable(true);
-    ProjectList->horizontalHeader()->setDefaultAlignment(Qt::AlignLeft | Qt::AlignVCenter);
-    ProjectList->horizontalHeader()->setStretchLastSection(false);
-    ProjectList->setColumnWidth(ProjectListModel::PathColumn, 360);
-    ProjectList->setColumnWidth(ProjectListModel::TitleColumn, 150);
-
-    Splitter->addWidget(TreeView);
-    Splitter->addWidget(ProjectList);
-    Splitter->setStretchFactor(0, 0);
-    Splitter->setStretchFactor(1, 1);
-    Splitter->setSizes({kDesignedTreeWidth, 707 - kDesignedTreeWidth - 4});
-
-    // The bar container stands above the splitter, so the bars keep free places in it.
-    ControlBar1 = new ControlBar(this);
-    ControlBar1->setObjectName(QStringLiteral("ControlBar1"));
-    auto* central = new QWidget(this);
-    auto* column = new QVBoxLayout(central);
-    column->setContentsMargins(0, 0, 0, 0);
-    column->setSpacing(0);
-    column->addWidget(ControlBar1);
-    column->addWidget(Splitter);
-    setCentralWidget(central);
-
-    StatusPanel0 = new QLabel(this);
-    // 100 wide, or wider where the font needs it: a cut count helps nobody.
-    StatusPanel0->setMinimumWidth(100);
-    StatusPanel1 = new QLabel(this);
-    // A long title is cut at the window's edge instead of pushing the count aside.
-    StatusPanel1->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Preferred);
-    for (QLabel* panel : {StatusPanel0, StatusPanel1}) {
+    mCount = new QLabel(this);
+    mTitle = new QLabel(this);
+    mCount->setObjectName(QStringLiteral("StatusPanel0"));
+    mTitle->setObjectName(QStringLiteral("StatusPanel1"));
+    // 100 wide, or wider where the font needs it: a cut count helps nobody. A long title is cut
+    // at the window's edge instead of pushing the count aside.
+    mCount->setMinimumWidth(100);
+    mTitle->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Preferred);
+    for (QLabel* panel : {mCount, mTitle}) {
         panel->setFrameStyle(QFrame::Panel | QFrame::Sunken);
     }
-    statusBar()->addWidget(StatusPanel0);
-    statusBar()->addWidget(StatusPanel1, 1);
+    ui->StatusBar1->addWidget(mCount);
+    ui->StatusBar1->addWidget(mTitle, 1);
 
-    buildToolBars();
-    buildMenus();
-    connectList();
+    mBars = new MainBars(ui->ControlBar1,
+                         {ui->ToolButton_OpenProjectFolder, ui->ToolButton_RpgSearch,
+                          ui->ToolButton_GameStart, ui->ToolButton_TestPlay,
+                          ui->ToolButton_ThukuruExecute, ui->ToolButton_DeleteListItem},
+                         {ui->MenuItem_NmlBar, ui->MenuItem_AplBar, ui->MenuItem_GazBar});
+    connect(mBars, &MainBars::aplClicked, this,
+            [this](int i) { command([this, i] { mLaunch.AplButtonClick(i); }); });
+    connect(mBars, &MainBars::gazClicked, this,
+            [this](int i) { command([this, i] { mLaunch.GazButtonClick(i); }); });
+    bindMenus();
+    bindViews();
+}
 
-    mChangeTimer = new QTimer(this);
-    mChangeTimer->setSingleShot(true);
-    mChangeTimer->setInterval(50);
-    connect(mChangeTimer, &QTimer::timeout, this, [this] { flushTreeChange(); });
-    connect(TreeView->selectionModel(), &QItemSelectionModel::currentChanged, this,
-            [this](const QModelIndex& current) {
-                if (mSyncingSelection) {
-                    return;
-                }
-                // Leaving a folder empties the list at once; the new folder shows after
-                // the delay, once for a quick run of changes.
-                if (!mChangePending) {
-                    mChangePending = true;
-                    mListModel->setHidden(true);
-                    ShowFocusedTitle(-1);
-                }
-                mPendingNode = mTreeModel->node(current);
-                mChangeTimer->start();
-            });
-    TreeView->setDropRule([this](const QObject* source, const QModelIndex* index) {
-        const bool fromList = source == ProjectList;
-        return fromList && (!index || treeAcceptsDrop(fromList, mTreeModel->node(*index),
-                                                      mCatalogue.selected()));
-    });
-    connect(TreeView, &FolderTreeView::rowsDroppedOn, this, [this](const QModelIndex& index) {
-        command([&] { TreeViewDragDrop(mTreeModel->node(index)); });
-    });
-    auto* rename =
-        new QShortcut(QKeySequence(Qt::Key_F2), TreeView, nullptr, nullptr, Qt::WidgetShortcut);
-    connect(rename, &QShortcut::activated, this, [this] {
-        command([this] {
-            TreeView_PopupMenuPopup();
-            if (TreePop_Rename->isEnabled()) {
-                TreePop_RenameClick();
-            }
-        });
-    });
-    connect(TreeView, &QTreeView::expanded, this, [this](const QModelIndex& i) {
-        if (TreeNode* n = mTreeModel->node(i)) {
-            n->expanded = true;
-        }
-    });
-    connect(TreeView, &QTreeView::collapsed, this, [this](const QModelIndex& i) {
-        if (TreeNode* n = mTreeModel->node(i)) {
-            n->expanded = false;
-        }
-    });
-    connect(TreeView, &QWidget::customContextMenuRequested, this, [this](const QPoint& pos) {
-        // The right button selects the folder under it before the menu opens.
-        QModelIndex index = TreeView->indexAt(pos);
-        if (index.isValid()) {
-            TreeView->setCurrentIndex(index);
-        }
-        flushTreeChange();
-        TreeView_PopupMenuPopup();
-        TreeView_PopupMenu->exec(TreeView->viewport()->mapToGlobal(pos));
-    });
-    connect(ProjectList, &QWidget::customContextMenuRequested, this, [this](const QPoint& pos) {
-        flushTreeChange();
-        ListView_PopupMenuPopup();
-        ListView_PopupMenu->exec(ProjectList->viewport()->mapToGlobal(pos));
+void TMainForm::command(const std::function<void()>& handler) {
+    runGuarded(mServices.dialogs, [&] {
+        mTreeChange->flush();
+        handler();
     });
 }
 
-QAction* TMainForm::addEntry(QMenu* menu, const char* caption, const QKeySequence& shortcut,
-                             std::function<void()> openRules, std::function<void()> handler) {
-    QAction* action = menu->addAction(QString::fromUtf8(caption));
-    action->setShortcut(shortcut);
-    connect(action, &QAction::triggered, this, [this, menu, action, openRules, handler] {
+void TMainForm::bind(QAction* action, std::function<void()> handler) {
+    connect(action, &QAction::triggered, this, [this, handler] { command(handler); });
+}
+
+void TMainForm::bindEntry(QMenu* menu, QAction* action, std::function<void()> handler) {
+    connect(action, &QAction::triggered, this, [this, menu, action, handler] {
         command([&] {
-            if (openRules) {
-                openRules();
+            if (menu == ui->MainMenu_Edit) {
+                MainMenu_EditClick();
+            } else {
+                MainMenu_StartClick();
             }
             const bool enabled = action->isEnabled();
             // Reached by its shortcut: the menu stays closed and its entries must stay
@@ -285,83 +162,45 @@ QAction* TMainForm::addEntry(QMenu* menu, const char* caption, const QKeySequenc
                     a->setEnabled(true);
                 }
             }
-            if (enabled && handler) {
+            if (enabled) {
                 handler();
             }
         });
     });
-    return action;
 }
 
-void TMainForm::buildMenus() {
-    QMenuBar* bar = menuBar();
-    const auto edit = [this] { MainMenu_EditClick(); };
-    const auto start = [this] { MainMenu_StartClick(); };
-
-    MainMenu_File = bar->addMenu(QStringLiteral("ファイル(&F)"));
-    MainMenu_Exit = addEntry(MainMenu_File, "終了(&X)", {}, {}, [this] { MainMenu_ExitClick(); });
-
-    MainMenu_Edit = bar->addMenu(QStringLiteral("編集(&E)"));
-    MainMenu_OpenProjectFolder = addEntry(MainMenu_Edit, "プロジェクトのフォルダを開く(&S)",
-                                          Qt::Key_F9, edit, [this] { OpenProjectFolder(); });
-    N2 = addEntry(MainMenu_Edit, "フォルダのプロパティ(&R)", {}, {}, {});
-    MainMenu_Edit->addSeparator();
-    MainMenu_Cut = addEntry(MainMenu_Edit, "アイテムを切り取り(&T)",
-                            QKeySequence(Qt::CTRL | Qt::Key_X), edit, [this] { ListView_Cut(); });
-    MainMenu_Copy = addEntry(MainMenu_Edit, "アイテムをコピー(&C)",
-                             QKeySequence(Qt::CTRL | Qt::Key_C), edit, [this] { ListView_Copy(); });
-    MainMenu_Paste =
-        addEntry(MainMenu_Edit, "アイテムを貼り付け(&P)", QKeySequence(Qt::CTRL | Qt::Key_V), edit,
-                 [this] { ListView_Paste(); });
-    MainMenu_Delete = addEntry(MainMenu_Edit, "アイテムを削除(&D)", Qt::Key_Delete, edit,
-                               [this] { ListView_Delete(); });
-    MainMenu_Edit->addSeparator();
-    MainMenu_SelectAll =
-        addEntry(MainMenu_Edit, "すべて選択(&A)", QKeySequence(Qt::CTRL | Qt::Key_A), edit,
-                 [this] { ListView_SelectAll(); });
-    MainMenu_Edit->addSeparator();
-    MainMenu_Setting =
-        addEntry(MainMenu_Edit, "環境設定(&S)...", {}, {}, [this] { MainMenu_SettingClick(); });
-
-    MainMenu_Find = bar->addMenu(QStringLiteral("検索(&R)"));
-    MainMenu_RPG2000Search = addEntry(MainMenu_Find, "RPGツクール検索(&S)...", Qt::Key_F3, {},
-                                      [this] { MainMenu_RPG2000SearchClick(); });
-
-    MainMenu_Visual = bar->addMenu(QStringLiteral("表示(&V)"));
-    MenuItem_ToolBar = MainMenu_Visual->addMenu(QStringLiteral("ツールバー(&R)"));
-    MenuItem_NmlBar = MenuItem_ToolBar->addAction(QStringLiteral("標準"));
-    MenuItem_AplBar = MenuItem_ToolBar->addAction(QStringLiteral("アプリケーション"));
-    MenuItem_GazBar = MenuItem_ToolBar->addAction(QStringLiteral("Gaz Soft"));
-    for (QAction* a : {MenuItem_NmlBar, MenuItem_AplBar, MenuItem_GazBar}) {
-        a->setCheckable(true);
-        connect(a, &QAction::triggered, this,
-                [this, a] { command([&] { MainMenu_ToolBar_Click(a); }); });
+void TMainForm::bindMenus() {
+    CatalogueActions* items = mCatalogueActions;
+    LaunchActions* run = &mLaunch;
+    QMenu* edit = ui->MainMenu_Edit;
+    QMenu* start = ui->MainMenu_Start;
+    bind(ui->MainMenu_Exit, [this] { close(); });
+    bindEntry(edit, ui->MainMenu_OpenProjectFolder, [run] { run->OpenProjectFolder(); });
+    bindEntry(edit, ui->MainMenu_Cut, [items] { items->ListView_Cut(); });
+    bindEntry(edit, ui->MainMenu_Copy, [items] { items->ListView_Copy(); });
+    bindEntry(edit, ui->MainMenu_Paste, [items] { items->ListView_Paste(); });
+    bindEntry(edit, ui->MainMenu_Delete, [items] { items->ListView_Delete(); });
+    bindEntry(edit, ui->MainMenu_SelectAll, [items] { items->ListView_SelectAll(); });
+    bind(ui->MainMenu_Setting, [this] { MainMenu_SettingClick(); });
+    const auto search = [this] {
+        RPG2000Search(this, mServices, mHelpFile, mSettings.search, mCatalogue);
+    };
+    bind(ui->MainMenu_RPG2000Search, search);
+    for (QAction* a : {ui->MenuItem_NmlBar, ui->MenuItem_AplBar, ui->MenuItem_GazBar}) {
+        bind(a, [this, a] { mBars->toggle(a); });
     }
-    MenuItem_NmlBar->setChecked(true);
-    MenuItem_ToolBar->addSeparator();
-    MenuItem_Customize =
-        addEntry(MenuItem_ToolBar, "カスタマイズ(&C)...", {}, {}, [this] { MainMenu_Customize(); });
+    bind(ui->MenuItem_Customize, [this] { MainMenu_Customize(); });
+    bindEntry(start, ui->MainMenu_GameStart, [run] { run->GameStart(); });
+    bindEntry(start, ui->MainMenu_TestPlay, [run] { run->TestPlay(); });
+    bindEntry(start, ui->MainMenu_ThukuruExecute, [run] { run->TukuruExecute(); });
+    bind(ui->MainMenu_OpenHelp, [this] { mServices.help.showContents(mHelpFile); });
+    bind(ui->MainMenu_About, [this] { AboutSoftware(); });
 
-    MainMenu_Start = bar->addMenu(QStringLiteral("起動(&S)"));
-    MainMenu_GameStart =
-        addEntry(MainMenu_Start, "ゲーム実行(&G)", Qt::Key_F5, start, [this] { GameStart(); });
-    MainMenu_TestPlay =
-        addEntry(MainMenu_Start, "テストプレー(&T)", {}, start, [this] { TestPlay(); });
-    MainMenu_ThukuruExecute =
-        addEntry(MainMenu_Start, "RPGツクールで編集(&E)", {}, start, [this] { TukuruExecute(); });
-
-    MainMenu_Help = bar->addMenu(QStringLiteral("ヘルプ(&H)"));
-    MainMenu_OpenHelp =
-        addEntry(MainMenu_Help, "トピックの検索(&H)", Qt::Key_F1, {}, [this] { OpenHelp(); });
-    MainMenu_Help->addSeparator();
-    MainMenu_About =
-        addEntry(MainMenu_Help, "バージョン情報(&A)...", {}, {}, [this] { AboutSoftware(); });
-
-    connect(MainMenu_Edit, &QMenu::aboutToShow, this, [this] { MainMenu_EditClick(); });
-    connect(MainMenu_Start, &QMenu::aboutToShow, this, [this] { MainMenu_StartClick(); });
+    connect(edit, &QMenu::aboutToShow, this, &TMainForm::MainMenu_EditClick);
+    connect(start, &QMenu::aboutToShow, this, &TMainForm::MainMenu_StartClick);
     // Shortcuts must reach their handlers, which apply the rules afresh: a closed menu leaves
     // its entries enabled.
-    for (QMenu* menu : {MainMenu_Edit, MainMenu_Start}) {
+    for (QMenu* menu : {edit, start}) {
         connect(menu, &QMenu::aboutToHide, this, [menu] {
             for (QAction* a : menu->actions()) {
                 a->setEnabled(true);
@@ -369,116 +208,84 @@ void TMainForm::buildMenus() {
         });
     }
 
-    // The list pop-up: its shortcuts are shown, and the main menu's entries serve them.
-    ListView_PopupMenu = new QMenu(this);
-    const auto popupEntry = [this](const char* caption, const QKeySequence& shortcut,
-                                   std::function<void()> handler) {
-        QAction* a = ListView_PopupMenu->addAction(QString::fromUtf8(caption));
-        a->setShortcut(shortcut);
-        a->setShortcutContext(Qt::WidgetShortcut);
-        if (handler) {
-            connect(a, &QAction::triggered, this, [this, handler] { command(handler); });
-        }
-        return a;
-    };
-    ListPop_OpenProjectFolder =
-        popupEntry("プロジェクトのフォルダを開く(&F)", {}, [this] { OpenProjectFolder(); });
-    ListView_PopupMenu->addSeparator();
-    ListPop_GameStart = popupEntry("ゲーム実行(&G)", Qt::Key_F5, [this] { GameStart(); });
-    ListPop_TestPlay = popupEntry("テストプレー(&T)", {}, [this] { TestPlay(); });
-    ListPop_Thukuru2000Execute =
-        popupEntry("RPGツクール2000で編集(&E)", {}, [this] { TukuruExecute(); });
-    ListPop_Thukuru2003Execute =
-        popupEntry("RPGツクール2003で編集(&F)", {}, [this] { ListPop_Thukuru2003ExecuteClick(); });
-    ListView_PopupMenu->addSeparator();
-    ListPop_Cut = popupEntry("アイテムを切り取り(&T)", QKeySequence(Qt::CTRL | Qt::Key_X),
-                             [this] { ListView_Cut(); });
-    ListPop_Copy = popupEntry("アイテムをコピー(&C)", QKeySequence(Qt::CTRL | Qt::Key_C),
-                              [this] { ListView_Copy(); });
-    ListPop_Paste = popupEntry("アイテムを貼り付け(&P)", QKeySequence(Qt::CTRL | Qt::Key_V),
-                               [this] { ListView_Paste(); });
-    ListPop_Delete =
-        popupEntry("アイテムを削除(&D)", Qt::Key_Delete, [this] { ListView_Delete(); });
-    ListView_PopupMenu->addSeparator();
-    R1 = popupEntry("フォルダのプロパティ(&R)", {}, [this] { R1Click(); });
-    ListView_PopupMenu->setDefaultAction(ListPop_OpenProjectFolder);
+    // The list pop-up shows its shortcuts; the main menu's entries serve them.
+    bind(ui->ListPop_OpenProjectFolder, [run] { run->OpenProjectFolder(); });
+    bind(ui->ListPop_GameStart, [run] { run->GameStart(); });
+    bind(ui->ListPop_TestPlay, [run] { run->TestPlay(); });
+    bind(ui->ListPop_Thukuru2000Execute, [run] { run->TukuruExecute(); });
+    bind(ui->ListPop_Thukuru2003Execute, [run] { run->Tukuru2003Execute(); });
+    bind(ui->ListPop_Cut, [items] { items->ListView_Cut(); });
+    bind(ui->ListPop_Copy, [items] { items->ListView_Copy(); });
+    bind(ui->ListPop_Paste, [items] { items->ListView_Paste(); });
+    bind(ui->ListPop_Delete, [items] { items->ListView_Delete(); });
+    bind(ui->R1, [run] { run->R1Click(); });
+    ui->ListView_PopupMenu->setDefaultAction(ui->ListPop_OpenProjectFolder);
 
-    TreeView_PopupMenu = new QMenu(this);
-    TreePop_New = TreeView_PopupMenu->addAction(QStringLiteral("新規フォルダ作成(&N)"));
-    TreeView_PopupMenu->addSeparator();
-    TreePop_Delete = TreeView_PopupMenu->addAction(QStringLiteral("削除(&D)"));
-    TreePop_Rename = TreeView_PopupMenu->addAction(QStringLiteral("名前の変更(&M)"));
-    TreePop_Rename->setShortcut(Qt::Key_F2);
-    TreePop_Rename->setShortcutContext(Qt::WidgetShortcut);
-    connect(TreePop_New, &QAction::triggered, this,
-            [this] { command([this] { TreePop_NewClick(); }); });
-    connect(TreePop_Delete, &QAction::triggered, this,
-            [this] { command([this] { TreePop_DeleteClick(); }); });
-    connect(TreePop_Rename, &QAction::triggered, this,
-            [this] { command([this] { TreePop_RenameClick(); }); });
+    bind(ui->TreePop_New, [items] { items->TreePop_NewClick(); });
+    bind(ui->TreePop_Delete, [items] { items->TreePop_DeleteClick(); });
+    bind(ui->TreePop_Rename, [items] { items->TreePop_RenameClick(); });
+
+    bind(ui->ToolButton_OpenProjectFolder, [run] { run->OpenProjectFolder(); });
+    bind(ui->ToolButton_RpgSearch, search);
+    bind(ui->ToolButton_GameStart, [run] { run->GameStart(); });
+    bind(ui->ToolButton_TestPlay, [run] { run->TestPlay(); });
+    bind(ui->ToolButton_ThukuruExecute, [run] { run->TukuruExecute(); });
+    bind(ui->ToolButton_DeleteListItem, [items] { items->ListView_Delete(); });
 }
 
-void TMainForm::buildToolBars() {
-    const auto images = appicons::nmlBarImages();
-    NmlBar = new QToolBar(QStringLiteral("標準ツールバー"), ControlBar1);
-    NmlBar->setObjectName(QStringLiteral("NmlBar"));
-    NmlBar->setIconSize(QSize(18, 16));
-    NmlBar->setStyleSheet(QStringLiteral("QToolButton { min-width: 21px; min-height: 19px; }"));
-    const auto button = [this, &images](const char* hint, int image,
-                                        std::function<void()> handler) {
-        QAction* a =
-            NmlBar->addAction(images[static_cast<std::size_t>(image)], QString::fromUtf8(hint));
-        a->setToolTip(QString::fromUtf8(hint));
-        if (handler) {
-            connect(a, &QAction::triggered, this, [this, handler] { command(handler); });
-        }
-        return a;
-    };
-    ToolButton_OpenProjectFolder =
-        button("プロジェクトのフォルダを開く", 8, [this] { OpenProjectFolder(); });
-    NmlBar->addWidget(barGap(NmlBar, false));
-    ToolButton_RpgSearch =
-        button("RPGツクール2000検索", 3, [this] { MainMenu_RPG2000SearchClick(); });
-    NmlBar->addWidget(barGap(NmlBar, true));
-    ToolButton_GameStart = button("ゲームスタート", 5, [this] { GameStart(); });
-    ToolButton_TestPlay = button("テストプレー", 9, [this] { TestPlay(); });
-    ToolButton_ThukuruExecute = button("ツクールで開く", 6, [this] { TukuruExecute(); });
-    NmlBar->addWidget(barGap(NmlBar, false));
-    ToolButton_DeleteListItem = button("リストから削除", 7, [this] { ListView_Delete(); });
-    ControlBar1->addBar(NmlBar);
+void TMainForm::bindViews() {
+    FolderTreeView* tree = ui->TreeView;
+    ProjectListView* list = ui->ProjectList;
+    CatalogueActions* items = mCatalogueActions;
+    connect(list, &QAbstractItemView::clicked, this,
+            [this, list] { command([&] { ShowFocusedTitle(list->focusedRow()); }); });
+    connect(list, &QAbstractItemView::doubleClicked, this,
+            [this] { command([this] { mLaunch.ProjectListDblClick(); }); });
+    connect(list->horizontalHeader(), &QHeaderView::sectionClicked, this,
+            [this, items](int column) { command([&] { items->ProjectListColumnClick(column); }); });
+    connect(list, &ProjectListView::rowsDropped, this,
+            [this, items](int target) { command([&] { items->ProjectListDragDrop(target); }); });
+    connect(items, &CatalogueActions::countChanged, this,
+            [this] { ShowProjectCount(mCatalogue.rowCount()); });
+    connect(items, &CatalogueActions::focusChanged, this,
+            [this, list] { ShowFocusedTitle(list->focusedRow()); });
+    connect(mTreeChange, &TreeSelectionDebounce::listLeft, this, [this] { ShowFocusedTitle(-1); });
+    connect(mTreeChange, &TreeSelectionDebounce::listBack, this,
+            [this] { ShowProjectCount(mCatalogue.rowCount()); });
 
-    QStringList aplNames;
-    for (int i = 1; i <= 8; ++i) {
-        aplNames << QStringLiteral("AplButton%1").arg(i);
-    }
-    AplBar = new UserBar(QStringLiteral("アプリケーションバー"), QStringLiteral("AplBar"), aplNames,
-                         QStringList(), ControlBar1);
-    GazBar = new UserBar(QStringLiteral("Gaz soft"), QStringLiteral("GazBar"),
-                         {QStringLiteral("Bt_actview"), QStringLiteral("Bt_ccclip"),
-                          QStringLiteral("Bt_lukey"), QStringLiteral("Bt_mywin")},
-                         {QStringLiteral("Gaz_actview"), QStringLiteral("Gaz_ccclip"),
-                          QStringLiteral("Gaz_lukey"), QStringLiteral("Gaz_mywin")},
-                         ControlBar1);
-    for (UserBar* b : {AplBar, GazBar}) {
-        b->hide();
-        ControlBar1->addBar(b);
-    }
-    connect(AplBar, &UserBar::buttonClicked, this,
-            [this](int i) { command([this, i] { AplButtonClick(i); }); });
-    connect(GazBar, &UserBar::buttonClicked, this, [this](int i) {
-        command([this, i] { i == 0 ? Bt_actviewClick() : GazToolClick(i); });
+    tree->setDropRule([this, list](const QObject* source, const QModelIndex* index) {
+        const bool fromList = source == list;
+        return fromList && (!index || treeAcceptsDrop(fromList, mTreeModel->node(*index),
+                                                      mCatalogue.selected()));
     });
-}
-
-void TMainForm::connectList() {
-    connect(ProjectList, &QAbstractItemView::clicked, this,
-            [this] { command([this] { ProjectListClick(); }); });
-    connect(ProjectList, &QAbstractItemView::doubleClicked, this,
-            [this] { command([this] { ProjectListDblClick(); }); });
-    connect(ProjectList->horizontalHeader(), &QHeaderView::sectionClicked, this,
-            [this](int column) { command([&] { ProjectListColumnClick(column); }); });
-    connect(ProjectList, &ProjectListView::rowsDropped, this,
-            [this](int target) { command([&] { ProjectListDragDrop(target); }); });
+    connect(tree, &FolderTreeView::rowsDroppedOn, this, [this, items](const QModelIndex& index) {
+        command([&] { items->TreeViewDragDrop(mTreeModel->node(index)); });
+    });
+    auto* rename =
+        new QShortcut(QKeySequence(Qt::Key_F2), tree, nullptr, nullptr, Qt::WidgetShortcut);
+    connect(rename, &QShortcut::activated, this, [this, items] {
+        command([this, items] {
+            TreeView_PopupMenuPopup();
+            if (ui->TreePop_Rename->isEnabled()) {
+                items->TreePop_RenameClick();
+            }
+        });
+    });
+    connect(tree, &QWidget::customContextMenuRequested, this, [this, tree](const QPoint& pos) {
+        // The right button selects the folder under it before the menu opens.
+        const QModelIndex index = tree->indexAt(pos);
+        if (index.isValid()) {
+            tree->setCurrentIndex(index);
+        }
+        mTreeChange->flush();
+        TreeView_PopupMenuPopup();
+        ui->TreeView_PopupMenu->exec(tree->viewport()->mapToGlobal(pos));
+    });
+    connect(list, &QWidget::customContextMenuRequested, this, [this, list](const QPoint& pos) {
+        mTreeChange->flush();
+        ListView_PopupMenuPopup();
+        ui->ListView_PopupMenu->exec(list->viewport()->mapToGlobal(pos));
+    });
 }
 
 void TMainForm::FormCreate(CatalogueReadAhead* readAhead) {
@@ -528,12 +335,12 @@ void TMainForm::FormCreate(CatalogueReadAhead* readAhead) {
         LoadSettings(ini, mSettings);
         applyLayout(LoadWindowLayout(ini, kDesignedTreeWidth));
 
-        ApplyListSettings();
+        mAppearance->apply(mSettings.list);
         ApplyDblClickDefault(mSettings.basic.dblClick);
-        LoadListIcons(mSettings.list.listIconPath);
-        ApplyBarSettings(mSettings.bars);
+        mAppearance->loadIcons(mSettings.list.listIconPath);
+        mBars->apply(mSettings.bars, mServices.fs, mServices.icons);
         if (!IsTukuru2003Installed(mServices.registry)) {
-            ListPop_Thukuru2003Execute->setVisible(false);
+            ui->ListPop_Thukuru2003Execute->setVisible(false);
         }
     });
 }
@@ -551,7 +358,7 @@ bool TMainForm::FormClose() {
         if (mSettingsLoaded) {
             ProfileFile ini = readProfile(mServices.ownFiles, mSettingsPath);
             SaveSettings(ini, mSettings);
-            SaveWindowLayout(ini, currentLayout(), mSettings, mListColour);
+            SaveWindowLayout(ini, currentLayout(), mSettings, mAppearance->background());
             writeProfile(mServices.ownFiles, mSettingsPath, ini);
         }
         mServices.instanceMarker.release();
@@ -578,291 +385,61 @@ void TMainForm::showEvent(QShowEvent* event) {
     }
 }
 
-// ---- status bar -----------------------------------------------------------------------------
+// ---- status bar and menu rules --------------------------------------------------------------
 
 void TMainForm::ShowProjectCount(int count) {
-    StatusPanel0->setText(count < 0 ? QString()
-                                    : QString::number(count) + QStringLiteral("個のプロジェクト"));
+    mCount->setText(count < 0 ? QString()
+                              : QString::number(count) + QStringLiteral("個のプロジェクト"));
 }
 
 void TMainForm::ShowFocusedTitle(int row) {
     const ProjectItem* item = row < 0 ? nullptr : mCatalogue.row(row);
-    StatusPanel1->setText(item ? qsShown(item->Title) : QString());
+    mTitle->setText(item ? qsShown(item->Title) : QString());
 }
 
-// ---- menu rules -----------------------------------------------------------------------------
+const ProjectItem* TMainForm::focusedItem() const {
+    const int row = ui->ProjectList->focusedRow();
+    return row < 0 ? nullptr : mCatalogue.row(row);
+}
 
-ListState TMainForm::listState() {
-    return {ProjectList->focusedRow() >= 0, !ProjectList->selectedRows().empty(),
-            mServices.clipboard.hasItemData()};
+static ListState listState(const ProjectListView* list, Clipboard& clipboard) {
+    return {list->focusedRow() >= 0, !list->selectedRows().empty(), clipboard.hasItemData()};
 }
 
 void TMainForm::MainMenu_EditClick() {
-    const EditMenuState s = editMenuState(listState());
-    MainMenu_OpenProjectFolder->setEnabled(s.openProjectFolder);
-    MainMenu_Cut->setEnabled(s.cut);
-    MainMenu_Copy->setEnabled(s.copy);
-    MainMenu_Paste->setEnabled(s.paste);
-    MainMenu_Delete->setEnabled(s.del);
+    const EditMenuState s = editMenuState(listState(ui->ProjectList, mServices.clipboard));
+    ui->MainMenu_OpenProjectFolder->setEnabled(s.openProjectFolder);
+    ui->MainMenu_Cut->setEnabled(s.cut);
+    ui->MainMenu_Copy->setEnabled(s.copy);
+    ui->MainMenu_Paste->setEnabled(s.paste);
+    ui->MainMenu_Delete->setEnabled(s.del);
 }
 
 void TMainForm::MainMenu_StartClick() {
-    const StartMenuState s = startMenuState(listState());
-    MainMenu_GameStart->setEnabled(s.gameStart);
-    MainMenu_TestPlay->setEnabled(s.testPlay);
-    MainMenu_ThukuruExecute->setEnabled(s.tukuruExecute);
+    const StartMenuState s = startMenuState(listState(ui->ProjectList, mServices.clipboard));
+    ui->MainMenu_GameStart->setEnabled(s.gameStart);
+    ui->MainMenu_TestPlay->setEnabled(s.testPlay);
+    ui->MainMenu_ThukuruExecute->setEnabled(s.tukuruExecute);
 }
 
 void TMainForm::ListView_PopupMenuPopup() {
-    const ListPopupState s = listPopupState(listState());
-    ListPop_Cut->setEnabled(s.cut);
-    ListPop_Copy->setEnabled(s.copy);
-    ListPop_Paste->setEnabled(s.paste);
-    ListPop_Delete->setEnabled(s.del);
-    ShowFocusedTitle(ProjectList->focusedRow());
+    const ListPopupState s = listPopupState(listState(ui->ProjectList, mServices.clipboard));
+    ui->ListPop_Cut->setEnabled(s.cut);
+    ui->ListPop_Copy->setEnabled(s.copy);
+    ui->ListPop_Paste->setEnabled(s.paste);
+    ui->ListPop_Delete->setEnabled(s.del);
+    ShowFocusedTitle(ui->ProjectList->focusedRow());
 }
 
 void TMainForm::TreeView_PopupMenuPopup() {
     TreeNode* node = mCatalogue.selected();
     const TreePopupState s = treePopupState(node != nullptr, mCatalogue.tree().isRoot(node));
-    TreePop_Delete->setEnabled(s.del);
-    TreePop_Rename->setEnabled(s.rename);
-    mTreePopupNode = node;
+    ui->TreePop_Delete->setEnabled(s.del);
+    ui->TreePop_Rename->setEnabled(s.rename);
+    mCatalogueActions->treePopupOpened();
 }
 
-// ---- tree commands --------------------------------------------------------------------------
-
-void TMainForm::command(const std::function<void()>& handler) {
-    runGuarded(mServices.dialogs, [&] {
-        flushTreeChange();
-        handler();
-    });
-}
-
-void TMainForm::flushTreeChange() {
-    if (!mChangePending) {
-        return;
-    }
-    mChangePending = false;
-    mChangeTimer->stop();
-    mListModel->setHidden(false);
-    TreeNode* node = mPendingNode;
-    mPendingNode = nullptr;
-    if (node == mCatalogue.selected()) {
-        // Back where it started: the list shows the same folder again.
-        ShowProjectCount(mCatalogue.rowCount());
-    } else {
-        mCatalogue.selectFolder(node);
-    }
-}
-
-void TMainForm::TreePop_NewClick() {
-    TreeNode* parent = mTreePopupNode ? mTreePopupNode : mCatalogue.selected();
-    TreeNode* node = mCatalogue.AddFolder(parent, sj("新しいフォルダ"));
-    const QModelIndex index = mTreeModel->indexOf(node);
-    if (parent) {
-        TreeView->expand(mTreeModel->indexOf(parent));
-    }
-    TreeView->scrollTo(index);
-    TreeView->edit(index);
-}
-
-void TMainForm::TreePop_DeleteClick() {
-    TreeNode* node = mTreePopupNode;
-    if (!node || mCatalogue.tree().isRoot(node)) {
-        return;
-    }
-    if (mServices.dialogs.messageBox(deleteFolderQuestion(node->name), sj("確認"), MsgIcon::Warning,
-                                     MsgButtons::YesNo, MsgResult::No) != MsgResult::Yes) {
-        return;
-    }
-    mTreePopupNode = nullptr;
-    if (node->childCount() > 0) {
-        mCatalogue.DeleteFolderTree(node->child(0));
-    }
-    mCatalogue.deleteFolder(node);
-    if (!mCatalogue.selected()) {
-        mCatalogue.selectFolder(mCatalogue.tree().root());
-    }
-}
-
-void TMainForm::TreePop_RenameClick() {
-    TreeNode* node = mTreePopupNode;
-    if (node && !mCatalogue.tree().isRoot(node)) {
-        TreeView->edit(mTreeModel->indexOf(node));
-    }
-}
-
-void TMainForm::TreeViewDragDrop(TreeNode* target) {
-    if (!target) {
-        return;
-    }
-    moveRowsToFolder(mCatalogue, ProjectList->selectedRows(), target);
-    ProjectList->clearSelection();
-}
-
-// ---- clipboard ------------------------------------------------------------------------------
-
-bool TMainForm::copySelectedRows() {
-    const std::vector<ProjectItem> items = itemsOfRows(mCatalogue, ProjectList->selectedRows());
-    if (items.empty()) {
-        return false;
-    }
-    if (!mServices.clipboard.setItemData(itemDataOf(items), plainTextOf(items))) {
-        mServices.dialogs.message("Clipboard Open Error", "ListView_Copy()");
-        return false;
-    }
-    return true;
-}
-
-void TMainForm::ListView_Copy() {
-    copySelectedRows();
-}
-
-void TMainForm::ListView_Cut() {
-    if (!copySelectedRows()) {
-        return;
-    }
-    mCatalogue.RemoveSelectedItems(ProjectList->selectedRows());
-    ProjectList->clearSelection();
-    ShowProjectCount(mCatalogue.rowCount());
-}
-
-void TMainForm::ListView_Paste() {
-    if (!mServices.clipboard.hasItemData()) {
-        return;
-    }
-    std::string data;
-    switch (mServices.clipboard.itemData(data)) {
-    case Clipboard::Read::absent:
-        return;
-    case Clipboard::Read::cannotOpen:
-        mServices.dialogs.message(sj("クリップボードが開けません。\n暫く時間をおいてからもう一度同"
-                                     "じ操作を行ってください。"),
-                                  "Clipboard Open Error");
-        return;
-    case Clipboard::Read::ok:
-        break;
-    }
-    // Every item goes to the same place, so the block ends in reverse order above that row.
-    const int focused = ProjectList->focusedRow();
-    for (PastedItem& item : parseItemData(data)) {
-        mCatalogue.InsertPastedItem(std::move(item.Path), std::move(item.Title), focused);
-    }
-    ShowProjectCount(mCatalogue.rowCount());
-}
-
-// ---- list commands --------------------------------------------------------------------------
-
-void TMainForm::ListView_Delete() {
-    const std::vector<int> selected = ProjectList->selectedRows();
-    const int n = static_cast<int>(selected.size());
-    if (n == 0) {
-        return;
-    }
-    const ProjectItem* first = mCatalogue.row(selected.front());
-    const std::string question = deleteQuestion(n, first ? first->Title : std::string());
-    if (mServices.dialogs.messageBox(question, sj("確認"), MsgIcon::Warning, MsgButtons::YesNo,
-                                     MsgResult::Yes) != MsgResult::Yes) {
-        return;
-    }
-    mCatalogue.RemoveSelectedItems(selected);
-    ProjectList->clearSelection();
-    ShowProjectCount(mCatalogue.rowCount());
-    ShowFocusedTitle(ProjectList->focusedRow());
-}
-
-void TMainForm::ListView_SelectAll() {
-    if (mCatalogue.rowCount() > 0) {
-        ProjectList->selectAll();
-    }
-}
-
-void TMainForm::ProjectListClick() {
-    ShowFocusedTitle(ProjectList->focusedRow());
-}
-
-void TMainForm::ProjectListDblClick() {
-    switch (dblClickAction(mSettings.basic.dblClick)) {
-    case DblClickAction::OpenProjectFolder:
-        OpenProjectFolder();
-        break;
-    case DblClickAction::GameStart:
-        GameStart();
-        break;
-    case DblClickAction::EditIn2000:
-        TukuruExecute();
-        break;
-    case DblClickAction::Nothing:
-        break;
-    case DblClickAction::Unknown:
-        mServices.dialogs.message("Not found be specified action", "ProjectListDblClick()");
-        break;
-    }
-}
-
-void TMainForm::ProjectListColumnClick(int column) {
-    if (mSortToggles.click(column)) {
-        mCatalogue.SortDescending(localeSortKey);
-    } else {
-        mCatalogue.SortAscending(localeSortKey);
-    }
-}
-
-void TMainForm::ProjectListDragDrop(int targetRow) {
-    const std::vector<int> block =
-        moveSelectedRows(mCatalogue, ProjectList->selectedRows(), targetRow);
-    ProjectList->clearSelection();
-    ProjectList->selectRows(block);
-}
-
-// ---- launch commands ------------------------------------------------------------------------
-
-LaunchContext TMainForm::launchContext() {
-    return {mServices.shell, mServices.dialogs, mServices.registry, mServices.fs,
-            mSettings.basic.gdiRenderer};
-}
-
-const ProjectItem* TMainForm::focusedItem() const {
-    const int row = ProjectList->focusedRow();
-    return row < 0 ? nullptr : mCatalogue.row(row);
-}
-
-void TMainForm::GameStart() {
-    LaunchContext ctx = launchContext();
-    tavrin::GameStart(ctx, focusedItem(), mSettings.basic.startSize);
-}
-
-void TMainForm::TestPlay() {
-    LaunchContext ctx = launchContext();
-    tavrin::TestPlay(ctx, focusedItem(), mSettings.basic.startSize);
-}
-
-void TMainForm::OpenProjectFolder() {
-    LaunchContext ctx = launchContext();
-    tavrin::OpenProjectFolder(ctx, focusedItem());
-}
-
-void TMainForm::R1Click() {
-    LaunchContext ctx = launchContext();
-    tavrin::R1Click(ctx, focusedItem());
-}
-
-void TMainForm::TukuruExecute() {
-    LaunchContext ctx = launchContext();
-    tavrin::TukuruExecute(ctx, focusedItem(), mSettings.trial);
-}
-
-void TMainForm::ListPop_Thukuru2003ExecuteClick() {
-    LaunchContext ctx = launchContext();
-    tavrin::Tukuru2003Execute(ctx, focusedItem());
-}
-
-// ---- search ---------------------------------------------------------------------------------
-
-void TMainForm::MainMenu_RPG2000SearchClick() {
-    RPG2000Search(this, mServices, mHelpFile, mSettings.search, mCatalogue);
-}
+// ---- files dropped from other programs ------------------------------------------------------
 
 void TMainForm::dragEnterEvent(QDragEnterEvent* event) {
     // Files and folders from another program; the list's own drags carry none.
@@ -878,15 +455,7 @@ void TMainForm::dragMoveEvent(QDragMoveEvent* event) {
 }
 
 void TMainForm::dropEvent(QDropEvent* event) {
-    std::vector<std::string> items;
-    for (const QUrl& url : event->mimeData()->urls()) {
-        if (url.isLocalFile()) {
-            const std::string host = QFile::encodeName(url.toLocalFile()).toStdString();
-            if (auto windows = mServices.fs.windowsPathOf(host)) {
-                items.push_back(*windows);
-            }
-        }
-    }
+    const std::vector<std::string> items = searchableDrops(*event->mimeData(), mServices.fs);
     // Nothing this program can search is no drop at all: the source keeps its files.
     if (items.empty()) {
         event->ignore();
@@ -901,31 +470,26 @@ void TMainForm::dropEvent(QDropEvent* event) {
     });
 }
 
-// ---- shell commands -------------------------------------------------------------------------
-
-void TMainForm::MainMenu_ToolBar_Click(QAction* sender) {
-    QToolBar* bar = sender == MenuItem_NmlBar   ? NmlBar
-                    : sender == MenuItem_AplBar ? AplBar
-                                                : GazBar;
-    const bool show = toggledBarVisible(bar->isVisible(), barWidth(bar));
-    bar->setVisible(show);
-    sender->setChecked(show);
-}
+// ---- the window's own commands --------------------------------------------------------------
 
 void TMainForm::MainMenu_SettingClick() {
-    ListSettings& list = mSettings.list;
-    list.rowSelect = ProjectList->rowSelect();
-    list.gridLines = ProjectList->showGrid();
-    list.hotTrack = ProjectList->hotTrack();
-    list.bgColorOn = mListColour != clWindow;
-    list.bgColor = mListColour == clWindow ? 0x7FFFFFFF : mListColour;
-    FontChoice font = listFont();
+    mAppearance->readInto(mSettings.list);
+    FontChoice font = mAppearance->font();
     TSettingForm form(mServices, mHelpFile, this);
     if (form.EditSettings(mSettings, font)) {
-        setListFont(font);
-        ApplyListSettings();
+        mAppearance->setFont(font);
+        mAppearance->apply(mSettings.list);
         ApplyDblClickDefault(mSettings.basic.dblClick);
-        LoadListIcons(mSettings.list.listIconPath);
+        mAppearance->loadIcons(mSettings.list.listIconPath);
+    }
+}
+
+void TMainForm::MainMenu_Customize() {
+    // The View menu's toggles may have changed the bars since they were built.
+    mBars->readVisibility(mSettings.bars);
+    TCustomizeForm form(mServices, mHelpFile, this);
+    if (form.EditBarSettings(mSettings.bars)) {
+        mBars->apply(mSettings.bars, mServices.fs, mServices.icons);
     }
 }
 
@@ -935,157 +499,21 @@ void TMainForm::AboutSoftware() {
     box.exec();
 }
 
-void TMainForm::MainMenu_ExitClick() {
-    close();
-}
-
-void TMainForm::OpenHelp() {
-    mServices.help.showContents(mHelpFile);
-}
-
-// ---- settings applied -----------------------------------------------------------------------
-
-QColor TMainForm::colour(Colour c, QPalette::ColorRole fallback) const {
-    return toQColor(c, QApplication::palette(), fallback);
-}
-
-void TMainForm::ApplyListSettings() {
-    const ListSettings& list = mSettings.list;
-    ProjectList->setRowSelect(list.rowSelect);
-    ProjectList->setShowGrid(list.gridLines);
-    ProjectList->setHotTrack(list.hotTrack);
-
-    mListColour = list.bgColorOn ? list.bgColor : clWindow;
-    const QColor background = colour(mListColour, QPalette::Base);
-    const QColor text = colour(mListFontColour, QPalette::Text);
-    for (QAbstractItemView* view : {static_cast<QAbstractItemView*>(ProjectList),
-                                    static_cast<QAbstractItemView*>(TreeView)}) {
-        QPalette p = view->palette();
-        p.setColor(QPalette::Base, background);
-        p.setColor(QPalette::Text, text);
-        view->setPalette(p);
-    }
-    // The tree always shows the list's font.
-    TreeView->setFont(ProjectList->font());
-}
-
+// The list pop-up's bold entry is what a double click does.
 void TMainForm::ApplyDblClickDefault(int dblClick) {
-    switch (dblClick) {
-    case 0:
-        ListView_PopupMenu->setDefaultAction(ListPop_OpenProjectFolder);
-        break;
-    case 1:
-        ListView_PopupMenu->setDefaultAction(ListPop_GameStart);
-        break;
-    case 2:
-        ListView_PopupMenu->setDefaultAction(ListPop_Thukuru2000Execute);
-        break;
-    default:
-        ListView_PopupMenu->setDefaultAction(nullptr);
-        break;
-    }
-}
-
-void TMainForm::LoadListIcons(const std::array<std::string, 2>& listIconPath) {
-    auto icons = appicons::defaultListIcons();
-    for (std::size_t k = 0; k < 2; ++k) {
-        const std::string& path = listIconPath[k];
-        if (path.empty()) {
-            continue;
-        }
-        std::optional<std::string> ico;
-        try {
-            const auto bytes = mServices.fs.readFile(path);
-            ico = bytes ? firstSmallIconAsIco(*bytes) : std::nullopt;
-        } catch (const AppError&) {
-            // A special file or a huge one: the default icon stays.
-        }
-        QPixmap pm;
-        if (ico && pm.loadFromData(reinterpret_cast<const uchar*>(ico->data()),
-                                   static_cast<uint>(ico->size()), "ICO")) {
-            icons[k + 1] = QIcon(pm.scaled(16, 16, Qt::KeepAspectRatio, Qt::SmoothTransformation));
-        }
-    }
-    mListModel->setIcons(icons);
-}
-
-void TMainForm::ApplyBarSettings(const BarSettings& bars) {
-    BarsPlan plan = planBars(bars, mServices.fs, mServices.icons);
-    // A picture the desktop gave but that cannot be read still leaves its button one.
-    const auto readable = [this](BarButtonPlan& b) {
-        if (smallPicture(b.icon).isNull()) {
-            b.icon = mServices.icons.fallbackIcon();
-        }
-    };
-    std::for_each(plan.apl.begin(), plan.apl.end(), readable);
-    std::for_each(plan.gaz.begin(), plan.gaz.end(), readable);
-    AplBar->setButtons(plan.apl.data(), plan.apl.size());
-    GazBar->setButtons(plan.gaz.data(), plan.gaz.size());
-    NmlBar->setVisible(plan.nmlVisible);
-    AplBar->setVisible(plan.aplVisible);
-    GazBar->setVisible(plan.gazVisible);
-    MenuItem_NmlBar->setChecked(plan.nmlVisible);
-    MenuItem_AplBar->setChecked(plan.aplVisible);
-    MenuItem_GazBar->setChecked(plan.gazVisible);
-}
-
-void TMainForm::MainMenu_Customize() {
-    // The View menu's toggles may have changed the bars since they were built.
-    BarSettings& bars = mSettings.bars;
-    bars.nmlBarVisible = !NmlBar->isHidden();
-    bars.aplBarVisible = !AplBar->isHidden();
-    bars.gazBarVisible = !GazBar->isHidden();
-    TCustomizeForm form(mServices, mHelpFile, this);
-    if (form.EditBarSettings(bars)) {
-        ApplyBarSettings(bars);
-    }
-}
-
-void TMainForm::AplButtonClick(int index) {
-    LaunchContext ctx = launchContext();
-    tavrin::AplButtonClick(ctx, mSettings.bars.aplButtons.at(static_cast<std::size_t>(index)).path);
-}
-
-void TMainForm::Bt_actviewClick() {
-    LaunchContext ctx = launchContext();
-    tavrin::Bt_actviewClick(ctx, mSettings.bars.gazToolPath[0], focusedItem());
-}
-
-void TMainForm::GazToolClick(int tool) {
-    LaunchContext ctx = launchContext();
-    const auto t = static_cast<std::size_t>(tool);
-    tavrin::GazToolClick(ctx, t, mSettings.bars.gazToolPath.at(t));
+    const DblClickAction action = dblClickAction(dblClick);
+    ui->ListView_PopupMenu->setDefaultAction(
+        action == DblClickAction::OpenProjectFolder ? ui->ListPop_OpenProjectFolder
+        : action == DblClickAction::GameStart       ? ui->ListPop_GameStart
+        : action == DblClickAction::EditIn2000      ? ui->ListPop_Thukuru2000Execute
+                                                    : nullptr);
 }
 
 // ---- layout ---------------------------------------------------------------------------------
 
-FontChoice TMainForm::listFont() const {
-    const QFont font = ProjectList->font();
-    const int pixels = font.pixelSize() > 0
-                           ? font.pixelSize()
-                           : static_cast<int>(std::lround(font.pointSizeF() * logicalDpiY() / 72));
-    FontChoice out;
-    out.name = toCp932(font.families().value(0, font.family()));
-    out.size = mulDiv(pixels, 72, logicalDpiY());
-    out.colour = mListFontColour;
-    out.bold = font.bold();
-    out.italic = font.italic();
-    out.underline = font.underline();
-    out.strikeOut = font.strikeOut();
-    return out;
-}
-
-void TMainForm::setListFont(const FontChoice& chosen) {
-    const QFont font =
-        toQFont(chosen, ProjectList->font(), mulDiv(sane(chosen.size, 1, 400), logicalDpiY(), 72));
-    ProjectList->setFont(font);
-    mListFontColour = chosen.colour;
-    ProjectList->verticalHeader()->setDefaultSectionSize(QFontMetrics(font).height() + 5);
-}
-
 int TMainForm::treeWidth() const {
     // Before the window is first laid out the splitter holds its sizes but the tree has none.
-    const int width = Splitter->sizes().value(0);
+    const int width = ui->Splitter->sizes().value(0);
     return width > 0 ? width : kDesignedTreeWidth;
 }
 
@@ -1095,13 +523,13 @@ WindowLayout TMainForm::currentLayout() const {
     layout.position =
         WindowLayout::Position{outer.top(), outer.left(), outer.width(), outer.height()};
     layout.columns =
-        WindowLayout::Columns{ProjectList->columnWidth(0), ProjectList->columnWidth(1)};
-    const std::vector<BandPlace> bars = ControlBar1->places(); // nml, apl, gaz
+        WindowLayout::Columns{ui->ProjectList->columnWidth(0), ui->ProjectList->columnWidth(1)};
+    const std::vector<BandPlace> bars = ui->ControlBar1->places(); // nml, apl, gaz
     const auto barPos = [&bars](std::size_t i) {
         return WindowLayout::BarPos{bars[i].left, bars[i].top};
     };
     layout.toolBarPos = WindowLayout::ToolBarPos{barPos(0), barPos(1), barPos(2)};
-    const FontChoice font = listFont();
+    const FontChoice font = mAppearance->font();
     layout.listFont = WindowLayout::ListFont{font.name, font.colour, font.size};
     layout.tree = WindowLayout::Tree{treeWidth(),
                                      std::max(0, mCatalogue.tree().indexOf(mCatalogue.selected()))};
@@ -1120,111 +548,46 @@ void TMainForm::applyLayout(const WindowLayout& layout) {
         move(at.left, at.top);
         resize(at.width, at.height);
     }
+    ProjectListView* list = ui->ProjectList;
     if (layout.columns) {
-        ProjectList->setColumnWidth(0, sane(layout.columns->colum1, 0, kMaxExtent));
-        ProjectList->setColumnWidth(1, sane(layout.columns->colum2, 0, kMaxExtent));
+        list->setColumnWidth(0, sane(layout.columns->colum1, 0, kMaxExtent));
+        list->setColumnWidth(1, sane(layout.columns->colum2, 0, kMaxExtent));
     }
     if (layout.toolBarPos) {
         const auto& t = *layout.toolBarPos;
-        ControlBar1->setPlaces({{t.nml.x, t.nml.y}, {t.apl.x, t.apl.y}, {t.gaz.x, t.gaz.y}});
+        ui->ControlBar1->setPlaces({{t.nml.x, t.nml.y}, {t.apl.x, t.apl.y}, {t.gaz.x, t.gaz.y}});
     }
     if (layout.listFont) {
         FontChoice font;
         font.name = layout.listFont->name;
         font.size = layout.listFont->size;
         font.colour = layout.listFont->color;
-        setListFont(font);
+        mAppearance->setFont(font);
     }
-    ProjectList->verticalHeader()->setDefaultSectionSize(
-        QFontMetrics(ProjectList->font()).height() + 5);
+    list->verticalHeader()->setDefaultSectionSize(QFontMetrics(list->font()).height() + 5);
     if (layout.tree) {
-        const QList<int> sizes = Splitter->sizes();
+        const QList<int> sizes = ui->Splitter->sizes();
         const int total = sizes.value(0) + sizes.value(1);
         const int width = sane(layout.tree->width, 0, kMaxExtent);
-        Splitter->setSizes({width, std::max(0, total - width)});
+        ui->Splitter->setSizes({width, std::max(0, total - width)});
         const int index = layout.tree->index;
         if (index > 0 && index < mCatalogue.tree().nodeCount()) {
             TreeNode* node = mCatalogue.tree().nodeAt(index);
             mCatalogue.selectFolder(node);
-            revealInTree(mTreeModel->indexOf(node));
+            mTreeChange->reveal(mTreeModel->indexOf(node));
         }
     }
 }
 
 // ---- catalogue notices ----------------------------------------------------------------------
 
-void TMainForm::revealInTree(const QModelIndex& index) {
-    // A view not yet shown would scroll as if it were a row high, hiding the top of a long
-    // tree; once shown, the view brings its current row into sight by itself.
-    if (TreeView->isVisible()) {
-        TreeView->scrollTo(index);
-    }
-}
-
-void TMainForm::syncTreeSelection(TreeNode* node) {
-    QModelIndex index = mTreeModel->indexOf(node);
-    if (TreeView->currentIndex() == index) {
-        return;
-    }
-    mSyncingSelection = true;
-    if (index.isValid()) {
-        TreeView->setCurrentIndex(index);
-        revealInTree(index);
-    } else {
-        TreeView->selectionModel()->clearCurrentIndex();
-        TreeView->clearSelection();
-    }
-    mSyncingSelection = false;
-}
-
-void TMainForm::applyExpansion() {
-    mCatalogue.tree().forEachPreOrder([this](TreeNode& n, int) {
-        if (n.expanded) {
-            TreeView->expand(mTreeModel->indexOf(&n));
-        }
-    });
-}
-
 void TMainForm::selectionAboutToChange(TreeNode*) {
     ShowFocusedTitle(-1);
 }
 
 void TMainForm::selectionChanged(TreeNode* now) {
-    syncTreeSelection(now);
     if (now) {
         ShowProjectCount(mCatalogue.rowCount());
-    }
-}
-
-void TMainForm::cancelTreeChange() {
-    mChangePending = false;
-    mPendingNode = nullptr;
-    mChangeTimer->stop();
-    mListModel->setHidden(false);
-}
-
-// A change waiting for a folder that goes away is dropped; the view then reports where its
-// selection went.
-void TMainForm::treeAboutToReset() {
-    cancelTreeChange();
-}
-
-void TMainForm::treeReset() {
-    applyExpansion();
-}
-
-void TMainForm::folderAboutToBeRemoved(TreeNode* node) {
-    if (mTreePopupNode == node || node->isAncestorOf(mTreePopupNode)) {
-        mTreePopupNode = nullptr;
-    }
-    if (mChangePending && (mPendingNode == node || node->isAncestorOf(mPendingNode))) {
-        cancelTreeChange();
-    }
-}
-
-void TMainForm::folderChanged(TreeNode* node) {
-    if (node && node->expanded) {
-        TreeView->expand(mTreeModel->indexOf(node));
     }
 }
 

@@ -1,10 +1,14 @@
 #include "search/SearchCommand.h"
 
 #include "catalogue/Catalogue.h"
+#include "platform/FileSystem.h"
 #include "platform/SettingsRecord.h"
 #include "search/F_thukurusearch.h"
 #include "search/SearchDlg.h"
 
+#include <QFile>
+#include <QMimeData>
+#include <QUrl>
 #include <QWidget>
 
 namespace tavrin {
@@ -43,6 +47,19 @@ void SearchDroppedItems(QWidget* owner, Services services, const SearchSettings&
         progress.RunSearch(catalogue, services.fs, static_cast<int>(search.matchKinds),
                            search.dupChk, *it);
     }
+}
+
+std::vector<std::string> searchableDrops(const QMimeData& data, FileSystem& fs) {
+    std::vector<std::string> items;
+    for (const QUrl& url : data.urls()) {
+        if (url.isLocalFile()) {
+            const std::string host = QFile::encodeName(url.toLocalFile()).toStdString();
+            if (auto windows = fs.windowsPathOf(host)) {
+                items.push_back(*windows);
+            }
+        }
+    }
+    return items;
 }
 
 } // namespace tavrin

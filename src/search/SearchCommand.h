@@ -5,11 +5,13 @@
 #include <string>
 #include <vector>
 
+class QMimeData;
 class QWidget;
 
 namespace tavrin {
 
 class Catalogue;
+class FileSystem;
 struct SearchSettings;
 
 // The search command: the options dialog on the search settings, then, when a search was asked
@@ -21,5 +23,8 @@ void RPG2000Search(QWidget* owner, Services services, const std::string& helpFil
 // the current settings, the last first, without the options dialog.
 void SearchDroppedItems(QWidget* owner, Services services, const SearchSettings& search,
                         Catalogue& catalogue, const std::vector<std::string>& items);
+
+// The dropped files and folders as Windows paths, in the drop's order; what has none is left out.
+std::vector<std::string> searchableDrops(const QMimeData& data, FileSystem& fs);
 
 } // namespace tavrin

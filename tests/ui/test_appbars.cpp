@@ -3,6 +3,7 @@
 #include "catalogue/ProjectListView.h"
 #include "dialogs/F_customize.h"
 #include "platform/Cp932.h"
+#include "ui/Controls.h"
 #include "ui/Modal.h"
 
 #include <QAbstractItemModel>
@@ -99,32 +100,34 @@ private slots:
         ini += "AplChk2=1\r\nAplChk5=1\r\n";
         TMainForm& m = b.start(ini);
 
-        QVERIFY(m.AplBar->isVisible());
-        QVERIFY(m.MenuItem_AplBar->isChecked());
-        QCOMPARE(m.AplBar->width(), 50);
+        QVERIFY(control<UserBar>(m, "AplBar")->isVisible());
+        QVERIFY(control(m, "MenuItem_AplBar")->isChecked());
+        QCOMPARE(control<UserBar>(m, "AplBar")->width(), 50);
         for (int n = 1; n <= 8; ++n) {
-            QToolButton* bt = button(m.AplBar, qPrintable(QStringLiteral("AplButton%1").arg(n)));
+            QToolButton* bt = button(control<UserBar>(m, "AplBar"),
+                                     qPrintable(QStringLiteral("AplButton%1").arg(n)));
             QVERIFY(bt);
             QCOMPARE(bt->isVisible(), n == 2 || n == 5);
             QCOMPARE(bt->size(), QSize(25, 23));
             QCOMPARE(pictureColour(bt), QColor(n * 30, 0, 0));
             QCOMPARE(bt->toolTip(), QStringLiteral("C:\\p%1.exe").arg(n));
         }
-        QCOMPARE(button(m.AplBar, "AplButton5")->x(), 25); // right after button 2
+        QCOMPARE(button(control<UserBar>(m, "AplBar"), "AplButton5")->x(),
+                 25); // right after button 2
 
         // A click starts the entry's program with "0", from the entry as it stands now.
         m.settings().bars.aplButtons[4].path = "C:\\now.exe";
-        QTest::mouseClick(button(m.AplBar, "AplButton5"), Qt::LeftButton);
+        QTest::mouseClick(button(control<UserBar>(m, "AplBar"), "AplButton5"), Qt::LeftButton);
         QCOMPARE(b.shell.starts.size(), std::size_t(1));
         QCOMPARE(b.shell.starts[0].file, std::string("C:\\now.exe"));
         QCOMPARE(b.shell.starts[0].parameters, std::string("0"));
 
         // The Gaz soft bar has no tool: hidden, width 0, unchecked, and the menu cannot show it.
-        QVERIFY(!m.GazBar->isVisible());
-        QVERIFY(!m.MenuItem_GazBar->isChecked());
-        m.MenuItem_GazBar->trigger();
-        QVERIFY(!m.GazBar->isVisible());
-        QVERIFY(!m.MenuItem_GazBar->isChecked());
+        QVERIFY(!control<UserBar>(m, "GazBar")->isVisible());
+        QVERIFY(!control(m, "MenuItem_GazBar")->isChecked());
+        control(m, "MenuItem_GazBar")->trigger();
+        QVERIFY(!control<UserBar>(m, "GazBar")->isVisible());
+        QVERIFY(!control(m, "MenuItem_GazBar")->isChecked());
     }
 
     void picturesForAddressesFoldersAndDocuments() {
@@ -134,19 +137,22 @@ private slots:
                                "AplButton1=http://example.org/\r\nAplChk1=1\r\n"
                                "AplButton2=https://example.org/\r\nAplChk2=1\r\n"
                                "AplButton3=C:\\doc.txt\r\nAplChk3=1\r\nAplChk4=1\r\n");
-        QCOMPARE(pictureColour(button(m.AplBar, "AplButton1")), QColor(Qt::blue));
-        QCOMPARE(pictureColour(button(m.AplBar, "AplButton2")), QColor(Qt::gray));
+        QCOMPARE(pictureColour(button(control<UserBar>(m, "AplBar"), "AplButton1")),
+                 QColor(Qt::blue));
+        QCOMPARE(pictureColour(button(control<UserBar>(m, "AplBar"), "AplButton2")),
+                 QColor(Qt::gray));
         // A picture that cannot be read gives way to the fallback.
-        QCOMPARE(pictureColour(button(m.AplBar, "AplButton3")), QColor(Qt::gray));
+        QCOMPARE(pictureColour(button(control<UserBar>(m, "AplBar"), "AplButton3")),
+                 QColor(Qt::gray));
         // Shown with an empty path: a button with the fallback that does nothing.
-        QToolButton* blank = button(m.AplBar, "AplButton4");
+        QToolButton* blank = button(control<UserBar>(m, "AplBar"), "AplButton4");
         QVERIFY(blank->isVisible());
         QCOMPARE(pictureColour(blank), QColor(Qt::gray));
         QTest::mouseClick(blank, Qt::LeftButton);
-        QTest::mouseClick(button(m.AplBar, "AplButton2"), Qt::LeftButton);
+        QTest::mouseClick(button(control<UserBar>(m, "AplBar"), "AplButton2"), Qt::LeftButton);
         QCOMPARE(b.shell.starts.size(), std::size_t(1));
         QCOMPARE(b.shell.starts[0].file, std::string("https://example.org/"));
-        QCOMPARE(m.AplBar->width(), 100);
+        QCOMPARE(control<UserBar>(m, "AplBar")->width(), 100);
     }
 
     void toolsShowWhenPresentAndActviewLearnsTheFocusedProject() {
@@ -156,25 +162,25 @@ private slots:
         b.painted.files["C:\\Gaz\\lukey.exe"] = Qt::green;
         TMainForm& m = b.start("[ToolBar]\r\nGaz=1\r\n[GazBar]\r\nact_Path=C:\\Gaz\r\n"
                                "ccc_Path=C:\\Gaz\\\r\nluk_Path=C:\\Gaz\\\r\n");
-        QVERIFY(m.GazBar->isVisible());
-        QVERIFY(m.MenuItem_GazBar->isChecked());
-        QCOMPARE(m.GazBar->width(), 50);
-        QToolButton* act = button(m.GazBar, "Bt_actview");
+        QVERIFY(control<UserBar>(m, "GazBar")->isVisible());
+        QVERIFY(control(m, "MenuItem_GazBar")->isChecked());
+        QCOMPARE(control<UserBar>(m, "GazBar")->width(), 50);
+        QToolButton* act = button(control<UserBar>(m, "GazBar"), "Bt_actview");
         QCOMPARE(act->text(), QStringLiteral("Gaz_actview"));
         QCOMPARE(act->toolTip(), QStringLiteral("actview"));
-        QVERIFY(!button(m.GazBar, "Bt_ccclip")->isVisible());
-        QToolButton* lukey = button(m.GazBar, "Bt_lukey");
+        QVERIFY(!button(control<UserBar>(m, "GazBar"), "Bt_ccclip")->isVisible());
+        QToolButton* lukey = button(control<UserBar>(m, "GazBar"), "Bt_lukey");
         QVERIFY(lukey->isVisible());
         QCOMPARE(lukey->toolTip(), QStringLiteral("lukey"));
         QCOMPARE(pictureColour(lukey), QColor(Qt::green));
-        QVERIFY(!button(m.GazBar, "Bt_mywin")->isVisible());
+        QVERIFY(!button(control<UserBar>(m, "GazBar"), "Bt_mywin")->isVisible());
         // The application bar has no entry: it stays hidden although the file asks for it.
-        QVERIFY(!m.AplBar->isVisible());
+        QVERIFY(!control<UserBar>(m, "AplBar")->isVisible());
 
         // Without a focused row actview starts with its settings file as it was.
         QTest::mouseClick(act, Qt::LeftButton);
         QVERIFY(!b.fs.files.count("C:\\Gaz\\actview.ini"));
-        ProjectListView* list = m.ProjectList;
+        ProjectListView* list = control<ProjectListView>(m, "ProjectList");
         QTest::mouseClick(list->viewport(), Qt::LeftButton, {},
                           list->visualRect(list->model()->index(0, 0)).center());
         QTest::mouseClick(act, Qt::LeftButton);
@@ -201,9 +207,9 @@ private slots:
         Bars b;
         b.fs.files["C:\\p3.exe"] = "x";
         TMainForm& m = b.start("[AplBar]\r\nAplButton3=C:\\p3.exe\r\n");
-        QVERIFY(!m.AplBar->isVisible());
-        m.MenuItem_NmlBar->trigger();
-        QVERIFY(!m.NmlBar->isVisible());
+        QVERIFY(!control<UserBar>(m, "AplBar")->isVisible());
+        control(m, "MenuItem_NmlBar")->trigger();
+        QVERIFY(!control<QToolBar>(m, "NmlBar")->isVisible());
 
         test::OnceShown<TCustomizeForm> cancel([](TCustomizeForm* d) {
             QTest::mouseClick(d->findChild<QCheckBox*>(QStringLiteral("AplCheck3")),
@@ -211,37 +217,37 @@ private slots:
             QTest::mouseClick(d->findChild<QPushButton*>(QStringLiteral("Bt_Cancel")),
                               Qt::LeftButton);
         });
-        m.MenuItem_Customize->trigger();
+        control(m, "MenuItem_Customize")->trigger();
         QVERIFY(cancel.seen);
         QVERIFY(!m.settings().bars.nmlBarVisible);
         QVERIFY(!m.settings().bars.aplButtons[2].shown);
-        QVERIFY(!m.AplBar->isVisible());
+        QVERIFY(!control<UserBar>(m, "AplBar")->isVisible());
 
         test::OnceShown<TCustomizeForm> tick([](TCustomizeForm* d) {
             QTest::mouseClick(d->findChild<QCheckBox*>(QStringLiteral("AplCheck3")),
                               Qt::LeftButton);
             QTest::mouseClick(d->findChild<QPushButton*>(QStringLiteral("Bt_Ok")), Qt::LeftButton);
         });
-        m.MenuItem_Customize->trigger();
+        control(m, "MenuItem_Customize")->trigger();
         QVERIFY(tick.seen);
-        QVERIFY(m.AplBar->isVisible());
-        QVERIFY(m.MenuItem_AplBar->isChecked());
-        QVERIFY(button(m.AplBar, "AplButton3")->isVisible());
-        QCOMPARE(m.AplBar->width(), 25);
-        QVERIFY(!m.NmlBar->isVisible());
-        QVERIFY(!m.MenuItem_NmlBar->isChecked());
+        QVERIFY(control<UserBar>(m, "AplBar")->isVisible());
+        QVERIFY(control(m, "MenuItem_AplBar")->isChecked());
+        QVERIFY(button(control<UserBar>(m, "AplBar"), "AplButton3")->isVisible());
+        QCOMPARE(control<UserBar>(m, "AplBar")->width(), 25);
+        QVERIFY(!control<QToolBar>(m, "NmlBar")->isVisible());
+        QVERIFY(!control(m, "MenuItem_NmlBar")->isChecked());
         QVERIFY(!m.findChild<TCustomizeForm*>()); // released after use
 
         // Hidden from the View menu, the bar stays hidden after an OK that changed nothing.
-        m.MenuItem_AplBar->trigger();
-        QVERIFY(!m.AplBar->isVisible());
+        control(m, "MenuItem_AplBar")->trigger();
+        QVERIFY(!control<UserBar>(m, "AplBar")->isVisible());
         test::OnceShown<TCustomizeForm> ok([](TCustomizeForm* d) {
             QTest::mouseClick(d->findChild<QPushButton*>(QStringLiteral("Bt_Ok")), Qt::LeftButton);
         });
-        m.MenuItem_Customize->trigger();
+        control(m, "MenuItem_Customize")->trigger();
         QVERIFY(ok.seen);
-        QVERIFY(!m.AplBar->isVisible());
-        QVERIFY(!m.MenuItem_AplBar->isChecked());
+        QVERIFY(!control<UserBar>(m, "AplBar")->isVisible());
+        QVERIFY(!control(m, "MenuItem_AplBar")->isChecked());
         QVERIFY(!m.settings().bars.aplBarVisible);
     }
 };

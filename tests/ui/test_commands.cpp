@@ -6,6 +6,7 @@
 #include "dialogs/F_setting.h"
 #include "dialogs/F_version.h"
 #include "platform/Cp932.h"
+#include "ui/Controls.h"
 #include "ui/Drops.h"
 #include "ui/Modal.h"
 
@@ -41,7 +42,7 @@ struct Fixture : test::FakeServices {
         form = std::make_unique<TMainForm>(services(), kApp);
         form->catalogue().selectFolder(form->catalogue().tree().root());
     }
-    ProjectListView* list() { return form->ProjectList; }
+    ProjectListView* list() { return control<ProjectListView>(*form, "ProjectList"); }
     std::string order() {
         std::string out;
         for (int i = 0; i < form->catalogue().rowCount(); ++i) {
@@ -65,64 +66,75 @@ private slots:
             QKeySequence shortcut;
         };
         const QList<Row> rows = {
-            {m.MainMenu_Exit, "終了(&X)", {}},
-            {m.MainMenu_OpenProjectFolder, "プロジェクトのフォルダを開く(&S)", Qt::Key_F9},
-            {m.N2, "フォルダのプロパティ(&R)", {}},
-            {m.MainMenu_Cut, "アイテムを切り取り(&T)", QKeySequence(Qt::CTRL | Qt::Key_X)},
-            {m.MainMenu_Copy, "アイテムをコピー(&C)", QKeySequence(Qt::CTRL | Qt::Key_C)},
-            {m.MainMenu_Paste, "アイテムを貼り付け(&P)", QKeySequence(Qt::CTRL | Qt::Key_V)},
-            {m.MainMenu_Delete, "アイテムを削除(&D)", Qt::Key_Delete},
-            {m.MainMenu_SelectAll, "すべて選択(&A)", QKeySequence(Qt::CTRL | Qt::Key_A)},
-            {m.MainMenu_Setting, "環境設定(&S)...", {}},
-            {m.MainMenu_RPG2000Search, "RPGツクール検索(&S)...", Qt::Key_F3},
-            {m.MenuItem_NmlBar, "標準", {}},
-            {m.MenuItem_AplBar, "アプリケーション", {}},
-            {m.MenuItem_GazBar, "Gaz Soft", {}},
-            {m.MenuItem_Customize, "カスタマイズ(&C)...", {}},
-            {m.MainMenu_GameStart, "ゲーム実行(&G)", Qt::Key_F5},
-            {m.MainMenu_TestPlay, "テストプレー(&T)", {}},
-            {m.MainMenu_ThukuruExecute, "RPGツクールで編集(&E)", {}},
-            {m.MainMenu_OpenHelp, "トピックの検索(&H)", Qt::Key_F1},
-            {m.MainMenu_About, "バージョン情報(&A)...", {}},
-            {m.ListPop_OpenProjectFolder, "プロジェクトのフォルダを開く(&F)", {}},
-            {m.ListPop_GameStart, "ゲーム実行(&G)", Qt::Key_F5},
-            {m.ListPop_TestPlay, "テストプレー(&T)", {}},
-            {m.ListPop_Thukuru2000Execute, "RPGツクール2000で編集(&E)", {}},
-            {m.ListPop_Thukuru2003Execute, "RPGツクール2003で編集(&F)", {}},
-            {m.ListPop_Cut, "アイテムを切り取り(&T)", QKeySequence(Qt::CTRL | Qt::Key_X)},
-            {m.ListPop_Copy, "アイテムをコピー(&C)", QKeySequence(Qt::CTRL | Qt::Key_C)},
-            {m.ListPop_Paste, "アイテムを貼り付け(&P)", QKeySequence(Qt::CTRL | Qt::Key_V)},
-            {m.ListPop_Delete, "アイテムを削除(&D)", Qt::Key_Delete},
-            {m.R1, "フォルダのプロパティ(&R)", {}},
-            {m.TreePop_New, "新規フォルダ作成(&N)", {}},
-            {m.TreePop_Delete, "削除(&D)", {}},
-            {m.TreePop_Rename, "名前の変更(&M)", Qt::Key_F2},
+            {control(m, "MainMenu_Exit"), "終了(&X)", {}},
+            {control(m, "MainMenu_OpenProjectFolder"), "プロジェクトのフォルダを開く(&S)",
+             Qt::Key_F9},
+            {control(m, "N2"), "フォルダのプロパティ(&R)", {}},
+            {control(m, "MainMenu_Cut"), "アイテムを切り取り(&T)",
+             QKeySequence(Qt::CTRL | Qt::Key_X)},
+            {control(m, "MainMenu_Copy"), "アイテムをコピー(&C)",
+             QKeySequence(Qt::CTRL | Qt::Key_C)},
+            {control(m, "MainMenu_Paste"), "アイテムを貼り付け(&P)",
+             QKeySequence(Qt::CTRL | Qt::Key_V)},
+            {control(m, "MainMenu_Delete"), "アイテムを削除(&D)", Qt::Key_Delete},
+            {control(m, "MainMenu_SelectAll"), "すべて選択(&A)",
+             QKeySequence(Qt::CTRL | Qt::Key_A)},
+            {control(m, "MainMenu_Setting"), "環境設定(&S)...", {}},
+            {control(m, "MainMenu_RPG2000Search"), "RPGツクール検索(&S)...", Qt::Key_F3},
+            {control(m, "MenuItem_NmlBar"), "標準", {}},
+            {control(m, "MenuItem_AplBar"), "アプリケーション", {}},
+            {control(m, "MenuItem_GazBar"), "Gaz Soft", {}},
+            {control(m, "MenuItem_Customize"), "カスタマイズ(&C)...", {}},
+            {control(m, "MainMenu_GameStart"), "ゲーム実行(&G)", Qt::Key_F5},
+            {control(m, "MainMenu_TestPlay"), "テストプレー(&T)", {}},
+            {control(m, "MainMenu_ThukuruExecute"), "RPGツクールで編集(&E)", {}},
+            {control(m, "MainMenu_OpenHelp"), "トピックの検索(&H)", Qt::Key_F1},
+            {control(m, "MainMenu_About"), "バージョン情報(&A)...", {}},
+            {control(m, "ListPop_OpenProjectFolder"), "プロジェクトのフォルダを開く(&F)", {}},
+            {control(m, "ListPop_GameStart"), "ゲーム実行(&G)", Qt::Key_F5},
+            {control(m, "ListPop_TestPlay"), "テストプレー(&T)", {}},
+            {control(m, "ListPop_Thukuru2000Execute"), "RPGツクール2000で編集(&E)", {}},
+            {control(m, "ListPop_Thukuru2003Execute"), "RPGツクール2003で編集(&F)", {}},
+            {control(m, "ListPop_Cut"), "アイテムを切り取り(&T)",
+             QKeySequence(Qt::CTRL | Qt::Key_X)},
+            {control(m, "ListPop_Copy"), "アイテムをコピー(&C)",
+             QKeySequence(Qt::CTRL | Qt::Key_C)},
+            {control(m, "ListPop_Paste"), "アイテムを貼り付け(&P)",
+             QKeySequence(Qt::CTRL | Qt::Key_V)},
+            {control(m, "ListPop_Delete"), "アイテムを削除(&D)", Qt::Key_Delete},
+            {control(m, "R1"), "フォルダのプロパティ(&R)", {}},
+            {control(m, "TreePop_New"), "新規フォルダ作成(&N)", {}},
+            {control(m, "TreePop_Delete"), "削除(&D)", {}},
+            {control(m, "TreePop_Rename"), "名前の変更(&M)", Qt::Key_F2},
         };
         for (const Row& r : rows) {
             QCOMPARE(r.action->text(), QString::fromUtf8(r.caption));
             QCOMPARE(r.action->shortcut(), r.shortcut);
         }
         const QList<QPair<QMenu*, const char*>> menus = {
-            {m.MainMenu_File, "ファイル(&F)"},      {m.MainMenu_Edit, "編集(&E)"},
-            {m.MainMenu_Find, "検索(&R)"},          {m.MainMenu_Visual, "表示(&V)"},
-            {m.MenuItem_ToolBar, "ツールバー(&R)"}, {m.MainMenu_Start, "起動(&S)"},
-            {m.MainMenu_Help, "ヘルプ(&H)"}};
+            {control<QMenu>(m, "MainMenu_File"), "ファイル(&F)"},
+            {control<QMenu>(m, "MainMenu_Edit"), "編集(&E)"},
+            {control<QMenu>(m, "MainMenu_Find"), "検索(&R)"},
+            {control<QMenu>(m, "MainMenu_Visual"), "表示(&V)"},
+            {control<QMenu>(m, "MenuItem_ToolBar"), "ツールバー(&R)"},
+            {control<QMenu>(m, "MainMenu_Start"), "起動(&S)"},
+            {control<QMenu>(m, "MainMenu_Help"), "ヘルプ(&H)"}};
         for (const auto& [menu, caption] : menus) {
             QCOMPARE(menu->title(), QString::fromUtf8(caption));
         }
         const QList<QPair<QAction*, const char*>> hints = {
-            {m.ToolButton_OpenProjectFolder, "プロジェクトのフォルダを開く"},
-            {m.ToolButton_RpgSearch, "RPGツクール2000検索"},
-            {m.ToolButton_GameStart, "ゲームスタート"},
-            {m.ToolButton_TestPlay, "テストプレー"},
-            {m.ToolButton_ThukuruExecute, "ツクールで開く"},
-            {m.ToolButton_DeleteListItem, "リストから削除"}};
+            {control(m, "ToolButton_OpenProjectFolder"), "プロジェクトのフォルダを開く"},
+            {control(m, "ToolButton_RpgSearch"), "RPGツクール2000検索"},
+            {control(m, "ToolButton_GameStart"), "ゲームスタート"},
+            {control(m, "ToolButton_TestPlay"), "テストプレー"},
+            {control(m, "ToolButton_ThukuruExecute"), "ツクールで開く"},
+            {control(m, "ToolButton_DeleteListItem"), "リストから削除"}};
         for (const auto& [button, hint] : hints) {
             QCOMPARE(button->toolTip(), QString::fromUtf8(hint));
             QVERIFY(!button->icon().isNull());
         }
-        QCOMPARE(m.NmlBar->windowTitle(), QStringLiteral("標準ツールバー"));
-        QVERIFY(m.MenuItem_NmlBar->isChecked());
+        QCOMPARE(control<QToolBar>(m, "NmlBar")->windowTitle(), QStringLiteral("標準ツールバー"));
+        QVERIFY(control(m, "MenuItem_NmlBar")->isChecked());
     }
 
     void editMenuFollowsFocusSelectionAndClipboard() {
@@ -131,43 +143,43 @@ private slots:
         f.list()->selectRows({1, 2});
         f.list()->selectionModel()->clearCurrentIndex();
         m.MainMenu_EditClick();
-        QVERIFY(m.MainMenu_Cut->isEnabled());
-        QVERIFY(m.MainMenu_Copy->isEnabled());
-        QVERIFY(m.MainMenu_Delete->isEnabled());
-        QVERIFY(!m.MainMenu_OpenProjectFolder->isEnabled());
-        QVERIFY(!m.MainMenu_Paste->isEnabled());
+        QVERIFY(control(m, "MainMenu_Cut")->isEnabled());
+        QVERIFY(control(m, "MainMenu_Copy")->isEnabled());
+        QVERIFY(control(m, "MainMenu_Delete")->isEnabled());
+        QVERIFY(!control(m, "MainMenu_OpenProjectFolder")->isEnabled());
+        QVERIFY(!control(m, "MainMenu_Paste")->isEnabled());
         f.clipboard.items = std::string("P\x1CT\n", 4);
         m.MainMenu_EditClick();
-        QVERIFY(m.MainMenu_Paste->isEnabled());
+        QVERIFY(control(m, "MainMenu_Paste")->isEnabled());
         m.MainMenu_StartClick();
-        QVERIFY(!m.MainMenu_GameStart->isEnabled());
+        QVERIFY(!control(m, "MainMenu_GameStart")->isEnabled());
 
         f.list()->setCurrentIndex(f.list()->model()->index(3, 0));
         m.ListView_PopupMenuPopup();
-        QCOMPARE(m.StatusPanel1->text(), QStringLiteral("d"));
+        QCOMPARE(control<QLabel>(m, "StatusPanel1")->text(), QStringLiteral("d"));
 
         // Right-clicking the root: folder commands other than "new" are off.
         m.TreeView_PopupMenuPopup();
-        QVERIFY(!m.TreePop_Delete->isEnabled());
-        QVERIFY(!m.TreePop_Rename->isEnabled());
-        QVERIFY(m.TreePop_New->isEnabled());
+        QVERIFY(!control(m, "TreePop_Delete")->isEnabled());
+        QVERIFY(!control(m, "TreePop_Rename")->isEnabled());
+        QVERIFY(control(m, "TreePop_New")->isEnabled());
         m.catalogue().selectFolder(m.catalogue().tree().nodeAt(1));
         m.TreeView_PopupMenuPopup();
-        QVERIFY(m.TreePop_Delete->isEnabled());
-        QCOMPARE(m.treePopupNode(), m.catalogue().tree().nodeAt(1));
+        QVERIFY(control(m, "TreePop_Delete")->isEnabled());
+        QCOMPARE(m.catalogueActions().treePopupNode(), m.catalogue().tree().nodeAt(1));
     }
 
     void deleteAsksAboutTheListRows() {
         Fixture f;
         TMainForm& m = *f.form;
         // Del with nothing selected: the rules disable the entry and nothing is asked.
-        m.MainMenu_Delete->trigger();
+        control(m, "MainMenu_Delete")->trigger();
         QVERIFY(f.dialogs.shown.empty());
 
         f.list()->selectRows({1});
         f.dialogs.answers = {MsgResult::No};
-        m.TreeView->setFocus();
-        m.MainMenu_Delete->trigger();
+        control<FolderTreeView>(m, "TreeView")->setFocus();
+        control(m, "MainMenu_Delete")->trigger();
         QCOMPARE(f.dialogs.shown.size(), std::size_t(1));
         QCOMPARE(f.dialogs.shown[0].text,
                  sj("リストから\n「b」を削除します。\nよろしいですか？\n\n"));
@@ -183,13 +195,13 @@ private slots:
         f.list()->setCurrentIndex(f.list()->model()->index(1, 0));
         f.list()->selectRows({0, 2, 4});
         f.dialogs.answers = {MsgResult::Yes};
-        m.ToolButton_DeleteListItem->trigger();
+        control(m, "ToolButton_DeleteListItem")->trigger();
         QCOMPARE(
             f.dialogs.shown.back().text,
             sj("リストから\n選択していてる 3 個のアイテムを削除します。\nよろしいですか？\n\n"));
         QCOMPARE(f.order(), std::string("BD"));
         QVERIFY(f.list()->selectedRows().empty());
-        QCOMPARE(m.StatusPanel0->text(), QStringLiteral("2個のプロジェクト"));
+        QCOMPARE(control<QLabel>(m, "StatusPanel0")->text(), QStringLiteral("2個のプロジェクト"));
     }
 
     void delKeyInTheTreeAsksAboutRows() {
@@ -198,16 +210,16 @@ private slots:
         f.form->activateWindow();
         QVERIFY(QTest::qWaitForWindowActive(f.form.get()));
         f.list()->selectRows({0, 1});
-        f.form->TreeView->setFocus();
+        control<FolderTreeView>(*f.form, "TreeView")->setFocus();
         f.dialogs.answers = {MsgResult::No, MsgResult::No};
-        QTest::keyClick(f.form->TreeView, Qt::Key_Delete);
+        QTest::keyClick(control<FolderTreeView>(*f.form, "TreeView"), Qt::Key_Delete);
         QCOMPARE(f.dialogs.shown.size(), std::size_t(1));
         QVERIFY(f.dialogs.shown[0].text.find(sj("選択していてる 2 個")) != std::string::npos);
         // Twice: the shortcut stays reachable after the rules ran.
         f.list()->clearSelection();
-        QTest::keyClick(f.form->TreeView, Qt::Key_Delete);
+        QTest::keyClick(control<FolderTreeView>(*f.form, "TreeView"), Qt::Key_Delete);
         f.list()->selectRows({2});
-        QTest::keyClick(f.form->TreeView, Qt::Key_Delete);
+        QTest::keyClick(control<FolderTreeView>(*f.form, "TreeView"), Qt::Key_Delete);
         QCOMPARE(f.dialogs.shown.size(), std::size_t(2));
         QCOMPARE(f.order(), std::string("ABCDE"));
     }
@@ -266,15 +278,16 @@ private slots:
         QVERIFY(list->acceptsDragAt(list, ours.get(), below));
         QVERIFY(!list->acceptsDragAt(list, ours.get(), onB)); // a selected row
         QVERIFY(!list->acceptsDragAt(list, &foreign, onE));
-        QVERIFY(!list->acceptsDragAt(f.form->TreeView, ours.get(), onE));
+        QVERIFY(
+            !list->acceptsDragAt(control<FolderTreeView>(*f.form, "TreeView"), ours.get(), onE));
         // The list's own format from another program: a drop without a source is refused.
         QVERIFY(!test::dropAt(list, ours.get(), onE));
         QCOMPARE(f.order(), std::string("ABCDE"));
 
-        f.form->ProjectListDragDrop(4);
+        f.form->catalogueActions().ProjectListDragDrop(4);
         QCOMPARE(f.order(), std::string("ACBDE"));
         QCOMPARE(list->selectedRows(), (std::vector<int>{2, 3}));
-        f.form->ProjectListDragDrop(-1);
+        f.form->catalogueActions().ProjectListDragDrop(-1);
         QCOMPARE(f.order(), std::string("ACEBD"));
         QCOMPARE(list->selectedRows(), (std::vector<int>{3, 4}));
     }
@@ -304,11 +317,11 @@ private slots:
         }
         f.shell.starts.clear();
         f.form->settings().basic.dblClick = 3;
-        f.form->ProjectListDblClick();
+        f.form->launchActions().ProjectListDblClick();
         QVERIFY(f.dialogs.shown.empty());
         QVERIFY(f.shell.starts.empty());
         f.form->settings().basic.dblClick = 7;
-        f.form->ProjectListDblClick();
+        f.form->launchActions().ProjectListDblClick();
         QCOMPARE(f.dialogs.shown.size(), std::size_t(1));
         QCOMPARE(f.dialogs.shown[0].text, std::string("Not found be specified action"));
         QCOMPARE(f.dialogs.shown[0].caption, std::string("ProjectListDblClick()"));
@@ -324,27 +337,27 @@ private slots:
         list->setCurrentIndex(list->model()->index(1, 0));
         list->selectRows({0, 3}); // the selection is not what starts
         QTest::keyClick(list, Qt::Key_F5);
-        f.form->ToolButton_TestPlay->trigger();
-        f.form->ListPop_OpenProjectFolder->trigger();
-        f.form->R1->trigger();
+        control(*f.form, "ToolButton_TestPlay")->trigger();
+        control(*f.form, "ListPop_OpenProjectFolder")->trigger();
+        control(*f.form, "R1")->trigger();
         QCOMPARE(f.shell.starts.size(), std::size_t(3));
         QCOMPARE(f.shell.starts[0].file, std::string("B\\RPG_RT.EXE"));
         QCOMPARE(f.shell.starts[1].parameters, std::string("TestPlay ShowTitle FullScreen"));
         QCOMPARE(f.shell.starts[2].file, std::string("B"));
         QCOMPARE(f.shell.properties, std::vector<std::string>{"B"});
-        f.form->MainMenu_ThukuruExecute->trigger();
+        control(*f.form, "MainMenu_ThukuruExecute")->trigger();
         QCOMPARE(f.dialogs.shown.size(), std::size_t(1)); // not installed
     }
 
     void rpg2003EntryShowsOnlyWhenTheEditorIsRegistered() {
         {
             Fixture f;
-            QVERIFY(!f.form->ListPop_Thukuru2003Execute->isVisible());
+            QVERIFY(!control(*f.form, "ListPop_Thukuru2003Execute")->isVisible());
         }
         test::FakeServices s;
         s.registry.keys["Software\\Enterbrain\\RPG2003"]["ApplicationPath"] = "C:\\R\\";
         TMainForm form(s.services(), kApp);
-        QVERIFY(form.ListPop_Thukuru2003Execute->isVisible());
+        QVERIFY(control(form, "ListPop_Thukuru2003Execute")->isVisible());
     }
 
     // The list's own state goes into the dialog; OK brings the dialog's choices back to the list.
@@ -361,11 +374,11 @@ private slots:
             QTest::mouseClick(d->findChild<QPushButton*>(QStringLiteral("Bt_Cansel")),
                               Qt::LeftButton);
         });
-        const QFont before = m.ProjectList->font();
-        m.MainMenu_Setting->trigger();
+        const QFont before = control<ProjectListView>(m, "ProjectList")->font();
+        control(m, "MainMenu_Setting")->trigger();
         QVERIFY(cancel.seen);
         QCOMPARE(red, 255); // the system colour comes in as 0x7FFFFFFF
-        QCOMPARE(m.ProjectList->font(), before);
+        QCOMPARE(control<ProjectListView>(m, "ProjectList")->font(), before);
         QCOMPARE(f.dialogs.fontRequests.size(), std::size_t(1));
         QCOMPARE(f.dialogs.fontRequests[0].colour, std::uint32_t(0x80000008));
 
@@ -379,12 +392,15 @@ private slots:
                               Qt::LeftButton);
             QTest::mouseClick(d->findChild<QPushButton*>(QStringLiteral("Bt_Ok")), Qt::LeftButton);
         });
-        m.MainMenu_Setting->trigger();
+        control(m, "MainMenu_Setting")->trigger();
         QVERIFY(ok.seen);
-        QVERIFY(m.ProjectList->rowSelect());
-        QCOMPARE(m.ProjectList->font().families().value(0), QStringLiteral("Noto Serif CJK JP"));
-        QCOMPARE(m.TreeView->font(), m.ProjectList->font());
-        QCOMPARE(m.ProjectList->palette().color(QPalette::Text), QColor(Qt::red));
+        QVERIFY(control<ProjectListView>(m, "ProjectList")->rowSelect());
+        QCOMPARE(control<ProjectListView>(m, "ProjectList")->font().families().value(0),
+                 QStringLiteral("Noto Serif CJK JP"));
+        QCOMPARE(control<FolderTreeView>(m, "TreeView")->font(),
+                 control<ProjectListView>(m, "ProjectList")->font());
+        QCOMPARE(control<ProjectListView>(m, "ProjectList")->palette().color(QPalette::Text),
+                 QColor(Qt::red));
         QCOMPARE(m.settings().list.bgColor, Colour(0xFFFFFF));
         QVERIFY(!m.settings().list.bgColorOn);
         QVERIFY(m.close());
@@ -403,7 +419,7 @@ private slots:
                         .endsWith(QStringLiteral("\n/home/me/.config/Tavrin/")));
             QTest::mouseClick(box->findChild<QLabel*>(QStringLiteral("Lab_Url")), Qt::LeftButton);
         });
-        m.MainMenu_About->trigger();
+        control(m, "MainMenu_About")->trigger();
         QVERIFY(person.seen);
         QCOMPARE(f.shell.starts.size(), std::size_t(1));
         QCOMPARE(f.shell.starts[0].file, std::string("https://tavrin.example.org/"));
@@ -414,17 +430,17 @@ private slots:
         Fixture f;
         TMainForm& m = *f.form;
         m.show();
-        m.MenuItem_AplBar->trigger(); // no shown buttons: stays hidden, unchecked
-        QVERIFY(!m.AplBar->isVisible());
-        QVERIFY(!m.MenuItem_AplBar->isChecked());
-        m.MenuItem_NmlBar->trigger();
-        QVERIFY(!m.NmlBar->isVisible());
-        QVERIFY(!m.MenuItem_NmlBar->isChecked());
-        m.MenuItem_NmlBar->trigger();
-        QVERIFY(m.NmlBar->isVisible());
-        QVERIFY(m.MenuItem_NmlBar->isChecked());
+        control(m, "MenuItem_AplBar")->trigger(); // no shown buttons: stays hidden, unchecked
+        QVERIFY(!control<UserBar>(m, "AplBar")->isVisible());
+        QVERIFY(!control(m, "MenuItem_AplBar")->isChecked());
+        control(m, "MenuItem_NmlBar")->trigger();
+        QVERIFY(!control<QToolBar>(m, "NmlBar")->isVisible());
+        QVERIFY(!control(m, "MenuItem_NmlBar")->isChecked());
+        control(m, "MenuItem_NmlBar")->trigger();
+        QVERIFY(control<QToolBar>(m, "NmlBar")->isVisible());
+        QVERIFY(control(m, "MenuItem_NmlBar")->isChecked());
 
-        m.MainMenu_OpenHelp->trigger();
+        control(m, "MainMenu_OpenHelp")->trigger();
         QCOMPARE(f.help.shown.size(), std::size_t(1));
         QCOMPARE(f.help.shown[0].first, kApp + "Tavrin.hlp");
     }

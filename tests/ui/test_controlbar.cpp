@@ -1,6 +1,7 @@
 #include "TestDoubles.h"
 #include "app/ControlBar.h"
 #include "app/Main.h"
+#include "ui/Controls.h"
 
 #include <QSplitter>
 #include <QToolBar>
@@ -40,7 +41,7 @@ struct Setup : test::FakeServices {
 
 // The grip's place in the container, which is where the bar stands.
 QPoint standing(TMainForm& m, int bar) {
-    return m.ControlBar1->grip(bar)->pos();
+    return control<ControlBar>(m, "ControlBar1")->grip(bar)->pos();
 }
 
 // A user's drag by the grip, with the mouse; points are where the grip's top-left goes, in the
@@ -51,13 +52,17 @@ struct GripDrag {
     QPoint grab;
 
     GripDrag(TMainForm& form, int bar)
-        : m(form), grip(form.ControlBar1->grip(bar)), grab(4, grip->height() / 2) {
+        : m(form), grip(control<ControlBar>(form, "ControlBar1")->grip(bar)),
+          grab(4, grip->height() / 2) {
         QTest::mousePress(grip, Qt::LeftButton, {}, grab);
     }
-    void moveTo(QPoint to) { QTest::mouseMove(grip, grip->mapFrom(m.ControlBar1, to + grab)); }
+    void moveTo(QPoint to) {
+        QTest::mouseMove(grip, grip->mapFrom(control<ControlBar>(m, "ControlBar1"), to + grab));
+    }
     void release(QPoint to) {
         moveTo(to);
-        QTest::mouseRelease(grip, Qt::LeftButton, {}, grip->mapFrom(m.ControlBar1, to + grab));
+        QTest::mouseRelease(grip, Qt::LeftButton, {},
+                            grip->mapFrom(control<ControlBar>(m, "ControlBar1"), to + grab));
     }
 };
 
@@ -82,14 +87,20 @@ private slots:
         for (int start = 0; start < 2; ++start) {
             TMainForm& m = s.start();
             QCOMPARE(standing(m, 0), QPoint(50, 0));
-            QCOMPARE(m.NmlBar->parentWidget(), m.ControlBar1);
-            QCOMPARE(m.NmlBar->x(), m.ControlBar1->grip(0)->geometry().right() + 1);
-            QVERIFY(!m.NmlBar->isMovable());
+            QCOMPARE(control<QToolBar>(m, "NmlBar")->parentWidget(),
+                     control<ControlBar>(m, "ControlBar1"));
+            QCOMPARE(control<QToolBar>(m, "NmlBar")->x(),
+                     control<ControlBar>(m, "ControlBar1")->grip(0)->geometry().right() + 1);
+            QVERIFY(!control<QToolBar>(m, "NmlBar")->isMovable());
             // The container sits on the splitter, as high as its one row.
-            QCOMPARE(m.ControlBar1->height(), m.ControlBar1->rowHeight());
-            QVERIFY(m.ControlBar1->rowHeight() >= m.NmlBar->height());
-            QCOMPARE(m.Splitter->y(), m.ControlBar1->geometry().bottom() + 1);
-            QCOMPARE(m.ControlBar1->width(), m.Splitter->width());
+            QCOMPARE(control<ControlBar>(m, "ControlBar1")->height(),
+                     control<ControlBar>(m, "ControlBar1")->rowHeight());
+            QVERIFY(control<ControlBar>(m, "ControlBar1")->rowHeight() >=
+                    control<QToolBar>(m, "NmlBar")->height());
+            QCOMPARE(control<QSplitter>(m, "Splitter")->y(),
+                     control<ControlBar>(m, "ControlBar1")->geometry().bottom() + 1);
+            QCOMPARE(control<ControlBar>(m, "ControlBar1")->width(),
+                     control<QSplitter>(m, "Splitter")->width());
             QVERIFY(s.close());
             QVERIFY(s.saved("NmlPosx=50\r\nNmlPosy=0\r\n"));
             QVERIFY(s.saved("AplPosx=-5\r\nAplPosy=17\r\n")); // hidden: kept as written
@@ -100,16 +111,17 @@ private slots:
         Setup s(kOneAplButton +
                 "[ToolBarPos]\r\nNmlPosx=0\r\nNmlPosy=0\r\nAplPosx=30\r\nAplPosy=5\r\n");
         TMainForm& m = s.start();
-        QVERIFY(!m.AplBar->isVisible());
-        m.MenuItem_AplBar->trigger();
-        QVERIFY(m.AplBar->isVisible());
-        QCOMPARE(standing(m, 1), QPoint(m.NmlBar->geometry().right() + 1, 0));
-        QCOMPARE(m.ControlBar1->height(), m.ControlBar1->rowHeight());
+        QVERIFY(!control<UserBar>(m, "AplBar")->isVisible());
+        control(m, "MenuItem_AplBar")->trigger();
+        QVERIFY(control<UserBar>(m, "AplBar")->isVisible());
+        QCOMPARE(standing(m, 1), QPoint(control<QToolBar>(m, "NmlBar")->geometry().right() + 1, 0));
+        QCOMPARE(control<ControlBar>(m, "ControlBar1")->height(),
+                 control<ControlBar>(m, "ControlBar1")->rowHeight());
         // A bar that grows pushes the next one along.
         const int before = standing(m, 1).x();
-        giveButton(m.NmlBar);
+        giveButton(control<QToolBar>(m, "NmlBar"));
         QTRY_VERIFY(standing(m, 1).x() > before);
-        QCOMPARE(standing(m, 1).x(), m.NmlBar->geometry().right() + 1);
+        QCOMPARE(standing(m, 1).x(), control<QToolBar>(m, "NmlBar")->geometry().right() + 1);
     }
 
     void rowsAreAsHighAsTheTallestBarShownOrNot() {
@@ -120,35 +132,38 @@ private slots:
                 "NmlPosy=0\r\nAplPosx=0\r\nAplPosy=0\r\nGazPosx=0\r\nGazPosy=1000\r\n");
         s.fs.files["C:\\G\\actview.exe"] = "x";
         TMainForm& m = s.start();
-        QVERIFY(m.AplBar->isVisible());
-        QVERIFY(m.GazBar->isVisible());
-        QVERIFY(!m.NmlBar->isVisible());
+        QVERIFY(control<UserBar>(m, "AplBar")->isVisible());
+        QVERIFY(control<UserBar>(m, "GazBar")->isVisible());
+        QVERIFY(!control<QToolBar>(m, "NmlBar")->isVisible());
         auto* tall = new QWidget; // the standard bar's style sheet sizes its buttons
-        tall->setFixedSize(25, 3 * m.AplBar->height());
-        m.NmlBar->addWidget(tall);
+        tall->setFixedSize(25, 3 * control<UserBar>(m, "AplBar")->height());
+        control<QToolBar>(m, "NmlBar")->addWidget(tall);
         // A bar never shown asks for no layout; the rows are settled again by hand.
-        m.ControlBar1->setPlaces(m.ControlBar1->places());
-        QVERIFY(m.ControlBar1->rowHeight() >= tall->height());
-        QTRY_COMPARE(standing(m, 2).y(), m.ControlBar1->rowHeight());
+        control<ControlBar>(m, "ControlBar1")
+            ->setPlaces(control<ControlBar>(m, "ControlBar1")->places());
+        QVERIFY(control<ControlBar>(m, "ControlBar1")->rowHeight() >= tall->height());
+        QTRY_COMPARE(standing(m, 2).y(), control<ControlBar>(m, "ControlBar1")->rowHeight());
         const QPoint before = standing(m, 2);
-        m.MenuItem_NmlBar->trigger();
-        QVERIFY(m.NmlBar->isVisible());
+        control(m, "MenuItem_NmlBar")->trigger();
+        QVERIFY(control<QToolBar>(m, "NmlBar")->isVisible());
         QCOMPARE(standing(m, 2), before); // showing it shifts no row
     }
 
     void draggedByItsGripTheBarMovesAndIsKept() {
         Setup s(kOneAplButton + "[ToolBarPos]\r\nNmlPosx=50\r\nNmlPosy=0\r\n");
         TMainForm& m = s.start();
-        QCOMPARE(m.ControlBar1->grip(0)->cursor().shape(), Qt::SizeAllCursor);
+        QCOMPARE(control<ControlBar>(m, "ControlBar1")->grip(0)->cursor().shape(),
+                 Qt::SizeAllCursor);
         GripDrag standard(m, 0);
         standard.moveTo({80, 5});
         standard.release({140, 0});
         QCOMPARE(standing(m, 0), QPoint(140, 0));
-        QCOMPARE(m.NmlBar->x(), 140 + m.ControlBar1->grip(0)->width());
+        QCOMPARE(control<QToolBar>(m, "NmlBar")->x(),
+                 140 + control<ControlBar>(m, "ControlBar1")->grip(0)->width());
 
         // Below the last row it opens a new one, and the splitter makes room.
-        m.MenuItem_AplBar->trigger();
-        const int row = m.ControlBar1->rowHeight();
+        control(m, "MenuItem_AplBar")->trigger();
+        const int row = control<ControlBar>(m, "ControlBar1")->rowHeight();
         GripDrag application(m, 1);
         // Passed over on the way, the standard bar steps aside only while the other is there.
         application.moveTo({150, 0});
@@ -157,8 +172,8 @@ private slots:
         application.release({20, row});
         QCOMPARE(standing(m, 1), QPoint(20, row));
         QCOMPARE(standing(m, 0), QPoint(140, 0));
-        QCOMPARE(m.ControlBar1->height(), 2 * row);
-        QTRY_COMPARE(m.Splitter->y(), 2 * row);
+        QCOMPARE(control<ControlBar>(m, "ControlBar1")->height(), 2 * row);
+        QTRY_COMPARE(control<QSplitter>(m, "Splitter")->y(), 2 * row);
         QVERIFY(s.close());
         QVERIFY(s.saved("NmlPosx=140\r\nNmlPosy=0\r\nAplPosx=20\r\nAplPosy=" + std::to_string(row) +
                         "\r\n"));
@@ -167,23 +182,24 @@ private slots:
     void hiddenBarsTakeNoRoomAndKeepTheirPlaces() {
         Setup s("[ToolBarPos]\r\nNmlPosx=50\r\nNmlPosy=0\r\n");
         TMainForm& m = s.start();
-        m.MenuItem_NmlBar->trigger();
-        QVERIFY(!m.NmlBar->isVisible());
-        QVERIFY(!m.MenuItem_NmlBar->isChecked());
-        QCOMPARE(m.ControlBar1->height(), 0);
-        QVERIFY(!m.ControlBar1->grip(0)->isVisible());
-        QTRY_COMPARE(m.Splitter->y(), 0);
+        control(m, "MenuItem_NmlBar")->trigger();
+        QVERIFY(!control<QToolBar>(m, "NmlBar")->isVisible());
+        QVERIFY(!control(m, "MenuItem_NmlBar")->isChecked());
+        QCOMPARE(control<ControlBar>(m, "ControlBar1")->height(), 0);
+        QVERIFY(!control<ControlBar>(m, "ControlBar1")->grip(0)->isVisible());
+        QTRY_COMPARE(control<QSplitter>(m, "Splitter")->y(), 0);
         QVERIFY(s.close());
         QVERIFY(s.saved("NmlPosx=50\r\nNmlPosy=0\r\n"));
 
         // Hidden from the start, a place that would settle elsewhere is written as it was read.
         s.fs.files[kIni] = "[ToolBar]\r\nNml=0\r\n[ToolBarPos]\r\nNmlPosx=-7\r\nNmlPosy=44\r\n";
         TMainForm& again = s.start();
-        QCOMPARE(again.ControlBar1->height(), 0);
-        again.MenuItem_NmlBar->trigger();
+        QCOMPARE(control<ControlBar>(again, "ControlBar1")->height(), 0);
+        control(again, "MenuItem_NmlBar")->trigger();
         QCOMPARE(standing(again, 0), QPoint(0, 0));
-        QCOMPARE(again.ControlBar1->height(), again.ControlBar1->rowHeight());
-        again.MenuItem_NmlBar->trigger();
+        QCOMPARE(control<ControlBar>(again, "ControlBar1")->height(),
+                 control<ControlBar>(again, "ControlBar1")->rowHeight());
+        control(again, "MenuItem_NmlBar")->trigger();
         QVERIFY(s.close());
         QVERIFY(s.saved("NmlPosx=-7\r\nNmlPosy=44\r\n"));
     }

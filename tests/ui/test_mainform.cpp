@@ -7,6 +7,7 @@
 #include "platform/ProfileFile.h"
 #include "platform/linux/AppIcons.h"
 #include "platform/linux/LinuxFileSystem.h"
+#include "ui/Controls.h"
 
 #include <QApplication>
 #include <QBuffer>
@@ -40,13 +41,16 @@ private slots:
         QVERIFY(s.dialogs.shown.empty());
         QVERIFY(s.marker.held);
         QCOMPARE(form.helpFile(), kApp + "Tavrin.hlp");
-        QCOMPARE(form.TreeView->currentIndex().data().toString(), QStringLiteral("RPG"));
-        QVERIFY(form.TreeView->isExpanded(form.TreeView->model()->index(0, 0)));
-        QCOMPARE(form.StatusPanel0->text(), QStringLiteral("0個のプロジェクト"));
-        QCOMPARE(form.StatusPanel1->text(), QString());
-        QCOMPARE(form.ProjectList->model()->columnCount(), 2);
-        QCOMPARE(form.ProjectList->columnWidth(0), 360);
-        QCOMPARE(form.ProjectList->columnWidth(1), 150);
+        QCOMPARE(control<FolderTreeView>(form, "TreeView")->currentIndex().data().toString(),
+                 QStringLiteral("RPG"));
+        QVERIFY(control<FolderTreeView>(form, "TreeView")
+                    ->isExpanded(control<FolderTreeView>(form, "TreeView")->model()->index(0, 0)));
+        QCOMPARE(control<QLabel>(form, "StatusPanel0")->text(),
+                 QStringLiteral("0個のプロジェクト"));
+        QCOMPARE(control<QLabel>(form, "StatusPanel1")->text(), QString());
+        QCOMPARE(control<ProjectListView>(form, "ProjectList")->model()->columnCount(), 2);
+        QCOMPARE(control<ProjectListView>(form, "ProjectList")->columnWidth(0), 360);
+        QCOMPARE(control<ProjectListView>(form, "ProjectList")->columnWidth(1), 150);
         QVERIFY(form.close());
         QCOMPARE(s.fs.files[kData].size(), std::size_t(28));
         QCOMPARE(s.marker.releases, 1);
@@ -64,8 +68,9 @@ private slots:
                                   "Q3\\\x1CV\x1C\x01\x1D\x1E";
         s.fs.files[kData] = test::catalogueFile(tree, items);
         TMainForm form(s.services(), kApp);
-        QCOMPARE(form.StatusPanel0->text(), QStringLiteral("1個のプロジェクト"));
-        form.StatusPanel1->setText(QStringLiteral("stale"));
+        QCOMPARE(control<QLabel>(form, "StatusPanel0")->text(),
+                 QStringLiteral("1個のプロジェクト"));
+        control<QLabel>(form, "StatusPanel1")->setText(QStringLiteral("stale"));
         struct Changes : CatalogueListener {
             std::vector<std::string> shown;
             void selectionChanged(TreeNode* now) override {
@@ -73,20 +78,23 @@ private slots:
             }
         } changes;
         form.catalogue().addListener(&changes);
-        QAbstractItemModel* folders = form.TreeView->model();
+        QAbstractItemModel* folders = control<FolderTreeView>(form, "TreeView")->model();
         const QModelIndex root = folders->index(0, 0);
         // A quick run of changes: the list empties at once and shows the last folder once.
-        form.TreeView->setCurrentIndex(root);
-        form.TreeView->setCurrentIndex(folders->index(1, 0, root));
-        QCOMPARE(form.ProjectList->model()->rowCount(), 0);
-        QCOMPARE(form.StatusPanel1->text(), QString());
+        control<FolderTreeView>(form, "TreeView")->setCurrentIndex(root);
+        control<FolderTreeView>(form, "TreeView")->setCurrentIndex(folders->index(1, 0, root));
+        QCOMPARE(control<ProjectListView>(form, "ProjectList")->model()->rowCount(), 0);
+        QCOMPARE(control<QLabel>(form, "StatusPanel1")->text(), QString());
         QTRY_COMPARE(changes.shown, std::vector<std::string>{"B"});
         form.catalogue().removeListener(&changes);
         QCOMPARE(form.catalogue().selected()->name, std::string("B"));
-        QCOMPARE(form.ProjectList->model()->rowCount(), 3);
-        QCOMPARE(form.ProjectList->model()->index(0, 1).data().toString(), QStringLiteral("勇者"));
-        QCOMPARE(form.StatusPanel0->text(), QStringLiteral("3個のプロジェクト"));
-        QCOMPARE(form.StatusPanel1->text(), QString());
+        QCOMPARE(control<ProjectListView>(form, "ProjectList")->model()->rowCount(), 3);
+        QCOMPARE(
+            control<ProjectListView>(form, "ProjectList")->model()->index(0, 1).data().toString(),
+            QStringLiteral("勇者"));
+        QCOMPARE(control<QLabel>(form, "StatusPanel0")->text(),
+                 QStringLiteral("3個のプロジェクト"));
+        QCOMPARE(control<QLabel>(form, "StatusPanel1")->text(), QString());
         // Holding the marker, it clears what writes cut short left beside its two files.
         QCOMPARE(s.fs.cleaned, (std::vector<std::string>{kData, kApp + std::string("Tavrin.ini")}));
     }
@@ -126,8 +134,8 @@ private slots:
         QCOMPARE(s.dialogs.shown[0].text,
                  sj("ファイル識別子が不正です。\n元のファイルは、終了するときに ") + kData +
                      sj(".bak として残します。"));
-        QCOMPARE(form.TreeView->model()->rowCount(), 0);
-        QCOMPARE(form.ProjectList->model()->rowCount(), 0);
+        QCOMPARE(control<FolderTreeView>(form, "TreeView")->model()->rowCount(), 0);
+        QCOMPARE(control<ProjectListView>(form, "ProjectList")->model()->rowCount(), 0);
         QVERIFY(form.close());
         QCOMPARE(s.fs.files[kData + ".bak"], std::string("IXO"));
         QCOMPARE(s.fs.files[kData].size(), std::size_t(12));
@@ -150,7 +158,7 @@ private slots:
             QVERIFY(s.dialogs.shown[1].text.find(sj("このファイルは書き換えません。")) !=
                     std::string::npos);
             // The rest of start-up still ran.
-            QVERIFY(!form.ListPop_Thukuru2003Execute->isVisible());
+            QVERIFY(!control(form, "ListPop_Thukuru2003Execute")->isVisible());
             s.fs.refused.clear();
             QVERIFY(form.close());
         }
@@ -166,7 +174,7 @@ private slots:
         TMainForm form(s.services(), kApp);
         form.show();
         QVERIFY(QTest::qWaitForWindowExposed(&form));
-        QCOMPARE(form.TreeView->width(), 165);
+        QCOMPARE(control<FolderTreeView>(form, "TreeView")->width(), 165);
     }
 
     void failedWriteKeepsTheWindowOpen() {
@@ -206,15 +214,20 @@ private slots:
             QVERIFY(!r.basic.invisible);
             QCOMPARE(r.search.matchKinds, 0u);
             QCOMPARE(form.catalogue().selected()->name, std::string("B"));
-            QCOMPARE(form.TreeView->currentIndex().data().toString(), QStringLiteral("B"));
-            QCOMPARE(form.ProjectList->palette().color(QPalette::Base), QColor(0, 255, 0));
-            QCOMPARE(form.TreeView->palette().color(QPalette::Base), QColor(0, 255, 0));
-            QCOMPARE(form.ProjectList->palette().color(QPalette::Text),
+            QCOMPARE(control<FolderTreeView>(form, "TreeView")->currentIndex().data().toString(),
+                     QStringLiteral("B"));
+            QCOMPARE(control<ProjectListView>(form, "ProjectList")->palette().color(QPalette::Base),
+                     QColor(0, 255, 0));
+            QCOMPARE(control<FolderTreeView>(form, "TreeView")->palette().color(QPalette::Base),
+                     QColor(0, 255, 0));
+            QCOMPARE(control<ProjectListView>(form, "ProjectList")->palette().color(QPalette::Text),
                      QApplication::palette().color(QPalette::Text));
-            QVERIFY(!form.ProjectList->showGrid());
-            QCOMPARE(form.ProjectList->columnWidth(0), 200);
-            QCOMPARE(form.ProjectList->font().pixelSize(), qRound(12.0 * form.logicalDpiY() / 72));
-            QCOMPARE(form.TreeView->font(), form.ProjectList->font());
+            QVERIFY(!control<ProjectListView>(form, "ProjectList")->showGrid());
+            QCOMPARE(control<ProjectListView>(form, "ProjectList")->columnWidth(0), 200);
+            QCOMPARE(control<ProjectListView>(form, "ProjectList")->font().pixelSize(),
+                     qRound(12.0 * form.logicalDpiY() / 72));
+            QCOMPARE(control<FolderTreeView>(form, "TreeView")->font(),
+                     control<ProjectListView>(form, "ProjectList")->font());
             QCOMPARE(form.pos(), QPoint(6, 5)); // disx is the top edge, disy the left
             QVERIFY(form.close());
         }
@@ -244,14 +257,17 @@ private slots:
             form.show();
             QVERIFY(QTest::qWaitForWindowExposed(&form));
             QCoreApplication::processEvents();
-            const QModelIndex current = form.TreeView->currentIndex();
+            const QModelIndex current = control<FolderTreeView>(form, "TreeView")->currentIndex();
             QCOMPARE(current.data().toString(), QString(*index ? "F249" : "F0"));
-            const QRect viewport = form.TreeView->viewport()->rect();
-            const QRect row = form.TreeView->visualRect(current);
+            const QRect viewport = control<FolderTreeView>(form, "TreeView")->viewport()->rect();
+            const QRect row = control<FolderTreeView>(form, "TreeView")->visualRect(current);
             QVERIFY2(row.top() >= viewport.top() && row.bottom() <= viewport.bottom(), index);
             if (!*index) {
                 // The root's row is the first one shown.
-                QCOMPARE(form.TreeView->indexAt(QPoint(1, 1)).data().toString(),
+                QCOMPARE(control<FolderTreeView>(form, "TreeView")
+                             ->indexAt(QPoint(1, 1))
+                             .data()
+                             .toString(),
                          QStringLiteral("Tavrin"));
             }
             QVERIFY(form.close());
@@ -273,8 +289,11 @@ private slots:
         form.catalogue().AddFoundItem("A\\", "a", pk2000);
         form.catalogue().AddFoundItem("B\\", "b", pk95);
         const auto pixel = [&form](int row) {
-            const QIcon icon =
-                form.ProjectList->model()->index(row, 0).data(Qt::DecorationRole).value<QIcon>();
+            const QIcon icon = control<ProjectListView>(form, "ProjectList")
+                                   ->model()
+                                   ->index(row, 0)
+                                   .data(Qt::DecorationRole)
+                                   .value<QIcon>();
             return icon.pixmap(16, 16).toImage().pixelColor(8, 8);
         };
         QCOMPARE(pixel(0), QColor(255, 0, 0));
@@ -292,7 +311,7 @@ private slots:
         TMainForm form(s.services(), kApp);
         form.show();
         QVERIFY(QTest::qWaitForWindowExposed(&form));
-        QVERIFY(form.ProjectList->font().pixelSize() > 0);
+        QVERIFY(control<ProjectListView>(form, "ProjectList")->font().pixelSize() > 0);
         QVERIFY(form.height() <= form.screen()->availableVirtualSize().height());
         QVERIFY(form.close());
         QVERIFY(s.fs.files[kApp + "Tavrin.ini"].find("\r\nIndex=1\r\n") != std::string::npos);

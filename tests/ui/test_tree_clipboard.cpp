@@ -3,6 +3,7 @@
 #include "catalogue/FolderTreeView.h"
 #include "catalogue/ProjectListView.h"
 #include "platform/Cp932.h"
+#include "ui/Controls.h"
 #include "ui/Drops.h"
 
 #include <QLabel>
@@ -58,7 +59,7 @@ struct Fixture : test::FakeServices {
         return out;
     }
     QModelIndex indexOf(TreeNode* n) {
-        QAbstractItemModel* m = form->TreeView->model();
+        QAbstractItemModel* m = control<FolderTreeView>(*form, "TreeView")->model();
         std::vector<int> path;
         for (TreeNode* p = n; p; p = form->catalogue().tree().parentOf(p)) {
             path.insert(path.begin(), p->row());
@@ -69,7 +70,9 @@ struct Fixture : test::FakeServices {
         }
         return i;
     }
-    QLineEdit* editor() { return form->TreeView->viewport()->findChild<QLineEdit*>(); }
+    QLineEdit* editor() {
+        return control<FolderTreeView>(*form, "TreeView")->viewport()->findChild<QLineEdit*>();
+    }
 };
 
 } // namespace
@@ -82,15 +85,15 @@ private slots:
         f.form->show();
         QVERIFY(QTest::qWaitForWindowExposed(f.form.get()));
         TreeNode* s = f.node("S");
-        QVERIFY(!f.form->TreeView->isExpanded(f.indexOf(s)));
+        QVERIFY(!control<FolderTreeView>(*f.form, "TreeView")->isExpanded(f.indexOf(s)));
         f.select(s);
         f.form->TreeView_PopupMenuPopup();
-        f.form->TreePop_New->trigger();
+        control(*f.form, "TreePop_New")->trigger();
         TreeNode* added = s->child(s->childCount() - 1);
         QCOMPARE(added->name, sj("新しいフォルダ"));
         QCOMPARE(f.form->catalogue().selected(), added);
-        QVERIFY(f.form->TreeView->isExpanded(f.indexOf(s)));
-        QCOMPARE(f.form->TreeView->currentIndex(), f.indexOf(added));
+        QVERIFY(control<FolderTreeView>(*f.form, "TreeView")->isExpanded(f.indexOf(s)));
+        QCOMPARE(control<FolderTreeView>(*f.form, "TreeView")->currentIndex(), f.indexOf(added));
         QLineEdit* editor = f.editor();
         QVERIFY(editor);
         QCOMPARE(editor->text(), QStringLiteral("新しいフォルダ"));
@@ -103,13 +106,13 @@ private slots:
         Fixture f;
         f.form->show();
         QVERIFY(QTest::qWaitForWindowExposed(f.form.get()));
-        f.form->TreeView->setFocus();
-        QTest::keyClick(f.form->TreeView, Qt::Key_F2); // the root
+        control<FolderTreeView>(*f.form, "TreeView")->setFocus();
+        QTest::keyClick(control<FolderTreeView>(*f.form, "TreeView"), Qt::Key_F2); // the root
         QVERIFY(!f.editor());
 
         TreeNode* t = f.node("T");
         f.select(t);
-        QTest::keyClick(f.form->TreeView, Qt::Key_F2);
+        QTest::keyClick(control<FolderTreeView>(*f.form, "TreeView"), Qt::Key_F2);
         QLineEdit* editor = f.editor();
         QVERIFY(editor);
         editor->clear();
@@ -118,7 +121,7 @@ private slots:
         QCOMPARE(t->name, std::string("T"));
 
         f.form->TreeView_PopupMenuPopup();
-        f.form->TreePop_Rename->trigger();
+        control(*f.form, "TreePop_Rename")->trigger();
         QVERIFY(f.editor());
         f.editor()->setText(QStringLiteral(" 空白で始まる"));
         QTest::keyClick(f.editor(), Qt::Key_Return);
@@ -131,7 +134,7 @@ private slots:
         f.select(s);
         f.form->TreeView_PopupMenuPopup();
         f.dialogs.answers = {MsgResult::No};
-        f.form->TreePop_Delete->trigger();
+        control(*f.form, "TreePop_Delete")->trigger();
         QCOMPARE(f.dialogs.shown.size(), std::size_t(1));
         QCOMPARE(
             f.dialogs.shown[0].text,
@@ -143,22 +146,24 @@ private slots:
         QCOMPARE(f.form->catalogue().tree().nodeCount(), 5);
 
         f.dialogs.answers = {MsgResult::Yes};
-        f.form->TreePop_Delete->trigger();
+        control(*f.form, "TreePop_Delete")->trigger();
         QCOMPARE(f.form->catalogue().tree().nodeCount(), 2);
         QVERIFY(!f.node("U") && !f.node("V"));
         QCOMPARE(f.form->catalogue().selected(), f.node("T"));
-        QCOMPARE(f.form->TreeView->currentIndex(), f.indexOf(f.node("T")));
+        QCOMPARE(control<FolderTreeView>(*f.form, "TreeView")->currentIndex(),
+                 f.indexOf(f.node("T")));
         // No late change from the view follows: the tree's change delay passes unused.
-        QVERIFY(!f.form->treeChangePending());
+        QVERIFY(!f.form->treeChange().pending());
         QCOMPARE(f.form->catalogue().selected(), f.node("T"));
-        QCOMPARE(f.form->StatusPanel0->text(), QStringLiteral("0個のプロジェクト"));
+        QCOMPARE(control<QLabel>(*f.form, "StatusPanel0")->text(),
+                 QStringLiteral("0個のプロジェクト"));
 
         // The last child gone: the selection falls back to the root.
         f.dialogs.answers = {MsgResult::Yes};
         f.form->TreeView_PopupMenuPopup();
-        f.form->TreePop_Delete->trigger();
+        control(*f.form, "TreePop_Delete")->trigger();
         QCOMPARE(f.form->catalogue().selected(), f.form->catalogue().tree().root());
-        QCOMPARE(f.form->ProjectList->model()->rowCount(), 4);
+        QCOMPARE(control<ProjectListView>(*f.form, "ProjectList")->model()->rowCount(), 4);
     }
 
     // The folder the tree menu remembers is forgotten when it goes with an ancestor.
@@ -166,12 +171,12 @@ private slots:
         Fixture f;
         f.select(f.node("V"));
         f.form->TreeView_PopupMenuPopup();
-        QCOMPARE(f.form->treePopupNode(), f.node("V"));
+        QCOMPARE(f.form->catalogueActions().treePopupNode(), f.node("V"));
         TreeNode* s = f.node("S");
         f.form->catalogue().DeleteFolderTree(s->child(0));
         f.form->catalogue().deleteFolder(s);
-        QCOMPARE(f.form->treePopupNode(), static_cast<TreeNode*>(nullptr));
-        f.form->TreePop_Rename->trigger(); // acts on nothing
+        QCOMPARE(f.form->catalogueActions().treePopupNode(), static_cast<TreeNode*>(nullptr));
+        control(*f.form, "TreePop_Rename")->trigger(); // acts on nothing
         QCOMPARE(f.form->catalogue().tree().nodeCount(), 2);
     }
 
@@ -179,24 +184,31 @@ private slots:
         Fixture f;
         f.form->show();
         QVERIFY(QTest::qWaitForWindowExposed(f.form.get()));
-        f.form->TreeView->expandAll();
-        f.form->ProjectList->selectRows({0, 1, 3});
-        std::unique_ptr<QMimeData> rows(f.form->ProjectList->dragData());
-        const QPoint onRoot = f.form->TreeView->visualRect(f.indexOf(f.node("R"))).center();
-        const QPoint onT = f.form->TreeView->visualRect(f.indexOf(f.node("T"))).center();
-        const QPoint empty(5, f.form->TreeView->viewport()->height() - 2);
-        FolderTreeView* tree = f.form->TreeView;
-        QVERIFY(!tree->acceptsDragAt(f.form->ProjectList, onRoot)); // the shown folder itself
-        QVERIFY(!tree->acceptsDragAt(f.form->ProjectList, empty));
+        control<FolderTreeView>(*f.form, "TreeView")->expandAll();
+        control<ProjectListView>(*f.form, "ProjectList")->selectRows({0, 1, 3});
+        std::unique_ptr<QMimeData> rows(
+            control<ProjectListView>(*f.form, "ProjectList")->dragData());
+        const QPoint onRoot = control<FolderTreeView>(*f.form, "TreeView")
+                                  ->visualRect(f.indexOf(f.node("R")))
+                                  .center();
+        const QPoint onT = control<FolderTreeView>(*f.form, "TreeView")
+                               ->visualRect(f.indexOf(f.node("T")))
+                               .center();
+        const QPoint empty(5,
+                           control<FolderTreeView>(*f.form, "TreeView")->viewport()->height() - 2);
+        FolderTreeView* tree = control<FolderTreeView>(*f.form, "TreeView");
+        QVERIFY(!tree->acceptsDragAt(control<ProjectListView>(*f.form, "ProjectList"),
+                                     onRoot)); // the shown folder itself
+        QVERIFY(!tree->acceptsDragAt(control<ProjectListView>(*f.form, "ProjectList"), empty));
         QVERIFY(!tree->acceptsDragAt(tree, onT));
-        QVERIFY(tree->acceptsDragAt(f.form->ProjectList, onT));
+        QVERIFY(tree->acceptsDragAt(control<ProjectListView>(*f.form, "ProjectList"), onT));
         // The list's format from another program has no source in this one.
         QVERIFY(!test::dropAt(tree, rows.get(), onT));
         QCOMPARE(f.rows(), std::string("A/a/1 B/b/2 C/c/1 D/d/1 "));
-        f.form->TreeViewDragDrop(f.node("T"));
+        f.form->catalogueActions().TreeViewDragDrop(f.node("T"));
         QCOMPARE(f.rows(), std::string("C/c/1 "));
-        QVERIFY(f.form->ProjectList->selectedRows().empty());
-        QCOMPARE(f.form->StatusPanel0->text(),
+        QVERIFY(control<ProjectListView>(*f.form, "ProjectList")->selectedRows().empty());
+        QCOMPARE(control<QLabel>(*f.form, "StatusPanel0")->text(),
                  QStringLiteral("4個のプロジェクト")); // not recounted
         f.select(f.node("T"));
         QCOMPARE(f.rows(), std::string("A/a/1 B/b/2 D/d/1 "));
@@ -204,8 +216,8 @@ private slots:
 
     void copyPutsBothRenderings() {
         Fixture f;
-        f.form->ProjectList->selectRows({2, 0});
-        f.form->MainMenu_Copy->trigger();
+        control<ProjectListView>(*f.form, "ProjectList")->selectRows({2, 0});
+        control(*f.form, "MainMenu_Copy")->trigger();
         QCOMPARE(*f.clipboard.items, std::string("A\x1C"
                                                  "a\nC\x1C"
                                                  "c\n\0",
@@ -214,7 +226,7 @@ private slots:
         QCOMPARE(f.rows(), std::string("A/a/1 B/b/2 C/c/1 D/d/1 "));
 
         f.clipboard.failOpen = true;
-        f.form->MainMenu_Cut->trigger();
+        control(*f.form, "MainMenu_Cut")->trigger();
         QCOMPARE(f.dialogs.shown.back().text, std::string("Clipboard Open Error"));
         QCOMPARE(f.dialogs.shown.back().caption, std::string("ListView_Copy()"));
         QCOMPARE(f.form->catalogue().rowCount(), 4); // a failed cut removes nothing
@@ -223,18 +235,21 @@ private slots:
     void pasteInsertsAboveTheFocusedRowInReverse() {
         Fixture f;
         f.clipboard.items = std::string("P1\x1CT1\nP2\x1CT2\n\0", 13);
-        f.form->ProjectList->setCurrentIndex(f.form->ProjectList->model()->index(0, 0));
-        f.form->MainMenu_Paste->trigger();
+        control<ProjectListView>(*f.form, "ProjectList")
+            ->setCurrentIndex(
+                control<ProjectListView>(*f.form, "ProjectList")->model()->index(0, 0));
+        control(*f.form, "MainMenu_Paste")->trigger();
         QCOMPARE(f.rows(), std::string("P2/T2/0 P1/T1/0 A/a/1 B/b/2 C/c/1 D/d/1 "));
-        QCOMPARE(f.form->StatusPanel0->text(), QStringLiteral("6個のプロジェクト"));
+        QCOMPARE(control<QLabel>(*f.form, "StatusPanel0")->text(),
+                 QStringLiteral("6個のプロジェクト"));
 
         f.select(f.node("T")); // empty, no focus
         f.clipboard.items = std::string("no separator\n\nQ\x1CU", 17);
-        f.form->ListView_Paste();
+        f.form->catalogueActions().ListView_Paste();
         QCOMPARE(f.rows(), std::string("Q/U/0 //0 /no separator/0 "));
 
         f.clipboard.failOpen = true;
-        f.form->ListView_Paste();
+        f.form->catalogueActions().ListView_Paste();
         QCOMPARE(f.dialogs.shown.back().caption, std::string("Clipboard Open Error"));
         QCOMPARE(f.dialogs.shown.back().text, sj("クリップボードが開けません。\n暫く時間をおいてか"
                                                  "らもう一度同じ操作を行ってください。"));
@@ -244,19 +259,20 @@ private slots:
         f.clipboard.items.reset();
         f.clipboard.text = "C:\\Other\\";
         f.form->MainMenu_EditClick();
-        QVERIFY(!f.form->MainMenu_Paste->isEnabled());
-        f.form->ListView_Paste();
+        QVERIFY(!control(*f.form, "MainMenu_Paste")->isEnabled());
+        f.form->catalogueActions().ListView_Paste();
         QCOMPARE(f.form->catalogue().rowCount(), 3);
     }
 
     void cutAndPasteMoveItemsAndSurviveARestart() {
         Fixture f;
-        f.form->ProjectList->selectRows({1, 2});
-        f.form->MainMenu_Cut->trigger();
+        control<ProjectListView>(*f.form, "ProjectList")->selectRows({1, 2});
+        control(*f.form, "MainMenu_Cut")->trigger();
         QCOMPARE(f.rows(), std::string("A/a/1 D/d/1 "));
-        QCOMPARE(f.form->StatusPanel0->text(), QStringLiteral("2個のプロジェクト"));
+        QCOMPARE(control<QLabel>(*f.form, "StatusPanel0")->text(),
+                 QStringLiteral("2個のプロジェクト"));
         f.select(f.node("T"));
-        f.form->MainMenu_Paste->trigger();
+        control(*f.form, "MainMenu_Paste")->trigger();
         QCOMPARE(f.rows(), std::string("C/c/0 B/b/0 "));
         QVERIFY(f.form->close());
         f.restart();

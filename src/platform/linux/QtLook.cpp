@@ -1,7 +1,10 @@
 #include "platform/linux/QtLook.h"
 
 #include "platform/Dialogs.h"
+#include "platform/MulDiv.h"
 #include "platform/linux/QtText.h"
+
+#include <cmath>
 
 namespace tavrin {
 
@@ -39,6 +42,20 @@ QFont toQFont(const FontChoice& chosen, QFont base, int pixels) {
     base.setUnderline(chosen.underline);
     base.setStrikeOut(chosen.strikeOut);
     return base;
+}
+
+FontChoice fromQFont(const QFont& font, int dpi) {
+    const int pixels = font.pixelSize() > 0
+                           ? font.pixelSize()
+                           : static_cast<int>(std::lround(font.pointSizeF() * dpi / 72));
+    FontChoice out;
+    out.name = toCp932(font.families().value(0, font.family()));
+    out.size = mulDiv(pixels, 72, dpi);
+    out.bold = font.bold();
+    out.italic = font.italic();
+    out.underline = font.underline();
+    out.strikeOut = font.strikeOut();
+    return out;
 }
 
 } // namespace tavrin

@@ -20,4 +20,8 @@ QColor toQColor(std::uint32_t colour, const QPalette& palette, QPalette::ColorRo
 // effects, at `pixels` when above 0, else at its size in points.
 QFont toQFont(const FontChoice& chosen, QFont base, int pixels = 0);
 
+// The face, size in points at `dpi` and effects of a shown font; the colour is not the font's
+// and stays 0.
+FontChoice fromQFont(const QFont& font, int dpi);
+
 } // namespace tavrin

@@ -1,0 +1,172 @@
+#include "catalogue/CatalogueActions.h"
+
+#include "catalogue/Catalogue.h"
+#include "catalogue/FolderTreeModel.h"
+#include "catalogue/FolderTreeView.h"
+#include "catalogue/ItemClipboard.h"
+#include "catalogue/ProjectListView.h"
+#include "platform/Clipboard.h"
+#include "platform/Cp932.h"
+#include "platform/Dialogs.h"
+
+namespace tavrin {
+
+CatalogueActions::CatalogueActions(Catalogue& catalogue, FolderTreeModel* model,
+                                   FolderTreeView* tree, ProjectListView* list,
+                                   Clipboard& clipboard, Dialogs& dialogs, QObject* parent)
+    : QObject(parent), mCatalogue(catalogue), mModel(model), mTree(tree), mList(list),
+      mClipboard(clipboard), mDialogs(dialogs) {
+    mCatalogue.addListener(this);
+}
+
+CatalogueActions::~CatalogueActions() {
+    mCatalogue.removeListener(this);
+}
+
+void CatalogueActions::treePopupOpened() {
+    mTreePopupNode = mCatalogue.selected();
+}
+
+void CatalogueActions::folderAboutToBeRemoved(TreeNode* node) {
+    if (mTreePopupNode == node || node->isAncestorOf(mTreePopupNode)) {
+        mTreePopupNode = nullptr;
+    }
+}
+
+// ---- folders --------------------------------------------------------------------------------
+
+void CatalogueActions::TreePop_NewClick() {
+    TreeNode* parent = mTreePopupNode ? mTreePopupNode : mCatalogue.selected();
+    TreeNode* node = mCatalogue.AddFolder(parent, sj("新しいフォルダ"));
+    const QModelIndex index = mModel->indexOf(node);
+    if (parent) {
+        mTree->expand(mModel->indexOf(parent));
+    }
+    mTree->scrollTo(index);
+    mTree->edit(index);
+}
+
+void CatalogueActions::TreePop_DeleteClick() {
+    TreeNode* node = mTreePopupNode;
+    if (!node || mCatalogue.tree().isRoot(node)) {
+        return;
+    }
+    if (mDialogs.messageBox(deleteFolderQuestion(node->name), sj("確認"), MsgIcon::Warning,
+                            MsgButtons::YesNo, MsgResult::No) != MsgResult::Yes) {
+        return;
+    }
+    mTreePopupNode = nullptr;
+    if (node->childCount() > 0) {
+        mCatalogue.DeleteFolderTree(node->child(0));
+    }
+    mCatalogue.deleteFolder(node);
+    if (!mCatalogue.selected()) {
+        mCatalogue.selectFolder(mCatalogue.tree().root());
+    }
+}
+
+void CatalogueActions::TreePop_RenameClick() {
+    TreeNode* node = mTreePopupNode;
+    if (node && !mCatalogue.tree().isRoot(node)) {
+        mTree->edit(mModel->indexOf(node));
+    }
+}
+
+void CatalogueActions::TreeViewDragDrop(TreeNode* target) {
+    if (!target) {
+        return;
+    }
+    moveRowsToFolder(mCatalogue, mList->selectedRows(), target);
+    mList->clearSelection();
+}
+
+// ---- items ----------------------------------------------------------------------------------
+
+bool CatalogueActions::copySelectedRows() {
+    const std::vector<ProjectItem> items = itemsOfRows(mCatalogue, mList->selectedRows());
+    if (items.empty()) {
+        return false;
+    }
+    if (!mClipboard.setItemData(itemDataOf(items), plainTextOf(items))) {
+        mDialogs.message("Clipboard Open Error", "ListView_Copy()");
+        return false;
+    }
+    return true;
+}
+
+void CatalogueActions::ListView_Copy() {
+    copySelectedRows();
+}
+
+void CatalogueActions::ListView_Cut() {
+    if (!copySelectedRows()) {
+        return;
+    }
+    mCatalogue.RemoveSelectedItems(mList->selectedRows());
+    mList->clearSelection();
+    emit countChanged();
+}
+
+void CatalogueActions::ListView_Paste() {
+    if (!mClipboard.hasItemData()) {
+        return;
+    }
+    std::string data;
+    switch (mClipboard.itemData(data)) {
+    case Clipboard::Read::absent:
+        return;
+    case Clipboard::Read::cannotOpen:
+        mDialogs.message(sj("クリップボードが開けません。\n暫く時間をおいてからもう一度同"
+                            "じ操作を行ってください。"),
+                         "Clipboard Open Error");
+        return;
+    case Clipboard::Read::ok:
+        break;
+    }
+    // Every item goes to the same place, so the block ends in reverse order above that row.
+    const int focused = mList->focusedRow();
+    for (PastedItem& item : parseItemData(data)) {
+        mCatalogue.InsertPastedItem(std::move(item.Path), std::move(item.Title), focused);
+    }
+    emit countChanged();
+}
+
+void CatalogueActions::ListView_Delete() {
+    const std::vector<int> selected = mList->selectedRows();
+    const int n = static_cast<int>(selected.size());
+    if (n == 0) {
+        return;
+    }
+    const ProjectItem* first = mCatalogue.row(selected.front());
+    const std::string question = deleteQuestion(n, first ? first->Title : std::string());
+    if (mDialogs.messageBox(question, sj("確認"), MsgIcon::Warning, MsgButtons::YesNo,
+                            MsgResult::Yes) != MsgResult::Yes) {
+        return;
+    }
+    mCatalogue.RemoveSelectedItems(selected);
+    mList->clearSelection();
+    emit countChanged();
+    emit focusChanged();
+}
+
+void CatalogueActions::ListView_SelectAll() {
+    if (mCatalogue.rowCount() > 0) {
+        mList->selectAll();
+    }
+}
+
+void CatalogueActions::ProjectListColumnClick(int column) {
+    if (mSortToggles.click(column)) {
+        mCatalogue.SortDescending(localeSortKey);
+    } else {
+        mCatalogue.SortAscending(localeSortKey);
+    }
+}
+
+void CatalogueActions::ProjectListDragDrop(int targetRow) {
+    const std::vector<int> block = moveSelectedRows(mCatalogue, mList->selectedRows(), targetRow);
+    mList->clearSelection();
+    mList->selectRows(block);
+}
+
+} // namespace tavrin

@@ -1,0 +1,66 @@
+#pragma once
+
+#include "catalogue/CatalogueListener.h"
+#include "catalogue/ListCommands.h"
+
+#include <QObject>
+
+namespace tavrin {
+
+class Catalogue;
+class Clipboard;
+class Dialogs;
+class FolderTreeModel;
+class FolderTreeView;
+class ProjectListView;
+class TreeNode;
+
+// The commands that change the catalogue from its two views: folders from the tree, items from
+// the list and the clipboard. The window binds its menus to them.
+class CatalogueActions : public QObject, private CatalogueListener {
+    Q_OBJECT
+public:
+    CatalogueActions(Catalogue& catalogue, FolderTreeModel* model, FolderTreeView* tree,
+                     ProjectListView* list, Clipboard& clipboard, Dialogs& dialogs,
+                     QObject* parent);
+    ~CatalogueActions() override;
+
+    // The tree pop-up opens on the selected folder; its commands act on that one.
+    void treePopupOpened();
+    TreeNode* treePopupNode() const { return mTreePopupNode; }
+
+    void TreePop_NewClick();
+    void TreePop_DeleteClick();
+    void TreePop_RenameClick();
+    void TreeViewDragDrop(TreeNode* target);
+
+    void ListView_Copy();
+    void ListView_Cut();
+    void ListView_Paste();
+    void ListView_Delete();
+    void ListView_SelectAll();
+    void ProjectListColumnClick(int column);
+    void ProjectListDragDrop(int targetRow);
+
+signals:
+    // The list gained or lost rows.
+    void countChanged();
+    // The focused row may be another.
+    void focusChanged();
+
+private:
+    // False when nothing was stored.
+    bool copySelectedRows();
+    void folderAboutToBeRemoved(TreeNode* node) override;
+
+    Catalogue& mCatalogue;
+    FolderTreeModel* mModel;
+    FolderTreeView* mTree;
+    ProjectListView* mList;
+    Clipboard& mClipboard;
+    Dialogs& mDialogs;
+    ColumnSortToggles mSortToggles;
+    TreeNode* mTreePopupNode = nullptr;
+};
+
+} // namespace tavrin

@@ -1,0 +1,78 @@
+#include "launch/LaunchActions.h"
+
+#include "catalogue/ListCommands.h"
+#include "launch/AppBars.h"
+#include "platform/Dialogs.h"
+
+namespace tavrin {
+
+LaunchContext LaunchActions::context() {
+    return {mServices.shell, mServices.dialogs, mServices.registry, mServices.fs,
+            mSettings.basic.gdiRenderer};
+}
+
+void LaunchActions::GameStart() {
+    LaunchContext ctx = context();
+    tavrin::GameStart(ctx, mFocused(), mSettings.basic.startSize);
+}
+
+void LaunchActions::TestPlay() {
+    LaunchContext ctx = context();
+    tavrin::TestPlay(ctx, mFocused(), mSettings.basic.startSize);
+}
+
+void LaunchActions::OpenProjectFolder() {
+    LaunchContext ctx = context();
+    tavrin::OpenProjectFolder(ctx, mFocused());
+}
+
+void LaunchActions::R1Click() {
+    LaunchContext ctx = context();
+    tavrin::R1Click(ctx, mFocused());
+}
+
+void LaunchActions::TukuruExecute() {
+    LaunchContext ctx = context();
+    tavrin::TukuruExecute(ctx, mFocused(), mSettings.trial);
+}
+
+void LaunchActions::Tukuru2003Execute() {
+    LaunchContext ctx = context();
+    tavrin::Tukuru2003Execute(ctx, mFocused());
+}
+
+void LaunchActions::ProjectListDblClick() {
+    switch (dblClickAction(mSettings.basic.dblClick)) {
+    case DblClickAction::OpenProjectFolder:
+        OpenProjectFolder();
+        break;
+    case DblClickAction::GameStart:
+        GameStart();
+        break;
+    case DblClickAction::EditIn2000:
+        TukuruExecute();
+        break;
+    case DblClickAction::Nothing:
+        break;
+    case DblClickAction::Unknown:
+        mServices.dialogs.message("Not found be specified action", "ProjectListDblClick()");
+        break;
+    }
+}
+
+void LaunchActions::AplButtonClick(int index) {
+    LaunchContext ctx = context();
+    tavrin::AplButtonClick(ctx, mSettings.bars.aplButtons.at(static_cast<std::size_t>(index)).path);
+}
+
+void LaunchActions::GazButtonClick(int index) {
+    LaunchContext ctx = context();
+    const auto tool = static_cast<std::size_t>(index);
+    if (tool == 0) {
+        tavrin::Bt_actviewClick(ctx, mSettings.bars.gazToolPath[0], mFocused());
+    } else {
+        tavrin::GazToolClick(ctx, tool, mSettings.bars.gazToolPath.at(tool));
+    }
+}
+
+} // namespace tavrin
