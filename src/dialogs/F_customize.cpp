@@ -28,8 +28,8 @@ constexpr int gazSheetHelp = 58;
 } // namespace
 
 TCustomizeForm::TCustomizeForm(Services services, std::string helpFile, QWidget* parent)
-    : QDialog(parent), ui(std::make_unique<Ui::TCustomizeForm>()), mServices(services),
-      mHelpFile(std::move(helpFile)) {
+    : FormDialog(parent, Esc::closes), ui(std::make_unique<Ui::TCustomizeForm>()),
+      mServices(services), mHelpFile(std::move(helpFile)) {
     ui->setupUi(this);
     fixDialogFrame(this, QSize(343, 375));
     setFont(designedFont(12));
@@ -121,13 +121,6 @@ bool TCustomizeForm::EditBarSettings(BarSettings& bars) {
         bars.gazToolPath[t] = trimmedToolFolder(toCp932(mToolEdits[t]->text()));
     }
     return true;
-}
-
-void TCustomizeForm::showEvent(QShowEvent* event) {
-    QDialog::showEvent(event);
-    if (!event->spontaneous()) {
-        FormShow();
-    }
 }
 
 void TCustomizeForm::FormShow() {

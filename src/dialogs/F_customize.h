@@ -4,7 +4,7 @@
 #include "platform/Services.h"
 #include "platform/SettingsRecord.h"
 
-#include <QDialog>
+#include "platform/linux/FormDialog.h"
 
 #include <array>
 #include <memory>
@@ -23,7 +23,7 @@ class TCustomizeForm;
 namespace tavrin {
 
 // The customisation dialog: the application bar's eight entries and the Gaz soft tools' folders.
-class TCustomizeForm : public QDialog {
+class TCustomizeForm : public FormDialog {
     Q_OBJECT
 public:
     TCustomizeForm(Services services, std::string helpFile, QWidget* parent = nullptr);
@@ -33,7 +33,6 @@ public:
     bool EditBarSettings(BarSettings& bars);
 
 protected:
-    void showEvent(QShowEvent* event) override;
     // The drops on the twelve edit fields.
     bool eventFilter(QObject* watched, QEvent* event) override;
 
@@ -46,7 +45,7 @@ private:
 
     void createAplRows();
     void chainTabOrder();
-    void FormShow();
+    void FormShow() override;
     void AplCheckClick(const AplRow& row);
     void AplBrowseClick(const AplRow& row);
     void Gazsoft_ref_Click(std::size_t tool);

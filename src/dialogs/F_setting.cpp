@@ -12,7 +12,6 @@
 #include "ui_F_setting.h"
 
 #include <QButtonGroup>
-#include <QKeyEvent>
 #include <QPixmap>
 #include <QSignalBlocker>
 
@@ -34,9 +33,10 @@ void checkItem(QButtonGroup* group, int item) {
 
 } // namespace
 
+// Neither OK nor キャンセル answers Esc.
 TSettingForm::TSettingForm(Services services, std::string helpFile, QWidget* parent)
-    : QDialog(parent), ui(std::make_unique<Ui::TSettingForm>()), mServices(services),
-      mHelpFile(std::move(helpFile)) {
+    : FormDialog(parent, Esc::ignored), ui(std::make_unique<Ui::TSettingForm>()),
+      mServices(services), mHelpFile(std::move(helpFile)) {
     setFont(designedFont(12));
     ui->setupUi(this);
     fixDialogFrame(this, QSize(410, 403));
@@ -127,22 +127,6 @@ bool TSettingForm::EditSettings(SettingsRecord& record, FontChoice& listFont) {
 // The close box answers as キャンセル does.
 void TSettingForm::reject() {
     done(QDialog::Rejected);
-}
-
-void TSettingForm::showEvent(QShowEvent* event) {
-    QDialog::showEvent(event);
-    if (!event->spontaneous()) {
-        FormShow();
-    }
-}
-
-void TSettingForm::keyPressEvent(QKeyEvent* event) {
-    // Neither OK nor キャンセル answers Esc.
-    if (event->key() == Qt::Key_Escape && event->modifiers() == Qt::NoModifier) {
-        event->accept();
-        return;
-    }
-    QDialog::keyPressEvent(event);
 }
 
 void TSettingForm::FormShow() {

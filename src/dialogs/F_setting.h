@@ -4,7 +4,7 @@
 #include "platform/Services.h"
 #include "platform/SettingsRecord.h"
 
-#include <QDialog>
+#include "platform/linux/FormDialog.h"
 
 #include <array>
 #include <memory>
@@ -19,7 +19,7 @@ class TSettingForm;
 namespace tavrin {
 
 // The settings dialog: basic, list and trial-edition settings, written back only on OK.
-class TSettingForm : public QDialog {
+class TSettingForm : public FormDialog {
     Q_OBJECT
 public:
     TSettingForm(Services services, std::string helpFile, QWidget* parent = nullptr);
@@ -31,12 +31,8 @@ public:
 
     void reject() override;
 
-protected:
-    void showEvent(QShowEvent* event) override;
-    void keyPressEvent(QKeyEvent* event) override;
-
 private:
-    void FormShow();
+    void FormShow() override;
     void Chk_BgcolorClick();
     void SclBar_Change();
     void Bt_ChangeFontClick();

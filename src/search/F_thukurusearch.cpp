@@ -10,7 +10,6 @@
 #include "search/SearchOptions.h"
 #include "ui_F_thukurusearch.h"
 
-#include <QKeyEvent>
 
 namespace tavrin {
 
@@ -20,9 +19,10 @@ constexpr int helpContext = 21;
 
 } // namespace
 
+// No button of this dialog answers Esc.
 TSearchForm::TSearchForm(Services services, std::string helpFile, QWidget* parent)
-    : QDialog(parent), ui(std::make_unique<Ui::TSearchForm>()), mServices(services),
-      mHelpFile(std::move(helpFile)) {
+    : FormDialog(parent, Esc::ignored), ui(std::make_unique<Ui::TSearchForm>()),
+      mServices(services), mHelpFile(std::move(helpFile)) {
     ui->setupUi(this);
     fixDialogFrame(this, QSize(486, 307));
 
@@ -55,22 +55,6 @@ int TSearchForm::EditSearchSettings(SearchSettings& s) {
 // The close box answers as キャンセル does.
 void TSearchForm::reject() {
     done(searchFormCancel);
-}
-
-void TSearchForm::showEvent(QShowEvent* event) {
-    QDialog::showEvent(event);
-    if (!event->spontaneous()) {
-        FormShow();
-    }
-}
-
-void TSearchForm::keyPressEvent(QKeyEvent* event) {
-    // No button of this dialog answers Esc.
-    if (event->key() == Qt::Key_Escape && event->modifiers() == Qt::NoModifier) {
-        event->accept();
-        return;
-    }
-    QDialog::keyPressEvent(event);
 }
 
 void TSearchForm::FormShow() {

@@ -3,7 +3,7 @@
 #include "platform/Services.h"
 #include "platform/SettingsRecord.h"
 
-#include <QDialog>
+#include "platform/linux/FormDialog.h"
 
 #include <memory>
 #include <string>
@@ -15,7 +15,7 @@ class TSearchForm;
 namespace tavrin {
 
 // The search options dialog: edits the search settings and says whether to search.
-class TSearchForm : public QDialog {
+class TSearchForm : public FormDialog {
     Q_OBJECT
 public:
     TSearchForm(Services services, std::string helpFile, QWidget* parent = nullptr);
@@ -26,12 +26,8 @@ public:
 
     void reject() override;
 
-protected:
-    void showEvent(QShowEvent* event) override;
-    void keyPressEvent(QKeyEvent* event) override;
-
 private:
-    void FormShow();
+    void FormShow() override;
     void Bt_RefClick();
     void Bt_Rpg2kClick();
     void Bt_SearchClick();
