@@ -1,10 +1,10 @@
 #include "dialogs/F_customize.h"
 
-#include "dialogs/DialogFrame.h"
 #include "platform/Dialogs.h"
 #include "platform/FileSystem.h"
 #include "platform/Help.h"
 #include "platform/PathText.h"
+#include "platform/linux/DialogFrame.h"
 #include "platform/linux/FileDrop.h"
 #include "platform/linux/QtText.h"
 #include "ui_F_customize.h"

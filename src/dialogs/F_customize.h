@@ -1,6 +1,6 @@
 #pragma once
 
-#include "launch/GazFolders.h"
+#include "dialogs/GazFolders.h"
 #include "platform/Services.h"
 #include "platform/SettingsRecord.h"
 

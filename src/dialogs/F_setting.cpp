@@ -1,12 +1,12 @@
 #include "dialogs/F_setting.h"
 
-#include "dialogs/DialogFrame.h"
 #include "dialogs/SettingValues.h"
 #include "platform/Dialogs.h"
 #include "platform/FileSystem.h"
 #include "platform/Help.h"
 #include "platform/Icons.h"
 #include "platform/PathText.h"
+#include "platform/linux/DialogFrame.h"
 #include "platform/linux/QtLook.h"
 #include "platform/linux/QtText.h"
 #include "ui_F_setting.h"

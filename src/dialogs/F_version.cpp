@@ -1,8 +1,8 @@
 #include "dialogs/F_version.h"
 
-#include "dialogs/DialogFrame.h"
 #include "platform/Shell.h"
 #include "platform/linux/AppIcons.h"
+#include "platform/linux/DialogFrame.h"
 #include "platform/linux/QtText.h"
 #include "ui_F_version.h"
 

@@ -12,20 +12,6 @@ bool ExecuteFile(Shell& shell, const std::string& file, const std::string& param
     return shell.execute(file, parameters, pathtext::folderPart(file)) > 32;
 }
 
-std::string ReadRegistryString(Registry& registry, const std::string& key,
-                               const std::string& valueName) {
-    std::string value;
-    switch (registry.readString(key, valueName, value)) {
-    case Registry::Read::ok:
-        return value;
-    case Registry::Read::absent:
-        return {};
-    case Registry::Read::notString:
-        break;
-    }
-    throw AppError(formatMessage(sj("'%s' のデータ型が不正です"), valueName));
-}
-
 void WriteEditorRegistry(Registry& registry, const std::string& key, const std::string& baseFolder,
                          const std::string& folderName) {
     const auto write = [&](const std::string& name, const std::string& data) {

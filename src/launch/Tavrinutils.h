@@ -1,5 +1,7 @@
 #pragma once
 
+#include "platform/Registry.h"
+
 #include <string>
 
 namespace tavrin {
@@ -11,10 +13,6 @@ class Shell;
 // shell took the request. The only way the program starts anything.
 bool ExecuteFile(Shell& shell, const std::string& file, const std::string& parameters);
 
-// A string value under HKEY_CURRENT_USER, empty when the key or value is absent. Throws
-// AppError "'%s' のデータ型が不正です" for a value that is not a string.
-std::string ReadRegistryString(Registry& registry, const std::string& key,
-                               const std::string& valueName);
 // Sets "ProjectBasePath" then "OpenedProjectFolder" under `key`, creating it. Throws AppError
 // "'%s' の設定に失敗しました" with the value's name when one cannot be written.
 void WriteEditorRegistry(Registry& registry, const std::string& key, const std::string& baseFolder,

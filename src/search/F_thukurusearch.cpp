@@ -1,15 +1,14 @@
 #include "search/F_thukurusearch.h"
 
-#include "dialogs/DialogFrame.h"
-#include "launch/Tavrinutils.h"
 #include "platform/AppError.h"
 #include "platform/Cp932.h"
 #include "platform/Dialogs.h"
 #include "platform/Help.h"
+#include "platform/Registry.h"
+#include "platform/linux/DialogFrame.h"
 #include "platform/linux/QtText.h"
 #include "search/SearchOptions.h"
 #include "ui_F_thukurusearch.h"
-
 
 namespace tavrin {
 

@@ -1,4 +1,4 @@
-#include "launch/GazFolders.h"
+#include "dialogs/GazFolders.h"
 
 #include "platform/Cp932.h"
 #include "platform/FileSystem.h"

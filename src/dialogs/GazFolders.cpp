@@ -1,4 +1,4 @@
-#include "launch/GazFolders.h"
+#include "dialogs/GazFolders.h"
 
 #include "platform/Cp932.h"
 #include "platform/FileSystem.h"
@@ -36,12 +36,12 @@ std::string ResolveGazToolFolder(FileSystem& fs, const std::string& droppedPath,
     if (pathtext::sameName(pathtext::namePart(droppedPath), program)) {
         return pathtext::folderPart(droppedPath);
     }
-    const std::string folder = pathtext::withTrailingBackslash(droppedPath);
+    std::string folder = pathtext::withTrailingBackslash(droppedPath);
     if (fs.fileExists(folder + program)) {
         return folder;
     }
     for (const std::string& name : plainSubfolders(fs, folder)) {
-        const std::string sub = folder + name + "\\";
+        std::string sub = folder + name + "\\";
         if (fs.fileExists(sub + program)) {
             return sub;
         }

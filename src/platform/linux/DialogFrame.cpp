@@ -1,4 +1,4 @@
-#include "dialogs/DialogFrame.h"
+#include "platform/linux/DialogFrame.h"
 
 #include <QAbstractButton>
 #include <QDialog>

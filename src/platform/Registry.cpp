@@ -1,0 +1,22 @@
+#include "platform/Registry.h"
+
+#include "platform/AppError.h"
+#include "platform/Cp932.h"
+
+namespace tavrin {
+
+std::string ReadRegistryString(Registry& registry, const std::string& key,
+                               const std::string& valueName) {
+    std::string value;
+    switch (registry.readString(key, valueName, value)) {
+    case Registry::Read::ok:
+        return value;
+    case Registry::Read::absent:
+        return {};
+    case Registry::Read::notString:
+        break;
+    }
+    throw AppError(formatMessage(sj("'%s' のデータ型が不正です"), valueName));
+}
+
+} // namespace tavrin
