@@ -20,6 +20,8 @@ struct BasicSettings {
     std::int32_t dblClick = 0;
     // Game runtimes under Wine get the GDI renderer in the prefix before they start.
     bool gdiRenderer = true;
+
+    bool operator==(const BasicSettings&) const = default;
 };
 
 struct ListSettings {
@@ -30,16 +32,22 @@ struct ListSettings {
     Colour bgColor = 0;
     // listFont is the list's own font; its name, colour and size persist with the layout.
     std::array<std::string, 2> listIconPath; // RPG Tsukuru 2000, RPG Tsukuru 95
+
+    bool operator==(const ListSettings&) const = default;
 };
 
 struct TrySettings {
     bool useTry = false;
     std::string tryPath;
+
+    bool operator==(const TrySettings&) const = default;
 };
 
 struct AplButtonEntry {
     std::string path;
     bool shown = false;
+
+    bool operator==(const AplButtonEntry&) const = default;
 };
 
 struct BarSettings {
@@ -48,6 +56,8 @@ struct BarSettings {
     std::array<std::string, 4> gazToolPath; // actview, ccclip, lukey, mywin
     bool aplBarVisible = false;
     std::array<AplButtonEntry, 8> aplButtons;
+
+    bool operator==(const BarSettings&) const = default;
 };
 
 enum MatchKind : std::uint32_t { mk2000 = 2, mk95 = 4 };
@@ -57,6 +67,8 @@ struct SearchSettings {
     bool insert = false;
     bool dupChk = false;
     std::uint32_t matchKinds = 0;
+
+    bool operator==(const SearchSettings&) const = default;
 };
 
 // The user's preferences, held by the main window. Empty until LoadSettings fills it.
@@ -66,6 +78,8 @@ struct SettingsRecord {
     TrySettings trial;
     BarSettings bars;
     SearchSettings search;
+
+    bool operator==(const SettingsRecord&) const = default;
 };
 
 } // namespace tavrin

@@ -1,34 +1,23 @@
-#include "TestDoubles.h"
 #include "launch/AppBars.h"
 #include "platform/AppError.h"
 #include "platform/Cp932.h"
+#include "support/Fakes.h"
 
 #include <gtest/gtest.h>
-
-#include <set>
 
 using namespace tavrin;
 using test::NamedIcons;
 
 namespace {
 
-// Files in memory plus folders by exact path.
-class Files : public test::MemoryFileSystem {
-public:
-    std::set<std::string> folders;
-    bool folderExists(const std::string& path) override { return folders.count(path) > 0; }
-};
+using test::MemoryFileSystem;
 
-struct Launcher {
-    Files fs;
-    test::ScriptedDialogs dialogs;
-    test::RecordingShell shell;
-    test::MemoryRegistry registry;
+struct Launcher : test::FakeServices {
     LaunchContext ctx{shell, dialogs, registry, fs};
 };
 
 TEST(AddFileIcon, TakesTheFirstRuleThatAppliesAndFallsBackOnEveryFailure) {
-    Files fs;
+    MemoryFileSystem fs;
     fs.folders = {"C:\\Tools", "http:\\\\folder"};
     fs.files = {{"C:\\a\\game.EXE", "x"},
                 {"C:\\a\\bare.exe", "x"},
@@ -67,7 +56,7 @@ TEST(AddFileIcon, TakesTheFirstRuleThatAppliesAndFallsBackOnEveryFailure) {
 }
 
 TEST(PlanBars, EveryButtonGetsItsIconInOrderWhetherShownOrNot) {
-    Files fs;
+    MemoryFileSystem fs;
     NamedIcons icons;
     BarSettings bars;
     bars.nmlBarVisible = true;
@@ -125,7 +114,7 @@ TEST(PlanBars, EveryButtonGetsItsIconInOrderWhetherShownOrNot) {
 }
 
 TEST(PlanBars, AToolShowsWhenItsProgramIsInItsFolder) {
-    Files fs;
+    MemoryFileSystem fs;
     NamedIcons icons;
     fs.files = {{"C:\\Gaz\\actview.exe", "x"}, {"D:\\" + sj("ツール") + "\\mywin.exe", "x"}};
     icons.files = {"C:\\Gaz\\actview.exe"};

@@ -1,6 +1,6 @@
-#include "TestDoubles.h"
 #include "catalogue/Catalogue.h"
 #include "platform/Cp932.h"
+#include "support/HostScratch.h"
 
 #include <gtest/gtest.h>
 

@@ -1,7 +1,9 @@
-#include "TestDoubles.h"
 #include "catalogue/CatalogueFile.h"
 #include "platform/AppError.h"
 #include "platform/Cp932.h"
+#include "support/CatalogueTree.h"
+#include "support/Fakes.h"
+#include "support/HostScratch.h"
 
 #include <gtest/gtest.h>
 
@@ -18,6 +20,7 @@ std::string keptAs(const std::string& backup) {
     return sj("元のファイルは、終了するときに ") + backup + sj(" として残します。");
 }
 
+using test::CatalogueTree;
 using test::le32;
 using test::MemoryFileSystem;
 using test::ScriptedDialogs;
@@ -69,10 +72,7 @@ TEST(CatalogueFileTest, DefaultTreeIsWrittenAsTheKnown28Bytes) {
 
 TEST(CatalogueFileTest, TreeBlockMapsLevelsAndLineEnds) {
     Catalogue c;
-    TreeNode* r = c.AddFolder(nullptr, "R");
-    TreeNode* a = c.AddFolder(r, "A");
-    c.AddFolder(a, "B");
-    c.AddFolder(r, "C");
+    CatalogueTree({"R", ">A", ">>B", ">C"}).addTo(c);
     const std::string stored = "R\n\r\vA\n\r\v\vB\n\r\vC\n\r";
     EXPECT_EQ(SaveTreeText(c.tree()), stored);
 
@@ -112,11 +112,11 @@ TEST(CatalogueFileTest, OutlineLineBreaksAndLevels) {
 
 TEST(CatalogueFileTest, RichCatalogueIsWrittenBackByteForByte) {
     Catalogue c;
-    TreeNode* root = c.AddFolder(nullptr, "Tavrin");
-    TreeNode* games = c.AddFolder(root, sj("ゲーム表"));
-    TreeNode* deep = c.AddFolder(games, sj(" 作りかけ"));
-    c.AddFolder(deep, "Level3");
-    c.AddFolder(root, "Empty");
+    const auto folders =
+        CatalogueTree({"Tavrin", sj(">ゲーム表"), sj(">> 作りかけ"), ">>>Level3", ">Empty"})
+            .addTo(c);
+    TreeNode* const games = folders[1];
+    TreeNode* const deep = folders[2];
     c.selectFolder(games);
     c.AddFoundItem(sj("C:\\ゲーム\\表\\"), sj("ソード"), pk2000);
     c.AddFoundItem("C:\\Old\\", sj("ツクール95作品"), pk95);
@@ -381,11 +381,9 @@ TEST(CatalogueFileTest, FileThatVanishedOrCannotBeOpenedIsReported) {
 // read of the same path, once; anything else is read as it always was.
 TEST(CatalogueFileTest, ReadAheadStandsInForTheReadOfItsOwnPathOnce) {
     Catalogue rich;
-    TreeNode* root = rich.AddFolder(nullptr, "Tavrin");
-    TreeNode* games = rich.AddFolder(root, sj("ゲーム表"));
-    rich.AddFolder(rich.AddFolder(games, "Deep"), "Level3");
-    rich.AddFolder(nullptr, "Second top");
-    rich.selectFolder(games);
+    const auto folders =
+        CatalogueTree({"Tavrin", sj(">ゲーム表"), ">>Deep", ">>>Level3", "Second top"}).addTo(rich);
+    rich.selectFolder(folders[1]);
     rich.AddFoundItem(sj("C:\\ゲーム\\表\\"), sj("ソード"), pk2000);
     rich.AddFoundItem("C:\\Old\\", sj("ツクール95作品"), pk95);
     const std::string ahead = serializeCatalogue(rich.tree());
@@ -477,12 +475,8 @@ TEST(CatalogueFileTest, FailedWriteRaisesTheMessageAndKeepsTheOldFile) {
     f.store.LoadCatalogue(f.catalogue);
     f.catalogue.AddFoundItem("P\\", "T", pk2000);
     f.fs.failWrites.push_back(kPath);
-    try {
-        f.store.WriteCatalogueFile(f.catalogue);
-        FAIL() << "no error";
-    } catch (const AppError& e) {
-        EXPECT_EQ(std::string(e.what()), sj("ファイル Z:\\app\\data.ixo を作成できません"));
-    }
+    EXPECT_EQ(test::errorOf([&] { f.store.WriteCatalogueFile(f.catalogue); }),
+              sj("ファイル Z:\\app\\data.ixo を作成できません"));
     EXPECT_EQ(f.fs.files[kPath], old);
     f.fs.failWrites.clear();
     f.store.WriteCatalogueFile(f.catalogue);
@@ -572,10 +566,7 @@ TEST(CatalogueFileTest, EveryLengthIsCheckedAtItsExactBoundary) {
 // build sees even a read one past the end (a std::string has its terminator there).
 TEST(CatalogueFileTest, RandomAndTruncatedFilesNeverCrash) {
     Catalogue c;
-    TreeNode* r = c.AddFolder(nullptr, "R");
-    TreeNode* a = c.AddFolder(r, sj("表示"));
-    c.AddFolder(a, "B");
-    c.selectFolder(a);
+    c.selectFolder(CatalogueTree({"R", sj(">表示"), ">>B"}).addTo(c)[1]);
     for (int i = 0; i < 20; ++i) {
         c.AddFoundItem("C:\\P" + std::to_string(i) + "\\", "T", static_cast<ProjectKind>(i % 3));
     }

@@ -2,175 +2,28 @@
 #include "catalogue/CatalogueFile.h"
 #include "platform/AppError.h"
 #include "platform/Cp932.h"
-#include "platform/FileSystem.h"
 #include "platform/PathText.h"
 #include "search/FolderScan.h"
+#include "support/CatalogueTree.h"
+#include "support/MemoryFileSystem.h"
+#include "support/ScanRecorder.h"
 
 #include <gtest/gtest.h>
 
 #include <functional>
-#include <map>
-#include <memory>
 
 using namespace tavrin;
 
 namespace {
 
-// A tree of folders and files in memory, names found without regard to case. Folders may refuse
-// to be entered or listed, and may stand for a link by naming another folder's identity.
-class TreeFileSystem : public FileSystem {
-public:
-    struct Node {
-        std::string name;
-        bool folder = true;
-        std::string content;
-        bool unreadable = false, noEnter = false, noList = false;
-        std::uint64_t inode = 0;
-        std::vector<std::unique_ptr<Node>> children;
-    };
-    Node root; // the drive C:
-    std::string cwd;
-    std::uint64_t nextInode = 2;
+using test::MemoryFileSystem;
 
-    TreeFileSystem() { root.inode = 1; }
+using test::kBothMarkers;
+using test::ScanRecorder;
 
-    // Makes every folder of a "\"-separated relative path; returns the last.
-    Node& folder(const std::string& rel) {
-        Node* at = &root;
-        for (const std::string& part : split(rel)) {
-            Node* child = find(*at, part);
-            if (!child) {
-                at->children.push_back(std::make_unique<Node>());
-                child = at->children.back().get();
-                child->name = part;
-                child->inode = nextInode++;
-            }
-            at = child;
-        }
-        return *at;
-    }
-    Node& file(const std::string& rel, std::string content = {}) {
-        const std::string parent = pathtext::folderPart(rel);
-        Node& f = folder(pathtext::withoutTrailingBackslash(parent));
-        f.children.push_back(std::make_unique<Node>());
-        Node& n = *f.children.back();
-        n.name = pathtext::namePart(rel);
-        n.folder = false;
-        n.content = std::move(content);
-        return n;
-    }
-
-    bool fileExists(const std::string& path) override {
-        const Node* n = resolve(path);
-        return n && !n->folder;
-    }
-    bool folderExists(const std::string& path) override {
-        const Node* n = resolve(path);
-        return n && n->folder;
-    }
-    std::optional<std::string> readFile(const std::string& path) override {
-        const Node* n = resolve(path);
-        if (!n || n->folder || n->unreadable)
-            return std::nullopt;
-        return n->content;
-    }
-    bool writeFileAtomic(const std::string&, std::string_view) override { return false; }
-    bool renameFile(const std::string&, const std::string&) override { return false; }
-    std::vector<Entry> listFolder(const std::string& path) override {
-        ++listings;
-        std::vector<Entry> out;
-        const Node* n = resolve(path);
-        if (!n || !n->folder || n->noList)
-            return out;
-        for (const auto& c : n->children)
-            out.push_back({c->name, c->folder, false, 0, c->folder ? c->inode : 0});
-        return out;
-    }
-    std::optional<FolderIdentity> folderIdentity(const std::string& path) override {
-        const Node* n = resolve(path);
-        if (!n || !n->folder || n->noEnter)
-            return std::nullopt;
-        return FolderIdentity{0, n->inode};
-    }
-    std::string workingFolder() override { return cwd; }
-
-    int listings = 0;
-
-private:
-    static std::vector<std::string> split(const std::string& rel) {
-        std::vector<std::string> parts;
-        std::string cur;
-        for (char c : rel + '\\') {
-            if (c == '\\') {
-                if (!cur.empty())
-                    parts.push_back(cur);
-                cur.clear();
-            } else {
-                cur += c;
-            }
-        }
-        return parts;
-    }
-    static Node* find(Node& at, const std::string& name) {
-        for (auto& c : at.children)
-            if (pathtext::sameName(c->name, name))
-                return c.get();
-        return nullptr;
-    }
-    Node* resolve(const std::string& path) {
-        if (path.size() < 3 || !pathtext::sameName(path.substr(0, 3), "C:\\"))
-            return nullptr;
-        Node* at = &root;
-        for (const std::string& part : split(path.substr(3))) {
-            if (!at->folder)
-                return nullptr;
-            at = find(*at, part);
-            if (!at)
-                return nullptr;
-        }
-        return at;
-    }
-};
-
-// Writes down every hand-over; adds as the search window does, through the rules under test.
-class RecordingHost : public ScanHost {
-public:
-    TreeFileSystem& fs;
-    Catalogue* catalogue = nullptr;
-    DuplicateCheck* duplicates = nullptr;
-    std::vector<std::string> events;
-    bool cancel = false;
-    int terminatedReads = 0;
-    std::function<void(const std::string&)> onShow;
-
-    explicit RecordingHost(TreeFileSystem& f) : fs(f) {}
-
-    bool terminated() override {
-        ++terminatedReads;
-        return cancel;
-    }
-    void ShowSearchedFolder(const std::string& folder) override {
-        events.push_back("show " + folder);
-        if (onShow)
-            onShow(folder);
-    }
-    void AddFoundProject(const std::string& folder, const std::string& marker) override {
-        events.push_back("add " + folder + " " + marker);
-        if (!catalogue)
-            return;
-        if (auto item = recognizeProject(fs, folder, marker, duplicates)) {
-            catalogue->AddFoundItem(item->Path, item->Title, item->Kind);
-            if (duplicates)
-                duplicates->add(item->Path);
-        }
-    }
-};
-
-const std::vector<std::string> kBoth = {"RPG_RT.lmt", "GAME.EXE"};
-
-std::vector<std::string> walk(TreeFileSystem& fs, const std::string& start,
-                              const std::vector<std::string>& markers = kBoth) {
-    RecordingHost host(fs);
+std::vector<std::string> walk(MemoryFileSystem& fs, const std::string& start,
+                              const std::vector<std::string>& markers = kBothMarkers) {
+    ScanRecorder host(fs);
     EXPECT_EQ(walkFolders(fs, start, markers, host), 0);
     return host.events;
 }
@@ -178,41 +31,36 @@ std::vector<std::string> walk(TreeFileSystem& fs, const std::string& start,
 class CatalogueFixture : public ::testing::Test {
 protected:
     Catalogue catalogue;
-    TreeFileSystem fs;
+    MemoryFileSystem fs;
 
     void SetUp() override {
         TreeNode* node = catalogue.AddFolder(nullptr, "found");
         catalogue.selectFolder(node);
     }
-    std::vector<ProjectItem> rows() const {
-        std::vector<ProjectItem> out;
-        for (int i = 0; i < catalogue.rowCount(); ++i)
-            out.push_back(*catalogue.row(i));
-        return out;
-    }
+    std::vector<ProjectItem> rows() const { return test::rowsOf(catalogue); }
     void search(const std::string& start, bool dupChk) {
-        RecordingHost host(fs);
+        ScanRecorder host(fs);
         host.catalogue = &catalogue;
         std::optional<DuplicateCheck> dup;
         if (dupChk) {
             dup.emplace(catalogue);
             host.duplicates = &*dup;
         }
-        walkFolders(fs, start, kBoth, host);
+        walkFolders(fs, start, kBothMarkers, host);
     }
 };
 
 } // namespace
 
 TEST(MarkerNames, FromTheSearchKinds) {
-    EXPECT_EQ(markerNamesFor(6), kBoth);
+    EXPECT_EQ(markerNamesFor(6), kBothMarkers);
     EXPECT_EQ(markerNamesFor(2), std::vector<std::string>{"RPG_RT.lmt"});
     EXPECT_EQ(markerNamesFor(4 | 1), std::vector<std::string>{"GAME.EXE"});
     EXPECT_TRUE(markerNamesFor(1).empty());
 }
 
 TEST(StartFolder, MadeAbsoluteWithOneTrailingBackslash) {
-    TreeFileSystem fs;
+    MemoryFileSystem fs;
     fs.cwd = "C:\\Work\\Here";
     EXPECT_EQ(absoluteFolderPath(fs, "C:\\Games"), "C:\\Games\\");
     EXPECT_EQ(absoluteFolderPath(fs, "C:\\Games\\\\"), "C:\\Games\\");
@@ -235,14 +83,14 @@ TEST(StartFolder, MadeAbsoluteWithOneTrailingBackslash) {
 }
 
 TEST(Walk, DepthFirstEachFolderAfterItsSubfoldersTheStartFolderLast) {
-    TreeFileSystem fs;
-    fs.file("Games\\RPG_RT.lmt");
-    fs.file("Games\\A\\RPG_RT.lmt");
-    fs.file("Games\\A\\Backup\\RPG_RT.lmt");
-    fs.file("Games\\A\\readme.txt");
-    fs.folder("Games\\A\\Empty");
-    fs.file("Games\\B\\GAME.EXE");
-    fs.file("Games\\B\\rpg_rt.LMT");
+    MemoryFileSystem fs;
+    fs.file("C:\\Games\\RPG_RT.lmt");
+    fs.file("C:\\Games\\A\\RPG_RT.lmt");
+    fs.file("C:\\Games\\A\\Backup\\RPG_RT.lmt");
+    fs.file("C:\\Games\\A\\readme.txt");
+    fs.folder("C:\\Games\\A\\Empty");
+    fs.file("C:\\Games\\B\\GAME.EXE");
+    fs.file("C:\\Games\\B\\rpg_rt.LMT");
     const std::vector<std::string> expected = {
         "show C:\\Games\\A\\",
         "show C:\\Games\\A\\Backup\\",
@@ -268,41 +116,42 @@ TEST(Walk, DepthFirstEachFolderAfterItsSubfoldersTheStartFolderLast) {
 }
 
 TEST(Walk, StartFolderThatCannotBeEnteredFindsNothing) {
-    TreeFileSystem fs;
-    fs.file("Games\\RPG_RT.lmt");
-    fs.file("Games\\Sub\\RPG_RT.lmt");
+    MemoryFileSystem fs;
+    fs.file("C:\\Games\\RPG_RT.lmt");
+    fs.file("C:\\Games\\Sub\\RPG_RT.lmt");
     EXPECT_TRUE(walk(fs, "").empty());
     EXPECT_TRUE(walk(fs, "C:\\Missing").empty());
     EXPECT_TRUE(walk(fs, "C:\\Games\\RPG_RT.lmt").empty());
-    fs.folder("Games").noEnter = true;
+    fs.noEntry = {"C:\\Games"};
     EXPECT_TRUE(walk(fs, "C:\\Games").empty());
     // A relative start folder without a working folder.
     EXPECT_TRUE(walk(fs, "Games").empty());
 }
 
 TEST(Walk, RefusedFoldersAndListings) {
-    TreeFileSystem fs;
-    fs.file("S\\Locked\\RPG_RT.lmt");
-    fs.file("S\\Locked\\In\\RPG_RT.lmt");
-    fs.file("S\\Blind\\RPG_RT.lmt");
-    fs.file("S\\Blind\\In\\RPG_RT.lmt");
-    fs.folder("S\\Locked").noEnter = true;
-    fs.folder("S\\Blind").noList = true;
+    MemoryFileSystem fs;
+    fs.file("C:\\S\\Locked\\RPG_RT.lmt");
+    fs.file("C:\\S\\Locked\\In\\RPG_RT.lmt");
+    fs.file("C:\\S\\Blind\\RPG_RT.lmt");
+    fs.file("C:\\S\\Blind\\In\\RPG_RT.lmt");
+    fs.noEntry = {"C:\\S\\Locked"};
+    fs.noListing = {"C:\\S\\Blind"};
     // Not entered: neither reported nor tested. Not listed: reported, tested, nothing below.
     EXPECT_EQ(walk(fs, "C:\\S"),
               (std::vector<std::string>{"show C:\\S\\Blind\\", "add C:\\S\\Blind\\ RPG_RT.lmt"}));
 }
 
 TEST(Walk, FolderOnThePathIsNotEnteredAgain) {
-    TreeFileSystem fs;
-    fs.file("S\\A\\RPG_RT.lmt");
-    fs.folder("S\\A\\B");
-    fs.file("S\\Other\\ToA\\RPG_RT.lmt");
+    MemoryFileSystem fs;
+    fs.file("C:\\S\\A\\RPG_RT.lmt");
+    fs.folder("C:\\S\\A\\B");
+    fs.file("C:\\S\\Other\\ToA\\RPG_RT.lmt");
     // B and ToA lead to A, S\Up to S, S\Root to the drive root above it.
-    fs.folder("S\\A\\B").inode = fs.folder("S\\A").inode;
-    fs.folder("S\\Other\\ToA").inode = fs.folder("S\\A").inode;
-    fs.folder("S\\Up").inode = fs.folder("S").inode;
-    fs.folder("S\\Root").inode = fs.root.inode;
+    fs.folder("C:\\S\\Up").folder("C:\\S\\Root");
+    fs.links = {{"C:\\S\\A\\B", "C:\\S\\A"},
+                {"C:\\S\\Other\\ToA", "C:\\S\\A"},
+                {"C:\\S\\Up", "C:\\S"},
+                {"C:\\S\\Root", "C:\\"}};
     // A link to a folder not on the path is walked like any folder.
     EXPECT_EQ(walk(fs, "C:\\S"), (std::vector<std::string>{
                                      "show C:\\S\\A\\",
@@ -314,21 +163,21 @@ TEST(Walk, FolderOnThePathIsNotEnteredAgain) {
 }
 
 TEST(Walk, CancellationIsSeenOnlyOnTheWayIntoAFolder) {
-    TreeFileSystem fs;
-    fs.file("S\\RPG_RT.lmt");
-    fs.file("S\\A\\RPG_RT.lmt");
-    fs.file("S\\A\\B\\RPG_RT.lmt");
-    fs.file("S\\A\\B\\C\\RPG_RT.lmt");
-    fs.file("S\\A\\B\\notes.txt");
-    fs.file("S\\A\\B2\\RPG_RT.lmt");
-    fs.file("S\\Z\\RPG_RT.lmt");
+    MemoryFileSystem fs;
+    fs.file("C:\\S\\RPG_RT.lmt");
+    fs.file("C:\\S\\A\\RPG_RT.lmt");
+    fs.file("C:\\S\\A\\B\\RPG_RT.lmt");
+    fs.file("C:\\S\\A\\B\\C\\RPG_RT.lmt");
+    fs.file("C:\\S\\A\\B\\notes.txt");
+    fs.file("C:\\S\\A\\B2\\RPG_RT.lmt");
+    fs.file("C:\\S\\Z\\RPG_RT.lmt");
 
     // Cancelled in the leaf C: C and B have no further subfolder and still add; A's next
     // subfolder B2 is not entered, and neither A nor S is tested.
     {
-        RecordingHost host(fs);
+        ScanRecorder host(fs);
         host.onShow = [&](const std::string& f) { host.cancel = f == "C:\\S\\A\\B\\C\\"; };
-        walkFolders(fs, "C:\\S", kBoth, host);
+        walkFolders(fs, "C:\\S", kBothMarkers, host);
         EXPECT_EQ(host.events, (std::vector<std::string>{
                                    "show C:\\S\\A\\",
                                    "show C:\\S\\A\\B\\",
@@ -341,16 +190,16 @@ TEST(Walk, CancellationIsSeenOnlyOnTheWayIntoAFolder) {
     }
     // Cancelled in B, which has a subfolder still to enter: nothing more happens.
     {
-        RecordingHost host(fs);
+        ScanRecorder host(fs);
         host.onShow = [&](const std::string& f) { host.cancel = f == "C:\\S\\A\\B\\"; };
-        walkFolders(fs, "C:\\S", kBoth, host);
+        walkFolders(fs, "C:\\S", kBothMarkers, host);
         EXPECT_EQ(host.events, (std::vector<std::string>{"show C:\\S\\A\\", "show C:\\S\\A\\B\\"}));
     }
     // Cancelled in the last folder: the walk ends as if it had not been cancelled.
     {
-        RecordingHost host(fs);
+        ScanRecorder host(fs);
         host.onShow = [&](const std::string& f) { host.cancel = f == "C:\\S\\Z\\"; };
-        walkFolders(fs, "C:\\S", kBoth, host);
+        walkFolders(fs, "C:\\S", kBothMarkers, host);
         ASSERT_GE(host.events.size(), 2u);
         EXPECT_EQ(host.events[host.events.size() - 2], "add C:\\S\\Z\\ RPG_RT.lmt");
         EXPECT_EQ(host.events.back(), "add C:\\S\\ RPG_RT.lmt");
@@ -358,26 +207,27 @@ TEST(Walk, CancellationIsSeenOnlyOnTheWayIntoAFolder) {
 }
 
 TEST(Walk, AFailedHandOverEndsTheWalk) {
-    TreeFileSystem fs;
-    fs.file("S\\A\\RPG_RT.lmt");
-    fs.file("S\\A\\RPG_RT.ini", "GameTitle=x").unreadable = true;
-    fs.file("S\\A\\GAME.EXE");
-    fs.file("S\\A\\a.rpg");
-    fs.file("S\\RPG_RT.lmt");
+    MemoryFileSystem fs;
+    fs.file("C:\\S\\A\\RPG_RT.lmt");
+    fs.file("C:\\S\\A\\RPG_RT.ini", "GameTitle=x");
+    fs.unreadable = {"C:\\S\\A\\RPG_RT.ini"};
+    fs.file("C:\\S\\A\\GAME.EXE");
+    fs.file("C:\\S\\A\\a.rpg");
+    fs.file("C:\\S\\RPG_RT.lmt");
     Catalogue catalogue;
     catalogue.selectFolder(catalogue.AddFolder(nullptr, "f"));
-    RecordingHost host(fs);
+    ScanRecorder host(fs);
     host.catalogue = &catalogue;
-    EXPECT_THROW(walkFolders(fs, "C:\\S", kBoth, host), AppError);
+    EXPECT_THROW(walkFolders(fs, "C:\\S", kBothMarkers, host), AppError);
     EXPECT_EQ(host.events.back(), "add C:\\S\\A\\ RPG_RT.lmt");
     EXPECT_EQ(catalogue.rowCount(), 0);
 }
 
 TEST_F(CatalogueFixture, BothMarkersInOneFolder) {
-    fs.file("G\\RPG_RT.lmt");
-    fs.file("G\\RPG_RT.ini", "[RPG_RT]\r\nGameTitle=Hero's Tale\r\n");
-    fs.file("G\\GAME.EXE");
-    fs.file("G\\Hero.rpg");
+    fs.file("C:\\G\\RPG_RT.lmt");
+    fs.file("C:\\G\\RPG_RT.ini", "[RPG_RT]\r\nGameTitle=Hero's Tale\r\n");
+    fs.file("C:\\G\\GAME.EXE");
+    fs.file("C:\\G\\Hero.rpg");
     search("C:\\G", false);
     EXPECT_EQ(rows(), (std::vector<ProjectItem>{{"C:\\G\\", "Hero's Tale", pk2000},
                                                 {"C:\\G\\", "Hero", pk95}}));
@@ -387,8 +237,8 @@ TEST_F(CatalogueFixture, BothMarkersInOneFolder) {
 }
 
 TEST_F(CatalogueFixture, DuplicateCheckAgainstTheSelectedFolderOnly) {
-    fs.file("Games\\Hero\\RPG_RT.lmt");
-    fs.file("Games\\Other\\RPG_RT.lmt");
+    fs.file("C:\\Games\\Hero\\RPG_RT.lmt");
+    fs.file("C:\\Games\\Other\\RPG_RT.lmt");
     TreeNode* selected = catalogue.selected();
     TreeNode* elsewhere = catalogue.AddFolder(nullptr, "elsewhere");
     catalogue.appendItems(elsewhere, {{"C:\\Games\\Other\\", "t", pk2000}});
@@ -403,12 +253,12 @@ TEST_F(CatalogueFixture, DuplicateCheckAgainstTheSelectedFolderOnly) {
 // Control bytes in a settings file's title and an "*.RPG" name are stored as blanks; a
 // project whose folder cannot be named without its control byte is left out.
 TEST_F(CatalogueFixture, ControlBytesFoundKeepTheCatalogueFileWhole) {
-    fs.file("S\\Odd\\RPG_RT.lmt");
-    fs.file("S\\Odd\\RPG_RT.ini", "GameTitle=Odd\x1D\x1E\r\n");
-    fs.file("S\\Old\\GAME.EXE");
-    fs.file("S\\Old\\A\x1C\x1E"
+    fs.file("C:\\S\\Odd\\RPG_RT.lmt");
+    fs.file("C:\\S\\Odd\\RPG_RT.ini", "GameTitle=Odd\x1D\x1E\r\n");
+    fs.file("C:\\S\\Old\\GAME.EXE");
+    fs.file("C:\\S\\Old\\A\x1C\x1E"
             "B.RPG");
-    fs.file("S\\Bad\x1D\\RPG_RT.lmt");
+    fs.file("C:\\S\\Bad\x1D\\RPG_RT.lmt");
     search("C:\\S", false);
     const std::vector<ProjectItem> cleaned = {{"C:\\S\\Odd\\", "Odd  ", pk2000},
                                               {"C:\\S\\Old\\", "A  B", pk95}};
@@ -471,10 +321,10 @@ TEST(Recognize, TitleFromTheSettingsFile) {
         {nullptr, sj("設定ファイルがありません")},
     };
     for (const auto& c : cases) {
-        TreeFileSystem fs;
-        fs.file("P\\RPG_RT.lmt");
+        MemoryFileSystem fs;
+        fs.file("C:\\P\\RPG_RT.lmt");
         if (c.ini)
-            fs.file("P\\rpg_rt.INI", c.ini);
+            fs.file("C:\\P\\rpg_rt.INI", c.ini);
         const auto item = recognizeProject(fs, "C:\\P\\", "RPG_RT.lmt", nullptr);
         ASSERT_TRUE(item) << (c.ini ? c.ini : "(none)");
         EXPECT_EQ(*item, (ProjectItem{"C:\\P\\", c.title, pk2000})) << (c.ini ? c.ini : "(none)");
@@ -482,12 +332,13 @@ TEST(Recognize, TitleFromTheSettingsFile) {
 }
 
 TEST(Recognize, UnreadableSettingsFileIsAnError) {
-    TreeFileSystem fs;
-    fs.file("P\\RPG_RT.ini", "GameTitle=x").unreadable = true;
+    MemoryFileSystem fs;
+    fs.file("C:\\P\\RPG_RT.ini", "GameTitle=x");
+    fs.unreadable = {"C:\\P\\RPG_RT.ini"};
     EXPECT_THROW(recognizeProject(fs, "C:\\P\\", "RPG_RT.lmt", nullptr), AppError);
     // A folder of that name is no settings file.
-    TreeFileSystem folder;
-    folder.folder("P\\RPG_RT.ini");
+    MemoryFileSystem folder;
+    folder.folder("C:\\P\\RPG_RT.ini");
     EXPECT_EQ(recognizeProject(folder, "C:\\P\\", "RPG_RT.lmt", nullptr)->Title,
               sj("設定ファイルがありません"));
 }
@@ -505,11 +356,11 @@ TEST(Recognize, RpgTsukuru95TitleFromTheFirstRpgEntry) {
         {{"GAME.EXE"}, {"Data.RPG"}, "Data"},
     };
     for (const auto& c : cases) {
-        TreeFileSystem fs;
+        MemoryFileSystem fs;
         for (const auto& f : c.files)
-            fs.file("P\\" + f);
+            fs.file("C:\\P\\" + f);
         for (const auto& f : c.folders)
-            fs.folder("P\\" + f);
+            fs.folder("C:\\P\\" + f);
         const auto item = recognizeProject(fs, "C:\\P\\", "GAME.EXE", nullptr);
         ASSERT_EQ(item.has_value(), c.title.has_value()) << c.files.back();
         if (item) {
@@ -519,9 +370,9 @@ TEST(Recognize, RpgTsukuru95TitleFromTheFirstRpgEntry) {
 }
 
 TEST(Recognize, DuplicateCheckedBeforeTheKind) {
-    TreeFileSystem fs;
-    fs.file("P\\GAME.EXE");
-    fs.file("P\\x.rpg");
+    MemoryFileSystem fs;
+    fs.file("C:\\P\\GAME.EXE");
+    fs.file("C:\\P\\x.rpg");
     Catalogue catalogue;
     catalogue.selectFolder(catalogue.AddFolder(nullptr, "f"));
     catalogue.AddFoundItem("c:\\p\\", "t", pk2000);

@@ -1,57 +1,23 @@
 #include "dialogs/GazFolders.h"
 
 #include "platform/Cp932.h"
-#include "platform/FileSystem.h"
+#include "support/MemoryFileSystem.h"
 
 #include <gtest/gtest.h>
 
-#include <map>
-#include <set>
 #include <string>
 #include <vector>
 
 namespace tavrin {
 namespace {
 
-// Files by exact path; listings by folder, in the order given. A folder without a listing
-// cannot be listed (a file, a refused folder).
-class TreeFileSystem : public FileSystem {
-public:
-    std::set<std::string> files;
-    std::map<std::string, std::vector<Entry>> listings;
-    std::vector<std::string> asked;
-
-    bool fileExists(const std::string& path) override {
-        asked.push_back(path);
-        return files.count(path) > 0;
-    }
-    bool folderExists(const std::string& path) override { return listings.count(path) > 0; }
-    std::optional<std::string> readFile(const std::string&) override { return std::nullopt; }
-    bool writeFileAtomic(const std::string&, std::string_view) override { return false; }
-    bool renameFile(const std::string&, const std::string&) override { return false; }
-    std::vector<Entry> listFolder(const std::string& path) override {
-        return tryListFolder(path).value_or(std::vector<Entry>());
-    }
-    std::optional<std::vector<Entry>> tryListFolder(const std::string& path) override {
-        auto it = listings.find(path);
-        return it == listings.end() ? std::nullopt : std::optional(it->second);
-    }
-};
-
-FileSystem::Entry folder(std::string name) {
-    return {std::move(name), true};
-}
-FileSystem::Entry file(std::string name) {
-    return {std::move(name), false};
-}
+using test::MemoryFileSystem;
 
 const std::string notFound = sj("指定されたフォルダには\"actview.exe\"が存在しません。");
 
 TEST(GazFolders, DroppedProgramFolderOrParentFindsTheTool) {
-    TreeFileSystem fs;
-    fs.files = {"C:\\Tools\\actview\\actview.exe"};
-    fs.listings["C:\\Tools\\"] = {file("readme.txt"), folder("actview")};
-    fs.listings["C:\\Tools\\actview\\"] = {file("actview.exe")};
+    MemoryFileSystem fs;
+    fs.file("C:\\Tools\\readme.txt").file("C:\\Tools\\actview\\actview.exe");
     struct Row {
         std::string dropped, expected;
     };
@@ -71,41 +37,41 @@ TEST(GazFolders, DroppedProgramFolderOrParentFindsTheTool) {
 }
 
 TEST(GazFolders, ListingOrderDotDotFirstAndOnlyPlainFoldersOneLevelDeep) {
-    TreeFileSystem fs;
-    // Found through ".." in the parent, through "b" and through "c": ".." is tried first.
-    fs.files = {"C:\\T\\sub\\..\\ccclip.exe", "C:\\T\\sub\\b\\ccclip.exe",
-                "C:\\T\\sub\\c\\ccclip.exe",  "C:\\T\\sub\\.hid\\ccclip.exe",
-                "C:\\T\\sub\\f\\ccclip.exe",  "C:\\T\\sub\\a\\deep\\ccclip.exe"};
-    const std::vector<FileSystem::Entry> entries = {folder(".hid"), file("f"), folder("a"),
-                                                    folder("c"), folder("b")};
-    fs.listings["C:\\T\\sub\\"] = entries;
+    MemoryFileSystem fs;
+    // Found through ".." in the parent, through "b" and through "c": ".." is tried first, then
+    // the folders as listed, "c" before "b"; "f" is a file.
+    for (const char* in : {".hid", "a\\deep", "c", "b"}) {
+        fs.file("C:\\T\\sub\\" + std::string(in) + "\\ccclip.exe");
+    }
+    fs.file("C:\\T\\sub\\f").file("C:\\T\\ccclip.exe");
     EXPECT_EQ(ResolveGazToolFolder(fs, "C:\\T\\sub", "ccclip"), "C:\\T\\sub\\..\\");
 
-    fs.files.erase("C:\\T\\sub\\..\\ccclip.exe");
-    fs.asked.clear();
+    fs.files.erase("C:\\T\\ccclip.exe");
+    fs.askedFiles.clear();
     EXPECT_EQ(ResolveGazToolFolder(fs, "C:\\T\\sub", "ccclip"), "C:\\T\\sub\\c\\");
     // Hidden folders, files and deeper levels are never asked about.
     const std::vector<std::string> asked = {
         "C:\\T\\sub\\ccclip.exe", "C:\\T\\sub\\.\\ccclip.exe", "C:\\T\\sub\\..\\ccclip.exe",
         "C:\\T\\sub\\a\\ccclip.exe", "C:\\T\\sub\\c\\ccclip.exe"};
-    EXPECT_EQ(fs.asked, asked);
+    EXPECT_EQ(fs.askedFiles, asked);
 }
 
 TEST(GazFolders, AFolderThatCannotBeListedIsNotSearchedThroughDotDot) {
-    TreeFileSystem fs;
-    fs.files = {"C:\\T\\notes.txt\\..\\ccclip.exe", "C:\\T\\empty\\..\\ccclip.exe"};
+    MemoryFileSystem fs;
+    // "notes.txt\..\ccclip.exe" names C:\T\ccclip.exe as Windows reads it.
+    fs.file("C:\\T\\notes.txt").file("C:\\T\\ccclip.exe");
     EXPECT_EQ(ResolveGazToolFolder(fs, "C:\\T\\notes.txt", "ccclip"),
               sj("指定されたフォルダには\"ccclip.exe\"が存在しません。"));
     // A listed folder, even an empty one, has its "..".
-    fs.listings["C:\\T\\empty\\"] = {};
+    fs.folder("C:\\T\\empty");
     EXPECT_EQ(ResolveGazToolFolder(fs, "C:\\T\\empty", "ccclip"), "C:\\T\\empty\\..\\");
 }
 
 TEST(GazFolders, DoubleByteNamesKeepTheirTrailByte) {
-    TreeFileSystem fs;
+    MemoryFileSystem fs;
     // "表" ends in 0x5C, a trail byte and no separator.
     const std::string tools = sj("C:\\表");
-    fs.files = {tools + "\\mywin.exe"};
+    fs.file(tools + "\\mywin.exe");
     EXPECT_EQ(ResolveGazToolFolder(fs, tools, "mywin"), tools + "\\");
     EXPECT_EQ(ResolveGazToolFolder(fs, tools + "\\MyWin.exe", "mywin"), tools + "\\");
 }

@@ -1,8 +1,9 @@
 // A catalogue file's folders keep their records until first used: what they show, what they
 // write back, and how they take a change must be those of items read one by one.
-#include "TestDoubles.h"
 #include "catalogue/CatalogueFile.h"
 #include "platform/Cp932.h"
+#include "support/CatalogueTree.h"
+#include "support/Fakes.h"
 
 #include <gtest/gtest.h>
 

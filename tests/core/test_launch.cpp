@@ -1,8 +1,8 @@
-#include "TestDoubles.h"
 #include "launch/Launch.h"
 #include "launch/Tavrinutils.h"
 #include "platform/AppError.h"
 #include "platform/Cp932.h"
+#include "support/Fakes.h"
 
 #include <gtest/gtest.h>
 
@@ -11,29 +11,13 @@
 namespace tavrin {
 namespace {
 
-using test::MemoryFileSystem;
-using test::MemoryRegistry;
-using test::RecordingShell;
-using test::ScriptedDialogs;
-
 const std::string kAscii = "Software\\ASCII\\RPG2000";
 const std::string kEnterbrain = "Software\\Enterbrain\\RPG2000";
 const std::string k2003 = "Software\\Enterbrain\\RPG2003";
 
-struct Launch : ::testing::Test {
-    RecordingShell shell;
-    ScriptedDialogs dialogs;
-    MemoryRegistry registry;
-    MemoryFileSystem fs;
+struct Launch : ::testing::Test, test::FakeServices {
     LaunchContext ctx{shell, dialogs, registry, fs};
-
-    std::string started() const {
-        std::string out;
-        for (const auto& s : shell.starts) {
-            out += s.file + "|" + s.parameters + "|" + s.directory + ";";
-        }
-        return out;
-    }
+    std::string started() const { return shell.started(); }
 };
 
 TEST_F(Launch, GameAndTestPlayByKindAndScreenMode) {
@@ -194,12 +178,12 @@ TEST_F(Launch, WhatKeepsWindowsProgramsFromStartingIsToldBeforeAnythingHappens) 
     registry.keys[kEnterbrain]["ApplicationPath"] = "C:\\E\\";
     registry.keys[k2003]["ApplicationPath"] = "C:\\F\\";
     const struct {
-        RecordingShell::Hindrance hindrance;
+        Shell::Hindrance hindrance;
         const char* says;
     } rows[] = {
-        {RecordingShell::Hindrance::noWine, "sudo apt-get install wine wine32:i386"},
-        {RecordingShell::Hindrance::no32BitWine, "apt-get install wine32:i386"},
-        {RecordingShell::Hindrance::prefixLacks32Bit,
+        {Shell::Hindrance::noWine, "sudo apt-get install wine wine32:i386"},
+        {Shell::Hindrance::no32BitWine, "apt-get install wine32:i386"},
+        {Shell::Hindrance::prefixLacks32Bit,
          "rm '/home/me/.wine/.update-timestamp'\nWINEPREFIX='/home/me/.wine' wineboot -u"},
     };
     const std::vector<std::pair<std::function<void()>, std::string>> commands = {
@@ -379,47 +363,31 @@ TEST_F(Editor, DriveRootAndNinetyFiveRows) {
 TEST_F(Editor, AFailedEffectStopsTheLaterOnes) {
     registerEditor(kEnterbrain, "C:\\E\\");
     fs.failWrites.push_back("C:\\E\\RPG2000.ini");
-    try {
-        TukuruExecute(ctx, &hero, {});
-        ADD_FAILURE() << "no error";
-    } catch (const AppError& e) {
-        EXPECT_EQ(e.what(), sj("C:\\E\\RPG2000.ini に書き込めません"));
-    }
+    EXPECT_EQ(test::errorOf([&] { TukuruExecute(ctx, &hero, {}); }),
+              sj("C:\\E\\RPG2000.ini に書き込めません"));
     EXPECT_EQ(registry.writes, registryWrites(kEnterbrain)); // stays
     EXPECT_TRUE(shell.starts.empty());
 
     fs.failWrites.clear();
     registry.writes.clear();
     registry.failWrites.push_back("ProjectBasePath");
-    try {
-        TukuruExecute(ctx, &hero, {});
-        ADD_FAILURE() << "no error";
-    } catch (const AppError& e) {
-        EXPECT_EQ(e.what(), sj("'ProjectBasePath' の設定に失敗しました"));
-    }
+    EXPECT_EQ(test::errorOf([&] { TukuruExecute(ctx, &hero, {}); }),
+              sj("'ProjectBasePath' の設定に失敗しました"));
     EXPECT_FALSE(fs.files.count("C:\\E\\RPG2000.ini"));
     EXPECT_TRUE(shell.starts.empty());
 
     registry.failWrites = {"OpenedProjectFolder"};
     registerEditor(k2003, "C:\\2003\\");
-    try {
-        Tukuru2003Execute(ctx, &hero);
-        ADD_FAILURE() << "no error";
-    } catch (const AppError& e) {
-        EXPECT_EQ(e.what(), sj("'OpenedProjectFolder' の設定に失敗しました"));
-    }
+    EXPECT_EQ(test::errorOf([&] { Tukuru2003Execute(ctx, &hero); }),
+              sj("'OpenedProjectFolder' の設定に失敗しました"));
     EXPECT_TRUE(shell.starts.empty());
 }
 
 TEST_F(Editor, ApplicationPathThatIsNotAStringEndsTheCommand) {
     registerEditor(kEnterbrain, "C:\\E\\");
     registry.notStrings.push_back("ApplicationPath");
-    try {
-        TukuruExecute(ctx, &hero, {});
-        ADD_FAILURE() << "no error";
-    } catch (const AppError& e) {
-        EXPECT_EQ(e.what(), sj("'ApplicationPath' のデータ型が不正です"));
-    }
+    EXPECT_EQ(test::errorOf([&] { TukuruExecute(ctx, &hero, {}); }),
+              sj("'ApplicationPath' のデータ型が不正です"));
     EXPECT_THROW(IsTukuru2003Installed(registry), AppError);
     EXPECT_TRUE(shell.starts.empty());
     EXPECT_TRUE(fs.files.empty());

@@ -2,17 +2,17 @@
 
 #include "platform/AppError.h"
 #include "platform/Cp932.h"
+#include "support/Fakes.h"
+#include "support/HostScratch.h"
 
 #include <gtest/gtest.h>
 
-#include <array>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <optional>
 #include <string>
 #include <sys/stat.h>
-#include <unistd.h>
 
 using namespace tavrin;
 namespace fs = std::filesystem;
@@ -49,50 +49,23 @@ TEST(ProgramFolderTest, UserFolderFollowsXdgRules) {
 // A scratch folder with the program's environment variables restored afterwards.
 class ProgramFolderHostTest : public ::testing::Test {
 protected:
-    void SetUp() override {
-        std::string tmpl = (fs::temp_directory_path() / "tavrin-folder-XXXXXX").string();
-        ASSERT_NE(::mkdtemp(tmpl.data()), nullptr);
-        mRoot = tmpl;
-        mSaved = {saved("XDG_CONFIG_HOME"), saved("HOME")};
-        exe = mRoot + "/bin";
-        fs::create_directory(exe);
-        ::setenv("HOME", (mRoot + "/home").c_str(), 1);
-        ::setenv("XDG_CONFIG_HOME", (mRoot + "/config").c_str(), 1);
-    }
-    void TearDown() override {
-        restore("XDG_CONFIG_HOME", mSaved[0]);
-        restore("HOME", mSaved[1]);
-        // Read-only folders of a case made removable again.
-        for (const auto& entry : fs::recursive_directory_iterator(mRoot))
-            if (entry.is_directory())
-                fs::permissions(entry.path(), fs::perms::owner_all, fs::perm_options::add);
-        fs::remove_all(mRoot);
-    }
+    void SetUp() override { fs::create_directory(exe); }
 
     static mode_t modeOf(const std::string& path) {
         struct stat st {};
         EXPECT_EQ(::stat(path.c_str(), &st), 0) << path;
         return st.st_mode & 07777;
     }
-    std::string path(const std::string& name) const { return mRoot + "/" + name; }
+    std::string path(const std::string& name) const { return mRoot / name; }
     void readOnly(const std::string& folder) const { ::chmod(folder.c_str(), 0555); }
 
-    std::string exe;
-
 private:
-    static std::optional<std::string> saved(const char* name) {
-        const char* value = std::getenv(name);
-        return value ? std::optional<std::string>(value) : std::nullopt;
-    }
-    static void restore(const char* name, const std::optional<std::string>& value) {
-        if (value)
-            ::setenv(name, value->c_str(), 1);
-        else
-            ::unsetenv(name);
-    }
+    test::TempFolder mRoot{"tavrin-folder"};
+    test::ScopedEnv mHome{"HOME", mRoot / "home"};
+    test::ScopedEnv mConfig{"XDG_CONFIG_HOME", mRoot / "config"};
 
-    std::string mRoot;
-    std::array<std::optional<std::string>, 2> mSaved;
+protected:
+    std::string exe = mRoot / "bin";
 };
 
 TEST_F(ProgramFolderHostTest, WritableOnlyForAFolderThisUserMayWriteTo) {
@@ -165,25 +138,16 @@ TEST_F(ProgramFolderHostTest, FolderThatCannotBeMadeOrWrittenIsReported) {
     // Under a file, and a file where the folder should be.
     for (const char* xdg : {"file/config", "taken"}) {
         ::setenv("XDG_CONFIG_HOME", path(xdg).c_str(), 1);
-        try {
-            programfolder::prepare(exe);
-            ADD_FAILURE() << "no error for " << xdg;
-        } catch (const AppError& e) {
-            EXPECT_EQ(std::string(e.what()), sj("データを置くフォルダ ") + path(xdg) + "/Tavrin" +
-                                                 sj(" を作成できません"));
-        }
+        EXPECT_EQ(test::errorOf([&] { programfolder::prepare(exe); }),
+                  sj("データを置くフォルダ ") + path(xdg) + "/Tavrin" + sj(" を作成できません"))
+            << xdg;
     }
 
     ::setenv("XDG_CONFIG_HOME", path("config").c_str(), 1);
     fs::create_directories(path("config/Tavrin"));
     readOnly(path("config/Tavrin"));
-    try {
-        programfolder::prepare(exe);
-        FAIL() << "no error for a read-only user folder";
-    } catch (const AppError& e) {
-        EXPECT_EQ(std::string(e.what()),
-                  sj("データを置くフォルダ ") + path("config/Tavrin") + sj(" に書き込めません"));
-    }
+    EXPECT_EQ(test::errorOf([&] { programfolder::prepare(exe); }),
+              sj("データを置くフォルダ ") + path("config/Tavrin") + sj(" に書き込めません"));
     EXPECT_TRUE(fs::is_empty(exe));
 }
 

@@ -102,26 +102,11 @@ TEST(SettingValues, ApplyingTouchesOnlyTheThreeGroupsAndKeepsTheColourWhenOff) {
     v.tryPath = "E:\\";
     applySettingForm(v, r);
 
-    EXPECT_FALSE(r.basic.position);
-    EXPECT_TRUE(r.basic.tasktray);
-    EXPECT_FALSE(r.basic.invisible);
-    EXPECT_EQ(r.basic.startSize, 1);
-    EXPECT_EQ(r.basic.dblClick, 3);
-    EXPECT_FALSE(r.list.rowSelect);
-    EXPECT_TRUE(r.list.gridLines);
-    EXPECT_FALSE(r.list.hotTrack);
-    EXPECT_FALSE(r.list.bgColorOn);
-    EXPECT_EQ(r.list.bgColor, 0x0A0B0Cu);
-    EXPECT_EQ(r.list.listIconPath[0], "");
-    EXPECT_EQ(r.list.listIconPath[1], "D:\\c.ico");
-    EXPECT_TRUE(r.trial.useTry);
-    EXPECT_EQ(r.trial.tryPath, "E:\\");
-
-    const SettingsRecord before = sample();
-    EXPECT_TRUE(r.bars.nmlBarVisible);
-    EXPECT_EQ(r.bars.aplButtons[3].path, before.bars.aplButtons[3].path);
-    EXPECT_EQ(r.search.searchFolder, before.search.searchFolder);
-    EXPECT_EQ(r.search.matchKinds, before.search.matchKinds);
+    EXPECT_EQ(r.basic, (BasicSettings{false, true, false, 1, 3, true}));
+    EXPECT_EQ(r.list, (ListSettings{false, true, false, false, 0x0A0B0C, {"", "D:\\c.ico"}}));
+    EXPECT_EQ(r.trial, (TrySettings{true, "E:\\"}));
+    EXPECT_EQ(r.bars, sample().bars);
+    EXPECT_EQ(r.search, sample().search);
 }
 
 TEST(SettingValues, FiltersPairDescriptionsWithPatterns) {

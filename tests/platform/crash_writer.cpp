@@ -5,7 +5,6 @@
 // KIND: catalogue (data.ixo), settings (Tavrin.ini), editor (RPG2000.ini, by the launch
 // command), userreg (user.reg, with no wineserver). Every state is large, so a kill lands
 // inside a write.
-#include "TestDoubles.h"
 #include "app/Settings.h"
 #include "catalogue/Catalogue.h"
 #include "catalogue/CatalogueFile.h"
@@ -14,6 +13,7 @@
 #include "platform/SettingsRecord.h"
 #include "platform/linux/LinuxFileSystem.h"
 #include "platform/linux/WineRegistry.h"
+#include "support/Fakes.h"
 
 #include <cstdio>
 #include <cstring>

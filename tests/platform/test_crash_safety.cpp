@@ -1,5 +1,7 @@
 // The program's files killed mid-write: after each kill the file is the old one or the new one,
 // byte for byte, and nothing else in its folder goes by its name.
+#include "support/HostScratch.h"
+
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -8,7 +10,6 @@
 #include <filesystem>
 #include <fstream>
 #include <random>
-#include <sstream>
 #include <thread>
 #include <vector>
 
@@ -21,12 +22,7 @@ namespace {
 
 namespace fs = std::filesystem;
 
-std::string readAll(const fs::path& path) {
-    std::ifstream in(path, std::ios::binary);
-    std::ostringstream s;
-    s << in.rdbuf();
-    return s.str();
-}
+using tavrin::test::readHostFile;
 
 int runWriter(const std::string& kind, const fs::path& folder, const char* mode) {
     const std::string writer = CRASH_WRITER;
@@ -79,22 +75,20 @@ bool isTemporaryOf(const std::string& entry, const std::string& name) {
 // of the atomic write, which no reader of `name` opens, or one of the user's files named like
 // one, which the clean-up keeps.
 void killWhileWriting(const std::string& kind, const std::string& name, int rounds) {
-    const fs::path folder =
-        fs::temp_directory_path() / ("tavrin-crash-" + kind + "-" + std::to_string(::getpid()));
-    fs::remove_all(folder);
-    fs::create_directories(folder);
+    const tavrin::test::TempFolder scratch("tavrin-crash-" + kind);
+    const fs::path folder = scratch.path();
     const std::vector<std::string> usersFiles = {"." + name + ".backup", "." + name + ".a1B2c3",
                                                  "." + name + ".tavrin-a1B2c3d4"};
     for (const std::string& file : usersFiles)
         std::ofstream(folder / file) << "the user's";
 
     ASSERT_EQ(runWriter(kind, folder, "1"), 0);
-    const std::string stateB = readAll(folder / name);
+    const std::string stateB = readHostFile(folder / name);
     const auto before = std::chrono::steady_clock::now();
     ASSERT_EQ(runWriter(kind, folder, "0"), 0);
     const auto oneRun = std::chrono::duration_cast<std::chrono::microseconds>(
         std::chrono::steady_clock::now() - before);
-    const std::string stateA = readAll(folder / name);
+    const std::string stateA = readHostFile(folder / name);
     ASSERT_NE(stateA, stateB);
     ASSERT_GT(stateA.size(), 100000u);
 
@@ -126,7 +120,7 @@ void killWhileWriting(const std::string& kind, const std::string& name, int roun
         int status = 0;
         ::waitpid(pid, &status, 0);
 
-        const std::string now = readAll(folder / name);
+        const std::string now = readHostFile(folder / name);
         ASSERT_TRUE(now == stateA || now == stateB)
             << kind << ": round " << round << ", a file of " << now.size() << " bytes";
         (now == stateA ? sawA : sawB)++;
@@ -143,7 +137,7 @@ void killWhileWriting(const std::string& kind, const std::string& name, int roun
     EXPECT_GT(sawB, 0) << kind;
     // The next start writes over whatever the kills left, and clears the writes they cut short.
     ASSERT_EQ(runWriter(kind, folder, "1"), 0);
-    EXPECT_EQ(readAll(folder / name), stateB);
+    EXPECT_EQ(readHostFile(folder / name), stateB);
     const long kept = 1 + static_cast<long>(usersFiles.size());
     const auto entries = [&folder] {
         return std::distance(fs::directory_iterator(folder), fs::directory_iterator());
@@ -151,10 +145,9 @@ void killWhileWriting(const std::string& kind, const std::string& name, int roun
     EXPECT_GT(entries(), kept) << kind << ": no kill landed inside a write";
     ASSERT_EQ(runWriter(kind, folder, "clean"), 0);
     EXPECT_EQ(entries(), kept) << kind;
-    EXPECT_EQ(readAll(folder / name), stateB);
+    EXPECT_EQ(readHostFile(folder / name), stateB);
     for (const std::string& file : usersFiles)
-        EXPECT_EQ(readAll(folder / file), "the user's") << kind << ": " << file;
-    fs::remove_all(folder);
+        EXPECT_EQ(readHostFile(folder / file), "the user's") << kind << ": " << file;
 }
 
 TEST(CrashSafety, CatalogueFile) {

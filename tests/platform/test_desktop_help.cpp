@@ -1,8 +1,8 @@
-#include "../TestDoubles.h"
-#include "HostScratch.h"
 #include "platform/Cp932.h"
 #include "platform/linux/DesktopHelp.h"
 #include "platform/linux/LinuxFileSystem.h"
+#include "support/Fakes.h"
+#include "support/HostScratch.h"
 
 #include <QUrl>
 
@@ -244,8 +244,9 @@ TEST(ShippedManual, PagesAreWholeAndTheirLinksResolve) {
                 linkedFromContents.insert(resolved);
             if (resolved.ends_with(".html")) {
                 ASSERT_TRUE(pages.count(resolved)) << target;
-                if (!fragment.empty())
+                if (!fragment.empty()) {
                     EXPECT_TRUE(pages.at(resolved).ids.count(fragment)) << target;
+                }
             } else {
                 EXPECT_TRUE(fs::is_regular_file(fs::path(TAVRIN_MANUAL_DIR) / resolved)) << target;
             }

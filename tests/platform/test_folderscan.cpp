@@ -1,6 +1,8 @@
 #include "platform/Cp932.h"
 #include "platform/linux/LinuxFileSystem.h"
 #include "search/FolderScan.h"
+#include "support/HostScratch.h"
+#include "support/ScanRecorder.h"
 
 #include <gtest/gtest.h>
 
@@ -19,58 +21,28 @@ namespace fsys = std::filesystem;
 
 namespace {
 
-class Recorder : public ScanHost {
-public:
-    std::vector<std::string> events;
-    bool terminated() override { return false; }
-    void ShowSearchedFolder(const std::string& folder) override {
-        events.push_back("show " + folder);
-    }
-    void AddFoundProject(const std::string& folder, const std::string& marker) override {
-        events.push_back("add " + folder + " " + marker);
-    }
-    std::vector<std::string> sorted() const {
-        std::vector<std::string> out = events;
-        std::sort(out.begin(), out.end());
-        return out;
-    }
-};
-
-const std::vector<std::string> kBoth = {"RPG_RT.lmt", "GAME.EXE"};
+using test::kBothMarkers;
+using test::ScanRecorder;
 
 class FolderScanTest : public ::testing::Test {
 protected:
+    test::TempFolder mTemp{"tavrin-scan"};
     LinuxFileSystem fs{DriveTable::rootOnly()};
-    std::string root; // host, no trailing "/"
-    std::string win;  // Windows, trailing "\"
+    const std::string root = mTemp.path(); // host, no trailing "/"
+    const std::string win = windows(root); // Windows, trailing "\"
 
-    void SetUp() override {
-        char tmpl[] = "/tmp/tavrin-scan-XXXXXX";
-        ASSERT_NE(::mkdtemp(tmpl), nullptr);
-        root = tmpl;
-        win = "Z:" + root + "/";
-        std::replace(win.begin(), win.end(), '/', '\\');
+    static std::string windows(std::string host) {
+        std::replace(host.begin(), host.end(), '/', '\\');
+        return "Z:" + host + "\\";
     }
-    void TearDown() override {
-        // Refused folders must be opened again before they can be removed.
-        for (auto it = fsys::recursive_directory_iterator(
-                 root, fsys::directory_options::skip_permission_denied);
-             it != fsys::recursive_directory_iterator(); ++it)
-            if (!it->is_symlink() && it->is_directory())
-                ::chmod(it->path().c_str(), 0755);
-        ::chmod(root.c_str(), 0755);
-        fsys::remove_all(root);
-    }
-    void touch(const std::string& rel) {
-        fsys::create_directories(fsys::path(root + "/" + rel).parent_path());
-        ::close(::open((root + "/" + rel).c_str(), O_WRONLY | O_CREAT, 0644));
-    }
+    void touch(const std::string& rel) { test::writeHostFile(root + "/" + rel, ""); }
     void mkdir(const std::string& rel) { fsys::create_directories(root + "/" + rel); }
     std::vector<std::string> walk(const std::string& start,
-                                  const std::vector<std::string>& markers = kBoth,
+                                  const std::vector<std::string>& markers = kBothMarkers,
                                   FileSystem* through = nullptr) {
-        Recorder host;
-        walkFolders(through ? *through : fs, start, markers, host);
+        FileSystem& walked = through ? *through : fs;
+        ScanRecorder host(walked);
+        walkFolders(walked, start, markers, host);
         return host.events;
     }
 };
@@ -184,8 +156,8 @@ TEST_F(FolderScanTest, LinksFollowedButNeverBackUpThePath) {
         "show " + win + "a\\",      "add " + win + "a\\ RPG_RT.lmt",      "show " + win + "b\\",
         "show " + win + "b\\toA\\", "add " + win + "b\\toA\\ RPG_RT.lmt",
     };
-    Recorder host;
-    walkFolders(fs, win, kBoth, host);
+    ScanRecorder host(fs);
+    walkFolders(fs, win, kBothMarkers, host);
     std::sort(expected.begin(), expected.end());
     EXPECT_EQ(host.sorted(), expected);
 
@@ -205,14 +177,14 @@ TEST_F(FolderScanTest, RefusedFoldersArePassedOver) {
     RefusingFileSystem refusing;
     refusing.noEnter = {s + "Locked\\"};
     refusing.noList = {s + "Blind\\"};
-    EXPECT_EQ(walk(s, kBoth, &refusing), blindOnly);
+    EXPECT_EQ(walk(s, kBothMarkers, &refusing), blindOnly);
 
     // The host's own permissions, for owner and others alike. Root passes them, so as root
     // everything is walked, and the refusals are tried again as a user without rights.
     ASSERT_EQ(::chmod((root + "/S/Locked").c_str(), 0644), 0);
     ASSERT_EQ(::chmod((root + "/S/Blind").c_str(), 0311), 0);
-    Recorder host;
-    walkFolders(fs, s, kBoth, host);
+    ScanRecorder host(fs);
+    walkFolders(fs, s, kBothMarkers, host);
     if (::geteuid() != 0) {
         EXPECT_EQ(host.events, blindOnly);
         return;
@@ -222,10 +194,10 @@ TEST_F(FolderScanTest, RefusedFoldersArePassedOver) {
     const pid_t child = ::fork();
     ASSERT_GE(child, 0);
     if (child == 0) {
-        Recorder nobody;
+        ScanRecorder nobody(fs);
         if (::setgid(65534) != 0 || ::setuid(65534) != 0)
             ::_exit(2);
-        walkFolders(fs, s, kBoth, nobody);
+        walkFolders(fs, s, kBothMarkers, nobody);
         ::_exit(nobody.events == blindOnly ? 0 : 1);
     }
     int status = 0;
@@ -253,7 +225,7 @@ TEST_F(FolderScanTest, NamesOfAnyBytesNeverLeadOutOfTheTree) {
         touch("t/" + n + "/RPG_RT.lmt");
     }
     touch("t/plain/RPG_RT.lmt");
-    Recorder host;
+    ScanRecorder host(fs);
     walkFolders(fs, win + "t\\", {"RPG_RT.lmt"}, host);
     EXPECT_NE(
         std::find(host.events.begin(), host.events.end(), "add " + win + "t\\plain\\ RPG_RT.lmt"),

@@ -1,9 +1,10 @@
-#include "HostScratch.h"
 #include "platform/AppError.h"
 #include "platform/Cp932.h"
 #include "platform/linux/FlockInstanceMarker.h"
 #include "platform/linux/LinuxFileSystem.h"
 #include "platform/linux/WineRegistry.h"
+#include "support/Fakes.h"
+#include "support/HostScratch.h"
 
 #include <gtest/gtest.h>
 
@@ -173,13 +174,8 @@ TEST_F(LinuxFileSystemTest, ReadingTellsMissingFromRefused) {
 TEST_F(LinuxFileSystemTest, ReadingRefusesFilesAboveTheLimit) {
     writeHostFile(mTemp / "small.ini", std::string(1000, 'x'));
     EXPECT_EQ(mFs.readFile("C:\\small.ini", 1000)->size(), 1000u);
-    try {
-        mFs.readFile("C:\\small.ini", 999);
-        ADD_FAILURE() << "read past the limit";
-    } catch (const AppError& e) {
-        EXPECT_EQ(e.what(), cp932::fromUtf8(mTemp / "small.ini") +
-                                sj(" は大きすぎます（上限 999 バイト）。"));
-    }
+    EXPECT_EQ(test::errorOf([&] { mFs.readFile("C:\\small.ini", 999); }),
+              cp932::fromUtf8(mTemp / "small.ini") + sj(" は大きすぎます（上限 999 バイト）。"));
     // Without a limit named, the largest kind's: a sparse file just past it is refused unread.
     const std::string huge = mTemp / "huge.ixo";
     writeHostFile(huge, "");

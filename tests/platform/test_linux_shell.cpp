@@ -1,8 +1,8 @@
-#include "HostScratch.h"
-#include "TestDoubles.h"
 #include "platform/Cp932.h"
 #include "platform/linux/LinuxFileSystem.h"
 #include "platform/linux/LinuxShell.h"
+#include "support/Fakes.h"
+#include "support/HostScratch.h"
 
 #include <gtest/gtest.h>
 

@@ -1,9 +1,9 @@
 // The two calls a walk makes for every folder, by names the host writes otherwise too: a path
 // that does not exist as written is still found by the name-by-name look-up, and one that
 // exists as written is never taken for another entry.
-#include "HostScratch.h"
 #include "platform/Cp932.h"
 #include "platform/linux/LinuxFileSystem.h"
+#include "support/HostScratch.h"
 
 #include <gtest/gtest.h>
 

@@ -1,6 +1,6 @@
-#include "HostScratch.h"
 #include "platform/Cp932.h"
 #include "platform/linux/WineRegistry.h"
+#include "support/HostScratch.h"
 
 #include <QString>
 #include <gtest/gtest.h>
@@ -9,7 +9,6 @@
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
-#include <fstream>
 #include <thread>
 #include <tuple>
 
@@ -54,8 +53,7 @@ std::string query(const std::string& keyUtf8) {
 }
 
 std::string userReg() {
-    std::ifstream in(gPrefix + "/user.reg", std::ios::binary);
-    return std::string(std::istreambuf_iterator<char>(in), {});
+    return test::readHostFile(gPrefix + "/user.reg");
 }
 
 // Stops the prefix's server, which saves user.reg as it goes.
@@ -99,9 +97,7 @@ public:
     void SetUp() override {
         ASSERT_EQ(std::system("command -v wine >/dev/null && command -v wineserver >/dev/null"), 0)
             << "Wine is not installed";
-        std::string tmpl = (fs::temp_directory_path() / "tavrin-wine-XXXXXX").string();
-        ASSERT_NE(::mkdtemp(tmpl.data()), nullptr);
-        gFolder = tmpl;
+        gFolder = mFolder.emplace("tavrin-wine").path();
         gPrefix = gFolder + "/prefix";
         ::setenv("WINEPREFIX", gPrefix.c_str(), 1);
         ASSERT_EQ(run("wineboot -i"), 0);
@@ -112,8 +108,11 @@ public:
         if (gPrefix.empty())
             return;
         stopServer();
-        fs::remove_all(gFolder);
+        mFolder.reset();
     }
+
+private:
+    std::optional<test::TempFolder> mFolder;
 };
 
 const auto* const gEnvironment = ::testing::AddGlobalTestEnvironment(new ScratchPrefix);

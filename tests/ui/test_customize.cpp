@@ -1,23 +1,18 @@
-#include "TestDoubles.h"
 #include "dialogs/F_customize.h"
 #include "platform/Cp932.h"
 #include "platform/linux/LinuxFileSystem.h"
 #include "platform/linux/QtText.h"
-#include "ui/Modal.h"
+#include "support/Fakes.h"
+#include "support/HostScratch.h"
+#include "support/Widgets.h"
 
-#include <QCheckBox>
-#include <QDir>
-#include <QFile>
-#include <QLineEdit>
-#include <QMimeData>
 #include <QPushButton>
 #include <QTabBar>
 #include <QTabWidget>
-#include <QTemporaryDir>
-#include <QTimer>
 #include <QUrl>
 #include <QtTest>
 
+#include <filesystem>
 #include <functional>
 
 using namespace tavrin;
@@ -27,10 +22,11 @@ namespace {
 const std::string helpFile = "Z:\\opt\\tavrin\\Tavrin.hlp";
 const QString longFolder(120, 'L'), longFile = QString(140, 'M') + ".exe";
 
+using test::click;
 using test::control;
-QLineEdit* edit(QWidget* f, const QString& name) {
-    return control<QLineEdit>(f, name);
-}
+using test::edit;
+using test::toggle;
+
 QLineEdit* rowEdit(QWidget* f, int k) {
     return edit(f, QStringLiteral("AplEdit%1").arg(k));
 }
@@ -39,13 +35,6 @@ QCheckBox* rowCheck(QWidget* f, int k) {
 }
 QPushButton* button(QWidget* f, const QString& name) {
     return control<QPushButton>(f, name);
-}
-void click(QWidget* f, const QString& name) {
-    QTest::mouseClick(button(f, name), Qt::LeftButton);
-}
-// On its square, as the box may stretch past its label.
-void toggle(QCheckBox* b) {
-    QTest::mouseClick(b, Qt::LeftButton, {}, QPoint(6, b->height() / 2));
 }
 void gazPage(QWidget* f) {
     QTest::keyClick(f, Qt::Key_G, Qt::AltModifier);
@@ -62,17 +51,6 @@ BarSettings sample() {
     return b;
 }
 
-bool same(const BarSettings& a, const BarSettings& b) {
-    for (std::size_t k = 0; k < a.aplButtons.size(); ++k) {
-        if (a.aplButtons[k].path != b.aplButtons[k].path ||
-            a.aplButtons[k].shown != b.aplButtons[k].shown) {
-            return false;
-        }
-    }
-    return a.nmlBarVisible == b.nmlBarVisible && a.aplBarVisible == b.aplBarVisible &&
-           a.gazBarVisible == b.gazBarVisible && a.gazToolPath == b.gazToolPath;
-}
-
 // Sends a drag from another program (no source) onto `w` as a file manager does; answers whether
 // the drop was taken as a copy.
 bool dropUrls(QWidget* w, const QList<QUrl>& urls, const QString& text, Qt::DropActions offered) {
@@ -83,17 +61,11 @@ bool dropUrls(QWidget* w, const QList<QUrl>& urls, const QString& text, Qt::Drop
     if (!text.isEmpty()) {
         mime.setText(text);
     }
-    const QPoint at = w->rect().center();
-    QDragEnterEvent enter(at, offered, &mime, Qt::LeftButton, Qt::NoModifier);
-    QApplication::sendEvent(w, &enter);
-    QDragMoveEvent move(at, offered, &mime, Qt::LeftButton, Qt::NoModifier);
-    QApplication::sendEvent(w, &move);
-    QDropEvent drop(at, offered, &mime, Qt::LeftButton, Qt::NoModifier);
-    QApplication::sendEvent(w, &drop);
-    if (enter.isAccepted() != drop.isAccepted() || move.isAccepted() != drop.isAccepted()) {
+    const test::DropAnswer a = test::dropFromOutside(w, mime, w->rect().center(), offered);
+    if (a.entered != a.moved || a.moved != a.dropped) {
         qFatal("the drag and the drop were answered differently");
     }
-    return drop.isAccepted() && drop.dropAction() == Qt::CopyAction;
+    return a.dropped && a.action == Qt::CopyAction;
 }
 
 } // namespace
@@ -101,50 +73,39 @@ bool dropUrls(QWidget* w, const QList<QUrl>& urls, const QString& text, Qt::Drop
 class TestCustomize : public QObject {
     Q_OBJECT
 
-    QTemporaryDir mRoot; // drive C:
-    std::unique_ptr<LinuxFileSystem> mFs;
+    test::TempFolder mRoot; // drive C:
+    LinuxFileSystem mFs{DriveTable({{'C', mRoot.path()}})};
 
-    QString host(const QString& relative) const { return mRoot.path() + '/' + relative; }
-    void makeFile(const QString& relative) {
-        QVERIFY(QDir().mkpath(QFileInfo(host(relative)).path()));
-        QFile f(host(relative));
-        QVERIFY(f.open(QIODevice::WriteOnly));
+    QString host(const QString& relative) const {
+        return QString::fromStdString(mRoot.path()) + '/' + relative;
     }
 
+    BarSettings bars;
+
     // Opens the dialog on `bars`, lets `act` work in it, and answers what EditBarSettings did.
-    bool edited(test::FakeServices& fakes, BarSettings& bars,
-                std::function<void(TCustomizeForm*)> act) {
-        Services services{*mFs,        fakes.dialogs,  fakes.marker, fakes.clipboard, fakes.help,
-                          fakes.shell, fakes.registry, fakes.icons,  fakes.fs};
-        TCustomizeForm form(services, helpFile);
-        test::OnceShown<TCustomizeForm> person(act);
-        // A failed check inside `act` leaves the dialog open: close it rather than hang.
-        QTimer::singleShot(10000, &form, [&form] { form.done(QDialog::Rejected); });
-        const bool result = form.EditBarSettings(bars);
-        if (!person.seen) {
-            qFatal("the dialog was never shown");
-        }
-        return result;
+    bool edited(test::FakeServices& fakes, std::function<void(TCustomizeForm*)> act) {
+        TCustomizeForm form(fakes.services(&mFs), helpFile);
+        return test::whileShown(form, act, [&] { return form.EditBarSettings(bars); });
     }
 
 private slots:
+    void init() { bars = sample(); }
     void initTestCase() {
-        QVERIFY(mRoot.isValid());
-        mFs = std::make_unique<LinuxFileSystem>(DriveTable({{'C', mRoot.path().toStdString()}}));
-        makeFile("Tools/actview/actview.exe");
-        QVERIFY(QDir().mkpath(host("Tools/actview/sub")));
-        QVERIFY(QDir().mkpath(host("Tools/empty")));
-        makeFile(QString::fromUtf8("ゲーム/readme.txt"));
-        makeFile(longFolder + '/' + longFile);
+        for (const char* file : {"Tools/actview/actview.exe", "ゲーム/readme.txt"}) {
+            test::writeHostFile(mRoot / file, "");
+        }
+        test::writeHostFile(host(longFolder + '/' + longFile).toStdString(), "");
+        std::filesystem::create_directories(mRoot / "Tools/actview/sub");
+        std::filesystem::create_directories(mRoot / "Tools/empty");
     }
 
     void okWithoutAChangeGivesTheSameRecordBack() {
         for (bool visible : {false, true}) {
             test::FakeServices fakes;
-            BarSettings bars = sample();
+            init();
             bars.aplBarVisible = visible;
             bars.gazBarVisible = !visible;
-            QVERIFY(edited(fakes, bars, [](TCustomizeForm* f) {
+            QVERIFY(edited(fakes, [](TCustomizeForm* f) {
                 QCOMPARE(rowEdit(f, 7)->text(), QString::fromUtf8("D:\\文書\\b.txt"));
                 for (int k = 1; k <= 8; ++k) {
                     const bool shown = k == 2 || k == 5;
@@ -159,14 +120,13 @@ private slots:
             expected.aplBarVisible = visible;
             expected.gazBarVisible = !visible;
             expected.gazToolPath[0] = "C:\\Gaz\\";
-            QVERIFY(same(bars, expected));
+            QVERIFY(bars == expected);
         }
     }
 
     void tickingAndUntickingRowsSwitchTheBarOn() {
         test::FakeServices fakes;
-        BarSettings bars = sample();
-        QVERIFY(edited(fakes, bars, [](TCustomizeForm* f) {
+        QVERIFY(edited(fakes, [](TCustomizeForm* f) {
             toggle(rowCheck(f, 3));
             QVERIFY(rowEdit(f, 3)->isEnabled());
             QVERIFY(button(f, "AplBrowse3")->isEnabled());
@@ -180,15 +140,15 @@ private slots:
         expected.aplButtons[2].shown = true;
         expected.aplButtons[1].shown = false; // its path stays
         expected.gazToolPath[0] = "C:\\Gaz\\";
-        QVERIFY(same(bars, expected));
+        QVERIFY(bars == expected);
     }
 
     // Typing on one page switches that page's bar on, not the other; Enter is OK.
     void typingSwitchesItsOwnBarOn() {
         {
             test::FakeServices fakes;
-            BarSettings bars = sample();
-            QVERIFY(edited(fakes, bars, [](TCustomizeForm* f) {
+            init();
+            QVERIFY(edited(fakes, [](TCustomizeForm* f) {
                 gazPage(f);
                 QTest::keyClicks(edit(f, "Ed_ccclip"), "G:\\cc\\  ");
                 QTest::keyClick(edit(f, "Ed_ccclip"), Qt::Key_Return);
@@ -199,8 +159,8 @@ private slots:
         }
         {
             test::FakeServices fakes;
-            BarSettings bars = sample();
-            QVERIFY(edited(fakes, bars, [](TCustomizeForm* f) {
+            init();
+            QVERIFY(edited(fakes, [](TCustomizeForm* f) {
                 QTest::keyClicks(rowEdit(f, 5), "x.exe ");
                 QTest::keyClick(rowEdit(f, 5), Qt::Key_Return);
             }));
@@ -218,14 +178,14 @@ private slots:
         };
         for (const auto& way : ways) {
             test::FakeServices fakes;
-            BarSettings bars = sample();
-            QVERIFY(!edited(fakes, bars, [&](TCustomizeForm* f) {
+            init();
+            QVERIFY(!edited(fakes, [&](TCustomizeForm* f) {
                 toggle(rowCheck(f, 1));
                 QTest::keyClicks(rowEdit(f, 2), "zz");
                 edit(f, "Ed_mywin")->setText("Q:\\");
                 way(f);
             }));
-            QVERIFY(same(bars, sample()));
+            QVERIFY(bars == sample());
         }
     }
 
@@ -233,9 +193,8 @@ private slots:
         test::FakeServices fakes;
         fakes.dialogs.files = {std::string("D:\\Gaz\\ccclip.exe"), std::nullopt,
                                std::string("D:\\Other\\ccclip.exe")};
-        BarSettings bars = sample();
         bars.gazToolPath[1] = "C:\\Old\\ccclip\\";
-        QVERIFY(edited(fakes, bars, [](TCustomizeForm* f) {
+        QVERIFY(edited(fakes, [](TCustomizeForm* f) {
             gazPage(f);
             click(f, "Bt_ccclip");
             QCOMPARE(edit(f, "Ed_ccclip")->text(), QStringLiteral("D:\\Gaz\\"));
@@ -260,8 +219,7 @@ private slots:
     void browsingForARowStartsInItsFolderOrWhereTheDialogWas() {
         test::FakeServices fakes;
         fakes.dialogs.files = {sj("E:\\ツール\\y.exe"), std::nullopt};
-        BarSettings bars = sample();
-        QVERIFY(edited(fakes, bars, [](TCustomizeForm* f) {
+        QVERIFY(edited(fakes, [](TCustomizeForm* f) {
             click(f, "AplBrowse2");
             toggle(rowCheck(f, 4));
             click(f, "AplBrowse4"); // cancelled
@@ -320,10 +278,10 @@ private slots:
         };
         for (const Row& r : rows) {
             test::FakeServices fakes;
-            BarSettings bars = sample();
+            init();
             bool taken = false;
             QString text;
-            QVERIFY(edited(fakes, bars, [&](TCustomizeForm* f) {
+            QVERIFY(edited(fakes, [&](TCustomizeForm* f) {
                 if (r.field.startsWith("Ed_")) {
                     gazPage(f);
                 }
@@ -342,8 +300,7 @@ private slots:
 
     void helpFollowsThePage() {
         test::FakeServices fakes;
-        BarSettings bars = sample();
-        edited(fakes, bars, [](TCustomizeForm* f) {
+        edited(fakes, [](TCustomizeForm* f) {
             click(f, "Bt_help");
             QTest::keyClick(rowEdit(f, 2), Qt::Key_F1);
             gazPage(f);
@@ -358,12 +315,11 @@ private slots:
 
     void shapeAndTabOrder() {
         test::FakeServices fakes;
-        BarSettings bars = sample();
         for (auto& entry : bars.aplButtons) {
             entry.shown = true;
         }
         QStringList apl, gaz;
-        edited(fakes, bars, [&](TCustomizeForm* f) {
+        edited(fakes, [&](TCustomizeForm* f) {
             QCOMPARE(f->windowTitle(), QString::fromUtf8("カスタマイズ"));
             QCOMPARE(f->size(), QSize(343, 375));
             QCOMPARE(f->minimumSize(), f->maximumSize());

@@ -1,93 +1,29 @@
-#include "TestDoubles.h"
 #include "catalogue/Catalogue.h"
 #include "platform/Cp932.h"
-#include "platform/linux/LinuxFileSystem.h"
 #include "platform/linux/QtText.h"
 #include "search/SearchDlg.h"
 #include "search/Searchclass.h"
+#include "support/Fakes.h"
 
 #include <QDeadlineTimer>
-#include <QDir>
 #include <QLabel>
 #include <QPushButton>
-#include <QRandomGenerator>
-#include <QTemporaryDir>
 #include <QTimer>
 #include <QtTest>
 
-#include <condition_variable>
+#include <algorithm>
 #include <functional>
-#include <mutex>
 
 using namespace tavrin;
-using tavrin::test::ScriptedDialogs;
+using test::ScriptedDialogs;
 
 namespace {
 
-std::string withoutTrail(std::string path) {
-    while (path.size() > 3 && path.back() == '\\') {
-        path.pop_back();
-    }
-    return path;
+// A start folder as typed, without its trailing backslash.
+std::string typed(std::string folder) {
+    folder.pop_back();
+    return folder;
 }
-
-// The host's files, with one folder whose listing waits until release(): the worker stands
-// still there, so pausing and cancelling meet it at a known point.
-class HeldFileSystem : public FileSystem {
-public:
-    explicit HeldFileSystem(FileSystem& inner) : mInner(inner) {}
-    ~HeldFileSystem() override { release(); }
-
-    void holdAt(const std::string& folder) {
-        std::lock_guard lock(mMutex);
-        mHeld = withoutTrail(folder);
-        mReleased = false;
-    }
-    bool holding() {
-        std::lock_guard lock(mMutex);
-        return mHolding;
-    }
-    void release() {
-        std::lock_guard lock(mMutex);
-        mReleased = true;
-        mChanged.notify_all();
-    }
-    std::string unreadable;
-
-    bool fileExists(const std::string& path) override { return mInner.fileExists(path); }
-    bool folderExists(const std::string& path) override { return mInner.folderExists(path); }
-    std::optional<std::string> readFile(const std::string& path) override {
-        return path == unreadable ? std::nullopt : mInner.readFile(path);
-    }
-    bool writeFileAtomic(const std::string& path, std::string_view bytes) override {
-        return mInner.writeFileAtomic(path, bytes);
-    }
-    bool renameFile(const std::string& from, const std::string& to) override {
-        return mInner.renameFile(from, to);
-    }
-    std::optional<FolderIdentity> folderIdentity(const std::string& path) override {
-        return mInner.folderIdentity(path);
-    }
-    std::string workingFolder() override { return mInner.workingFolder(); }
-    std::vector<Entry> listFolder(const std::string& path) override {
-        std::unique_lock lock(mMutex);
-        if (withoutTrail(path) == mHeld) {
-            mHolding = true;
-            mChanged.wait(lock, [this] { return mReleased; });
-            mHolding = false;
-        }
-        lock.unlock();
-        return mInner.listFolder(path);
-    }
-
-private:
-    FileSystem& mInner;
-    std::mutex mMutex;
-    std::condition_variable mChanged;
-    std::string mHeld;
-    bool mReleased = true;
-    bool mHolding = false;
-};
 
 // Runs `whileOpen` while the question is shown, as the event loop of a real box would.
 class SlowDialogs : public ScriptedDialogs {
@@ -111,31 +47,24 @@ QString u(const char* utf8) {
 class TestSearch : public QObject {
     Q_OBJECT
 
-    QTemporaryDir mDir;
-    LinuxFileSystem mHost{DriveTable::rootOnly()};
-    std::unique_ptr<HeldFileSystem> fs;
+    std::unique_ptr<test::MemoryFileSystem> fs;
     std::unique_ptr<Catalogue> catalogue;
     SlowDialogs dialogs;
     std::unique_ptr<TSearchDlg> dlg;
-    QString mBase;
 
-    // A file below a fresh start folder ("A/B/RPG_RT.lmt"), its folders made; "A/B/" a folder.
-    void make(const QString& rel, const QByteArray& content = {}) {
-        const QString path = mBase + "/" + rel;
-        QDir().mkpath(rel.endsWith('/') ? path : QFileInfo(path).path());
-        if (!rel.endsWith('/')) {
-            QFile f(path);
-            QVERIFY(f.open(QIODevice::WriteOnly));
-            f.write(content);
+    // A file below the start folder ("A/B/RPG_RT.lmt"), its folders made; "A/B/" a folder.
+    void make(const std::string& rel, const std::string& content = {}) {
+        const std::size_t slash = rel.rfind('/') + 1;
+        fs->folder(win(rel.substr(0, slash)));
+        if (slash < rel.size()) {
+            fs->file(win(rel.substr(0, slash)) + rel.substr(slash), content);
         }
     }
     // The Windows path of a folder below the start folder, as the walk reports it.
-    std::string win(const QString& rel = {}) {
-        std::string p = *mHost.toWindowsPath(QFile::encodeName(mBase).toStdString()) + "\\";
-        for (const QString& part : rel.split('/', Qt::SkipEmptyParts)) {
-            p += part.toStdString() + "\\";
-        }
-        return p;
+    static std::string win(const std::string& rel = {}) {
+        std::string p = "C:\\Start\\" + rel;
+        std::replace(p.begin(), p.end(), '/', '\\');
+        return p.back() == '\\' ? p : p + "\\";
     }
     std::vector<std::string> rows() const {
         std::vector<std::string> out;
@@ -171,9 +100,8 @@ class TestSearch : public QObject {
 
 private slots:
     void init() {
-        mBase = mDir.path() + "/" + QString::number(QRandomGenerator::global()->generate());
-        QVERIFY(QDir().mkpath(mBase));
-        fs = std::make_unique<HeldFileSystem>(mHost);
+        fs = std::make_unique<test::MemoryFileSystem>();
+        fs->folder(win());
         catalogue = std::make_unique<Catalogue>();
         catalogue->selectFolder(catalogue->AddFolder(nullptr, "Tavrin"));
         dialogs = SlowDialogs();
@@ -201,7 +129,7 @@ private slots:
         make("A/GAME.EXE");
         make("A/Hero.rpg");
         make("RPG_RT.lmt");
-        QCOMPARE(run(6, false, withoutTrail(win())), 0);
+        QCOMPARE(run(6, false, typed(win())), 0);
         QVERIFY(!dlg->isVisible());
         QVERIFY(!dlg->scanner());
         QVERIFY(dialogs.shown.empty());
@@ -231,7 +159,8 @@ private slots:
     void startThatCannotBeEnteredClosesAtOnce() {
         QFETCH(QString, start);
         make("file");
-        QCOMPARE(run(6, false, start.isEmpty() ? std::string() : withoutTrail(win(start))), 0);
+        QCOMPARE(run(6, false, start.isEmpty() ? std::string() : typed(win(start.toStdString()))),
+                 0);
         QVERIFY(!dlg->isVisible());
         QCOMPARE(catalogue->rowCount(), 0);
         QVERIFY(dialogs.shown.empty());
@@ -290,10 +219,8 @@ private slots:
         make("A/P1/RPG_RT.lmt");
         make("A/P2/deep/RPG_RT.lmt");
         make("A/P2/RPG_RT.lmt");
-        const std::vector<FileSystem::Entry> order = mHost.listFolder(win("A"));
-        QCOMPARE(order.size(), std::size_t(2));
-        const QString first = "A/" + QString::fromStdString(order[0].name);
-        const QString second = "A/" + QString::fromStdString(order[1].name);
+        // Listed in the order they were made.
+        const std::string first = "A/P1", second = "A/P2";
         fs->holdAt(win(second));
         const auto requestClose = [&] {
             if (closeBox) {
@@ -342,7 +269,7 @@ private slots:
         make("A/B/RPG_RT.lmt");
         make("A/B/RPG_RT.ini", "GameTitle=x");
         make("A/RPG_RT.lmt");
-        fs->unreadable = win("A/B") + "RPG_RT.ini";
+        fs->unreadable = {win("A/B") + "RPG_RT.ini"};
         QCOMPARE(run(2, false, win()), 0);
         QVERIFY(!dlg->isVisible());
         QCOMPARE(rows(), std::vector<std::string>{win("A/B/C") + "|1"});

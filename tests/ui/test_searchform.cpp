@@ -1,17 +1,14 @@
-#include "TestDoubles.h"
 #include "platform/Cp932.h"
 #include "platform/linux/QtDialogs.h"
 #include "platform/linux/QtText.h"
 #include "search/F_thukurusearch.h"
-#include "ui/Modal.h"
+#include "support/Fakes.h"
+#include "support/Widgets.h"
 
-#include <QCheckBox>
 #include <QFileDialog>
 #include <QInputMethodEvent>
-#include <QLineEdit>
 #include <QPushButton>
 #include <QTemporaryDir>
-#include <QTimer>
 #include <QtTest>
 
 #include <functional>
@@ -23,39 +20,25 @@ namespace {
 const std::string helpFile = "Z:\\opt\\tavrin\\Tavrin.hlp";
 const char* const editorKey = "Software\\ASCII\\RPG2000";
 
+using test::box;
+using test::click;
 using test::control;
+using test::toggle;
 
-QLineEdit* edit(QWidget* f) {
-    return control<QLineEdit>(f, "Ed_FindStartFolder");
-}
-QCheckBox* box(QWidget* f, const char* name) {
-    return control<QCheckBox>(f, name);
-}
-// On its square, as the box may stretch well past its label.
-void toggle(QCheckBox* b) {
-    QTest::mouseClick(b, Qt::LeftButton, {}, QPoint(6, b->height() / 2));
-}
-void click(QWidget* f, const char* button) {
-    QTest::mouseClick(control<QPushButton>(f, button), Qt::LeftButton);
+QLineEdit* folderEdit(QWidget* f) {
+    return test::edit(f, "Ed_FindStartFolder");
 }
 
 // Opens the dialog on `s`, lets `act` work in it, and answers what EditSearchSettings did.
 int edited(test::FakeServices& fakes, SearchSettings& s, std::function<void(TSearchForm*)> act) {
     TSearchForm form(fakes.services(), helpFile);
-    test::OnceShown<TSearchForm> person(act);
-    // A failed check inside `act` leaves the dialog open: close it rather than hang.
-    QTimer::singleShot(10000, &form, [&form] { form.done(0); });
-    const int result = form.EditSearchSettings(s);
-    if (!person.seen) {
-        qFatal("the dialog was never shown");
-    }
-    return result;
+    return test::whileShown(form, act, [&] { return form.EditSearchSettings(s); });
 }
 
 // Turns every control away from the record {"C:\Games", insert, dupChk, 2000 only}.
 void changeEverything(TSearchForm* f) {
-    edit(f)->selectAll();
-    QTest::keyClicks(edit(f), "D:\\Other");
+    folderEdit(f)->selectAll();
+    QTest::keyClicks(folderEdit(f), "D:\\Other");
     for (const char* name : {"Chk_rpgt2k", "Chk_rpgt95", "Chk_insert", "Chk_duplicate"}) {
         toggle(box(f, name));
     }
@@ -82,14 +65,14 @@ private slots:
             test::FakeServices fakes;
             SearchSettings s = r.s;
             edited(fakes, s, [&](TSearchForm* f) {
-                QCOMPARE(edit(f)->text(), qs(r.s.searchFolder));
+                QCOMPARE(folderEdit(f)->text(), qs(r.s.searchFolder));
                 QCOMPARE(box(f, "Chk_rpgt2k")->isChecked(), r.rpgt2k);
                 QCOMPARE(box(f, "Chk_rpgt95")->isChecked(), r.rpgt95);
                 QCOMPARE(box(f, "Chk_insert")->isChecked(), r.s.insert);
                 QCOMPARE(box(f, "Chk_duplicate")->isChecked(), r.s.dupChk);
                 // Focused with its text selected, so typing replaces it.
-                QCOMPARE(QApplication::focusWidget(), edit(f));
-                QCOMPARE(edit(f)->selectedText(), edit(f)->text());
+                QCOMPARE(QApplication::focusWidget(), folderEdit(f));
+                QCOMPARE(folderEdit(f)->selectedText(), folderEdit(f)->text());
                 click(f, "Bt_Cancel");
             });
         }
@@ -125,12 +108,12 @@ private slots:
             const int result = edited(fakes, s, [&](TSearchForm* f) {
                 changeEverything(f);
                 // Typed on: blanks and a trailing "\" stay, no check of any kind.
-                QTest::keyClicks(edit(f), "\\");
+                QTest::keyClicks(folderEdit(f), "\\");
                 // Japanese arrives as an input method commits it.
                 QInputMethodEvent ime;
                 ime.setCommitString(QString::fromUtf8("ゲーム"));
-                QApplication::sendEvent(edit(f), &ime);
-                QTest::keyClicks(edit(f), "\\ ");
+                QApplication::sendEvent(folderEdit(f), &ime);
+                QTest::keyClicks(folderEdit(f), "\\ ");
                 click(f, button);
             });
             QCOMPARE(result, expected);
@@ -195,9 +178,9 @@ private slots:
         SearchSettings s{"C:\\Games", true, true, 2};
         edited(fakes, s, [](TSearchForm* f) {
             click(f, "Bt_Ref");
-            QCOMPARE(edit(f)->text(), QString::fromUtf8("E:\\作品"));
+            QCOMPARE(folderEdit(f)->text(), QString::fromUtf8("E:\\作品"));
             click(f, "Bt_Ref");
-            QCOMPARE(edit(f)->text(), QString::fromUtf8("E:\\作品"));
+            QCOMPARE(folderEdit(f)->text(), QString::fromUtf8("E:\\作品"));
             click(f, "Bt_Cancel");
         });
         const std::vector<std::string> prompts(2, sj("検索を開始するフォルダを選んで下さい"));
@@ -209,9 +192,9 @@ private slots:
         SearchSettings s{"C:\\Games", true, true, 2};
         bool stillOpen = false;
         const int result = edited(fakes, s, [&](TSearchForm* f) {
-            QTest::keyClick(edit(f), Qt::Key_Escape);
+            QTest::keyClick(folderEdit(f), Qt::Key_Escape);
             stillOpen = f->isVisible() && f->result() == 0;
-            QTest::keyClicks(edit(f), "X:\\");
+            QTest::keyClicks(folderEdit(f), "X:\\");
             // From a box as from the edit: Enter belongs to the dialog's default button.
             box(f, "Chk_rpgt2k")->setFocus(Qt::TabFocusReason);
             QTest::keyClick(box(f, "Chk_rpgt2k"), Qt::Key_Return);
@@ -293,14 +276,13 @@ private slots:
                 static_cast<QDialog*>(d)->accept();
             });
             std::optional<std::string> got;
-            QDialog outer;
-            QTimer::singleShot(0, &outer, [&] {
+            QWidget* outer = nullptr;
+            test::insideADialog([&](QDialog* d) {
+                outer = d;
                 got = dialogs.browseForFolder(sj("検索を開始するフォルダを選んで下さい"));
-                outer.accept();
             });
-            outer.exec();
             QVERIFY(person.seen);
-            QCOMPARE(owner, static_cast<QWidget*>(&outer));
+            QCOMPARE(owner, outer);
             QCOMPARE(title, QString::fromUtf8("検索を開始するフォルダを選んで下さい"));
             QCOMPARE(got, r.expected);
         }

@@ -1,28 +1,25 @@
-#include "TestDoubles.h"
 #include "dialogs/F_setting.h"
 #include "dialogs/F_version.h"
 #include "dialogs/SettingValues.h"
 #include "platform/Cp932.h"
 #include "platform/linux/QtFontDialog.h"
 #include "platform/linux/QtText.h"
-#include "ui/Modal.h"
+#include "support/Fakes.h"
+#include "support/Widgets.h"
 
-#include <QBuffer>
-#include <QCheckBox>
 #include <QComboBox>
 #include <QDialogButtonBox>
 #include <QFontDatabase>
 #include <QLabel>
-#include <QLineEdit>
 #include <QListWidget>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QScrollBar>
 #include <QTabBar>
 #include <QTabWidget>
-#include <QTimer>
 #include <QtTest>
 
+#include <algorithm>
 #include <functional>
 
 using namespace tavrin;
@@ -31,40 +28,25 @@ namespace {
 
 const std::string helpFile = "Z:\\opt\\tavrin\\Tavrin.hlp";
 
+using test::box;
+using test::click;
 using test::control;
+using test::edit;
+using test::toggle;
+using test::typeInto;
 
-QCheckBox* box(QWidget* f, const char* name) {
-    return control<QCheckBox>(f, name);
-}
-QLineEdit* edit(QWidget* f, const char* name) {
-    return control<QLineEdit>(f, name);
-}
 QScrollBar* bar(QWidget* f, const char* name) {
     return control<QScrollBar>(f, name);
 }
 QString labelText(QWidget* f, const char* name) {
     return control<QLabel>(f, name)->text();
 }
-// On its square, as the box may stretch well past its label.
-void toggle(QCheckBox* b) {
-    QTest::mouseClick(b, Qt::LeftButton, {}, QPoint(6, b->height() / 2));
-}
-// On its circle, for the same reason.
 void pick(QWidget* f, const char* radio) {
-    auto* r = control<QRadioButton>(f, radio);
-    QTest::mouseClick(r, Qt::LeftButton, {}, QPoint(6, r->height() / 2));
-}
-void click(QWidget* f, const char* button) {
-    QTest::mouseClick(control<QAbstractButton>(f, button), Qt::LeftButton);
+    toggle(control<QRadioButton>(f, radio));
 }
 void openPage(QWidget* f, int page) {
     QTabBar* tabs = control<QTabWidget>(f, "PageControl")->tabBar();
     QTest::mouseClick(tabs, Qt::LeftButton, {}, tabs->tabRect(page).center());
-}
-void typeInto(QLineEdit* e, const QString& text) {
-    e->setFocus();
-    e->selectAll();
-    QTest::keyClicks(e, text);
 }
 // The checked items of a radio group, by name.
 QStringList checkedIn(QWidget* f, const char* group) {
@@ -77,25 +59,13 @@ QStringList checkedIn(QWidget* f, const char* group) {
     return out;
 }
 
-QByteArray pictureBytes(Qt::GlobalColor colour) {
-    QPixmap p(16, 16);
-    p.fill(colour);
-    QByteArray bytes;
-    QBuffer buffer(&bytes);
-    buffer.open(QIODevice::WriteOnly);
-    p.save(&buffer, "PNG");
-    return bytes;
-}
-
 // Files with a real picture, so the preview can be seen to fill.
 class PictureIcons : public test::NamedIcons {
 public:
     std::optional<std::string> fileIcon(const std::string& path) override {
         asked.push_back(path);
-        for (const auto& f : files) {
-            if (f == path) {
-                return pictureBytes(Qt::red).toStdString();
-            }
+        if (std::ranges::count(files, path)) {
+            return test::png(Qt::red);
         }
         return std::nullopt;
     }
@@ -103,9 +73,6 @@ public:
 
 struct Fakes : test::FakeServices {
     PictureIcons pictures;
-    Services withPictures() {
-        return {fs, dialogs, marker, clipboard, help, shell, registry, pictures, fs};
-    }
 };
 
 bool previewShown(QWidget* f) {
@@ -131,59 +98,11 @@ FontChoice sampleFont() {
     return f;
 }
 
-void checkSame(const SettingsRecord& a, const SettingsRecord& b) {
-    QCOMPARE(a.basic.position, b.basic.position);
-    QCOMPARE(a.basic.tasktray, b.basic.tasktray);
-    QCOMPARE(a.basic.invisible, b.basic.invisible);
-    QCOMPARE(a.basic.startSize, b.basic.startSize);
-    QCOMPARE(a.basic.dblClick, b.basic.dblClick);
-    QCOMPARE(a.basic.gdiRenderer, b.basic.gdiRenderer);
-    QCOMPARE(a.list.rowSelect, b.list.rowSelect);
-    QCOMPARE(a.list.gridLines, b.list.gridLines);
-    QCOMPARE(a.list.hotTrack, b.list.hotTrack);
-    QCOMPARE(a.list.bgColorOn, b.list.bgColorOn);
-    QCOMPARE(a.list.bgColor, b.list.bgColor);
-    QCOMPARE(a.list.listIconPath, b.list.listIconPath);
-    QCOMPARE(a.trial.useTry, b.trial.useTry);
-    QCOMPARE(a.trial.tryPath, b.trial.tryPath);
-}
-
-// A failed check inside a nested dialog leaves it open: close every dialog rather than hang.
-void closeDialogsLater(QObject* context) {
-    QTimer::singleShot(10000, context, [] {
-        for (QWidget* w : QApplication::topLevelWidgets()) {
-            if (auto* d = qobject_cast<QDialog*>(w); d && d->isVisible()) {
-                d->done(0);
-            }
-        }
-    });
-}
-
 // The font dialog's answer, opened from a dialog as the settings dialog opens it.
 std::optional<FontChoice> fontDialogAnswer(const FontChoice& initial) {
     std::optional<FontChoice> got;
-    QDialog outer;
-    QTimer::singleShot(0, &outer, [&] {
-        got = runFontDialog(&outer, initial);
-        outer.accept();
-    });
-    closeDialogsLater(&outer);
-    outer.exec();
+    test::insideADialog([&](QDialog* owner) { got = runFontDialog(owner, initial); });
     return got;
-}
-
-// Opens the dialog on `r` and `font`, lets `act` work in it, and answers what EditSettings did.
-bool edited(Services services, SettingsRecord& r, FontChoice& font,
-            std::function<void(TSettingForm*)> act, QWidget* parent = nullptr) {
-    TSettingForm form(services, helpFile, parent);
-    test::OnceShown<TSettingForm> person(act);
-    // A failed check inside `act` leaves the dialog open: close it rather than hang.
-    QTimer::singleShot(10000, &form, [&form] { form.done(QDialog::Rejected); });
-    const bool result = form.EditSettings(r, font);
-    if (!person.seen) {
-        qFatal("the dialog was never shown");
-    }
-    return result;
 }
 
 // Turns every control away from sampleRecord() and sampleFont().
@@ -213,7 +132,22 @@ void changeEverything(TSettingForm* f) {
 
 class TestSettingForm : public QObject {
     Q_OBJECT
+
+    SettingsRecord r;
+    FontChoice font;
+
+    // Opens the dialog on `r` and `font`, lets `act` work in it, and answers what EditSettings did.
+    bool edited(Fakes& fakes, std::function<void(TSettingForm*)> act, QWidget* parent = nullptr) {
+        TSettingForm form(fakes.services(nullptr, &fakes.pictures), helpFile, parent);
+        return test::whileShown(form, act, [&] { return form.EditSettings(r, font); });
+    }
+
 private slots:
+    void init() {
+        r = sampleRecord();
+        font = sampleFont();
+    }
+
     void controlsShowTheRecordInTheirNearestStates() {
         struct Row {
             std::int32_t startSize, dblClick;
@@ -227,13 +161,12 @@ private slots:
             {-1, -5, {}, {}, -1, -1},
         };
         for (const Row& row : rows) {
-            test::FakeServices fakes;
-            SettingsRecord r = sampleRecord();
+            Fakes fakes;
+            init();
             r.basic.startSize = row.startSize;
             r.basic.dblClick = row.dblClick;
             r.list.bgColor = 0x7FFFFFFF;
-            FontChoice font = sampleFont();
-            const bool ok = edited(fakes.services(), r, font, [&](TSettingForm* f) {
+            const bool ok = edited(fakes, [&](TSettingForm* f) {
                 QCOMPARE(checkedIn(f, "RBox_StartSize"), row.startShown);
                 QCOMPARE(checkedIn(f, "RBox_Dblclick"), row.dblShown);
                 QCOMPARE(control<QTabWidget>(f, "PageControl")->currentIndex(), 2);
@@ -272,9 +205,7 @@ private slots:
         Fakes fakes;
         FontChoice chosen{sj("Noto Sans CJK JP"), 14, 0x0000FF, true, false, true, false};
         fakes.dialogs.fonts = {chosen};
-        SettingsRecord r = sampleRecord();
-        FontChoice font = sampleFont();
-        const bool ok = edited(fakes.withPictures(), r, font, [](TSettingForm* f) {
+        const bool ok = edited(fakes, [](TSettingForm* f) {
             changeEverything(f);
             click(f, "Bt_Ok");
         });
@@ -309,24 +240,21 @@ private slots:
         for (const auto& way : ways) {
             Fakes fakes;
             fakes.dialogs.fonts = {FontChoice{"Other", 20, 0xFF, true, true, true, true}};
-            SettingsRecord r = sampleRecord();
-            FontChoice font = sampleFont();
-            const bool ok = edited(fakes.withPictures(), r, font, [&](TSettingForm* f) {
+            init();
+            const bool ok = edited(fakes, [&](TSettingForm* f) {
                 changeEverything(f);
                 QCOMPARE(labelText(f, "Lb_FontName"), QString("Other"));
                 way(f);
             });
             QVERIFY(!ok);
-            checkSame(r, sampleRecord());
+            QVERIFY(r == sampleRecord());
             QCOMPARE(font, sampleFont());
         }
     }
 
     void clearedColourOptionDisablesTheBarsAndStillStoresTheColour() {
-        test::FakeServices fakes;
-        SettingsRecord r = sampleRecord();
-        FontChoice font = sampleFont();
-        const bool ok = edited(fakes.services(), r, font, [](TSettingForm* f) {
+        Fakes fakes;
+        const bool ok = edited(fakes, [](TSettingForm* f) {
             openPage(f, 1);
             auto* sample = control<QWidget>(f, "Color_Sample");
             QVERIFY(sample->autoFillBackground());
@@ -357,9 +285,7 @@ private slots:
         fakes.fs.files = {
             {"C:\\a.ico", ""}, {"C:\\c.ico", ""}, {"C:\\xc.ico", ""}, {"C:\\b.exe", ""}};
         fakes.pictures.files = {"C:\\a.ico", "C:\\c.ico"};
-        SettingsRecord r = sampleRecord();
-        FontChoice font = sampleFont();
-        const bool ok = edited(fakes.withPictures(), r, font, [&](TSettingForm* f) {
+        const bool ok = edited(fakes, [&](TSettingForm* f) {
             openPage(f, 1);
             auto* kind = control<QComboBox>(f, "Combo_KindOfIcon");
             auto* path = edit(f, "Ed_ListIconPath");
@@ -405,10 +331,8 @@ private slots:
         fakes.fs.files = {{sj("D:\\アイコン\\x.ico"), ""}};
         fakes.pictures.files = {sj("D:\\アイコン\\x.ico")};
         fakes.dialogs.files = {sj("D:\\アイコン\\x.ico"), std::nullopt};
-        SettingsRecord r = sampleRecord();
         r.list.listIconPath[0] = sj("C:\\ソフト\\表\\a.ico");
-        FontChoice font = sampleFont();
-        const bool ok = edited(fakes.withPictures(), r, font, [](TSettingForm* f) {
+        const bool ok = edited(fakes, [](TSettingForm* f) {
             openPage(f, 1);
             QVERIFY(!previewShown(f));
             click(f, "Bt_IconPathRef");
@@ -428,12 +352,10 @@ private slots:
     }
 
     void trialFolderIsPickedAndSurvivesUnchecking() {
-        test::FakeServices fakes;
+        Fakes fakes;
         fakes.dialogs.files = {std::string("C:\\RPG\\RPG2000T.exe"), std::nullopt};
-        SettingsRecord r = sampleRecord();
         r.trial = {false, ""};
-        FontChoice font = sampleFont();
-        const bool ok = edited(fakes.services(), r, font, [](TSettingForm* f) {
+        const bool ok = edited(fakes, [](TSettingForm* f) {
             for (const char* name : {"Label7", "Ed_TryPath", "Bt_Ref"}) {
                 QVERIFY2(!control<QWidget>(f, name)->isEnabled(), name);
             }
@@ -458,12 +380,10 @@ private slots:
     }
 
     void chosenFontShowsAtOnceAndACancelledChoiceKeepsIt() {
-        test::FakeServices fakes;
+        Fakes fakes;
         const FontChoice chosen{"DejaVu Serif", 16, 0x0000FF, false, true, false, true};
         fakes.dialogs.fonts = {chosen, std::nullopt};
-        SettingsRecord r = sampleRecord();
-        FontChoice font = sampleFont();
-        const bool ok = edited(fakes.services(), r, font, [&](TSettingForm* f) {
+        const bool ok = edited(fakes, [&](TSettingForm* f) {
             openPage(f, 1);
             auto* name = control<QLabel>(f, "Lb_FontName");
             click(f, "Bt_ChangeFont");
@@ -485,11 +405,9 @@ private slots:
     }
 
     void enterPressesOnlyTheFocusedButtonAndEscapeDoesNothing() {
-        test::FakeServices fakes;
-        SettingsRecord r = sampleRecord();
-        FontChoice font = sampleFont();
+        Fakes fakes;
         bool stillOpen = false;
-        const bool ok = edited(fakes.services(), r, font, [&](TSettingForm* f) {
+        const bool ok = edited(fakes, [&](TSettingForm* f) {
             for (const char* b : {"Bt_Ok", "Bt_Cansel"}) {
                 QVERIFY(!control<QPushButton>(f, b)->isDefault());
             }
@@ -507,7 +425,7 @@ private slots:
         QVERIFY(stillOpen);
         QVERIFY(!ok);
         // And from OK as the focused button, it confirms.
-        const bool confirmed = edited(fakes.services(), r, font, [](TSettingForm* f) {
+        const bool confirmed = edited(fakes, [](TSettingForm* f) {
             auto* okButton = control<QPushButton>(f, "Bt_Ok");
             okButton->setFocus(Qt::TabFocusReason);
             QTest::keyClick(okButton, Qt::Key_Return);
@@ -516,10 +434,8 @@ private slots:
     }
 
     void helpOpensTheActivePagesNumber() {
-        test::FakeServices fakes;
-        SettingsRecord r = sampleRecord();
-        FontChoice font = sampleFont();
-        edited(fakes.services(), r, font, [](TSettingForm* f) {
+        Fakes fakes;
+        edited(fakes, [](TSettingForm* f) {
             click(f, "Bt_Help");
             openPage(f, 0);
             QTest::keyClick(f, Qt::Key_F1);
@@ -535,15 +451,13 @@ private slots:
     }
 
     void shapeCaptionsAndPlace() {
-        test::FakeServices fakes;
+        Fakes fakes;
         QWidget owner;
         owner.setGeometry(100, 120, 700, 500);
         owner.show();
         QVERIFY(QTest::qWaitForWindowExposed(&owner));
-        SettingsRecord r = sampleRecord();
-        FontChoice font = sampleFont();
         edited(
-            fakes.services(), r, font,
+            fakes,
             [&](TSettingForm* f) {
                 QCOMPARE(f->windowTitle(), QString::fromUtf8("環境設定"));
                 QCOMPARE(f->size(), QSize(410, 403));
@@ -565,42 +479,41 @@ private slots:
     }
 
     void aboutBoxShowsTheProgramAndItsLinkOpensThePage() {
-        test::FakeServices fakes;
+        Fakes fakes;
         fakes.shell.result = Shell::kNoAssociation; // not looked at: the box closes anyway
         // Too long for the box: both ends stay, the whole path is in the tip.
         const QString folder = QStringLiteral("/home/someone/") + QString(80, 'x') +
                                QStringLiteral("/.config/Tavrin/");
         TVersionForm about(fakes.services(), folder);
-        int result = -1;
-        test::OnceShown<TVersionForm> person([&](TVersionForm* f) {
-            QCOMPARE(f->windowTitle(), QString::fromUtf8("バージョン情報"));
-            QCOMPARE(f->size(), QSize(284, 201));
-            QCOMPARE(f->minimumSize(), f->maximumSize());
-            QCOMPARE(f->pos(), QPoint(347, 80));
-            QCOMPARE(f->font().pixelSize(), 12);
-            QCOMPARE(labelText(f, "Label1"), QString("Tavrin"));
-            QVERIFY(control<QLabel>(f, "Label1")->font().bold());
-            QCOMPARE(labelText(f, "Lab_ver"), QString("Ver 3.40 beta4"));
-            QVERIFY(!control<QLabel>(f, "ExeIconImage")->pixmap().isNull());
-            QVERIFY(control<QPushButton>(f, "Button1")->isDefault());
-            auto* link = control<QLabel>(f, "Lab_Url");
-            QVERIFY(link->font().underline());
-            QCOMPARE(link->cursor().shape(), Qt::PointingHandCursor);
-            auto* where = control<QLabel>(f, "Lab_DataFolder");
-            const QStringList lines = where->text().split('\n');
-            QCOMPARE(lines.size(), 2);
-            QCOMPARE(lines[0], QString::fromUtf8("データの保存先:"));
-            QVERIFY(lines[1].startsWith(QStringLiteral("/home/someone/x")));
-            QVERIFY(lines[1].endsWith(QStringLiteral("/Tavrin/")));
-            QVERIFY(lines[1].contains(QChar(0x2026)));
-            QVERIFY(where->fontMetrics().horizontalAdvance(lines[1]) <= where->width());
-            QCOMPARE(where->toolTip(), folder);
-            QVERIFY(fakes.shell.starts.empty());
-            QTest::mouseClick(link, Qt::LeftButton);
-        });
-        QTimer::singleShot(10000, &about, [&about] { about.done(-2); });
-        result = about.exec();
-        QVERIFY(person.seen);
+        const int result = test::whileShown(
+            about,
+            [&](TVersionForm* f) {
+                QCOMPARE(f->windowTitle(), QString::fromUtf8("バージョン情報"));
+                QCOMPARE(f->size(), QSize(284, 201));
+                QCOMPARE(f->minimumSize(), f->maximumSize());
+                QCOMPARE(f->pos(), QPoint(347, 80));
+                QCOMPARE(f->font().pixelSize(), 12);
+                QCOMPARE(labelText(f, "Label1"), QString("Tavrin"));
+                QVERIFY(control<QLabel>(f, "Label1")->font().bold());
+                QCOMPARE(labelText(f, "Lab_ver"), QString("Ver 3.40 beta4"));
+                QVERIFY(!control<QLabel>(f, "ExeIconImage")->pixmap().isNull());
+                QVERIFY(control<QPushButton>(f, "Button1")->isDefault());
+                auto* link = control<QLabel>(f, "Lab_Url");
+                QVERIFY(link->font().underline());
+                QCOMPARE(link->cursor().shape(), Qt::PointingHandCursor);
+                auto* where = control<QLabel>(f, "Lab_DataFolder");
+                const QStringList lines = where->text().split('\n');
+                QCOMPARE(lines.size(), 2);
+                QCOMPARE(lines[0], QString::fromUtf8("データの保存先:"));
+                QVERIFY(lines[1].startsWith(QStringLiteral("/home/someone/x")));
+                QVERIFY(lines[1].endsWith(QStringLiteral("/Tavrin/")));
+                QVERIFY(lines[1].contains(QChar(0x2026)));
+                QVERIFY(where->fontMetrics().horizontalAdvance(lines[1]) <= where->width());
+                QCOMPARE(where->toolTip(), folder);
+                QVERIFY(fakes.shell.starts.empty());
+                QTest::mouseClick(link, Qt::LeftButton);
+            },
+            [&] { return about.exec(); });
         QCOMPARE(result, int(QDialog::Accepted));
         QCOMPARE(fakes.shell.starts.size(), std::size_t(1));
         QCOMPARE(fakes.shell.starts[0].file, std::string("https://tavrin.example.org/"));
@@ -609,15 +522,17 @@ private slots:
     }
 
     void aboutBoxClosesWithEnter() {
-        test::FakeServices fakes;
+        Fakes fakes;
         TVersionForm about(fakes.services(), QStringLiteral("/opt/tavrin/"));
-        test::OnceShown<TVersionForm> person([](TVersionForm* f) {
-            QCOMPARE(control<QLabel>(f, "Lab_DataFolder")->text(),
-                     QString::fromUtf8("データの保存先:\n/opt/tavrin/"));
-            QTest::keyClick(f, Qt::Key_Return);
-        });
-        QTimer::singleShot(10000, &about, [&about] { about.done(-2); });
-        QCOMPARE(about.exec(), int(QDialog::Accepted));
+        const int result = test::whileShown(
+            about,
+            [](TVersionForm* f) {
+                QCOMPARE(control<QLabel>(f, "Lab_DataFolder")->text(),
+                         QString::fromUtf8("データの保存先:\n/opt/tavrin/"));
+                QTest::keyClick(f, Qt::Key_Return);
+            },
+            [&] { return about.exec(); });
+        QCOMPARE(result, int(QDialog::Accepted));
         QVERIFY(fakes.shell.starts.empty());
     }
 

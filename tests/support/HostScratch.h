@@ -1,28 +1,42 @@
-// Scratch files on the host for the platform tests, and environment variables put back after.
+// The host for tests that need it: scratch folders and files, environment variables put back
+// after, and threads with a small stack.
 #pragma once
 
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
+#include <functional>
 #include <optional>
+#include <pthread.h>
 #include <sstream>
 #include <string>
 #include <unistd.h>
 
 namespace tavrin::test {
 
-// A new folder in the temporary folder, removed with its contents. Its path is the physical one,
-// as started programs report their working folder.
+// A new folder in the temporary folder, removed with its contents, read-only and refused folders
+// included. Its path is the physical one, as started programs report their working folder.
 class TempFolder {
 public:
     explicit TempFolder(const std::string& prefix = "tavrin-test") {
-        std::string tmpl = (std::filesystem::temp_directory_path() / (prefix + "-XXXXXX")).string();
+        namespace fs = std::filesystem;
+        std::string tmpl = (fs::temp_directory_path() / (prefix + "-XXXXXX")).string();
         if (::mkdtemp(tmpl.data()))
-            mPath = std::filesystem::canonical(tmpl).string();
+            mPath = fs::canonical(tmpl).string();
     }
     ~TempFolder() {
-        if (!mPath.empty())
-            std::filesystem::remove_all(mPath);
+        namespace fs = std::filesystem;
+        std::error_code ignored;
+        if (mPath.empty())
+            return;
+        // The rights a case took away first, or nothing below could be removed.
+        fs::permissions(mPath, fs::perms::owner_all, fs::perm_options::add, ignored);
+        const auto skip = fs::directory_options::skip_permission_denied;
+        for (fs::recursive_directory_iterator it(mPath, skip, ignored), end; it != end;
+             it.increment(ignored))
+            if (!it->is_symlink(ignored) && it->is_directory(ignored))
+                fs::permissions(it->path(), fs::perms::owner_all, fs::perm_options::add, ignored);
+        fs::remove_all(mPath, ignored);
     }
     TempFolder(const TempFolder&) = delete;
     TempFolder& operator=(const TempFolder&) = delete;
@@ -69,5 +83,24 @@ private:
     const char* mName;
     std::optional<std::string> mOld;
 };
+
+// Runs `work` on a thread whose stack is only `bytes` long, so that a recursion over a deep
+// tree overflows it at a depth a test can afford to build. False when no such thread started.
+inline bool onSmallStack(std::size_t bytes, const std::function<void()>& work) {
+    pthread_attr_t attr;
+    pthread_attr_init(&attr);
+    pthread_attr_setstacksize(&attr, bytes);
+    pthread_t thread;
+    const auto run = [](void* w) -> void* {
+        (*static_cast<const std::function<void()>*>(w))();
+        return nullptr;
+    };
+    const bool started =
+        pthread_create(&thread, &attr, run, const_cast<std::function<void()>*>(&work)) == 0;
+    if (started)
+        pthread_join(thread, nullptr);
+    pthread_attr_destroy(&attr);
+    return started;
+}
 
 } // namespace tavrin::test
