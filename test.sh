@@ -3,6 +3,7 @@
 #   ./test.sh              g++, in build/
 #   ./test.sh --sanitize   clang with AddressSanitizer and UndefinedBehaviorSanitizer, in
 #                          build-asan/; any sanitizer report fails the run
+# TAVRIN_WERROR=ON in the environment makes warnings errors, as in CI.
 sanitize=0
 if [ "${1:-}" = --sanitize ]; then
   sanitize=1

@@ -3,7 +3,7 @@
 # figure, its reference from the same run, the ratio and the goal. Exits non-zero when a goal is
 # missed. Usage: tools/bench.sh [BENCHMARK...]   (names: tavrin_bench_*, without the prefix)
 set -uo pipefail
-cd "$(dirname "${BASH_SOURCE[0]}")/.."
+cd "$(dirname "${BASH_SOURCE[0]}")/.." || exit 1
 out=build-bench
 mkdir -p "$out"
 cmake -S . -B "$out" -G Ninja -DCMAKE_BUILD_TYPE=Release -DTAVRIN_BENCH=ON >/dev/null || exit 1

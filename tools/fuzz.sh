@@ -3,7 +3,7 @@
 # 60), one line a target. Inputs found go to build-fuzz/corpus/<target>/, faults to
 # build-fuzz/crashes/<target>/. Usage: tools/fuzz.sh [SECONDS] [TARGET...]
 set -uo pipefail
-cd "$(dirname "${BASH_SOURCE[0]}")/.."
+cd "$(dirname "${BASH_SOURCE[0]}")/.." || exit 1
 seconds=${1:-60}
 shift || true
 targets=("$@")
@@ -27,7 +27,7 @@ for t in "${targets[@]}"; do
   if ((rc == 0)); then
     printf '%-10s ok      %s runs in %ss\n' "$t" "$runs" "$seconds"
   else
-    printf '%-10s FAULT   see %s and %s\n' "$t" "$log" "$(ls "$out/crashes/$t" | head -1)"
+    printf '%-10s FAULT   see %s and %s\n' "$t" "$log" "$(find "$out/crashes/$t" -type f -print -quit)"
     failed=1
   fi
 done

@@ -1,3 +1,4 @@
+#!/usr/bin/env bash
 # Under Xvfb: start the program, photograph its main window, close it through its menu.
 set -uo pipefail
 source "$(dirname "${BASH_SOURCE[0]}")/xdriver.sh"

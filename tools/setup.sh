@@ -1,5 +1,8 @@
+# shellcheck shell=bash
 # Sourced by run.sh and test.sh: installs what is missing and builds. The build folder is
-# $TAVRIN_BUILD_DIR (default build/), configured with the extra arguments in TAVRIN_CMAKE_ARGS.
+# $TAVRIN_BUILD_DIR (default build/), configured with the extra arguments in TAVRIN_CMAKE_ARGS;
+# TAVRIN_WERROR=ON makes warnings errors, as CI builds; TAVRIN_INSTALL_ONLY=1 stops before the
+# build.
 set -euo pipefail
 cd "$(dirname "${BASH_SOURCE[0]}")/.."
 
@@ -11,8 +14,12 @@ PACKAGES=(cmake ninja-build g++ clang-format pkg-config qt6-base-dev qt6-transla
 PACKAGES+=(wine32:i386 libgl1:i386 libgl1-mesa-dri:i386 g++-mingw-w64-i686)
 # The end-to-end tests read a message box's text from the clipboard, as a user copies it.
 PACKAGES+=(xclip)
+# The properties test runs on a session bus of its own.
+PACKAGES+=(dbus-daemon)
 # The Debian package and its checks: dpkg-shlibdeps (with file) computes the dependencies.
 PACKAGES+=(dpkg-dev file desktop-file-utils lintian)
+# CI's checks besides clang-format, so that anyone can run them as CI does.
+PACKAGES+=(clang-tidy shellcheck)
 PACKAGES+=(${TAVRIN_EXTRA_PACKAGES[@]+"${TAVRIN_EXTRA_PACKAGES[@]}"})
 
 add_i386=
@@ -49,7 +56,14 @@ if ! locale -a 2>/dev/null | grep -qix 'ja_JP\.utf-\?8'; then
   fi
 fi
 
+if [ "${TAVRIN_INSTALL_ONLY:-}" = 1 ]; then
+  [ "${BASH_SOURCE[0]}" = "$0" ] || return 0
+  exit 0
+fi
+
 TAVRIN_BUILD_DIR=${TAVRIN_BUILD_DIR:-build}
+# Given each time, so a build folder that CI's setting reached once does not keep it.
 cmake -S . -B "$TAVRIN_BUILD_DIR" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo \
+      -DTAVRIN_WERROR="${TAVRIN_WERROR:-OFF}" \
       ${TAVRIN_CMAKE_ARGS[@]+"${TAVRIN_CMAKE_ARGS[@]}"} >/dev/null
 cmake --build "$TAVRIN_BUILD_DIR" --parallel "$(nproc)"

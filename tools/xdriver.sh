@@ -1,3 +1,4 @@
+# shellcheck shell=bash
 # Sourced: drives the program in an X server as a person would, with xdotool.
 
 # The first visible window of a process with a title matching a pattern, waited for.

@@ -86,7 +86,7 @@ BandLayout settleBand(const std::vector<BandBar>& bars, int rowHeight) {
 
 BandLayout dropBar(const std::vector<BandBar>& bars, std::size_t dragged, BandPlace at,
                    int rowHeight) {
-    const BandLayout now = settleBand(bars, rowHeight);
+    BandLayout now = settleBand(bars, rowHeight);
     if (dragged >= bars.size() || !bars[dragged].shown) {
         return now;
     }

@@ -143,11 +143,12 @@ void TMainForm::command(const std::function<void()>& handler) {
 }
 
 void TMainForm::bind(QAction* action, std::function<void()> handler) {
-    connect(action, &QAction::triggered, this, [this, handler] { command(handler); });
+    connect(action, &QAction::triggered, this,
+            [this, handler = std::move(handler)] { command(handler); });
 }
 
 void TMainForm::bindEntry(QMenu* menu, QAction* action, std::function<void()> handler) {
-    connect(action, &QAction::triggered, this, [this, menu, action, handler] {
+    connect(action, &QAction::triggered, this, [this, menu, action, handler = std::move(handler)] {
         command([&] {
             if (menu == ui->MainMenu_Edit) {
                 MainMenu_EditClick();

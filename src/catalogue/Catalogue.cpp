@@ -79,6 +79,22 @@ void Catalogue::insertItem(int row, ProjectItem item) {
     notify([](CatalogueListener& l) { l.itemsInserted(); });
 }
 
+void Catalogue::insertItems(int row, std::vector<ProjectItem> block) {
+    if (!mSelected || block.empty()) {
+        return;
+    }
+    const int at = std::clamp(row, 0, rowCount());
+    const int last = at + static_cast<int>(block.size()) - 1;
+    for (ProjectItem& item : block) {
+        item = storable(std::move(item));
+    }
+    notify([&](CatalogueListener& l) { l.itemsAboutToBeInserted(at, last); });
+    auto& items = mSelected->folder.Items;
+    items.insert(items.begin() + at, std::make_move_iterator(block.begin()),
+                 std::make_move_iterator(block.end()));
+    notify([](CatalogueListener& l) { l.itemsInserted(); });
+}
+
 void Catalogue::RemoveSelectedItems(const std::vector<int>& selectedRows) {
     if (!mSelected) {
         return;
@@ -197,7 +213,7 @@ void Catalogue::appendItems(TreeNode* folder, const std::vector<ProjectItem>& it
     }
 }
 
-TreeNode* Catalogue::AddFolder(TreeNode* parent, std::string name) {
+TreeNode* Catalogue::AddFolder(TreeNode* parent, const std::string& name) {
     const int row = mTree.childCount(parent);
     notify([&](CatalogueListener& l) { l.folderAboutToBeInserted(parent, row); });
     TreeNode* node = mTree.append(parent, storableText(name));
@@ -209,7 +225,7 @@ TreeNode* Catalogue::AddFolder(TreeNode* parent, std::string name) {
     return node;
 }
 
-void Catalogue::renameFolder(TreeNode* node, std::string name) {
+void Catalogue::renameFolder(TreeNode* node, const std::string& name) {
     if (!node) {
         return;
     }
@@ -294,6 +310,7 @@ std::string localeSortKey(const std::string& cp932) {
     std::string key;
     key.reserve(transformed.size() * 4);
     for (wchar_t w : transformed) {
+        // NOLINTNEXTLINE(bugprone-signed-char-misuse): a wchar_t, not a char; all bits are kept
         auto u = static_cast<std::uint32_t>(w);
         key.push_back(static_cast<char>(u >> 24));
         key.push_back(static_cast<char>(u >> 16));

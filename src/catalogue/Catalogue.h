@@ -43,6 +43,9 @@ public:
     // Rows in any order; out-of-range rows and repeats are ignored.
     // Inserts before row (clamped to the rows there are), kind kept.
     void insertItem(int row, ProjectItem item);
+    // The same for a block, in its order, with one notice: a paste or a move of many rows
+    // costs the rows moved, not a pass over the folder for each.
+    void insertItems(int row, std::vector<ProjectItem> block);
     void RemoveSelectedItems(const std::vector<int>& selectedRows);
     void ClearSelectedFolder();
     void SortAscending(const SortKey& key);
@@ -50,8 +53,8 @@ public:
     // Appends to a folder that may not be the one shown.
     void appendItems(TreeNode* folder, const std::vector<ProjectItem>& items);
 
-    TreeNode* AddFolder(TreeNode* parent, std::string name);
-    void renameFolder(TreeNode* node, std::string name);
+    TreeNode* AddFolder(TreeNode* parent, const std::string& name);
+    void renameFolder(TreeNode* node, const std::string& name);
     // Deletes the node and its subtree. A selection inside it moves to the node's next
     // sibling, else its previous sibling, else its parent, else the root.
     void deleteFolder(TreeNode* node);

@@ -123,11 +123,16 @@ void CatalogueActions::ListView_Paste() {
     case Clipboard::Read::ok:
         break;
     }
-    // Every item goes to the same place, so the block ends in reverse order above that row.
-    const int focused = mList->focusedRow();
-    for (PastedItem& item : parseItemData(data)) {
-        mCatalogue.InsertPastedItem(std::move(item.Path), std::move(item.Title), focused);
+    // Each item goes where InsertPastedItem puts it, before the focused row (at the top when
+    // none is), so the block ends in reverse order above that row; inserted at once.
+    std::vector<PastedItem> pasted = parseItemData(data);
+    std::vector<ProjectItem> block;
+    block.reserve(pasted.size());
+    for (auto it = pasted.rbegin(); it != pasted.rend(); ++it) {
+        block.push_back({std::move(it->Path), std::move(it->Title), pkNone});
     }
+    const int focused = mList->focusedRow();
+    mCatalogue.insertItems(focused < 0 ? 0 : focused, std::move(block));
     emit countChanged();
 }
 

@@ -327,7 +327,7 @@ CatalogueParse parseCatalogue(std::string_view bytes, FolderTree& tree) {
     return parseCatalogue(std::make_shared<const std::string>(bytes), tree);
 }
 
-CatalogueParse parseCatalogue(std::shared_ptr<const std::string> file, FolderTree& tree) {
+CatalogueParse parseCatalogue(const std::shared_ptr<const std::string>& file, FolderTree& tree) {
     const std::string_view bytes = *file;
     if (bytes.substr(0, 3) != "IxO") {
         return CatalogueParse::badIdentifier;

@@ -40,7 +40,7 @@ enum class CatalogueParse { ok, badIdentifier, invalid };
 // Fills an empty tree. On anything but ok the tree is left empty.
 CatalogueParse parseCatalogue(std::string_view bytes, FolderTree& tree);
 // The same, the folders keeping their records inside `file` until first used.
-CatalogueParse parseCatalogue(std::shared_ptr<const std::string> file, FolderTree& tree);
+CatalogueParse parseCatalogue(const std::shared_ptr<const std::string>& file, FolderTree& tree);
 
 // A file's bytes made into a tree.
 struct ParsedCatalogue {

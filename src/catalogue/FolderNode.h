@@ -65,15 +65,19 @@ public:
         return made().emplace_back(std::forward<Args>(args)...);
     }
     void push_front(ProjectItem&& item) { made().push_front(std::move(item)); }
-    iterator insert(const_iterator at, ProjectItem&& item) {
+    iterator insert(const const_iterator& at, ProjectItem&& item) {
         return made().insert(at, std::move(item));
     }
-    iterator insert(const_iterator at, const ProjectItem& item) { return made().insert(at, item); }
+    iterator insert(const const_iterator& at, const ProjectItem& item) {
+        return made().insert(at, item);
+    }
     template <typename It> iterator insert(const_iterator at, It first, It last) {
         return made().insert(at, first, last);
     }
-    iterator erase(const_iterator at) { return made().erase(at); }
-    iterator erase(const_iterator first, const_iterator last) { return made().erase(first, last); }
+    iterator erase(const const_iterator& at) { return made().erase(at); }
+    iterator erase(const const_iterator& first, const const_iterator& last) {
+        return made().erase(first, last);
+    }
     void clear() {
         mFile.reset();
         mItems.reset();

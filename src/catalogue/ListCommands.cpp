@@ -58,12 +58,9 @@ std::vector<int> moveSelectedRows(Catalogue& catalogue, std::vector<int> selecte
         }
         return block;
     }
-    // Each taken from the front of the temporary and inserted at the same place: the last
-    // inserted stands first, so the block reads in its original order.
+    // From the back of the temporary, as for the end: the original order again.
+    catalogue.insertItems(insertAt, std::vector<ProjectItem>(taken.rbegin(), taken.rend()));
     for (int i = 0; i < k; ++i) {
-        const ProjectItem item = taken.front();
-        taken.pop_front();
-        catalogue.insertItem(insertAt, item);
         block.push_back(insertAt + i);
     }
     return block;

@@ -1,6 +1,7 @@
 #include "platform/Cp932.h"
 
 #include <cerrno>
+#include <cstdint>
 #include <iconv.h>
 #include <stdexcept>
 
@@ -13,7 +14,7 @@ namespace {
 class Converter {
 public:
     Converter(const char* to, const char* from) : mCd(iconv_open(to, from)) {
-        if (mCd == reinterpret_cast<iconv_t>(-1))
+        if (reinterpret_cast<std::intptr_t>(mCd) == -1)
             throw std::runtime_error("iconv cannot convert between CP932 and UTF-8");
     }
     ~Converter() { iconv_close(mCd); }

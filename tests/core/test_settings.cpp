@@ -2,6 +2,7 @@
 #include "app/WindowLayout.h"
 #include "platform/AppError.h"
 #include "platform/Cp932.h"
+#include "platform/MulDiv.h"
 #include "platform/ProfileFile.h"
 #include "support/Fakes.h"
 
@@ -219,3 +220,14 @@ TEST(Settings, RestoredWindowStaysWhereItCanBeReached) {
 
 } // namespace
 } // namespace tavrin
+
+// The list font's size goes between points and pixels as Windows' MulDiv takes it: halves away
+// from zero, and -1 where it has no answer.
+TEST(Settings, FontSizesRoundAsWindowsDoes) {
+    EXPECT_EQ(tavrin::mulDiv(9, 96, 72), 12);
+    EXPECT_EQ(tavrin::mulDiv(13, 72, 96), 10);
+    EXPECT_EQ(tavrin::mulDiv(3, 1, 2), 2);
+    EXPECT_EQ(tavrin::mulDiv(-3, 1, 2), -2);
+    EXPECT_EQ(tavrin::mulDiv(1, 1, 0), -1);
+    EXPECT_EQ(tavrin::mulDiv(INT32_MAX, 2, 1), -1);
+}

@@ -7,7 +7,7 @@ set -u
 exe=$1
 painted=${2:-}
 ico=${3:-}
-[ -f "$painted" ] && [ -f "$ico" ] ||
+[[ -f $painted && -f $ico ]] ||
   { echo "FAIL: '$painted' or '$ico' not built (MinGW windres, ImageMagick?)"; exit 1; }
 # Never the user's own prefix, not even in the clean-up of a run that failed early.
 unset WINEPREFIX
@@ -26,7 +26,7 @@ cp "$painted" "$work/tools/painted.exe"
 cp "$painted" "$work/gaz/actview.exe"
 hero_win=$(windows "$work/games/勇者")
 
-le32() { printf "\\x$(printf %02x $(($1 & 255)))\\x$(printf %02x $(($1 >> 8 & 255)))\\x00\\x00"; }
+le32() { printf '%b' "\\x$(printf %02x $(($1 & 255)))\\x$(printf %02x $(($1 >> 8 & 255)))\\x00\\x00"; }
 tree=$(printf 'R\n\r' | xxd -p | tr -d '\n')
 items=$(printf '%s\\\x1c%s\x1c\x01\x1d\x1e' "$hero_win" 勇者 | iconv -f UTF-8 -t CP932 |
   xxd -p | tr -d '\n')
@@ -56,7 +56,7 @@ find_icon() { # left width
       convert "$shot" -crop "${2}x90+${1}+0" +repage "$work/strip.png"
       out=$(compare -metric AE -subimage-search "$work/strip.png" "$work/icon.png" null: 2>&1)
       if [[ $out =~ ^0\ .*@\ ([0-9]+),([0-9]+) ]]; then
-        echo "$((${BASH_REMATCH[1]} + $1 + 8)) $((${BASH_REMATCH[2]} + 8))"
+        echo "$((BASH_REMATCH[1] + $1 + 8)) $((BASH_REMATCH[2] + 8))"
         return 0
       fi
     fi

@@ -1,3 +1,4 @@
+# shellcheck shell=bash
 # Sourced first by each end-to-end test: checks the tools it names, makes a scratch folder
 # $work with a copy of the program in $work/app, and gives fail(). A missing tool fails.
 # Usage: source common.sh <tavrin executable> <tool>...

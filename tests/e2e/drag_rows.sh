@@ -10,7 +10,7 @@ trap 'kill $pid 2>/dev/null; rm -rf "$work"' EXIT
 export WINEPREFIX=$work/noprefix
 
 # Root R with folders S1 (rows A to D, selected at start) and S2 (empty).
-le32() { printf "\\x$(printf %02x $(($1 & 255)))\\x$(printf %02x $(($1 >> 8 & 255)))\\x00\\x00"; }
+le32() { printf '%b' "\\x$(printf %02x $(($1 & 255)))\\x$(printf %02x $(($1 >> 8 & 255)))\\x00\\x00"; }
 row() { printf '%s\x1c%s\x1c\x01\x1d' "$1" "$2"; }
 tree=$(printf 'R\n\r\vS1\n\r\vS2\n\r' | xxd -p | tr -d '\n')
 items_hex() { xxd -p | tr -d '\n'; }

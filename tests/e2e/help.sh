@@ -27,8 +27,7 @@ manual=file://$work/app/help
 opened=0
 expect_opened() { # window key expected
   opened=$((opened + 1))
-  local tries
-  for tries in 1 2; do
+  for _ in 1 2; do
     xdotool windowfocus --sync "$1" key --clearmodifiers "$2"
     for _ in $(seq 1 50); do
       if (($(wc -l <"$work/opened.txt") >= opened)); then

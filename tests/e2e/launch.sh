@@ -35,7 +35,7 @@ LC_ALL=ja_JP.UTF-8 wine reg add 'HKCU\Software\Enterbrain\RPG2000' /v Applicatio
 wineserver -w
 
 # Root R with folder S1 (the two projects, selected at start) and S2 (empty).
-le32() { printf "\\x$(printf %02x $(($1 & 255)))\\x$(printf %02x $(($1 >> 8 & 255)))\\x00\\x00"; }
+le32() { printf '%b' "\\x$(printf %02x $(($1 & 255)))\\x$(printf %02x $(($1 >> 8 & 255)))\\x00\\x00"; }
 row() { printf '%s\x1c%s\x1c\x01\x1d' "$1" "$2"; }
 tree=$(printf 'R\n\r\vS1\n\r\vS2\n\r' | xxd -p | tr -d '\n')
 items=$( { printf '\x1e'; row "$hero_win\\" 勇者; row "$other_win\\" other; printf '\x1e\x1e'; } |

@@ -14,8 +14,9 @@ trap 'kill $pid 2>/dev/null; chmod -R u+w "$work"; rm -rf "$work"' EXIT
 
 (cd "$work" && cpack --config "$build/CPackConfig.cmake" -G DEB -B "$work/pkg") \
   >"$work/cpack.log" 2>&1 || { cat "$work/cpack.log"; fail "cpack failed"; }
-deb=$(ls "$work"/pkg/tavrin_*.deb 2>/dev/null | head -n 1)
-[ -n "$deb" ] || fail "cpack made no tavrin_*.deb"
+debs=("$work"/pkg/tavrin_*.deb)
+deb=${debs[0]}
+[ -f "$deb" ] || fail "cpack made no tavrin_*.deb"
 root=$work/root
 dpkg-deb -x "$deb" "$root" || fail "dpkg-deb -x failed"
 
@@ -73,7 +74,8 @@ close_by_menu $pid "$main" || fail "the installed program did not close through 
 [ -s "$config/data.ixo" ] || fail "no data.ixo in $config"
 [ -s "$config/Tavrin.ini" ] || fail "no Tavrin.ini in $config"
 [ "$(stat -c %a "$config")" = 700 ] || fail "$config has mode $(stat -c %a "$config")"
-[ "$(ls -A "$bin")" = tavrin ] || fail "files beside the executable: $(ls -A "$bin" | tr '\n' ' ')"
+beside=$(find "$bin" -mindepth 1 -maxdepth 1 -printf '%f\n' | sort)
+[ "$beside" = tavrin ] || fail "files beside the executable: $(tr '\n' ' ' <<<"$beside")"
 
 # A list colour set in the file shows at the next start, and the close writes the file back.
 sed -i 's/^bgcolor=0\r$/bgcolor=1\r/; s/^BGColor=16777215\r$/BGColor=3170496\r/' "$config/Tavrin.ini"

@@ -5,7 +5,7 @@
 set -u
 exe=$1
 source "$(dirname "$0")/common.sh" "$exe" xdotool xxd
-first= second=
+first='' second=''
 trap 'kill $first $second 2>/dev/null; rm -rf "$work"' EXIT
 export WINEPREFIX=$work/noprefix
 

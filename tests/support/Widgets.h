@@ -4,6 +4,7 @@
 #pragma once
 
 #include <QAbstractItemView>
+#include <QAction>
 #include <QApplication>
 #include <QCheckBox>
 #include <QDialog>
@@ -19,8 +20,9 @@
 
 namespace tavrin::test {
 
-// The form's control of that name; a missing one ends the test run, as no case can go on.
-template <typename T> T* control(QObject* form, const QString& name) {
+// The form's control of that name, an action unless asked otherwise; a missing one ends the test
+// run, as no case can go on.
+template <typename T = QAction> T* control(QObject* form, const QString& name) {
     T* c = form->findChild<T*>(name);
     if (!c) {
         qFatal("no control %s", qPrintable(name));

@@ -1,40 +1,26 @@
-#include "TestDoubles.h"
 #include "app/Main.h"
-#include "catalogue/ProjectListView.h"
+#include "app/UserBar.h"
 #include "dialogs/F_customize.h"
-#include "platform/Cp932.h"
-#include "ui/Controls.h"
-#include "ui/Modal.h"
+#include "support/MainWindow.h"
+#include "support/Widgets.h"
 
-#include <QAbstractItemModel>
-#include <QBuffer>
-#include <QCheckBox>
-#include <QPushButton>
 #include <QToolButton>
 #include <QtTest>
 
 #include <map>
 
 using namespace tavrin;
+using test::click;
+using test::control;
+using test::png;
 
 namespace {
-
-const std::string kApp = "Z:\\app\\";
 
 // Pictures of one colour each, so a button's picture tells where it came from.
 class PaintedIcons : public Icons {
 public:
     std::map<std::string, QColor> files;
 
-    static std::string png(const QColor& colour) {
-        QImage image(16, 16, QImage::Format_ARGB32);
-        image.fill(colour);
-        QByteArray bytes;
-        QBuffer buffer(&bytes);
-        buffer.open(QIODevice::WriteOnly);
-        image.save(&buffer, "PNG");
-        return bytes.toStdString();
-    }
     std::optional<std::string> fileIcon(const std::string& path) override {
         auto it = files.find(path);
         return it == files.end() ? std::nullopt : std::optional<std::string>(png(it->second));
@@ -49,33 +35,20 @@ public:
     std::string fallbackIcon() override { return png(Qt::gray); }
 };
 
-struct Bars : test::FakeServices {
+// The main window shown on one folder holding the project C:\Games\Hero\.
+struct Bars : test::MainWindow {
     PaintedIcons painted;
-    std::unique_ptr<TMainForm> form;
 
-    Services services() {
-        Services s = FakeServices::services();
-        return {s.fs,    s.dialogs,  s.instanceMarker, s.clipboard, s.help,
-                s.shell, s.registry, painted,          s.ownFiles};
-    }
+    Bars() { pictures = &painted; }
     TMainForm& start(const std::string& ini) {
-        fs.files[kApp + "Tavrin.ini"] = ini;
-        // One folder holding the project C:\Games\Hero\.
-        fs.files[kApp + "data.ixo"] =
-            test::catalogueFile("R\n\r", "C:\\Games\\Hero\\\x1CHero\x1C\x01\x1D\x1E");
-        form = std::make_unique<TMainForm>(services(), kApp);
-        form->catalogue().selectFolder(form->catalogue().tree().root());
-        form->show();
-        if (!QTest::qWaitForWindowExposed(form.get())) {
-            qFatal("the main window never showed");
-        }
-        return *form;
+        fs.files[test::kIni] = ini;
+        fs.files[test::kData] =
+            test::CatalogueTree().folder("R", {{"C:\\Games\\Hero\\", "Hero", pk2000}}).file();
+        MainWindow::start();
+        select(form->catalogue().tree().root());
+        return show();
     }
 };
-
-QToolButton* button(QToolBar* bar, const char* name) {
-    return bar->findChild<QToolButton*>(QString::fromLatin1(name));
-}
 
 QColor pictureColour(const QToolButton* b) {
     return b->icon().pixmap(16, 16).toImage().pixelColor(8, 8);
@@ -99,35 +72,36 @@ private slots:
         }
         ini += "AplChk2=1\r\nAplChk5=1\r\n";
         TMainForm& m = b.start(ini);
+        UserBar* apl = control<UserBar>(&m, "AplBar");
+        UserBar* gaz = control<UserBar>(&m, "GazBar");
 
-        QVERIFY(control<UserBar>(m, "AplBar")->isVisible());
-        QVERIFY(control(m, "MenuItem_AplBar")->isChecked());
-        QCOMPARE(control<UserBar>(m, "AplBar")->width(), 50);
+        QVERIFY(apl->isVisible());
+        QVERIFY(control(&m, "MenuItem_AplBar")->isChecked());
+        QCOMPARE(apl->width(), 50);
         for (int n = 1; n <= 8; ++n) {
-            QToolButton* bt = button(control<UserBar>(m, "AplBar"),
-                                     qPrintable(QStringLiteral("AplButton%1").arg(n)));
+            QToolButton* bt = control<QToolButton>(apl, QStringLiteral("AplButton%1").arg(n));
             QVERIFY(bt);
             QCOMPARE(bt->isVisible(), n == 2 || n == 5);
             QCOMPARE(bt->size(), QSize(25, 23));
             QCOMPARE(pictureColour(bt), QColor(n * 30, 0, 0));
             QCOMPARE(bt->toolTip(), QStringLiteral("C:\\p%1.exe").arg(n));
         }
-        QCOMPARE(button(control<UserBar>(m, "AplBar"), "AplButton5")->x(),
+        QCOMPARE(control<QToolButton>(apl, "AplButton5")->x(),
                  25); // right after button 2
 
         // A click starts the entry's program with "0", from the entry as it stands now.
         m.settings().bars.aplButtons[4].path = "C:\\now.exe";
-        QTest::mouseClick(button(control<UserBar>(m, "AplBar"), "AplButton5"), Qt::LeftButton);
+        QTest::mouseClick(control<QToolButton>(apl, "AplButton5"), Qt::LeftButton);
         QCOMPARE(b.shell.starts.size(), std::size_t(1));
         QCOMPARE(b.shell.starts[0].file, std::string("C:\\now.exe"));
         QCOMPARE(b.shell.starts[0].parameters, std::string("0"));
 
         // The Gaz soft bar has no tool: hidden, width 0, unchecked, and the menu cannot show it.
-        QVERIFY(!control<UserBar>(m, "GazBar")->isVisible());
-        QVERIFY(!control(m, "MenuItem_GazBar")->isChecked());
-        control(m, "MenuItem_GazBar")->trigger();
-        QVERIFY(!control<UserBar>(m, "GazBar")->isVisible());
-        QVERIFY(!control(m, "MenuItem_GazBar")->isChecked());
+        QVERIFY(!gaz->isVisible());
+        QVERIFY(!control(&m, "MenuItem_GazBar")->isChecked());
+        control(&m, "MenuItem_GazBar")->trigger();
+        QVERIFY(!gaz->isVisible());
+        QVERIFY(!control(&m, "MenuItem_GazBar")->isChecked());
     }
 
     void picturesForAddressesFoldersAndDocuments() {
@@ -137,22 +111,20 @@ private slots:
                                "AplButton1=http://example.org/\r\nAplChk1=1\r\n"
                                "AplButton2=https://example.org/\r\nAplChk2=1\r\n"
                                "AplButton3=C:\\doc.txt\r\nAplChk3=1\r\nAplChk4=1\r\n");
-        QCOMPARE(pictureColour(button(control<UserBar>(m, "AplBar"), "AplButton1")),
-                 QColor(Qt::blue));
-        QCOMPARE(pictureColour(button(control<UserBar>(m, "AplBar"), "AplButton2")),
-                 QColor(Qt::gray));
+        UserBar* apl = control<UserBar>(&m, "AplBar");
+        QCOMPARE(pictureColour(control<QToolButton>(apl, "AplButton1")), QColor(Qt::blue));
+        QCOMPARE(pictureColour(control<QToolButton>(apl, "AplButton2")), QColor(Qt::gray));
         // A picture that cannot be read gives way to the fallback.
-        QCOMPARE(pictureColour(button(control<UserBar>(m, "AplBar"), "AplButton3")),
-                 QColor(Qt::gray));
+        QCOMPARE(pictureColour(control<QToolButton>(apl, "AplButton3")), QColor(Qt::gray));
         // Shown with an empty path: a button with the fallback that does nothing.
-        QToolButton* blank = button(control<UserBar>(m, "AplBar"), "AplButton4");
+        QToolButton* blank = control<QToolButton>(apl, "AplButton4");
         QVERIFY(blank->isVisible());
         QCOMPARE(pictureColour(blank), QColor(Qt::gray));
         QTest::mouseClick(blank, Qt::LeftButton);
-        QTest::mouseClick(button(control<UserBar>(m, "AplBar"), "AplButton2"), Qt::LeftButton);
+        QTest::mouseClick(control<QToolButton>(apl, "AplButton2"), Qt::LeftButton);
         QCOMPARE(b.shell.starts.size(), std::size_t(1));
         QCOMPARE(b.shell.starts[0].file, std::string("https://example.org/"));
-        QCOMPARE(control<UserBar>(m, "AplBar")->width(), 100);
+        QCOMPARE(apl->width(), 100);
     }
 
     void toolsShowWhenPresentAndActviewLearnsTheFocusedProject() {
@@ -162,25 +134,27 @@ private slots:
         b.painted.files["C:\\Gaz\\lukey.exe"] = Qt::green;
         TMainForm& m = b.start("[ToolBar]\r\nGaz=1\r\n[GazBar]\r\nact_Path=C:\\Gaz\r\n"
                                "ccc_Path=C:\\Gaz\\\r\nluk_Path=C:\\Gaz\\\r\n");
-        QVERIFY(control<UserBar>(m, "GazBar")->isVisible());
-        QVERIFY(control(m, "MenuItem_GazBar")->isChecked());
-        QCOMPARE(control<UserBar>(m, "GazBar")->width(), 50);
-        QToolButton* act = button(control<UserBar>(m, "GazBar"), "Bt_actview");
+        UserBar* apl = control<UserBar>(&m, "AplBar");
+        UserBar* gaz = control<UserBar>(&m, "GazBar");
+        QVERIFY(gaz->isVisible());
+        QVERIFY(control(&m, "MenuItem_GazBar")->isChecked());
+        QCOMPARE(gaz->width(), 50);
+        QToolButton* act = control<QToolButton>(gaz, "Bt_actview");
         QCOMPARE(act->text(), QStringLiteral("Gaz_actview"));
         QCOMPARE(act->toolTip(), QStringLiteral("actview"));
-        QVERIFY(!button(control<UserBar>(m, "GazBar"), "Bt_ccclip")->isVisible());
-        QToolButton* lukey = button(control<UserBar>(m, "GazBar"), "Bt_lukey");
+        QVERIFY(!control<QToolButton>(gaz, "Bt_ccclip")->isVisible());
+        QToolButton* lukey = control<QToolButton>(gaz, "Bt_lukey");
         QVERIFY(lukey->isVisible());
         QCOMPARE(lukey->toolTip(), QStringLiteral("lukey"));
         QCOMPARE(pictureColour(lukey), QColor(Qt::green));
-        QVERIFY(!button(control<UserBar>(m, "GazBar"), "Bt_mywin")->isVisible());
+        QVERIFY(!control<QToolButton>(gaz, "Bt_mywin")->isVisible());
         // The application bar has no entry: it stays hidden although the file asks for it.
-        QVERIFY(!control<UserBar>(m, "AplBar")->isVisible());
+        QVERIFY(!apl->isVisible());
 
         // Without a focused row actview starts with its settings file as it was.
         QTest::mouseClick(act, Qt::LeftButton);
         QVERIFY(!b.fs.files.count("C:\\Gaz\\actview.ini"));
-        ProjectListView* list = control<ProjectListView>(m, "ProjectList");
+        ProjectListView* list = control<ProjectListView>(&m, "ProjectList");
         QTest::mouseClick(list->viewport(), Qt::LeftButton, {},
                           list->visualRect(list->model()->index(0, 0)).center());
         QTest::mouseClick(act, Qt::LeftButton);
@@ -207,47 +181,43 @@ private slots:
         Bars b;
         b.fs.files["C:\\p3.exe"] = "x";
         TMainForm& m = b.start("[AplBar]\r\nAplButton3=C:\\p3.exe\r\n");
-        QVERIFY(!control<UserBar>(m, "AplBar")->isVisible());
-        control(m, "MenuItem_NmlBar")->trigger();
-        QVERIFY(!control<QToolBar>(m, "NmlBar")->isVisible());
+        UserBar* apl = control<UserBar>(&m, "AplBar");
+        QVERIFY(!apl->isVisible());
+        control(&m, "MenuItem_NmlBar")->trigger();
+        QVERIFY(!control<QToolBar>(&m, "NmlBar")->isVisible());
 
         test::OnceShown<TCustomizeForm> cancel([](TCustomizeForm* d) {
-            QTest::mouseClick(d->findChild<QCheckBox*>(QStringLiteral("AplCheck3")),
-                              Qt::LeftButton);
-            QTest::mouseClick(d->findChild<QPushButton*>(QStringLiteral("Bt_Cancel")),
-                              Qt::LeftButton);
+            click(d, "AplCheck3");
+            click(d, "Bt_Cancel");
         });
-        control(m, "MenuItem_Customize")->trigger();
+        control(&m, "MenuItem_Customize")->trigger();
         QVERIFY(cancel.seen);
         QVERIFY(!m.settings().bars.nmlBarVisible);
         QVERIFY(!m.settings().bars.aplButtons[2].shown);
-        QVERIFY(!control<UserBar>(m, "AplBar")->isVisible());
+        QVERIFY(!apl->isVisible());
 
         test::OnceShown<TCustomizeForm> tick([](TCustomizeForm* d) {
-            QTest::mouseClick(d->findChild<QCheckBox*>(QStringLiteral("AplCheck3")),
-                              Qt::LeftButton);
-            QTest::mouseClick(d->findChild<QPushButton*>(QStringLiteral("Bt_Ok")), Qt::LeftButton);
+            click(d, "AplCheck3");
+            click(d, "Bt_Ok");
         });
-        control(m, "MenuItem_Customize")->trigger();
+        control(&m, "MenuItem_Customize")->trigger();
         QVERIFY(tick.seen);
-        QVERIFY(control<UserBar>(m, "AplBar")->isVisible());
-        QVERIFY(control(m, "MenuItem_AplBar")->isChecked());
-        QVERIFY(button(control<UserBar>(m, "AplBar"), "AplButton3")->isVisible());
-        QCOMPARE(control<UserBar>(m, "AplBar")->width(), 25);
-        QVERIFY(!control<QToolBar>(m, "NmlBar")->isVisible());
-        QVERIFY(!control(m, "MenuItem_NmlBar")->isChecked());
+        QVERIFY(apl->isVisible());
+        QVERIFY(control(&m, "MenuItem_AplBar")->isChecked());
+        QVERIFY(control<QToolButton>(apl, "AplButton3")->isVisible());
+        QCOMPARE(apl->width(), 25);
+        QVERIFY(!control<QToolBar>(&m, "NmlBar")->isVisible());
+        QVERIFY(!control(&m, "MenuItem_NmlBar")->isChecked());
         QVERIFY(!m.findChild<TCustomizeForm*>()); // released after use
 
         // Hidden from the View menu, the bar stays hidden after an OK that changed nothing.
-        control(m, "MenuItem_AplBar")->trigger();
-        QVERIFY(!control<UserBar>(m, "AplBar")->isVisible());
-        test::OnceShown<TCustomizeForm> ok([](TCustomizeForm* d) {
-            QTest::mouseClick(d->findChild<QPushButton*>(QStringLiteral("Bt_Ok")), Qt::LeftButton);
-        });
-        control(m, "MenuItem_Customize")->trigger();
+        control(&m, "MenuItem_AplBar")->trigger();
+        QVERIFY(!apl->isVisible());
+        test::OnceShown<TCustomizeForm> ok([](TCustomizeForm* d) { click(d, "Bt_Ok"); });
+        control(&m, "MenuItem_Customize")->trigger();
         QVERIFY(ok.seen);
-        QVERIFY(!control<UserBar>(m, "AplBar")->isVisible());
-        QVERIFY(!control(m, "MenuItem_AplBar")->isChecked());
+        QVERIFY(!apl->isVisible());
+        QVERIFY(!control(&m, "MenuItem_AplBar")->isChecked());
         QVERIFY(!m.settings().bars.aplBarVisible);
     }
 };

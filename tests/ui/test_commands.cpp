@@ -1,55 +1,38 @@
-#include "TestDoubles.h"
 #include "app/Main.h"
 #include "app/UserBar.h"
-#include "catalogue/FolderTreeView.h"
-#include "catalogue/ProjectListView.h"
+#include "catalogue/CatalogueActions.h"
 #include "dialogs/F_setting.h"
 #include "dialogs/F_version.h"
 #include "platform/Cp932.h"
-#include "ui/Controls.h"
-#include "ui/Drops.h"
-#include "ui/Modal.h"
+#include "support/MainWindow.h"
+#include "support/Widgets.h"
 
-#include <QCheckBox>
 #include <QHeaderView>
 #include <QLabel>
 #include <QMenu>
 #include <QMimeData>
-#include <QPushButton>
 #include <QScrollBar>
+#include <QTabWidget>
 #include <QToolBar>
-#include <QTreeView>
 #include <QtTest>
 
 using namespace tavrin;
+using test::click;
+using test::control;
+using test::kApp;
 
 namespace {
 
-const std::string kApp = "Z:\\app\\";
-
 // Root "R" holding rows A to E (titles a to e), and an empty folder "S".
-struct Fixture : test::FakeServices {
-    std::unique_ptr<TMainForm> form;
-
-    Fixture() {
-        const std::string tree = "R\n\r\vS\n\r";
-        std::string items;
-        for (char c : std::string("ABCDE")) {
-            items += std::string(1, c) + "\x1C" + char(c + 32) + "\x1C\x01\x1D";
-        }
-        items += "\x1E\x1E";
-        fs.files[kApp + "data.ixo"] = test::catalogueFile(tree, items);
-        form = std::make_unique<TMainForm>(services(), kApp);
-        form->catalogue().selectFolder(form->catalogue().tree().root());
-    }
-    ProjectListView* list() { return control<ProjectListView>(*form, "ProjectList"); }
-    std::string order() {
-        std::string out;
-        for (int i = 0; i < form->catalogue().rowCount(); ++i) {
-            out += form->catalogue().row(i)->Path;
-        }
-        return out;
-    }
+struct Fixture : test::MainWindow {
+    Fixture()
+        : MainWindow(test::CatalogueTree()
+                         .folder("R", {{"A", "a", pk2000},
+                                       {"B", "b", pk2000},
+                                       {"C", "c", pk2000},
+                                       {"D", "d", pk2000},
+                                       {"E", "e", pk2000}})
+                         .folder(">S")) {}
 };
 
 } // namespace
@@ -66,75 +49,75 @@ private slots:
             QKeySequence shortcut;
         };
         const QList<Row> rows = {
-            {control(m, "MainMenu_Exit"), "終了(&X)", {}},
-            {control(m, "MainMenu_OpenProjectFolder"), "プロジェクトのフォルダを開く(&S)",
+            {control(&m, "MainMenu_Exit"), "終了(&X)", {}},
+            {control(&m, "MainMenu_OpenProjectFolder"), "プロジェクトのフォルダを開く(&S)",
              Qt::Key_F9},
-            {control(m, "N2"), "フォルダのプロパティ(&R)", {}},
-            {control(m, "MainMenu_Cut"), "アイテムを切り取り(&T)",
+            {control(&m, "N2"), "フォルダのプロパティ(&R)", {}},
+            {control(&m, "MainMenu_Cut"), "アイテムを切り取り(&T)",
              QKeySequence(Qt::CTRL | Qt::Key_X)},
-            {control(m, "MainMenu_Copy"), "アイテムをコピー(&C)",
+            {control(&m, "MainMenu_Copy"), "アイテムをコピー(&C)",
              QKeySequence(Qt::CTRL | Qt::Key_C)},
-            {control(m, "MainMenu_Paste"), "アイテムを貼り付け(&P)",
+            {control(&m, "MainMenu_Paste"), "アイテムを貼り付け(&P)",
              QKeySequence(Qt::CTRL | Qt::Key_V)},
-            {control(m, "MainMenu_Delete"), "アイテムを削除(&D)", Qt::Key_Delete},
-            {control(m, "MainMenu_SelectAll"), "すべて選択(&A)",
+            {control(&m, "MainMenu_Delete"), "アイテムを削除(&D)", Qt::Key_Delete},
+            {control(&m, "MainMenu_SelectAll"), "すべて選択(&A)",
              QKeySequence(Qt::CTRL | Qt::Key_A)},
-            {control(m, "MainMenu_Setting"), "環境設定(&S)...", {}},
-            {control(m, "MainMenu_RPG2000Search"), "RPGツクール検索(&S)...", Qt::Key_F3},
-            {control(m, "MenuItem_NmlBar"), "標準", {}},
-            {control(m, "MenuItem_AplBar"), "アプリケーション", {}},
-            {control(m, "MenuItem_GazBar"), "Gaz Soft", {}},
-            {control(m, "MenuItem_Customize"), "カスタマイズ(&C)...", {}},
-            {control(m, "MainMenu_GameStart"), "ゲーム実行(&G)", Qt::Key_F5},
-            {control(m, "MainMenu_TestPlay"), "テストプレー(&T)", {}},
-            {control(m, "MainMenu_ThukuruExecute"), "RPGツクールで編集(&E)", {}},
-            {control(m, "MainMenu_OpenHelp"), "トピックの検索(&H)", Qt::Key_F1},
-            {control(m, "MainMenu_About"), "バージョン情報(&A)...", {}},
-            {control(m, "ListPop_OpenProjectFolder"), "プロジェクトのフォルダを開く(&F)", {}},
-            {control(m, "ListPop_GameStart"), "ゲーム実行(&G)", Qt::Key_F5},
-            {control(m, "ListPop_TestPlay"), "テストプレー(&T)", {}},
-            {control(m, "ListPop_Thukuru2000Execute"), "RPGツクール2000で編集(&E)", {}},
-            {control(m, "ListPop_Thukuru2003Execute"), "RPGツクール2003で編集(&F)", {}},
-            {control(m, "ListPop_Cut"), "アイテムを切り取り(&T)",
+            {control(&m, "MainMenu_Setting"), "環境設定(&S)...", {}},
+            {control(&m, "MainMenu_RPG2000Search"), "RPGツクール検索(&S)...", Qt::Key_F3},
+            {control(&m, "MenuItem_NmlBar"), "標準", {}},
+            {control(&m, "MenuItem_AplBar"), "アプリケーション", {}},
+            {control(&m, "MenuItem_GazBar"), "Gaz Soft", {}},
+            {control(&m, "MenuItem_Customize"), "カスタマイズ(&C)...", {}},
+            {control(&m, "MainMenu_GameStart"), "ゲーム実行(&G)", Qt::Key_F5},
+            {control(&m, "MainMenu_TestPlay"), "テストプレー(&T)", {}},
+            {control(&m, "MainMenu_ThukuruExecute"), "RPGツクールで編集(&E)", {}},
+            {control(&m, "MainMenu_OpenHelp"), "トピックの検索(&H)", Qt::Key_F1},
+            {control(&m, "MainMenu_About"), "バージョン情報(&A)...", {}},
+            {control(&m, "ListPop_OpenProjectFolder"), "プロジェクトのフォルダを開く(&F)", {}},
+            {control(&m, "ListPop_GameStart"), "ゲーム実行(&G)", Qt::Key_F5},
+            {control(&m, "ListPop_TestPlay"), "テストプレー(&T)", {}},
+            {control(&m, "ListPop_Thukuru2000Execute"), "RPGツクール2000で編集(&E)", {}},
+            {control(&m, "ListPop_Thukuru2003Execute"), "RPGツクール2003で編集(&F)", {}},
+            {control(&m, "ListPop_Cut"), "アイテムを切り取り(&T)",
              QKeySequence(Qt::CTRL | Qt::Key_X)},
-            {control(m, "ListPop_Copy"), "アイテムをコピー(&C)",
+            {control(&m, "ListPop_Copy"), "アイテムをコピー(&C)",
              QKeySequence(Qt::CTRL | Qt::Key_C)},
-            {control(m, "ListPop_Paste"), "アイテムを貼り付け(&P)",
+            {control(&m, "ListPop_Paste"), "アイテムを貼り付け(&P)",
              QKeySequence(Qt::CTRL | Qt::Key_V)},
-            {control(m, "ListPop_Delete"), "アイテムを削除(&D)", Qt::Key_Delete},
-            {control(m, "R1"), "フォルダのプロパティ(&R)", {}},
-            {control(m, "TreePop_New"), "新規フォルダ作成(&N)", {}},
-            {control(m, "TreePop_Delete"), "削除(&D)", {}},
-            {control(m, "TreePop_Rename"), "名前の変更(&M)", Qt::Key_F2},
+            {control(&m, "ListPop_Delete"), "アイテムを削除(&D)", Qt::Key_Delete},
+            {control(&m, "R1"), "フォルダのプロパティ(&R)", {}},
+            {control(&m, "TreePop_New"), "新規フォルダ作成(&N)", {}},
+            {control(&m, "TreePop_Delete"), "削除(&D)", {}},
+            {control(&m, "TreePop_Rename"), "名前の変更(&M)", Qt::Key_F2},
         };
         for (const Row& r : rows) {
             QCOMPARE(r.action->text(), QString::fromUtf8(r.caption));
             QCOMPARE(r.action->shortcut(), r.shortcut);
         }
         const QList<QPair<QMenu*, const char*>> menus = {
-            {control<QMenu>(m, "MainMenu_File"), "ファイル(&F)"},
-            {control<QMenu>(m, "MainMenu_Edit"), "編集(&E)"},
-            {control<QMenu>(m, "MainMenu_Find"), "検索(&R)"},
-            {control<QMenu>(m, "MainMenu_Visual"), "表示(&V)"},
-            {control<QMenu>(m, "MenuItem_ToolBar"), "ツールバー(&R)"},
-            {control<QMenu>(m, "MainMenu_Start"), "起動(&S)"},
-            {control<QMenu>(m, "MainMenu_Help"), "ヘルプ(&H)"}};
+            {control<QMenu>(&m, "MainMenu_File"), "ファイル(&F)"},
+            {control<QMenu>(&m, "MainMenu_Edit"), "編集(&E)"},
+            {control<QMenu>(&m, "MainMenu_Find"), "検索(&R)"},
+            {control<QMenu>(&m, "MainMenu_Visual"), "表示(&V)"},
+            {control<QMenu>(&m, "MenuItem_ToolBar"), "ツールバー(&R)"},
+            {control<QMenu>(&m, "MainMenu_Start"), "起動(&S)"},
+            {control<QMenu>(&m, "MainMenu_Help"), "ヘルプ(&H)"}};
         for (const auto& [menu, caption] : menus) {
             QCOMPARE(menu->title(), QString::fromUtf8(caption));
         }
         const QList<QPair<QAction*, const char*>> hints = {
-            {control(m, "ToolButton_OpenProjectFolder"), "プロジェクトのフォルダを開く"},
-            {control(m, "ToolButton_RpgSearch"), "RPGツクール2000検索"},
-            {control(m, "ToolButton_GameStart"), "ゲームスタート"},
-            {control(m, "ToolButton_TestPlay"), "テストプレー"},
-            {control(m, "ToolButton_ThukuruExecute"), "ツクールで開く"},
-            {control(m, "ToolButton_DeleteListItem"), "リストから削除"}};
+            {control(&m, "ToolButton_OpenProjectFolder"), "プロジェクトのフォルダを開く"},
+            {control(&m, "ToolButton_RpgSearch"), "RPGツクール2000検索"},
+            {control(&m, "ToolButton_GameStart"), "ゲームスタート"},
+            {control(&m, "ToolButton_TestPlay"), "テストプレー"},
+            {control(&m, "ToolButton_ThukuruExecute"), "ツクールで開く"},
+            {control(&m, "ToolButton_DeleteListItem"), "リストから削除"}};
         for (const auto& [button, hint] : hints) {
             QCOMPARE(button->toolTip(), QString::fromUtf8(hint));
             QVERIFY(!button->icon().isNull());
         }
-        QCOMPARE(control<QToolBar>(m, "NmlBar")->windowTitle(), QStringLiteral("標準ツールバー"));
-        QVERIFY(control(m, "MenuItem_NmlBar")->isChecked());
+        QCOMPARE(control<QToolBar>(&m, "NmlBar")->windowTitle(), QStringLiteral("標準ツールバー"));
+        QVERIFY(control(&m, "MenuItem_NmlBar")->isChecked());
     }
 
     void editMenuFollowsFocusSelectionAndClipboard() {
@@ -143,29 +126,29 @@ private slots:
         f.list()->selectRows({1, 2});
         f.list()->selectionModel()->clearCurrentIndex();
         m.MainMenu_EditClick();
-        QVERIFY(control(m, "MainMenu_Cut")->isEnabled());
-        QVERIFY(control(m, "MainMenu_Copy")->isEnabled());
-        QVERIFY(control(m, "MainMenu_Delete")->isEnabled());
-        QVERIFY(!control(m, "MainMenu_OpenProjectFolder")->isEnabled());
-        QVERIFY(!control(m, "MainMenu_Paste")->isEnabled());
+        QVERIFY(control(&m, "MainMenu_Cut")->isEnabled());
+        QVERIFY(control(&m, "MainMenu_Copy")->isEnabled());
+        QVERIFY(control(&m, "MainMenu_Delete")->isEnabled());
+        QVERIFY(!control(&m, "MainMenu_OpenProjectFolder")->isEnabled());
+        QVERIFY(!control(&m, "MainMenu_Paste")->isEnabled());
         f.clipboard.items = std::string("P\x1CT\n", 4);
         m.MainMenu_EditClick();
-        QVERIFY(control(m, "MainMenu_Paste")->isEnabled());
+        QVERIFY(control(&m, "MainMenu_Paste")->isEnabled());
         m.MainMenu_StartClick();
-        QVERIFY(!control(m, "MainMenu_GameStart")->isEnabled());
+        QVERIFY(!control(&m, "MainMenu_GameStart")->isEnabled());
 
         f.list()->setCurrentIndex(f.list()->model()->index(3, 0));
         m.ListView_PopupMenuPopup();
-        QCOMPARE(control<QLabel>(m, "StatusPanel1")->text(), QStringLiteral("d"));
+        QCOMPARE(f.status(1), QStringLiteral("d"));
 
         // Right-clicking the root: folder commands other than "new" are off.
         m.TreeView_PopupMenuPopup();
-        QVERIFY(!control(m, "TreePop_Delete")->isEnabled());
-        QVERIFY(!control(m, "TreePop_Rename")->isEnabled());
-        QVERIFY(control(m, "TreePop_New")->isEnabled());
+        QVERIFY(!control(&m, "TreePop_Delete")->isEnabled());
+        QVERIFY(!control(&m, "TreePop_Rename")->isEnabled());
+        QVERIFY(control(&m, "TreePop_New")->isEnabled());
         m.catalogue().selectFolder(m.catalogue().tree().nodeAt(1));
         m.TreeView_PopupMenuPopup();
-        QVERIFY(control(m, "TreePop_Delete")->isEnabled());
+        QVERIFY(control(&m, "TreePop_Delete")->isEnabled());
         QCOMPARE(m.catalogueActions().treePopupNode(), m.catalogue().tree().nodeAt(1));
     }
 
@@ -173,13 +156,13 @@ private slots:
         Fixture f;
         TMainForm& m = *f.form;
         // Del with nothing selected: the rules disable the entry and nothing is asked.
-        control(m, "MainMenu_Delete")->trigger();
+        control(&m, "MainMenu_Delete")->trigger();
         QVERIFY(f.dialogs.shown.empty());
 
         f.list()->selectRows({1});
         f.dialogs.answers = {MsgResult::No};
-        control<FolderTreeView>(m, "TreeView")->setFocus();
-        control(m, "MainMenu_Delete")->trigger();
+        f.tree()->setFocus();
+        control(&m, "MainMenu_Delete")->trigger();
         QCOMPARE(f.dialogs.shown.size(), std::size_t(1));
         QCOMPARE(f.dialogs.shown[0].text,
                  sj("リストから\n「b」を削除します。\nよろしいですか？\n\n"));
@@ -187,7 +170,7 @@ private slots:
         QVERIFY(f.dialogs.shown[0].icon == MsgIcon::Warning);
         QVERIFY(f.dialogs.shown[0].buttons == MsgButtons::YesNo);
         QVERIFY(f.dialogs.shown[0].defaultButton == MsgResult::Yes);
-        QCOMPARE(f.order(), std::string("ABCDE"));
+        QCOMPARE(f.paths(), std::string("ABCDE"));
         QCOMPARE(f.list()->selectedRows(), std::vector<int>{1});
         QCOMPARE(m.catalogue().tree().nodeCount(), 2); // never a folder
 
@@ -195,13 +178,13 @@ private slots:
         f.list()->setCurrentIndex(f.list()->model()->index(1, 0));
         f.list()->selectRows({0, 2, 4});
         f.dialogs.answers = {MsgResult::Yes};
-        control(m, "ToolButton_DeleteListItem")->trigger();
+        control(&m, "ToolButton_DeleteListItem")->trigger();
         QCOMPARE(
             f.dialogs.shown.back().text,
             sj("リストから\n選択していてる 3 個のアイテムを削除します。\nよろしいですか？\n\n"));
-        QCOMPARE(f.order(), std::string("BD"));
+        QCOMPARE(f.paths(), std::string("BD"));
         QVERIFY(f.list()->selectedRows().empty());
-        QCOMPARE(control<QLabel>(m, "StatusPanel0")->text(), QStringLiteral("2個のプロジェクト"));
+        QCOMPARE(f.status(0), QStringLiteral("2個のプロジェクト"));
     }
 
     void delKeyInTheTreeAsksAboutRows() {
@@ -210,18 +193,18 @@ private slots:
         f.form->activateWindow();
         QVERIFY(QTest::qWaitForWindowActive(f.form.get()));
         f.list()->selectRows({0, 1});
-        control<FolderTreeView>(*f.form, "TreeView")->setFocus();
+        f.tree()->setFocus();
         f.dialogs.answers = {MsgResult::No, MsgResult::No};
-        QTest::keyClick(control<FolderTreeView>(*f.form, "TreeView"), Qt::Key_Delete);
+        QTest::keyClick(f.tree(), Qt::Key_Delete);
         QCOMPARE(f.dialogs.shown.size(), std::size_t(1));
         QVERIFY(f.dialogs.shown[0].text.find(sj("選択していてる 2 個")) != std::string::npos);
         // Twice: the shortcut stays reachable after the rules ran.
         f.list()->clearSelection();
-        QTest::keyClick(control<FolderTreeView>(*f.form, "TreeView"), Qt::Key_Delete);
+        QTest::keyClick(f.tree(), Qt::Key_Delete);
         f.list()->selectRows({2});
-        QTest::keyClick(control<FolderTreeView>(*f.form, "TreeView"), Qt::Key_Delete);
+        QTest::keyClick(f.tree(), Qt::Key_Delete);
         QCOMPARE(f.dialogs.shown.size(), std::size_t(2));
-        QCOMPARE(f.order(), std::string("ABCDE"));
+        QCOMPARE(f.paths(), std::string("ABCDE"));
     }
 
     void headerClicksSortEachByItsOwnToggle() {
@@ -229,20 +212,19 @@ private slots:
         QHeaderView* header = f.list()->horizontalHeader();
         f.list()->selectRows({0});
         emit header->sectionClicked(0);
-        QCOMPARE(f.order(), std::string("ABCDE"));
+        QCOMPARE(f.paths(), std::string("ABCDE"));
         emit header->sectionClicked(0);
-        QCOMPARE(f.order(), std::string("EDCBA"));
+        QCOMPARE(f.paths(), std::string("EDCBA"));
         QCOMPARE(f.list()->selectedRows(), std::vector<int>{0}); // positions stay
         emit header->sectionClicked(1);
-        QCOMPARE(f.order(), std::string("ABCDE"));
+        QCOMPARE(f.paths(), std::string("ABCDE"));
     }
 
     // A press on a selected row and a move start the list's own drag; the selection stays.
     void pressAndMoveOnSelectedRowsStartsADrag() {
         Fixture f;
         ProjectListView* list = f.list();
-        f.form->show();
-        QVERIFY(QTest::qWaitForWindowExposed(f.form.get()));
+        f.show();
         list->selectRows({1, 3});
         list->setCurrentIndex(list->model()->index(3, 0));
         list->selectRows({1, 3});
@@ -259,14 +241,13 @@ private slots:
                                     list->visualRect(list->model()->index(4, 0)).center()));
         QTest::mouseRelease(list->viewport(), Qt::LeftButton, {}, onD);
         QCOMPARE(list->selectedRows(), (std::vector<int>{1, 3}));
-        QCOMPARE(f.order(), std::string("ABCDE"));
+        QCOMPARE(f.paths(), std::string("ABCDE"));
     }
 
     void dropInsideTheListMovesTheBlock() {
         Fixture f;
         ProjectListView* list = f.list();
-        f.form->show();
-        QVERIFY(QTest::qWaitForWindowExposed(f.form.get()));
+        f.show();
         list->selectRows({1, 3});
         const QPoint onE = list->visualRect(list->model()->index(4, 0)).center();
         const QPoint onB = list->visualRect(list->model()->index(1, 0)).center();
@@ -278,25 +259,23 @@ private slots:
         QVERIFY(list->acceptsDragAt(list, ours.get(), below));
         QVERIFY(!list->acceptsDragAt(list, ours.get(), onB)); // a selected row
         QVERIFY(!list->acceptsDragAt(list, &foreign, onE));
-        QVERIFY(
-            !list->acceptsDragAt(control<FolderTreeView>(*f.form, "TreeView"), ours.get(), onE));
+        QVERIFY(!list->acceptsDragAt(f.tree(), ours.get(), onE));
         // The list's own format from another program: a drop without a source is refused.
         QVERIFY(!test::dropAt(list, ours.get(), onE));
-        QCOMPARE(f.order(), std::string("ABCDE"));
+        QCOMPARE(f.paths(), std::string("ABCDE"));
 
         f.form->catalogueActions().ProjectListDragDrop(4);
-        QCOMPARE(f.order(), std::string("ACBDE"));
+        QCOMPARE(f.paths(), std::string("ACBDE"));
         QCOMPARE(list->selectedRows(), (std::vector<int>{2, 3}));
         f.form->catalogueActions().ProjectListDragDrop(-1);
-        QCOMPARE(f.order(), std::string("ACEBD"));
+        QCOMPARE(f.paths(), std::string("ACEBD"));
         QCOMPARE(list->selectedRows(), (std::vector<int>{3, 4}));
     }
 
     void doubleClickFollowsTheSetting() {
         Fixture f;
         ProjectListView* list = f.list();
-        f.form->show();
-        QVERIFY(QTest::qWaitForWindowExposed(f.form.get()));
+        f.show();
         f.registry.keys["Software\\Enterbrain\\RPG2000"]["ApplicationPath"] = "C:\\E\\";
         const QPoint onC = list->visualRect(list->model()->index(2, 0)).center();
         const QString expected[] = {
@@ -331,33 +310,32 @@ private slots:
     void launchCommandsTakeTheFocusedRow() {
         Fixture f;
         ProjectListView* list = f.list();
-        f.form->show();
-        QVERIFY(QTest::qWaitForWindowExposed(f.form.get()));
+        f.show();
         list->setFocus();
         list->setCurrentIndex(list->model()->index(1, 0));
         list->selectRows({0, 3}); // the selection is not what starts
         QTest::keyClick(list, Qt::Key_F5);
-        control(*f.form, "ToolButton_TestPlay")->trigger();
-        control(*f.form, "ListPop_OpenProjectFolder")->trigger();
-        control(*f.form, "R1")->trigger();
+        control(f.form.get(), "ToolButton_TestPlay")->trigger();
+        control(f.form.get(), "ListPop_OpenProjectFolder")->trigger();
+        control(f.form.get(), "R1")->trigger();
         QCOMPARE(f.shell.starts.size(), std::size_t(3));
         QCOMPARE(f.shell.starts[0].file, std::string("B\\RPG_RT.EXE"));
         QCOMPARE(f.shell.starts[1].parameters, std::string("TestPlay ShowTitle FullScreen"));
         QCOMPARE(f.shell.starts[2].file, std::string("B"));
         QCOMPARE(f.shell.properties, std::vector<std::string>{"B"});
-        control(*f.form, "MainMenu_ThukuruExecute")->trigger();
+        control(f.form.get(), "MainMenu_ThukuruExecute")->trigger();
         QCOMPARE(f.dialogs.shown.size(), std::size_t(1)); // not installed
     }
 
     void rpg2003EntryShowsOnlyWhenTheEditorIsRegistered() {
         {
             Fixture f;
-            QVERIFY(!control(*f.form, "ListPop_Thukuru2003Execute")->isVisible());
+            QVERIFY(!control(f.form.get(), "ListPop_Thukuru2003Execute")->isVisible());
         }
-        test::FakeServices s;
+        test::MainWindow s;
         s.registry.keys["Software\\Enterbrain\\RPG2003"]["ApplicationPath"] = "C:\\R\\";
-        TMainForm form(s.services(), kApp);
-        QVERIFY(control(form, "ListPop_Thukuru2003Execute")->isVisible());
+        TMainForm& form = s.start();
+        QVERIFY(control(&form, "ListPop_Thukuru2003Execute")->isVisible());
     }
 
     // The list's own state goes into the dialog; OK brings the dialog's choices back to the list.
@@ -368,44 +346,35 @@ private slots:
         f.dialogs.fonts.push_back(FontChoice{sj("Noto Serif CJK JP"), 14, 0x0000FF});
         int red = -1;
         test::OnceShown<TSettingForm> cancel([&red](TSettingForm* d) {
-            red = d->findChild<QScrollBar*>(QStringLiteral("SclBar_Red"))->value();
-            QTest::mouseClick(d->findChild<QPushButton*>(QStringLiteral("Bt_ChangeFont")),
-                              Qt::LeftButton);
-            QTest::mouseClick(d->findChild<QPushButton*>(QStringLiteral("Bt_Cansel")),
-                              Qt::LeftButton);
+            red = control<QScrollBar>(d, "SclBar_Red")->value();
+            click(d, "Bt_ChangeFont");
+            click(d, "Bt_Cansel");
         });
-        const QFont before = control<ProjectListView>(m, "ProjectList")->font();
-        control(m, "MainMenu_Setting")->trigger();
+        const QFont before = f.list()->font();
+        control(&m, "MainMenu_Setting")->trigger();
         QVERIFY(cancel.seen);
         QCOMPARE(red, 255); // the system colour comes in as 0x7FFFFFFF
-        QCOMPARE(control<ProjectListView>(m, "ProjectList")->font(), before);
+        QCOMPARE(f.list()->font(), before);
         QCOMPARE(f.dialogs.fontRequests.size(), std::size_t(1));
         QCOMPARE(f.dialogs.fontRequests[0].colour, std::uint32_t(0x80000008));
 
         f.dialogs.fonts.push_back(FontChoice{sj("Noto Serif CJK JP"), 14, 0x0000FF});
         test::OnceShown<TSettingForm> ok([](TSettingForm* d) {
-            QTest::mouseClick(d->findChild<QPushButton*>(QStringLiteral("Bt_ChangeFont")),
-                              Qt::LeftButton);
-            auto* pages = d->findChild<QTabWidget*>(QStringLiteral("PageControl"));
-            pages->setCurrentIndex(1);
-            QTest::mouseClick(d->findChild<QCheckBox*>(QStringLiteral("Chk_Rowselect")),
-                              Qt::LeftButton);
-            QTest::mouseClick(d->findChild<QPushButton*>(QStringLiteral("Bt_Ok")), Qt::LeftButton);
+            click(d, "Bt_ChangeFont");
+            control<QTabWidget>(d, "PageControl")->setCurrentIndex(1);
+            click(d, "Chk_Rowselect");
+            click(d, "Bt_Ok");
         });
-        control(m, "MainMenu_Setting")->trigger();
+        control(&m, "MainMenu_Setting")->trigger();
         QVERIFY(ok.seen);
-        QVERIFY(control<ProjectListView>(m, "ProjectList")->rowSelect());
-        QCOMPARE(control<ProjectListView>(m, "ProjectList")->font().families().value(0),
-                 QStringLiteral("Noto Serif CJK JP"));
-        QCOMPARE(control<FolderTreeView>(m, "TreeView")->font(),
-                 control<ProjectListView>(m, "ProjectList")->font());
-        QCOMPARE(control<ProjectListView>(m, "ProjectList")->palette().color(QPalette::Text),
-                 QColor(Qt::red));
+        QVERIFY(f.list()->rowSelect());
+        QCOMPARE(f.list()->font().families().value(0), QStringLiteral("Noto Serif CJK JP"));
+        QCOMPARE(f.tree()->font(), f.list()->font());
+        QCOMPARE(f.list()->palette().color(QPalette::Text), QColor(Qt::red));
         QCOMPARE(m.settings().list.bgColor, Colour(0xFFFFFF));
         QVERIFY(!m.settings().list.bgColorOn);
         QVERIFY(m.close());
-        QVERIFY(f.fs.files[kApp + "Tavrin.ini"].find("FontName=Noto Serif CJK JP\r\n") !=
-                std::string::npos);
+        QVERIFY(f.saved("FontName=Noto Serif CJK JP\r\n"));
     }
 
     void aboutBoxLinkOpensThePageAndCloses() {
@@ -414,12 +383,12 @@ private slots:
         m.show();
         m.setHostFolder(QStringLiteral("/home/me/.config/Tavrin/"));
         test::OnceShown<TVersionForm> person([](TVersionForm* box) {
-            QVERIFY(box->findChild<QLabel*>(QStringLiteral("Lab_DataFolder"))
+            QVERIFY(control<QLabel>(box, "Lab_DataFolder")
                         ->text()
                         .endsWith(QStringLiteral("\n/home/me/.config/Tavrin/")));
-            QTest::mouseClick(box->findChild<QLabel*>(QStringLiteral("Lab_Url")), Qt::LeftButton);
+            QTest::mouseClick(control<QLabel>(box, "Lab_Url"), Qt::LeftButton);
         });
-        control(m, "MainMenu_About")->trigger();
+        control(&m, "MainMenu_About")->trigger();
         QVERIFY(person.seen);
         QCOMPARE(f.shell.starts.size(), std::size_t(1));
         QCOMPARE(f.shell.starts[0].file, std::string("https://tavrin.example.org/"));
@@ -430,17 +399,17 @@ private slots:
         Fixture f;
         TMainForm& m = *f.form;
         m.show();
-        control(m, "MenuItem_AplBar")->trigger(); // no shown buttons: stays hidden, unchecked
-        QVERIFY(!control<UserBar>(m, "AplBar")->isVisible());
-        QVERIFY(!control(m, "MenuItem_AplBar")->isChecked());
-        control(m, "MenuItem_NmlBar")->trigger();
-        QVERIFY(!control<QToolBar>(m, "NmlBar")->isVisible());
-        QVERIFY(!control(m, "MenuItem_NmlBar")->isChecked());
-        control(m, "MenuItem_NmlBar")->trigger();
-        QVERIFY(control<QToolBar>(m, "NmlBar")->isVisible());
-        QVERIFY(control(m, "MenuItem_NmlBar")->isChecked());
+        control(&m, "MenuItem_AplBar")->trigger(); // no shown buttons: stays hidden, unchecked
+        QVERIFY(!control<UserBar>(&m, "AplBar")->isVisible());
+        QVERIFY(!control(&m, "MenuItem_AplBar")->isChecked());
+        control(&m, "MenuItem_NmlBar")->trigger();
+        QVERIFY(!control<QToolBar>(&m, "NmlBar")->isVisible());
+        QVERIFY(!control(&m, "MenuItem_NmlBar")->isChecked());
+        control(&m, "MenuItem_NmlBar")->trigger();
+        QVERIFY(control<QToolBar>(&m, "NmlBar")->isVisible());
+        QVERIFY(control(&m, "MenuItem_NmlBar")->isChecked());
 
-        control(m, "MainMenu_OpenHelp")->trigger();
+        control(&m, "MainMenu_OpenHelp")->trigger();
         QCOMPARE(f.help.shown.size(), std::size_t(1));
         QCOMPARE(f.help.shown[0].first, kApp + "Tavrin.hlp");
     }

@@ -1,47 +1,39 @@
-#include "TestDoubles.h"
 #include "app/ControlBar.h"
 #include "app/Main.h"
-#include "ui/Controls.h"
+#include "app/UserBar.h"
+#include "support/MainWindow.h"
+#include "support/Widgets.h"
 
 #include <QSplitter>
 #include <QToolBar>
-#include <QToolButton>
 #include <QtTest>
 
 using namespace tavrin;
+using test::control;
+using test::kIni;
 
 namespace {
 
-const std::string kApp = "Z:\\app\\";
-const std::string kIni = kApp + "Tavrin.ini";
-
-struct Setup : test::FakeServices {
-    std::unique_ptr<TMainForm> form;
-
+struct Setup : test::MainWindow {
     explicit Setup(const std::string& ini = {}) {
         if (!ini.empty()) {
             fs.files[kIni] = ini;
         }
     }
-    TMainForm& start() {
-        form = std::make_unique<TMainForm>(services(), kApp);
-        form->show();
-        if (!QTest::qWaitForWindowExposed(form.get())) {
-            qFatal("the main window never showed");
-        }
-        return *form;
+    // Started and shown.
+    TMainForm& open() {
+        start();
+        return show();
     }
-    bool close() {
-        const bool closed = form->close();
-        form.reset();
-        return closed;
-    }
-    bool saved(const std::string& line) { return fs.files[kIni].find(line) != std::string::npos; }
 };
+
+ControlBar* container(TMainForm& m) {
+    return control<ControlBar>(&m, "ControlBar1");
+}
 
 // The grip's place in the container, which is where the bar stands.
 QPoint standing(TMainForm& m, int bar) {
-    return control<ControlBar>(m, "ControlBar1")->grip(bar)->pos();
+    return container(m)->grip(bar)->pos();
 }
 
 // A user's drag by the grip, with the mouse; points are where the grip's top-left goes, in the
@@ -52,17 +44,13 @@ struct GripDrag {
     QPoint grab;
 
     GripDrag(TMainForm& form, int bar)
-        : m(form), grip(control<ControlBar>(form, "ControlBar1")->grip(bar)),
-          grab(4, grip->height() / 2) {
+        : m(form), grip(container(form)->grip(bar)), grab(4, grip->height() / 2) {
         QTest::mousePress(grip, Qt::LeftButton, {}, grab);
     }
-    void moveTo(QPoint to) {
-        QTest::mouseMove(grip, grip->mapFrom(control<ControlBar>(m, "ControlBar1"), to + grab));
-    }
+    void moveTo(QPoint to) { QTest::mouseMove(grip, grip->mapFrom(container(m), to + grab)); }
     void release(QPoint to) {
         moveTo(to);
-        QTest::mouseRelease(grip, Qt::LeftButton, {},
-                            grip->mapFrom(control<ControlBar>(m, "ControlBar1"), to + grab));
+        QTest::mouseRelease(grip, Qt::LeftButton, {}, grip->mapFrom(container(m), to + grab));
     }
 };
 
@@ -85,22 +73,18 @@ private slots:
     void storedPlaceSurvivesStartAndClose() {
         Setup s("[ToolBarPos]\r\nNmlPosx=50\r\nNmlPosy=0\r\nAplPosx=-5\r\nAplPosy=17\r\n");
         for (int start = 0; start < 2; ++start) {
-            TMainForm& m = s.start();
+            TMainForm& m = s.open();
             QCOMPARE(standing(m, 0), QPoint(50, 0));
-            QCOMPARE(control<QToolBar>(m, "NmlBar")->parentWidget(),
-                     control<ControlBar>(m, "ControlBar1"));
-            QCOMPARE(control<QToolBar>(m, "NmlBar")->x(),
-                     control<ControlBar>(m, "ControlBar1")->grip(0)->geometry().right() + 1);
-            QVERIFY(!control<QToolBar>(m, "NmlBar")->isMovable());
+            QCOMPARE(control<QToolBar>(&m, "NmlBar")->parentWidget(), container(m));
+            QCOMPARE(control<QToolBar>(&m, "NmlBar")->x(),
+                     container(m)->grip(0)->geometry().right() + 1);
+            QVERIFY(!control<QToolBar>(&m, "NmlBar")->isMovable());
             // The container sits on the splitter, as high as its one row.
-            QCOMPARE(control<ControlBar>(m, "ControlBar1")->height(),
-                     control<ControlBar>(m, "ControlBar1")->rowHeight());
-            QVERIFY(control<ControlBar>(m, "ControlBar1")->rowHeight() >=
-                    control<QToolBar>(m, "NmlBar")->height());
-            QCOMPARE(control<QSplitter>(m, "Splitter")->y(),
-                     control<ControlBar>(m, "ControlBar1")->geometry().bottom() + 1);
-            QCOMPARE(control<ControlBar>(m, "ControlBar1")->width(),
-                     control<QSplitter>(m, "Splitter")->width());
+            QCOMPARE(container(m)->height(), container(m)->rowHeight());
+            QVERIFY(container(m)->rowHeight() >= control<QToolBar>(&m, "NmlBar")->height());
+            QCOMPARE(control<QSplitter>(&m, "Splitter")->y(),
+                     container(m)->geometry().bottom() + 1);
+            QCOMPARE(container(m)->width(), control<QSplitter>(&m, "Splitter")->width());
             QVERIFY(s.close());
             QVERIFY(s.saved("NmlPosx=50\r\nNmlPosy=0\r\n"));
             QVERIFY(s.saved("AplPosx=-5\r\nAplPosy=17\r\n")); // hidden: kept as written
@@ -110,18 +94,18 @@ private slots:
     void barsOverlappingInTheFileStandSideBySide() {
         Setup s(kOneAplButton +
                 "[ToolBarPos]\r\nNmlPosx=0\r\nNmlPosy=0\r\nAplPosx=30\r\nAplPosy=5\r\n");
-        TMainForm& m = s.start();
-        QVERIFY(!control<UserBar>(m, "AplBar")->isVisible());
-        control(m, "MenuItem_AplBar")->trigger();
-        QVERIFY(control<UserBar>(m, "AplBar")->isVisible());
-        QCOMPARE(standing(m, 1), QPoint(control<QToolBar>(m, "NmlBar")->geometry().right() + 1, 0));
-        QCOMPARE(control<ControlBar>(m, "ControlBar1")->height(),
-                 control<ControlBar>(m, "ControlBar1")->rowHeight());
+        TMainForm& m = s.open();
+        QVERIFY(!control<UserBar>(&m, "AplBar")->isVisible());
+        control(&m, "MenuItem_AplBar")->trigger();
+        QVERIFY(control<UserBar>(&m, "AplBar")->isVisible());
+        QCOMPARE(standing(m, 1),
+                 QPoint(control<QToolBar>(&m, "NmlBar")->geometry().right() + 1, 0));
+        QCOMPARE(container(m)->height(), container(m)->rowHeight());
         // A bar that grows pushes the next one along.
         const int before = standing(m, 1).x();
-        giveButton(control<QToolBar>(m, "NmlBar"));
+        giveButton(control<QToolBar>(&m, "NmlBar"));
         QTRY_VERIFY(standing(m, 1).x() > before);
-        QCOMPARE(standing(m, 1).x(), control<QToolBar>(m, "NmlBar")->geometry().right() + 1);
+        QCOMPARE(standing(m, 1).x(), control<QToolBar>(&m, "NmlBar")->geometry().right() + 1);
     }
 
     void rowsAreAsHighAsTheTallestBarShownOrNot() {
@@ -131,39 +115,36 @@ private slots:
                 "AplChk1=1\r\n[GazBar]\r\nact_Path=C:\\G\r\n[ToolBarPos]\r\nNmlPosx=400\r\n"
                 "NmlPosy=0\r\nAplPosx=0\r\nAplPosy=0\r\nGazPosx=0\r\nGazPosy=1000\r\n");
         s.fs.files["C:\\G\\actview.exe"] = "x";
-        TMainForm& m = s.start();
-        QVERIFY(control<UserBar>(m, "AplBar")->isVisible());
-        QVERIFY(control<UserBar>(m, "GazBar")->isVisible());
-        QVERIFY(!control<QToolBar>(m, "NmlBar")->isVisible());
+        TMainForm& m = s.open();
+        QVERIFY(control<UserBar>(&m, "AplBar")->isVisible());
+        QVERIFY(control<UserBar>(&m, "GazBar")->isVisible());
+        QVERIFY(!control<QToolBar>(&m, "NmlBar")->isVisible());
         auto* tall = new QWidget; // the standard bar's style sheet sizes its buttons
-        tall->setFixedSize(25, 3 * control<UserBar>(m, "AplBar")->height());
-        control<QToolBar>(m, "NmlBar")->addWidget(tall);
+        tall->setFixedSize(25, 3 * control<UserBar>(&m, "AplBar")->height());
+        control<QToolBar>(&m, "NmlBar")->addWidget(tall);
         // A bar never shown asks for no layout; the rows are settled again by hand.
-        control<ControlBar>(m, "ControlBar1")
-            ->setPlaces(control<ControlBar>(m, "ControlBar1")->places());
-        QVERIFY(control<ControlBar>(m, "ControlBar1")->rowHeight() >= tall->height());
-        QTRY_COMPARE(standing(m, 2).y(), control<ControlBar>(m, "ControlBar1")->rowHeight());
+        container(m)->setPlaces(container(m)->places());
+        QVERIFY(container(m)->rowHeight() >= tall->height());
+        QTRY_COMPARE(standing(m, 2).y(), container(m)->rowHeight());
         const QPoint before = standing(m, 2);
-        control(m, "MenuItem_NmlBar")->trigger();
-        QVERIFY(control<QToolBar>(m, "NmlBar")->isVisible());
+        control(&m, "MenuItem_NmlBar")->trigger();
+        QVERIFY(control<QToolBar>(&m, "NmlBar")->isVisible());
         QCOMPARE(standing(m, 2), before); // showing it shifts no row
     }
 
     void draggedByItsGripTheBarMovesAndIsKept() {
         Setup s(kOneAplButton + "[ToolBarPos]\r\nNmlPosx=50\r\nNmlPosy=0\r\n");
-        TMainForm& m = s.start();
-        QCOMPARE(control<ControlBar>(m, "ControlBar1")->grip(0)->cursor().shape(),
-                 Qt::SizeAllCursor);
+        TMainForm& m = s.open();
+        QCOMPARE(container(m)->grip(0)->cursor().shape(), Qt::SizeAllCursor);
         GripDrag standard(m, 0);
         standard.moveTo({80, 5});
         standard.release({140, 0});
         QCOMPARE(standing(m, 0), QPoint(140, 0));
-        QCOMPARE(control<QToolBar>(m, "NmlBar")->x(),
-                 140 + control<ControlBar>(m, "ControlBar1")->grip(0)->width());
+        QCOMPARE(control<QToolBar>(&m, "NmlBar")->x(), 140 + container(m)->grip(0)->width());
 
         // Below the last row it opens a new one, and the splitter makes room.
-        control(m, "MenuItem_AplBar")->trigger();
-        const int row = control<ControlBar>(m, "ControlBar1")->rowHeight();
+        control(&m, "MenuItem_AplBar")->trigger();
+        const int row = container(m)->rowHeight();
         GripDrag application(m, 1);
         // Passed over on the way, the standard bar steps aside only while the other is there.
         application.moveTo({150, 0});
@@ -172,8 +153,8 @@ private slots:
         application.release({20, row});
         QCOMPARE(standing(m, 1), QPoint(20, row));
         QCOMPARE(standing(m, 0), QPoint(140, 0));
-        QCOMPARE(control<ControlBar>(m, "ControlBar1")->height(), 2 * row);
-        QTRY_COMPARE(control<QSplitter>(m, "Splitter")->y(), 2 * row);
+        QCOMPARE(container(m)->height(), 2 * row);
+        QTRY_COMPARE(control<QSplitter>(&m, "Splitter")->y(), 2 * row);
         QVERIFY(s.close());
         QVERIFY(s.saved("NmlPosx=140\r\nNmlPosy=0\r\nAplPosx=20\r\nAplPosy=" + std::to_string(row) +
                         "\r\n"));
@@ -181,25 +162,24 @@ private slots:
 
     void hiddenBarsTakeNoRoomAndKeepTheirPlaces() {
         Setup s("[ToolBarPos]\r\nNmlPosx=50\r\nNmlPosy=0\r\n");
-        TMainForm& m = s.start();
-        control(m, "MenuItem_NmlBar")->trigger();
-        QVERIFY(!control<QToolBar>(m, "NmlBar")->isVisible());
-        QVERIFY(!control(m, "MenuItem_NmlBar")->isChecked());
-        QCOMPARE(control<ControlBar>(m, "ControlBar1")->height(), 0);
-        QVERIFY(!control<ControlBar>(m, "ControlBar1")->grip(0)->isVisible());
-        QTRY_COMPARE(control<QSplitter>(m, "Splitter")->y(), 0);
+        TMainForm& m = s.open();
+        control(&m, "MenuItem_NmlBar")->trigger();
+        QVERIFY(!control<QToolBar>(&m, "NmlBar")->isVisible());
+        QVERIFY(!control(&m, "MenuItem_NmlBar")->isChecked());
+        QCOMPARE(container(m)->height(), 0);
+        QVERIFY(!container(m)->grip(0)->isVisible());
+        QTRY_COMPARE(control<QSplitter>(&m, "Splitter")->y(), 0);
         QVERIFY(s.close());
         QVERIFY(s.saved("NmlPosx=50\r\nNmlPosy=0\r\n"));
 
         // Hidden from the start, a place that would settle elsewhere is written as it was read.
         s.fs.files[kIni] = "[ToolBar]\r\nNml=0\r\n[ToolBarPos]\r\nNmlPosx=-7\r\nNmlPosy=44\r\n";
-        TMainForm& again = s.start();
-        QCOMPARE(control<ControlBar>(again, "ControlBar1")->height(), 0);
-        control(again, "MenuItem_NmlBar")->trigger();
+        TMainForm& again = s.open();
+        QCOMPARE(container(again)->height(), 0);
+        control(&again, "MenuItem_NmlBar")->trigger();
         QCOMPARE(standing(again, 0), QPoint(0, 0));
-        QCOMPARE(control<ControlBar>(again, "ControlBar1")->height(),
-                 control<ControlBar>(again, "ControlBar1")->rowHeight());
-        control(again, "MenuItem_NmlBar")->trigger();
+        QCOMPARE(container(again)->height(), container(again)->rowHeight());
+        control(&again, "MenuItem_NmlBar")->trigger();
         QVERIFY(s.close());
         QVERIFY(s.saved("NmlPosx=-7\r\nNmlPosy=44\r\n"));
     }

@@ -1,44 +1,22 @@
-#include "TestDoubles.h"
 #include "app/Main.h"
 #include "platform/Cp932.h"
 #include "platform/linux/QtDialogs.h"
 #include "platform/linux/QtText.h"
+#include "support/Fakes.h"
+#include "support/Widgets.h"
 
 #include <QAbstractButton>
 #include <QGuiApplication>
 #include <QMessageBox>
 #include <QPushButton>
 #include <QScreen>
-#include <QTimer>
 #include <QtTest>
-
-#include <functional>
 
 using namespace tavrin;
 
 namespace {
 
-// Acts on the next message box as a person would, once it is open; `seen` tells whether it was.
-struct Answer {
-    bool seen = false;
-    QMessageBox* box = nullptr;
-
-    explicit Answer(std::function<void(QMessageBox*)> act) {
-        auto* timer = new QTimer;
-        timer->setInterval(10);
-        QObject::connect(timer, &QTimer::timeout, timer, [this, timer, act] {
-            auto* open = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
-            if (!open || !open->isVisible()) {
-                return;
-            }
-            timer->deleteLater();
-            seen = true;
-            box = open;
-            act(open);
-        });
-        timer->start();
-    }
-};
+using Answer = test::OnceShown<QMessageBox>;
 
 void click(QMessageBox* box, QMessageBox::StandardButton which) {
     QAbstractButton* b = box->button(which);

@@ -1,56 +1,44 @@
-#include "TestDoubles.h"
 #include "app/Main.h"
 #include "catalogue/CatalogueFile.h"
-#include "catalogue/FolderTreeView.h"
-#include "catalogue/ProjectListView.h"
 #include "platform/Cp932.h"
 #include "platform/ProfileFile.h"
 #include "platform/linux/AppIcons.h"
 #include "platform/linux/LinuxFileSystem.h"
-#include "ui/Controls.h"
+#include "support/MainWindow.h"
+#include "support/Widgets.h"
 
 #include <QApplication>
 #include <QBuffer>
 #include <QImage>
 #include <QLabel>
-#include <QTableView>
+#include <QScreen>
 #include <QTemporaryDir>
-#include <QTreeView>
 #include <QtTest>
 
 using namespace tavrin;
-using test::FakeInstanceMarker;
-using test::MemoryFileSystem;
-using test::ScriptedDialogs;
+using test::control;
+using test::kApp;
+using test::kData;
+using test::kIni;
 
-namespace {
-
-const std::string kApp = "Z:\\app\\";
-const std::string kData = kApp + "data.ixo";
-
-using Setup = test::FakeServices;
-
-} // namespace
+using Setup = test::MainWindow;
 
 class TestMainForm : public QObject {
     Q_OBJECT
 private slots:
     void firstStartShowsTheDefaultTreeAndWritesIt() {
         Setup s;
-        TMainForm form(s.services(), kApp);
+        TMainForm& form = s.start();
         QVERIFY(s.dialogs.shown.empty());
         QVERIFY(s.marker.held);
         QCOMPARE(form.helpFile(), kApp + "Tavrin.hlp");
-        QCOMPARE(control<FolderTreeView>(form, "TreeView")->currentIndex().data().toString(),
-                 QStringLiteral("RPG"));
-        QVERIFY(control<FolderTreeView>(form, "TreeView")
-                    ->isExpanded(control<FolderTreeView>(form, "TreeView")->model()->index(0, 0)));
-        QCOMPARE(control<QLabel>(form, "StatusPanel0")->text(),
-                 QStringLiteral("0個のプロジェクト"));
-        QCOMPARE(control<QLabel>(form, "StatusPanel1")->text(), QString());
-        QCOMPARE(control<ProjectListView>(form, "ProjectList")->model()->columnCount(), 2);
-        QCOMPARE(control<ProjectListView>(form, "ProjectList")->columnWidth(0), 360);
-        QCOMPARE(control<ProjectListView>(form, "ProjectList")->columnWidth(1), 150);
+        QCOMPARE(s.tree()->currentIndex().data().toString(), QStringLiteral("RPG"));
+        QVERIFY(s.tree()->isExpanded(s.tree()->model()->index(0, 0)));
+        QCOMPARE(s.status(0), QStringLiteral("0個のプロジェクト"));
+        QCOMPARE(s.status(1), QString());
+        QCOMPARE(s.list()->model()->columnCount(), 2);
+        QCOMPARE(s.list()->columnWidth(0), 360);
+        QCOMPARE(s.list()->columnWidth(1), 150);
         QVERIFY(form.close());
         QCOMPARE(s.fs.files[kData].size(), std::size_t(28));
         QCOMPARE(s.marker.releases, 1);
@@ -58,19 +46,16 @@ private slots:
 
     void selectingAFolderShowsItsRowsAndCount() {
         Setup s;
-        const std::string tree = "R\n\r\vA\n\r\vB\n\r";
-        const std::string items = "\x1E"
-                                  "P1\\\x1CT1\x1C\x01\x1D\x1E"
-                                  "Q\\\x1C" +
-                                  sj("勇者") +
-                                  "\x1C\x02\x1D"
-                                  "Q2\\\x1CU\x1C\x01\x1D"
-                                  "Q3\\\x1CV\x1C\x01\x1D\x1E";
-        s.fs.files[kData] = test::catalogueFile(tree, items);
-        TMainForm form(s.services(), kApp);
-        QCOMPARE(control<QLabel>(form, "StatusPanel0")->text(),
-                 QStringLiteral("1個のプロジェクト"));
-        control<QLabel>(form, "StatusPanel1")->setText(QStringLiteral("stale"));
+        s.fs.files[kData] =
+            test::CatalogueTree()
+                .folder("R")
+                .folder(">A", {{"P1\\", "T1", pk2000}})
+                .folder(">B",
+                        {{"Q\\", sj("勇者"), pk95}, {"Q2\\", "U", pk2000}, {"Q3\\", "V", pk2000}})
+                .file();
+        TMainForm& form = s.start();
+        QCOMPARE(s.status(0), QStringLiteral("1個のプロジェクト"));
+        control<QLabel>(&form, "StatusPanel1")->setText(QStringLiteral("stale"));
         struct Changes : CatalogueListener {
             std::vector<std::string> shown;
             void selectionChanged(TreeNode* now) override {
@@ -78,25 +63,22 @@ private slots:
             }
         } changes;
         form.catalogue().addListener(&changes);
-        QAbstractItemModel* folders = control<FolderTreeView>(form, "TreeView")->model();
+        QAbstractItemModel* folders = s.tree()->model();
         const QModelIndex root = folders->index(0, 0);
         // A quick run of changes: the list empties at once and shows the last folder once.
-        control<FolderTreeView>(form, "TreeView")->setCurrentIndex(root);
-        control<FolderTreeView>(form, "TreeView")->setCurrentIndex(folders->index(1, 0, root));
-        QCOMPARE(control<ProjectListView>(form, "ProjectList")->model()->rowCount(), 0);
-        QCOMPARE(control<QLabel>(form, "StatusPanel1")->text(), QString());
+        s.tree()->setCurrentIndex(root);
+        s.tree()->setCurrentIndex(folders->index(1, 0, root));
+        QCOMPARE(s.list()->model()->rowCount(), 0);
+        QCOMPARE(s.status(1), QString());
         QTRY_COMPARE(changes.shown, std::vector<std::string>{"B"});
         form.catalogue().removeListener(&changes);
         QCOMPARE(form.catalogue().selected()->name, std::string("B"));
-        QCOMPARE(control<ProjectListView>(form, "ProjectList")->model()->rowCount(), 3);
-        QCOMPARE(
-            control<ProjectListView>(form, "ProjectList")->model()->index(0, 1).data().toString(),
-            QStringLiteral("勇者"));
-        QCOMPARE(control<QLabel>(form, "StatusPanel0")->text(),
-                 QStringLiteral("3個のプロジェクト"));
-        QCOMPARE(control<QLabel>(form, "StatusPanel1")->text(), QString());
+        QCOMPARE(s.list()->model()->rowCount(), 3);
+        QCOMPARE(s.list()->model()->index(0, 1).data().toString(), QStringLiteral("勇者"));
+        QCOMPARE(s.status(0), QStringLiteral("3個のプロジェクト"));
+        QCOMPARE(s.status(1), QString());
         // Holding the marker, it clears what writes cut short left beside its two files.
-        QCOMPARE(s.fs.cleaned, (std::vector<std::string>{kData, kApp + std::string("Tavrin.ini")}));
+        QCOMPARE(s.fs.cleaned, (std::vector<std::string>{kData, kIni}));
     }
 
     // A second copy, and a copy that cannot take the marker, which cannot know it is alone.
@@ -107,7 +89,7 @@ private slots:
             s.marker.unavailable = unavailable;
             s.fs.files[kData] = "IxO\x09junk";
             {
-                TMainForm form(s.services(), kApp);
+                TMainForm& form = s.start();
                 QVERIFY(form.isSecondInstance());
                 QVERIFY(!s.dialogs.shown.empty());
                 QCOMPARE(s.dialogs.shown[0].text,
@@ -116,7 +98,7 @@ private slots:
                                      : sj("既に起動しています。"));
                 QCOMPARE(s.dialogs.shown[0].caption, std::string("Tavrin"));
                 QVERIFY(s.dialogs.shown[0].buttons == MsgButtons::Ok);
-                QVERIFY(form.close());
+                QVERIFY(s.close());
             }
             QCOMPARE(s.fs.files.size(), std::size_t(1));
             QCOMPARE(s.fs.files[kData], std::string("IxO\x09junk"));
@@ -129,13 +111,13 @@ private slots:
     void damagedCatalogueIsReportedAndKeptAside() {
         Setup s;
         s.fs.files[kData] = "IXO";
-        TMainForm form(s.services(), kApp);
+        TMainForm& form = s.start();
         QCOMPARE(s.dialogs.shown.size(), std::size_t(1));
         QCOMPARE(s.dialogs.shown[0].text,
                  sj("ファイル識別子が不正です。\n元のファイルは、終了するときに ") + kData +
                      sj(".bak として残します。"));
-        QCOMPARE(control<FolderTreeView>(form, "TreeView")->model()->rowCount(), 0);
-        QCOMPARE(control<ProjectListView>(form, "ProjectList")->model()->rowCount(), 0);
+        QCOMPARE(s.tree()->model()->rowCount(), 0);
+        QCOMPARE(s.list()->model()->rowCount(), 0);
         QVERIFY(form.close());
         QCOMPARE(s.fs.files[kData + ".bak"], std::string("IXO"));
         QCOMPARE(s.fs.files[kData].size(), std::size_t(12));
@@ -145,41 +127,39 @@ private slots:
     // too large) are told, and the close replaces neither with an empty or default one.
     void filesThatCannotBeReadAreToldAndNeverReplaced() {
         Setup s;
-        const std::string ini = kApp + "Tavrin.ini";
         const std::string settings = "[B_Setting]\r\nstartsize=1\r\n";
         s.fs.files[kData] = "catalogue";
-        s.fs.files[ini] = settings;
-        s.fs.refused = {kData, ini};
+        s.fs.files[kIni] = settings;
+        s.fs.refused = {kData, kIni};
         {
-            TMainForm form(s.services(), kApp);
+            TMainForm& form = s.start();
             QCOMPARE(s.dialogs.shown.size(), std::size_t(2));
             QVERIFY(s.dialogs.shown[0].text.find(sj("元のファイルは、終了するときに ") + kData +
                                                  ".bak") != std::string::npos);
             QVERIFY(s.dialogs.shown[1].text.find(sj("このファイルは書き換えません。")) !=
                     std::string::npos);
             // The rest of start-up still ran.
-            QVERIFY(!control(form, "ListPop_Thukuru2003Execute")->isVisible());
+            QVERIFY(!control(&form, "ListPop_Thukuru2003Execute")->isVisible());
             s.fs.refused.clear();
-            QVERIFY(form.close());
+            QVERIFY(s.close());
         }
         QCOMPARE(s.fs.files[kData + ".bak"], std::string("catalogue"));
-        QCOMPARE(s.fs.files[ini], settings);
+        QCOMPARE(s.fs.files[kIni], settings);
         QCOMPARE(s.marker.releases, 1);
     }
 
     // A [TreeView] that names no width keeps the tree as designed.
     void treeWithoutAStoredWidthKeepsItsDesignedWidth() {
         Setup s;
-        s.fs.files[kApp + "Tavrin.ini"] = "[TreeView]\r\nIndex=0\r\n";
-        TMainForm form(s.services(), kApp);
-        form.show();
-        QVERIFY(QTest::qWaitForWindowExposed(&form));
-        QCOMPARE(control<FolderTreeView>(form, "TreeView")->width(), 165);
+        s.fs.files[kIni] = "[TreeView]\r\nIndex=0\r\n";
+        s.start();
+        s.show();
+        QCOMPARE(s.tree()->width(), 165);
     }
 
     void failedWriteKeepsTheWindowOpen() {
         Setup s;
-        TMainForm form(s.services(), kApp);
+        TMainForm& form = s.start();
         form.show();
         s.fs.failWrites.push_back(kData);
         QVERIFY(!form.close());
@@ -196,8 +176,7 @@ private slots:
 
     void handWrittenSettingsAreAppliedAndKept() {
         Setup s;
-        const std::string tree = "R\n\r\vA\n\r\vB\n\r";
-        s.fs.files[kData] = test::catalogueFile(tree, "\x1E\x1E\x1E");
+        s.fs.files[kData] = test::CatalogueTree({"R", ">A", ">B"}).file();
         const std::string ini =
             "; kept comment\r\n[B_Setting]\r\ntasktray=1\r\ninvisible=0\r\n"
             "position=0\r\n[Mine]\r\nfoo=bar\r\n[L_Setting]\r\nbgcolor=1\r\n"
@@ -205,33 +184,28 @@ private slots:
             "FontColor=-2147483640\r\nFontSize=12\r\n[RPGSearch]\r\nMatch_2k=0\r\n"
             "[TreeView]\r\nIndex=2\r\n[Columns]\r\ncolum1=200\r\n"
             "[Position]\r\ndisx=5\r\ndisy=6\r\nwinx=500\r\nwiny=300\r\n";
-        s.fs.files[kApp + "Tavrin.ini"] = ini;
+        s.fs.files[kIni] = ini;
         {
-            TMainForm form(s.services(), kApp);
+            TMainForm& form = s.start();
             QVERIFY(s.dialogs.shown.empty());
             const SettingsRecord& r = form.settings();
             QVERIFY(r.basic.tasktray);
             QVERIFY(!r.basic.invisible);
             QCOMPARE(r.search.matchKinds, 0u);
             QCOMPARE(form.catalogue().selected()->name, std::string("B"));
-            QCOMPARE(control<FolderTreeView>(form, "TreeView")->currentIndex().data().toString(),
-                     QStringLiteral("B"));
-            QCOMPARE(control<ProjectListView>(form, "ProjectList")->palette().color(QPalette::Base),
-                     QColor(0, 255, 0));
-            QCOMPARE(control<FolderTreeView>(form, "TreeView")->palette().color(QPalette::Base),
-                     QColor(0, 255, 0));
-            QCOMPARE(control<ProjectListView>(form, "ProjectList")->palette().color(QPalette::Text),
+            QCOMPARE(s.tree()->currentIndex().data().toString(), QStringLiteral("B"));
+            QCOMPARE(s.list()->palette().color(QPalette::Base), QColor(0, 255, 0));
+            QCOMPARE(s.tree()->palette().color(QPalette::Base), QColor(0, 255, 0));
+            QCOMPARE(s.list()->palette().color(QPalette::Text),
                      QApplication::palette().color(QPalette::Text));
-            QVERIFY(!control<ProjectListView>(form, "ProjectList")->showGrid());
-            QCOMPARE(control<ProjectListView>(form, "ProjectList")->columnWidth(0), 200);
-            QCOMPARE(control<ProjectListView>(form, "ProjectList")->font().pixelSize(),
-                     qRound(12.0 * form.logicalDpiY() / 72));
-            QCOMPARE(control<FolderTreeView>(form, "TreeView")->font(),
-                     control<ProjectListView>(form, "ProjectList")->font());
+            QVERIFY(!s.list()->showGrid());
+            QCOMPARE(s.list()->columnWidth(0), 200);
+            QCOMPARE(s.list()->font().pixelSize(), qRound(12.0 * form.logicalDpiY() / 72));
+            QCOMPARE(s.tree()->font(), s.list()->font());
             QCOMPARE(form.pos(), QPoint(6, 5)); // disx is the top edge, disy the left
-            QVERIFY(form.close());
+            QVERIFY(s.close());
         }
-        const std::string& saved = s.fs.files[kApp + "Tavrin.ini"];
+        const std::string& saved = s.fs.files[kIni];
         for (const char* kept : {"; kept comment\r\n", "[Mine]\r\nfoo=bar\r\n", "unknown=5\r\n",
                                  "tasktray=1\r\n", "invisible=0\r\n", "BGColor=65280\r\n",
                                  "Index=2\r\n", "FontColor=-2147483640\r\n", "FontSize=12\r\n"}) {
@@ -243,31 +217,25 @@ private slots:
     // A long tree opens with its top in sight, or with the stored folder in sight when that
     // lies further down.
     void longTreeOpensWithTheSelectedFolderInSight() {
-        std::string tree = "Tavrin\n\r";
+        test::CatalogueTree tree({"Tavrin"});
         for (int n = 0; n < 300; ++n)
-            tree += "\vF" + std::to_string(n) + "\n\r";
-        const std::string groups(301, '\x1E');
+            tree.folder(">F" + std::to_string(n));
         for (const char* index : {"", "250"}) {
             Setup s;
-            s.fs.files[kData] = test::catalogueFile(tree, groups);
+            s.fs.files[kData] = tree.file();
             if (*index)
-                s.fs.files[kApp + "Tavrin.ini"] =
-                    "[TreeView]\r\nIndex=" + std::string(index) + "\r\n";
-            TMainForm form(s.services(), kApp);
-            form.show();
-            QVERIFY(QTest::qWaitForWindowExposed(&form));
+                s.fs.files[kIni] = "[TreeView]\r\nIndex=" + std::string(index) + "\r\n";
+            TMainForm& form = s.start();
+            s.show();
             QCoreApplication::processEvents();
-            const QModelIndex current = control<FolderTreeView>(form, "TreeView")->currentIndex();
+            const QModelIndex current = s.tree()->currentIndex();
             QCOMPARE(current.data().toString(), QString(*index ? "F249" : "F0"));
-            const QRect viewport = control<FolderTreeView>(form, "TreeView")->viewport()->rect();
-            const QRect row = control<FolderTreeView>(form, "TreeView")->visualRect(current);
+            const QRect viewport = s.tree()->viewport()->rect();
+            const QRect row = s.tree()->visualRect(current);
             QVERIFY2(row.top() >= viewport.top() && row.bottom() <= viewport.bottom(), index);
             if (!*index) {
                 // The root's row is the first one shown.
-                QCOMPARE(control<FolderTreeView>(form, "TreeView")
-                             ->indexAt(QPoint(1, 1))
-                             .data()
-                             .toString(),
+                QCOMPARE(s.tree()->indexAt(QPoint(1, 1)).data().toString(),
                          QStringLiteral("Tavrin"));
             }
             QVERIFY(form.close());
@@ -283,17 +251,14 @@ private slots:
         QVERIFY(red.save(&buffer, "ICO"));
         s.fs.files["Z:\\icons\\red.ico"] = buffer.data().toStdString();
         s.fs.files["Z:\\icons\\text.ico"] = "not an icon";
-        s.fs.files[kApp + "Tavrin.ini"] =
+        s.fs.files[kIni] =
             "[ListView]\r\nIcon[0]=Z:\\icons\\red.ico\r\nIcon[1]=Z:\\icons\\text.ico\r\n";
-        TMainForm form(s.services(), kApp);
+        TMainForm& form = s.start();
         form.catalogue().AddFoundItem("A\\", "a", pk2000);
         form.catalogue().AddFoundItem("B\\", "b", pk95);
-        const auto pixel = [&form](int row) {
-            const QIcon icon = control<ProjectListView>(form, "ProjectList")
-                                   ->model()
-                                   ->index(row, 0)
-                                   .data(Qt::DecorationRole)
-                                   .value<QIcon>();
+        const auto pixel = [&s](int row) {
+            const QIcon icon =
+                s.list()->model()->index(row, 0).data(Qt::DecorationRole).value<QIcon>();
             return icon.pixmap(16, 16).toImage().pixelColor(8, 8);
         };
         QCOMPARE(pixel(0), QColor(255, 0, 0));
@@ -303,63 +268,56 @@ private slots:
 
     void extremeLayoutValuesAreHarmless() {
         Setup s;
-        s.fs.files[kApp + "Tavrin.ini"] =
+        s.fs.files[kIni] =
             "[Position]\r\ndisx=-2147483648\r\ndisy=2147483647\r\nwinx=-5\r\nwiny=0x7FFFFFFF\r\n"
             "[Columns]\r\ncolum1=-300\r\ncolum2=2147483647\r\n[ToolBarPos]\r\nNmlPosy=-9\r\n"
             "[ListView]\r\nFontSize=2147483647\r\nFontName=\r\n[TreeView]\r\nWidth=-1\r\n"
             "Index=-7\r\n";
-        TMainForm form(s.services(), kApp);
-        form.show();
-        QVERIFY(QTest::qWaitForWindowExposed(&form));
-        QVERIFY(control<ProjectListView>(form, "ProjectList")->font().pixelSize() > 0);
+        TMainForm& form = s.start();
+        s.show();
+        QVERIFY(s.list()->font().pixelSize() > 0);
         QVERIFY(form.height() <= form.screen()->availableVirtualSize().height());
         QVERIFY(form.close());
-        QVERIFY(s.fs.files[kApp + "Tavrin.ini"].find("\r\nIndex=1\r\n") != std::string::npos);
+        QVERIFY(s.saved("\r\nIndex=1\r\n"));
     }
 
     // The designed and the stored sizes are the window's outer ones.
     void windowOpensAtItsOuterSize() {
         {
             Setup s;
-            TMainForm form(s.services(), kApp);
-            form.show();
-            QVERIFY(QTest::qWaitForWindowExposed(&form));
+            TMainForm& form = s.start();
+            s.show();
             QVERIFY(form.frameGeometry().size() != form.geometry().size()); // a frame to count
             QCOMPARE(form.frameGeometry().size(), QSize(707, 369));
         }
         Setup s;
-        s.fs.files[kApp + "Tavrin.ini"] =
-            "[Position]\r\ndisx=40\r\ndisy=30\r\nwinx=600\r\nwiny=300\r\n";
-        TMainForm form(s.services(), kApp);
-        form.show();
-        QVERIFY(QTest::qWaitForWindowExposed(&form));
+        s.fs.files[kIni] = "[Position]\r\ndisx=40\r\ndisy=30\r\nwinx=600\r\nwiny=300\r\n";
+        TMainForm& form = s.start();
+        s.show();
         QCOMPARE(form.frameGeometry(), QRect(30, 40, 600, 300));
         QVERIFY(form.close());
-        const std::string& ini = s.fs.files[kApp + "Tavrin.ini"];
-        QVERIFY(ini.find("disx=40\r\ndisy=30\r\nwinx=600\r\nwiny=300\r\n") != std::string::npos);
+        QVERIFY(s.saved("disx=40\r\ndisy=30\r\nwinx=600\r\nwiny=300\r\n"));
     }
 
     // A window stored outside every screen opens where it can be seen, and is saved there.
     void windowStoredOffTheScreenComesBack() {
         Setup s;
-        s.fs.files[kApp + "Tavrin.ini"] =
-            "[Position]\r\ndisx=32767\r\ndisy=-32767\r\nwinx=707\r\nwiny=369\r\n";
-        TMainForm form(s.services(), kApp);
-        form.show();
-        QVERIFY(QTest::qWaitForWindowExposed(&form));
+        s.fs.files[kIni] = "[Position]\r\ndisx=32767\r\ndisy=-32767\r\nwinx=707\r\nwiny=369\r\n";
+        TMainForm& form = s.start();
+        s.show();
         const QRect desktop = form.screen()->availableGeometry();
         QVERIFY2(desktop.contains(form.frameGeometry()),
                  qPrintable(QStringLiteral("%1,%2").arg(form.x()).arg(form.y())));
         QVERIFY(form.close());
-        const ProfileFile ini(s.fs.files[kApp + "Tavrin.ini"]);
+        const ProfileFile ini(s.fs.files[kIni]);
         QCOMPARE(ini.readInteger("Position", "disx", -1), form.frameGeometry().top());
         QCOMPARE(ini.readInteger("Position", "disy", -1), form.frameGeometry().left());
     }
 
     void settingsWriteFailureKeepsTheWindowOpen() {
         Setup s;
-        TMainForm form(s.services(), kApp);
-        s.fs.failWrites.push_back(kApp + "Tavrin.ini");
+        TMainForm& form = s.start();
+        s.fs.failWrites.push_back(kIni);
         QVERIFY(!form.close());
         QCOMPARE(s.dialogs.shown.back().text, sj("Z:\\app\\Tavrin.ini に書き込めません."));
         QCOMPARE(s.marker.releases, 0);
@@ -387,18 +345,14 @@ private slots:
         const std::string original = serializeCatalogue(c.tree());
         QVERIFY(fs.writeFileAtomic(app + "data.ixo", original));
 
-        ScriptedDialogs dialogs;
-        FakeInstanceMarker marker;
-        test::FakeClipboard clipboard;
-        test::RecordingHelp help;
-        test::RecordingShell shell;
-        test::MemoryRegistry registry;
-        test::NamedIcons icons;
+        test::FakeServices f;
         {
-            TMainForm form({fs, dialogs, marker, clipboard, help, shell, registry, icons, fs}, app);
+            TMainForm form(
+                {fs, f.dialogs, f.marker, f.clipboard, f.help, f.shell, f.registry, f.icons, fs},
+                app);
             QVERIFY(form.close());
         }
-        QVERIFY(dialogs.shown.empty());
+        QVERIFY(f.dialogs.shown.empty());
         QCOMPARE(*fs.readFile(app + "data.ixo"), original);
     }
 };

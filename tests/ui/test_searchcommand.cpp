@@ -1,16 +1,17 @@
-#include "TestDoubles.h"
 #include "app/Main.h"
 #include "catalogue/Catalogue.h"
 #include "platform/linux/LinuxFileSystem.h"
+#include "support/CatalogueTree.h"
+#include "support/Fakes.h"
+#include "support/HostScratch.h"
+#include "support/Widgets.h"
 
-#include <QDialog>
-#include <QDropEvent>
+#include <QApplication>
 #include <QMimeData>
-#include <QTemporaryDir>
 #include <QUrl>
 #include <QtTest>
 
-#include <fstream>
+#include <filesystem>
 
 using namespace tavrin;
 
@@ -18,53 +19,37 @@ namespace {
 
 // The main window over real folders: Z:\ is "/".
 struct Fixture {
-    QTemporaryDir dir;
+    test::TempFolder dir;
     LinuxFileSystem fs{DriveTable::rootOnly()};
     test::FakeServices fakes;
     std::unique_ptr<TMainForm> form;
 
     Fixture() {
-        const std::string app = windows(dir.path() + "/app") + "\\";
-        QDir().mkpath(dir.path() + "/app");
-        Services services{fs,          fakes.dialogs,  fakes.marker, fakes.clipboard, fakes.help,
-                          fakes.shell, fakes.registry, fakes.icons,  fakes.fs};
-        form = std::make_unique<TMainForm>(services, app);
-    }
-    std::string windows(const QString& host) {
-        return *fs.toWindowsPath(QFile::encodeName(host).toStdString());
+        std::filesystem::create_directories(dir / "app");
+        form =
+            std::make_unique<TMainForm>(fakes.services(&fs), *fs.toWindowsPath(dir / "app") + "\\");
     }
     // A 2000 project of that name under the temporary folder.
-    QString project(const QString& name) {
-        const QString folder = dir.path() + "/" + name;
-        QDir().mkpath(folder);
-        std::ofstream(QFile::encodeName(folder + "/RPG_RT.lmt").toStdString());
-        std::ofstream(QFile::encodeName(folder + "/RPG_RT.ini").toStdString())
-            << "GameTitle=" << name.toStdString() << "\r\n";
-        return folder;
+    QString project(const std::string& name) {
+        test::writeHostFile(dir / name + "/RPG_RT.lmt", "");
+        test::writeHostFile(dir / name + "/RPG_RT.ini", "GameTitle=" + name + "\r\n");
+        return QString::fromStdString(dir / name);
     }
     QString titles() {
         QString out;
-        for (int i = 0; i < form->catalogue().rowCount(); ++i) {
-            out += QString::fromStdString(form->catalogue().row(i)->Title);
+        for (const ProjectItem& item : test::rowsOf(form->catalogue())) {
+            out += QString::fromStdString(item.Title);
         }
         return out;
     }
-    // Files dropped from a file manager: a drop that comes from no widget of this program,
-    // offering what the source allows; what the window answered, IgnoreAction for a refusal.
+    // Files dropped from a file manager, offering what the source allows; what the window
+    // answered, IgnoreAction for a refusal.
     Qt::DropAction drop(const QList<QUrl>& urls, Qt::DropActions offered = Qt::CopyAction) {
         QMimeData data;
         data.setUrls(urls);
-        const QPoint at = form->rect().center();
-        QDragEnterEvent enter(at, offered, &data, Qt::LeftButton, Qt::NoModifier);
-        QCoreApplication::sendEvent(form.get(), &enter);
-        if (!enter.isAccepted()) {
-            return Qt::IgnoreAction;
-        }
-        QDragMoveEvent move(at, offered, &data, Qt::LeftButton, Qt::NoModifier);
-        QCoreApplication::sendEvent(form.get(), &move);
-        QDropEvent dropped(QPointF(at), offered, &data, Qt::LeftButton, Qt::NoModifier);
-        QCoreApplication::sendEvent(form.get(), &dropped);
-        return dropped.isAccepted() ? dropped.dropAction() : Qt::IgnoreAction;
+        const test::DropAnswer answer =
+            test::dropFromOutside(form.get(), data, form->rect().center(), offered);
+        return answer.entered ? answer.action : Qt::IgnoreAction;
     }
 };
 

@@ -1,78 +1,31 @@
-#include "TestDoubles.h"
 #include "app/Main.h"
-#include "catalogue/FolderTreeView.h"
-#include "catalogue/ProjectListView.h"
+#include "catalogue/CatalogueActions.h"
+#include "catalogue/TreeSelectionDebounce.h"
 #include "platform/Cp932.h"
-#include "ui/Controls.h"
-#include "ui/Drops.h"
+#include "support/MainWindow.h"
+#include "support/Widgets.h"
 
-#include <QLabel>
 #include <QLineEdit>
 #include <QMimeData>
 #include <QtTest>
 
 using namespace tavrin;
+using test::control;
 
 namespace {
 
-const std::string kApp = "Z:\\app\\";
-
 // R (rows A B C D) with children S (rows x, y) and T; S holds U, which holds V.
-struct Fixture : test::FakeServices {
-    std::unique_ptr<TMainForm> form;
-
-    Fixture() {
-        const std::string tree = "R\n\r\vS\n\r\v\vU\n\r\v\v\vV\n\r\vT\n\r";
-        const std::string items = "A\x1C"
-                                  "a\x1C\x01\x1D"
-                                  "B\x1C"
-                                  "b\x1C\x02\x1D"
-                                  "C\x1C"
-                                  "c\x1C\x01\x1D"
-                                  "D\x1C"
-                                  "d\x1C\x01\x1D\x1E"
-                                  "x\x1C\x1C\x01\x1Dy\x1C\x1C\x01\x1D\x1E"
-                                  "u\x1C\x1C\x01\x1D\x1E\x1E\x1E";
-        fs.files[kApp + "data.ixo"] = test::catalogueFile(tree, items);
-        restart();
-        select(node("R"));
-    }
-    void restart() {
-        form.reset();
-        form = std::make_unique<TMainForm>(services(), kApp);
-    }
-    TreeNode* node(const std::string& name) {
-        for (TreeNode* n : form->catalogue().tree().preOrder()) {
-            if (n->name == name) {
-                return n;
-            }
-        }
-        return nullptr;
-    }
-    void select(TreeNode* n) { form->catalogue().selectFolder(n); }
-    std::string rows() {
-        std::string out;
-        for (int i = 0; i < form->catalogue().rowCount(); ++i) {
-            const ProjectItem* item = form->catalogue().row(i);
-            out += item->Path + "/" + item->Title + "/" + std::to_string(int(item->Kind)) + " ";
-        }
-        return out;
-    }
-    QModelIndex indexOf(TreeNode* n) {
-        QAbstractItemModel* m = control<FolderTreeView>(*form, "TreeView")->model();
-        std::vector<int> path;
-        for (TreeNode* p = n; p; p = form->catalogue().tree().parentOf(p)) {
-            path.insert(path.begin(), p->row());
-        }
-        QModelIndex i;
-        for (int r : path) {
-            i = m->index(r, 0, i);
-        }
-        return i;
-    }
-    QLineEdit* editor() {
-        return control<FolderTreeView>(*form, "TreeView")->viewport()->findChild<QLineEdit*>();
-    }
+struct Fixture : test::MainWindow {
+    Fixture()
+        : MainWindow(test::CatalogueTree()
+                         .folder("R", {{"A", "a", pk2000},
+                                       {"B", "b", pk95},
+                                       {"C", "c", pk2000},
+                                       {"D", "d", pk2000}})
+                         .folder(">S", {{"x", "", pk2000}, {"y", "", pk2000}})
+                         .folder(">>U", {{"u", "", pk2000}})
+                         .folder(">>>V")
+                         .folder(">T")) {}
 };
 
 } // namespace
@@ -82,18 +35,17 @@ class TestTreeClipboard : public QObject {
 private slots:
     void newFolderUnderACollapsedFolderOpensForEditing() {
         Fixture f;
-        f.form->show();
-        QVERIFY(QTest::qWaitForWindowExposed(f.form.get()));
+        f.show();
         TreeNode* s = f.node("S");
-        QVERIFY(!control<FolderTreeView>(*f.form, "TreeView")->isExpanded(f.indexOf(s)));
+        QVERIFY(!f.tree()->isExpanded(f.indexOf(s)));
         f.select(s);
         f.form->TreeView_PopupMenuPopup();
-        control(*f.form, "TreePop_New")->trigger();
+        control(f.form.get(), "TreePop_New")->trigger();
         TreeNode* added = s->child(s->childCount() - 1);
         QCOMPARE(added->name, sj("新しいフォルダ"));
         QCOMPARE(f.form->catalogue().selected(), added);
-        QVERIFY(control<FolderTreeView>(*f.form, "TreeView")->isExpanded(f.indexOf(s)));
-        QCOMPARE(control<FolderTreeView>(*f.form, "TreeView")->currentIndex(), f.indexOf(added));
+        QVERIFY(f.tree()->isExpanded(f.indexOf(s)));
+        QCOMPARE(f.tree()->currentIndex(), f.indexOf(added));
         QLineEdit* editor = f.editor();
         QVERIFY(editor);
         QCOMPARE(editor->text(), QStringLiteral("新しいフォルダ"));
@@ -104,15 +56,14 @@ private slots:
 
     void renameKeepsTheOldNameForAnEmptyTextAndRefusesTheRoot() {
         Fixture f;
-        f.form->show();
-        QVERIFY(QTest::qWaitForWindowExposed(f.form.get()));
-        control<FolderTreeView>(*f.form, "TreeView")->setFocus();
-        QTest::keyClick(control<FolderTreeView>(*f.form, "TreeView"), Qt::Key_F2); // the root
+        f.show();
+        f.tree()->setFocus();
+        QTest::keyClick(f.tree(), Qt::Key_F2); // the root
         QVERIFY(!f.editor());
 
         TreeNode* t = f.node("T");
         f.select(t);
-        QTest::keyClick(control<FolderTreeView>(*f.form, "TreeView"), Qt::Key_F2);
+        QTest::keyClick(f.tree(), Qt::Key_F2);
         QLineEdit* editor = f.editor();
         QVERIFY(editor);
         editor->clear();
@@ -121,7 +72,7 @@ private slots:
         QCOMPARE(t->name, std::string("T"));
 
         f.form->TreeView_PopupMenuPopup();
-        control(*f.form, "TreePop_Rename")->trigger();
+        control(f.form.get(), "TreePop_Rename")->trigger();
         QVERIFY(f.editor());
         f.editor()->setText(QStringLiteral(" 空白で始まる"));
         QTest::keyClick(f.editor(), Qt::Key_Return);
@@ -134,7 +85,7 @@ private slots:
         f.select(s);
         f.form->TreeView_PopupMenuPopup();
         f.dialogs.answers = {MsgResult::No};
-        control(*f.form, "TreePop_Delete")->trigger();
+        control(f.form.get(), "TreePop_Delete")->trigger();
         QCOMPARE(f.dialogs.shown.size(), std::size_t(1));
         QCOMPARE(
             f.dialogs.shown[0].text,
@@ -146,24 +97,22 @@ private slots:
         QCOMPARE(f.form->catalogue().tree().nodeCount(), 5);
 
         f.dialogs.answers = {MsgResult::Yes};
-        control(*f.form, "TreePop_Delete")->trigger();
+        control(f.form.get(), "TreePop_Delete")->trigger();
         QCOMPARE(f.form->catalogue().tree().nodeCount(), 2);
         QVERIFY(!f.node("U") && !f.node("V"));
         QCOMPARE(f.form->catalogue().selected(), f.node("T"));
-        QCOMPARE(control<FolderTreeView>(*f.form, "TreeView")->currentIndex(),
-                 f.indexOf(f.node("T")));
+        QCOMPARE(f.tree()->currentIndex(), f.indexOf(f.node("T")));
         // No late change from the view follows: the tree's change delay passes unused.
         QVERIFY(!f.form->treeChange().pending());
         QCOMPARE(f.form->catalogue().selected(), f.node("T"));
-        QCOMPARE(control<QLabel>(*f.form, "StatusPanel0")->text(),
-                 QStringLiteral("0個のプロジェクト"));
+        QCOMPARE(f.status(0), QStringLiteral("0個のプロジェクト"));
 
         // The last child gone: the selection falls back to the root.
         f.dialogs.answers = {MsgResult::Yes};
         f.form->TreeView_PopupMenuPopup();
-        control(*f.form, "TreePop_Delete")->trigger();
+        control(f.form.get(), "TreePop_Delete")->trigger();
         QCOMPARE(f.form->catalogue().selected(), f.form->catalogue().tree().root());
-        QCOMPARE(control<ProjectListView>(*f.form, "ProjectList")->model()->rowCount(), 4);
+        QCOMPARE(f.list()->model()->rowCount(), 4);
     }
 
     // The folder the tree menu remembers is forgotten when it goes with an ancestor.
@@ -176,39 +125,31 @@ private slots:
         f.form->catalogue().DeleteFolderTree(s->child(0));
         f.form->catalogue().deleteFolder(s);
         QCOMPARE(f.form->catalogueActions().treePopupNode(), static_cast<TreeNode*>(nullptr));
-        control(*f.form, "TreePop_Rename")->trigger(); // acts on nothing
+        control(f.form.get(), "TreePop_Rename")->trigger(); // acts on nothing
         QCOMPARE(f.form->catalogue().tree().nodeCount(), 2);
     }
 
     void rowsDraggedOntoAFolderMoveThere() {
         Fixture f;
-        f.form->show();
-        QVERIFY(QTest::qWaitForWindowExposed(f.form.get()));
-        control<FolderTreeView>(*f.form, "TreeView")->expandAll();
-        control<ProjectListView>(*f.form, "ProjectList")->selectRows({0, 1, 3});
-        std::unique_ptr<QMimeData> rows(
-            control<ProjectListView>(*f.form, "ProjectList")->dragData());
-        const QPoint onRoot = control<FolderTreeView>(*f.form, "TreeView")
-                                  ->visualRect(f.indexOf(f.node("R")))
-                                  .center();
-        const QPoint onT = control<FolderTreeView>(*f.form, "TreeView")
-                               ->visualRect(f.indexOf(f.node("T")))
-                               .center();
-        const QPoint empty(5,
-                           control<FolderTreeView>(*f.form, "TreeView")->viewport()->height() - 2);
-        FolderTreeView* tree = control<FolderTreeView>(*f.form, "TreeView");
-        QVERIFY(!tree->acceptsDragAt(control<ProjectListView>(*f.form, "ProjectList"),
-                                     onRoot)); // the shown folder itself
-        QVERIFY(!tree->acceptsDragAt(control<ProjectListView>(*f.form, "ProjectList"), empty));
+        f.show();
+        FolderTreeView* tree = f.tree();
+        tree->expandAll();
+        f.list()->selectRows({0, 1, 3});
+        std::unique_ptr<QMimeData> rows(f.list()->dragData());
+        const QPoint onRoot = tree->visualRect(f.indexOf(f.node("R"))).center();
+        const QPoint onT = tree->visualRect(f.indexOf(f.node("T"))).center();
+        const QPoint empty(5, tree->viewport()->height() - 2);
+        QVERIFY(!tree->acceptsDragAt(f.list(), onRoot)); // the shown folder itself
+        QVERIFY(!tree->acceptsDragAt(f.list(), empty));
         QVERIFY(!tree->acceptsDragAt(tree, onT));
-        QVERIFY(tree->acceptsDragAt(control<ProjectListView>(*f.form, "ProjectList"), onT));
+        QVERIFY(tree->acceptsDragAt(f.list(), onT));
         // The list's format from another program has no source in this one.
         QVERIFY(!test::dropAt(tree, rows.get(), onT));
         QCOMPARE(f.rows(), std::string("A/a/1 B/b/2 C/c/1 D/d/1 "));
         f.form->catalogueActions().TreeViewDragDrop(f.node("T"));
         QCOMPARE(f.rows(), std::string("C/c/1 "));
-        QVERIFY(control<ProjectListView>(*f.form, "ProjectList")->selectedRows().empty());
-        QCOMPARE(control<QLabel>(*f.form, "StatusPanel0")->text(),
+        QVERIFY(f.list()->selectedRows().empty());
+        QCOMPARE(f.status(0),
                  QStringLiteral("4個のプロジェクト")); // not recounted
         f.select(f.node("T"));
         QCOMPARE(f.rows(), std::string("A/a/1 B/b/2 D/d/1 "));
@@ -216,8 +157,8 @@ private slots:
 
     void copyPutsBothRenderings() {
         Fixture f;
-        control<ProjectListView>(*f.form, "ProjectList")->selectRows({2, 0});
-        control(*f.form, "MainMenu_Copy")->trigger();
+        f.list()->selectRows({2, 0});
+        control(f.form.get(), "MainMenu_Copy")->trigger();
         QCOMPARE(*f.clipboard.items, std::string("A\x1C"
                                                  "a\nC\x1C"
                                                  "c\n\0",
@@ -226,7 +167,7 @@ private slots:
         QCOMPARE(f.rows(), std::string("A/a/1 B/b/2 C/c/1 D/d/1 "));
 
         f.clipboard.failOpen = true;
-        control(*f.form, "MainMenu_Cut")->trigger();
+        control(f.form.get(), "MainMenu_Cut")->trigger();
         QCOMPARE(f.dialogs.shown.back().text, std::string("Clipboard Open Error"));
         QCOMPARE(f.dialogs.shown.back().caption, std::string("ListView_Copy()"));
         QCOMPARE(f.form->catalogue().rowCount(), 4); // a failed cut removes nothing
@@ -235,13 +176,10 @@ private slots:
     void pasteInsertsAboveTheFocusedRowInReverse() {
         Fixture f;
         f.clipboard.items = std::string("P1\x1CT1\nP2\x1CT2\n\0", 13);
-        control<ProjectListView>(*f.form, "ProjectList")
-            ->setCurrentIndex(
-                control<ProjectListView>(*f.form, "ProjectList")->model()->index(0, 0));
-        control(*f.form, "MainMenu_Paste")->trigger();
+        f.list()->setCurrentIndex(f.list()->model()->index(0, 0));
+        control(f.form.get(), "MainMenu_Paste")->trigger();
         QCOMPARE(f.rows(), std::string("P2/T2/0 P1/T1/0 A/a/1 B/b/2 C/c/1 D/d/1 "));
-        QCOMPARE(control<QLabel>(*f.form, "StatusPanel0")->text(),
-                 QStringLiteral("6個のプロジェクト"));
+        QCOMPARE(f.status(0), QStringLiteral("6個のプロジェクト"));
 
         f.select(f.node("T")); // empty, no focus
         f.clipboard.items = std::string("no separator\n\nQ\x1CU", 17);
@@ -259,23 +197,22 @@ private slots:
         f.clipboard.items.reset();
         f.clipboard.text = "C:\\Other\\";
         f.form->MainMenu_EditClick();
-        QVERIFY(!control(*f.form, "MainMenu_Paste")->isEnabled());
+        QVERIFY(!control(f.form.get(), "MainMenu_Paste")->isEnabled());
         f.form->catalogueActions().ListView_Paste();
         QCOMPARE(f.form->catalogue().rowCount(), 3);
     }
 
     void cutAndPasteMoveItemsAndSurviveARestart() {
         Fixture f;
-        control<ProjectListView>(*f.form, "ProjectList")->selectRows({1, 2});
-        control(*f.form, "MainMenu_Cut")->trigger();
+        f.list()->selectRows({1, 2});
+        control(f.form.get(), "MainMenu_Cut")->trigger();
         QCOMPARE(f.rows(), std::string("A/a/1 D/d/1 "));
-        QCOMPARE(control<QLabel>(*f.form, "StatusPanel0")->text(),
-                 QStringLiteral("2個のプロジェクト"));
+        QCOMPARE(f.status(0), QStringLiteral("2個のプロジェクト"));
         f.select(f.node("T"));
-        control(*f.form, "MainMenu_Paste")->trigger();
+        control(f.form.get(), "MainMenu_Paste")->trigger();
         QCOMPARE(f.rows(), std::string("C/c/0 B/b/0 "));
         QVERIFY(f.form->close());
-        f.restart();
+        f.start();
         f.select(f.node("T"));
         QCOMPARE(f.rows(), std::string("C/c/0 B/b/0 "));
         f.select(f.node("R"));

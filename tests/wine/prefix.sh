@@ -1,3 +1,4 @@
+# shellcheck shell=bash
 # Sourced: a scratch Wine prefix for a test, never the user's own ~/.wine.
 
 # Quiet Wine: no debug output, and no offer to install Mono or Gecko, which would open a dialog.

@@ -1,3 +1,4 @@
+# shellcheck shell=bash
 # Sourced after common.sh (for `fail`): what the stand-in wrote down about how it was started.
 
 windows() { echo "Z:${1//\//\\}"; } # host path -> Windows path through Z:

@@ -72,7 +72,7 @@ void DesktopHelp::open(const char* page, const std::string& anchor) {
 }
 
 std::string manualFolderFor(const std::string& exeFolder) {
-    const std::string beside = exeFolder + "/help";
+    std::string beside = exeFolder + "/help";
     if (QFileInfo(hostName(beside + "/" + kContents)).isFile()) {
         return beside;
     }

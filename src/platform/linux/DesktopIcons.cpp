@@ -34,7 +34,7 @@ std::optional<std::string> pngOf(const QPixmap& pixmap) {
 
 QIcon themed(std::initializer_list<const char*> names, QStyle::StandardPixmap standard) {
     for (const char* name : names) {
-        const QIcon icon = QIcon::fromTheme(QString::fromLatin1(name));
+        QIcon icon = QIcon::fromTheme(QString::fromLatin1(name));
         if (!icon.isNull()) {
             return icon;
         }

@@ -10,6 +10,7 @@
 #include <QByteArray>
 #include <QDBusConnection>
 #include <QDBusMessage>
+#include <QDBusPendingCallWatcher>
 #include <QStringList>
 
 #include <cerrno>
@@ -225,7 +226,9 @@ QString fileUri(const std::string& host) {
     return QStringLiteral("file://") + QString::fromLatin1(path.toPercentEncoding("/"));
 }
 
-bool showInFileManager(const std::string& host) {
+// Asks the file manager, without waiting for it, to show the properties; `failed` runs when
+// there is no session bus, or when the call fails or times out. False when no call was made.
+bool askFileManager(const std::string& host, QObject* context, std::function<void()> failed) {
     QDBusConnection bus = QDBusConnection::sessionBus();
     if (!bus.isConnected())
         return false;
@@ -234,13 +237,22 @@ bool showInFileManager(const std::string& host) {
         QStringLiteral("/org/freedesktop/FileManager1"),
         QStringLiteral("org.freedesktop.FileManager1"), QStringLiteral("ShowItemProperties"));
     call << QStringList{fileUri(host)} << QString();
-    const QDBusMessage reply = bus.call(call, QDBus::Block, kPropertiesTimeoutMs);
-    return reply.type() == QDBusMessage::ReplyMessage;
+    auto* watcher = new QDBusPendingCallWatcher(bus.asyncCall(call, kPropertiesTimeoutMs), context);
+    QObject::connect(watcher, &QDBusPendingCallWatcher::finished, context,
+                     [failed = std::move(failed)](QDBusPendingCallWatcher* w) {
+                         w->deleteLater();
+                         // A timed-out call ends here as an error, once: an answer that comes
+                         // later is dropped, so the folder never opens beside the properties.
+                         if (w->isError())
+                             failed();
+                     });
+    return true;
 }
 
 } // namespace
 
-LinuxShell::LinuxShell(LinuxFileSystem& fs, Dialogs& dialogs) : mFs(fs), mDialogs(dialogs) {}
+LinuxShell::LinuxShell(LinuxFileSystem& fs, Dialogs& dialogs)
+    : mFs(fs), mDialogs(dialogs), mCalls(std::make_unique<QObject>()) {}
 
 LinuxShell::~LinuxShell() = default;
 
@@ -331,10 +343,11 @@ void LinuxShell::showProperties(const std::string& path) {
     struct stat st {};
     if (host.empty() || ::stat(host.c_str(), &st) != 0)
         return;
-    if (showInFileManager(host))
-        return;
     // Opening a file would start it; its folder is what can be shown.
-    execute(S_ISDIR(st.st_mode) ? path : pathtext::folderPart(path), "", "");
+    const std::string folder = S_ISDIR(st.st_mode) ? path : pathtext::folderPart(path);
+    const auto openFolder = [this, folder] { execute(folder, "", ""); };
+    if (!askFileManager(host, mCalls.get(), openFolder))
+        openFolder();
 }
 
 } // namespace tavrin

@@ -4,6 +4,8 @@
 
 #include <memory>
 
+class QObject;
+
 namespace tavrin {
 
 class Dialogs;
@@ -11,7 +13,8 @@ class LinuxFileSystem;
 class PrefixMaker;
 
 // The shell of a Linux desktop: Windows programs through Wine, everything else through
-// xdg-open, native programs directly; the properties through the desktop's file manager.
+// xdg-open, native programs directly; the properties through the desktop's file manager,
+// asked without waiting for its answer.
 class LinuxShell : public Shell {
 public:
     LinuxShell(LinuxFileSystem& fs, Dialogs& dialogs);
@@ -27,6 +30,8 @@ private:
     LinuxFileSystem& mFs;
     Dialogs& mDialogs;
     std::unique_ptr<PrefixMaker> mMaker;
+    // Owns the file manager calls still waiting: they end with the shell.
+    std::unique_ptr<QObject> mCalls;
 };
 
 } // namespace tavrin

@@ -184,7 +184,7 @@ std::optional<std::string> QtDialogs::openFile(const OpenFileRequest& request) {
     if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) {
         return std::nullopt;
     }
-    const std::optional<std::string> windows = windowsPath(
+    std::optional<std::string> windows = windowsPath(
         QFile::encodeName(QDir::cleanPath(dialog.selectedFiles().constFirst())).toStdString());
     if (!windows || windows->empty()) {
         return std::nullopt;

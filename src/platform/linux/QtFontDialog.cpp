@@ -79,6 +79,41 @@ public:
         setWindowTitle(QStringLiteral("フォント"));
         setWindowFlags(windowFlags() & ~Qt::WindowContextHelpButtonHint);
 
+        // Made in this order, which is also the order Tab goes through them.
+        QGridLayout* lists = makeLists();
+        auto* lower = new QHBoxLayout;
+        lower->addWidget(makeEffects());
+        lower->addWidget(makeSample(), 1);
+
+        mButtons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, this);
+        connect(mButtons, &QDialogButtonBox::accepted, this, &QDialog::accept);
+        connect(mButtons, &QDialogButtonBox::rejected, this, &QDialog::reject);
+
+        auto* layout = new QVBoxLayout(this);
+        layout->addLayout(lists);
+        layout->addLayout(lower);
+        layout->addWidget(mButtons);
+
+        showChoice(initial);
+        connectControls();
+        refresh();
+    }
+
+    FontChoice chosen() const {
+        FontChoice out = mInitial;
+        out.name = toCp932(mName->text().trimmed());
+        out.size = mSize->text().toInt();
+        const int style = std::max(0, mStyles->currentRow());
+        out.italic = style == 1 || style == 3;
+        out.bold = style >= 2;
+        out.underline = mUnderline->isChecked();
+        out.strikeOut = mStrikeOut->isChecked();
+        out.colour = mColour->currentData().value<std::uint32_t>();
+        return out;
+    }
+
+private:
+    QGridLayout* makeLists() {
         mName = named(new QLineEdit(this), "FontName");
         mNames = named(new QListWidget(this), "FontNameList");
         for (const QString& family : QFontDatabase::families()) {
@@ -120,7 +155,10 @@ public:
         mSizes->setMinimumWidth(60);
         mNames->setFixedHeight(140);
         mSizes->setFixedHeight(140);
+        return lists;
+    }
 
+    QGroupBox* makeEffects() {
         auto* effects = new QGroupBox(QStringLiteral("文字飾り"), this);
         mStrikeOut =
             named(new QCheckBox(QStringLiteral("取り消し線(&K)"), effects), "FontStrikeOut");
@@ -136,7 +174,10 @@ public:
         effectsLayout->addWidget(labelFor(mColour, "色(&C):"));
         effectsLayout->addWidget(mColour);
         effectsLayout->addStretch();
+        return effects;
+    }
 
+    QGroupBox* makeSample() {
         auto* sampleBox = new QGroupBox(QStringLiteral("サンプル"), this);
         mSample = named(new QLabel(QStringLiteral("Aaあぁアァ亜宇"), sampleBox), "FontSample");
         mSample->setAlignment(Qt::AlignCenter);
@@ -144,22 +185,10 @@ public:
         mSample->setMinimumWidth(220);
         auto* sampleLayout = new QVBoxLayout(sampleBox);
         sampleLayout->addWidget(mSample);
+        return sampleBox;
+    }
 
-        auto* lower = new QHBoxLayout;
-        lower->addWidget(effects);
-        lower->addWidget(sampleBox, 1);
-
-        mButtons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, this);
-        connect(mButtons, &QDialogButtonBox::accepted, this, &QDialog::accept);
-        connect(mButtons, &QDialogButtonBox::rejected, this, &QDialog::reject);
-
-        auto* layout = new QVBoxLayout(this);
-        layout->addLayout(lists);
-        layout->addLayout(lower);
-        layout->addWidget(mButtons);
-
-        showChoice(initial);
-
+    void connectControls() {
         const auto takeFamily = [this](const QString& family) {
             if (!family.isEmpty() && mName->text() != family) {
                 mName->setText(family);
@@ -181,23 +210,8 @@ public:
         connect(mStrikeOut, &QCheckBox::toggled, this, &FontDialog::refresh);
         connect(mUnderline, &QCheckBox::toggled, this, &FontDialog::refresh);
         connect(mColour, &QComboBox::currentIndexChanged, this, &FontDialog::refresh);
-        refresh();
     }
 
-    FontChoice chosen() const {
-        FontChoice out = mInitial;
-        out.name = toCp932(mName->text().trimmed());
-        out.size = mSize->text().toInt();
-        const int style = std::max(0, mStyles->currentRow());
-        out.italic = style == 1 || style == 3;
-        out.bold = style >= 2;
-        out.underline = mUnderline->isChecked();
-        out.strikeOut = mStrikeOut->isChecked();
-        out.colour = mColour->currentData().value<std::uint32_t>();
-        return out;
-    }
-
-private:
     template <typename W> W* named(W* w, const char* name) {
         w->setObjectName(QString::fromLatin1(name));
         return w;

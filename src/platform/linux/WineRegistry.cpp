@@ -252,10 +252,12 @@ std::optional<int> WineRegistry::runWine(std::vector<std::string> args) const {
             env.emplace_back(entry);
     }
     std::vector<char*> argv;
+    argv.reserve(args.size() + 1);
     for (std::string& a : args)
         argv.push_back(a.data());
     argv.push_back(nullptr);
     std::vector<char*> envp;
+    envp.reserve(env.size() + 1);
     for (std::string& e : env)
         envp.push_back(e.data());
     envp.push_back(nullptr);

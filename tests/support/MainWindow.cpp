@@ -1,0 +1,78 @@
+#include "support/MainWindow.h"
+
+#include <QLabel>
+#include <QtTest>
+
+namespace tavrin::test {
+
+MainWindow::MainWindow(const CatalogueTree& catalogue, const std::string& ini) {
+    fs.files[kData] = catalogue.file();
+    if (!ini.empty()) {
+        fs.files[kIni] = ini;
+    }
+    start();
+    select(form->catalogue().tree().root());
+}
+
+TMainForm& MainWindow::start() {
+    form.reset();
+    form = std::make_unique<TMainForm>(services(nullptr, pictures), kApp);
+    return *form;
+}
+
+TMainForm& MainWindow::show() {
+    form->show();
+    if (!QTest::qWaitForWindowExposed(form.get())) {
+        qFatal("the main window never showed");
+    }
+    return *form;
+}
+
+bool MainWindow::close() {
+    const bool closed = form->close();
+    form.reset();
+    return closed;
+}
+
+QString MainWindow::status(int panel) const {
+    return control<QLabel>(form.get(), QStringLiteral("StatusPanel%1").arg(panel))->text();
+}
+
+TreeNode* MainWindow::node(const std::string& name) const {
+    for (TreeNode* n : form->catalogue().tree().preOrder()) {
+        if (n->name == name) {
+            return n;
+        }
+    }
+    return nullptr;
+}
+
+QModelIndex MainWindow::indexOf(TreeNode* folder) const {
+    std::vector<int> path;
+    for (TreeNode* n = folder; n; n = form->catalogue().tree().parentOf(n)) {
+        path.insert(path.begin(), n->row());
+    }
+    QModelIndex index;
+    for (int row : path) {
+        index = tree()->model()->index(row, 0, index);
+    }
+    return index;
+}
+
+std::string MainWindow::rows() const {
+    std::string out;
+    for (const ProjectItem& item : rowsOf(form->catalogue())) {
+        out += item.Path + "/" + item.Title + "/" + std::to_string(int(item.Kind)) + " ";
+    }
+    return out;
+}
+
+std::string MainWindow::paths() const {
+    std::string out;
+    for (const ProjectItem& item : rowsOf(form->catalogue())) {
+        out += item.Path;
+    }
+    return out;
+}
+
+} // namespace tavrin::test
