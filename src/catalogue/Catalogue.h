@@ -15,7 +15,7 @@ namespace tavrin {
 class Catalogue {
 public:
     // A path's collation key: paths sort by key, then by their bytes, so two different paths
-    // never compare equal.
+    // never compare equal. A sort of many rows calls it from several threads at once.
     using SortKey = std::function<std::string(const std::string&)>;
 
     Catalogue() = default;

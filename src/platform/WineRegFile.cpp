@@ -538,4 +538,53 @@ bool WineRegFile::writeString(std::string_view key, std::string_view valueName,
     return true;
 }
 
+WineRegKeyFilter::WineRegKeyFilter(std::string_view key) {
+    if (std::optional<std::vector<Units>> path = keyPath(key)) {
+        mPath = std::move(*path);
+    }
+}
+
+void WineRegKeyFilter::feed(std::string_view piece) {
+    for (std::size_t begin = 0; begin < piece.size();) {
+        const std::size_t end = piece.find('\n', begin);
+        if (end == std::string_view::npos) {
+            mPartial.append(piece.substr(begin));
+            return;
+        }
+        if (mPartial.empty()) {
+            line(piece.substr(begin, end + 1 - begin));
+        } else {
+            mPartial.append(piece.substr(begin, end + 1 - begin));
+            line(mPartial);
+            mPartial.clear();
+        }
+        begin = end + 1;
+    }
+}
+
+void WineRegKeyFilter::line(std::string_view text) {
+    if (mFirst) {
+        mFirst = false;
+        mKept.append(text);
+        return;
+    }
+    // A section runs from its header to the next; continued data lines never start with "[".
+    if (!text.empty() && text[0] == '[') {
+        std::size_t pos = 1;
+        const std::optional<Units> path = unescape(text, pos, ']');
+        mInside = !mPath.empty() && path && splitPath(folded(*path)) == mPath;
+    }
+    if (mInside) {
+        mKept.append(text);
+    }
+}
+
+WineRegFile WineRegKeyFilter::finish() {
+    if (!mPartial.empty()) {
+        line(mPartial);
+        mPartial.clear();
+    }
+    return WineRegFile(std::move(mKept));
+}
+
 } // namespace tavrin

@@ -5,6 +5,7 @@
 #include <cstdint>
 #include <string>
 #include <string_view>
+#include <vector>
 
 namespace tavrin {
 
@@ -33,6 +34,24 @@ public:
 
 private:
     std::string mBytes;
+};
+
+// Keeps, of a registry file handed over a piece at a time, its first line and the sections of
+// one key: all that readString needs of it, whatever the size of the file.
+class WineRegKeyFilter {
+public:
+    explicit WineRegKeyFilter(std::string_view key);
+    void feed(std::string_view piece);
+    WineRegFile finish();
+
+private:
+    void line(std::string_view text);
+
+    std::vector<std::u16string> mPath;
+    std::string mPartial;
+    std::string mKept;
+    bool mFirst = true;
+    bool mInside = false;
 };
 
 } // namespace tavrin

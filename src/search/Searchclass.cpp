@@ -4,8 +4,13 @@
 #include "platform/linux/QtText.h"
 
 #include <QLabel>
+#include <QTimer>
 
 namespace tavrin {
+
+namespace {
+constexpr int kFoundPaceMs = 30;
+} // namespace
 
 TSearchClass::TSearchClass(Catalogue& catalogue, FileSystem& fs, bool dupChk,
                            const std::vector<std::string>& markerNames, std::string startFolder,
@@ -17,6 +22,7 @@ TSearchClass::TSearchClass(Catalogue& catalogue, FileSystem& fs, bool dupChk,
         this, &QThread::finished, this,
         [this] {
             wait();
+            addFoundSoFar();
             emit OnTerminate();
             deleteLater();
         },
@@ -119,16 +125,35 @@ void TSearchClass::showLatestFolder() {
 }
 
 void TSearchClass::AddFoundProject(const std::string& folder, const std::string& marker) {
-    Synchronize([&] {
-        auto item = recognizeProject(mFs, folder, marker, mDuplicates ? &*mDuplicates : nullptr);
-        if (!item) {
+    auto item = recognizeProject(mFs, folder, marker, mDuplicates ? &*mDuplicates : nullptr);
+    if (!item) {
+        return;
+    }
+    if (mDuplicates) {
+        mDuplicates->add(item->Path);
+    }
+    {
+        std::lock_guard lock(mFoundMutex);
+        mFound.push_back(std::move(*item));
+        if (mFoundPending) {
             return;
         }
-        if (mDuplicates) {
-            mDuplicates->add(item->Path);
-        }
-        mCatalogue.AddFoundItem(std::move(item->Path), std::move(item->Title), item->Kind);
-    });
+        mFoundPending = true;
+    }
+    // About two frames: rows found meanwhile join the same hand-over and the same repaint.
+    QMetaObject::invokeMethod(
+        this, [this] { QTimer::singleShot(kFoundPaceMs, this, [this] { addFoundSoFar(); }); },
+        Qt::QueuedConnection);
+}
+
+void TSearchClass::addFoundSoFar() {
+    std::vector<ProjectItem> found;
+    {
+        std::lock_guard lock(mFoundMutex);
+        found.swap(mFound);
+        mFoundPending = false;
+    }
+    mCatalogue.appendItems(mCatalogue.selected(), found);
 }
 
 } // namespace tavrin

@@ -21,7 +21,9 @@ class Catalogue;
 class FileSystem;
 
 // The folder walk on a thread of its own. Created suspended: the first Resume() starts it.
-// Found projects are appended to the catalogue's selected folder, on the user-interface thread.
+// Found projects are recognised on the walk's thread and appended to the catalogue's selected
+// folder on the user-interface thread, gathered at the screen's pace: a list repainted for
+// every row would cost more than the walk.
 // Once the walk has ended, OnTerminate is emitted on the user-interface thread and the object
 // frees itself.
 class TSearchClass : public QThread, private ScanHost {
@@ -59,6 +61,8 @@ private:
     void Synchronize(const std::function<void()>& step);
     // On the user-interface thread: the label takes the latest folder the walk has entered.
     void showLatestFolder();
+    // On the user-interface thread: the projects found so far go into the list at once.
+    void addFoundSoFar();
 
     Catalogue& mCatalogue;
     FileSystem& mFs;
@@ -66,7 +70,7 @@ private:
     const std::vector<std::string>& mMarkerNames;
     const std::string mStartFolder;
     const bool mDupChk;
-    // Touched on the user-interface thread only.
+    // Made on the user-interface thread before the walk, then the walk's own.
     std::optional<DuplicateCheck> mDuplicates;
 
     std::atomic<bool> mTerminated{false};
@@ -81,6 +85,11 @@ private:
     std::mutex mShownMutex;
     std::string mLatestFolder;
     bool mShowPending = false;
+
+    // Found projects wait here for the next hand-over; one is on its way when pending.
+    std::mutex mFoundMutex;
+    std::vector<ProjectItem> mFound;
+    bool mFoundPending = false;
 };
 
 } // namespace tavrin

@@ -145,6 +145,27 @@ TEST_F(CatalogueTest, SortIsByPathOnlyAndNeverMergesDifferentPaths) {
     EXPECT_EQ(catalogue.row(2)->Kind, pk2000);
 }
 
+// A folder large enough to make its keys on several threads, the keys alike far past their
+// first bytes and ordered otherwise than the paths: the order is the keys' whole order.
+TEST_F(CatalogueTest, ALargeFolderSortsByWholeKeys) {
+    std::vector<ProjectItem> items;
+    for (int i = 0; i < 30000; ++i) {
+        items.push_back({"C:\\Games\\" + std::to_string((i * 7919) % 30000), "", pk2000});
+    }
+    catalogue.appendItems(catalogue.selected(), items);
+    const auto key = [](const std::string& s) {
+        return "same start " + std::string(s.rbegin(), s.rend());
+    };
+    catalogue.SortAscending(key);
+    std::vector<std::string> expected;
+    for (const ProjectItem& item : items) {
+        expected.push_back(item.Path);
+    }
+    std::sort(expected.begin(), expected.end(),
+              [&](const std::string& a, const std::string& b) { return key(a) < key(b); });
+    EXPECT_EQ(paths(catalogue), expected);
+}
+
 // The whole locale for one test; a locale that is missing fails the test (tools/setup.sh
 // generates ja_JP.UTF-8 when run as root).
 class ScopedLocale {

@@ -87,6 +87,17 @@ TEST(WineRegFile, ReadsValuesAsWineLoadsThem) {
         if (row.result == Read::ok) {
             EXPECT_EQ(out, row.value);
         }
+        // Handed over in pieces and kept to the key's own sections, it answers the same.
+        const std::string bytes = sample();
+        for (std::size_t step : {1, 7, 4096}) {
+            WineRegKeyFilter filter(row.key);
+            for (std::size_t i = 0; i < bytes.size(); i += step) {
+                filter.feed(std::string_view(bytes).substr(i, step));
+            }
+            std::string piecewise = "untouched";
+            EXPECT_EQ(filter.finish().readString(row.key, row.name, piecewise), row.result);
+            EXPECT_EQ(piecewise, out);
+        }
     }
 }
 

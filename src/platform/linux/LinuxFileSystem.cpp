@@ -428,6 +428,19 @@ std::optional<std::string> LinuxFileSystem::readFile(const std::string& path, st
 
 std::optional<std::string> LinuxFileSystem::readHostFile(const std::string& hostPath,
                                                          std::uint64_t limit) {
+    std::string bytes;
+    const bool found =
+        readHostFileInPieces(hostPath, limit, [&bytes](std::string_view piece, std::uint64_t size) {
+            if (bytes.empty()) {
+                bytes.reserve(static_cast<std::size_t>(size));
+            }
+            bytes.append(piece);
+        });
+    return found ? std::optional<std::string>(std::move(bytes)) : std::nullopt;
+}
+
+bool LinuxFileSystem::readHostFileInPieces(const std::string& hostPath, std::uint64_t limit,
+                                           const Piece& piece) {
     const auto refuse = [&hostPath](const char* utf8Pattern) {
         return AppError(formatMessage(sj(utf8Pattern), cp932::fromHostName(hostPath)));
     };
@@ -436,7 +449,7 @@ std::optional<std::string> LinuxFileSystem::readHostFile(const std::string& host
     Fd fd(::open(hostPath.c_str(), O_RDONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC));
     if (fd.get() < 0) {
         if (errno == ENOENT || errno == ENOTDIR)
-            return std::nullopt;
+            return false;
         throw refuse("ファイル %s を開けません");
     }
     struct stat st {};
@@ -451,8 +464,7 @@ std::optional<std::string> LinuxFileSystem::readHostFile(const std::string& host
     const int flags = ::fcntl(fd.get(), F_GETFL);
     if (flags < 0 || ::fcntl(fd.get(), F_SETFL, flags & ~O_NONBLOCK) != 0)
         throw refuse("ファイル %s を開けません");
-    std::string bytes;
-    bytes.reserve(static_cast<std::size_t>(st.st_size));
+    std::uint64_t total = 0;
     char buf[65536];
     for (;;) {
         const ssize_t n = ::read(fd.get(), buf, sizeof buf);
@@ -461,11 +473,13 @@ std::optional<std::string> LinuxFileSystem::readHostFile(const std::string& host
         if (n < 0)
             throw refuse("ファイル %s を読み込めません");
         if (n == 0)
-            return bytes;
+            return true;
+        total += static_cast<std::uint64_t>(n);
         // It may grow while it is read.
-        if (bytes.size() + static_cast<std::size_t>(n) > limit)
+        if (total > limit)
             throw AppError(fileTooLargeMessage(cp932::fromHostName(hostPath), limit));
-        bytes.append(buf, static_cast<std::size_t>(n));
+        piece(std::string_view(buf, static_cast<std::size_t>(n)),
+              static_cast<std::uint64_t>(st.st_size));
     }
 }
 

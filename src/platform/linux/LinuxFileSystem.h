@@ -4,6 +4,7 @@
 #include "platform/FileSystem.h"
 
 #include <cstdint>
+#include <functional>
 #include <optional>
 #include <string>
 #include <sys/types.h>
@@ -46,6 +47,11 @@ public:
     // readFile by host path, links followed, the error naming the host path.
     static std::optional<std::string> readHostFile(const std::string& hostPath,
                                                    std::uint64_t limit);
+    // The same, handed over a piece at a time with the file's size, so a large file need not
+    // be held whole; false when there is no such file.
+    using Piece = std::function<void(std::string_view piece, std::uint64_t fileSize)>;
+    static bool readHostFileInPieces(const std::string& hostPath, std::uint64_t limit,
+                                     const Piece& piece);
     bool writeFileAtomic(const std::string& path, std::string_view bytes) override;
     void removeInterruptedWrites(const std::string& path) override;
     bool renameFile(const std::string& from, const std::string& to) override;

@@ -157,10 +157,18 @@ Registry::Read WineRegistry::readString(const std::string& key, const std::strin
     if (serverRuns(mPrefix))
         if (const std::optional<Read> read = readThroughWine(key, valueName, out))
             return *read;
-    const std::optional<std::string> bytes = readHostFile(joinHost(mPrefix, "user.reg"));
-    if (!bytes)
+    // Only the key's own sections are kept: a prefix's registry may run to many megabytes.
+    WineRegKeyFilter filter(key);
+    try {
+        if (!LinuxFileSystem::readHostFileInPieces(
+                joinHost(mPrefix, "user.reg"), kWineRegistryFileLimit,
+                [&filter](std::string_view piece, std::uint64_t) { filter.feed(piece); }))
+            return Read::absent;
+    } catch (const AppError&) {
+        // A file refused (a FIFO, a device, one too large) reads as absent.
         return Read::absent;
-    return WineRegFile(*bytes).readString(key, valueName, out);
+    }
+    return filter.finish().readString(key, valueName, out);
 }
 
 bool WineRegistry::writeString(const std::string& key, const std::string& valueName,
