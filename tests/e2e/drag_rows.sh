@@ -47,6 +47,9 @@ drag() { # x1 y1 x2 y2
     sleep 0.05
   done
   xdotool mousemove --window "$win" "$3" "$(($4 + 1))" mouseup 1
+  # The drop runs in the drag's own event loop; a press that comes before it has ended is
+  # lost, which a slow build (the sanitizers) makes likely.
+  sleep 1
 }
 
 # C onto the first row: C A B D.
