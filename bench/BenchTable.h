@@ -5,9 +5,14 @@
 #include <algorithm>
 #include <chrono>
 #include <cstdio>
+#include <fcntl.h>
 #include <functional>
+#include <spawn.h>
 #include <string>
+#include <sys/wait.h>
 #include <vector>
+
+extern char** environ;
 
 namespace bench {
 
@@ -63,6 +68,24 @@ inline bool print(const Row& row) {
                 row.referenceName.c_str(), row.ratio(), row.goal, row.met() ? "met" : "MISSED");
     std::fflush(stdout);
     return row.met();
+}
+
+// Runs a program found on PATH with its output thrown away and waits for it.
+inline bool runQuietly(std::vector<std::string> args) {
+    posix_spawn_file_actions_t actions;
+    posix_spawn_file_actions_init(&actions);
+    posix_spawn_file_actions_addopen(&actions, 1, "/dev/null", O_WRONLY, 0);
+    posix_spawn_file_actions_addopen(&actions, 2, "/dev/null", O_WRONLY, 0);
+    std::vector<char*> argv;
+    for (auto& a : args)
+        argv.push_back(a.data());
+    argv.push_back(nullptr);
+    pid_t pid = 0;
+    const int failed = posix_spawnp(&pid, argv[0], &actions, nullptr, argv.data(), environ);
+    posix_spawn_file_actions_destroy(&actions);
+    int status = 0;
+    return failed == 0 && ::waitpid(pid, &status, 0) == pid && WIFEXITED(status) &&
+           WEXITSTATUS(status) == 0;
 }
 
 } // namespace bench

@@ -2,6 +2,7 @@
 // hand-over run in place into a catalogue held as the main window holds it.
 #pragma once
 
+#include "BenchTable.h"
 #include "catalogue/Catalogue.h"
 #include "catalogue/FolderTreeModel.h"
 #include "catalogue/ProjectListModel.h"
@@ -77,6 +78,35 @@ private:
     std::optional<tavrin::DuplicateCheck> mDuplicates;
     std::string mShown;
 };
+
+// 20 top folders, each 9 × 10 × 10 below: 20,000 folders in all, every 18th leaf a project,
+// every other one of each kind.
+constexpr int kSearchTreeProjects = 1000;
+inline void makeSearchTree(const std::filesystem::path& root) {
+    int leaves = 0, projects = 0;
+    for (int t = 0; t < 20; ++t) {
+        const std::filesystem::path top = root / ("Top" + std::to_string(t));
+        for (int m = 0; m < 9; ++m) {
+            const std::filesystem::path mid = top / ("Mid" + std::to_string(m));
+            for (int s = 0; s < 10; ++s) {
+                const std::filesystem::path sub = mid / ("Sub" + std::to_string(s));
+                for (int l = 0; l < 10; ++l) {
+                    const std::filesystem::path leaf = sub / ("Leaf" + std::to_string(l));
+                    std::filesystem::create_directories(leaf);
+                    writeFile(leaf / "readme.txt", "x");
+                    if (leaves++ % 18 == 0)
+                        writeProject(leaf, projects++);
+                }
+            }
+        }
+    }
+}
+
+// `find <root>` with its listing thrown away, started directly: a shell in between would be
+// timed too.
+inline bool runFind(const std::string& root) {
+    return runQuietly({"find", root});
+}
 
 // A tree made by `make` in a temporary folder, removed at the end, and the file system a search
 // walks it through; `start` is the tree's Windows path. Empty when no folder could be made.

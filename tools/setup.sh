@@ -20,6 +20,8 @@ PACKAGES+=(dbus-daemon)
 PACKAGES+=(dpkg-dev file desktop-file-utils lintian)
 # CI's checks besides clang-format, so that anyone can run them as CI does.
 PACKAGES+=(clang-tidy shellcheck)
+# The benchmarks that time the real program press its keys through the X server's XTest.
+PACKAGES+=(libxcb-xtest0-dev)
 PACKAGES+=(${TAVRIN_EXTRA_PACKAGES[@]+"${TAVRIN_EXTRA_PACKAGES[@]}"})
 
 add_i386=

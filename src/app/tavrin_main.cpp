@@ -2,6 +2,7 @@
 #include "app/Main.h"
 #include "app/ProgramFolder.h"
 #include "platform/AppError.h"
+#include "platform/linux/AccessKeys.h"
 #include "platform/linux/AppIcons.h"
 #include "platform/linux/QtText.h"
 
@@ -36,6 +37,8 @@ int main(int argc, char* argv[]) {
     }
 
     QApplication app(argc, argv);
+    tavrin::ImmediateAccessKeys accessKeys;
+    app.installEventFilter(&accessKeys);
     try {
         QApplication::setApplicationName(QStringLiteral("Tavrin"));
         QApplication::setApplicationDisplayName(QString());

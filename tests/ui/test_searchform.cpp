@@ -1,4 +1,5 @@
 #include "platform/Cp932.h"
+#include "platform/linux/AccessKeys.h"
 #include "platform/linux/QtDialogs.h"
 #include "platform/linux/QtText.h"
 #include "search/F_thukurusearch.h"
@@ -202,6 +203,26 @@ private slots:
         QVERIFY(stillOpen);
         QCOMPARE(result, 1);
         QCOMPARE(s.searchFolder, std::string("X:\\"));
+    }
+
+    // Access keys act as the key goes down, as on Windows: the search starts without Qt's
+    // tenth of a second with the button held down.
+    void accessKeysActAtOnce() {
+        ImmediateAccessKeys accessKeys;
+        qApp->installEventFilter(&accessKeys);
+        test::FakeServices fakes;
+        SearchSettings s{"C:\\Games", false, false, 2};
+        bool insertAtOnce = false, endedAtOnce = false;
+        const int result = edited(fakes, s, [&](TSearchForm* f) {
+            QTest::keyClick(folderEdit(f), Qt::Key_I, Qt::AltModifier);
+            insertAtOnce = box(f, "Chk_insert")->isChecked();
+            QTest::keyClick(folderEdit(f), Qt::Key_S, Qt::AltModifier);
+            endedAtOnce = !f->isVisible();
+        });
+        QVERIFY(insertAtOnce);
+        QVERIFY(endedAtOnce);
+        QCOMPARE(result, 2);
+        QVERIFY(s.insert);
     }
 
     void helpOpensContext21() {
