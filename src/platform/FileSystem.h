@@ -4,6 +4,7 @@
 #include "platform/Cp932.h"
 
 #include <cstdint>
+#include <functional>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -92,6 +93,21 @@ public:
     // a file, or its search permission refused.
     virtual std::optional<FolderIdentity> folderIdentity(const std::string& path) {
         return folderExists(path) ? std::optional<FolderIdentity>(FolderIdentity{}) : std::nullopt;
+    }
+    // What a folder walk needs of a folder it goes into: its identity as folderIdentity gives
+    // it, then, once `wanted` has accepted that identity, its listing as tryListFolder gives it.
+    // Nothing when the folder cannot be entered or was not wanted.
+    struct EnteredFolder {
+        FolderIdentity id;
+        std::optional<std::vector<Entry>> entries;
+    };
+    using WantedFolder = std::function<bool(const FolderIdentity&)>;
+    virtual std::optional<EnteredFolder> enterFolder(const std::string& path,
+                                                     const WantedFolder& wanted) {
+        const std::optional<FolderIdentity> id = folderIdentity(path);
+        if (!id || !wanted(*id))
+            return std::nullopt;
+        return EnteredFolder{*id, tryListFolder(path)};
     }
     // The process's working folder as a Windows path; empty when no drive holds it.
     virtual std::string workingFolder() { return {}; }

@@ -427,6 +427,46 @@ Parsed parse(std::string_view bytes) {
     return parsed;
 }
 
+// Whether a section header written in plain ASCII, with no escape but "\\", names the key
+// `path`: read in place, since a large registry has a header every few lines. Nothing when
+// the header is not that plain up to where it differs. Escapes only change what follows them,
+// so a difference in the plain text before one is a difference.
+std::optional<bool> plainHeaderNames(std::string_view text, const std::vector<Units>& path) {
+    std::size_t part = 0, at = 0;
+    bool inPart = false;
+    const auto partEnds = [&] {
+        const bool whole = at == path[part].size();
+        ++part;
+        inPart = false;
+        return whole;
+    };
+    for (std::size_t i = 1; i < text.size(); ++i) {
+        const auto c = static_cast<unsigned char>(text[i]);
+        if (c >= 0x80)
+            return std::nullopt;
+        if (c == ']')
+            return (!inPart || partEnds()) && part == path.size();
+        if (c == '\\') {
+            if (i + 1 >= text.size() || text[i + 1] != '\\')
+                return std::nullopt;
+            ++i;
+            if (inPart && !partEnds())
+                return false;
+            continue;
+        }
+        if (!inPart) {
+            if (part == path.size())
+                return false;
+            inPart = true;
+            at = 0;
+        }
+        if (at >= path[part].size() || fold(c) != path[part][at])
+            return false;
+        ++at;
+    }
+    return std::nullopt;
+}
+
 std::optional<std::vector<Units>> keyPath(std::string_view key) {
     std::vector<Units> path = splitPath(folded(fromCp932(key)));
     if (path.empty())
@@ -544,8 +584,26 @@ WineRegKeyFilter::WineRegKeyFilter(std::string_view key) {
     }
 }
 
+// Where the next line that starts with "[" begins, from the start of a line: outside the key's
+// sections only headers matter, and most lines are values.
+std::size_t WineRegKeyFilter::nextHeader(std::string_view piece, std::size_t from) const {
+    for (std::size_t at = from; at < piece.size(); ++at) {
+        at = piece.find('[', at);
+        if (at == std::string_view::npos)
+            return at;
+        if (at == 0 ? mAtLineStart : piece[at - 1] == '\n')
+            return at;
+    }
+    return std::string_view::npos;
+}
+
 void WineRegKeyFilter::feed(std::string_view piece) {
     for (std::size_t begin = 0; begin < piece.size();) {
+        if (!mFirst && !mInside && mPartial.empty()) {
+            begin = nextHeader(piece, begin);
+            if (begin == std::string_view::npos)
+                break;
+        }
         const std::size_t end = piece.find('\n', begin);
         if (end == std::string_view::npos) {
             mPartial.append(piece.substr(begin));
@@ -560,6 +618,8 @@ void WineRegKeyFilter::feed(std::string_view piece) {
         }
         begin = end + 1;
     }
+    if (!piece.empty())
+        mAtLineStart = piece.back() == '\n';
 }
 
 void WineRegKeyFilter::line(std::string_view text) {
@@ -570,9 +630,15 @@ void WineRegKeyFilter::line(std::string_view text) {
     }
     // A section runs from its header to the next; continued data lines never start with "[".
     if (!text.empty() && text[0] == '[') {
-        std::size_t pos = 1;
-        const std::optional<Units> path = unescape(text, pos, ']');
-        mInside = !mPath.empty() && path && splitPath(folded(*path)) == mPath;
+        if (mPath.empty()) {
+            mInside = false;
+        } else if (const std::optional<bool> plain = plainHeaderNames(text, mPath)) {
+            mInside = *plain;
+        } else {
+            std::size_t pos = 1;
+            const std::optional<Units> path = unescape(text, pos, ']');
+            mInside = path && splitPath(folded(*path)) == mPath;
+        }
     }
     if (mInside) {
         mKept.append(text);

@@ -46,12 +46,14 @@ public:
 
 private:
     void line(std::string_view text);
+    std::size_t nextHeader(std::string_view piece, std::size_t from) const;
 
     std::vector<std::u16string> mPath;
     std::string mPartial;
     std::string mKept;
     bool mFirst = true;
     bool mInside = false;
+    bool mAtLineStart = true; // the last piece ended with its line
 };
 
 } // namespace tavrin

@@ -61,12 +61,14 @@ bool known(const FileSystem::FolderIdentity& id) {
 // The folder's listing, kept down to its subfolders, and its markers. The markers are taken
 // from the listing: on a host that tells case apart, "rpg_rt.lmt" beside a folder "RPG_RT.lmt"
 // is still a marker. A folder that cannot be listed is asked by name; an empty one holds none.
-Frame enter(FileSystem& fs, std::string path, FileSystem::FolderIdentity id,
+Frame enter(FileSystem& fs, std::string path, FileSystem::EnteredFolder entered,
             const std::vector<std::string>& markerNames) {
-    std::optional<std::vector<FileSystem::Entry>> entries = fs.tryListFolder(path);
-    const bool listed = entries.has_value();
-    Frame frame{
-        std::move(path), std::move(entries).value_or(std::vector<FileSystem::Entry>()), {}, 0, id};
+    const bool listed = entered.entries.has_value();
+    Frame frame{std::move(path),
+                std::move(entered.entries).value_or(std::vector<FileSystem::Entry>()),
+                {},
+                0,
+                entered.id};
     frame.markers.assign(markerNames.size(), false);
     for (std::size_t m = 0; m < markerNames.size(); ++m) {
         if (!listed) {
@@ -169,8 +171,9 @@ int walkFolders(FileSystem& fs, const std::string& startFolder,
     if (start.empty())
         return 0;
     host.gate();
-    const std::optional<FileSystem::FolderIdentity> startId = fs.folderIdentity(start);
-    if (!startId)
+    std::optional<FileSystem::EnteredFolder> first =
+        fs.enterFolder(start, [](const FileSystem::FolderIdentity&) { return true; });
+    if (!first)
         return 0;
 
     // The start folder's own ancestors count as on the path: a link to one of them would lead
@@ -189,7 +192,7 @@ int walkFolders(FileSystem& fs, const std::string& startFolder,
     };
 
     // Depth by a stack of listings rather than recursion, so no tree is too deep to walk.
-    stack.push_back(enter(fs, start, *startId, markerNames));
+    stack.push_back(enter(fs, start, std::move(*first), markerNames));
     while (!stack.empty()) {
         Frame& top = stack.back();
         if (top.next == top.folders.size()) {
@@ -213,14 +216,20 @@ int walkFolders(FileSystem& fs, const std::string& startFolder,
             continue;
         std::string path = top.path + entry.name + '\\';
         host.gate();
-        const std::optional<FileSystem::FolderIdentity> id = fs.folderIdentity(path);
-        // A name the path cannot lead back to (a "\" in a host name, or a byte lost to CP932)
-        // would be another folder: never walked in its place.
-        if (!id || (known(listed) && known(*id) && !(*id == listed)) || onPath(*id))
+        std::optional<FileSystem::EnteredFolder> entered =
+            fs.enterFolder(path, [&](const FileSystem::FolderIdentity& id) {
+                // A name the path cannot lead back to (a "\" in a host name, or a byte lost to
+                // CP932) would be another folder: never walked in its place.
+                if ((known(listed) && known(id) && !(id == listed)) || onPath(id))
+                    return false;
+                host.gate();
+                // Shown before it is read: a folder whose reading hangs stays named.
+                host.ShowSearchedFolder(path);
+                return true;
+            });
+        if (!entered)
             continue;
-        host.gate();
-        host.ShowSearchedFolder(path);
-        stack.push_back(enter(fs, std::move(path), *id, markerNames));
+        stack.push_back(enter(fs, std::move(path), std::move(*entered), markerNames));
     }
     return 0;
 }

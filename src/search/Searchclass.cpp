@@ -9,7 +9,8 @@
 namespace tavrin {
 
 namespace {
-constexpr int kFoundPaceMs = 30;
+// About two frames.
+constexpr int kPaceMs = 30;
 } // namespace
 
 TSearchClass::TSearchClass(Catalogue& catalogue, FileSystem& fs, bool dupChk,
@@ -22,6 +23,7 @@ TSearchClass::TSearchClass(Catalogue& catalogue, FileSystem& fs, bool dupChk,
         this, &QThread::finished, this,
         [this] {
             wait();
+            showLatestFolder();
             addFoundSoFar();
             emit OnTerminate();
             deleteLater();
@@ -99,8 +101,8 @@ void TSearchClass::Synchronize(const std::function<void()>& step) {
 }
 
 void TSearchClass::ShowSearchedFolder(const std::string& folder) {
-    // A blocking hand-over per folder would cost more than the walk itself; the label only
-    // needs the latest folder by the time it repaints.
+    // A blocking hand-over per folder would cost more than the walk itself, and a repaint per
+    // folder would take the walk's core: the label shows the latest folder at the screen's pace.
     {
         std::lock_guard lock(mShownMutex);
         mLatestFolder = folder;
@@ -109,15 +111,18 @@ void TSearchClass::ShowSearchedFolder(const std::string& folder) {
         }
         mShowPending = true;
     }
-    // Queued to this object: it runs before the end of the walk is handled.
     QMetaObject::invokeMethod(
-        this, [this] { showLatestFolder(); }, Qt::QueuedConnection);
+        this, [this] { QTimer::singleShot(kPaceMs, this, [this] { showLatestFolder(); }); },
+        Qt::QueuedConnection);
 }
 
 void TSearchClass::showLatestFolder() {
     std::string folder;
     {
         std::lock_guard lock(mShownMutex);
+        if (!mShowPending) {
+            return;
+        }
         folder.swap(mLatestFolder);
         mShowPending = false;
     }
@@ -140,9 +145,9 @@ void TSearchClass::AddFoundProject(const std::string& folder, const std::string&
         }
         mFoundPending = true;
     }
-    // About two frames: rows found meanwhile join the same hand-over and the same repaint.
+    // Rows found meanwhile join the same hand-over and the same repaint.
     QMetaObject::invokeMethod(
-        this, [this] { QTimer::singleShot(kFoundPaceMs, this, [this] { addFoundSoFar(); }); },
+        this, [this] { QTimer::singleShot(kPaceMs, this, [this] { addFoundSoFar(); }); },
         Qt::QueuedConnection);
 }
 

@@ -279,5 +279,41 @@ TEST(WineRegFile, DamagedFilesAreSafe) {
     }
 }
 
+// The filter reads most headers in place; however a header spells the key, it keeps the same
+// sections a full reading finds.
+TEST(WineRegKeyFilter, KeepsTheKeysSectionsHoweverTheirHeadersAreWritten) {
+    const std::pair<const char*, bool> headers[] = {
+        {"[Software\\\\ASCII\\\\RPG2000]", true},
+        {"[software\\\\ascii\\\\rpg2000]", true},
+        {"[\\\\Software\\\\\\\\ASCII\\\\RPG2000\\\\]", true}, // empty parts count for nothing
+        {"[Software\\\\ASCII\\\\RPG200\\x30]", true},         // an escape after plain text
+        {"[Software\\\\ASCII\\\\RPG2000x]", false},
+        {"[Software\\\\ASCII]", false},
+        {"[Software\\\\ASCII\\\\RPG2000\\\\Sub]", false},
+        {"[Software\\\\ASCII\\\\RPG200\\x31]", false},
+        {"[Software\\\\ASCII\\\\RPG2000", false}, // no end
+    };
+    for (const auto& [header, kept] : headers) {
+        SCOPED_TRACE(header);
+        // A header's look-alike inside a value is no header, wherever the pieces break.
+        const std::string bytes =
+            std::string("WINE REGISTRY Version 2\n\n[Other] 1\n") +
+            "\"Decoy\"=\"[Software\\\\ASCII\\\\RPG2000]\"\n\"V\"=\"decoy\"\n\n" + header +
+            " 1\n\"V\"=\"x\"\n";
+        std::string whole;
+        WineRegFile(bytes).readString("Software\\ASCII\\RPG2000", "V", whole);
+        EXPECT_EQ(whole, kept ? "x" : "");
+        for (std::size_t step : {std::size_t(1), bytes.size()}) {
+            WineRegKeyFilter filter("Software\\ASCII\\RPG2000");
+            for (std::size_t i = 0; i < bytes.size(); i += step)
+                filter.feed(std::string_view(bytes).substr(i, step));
+            std::string filtered;
+            EXPECT_EQ(filter.finish().readString("Software\\ASCII\\RPG2000", "V", filtered),
+                      kept ? Read::ok : Read::absent);
+            EXPECT_EQ(filtered, whole);
+        }
+    }
+}
+
 } // namespace
 } // namespace tavrin

@@ -177,7 +177,7 @@ private slots:
                          QVERIFY(paused());
                          fs->release();
                          QTRY_VERIFY_WITH_TIMEOUT(halted(), 5000);
-                         QCOMPARE(report(), qs(win("A")));
+                         QTRY_COMPARE(report(), qs(win("A")));
                          QVERIFY(dlg->isVisible());
                          QTest::keyClick(dlg.get(), Qt::Key_Escape);
                          QCOMPARE(suspendButton()->text(), u("一時停止"));

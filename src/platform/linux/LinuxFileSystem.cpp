@@ -42,6 +42,11 @@ private:
 class Dir {
 public:
     explicit Dir(const std::string& path) : mDir(::opendir(path.c_str())) {}
+    // Takes the descriptor, whatever happens.
+    explicit Dir(int fd) : mDir(::fdopendir(fd)) {
+        if (!mDir)
+            ::close(fd);
+    }
     ~Dir() {
         if (mDir)
             ::closedir(mDir);
@@ -62,6 +67,32 @@ public:
 private:
     DIR* mDir;
 };
+
+// The entries left in a folder, links followed to tell folders, which carry an identity.
+std::vector<FileSystem::Entry> readEntries(Dir& dir) {
+    using Entry = FileSystem::Entry;
+    std::vector<Entry> entries;
+    const int dirFd = ::dirfd(dir.get());
+    while (dirent* e = dir.next()) {
+        Entry entry{cp932::fromHostName(e->d_name)};
+        // Plain files need no look-up: only folders carry an identity.
+        if (e->d_type == DT_DIR || e->d_type == DT_LNK || e->d_type == DT_UNKNOWN) {
+            struct stat st {};
+            if (::fstatat(dirFd, e->d_name, &st, AT_SYMLINK_NOFOLLOW) == 0) {
+                entry.isLink = S_ISLNK(st.st_mode);
+                if (entry.isLink && ::fstatat(dirFd, e->d_name, &st, 0) != 0)
+                    st = {}; // dangling
+                entry.isFolder = S_ISDIR(st.st_mode);
+                if (entry.isFolder) {
+                    entry.device = st.st_dev;
+                    entry.inode = st.st_ino;
+                }
+            }
+        }
+        entries.push_back(std::move(entry));
+    }
+    return entries;
+}
 
 std::string joinHost(std::string folder, std::string_view name) {
     if (folder.empty() || folder.back() != '/')
@@ -592,27 +623,7 @@ LinuxFileSystem::tryListFolder(const std::string& path) {
         if (!dir->get())
             return std::nullopt;
     }
-    std::vector<Entry> entries;
-    const int dirFd = ::dirfd(dir->get());
-    while (dirent* e = dir->next()) {
-        Entry entry{cp932::fromHostName(e->d_name)};
-        // Plain files need no look-up: only folders carry an identity.
-        if (e->d_type == DT_DIR || e->d_type == DT_LNK || e->d_type == DT_UNKNOWN) {
-            struct stat st {};
-            if (::fstatat(dirFd, e->d_name, &st, AT_SYMLINK_NOFOLLOW) == 0) {
-                entry.isLink = S_ISLNK(st.st_mode);
-                if (entry.isLink && ::fstatat(dirFd, e->d_name, &st, 0) != 0)
-                    st = {}; // dangling
-                entry.isFolder = S_ISDIR(st.st_mode);
-                if (entry.isFolder) {
-                    entry.device = st.st_dev;
-                    entry.inode = st.st_ino;
-                }
-            }
-        }
-        entries.push_back(std::move(entry));
-    }
-    return entries;
+    return readEntries(*dir);
 }
 
 std::optional<FileSystem::FolderIdentity> LinuxFileSystem::folderIdentity(const std::string& path) {
@@ -626,6 +637,27 @@ std::optional<FileSystem::FolderIdentity> LinuxFileSystem::folderIdentity(const 
     if (!S_ISDIR(st.st_mode) || ::faccessat(AT_FDCWD, host.c_str(), X_OK, AT_EACCESS) != 0)
         return std::nullopt;
     return FolderIdentity{st.st_dev, st.st_ino};
+}
+
+// One look-up of the path where a walk would make three (the identity, the search permission
+// and the listing): on a large tree the walk is mostly these look-ups.
+std::optional<FileSystem::EnteredFolder>
+LinuxFileSystem::enterFolder(const std::string& path, const WantedFolder& wanted) {
+    const std::string written = writtenHostPath(path);
+    const int fd =
+        written.empty() ? -1 : ::open(written.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    // Not there as written (a name-by-name look-up finds it), or not to be read: each its own way.
+    if (fd < 0)
+        return FileSystem::enterFolder(path, wanted);
+    Dir dir(fd);
+    struct stat st {};
+    if (!dir.get() || ::fstat(fd, &st) != 0)
+        return FileSystem::enterFolder(path, wanted);
+    // "." is looked up through the folder itself: refused exactly when searching it is.
+    const FolderIdentity id{st.st_dev, st.st_ino};
+    if (::faccessat(fd, ".", X_OK, AT_EACCESS) != 0 || !wanted(id))
+        return std::nullopt;
+    return EnteredFolder{id, readEntries(dir)};
 }
 
 std::string LinuxFileSystem::workingFolder() {

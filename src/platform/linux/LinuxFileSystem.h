@@ -58,6 +58,8 @@ public:
     std::vector<Entry> listFolder(const std::string& path) override;
     std::optional<std::vector<Entry>> tryListFolder(const std::string& path) override;
     std::optional<FolderIdentity> folderIdentity(const std::string& path) override;
+    std::optional<EnteredFolder> enterFolder(const std::string& path,
+                                             const WantedFolder& wanted) override;
     std::string workingFolder() override;
     std::optional<std::string> windowsPathOf(const std::string& hostPath) override {
         return toWindowsPath(hostPath);
