@@ -641,8 +641,8 @@ std::optional<FileSystem::FolderIdentity> LinuxFileSystem::folderIdentity(const 
 
 // One look-up of the path where a walk would make three (the identity, the search permission
 // and the listing): on a large tree the walk is mostly these look-ups.
-std::optional<FileSystem::EnteredFolder>
-LinuxFileSystem::enterFolder(const std::string& path, const WantedFolder& wanted) {
+std::optional<FileSystem::EnteredFolder> LinuxFileSystem::enterFolder(const std::string& path,
+                                                                      const WantedFolder& wanted) {
     const std::string written = writtenHostPath(path);
     const int fd =
         written.empty() ? -1 : ::open(written.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
