@@ -16,6 +16,12 @@ extern char** environ;
 
 namespace bench {
 
+using Clock = std::chrono::steady_clock;
+
+inline double since(Clock::time_point begin) {
+    return std::chrono::duration<double>(Clock::now() - begin).count();
+}
+
 inline double seconds(const std::function<void()>& run) {
     const auto begin = std::chrono::steady_clock::now();
     run();

@@ -3,6 +3,8 @@
 // a user starts it, watched on the X server, driven with xdotool and closed as the user closes it.
 #pragma once
 
+#include "BenchTable.h"
+
 #include <xcb/xcb.h>
 #include <xcb/xtest.h>
 
@@ -29,11 +31,6 @@ extern char** environ;
 namespace bench {
 
 namespace fsys = std::filesystem;
-using Clock = std::chrono::steady_clock;
-
-inline double since(Clock::time_point begin) {
-    return std::chrono::duration<double>(Clock::now() - begin).count();
-}
 
 inline std::string readAll(const fsys::path& p) {
     std::ifstream in(p, std::ios::binary);

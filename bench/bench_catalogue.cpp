@@ -2,6 +2,7 @@
 // tree) and write (serialize and its crash-safe write) against plain file calls on the same
 // bytes.
 #include "BenchTable.h"
+#include "NoDialogs.h"
 #include "catalogue/CatalogueFile.h"
 #include "platform/Cp932.h"
 #include "platform/Dialogs.h"
@@ -23,20 +24,6 @@ namespace {
 constexpr int kFolders = 1000;
 constexpr int kItems = 100000;
 constexpr int kRuns = 7;
-
-class NoDialogs : public Dialogs {
-public:
-    MsgResult messageBox(const std::string& text, const std::string&, MsgIcon, MsgButtons,
-                         MsgResult defaultButton) override {
-        std::fprintf(stderr, "unexpected message: %s\n", text.c_str());
-        ++messages;
-        return defaultButton;
-    }
-    std::optional<std::string> browseForFolder(const std::string&) override { return {}; }
-    std::optional<std::string> openFile(const OpenFileRequest&) override { return {}; }
-    std::optional<FontChoice> chooseFont(const FontChoice&) override { return {}; }
-    int messages = 0;
-};
 
 // A root, 99 folders under it, each with 9 subfolders and every third of those one deeper;
 // items spread evenly, both kinds, paths of 30 to 60 bytes, Japanese titles.
@@ -111,7 +98,7 @@ int main() {
     const std::string plain = folder + "/plain.ixo";
 
     LinuxFileSystem fs(DriveTable::rootOnly());
-    NoDialogs dialogs;
+    bench::NoDialogs dialogs;
     CatalogueFile file(fs, dialogs, *fs.toWindowsPath(ours));
 
     Catalogue source;

@@ -2,6 +2,7 @@
 // listing the same tree, both with a warm cache.
 #include "BenchTable.h"
 #include "HeadlessSearch.h"
+#include "NoDialogs.h"
 
 #include "catalogue/Catalogue.h"
 #include "catalogue/FolderTreeModel.h"
@@ -25,17 +26,6 @@ namespace fsys = std::filesystem;
 namespace {
 
 constexpr int kRuns = 7;
-
-class NoDialogs : public Dialogs {
-public:
-    MsgResult messageBox(const std::string&, const std::string&, MsgIcon, MsgButtons,
-                         MsgResult defaultButton) override {
-        return defaultButton;
-    }
-    std::optional<std::string> browseForFolder(const std::string&) override { return {}; }
-    std::optional<std::string> openFile(const OpenFileRequest&) override { return {}; }
-    std::optional<FontChoice> chooseFont(const FontChoice&) override { return {}; }
-};
 
 } // namespace
 
@@ -70,7 +60,7 @@ int main(int argc, char** argv) {
     }
 
     // The whole search through the progress dialog and its thread, for the notes.
-    NoDialogs dialogs;
+    bench::NoDialogs dialogs;
     TSearchDlg dlg(dialogs);
     int foundByDialog = 0;
     const double whole = bench::medianSeconds(

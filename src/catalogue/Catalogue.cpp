@@ -172,14 +172,45 @@ void Catalogue::sortSelected(const SortKey& key, bool descending) {
     if (!mSelected || rowCount() < 2) {
         return;
     }
-    auto& items = mSelected->folder.Items.items();
-    const std::size_t n = items.size();
-    // Keys once per item, shared out over the cores: a collation key is far dearer than a
+    std::vector<const std::string*> paths;
+    paths.reserve(mSelected->folder.Items.size());
+    for (const ProjectItem& item : mSelected->folder.Items.items()) {
+        paths.push_back(&item.Path);
+    }
+    applyOrder(mSelected, sortedOrder(paths, key, descending));
+}
+
+void Catalogue::applyOrder(TreeNode* folder, const std::vector<std::size_t>& order) {
+    auto& items = folder->folder.Items.items();
+    if (order.size() != items.size()) {
+        return;
+    }
+    std::deque<ProjectItem> sorted;
+    for (const std::size_t i : order) {
+        sorted.push_back(std::move(items[i]));
+    }
+    items.swap(sorted);
+    if (folder == mSelected && !items.empty()) {
+        const int last = rowCount() - 1;
+        notify([&](CatalogueListener& l) { l.itemsChanged(0, last); });
+    }
+}
+
+std::vector<std::size_t> sortedOrder(const std::vector<const std::string*>& paths,
+                                     const Catalogue::SortKey& key, bool descending,
+                                     const std::atomic<bool>* cancelled) {
+    const std::size_t n = paths.size();
+    // Keys once per path, shared out over the cores: a collation key is far dearer than a
     // comparison of keys.
     std::vector<std::string> keys(n);
+    std::atomic<bool> stopped = false;
     const auto makeKeys = [&](std::size_t from, std::size_t to) {
         for (std::size_t i = from; i < to; ++i) {
-            keys[i] = key(items[i].Path);
+            if (cancelled && i % 4096 == 0 && cancelled->load()) {
+                stopped = true;
+                return;
+            }
+            keys[i] = key(*paths[i]);
         }
     };
     const std::size_t threads =
@@ -191,6 +222,9 @@ void Catalogue::sortSelected(const SortKey& key, bool descending) {
     makeKeys(0, n / threads);
     for (std::thread& helper : helpers) {
         helper.join();
+    }
+    if (stopped) {
+        return {};
     }
     // The first bytes of each key beside its index: most comparisons end there, without a
     // visit to the key itself.
@@ -209,17 +243,16 @@ void Catalogue::sortSelected(const SortKey& key, bool descending) {
     std::sort(order.begin(), order.end(), [&](const Entry& a, const Entry& b) {
         int c = a.head < b.head ? -1 : a.head > b.head ? 1 : keys[a.index].compare(keys[b.index]);
         if (c == 0) {
-            c = items[a.index].Path.compare(items[b.index].Path);
+            c = paths[a.index]->compare(*paths[b.index]);
         }
         return descending ? c > 0 : c < 0;
     });
-    std::deque<ProjectItem> sorted;
+    std::vector<std::size_t> indexes;
+    indexes.reserve(n);
     for (const Entry& e : order) {
-        sorted.push_back(std::move(items[e.index]));
+        indexes.push_back(e.index);
     }
-    items.swap(sorted);
-    const int last = rowCount() - 1;
-    notify([&](CatalogueListener& l) { l.itemsChanged(0, last); });
+    return indexes;
 }
 
 void Catalogue::appendItems(TreeNode* folder, const std::vector<ProjectItem>& items) {

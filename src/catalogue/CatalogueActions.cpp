@@ -15,7 +15,7 @@ CatalogueActions::CatalogueActions(Catalogue& catalogue, FolderTreeModel* model,
                                    FolderTreeView* tree, ProjectListView* list,
                                    Clipboard& clipboard, Dialogs& dialogs, QObject* parent)
     : QObject(parent), mCatalogue(catalogue), mModel(model), mTree(tree), mList(list),
-      mClipboard(clipboard), mDialogs(dialogs) {
+      mClipboard(clipboard), mDialogs(dialogs), mSort(catalogue, nullptr) {
     mCatalogue.addListener(this);
 }
 
@@ -161,11 +161,7 @@ void CatalogueActions::ListView_SelectAll() {
 }
 
 void CatalogueActions::ProjectListColumnClick(int column) {
-    if (mSortToggles.click(column)) {
-        mCatalogue.SortDescending(localeSortKey);
-    } else {
-        mCatalogue.SortAscending(localeSortKey);
-    }
+    mSort.sortShown(mSortToggles.click(column));
 }
 
 void CatalogueActions::ProjectListDragDrop(int targetRow) {

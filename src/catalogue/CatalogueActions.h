@@ -1,6 +1,7 @@
 #pragma once
 
 #include "catalogue/CatalogueListener.h"
+#include "catalogue/ListSort.h"
 #include "catalogue/ListCommands.h"
 
 #include <QObject>
@@ -28,6 +29,7 @@ public:
     // The tree pop-up opens on the selected folder; its commands act on that one.
     void treePopupOpened();
     TreeNode* treePopupNode() const { return mTreePopupNode; }
+    ListSort& listSort() { return mSort; }
 
     void TreePop_NewClick();
     void TreePop_DeleteClick();
@@ -60,6 +62,7 @@ private:
     Clipboard& mClipboard;
     Dialogs& mDialogs;
     ColumnSortToggles mSortToggles;
+    ListSort mSort;
     TreeNode* mTreePopupNode = nullptr;
 };
 

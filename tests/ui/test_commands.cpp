@@ -220,6 +220,28 @@ private slots:
         QCOMPARE(f.paths(), std::string("ABCDE"));
     }
 
+    // A large folder sorts away from the window, which answers meanwhile with a busy cursor;
+    // the later click wins, and rows changed meanwhile are sorted as they now stand.
+    void largeFolderSortsAwayFromTheWindow() {
+        Fixture f;
+        ListSort& sort = f.form->catalogueActions().listSort();
+        sort.setBackgroundFrom(2);
+        QHeaderView* header = f.list()->horizontalHeader();
+        emit header->sectionClicked(0);
+        QVERIFY(sort.running());
+        QCOMPARE(QApplication::overrideCursor()->shape(), Qt::BusyCursor);
+        emit header->sectionClicked(0);
+        QTRY_VERIFY(!sort.running());
+        QCOMPARE(f.paths(), std::string("EDCBA"));
+        QVERIFY(!QApplication::overrideCursor());
+
+        emit header->sectionClicked(0);
+        f.form->catalogue().RemoveSelectedItems({2});
+        f.form->catalogue().insertItem(0, {"F", "f", pk2000});
+        QTRY_VERIFY(!sort.running());
+        QCOMPARE(f.paths(), std::string("ABDEF"));
+    }
+
     // A press on a selected row and a move start the list's own drag; the selection stays.
     void pressAndMoveOnSelectedRowsStartsADrag() {
         Fixture f;
