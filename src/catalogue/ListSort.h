@@ -43,7 +43,7 @@ private:
     Catalogue& mCatalogue;
     std::size_t mBackgroundFrom = 200000;
     std::vector<std::shared_ptr<Job>> mJobs; // threads not yet joined
-    std::shared_ptr<Job> mLatest;             // the one whose order counts
+    std::shared_ptr<Job> mLatest;            // the one whose order counts
 };
 
 } // namespace tavrin
