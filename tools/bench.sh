@@ -11,7 +11,10 @@ cmake --build "$out" --parallel 2 >"$out/build.log" 2>&1 || { tail -30 "$out/bui
 
 names=("$@")
 if ((${#names[@]} == 0)); then
-  for b in "$out"/bench/tavrin_bench_*; do names+=("${b##*/tavrin_bench_}"); done
+  # Executables only: AUTOMOC leaves a folder of the same prefix.
+  for b in "$out"/bench/tavrin_bench_*; do
+    [[ -f $b && -x $b ]] && names+=("${b##*/tavrin_bench_}")
+  done
 fi
 
 echo "| benchmark | ours | reference | ratio | goal | |"

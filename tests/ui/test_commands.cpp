@@ -240,6 +240,15 @@ private slots:
         f.form->catalogue().insertItem(0, {"F", "f", pk2000});
         QTRY_VERIFY(!sort.running());
         QCOMPARE(f.paths(), std::string("ABDEF"));
+
+        // The folder deleted meanwhile: the sort ends unheard.
+        Catalogue& catalogue = f.form->catalogue();
+        TreeNode* gone = catalogue.AddFolder(catalogue.tree().root(), "T");
+        catalogue.appendItems(gone, {{"Y", "y", pk2000}, {"X", "x", pk2000}});
+        emit header->sectionClicked(0);
+        catalogue.deleteFolder(gone);
+        QTRY_VERIFY(!sort.running());
+        QVERIFY(!QApplication::overrideCursor());
     }
 
     // A press on a selected row and a move start the list's own drag; the selection stays.
