@@ -1,8 +1,8 @@
 #pragma once
 
 #include "catalogue/CatalogueListener.h"
-#include "catalogue/ListSort.h"
 #include "catalogue/ListCommands.h"
+#include "catalogue/ListSort.h"
 
 #include <QObject>
 
