@@ -1,6 +1,8 @@
 #!/usr/bin/env bash
 # Installs what is missing, builds, and starts Tavrin. Without a display it runs under Xvfb,
 # saves a screenshot of the main window and closes the program.
+# The program and what it needs, not the tests.
+TAVRIN_BUILD_TARGET=tavrin
 source "$(dirname "$0")/tools/setup.sh"
 
 if [ -n "${DISPLAY:-}${WAYLAND_DISPLAY:-}" ]; then

@@ -68,4 +68,6 @@ TAVRIN_BUILD_DIR=${TAVRIN_BUILD_DIR:-build}
 cmake -S . -B "$TAVRIN_BUILD_DIR" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo \
       -DTAVRIN_WERROR="${TAVRIN_WERROR:-OFF}" \
       ${TAVRIN_CMAKE_ARGS[@]+"${TAVRIN_CMAKE_ARGS[@]}"} >/dev/null
-cmake --build "$TAVRIN_BUILD_DIR" --parallel "$(nproc)"
+# run.sh names the program alone; the tests are built by test.sh.
+cmake --build "$TAVRIN_BUILD_DIR" --parallel "$(nproc)" \
+      ${TAVRIN_BUILD_TARGET:+--target "$TAVRIN_BUILD_TARGET"}

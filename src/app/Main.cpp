@@ -592,4 +592,17 @@ void TMainForm::selectionChanged(TreeNode* now) {
     }
 }
 
+// The count follows the rows whoever adds or takes them: a search's hand-over, a paste, a drop.
+void TMainForm::itemsInserted() {
+    ShowProjectCount(mCatalogue.rowCount());
+}
+
+void TMainForm::itemsRemoved() {
+    ShowProjectCount(mCatalogue.rowCount());
+}
+
+void TMainForm::itemsReset() {
+    ShowProjectCount(mCatalogue.rowCount());
+}
+
 } // namespace tavrin

@@ -101,6 +101,9 @@ private:
 
     void selectionAboutToChange(TreeNode* old) override;
     void selectionChanged(TreeNode* now) override;
+    void itemsInserted() override;
+    void itemsRemoved() override;
+    void itemsReset() override;
 
     std::unique_ptr<Ui::TMainForm> ui;
     Services mServices;

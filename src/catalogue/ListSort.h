@@ -11,7 +11,7 @@
 namespace tavrin {
 
 class Catalogue;
-struct TreeNode;
+class TreeNode;
 
 // A header click's sort of the shown folder. A large folder is sorted on threads of its own
 // while the window goes on answering, with a busy cursor; the rows then take the order a sort

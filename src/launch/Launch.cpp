@@ -116,10 +116,13 @@ void guarded(Dialogs& dialogs, const std::function<void()>& step) {
     }
 }
 
+enum class Parameters { always, windowsOnly };
+
 // Starts `file` once it can: a Windows program after its checks, in a prefix made first where
 // there is none. `failed` runs when the shell refuses the start.
 void startWhenReady(LaunchContext& ctx, const std::string& file, const std::string& parameters,
-                    const char* caption, std::function<void()> failed = {}) {
+                    const char* caption, std::function<void()> failed = {},
+                    Parameters given = Parameters::always) {
     const std::optional<Shell::Readiness> r = readyToStart(ctx, file, caption);
     if (!r) {
         return;
@@ -127,7 +130,8 @@ void startWhenReady(LaunchContext& ctx, const std::string& file, const std::stri
     const std::optional<std::string> runtime = runtimeName(file);
     const bool gdi = r->throughWine && runtime && ctx.gdiRenderer;
     if (!r->throughWine) {
-        if (!ExecuteFile(ctx.shell, file, parameters) && failed) {
+        const std::string native = given == Parameters::always ? parameters : std::string();
+        if (!ExecuteFile(ctx.shell, file, native) && failed) {
             failed();
         }
         return;
@@ -239,10 +243,15 @@ void RunApplication(LaunchContext& ctx, const std::string& path) {
         return;
     }
     Dialogs& dialogs = ctx.dialogs;
-    startWhenReady(ctx, path, "0", "Tavrin", [&dialogs] {
-        dialogs.messageBox(sj("指定されたアプリケーション・ファイルを開けません。"), "Error",
-                           MsgIcon::Warning, MsgButtons::Ok, MsgResult::Ok);
-    });
+    // The "0" is what the Windows programs of the bar are given; a program of the host would
+    // take it for a file to open.
+    startWhenReady(
+        ctx, path, "0", "Tavrin",
+        [&dialogs] {
+            dialogs.messageBox(sj("指定されたアプリケーション・ファイルを開けません。"), "Error",
+                               MsgIcon::Warning, MsgButtons::Ok, MsgResult::Ok);
+        },
+        Parameters::windowsOnly);
 }
 
 void TukuruExecute(LaunchContext& ctx, const ProjectItem* focused, const TrySettings& trial) {

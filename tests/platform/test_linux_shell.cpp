@@ -1,4 +1,5 @@
 #include "platform/Cp932.h"
+#include "platform/PathText.h"
 #include "platform/linux/LinuxFileSystem.h"
 #include "platform/linux/LinuxShell.h"
 #include "support/Fakes.h"
@@ -202,7 +203,9 @@ TEST_F(LinuxShellTest, FoldersDocumentsAndAddressesOpenOnTheDesktop) {
     ScopedEnv path("PATH", (mTemp / "noexec:" + mTemp.path() + "/bin").c_str());
     for (const auto& [file, arg] : opened) {
         SCOPED_TRACE(file);
-        EXPECT_GT(mShell.execute(file, "ignored -x", ""), 32);
+        // With the folder part as the working folder, as the bars give it: "HTTPS:" for an
+        // address, which no drive holds.
+        EXPECT_GT(mShell.execute(file, "ignored -x", pathtext::folderPart(file)), 32);
         const std::optional<Record> open = waitFor("xdg-open.txt");
         ASSERT_TRUE(open);
         EXPECT_EQ(open->args, std::vector<std::string>{arg});

@@ -7,6 +7,7 @@
 #include "support/Widgets.h"
 
 #include <QApplication>
+#include <QLabel>
 #include <QMimeData>
 #include <QUrl>
 #include <QtTest>
@@ -76,6 +77,9 @@ private slots:
         QTRY_COMPARE(f.titles(), QStringLiteral("CBA"));
         QTRY_VERIFY(!QApplication::activeModalWidget());
         QCOMPARE(search.searchFolder, std::string("C:\\kept"));
+        // The count follows what the search added.
+        QCOMPARE(test::control<QLabel>(f.form.get(), "StatusPanel0")->text(),
+                 QStringLiteral("3個のプロジェクト"));
 
         // With insert on the rows stay, and the duplicate check keeps each project once.
         search.insert = true;

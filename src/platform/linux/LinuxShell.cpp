@@ -297,7 +297,9 @@ int LinuxShell::execute(const std::string& file, const std::string& parameters,
         return kFileNotFound;
 
     Launch launch;
-    if (!directory.empty()) {
+    // An address has no folder to start in: the folder part of "http://x/" is "http:", which no
+    // drive holds.
+    if (!directory.empty() && !choice.webAddress) {
         launch.folder = mFs.toHostPath(directory);
         if (launch.folder.empty())
             return kPathNotFound;
