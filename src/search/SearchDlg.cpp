@@ -35,6 +35,8 @@ int TSearchDlg::RunSearch(Catalogue& catalogue, FileSystem& fs, int matchKinds, 
     searchThread =
         new TSearchClass(catalogue, fs, dupChk, *markerNames, startFolder, *ui->lab_report);
     connect(searchThread, &TSearchClass::OnTerminate, this, &TSearchDlg::SearchTerminated);
+    showFound(0);
+    connect(searchThread, &TSearchClass::foundSoFar, this, &TSearchDlg::showFound);
     mStarted = false;
     mEnded = false;
     ui->Bt_suspend->setText(QString::fromUtf8(kPause));
@@ -45,6 +47,11 @@ int TSearchDlg::RunSearch(Catalogue& catalogue, FileSystem& fs, int matchKinds, 
         move(screen->availableGeometry().center() - rect().center());
     }
     return exec() - ScannerEnded;
+}
+
+void TSearchDlg::showFound(int count) {
+    ui->lab_found->setText(QString::number(count) +
+                           QStringLiteral("個のプロジェクトが見つかりました"));
 }
 
 void TSearchDlg::showEvent(QShowEvent* event) {

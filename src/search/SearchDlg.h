@@ -50,6 +50,7 @@ private:
     void Bt_suspendClick();
     void FormCloseQuery();
     void SearchTerminated();
+    void showFound(int count);
 
     std::unique_ptr<Ui::TSearchDlg> ui;
     Dialogs& mDialogs;

@@ -158,7 +158,12 @@ void TSearchClass::addFoundSoFar() {
         found.swap(mFound);
         mFoundPending = false;
     }
+    if (found.empty()) {
+        return;
+    }
     mCatalogue.appendItems(mCatalogue.selected(), found);
+    mHandedOver += static_cast<int>(found.size());
+    emit foundSoFar(mHandedOver);
 }
 
 } // namespace tavrin

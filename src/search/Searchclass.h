@@ -47,6 +47,8 @@ public:
 
 signals:
     void OnTerminate();
+    // How many projects have reached the list so far.
+    void foundSoFar(int count);
 
 protected:
     void run() override;
@@ -90,6 +92,7 @@ private:
     std::mutex mFoundMutex;
     std::vector<ProjectItem> mFound;
     bool mFoundPending = false;
+    int mHandedOver = 0; // on the user-interface thread
 };
 
 } // namespace tavrin

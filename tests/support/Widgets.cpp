@@ -1,8 +1,12 @@
 #include "support/Widgets.h"
 
+#include <QAbstractButton>
 #include <QBuffer>
 #include <QChildEvent>
 #include <QImage>
+#include <QLabel>
+#include <QTabBar>
+#include <QTabWidget>
 #include <QtTest>
 
 namespace tavrin::test {
@@ -87,6 +91,61 @@ bool DragCatcher::eventFilter(QObject*, QEvent* event) {
         mChildren.append(static_cast<QChildEvent*>(event)->child());
     }
     return false;
+}
+
+namespace {
+
+QString accessKey(const QString& text) {
+    for (qsizetype i = text.indexOf(QLatin1Char('&')); i >= 0 && i + 1 < text.size();
+         i = text.indexOf(QLatin1Char('&'), i + 2)) {
+        if (text[i + 1] != QLatin1Char('&'))
+            return text[i + 1].toUpper();
+    }
+    return {};
+}
+
+// Whether the control is shown now in the window itself, not in a window of its own.
+bool shownIn(const QWidget* control, const QWidget* window) {
+    return control->window() == window && control->isVisibleTo(window);
+}
+
+// The keys shared among the controls shown now.
+QStringList sharedNow(QWidget* window) {
+    QStringList keys;
+    for (const QAbstractButton* b : window->findChildren<QAbstractButton*>())
+        if (shownIn(b, window))
+            keys << accessKey(b->text());
+    for (const QLabel* l : window->findChildren<QLabel*>())
+        if (l->buddy() && shownIn(l, window))
+            keys << accessKey(l->text());
+    for (const QTabBar* bar : window->findChildren<QTabBar*>())
+        for (int t = 0; t < bar->count(); ++t)
+            keys << accessKey(bar->tabText(t));
+    keys.removeAll(QString());
+    QStringList shared;
+    for (const QString& k : keys)
+        if (keys.count(k) > 1 && !shared.contains(k))
+            shared << k;
+    return shared;
+}
+
+} // namespace
+
+QStringList sharedAccessKeys(QWidget* window) {
+    QStringList shared;
+    const QList<QTabWidget*> tabs = window->findChildren<QTabWidget*>();
+    if (tabs.isEmpty())
+        return sharedNow(window);
+    for (QTabWidget* tab : tabs) {
+        const int was = tab->currentIndex();
+        for (int page = 0; page < tab->count(); ++page) {
+            tab->setCurrentIndex(page);
+            for (const QString& key : sharedNow(window))
+                shared << tab->tabText(page) + QStringLiteral(": ") + key;
+        }
+        tab->setCurrentIndex(was);
+    }
+    return shared;
 }
 
 } // namespace tavrin::test

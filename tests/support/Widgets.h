@@ -41,6 +41,11 @@ void click(QWidget* form, const QString& button);
 // Replaces the field's text by typing.
 void typeInto(QLineEdit* field, const QString& text);
 
+// The access keys (the letter after "&") that more than one control of `window` answers to on
+// each page of its tab widgets: buttons, labels with a buddy and the tabs themselves. A key two
+// controls share moves the focus between them and acts on neither.
+QStringList sharedAccessKeys(QWidget* window);
+
 // Runs `act` on the first modal window of type W once it is shown and active, as a person would
 // act on it; `seen` tells whether it was.
 template <typename W> struct OnceShown {

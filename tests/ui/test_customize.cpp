@@ -323,6 +323,7 @@ private slots:
             QCOMPARE(f->windowTitle(), QString::fromUtf8("カスタマイズ"));
             QCOMPARE(f->size(), QSize(343, 375));
             QCOMPARE(f->minimumSize(), f->maximumSize());
+            QCOMPARE(test::sharedAccessKeys(f).join(QStringLiteral(", ")), QString());
             QCOMPARE(f->pos(), QPoint(260, 132));
             QCOMPARE(f->font().pixelSize(), 12);
             QVERIFY(button(f, "Bt_Ok")->isDefault());

@@ -139,6 +139,8 @@ private slots:
         QCOMPARE(catalogue->row(0)->Title, std::string("Bee"));
         QCOMPARE(catalogue->row(2)->Title, std::string("Hero"));
         QCOMPARE(report(), qs(win("A/B")));
+        QCOMPARE(dlg->findChild<QLabel*>("lab_found")->text(),
+                 u("4個のプロジェクトが見つかりました"));
 
         make("C/RPG_RT.lmt");
         make("C/GAME.EXE");
@@ -147,6 +149,9 @@ private slots:
         std::vector<std::string> second = first;
         second.push_back(win("C") + "|1");
         QCOMPARE(rows(), second);
+        // Each search counts its own finds, after the duplicate check.
+        QCOMPARE(dlg->findChild<QLabel*>("lab_found")->text(),
+                 u("1個のプロジェクトが見つかりました"));
         QVERIFY(dialogs.shown.empty());
     }
 

@@ -246,6 +246,7 @@ private slots:
             QCOMPARE(f->windowTitle(), QString::fromUtf8("RPGツクール検索"));
             QCOMPARE(f->size(), QSize(486, 307));
             QCOMPARE(f->minimumSize(), f->maximumSize());
+            QCOMPARE(test::sharedAccessKeys(f).join(QStringLiteral(", ")), QString());
             for (int i = 0; i < 11; ++i) {
                 order << QApplication::focusWidget()->objectName();
                 QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);

@@ -462,6 +462,7 @@ private slots:
                 QCOMPARE(f->windowTitle(), QString::fromUtf8("環境設定"));
                 QCOMPARE(f->size(), QSize(410, 403));
                 QCOMPARE(f->minimumSize(), f->maximumSize());
+                QCOMPARE(test::sharedAccessKeys(f).join(QStringLiteral(", ")), QString());
                 const QPoint offset = f->geometry().center() - owner.geometry().center();
                 QVERIFY2(offset.manhattanLength() < 40, "not centred on its owner");
                 auto* pages = control<QTabWidget>(f, "PageControl");
