@@ -3,6 +3,9 @@
 #include <QDragEnterEvent>
 #include <QDragMoveEvent>
 #include <QDropEvent>
+#include <QHelpEvent>
+#include <QStyle>
+#include <QToolTip>
 
 namespace tavrin {
 
@@ -46,6 +49,26 @@ void FolderTreeView::dropEvent(QDropEvent* event) {
     event->setDropAction(Qt::MoveAction);
     event->accept();
     emit rowsDroppedOn(indexAt(event->position().toPoint()));
+}
+
+// A name the tree's width cuts short shows whole in a tip, as in the Windows tree view; one that
+// fits shows none.
+bool FolderTreeView::viewportEvent(QEvent* event) {
+    if (event->type() != QEvent::ToolTip)
+        return QTreeView::viewportEvent(event);
+    const auto* help = static_cast<QHelpEvent*>(event);
+    const QModelIndex index = indexAt(help->pos());
+    const QString name = index.data(Qt::DisplayRole).toString();
+    const QRect row = visualRect(index).intersected(viewport()->rect());
+    // The icon, its gap and the text's margins stand before the text.
+    const int needed = iconSize().width() + 4 * style()->pixelMetric(QStyle::PM_FocusFrameHMargin) +
+                       8 + fontMetrics().horizontalAdvance(name);
+    if (index.isValid() && needed > row.width()) {
+        QToolTip::showText(help->globalPos(), name, viewport(), row);
+    } else {
+        QToolTip::hideText();
+    }
+    return true;
 }
 
 } // namespace tavrin

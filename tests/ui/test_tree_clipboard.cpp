@@ -7,6 +7,7 @@
 
 #include <QLineEdit>
 #include <QMimeData>
+#include <QToolTip>
 #include <QtTest>
 
 using namespace tavrin;
@@ -127,6 +128,29 @@ private slots:
         QCOMPARE(f.form->catalogueActions().treePopupNode(), static_cast<TreeNode*>(nullptr));
         control(f.form.get(), "TreePop_Rename")->trigger(); // acts on nothing
         QCOMPARE(f.form->catalogue().tree().nodeCount(), 2);
+    }
+
+    // The mouse resting on a name the tree cuts short shows it whole; on one that fits, nothing.
+    void cutNamesShowWholeWhereTheMouseRests() {
+        Fixture f;
+        f.show();
+        FolderTreeView* tree = f.tree();
+        tree->expandAll();
+        const QString longName = QString(40, QChar(0x3042)); // あああ…
+        f.form->catalogue().renameFolder(f.node("T"), cp932::fromUtf8(longName.toStdString()));
+        const auto restOn = [&](const char* folder) {
+            QToolTip::hideText();
+            QTRY_VERIFY(!QToolTip::isVisible());
+            const QPoint at = tree->visualRect(f.indexOf(f.node(folder))).center();
+            QTest::mouseMove(tree->viewport(), at);
+        };
+        restOn("S");
+        QTest::qWait(1000); // past the delay after which a tip would show
+        QVERIFY(!QToolTip::isVisible());
+        const std::string shortName = cp932::fromUtf8(longName.toStdString());
+        restOn(shortName.c_str());
+        QTRY_VERIFY(QToolTip::isVisible());
+        QCOMPARE(QToolTip::text(), longName);
     }
 
     void rowsDraggedOntoAFolderMoveThere() {
