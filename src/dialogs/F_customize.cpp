@@ -115,12 +115,24 @@ bool TCustomizeForm::EditBarSettings(BarSettings& bars) {
     bars.gazBarVisible = gazChanged;
     for (std::size_t k = 0; k < mRows.size(); ++k) {
         bars.aplButtons[k].shown = mRows[k].check->isChecked();
-        bars.aplButtons[k].path = toCp932(mRows[k].edit->text());
+        bars.aplButtons[k].path = typedPath(mRows[k].edit->text());
     }
     for (std::size_t t = 0; t < mToolEdits.size(); ++t) {
-        bars.gazToolPath[t] = trimmedToolFolder(toCp932(mToolEdits[t]->text()));
+        bars.gazToolPath[t] = trimmedToolFolder(typedPath(mToolEdits[t]->text()));
     }
     return true;
+}
+
+// A host path typed in ("/usr/bin/xdg-open") is kept as the Windows path the rest of the
+// program starts and shows; one no drive holds, and anything else, as typed.
+std::string TCustomizeForm::typedPath(const QString& text) const {
+    if (text.startsWith(QLatin1Char('/'))) {
+        if (std::optional<std::string> windows =
+                mServices.fs.windowsPathOf(QFile::encodeName(text).toStdString())) {
+            return *windows;
+        }
+    }
+    return toCp932(text);
 }
 
 void TCustomizeForm::FormShow() {

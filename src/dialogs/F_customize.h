@@ -52,6 +52,7 @@ private:
     void Bt_helpClick();
     int activeHelpContext() const;
     std::optional<std::string> droppedFile(const QMimeData* data) const;
+    std::string typedPath(const QString& text) const;
     void dropOn(QLineEdit* field, const std::string& path);
 
     std::unique_ptr<Ui::TCustomizeForm> ui;

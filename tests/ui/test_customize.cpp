@@ -168,6 +168,24 @@ private slots:
             QVERIFY(!bars.gazBarVisible);
             QCOMPARE(bars.aplButtons[4].path, std::string("x.exe ")); // as typed
         }
+        {
+            // A host path is kept as the Windows path of the drive that holds it.
+            test::FakeServices fakes;
+            init();
+            QVERIFY(edited(fakes, [this](TCustomizeForm* f) {
+                QTest::keyClicks(rowEdit(f, 5), host("Tools/actview/actview.exe"));
+                rowEdit(f, 2)->clear();
+                QTest::keyClicks(rowEdit(f, 2), QStringLiteral("/nowhere/tool"));
+                gazPage(f);
+                edit(f, "Ed_actview")->clear();
+                QTest::keyClicks(edit(f, "Ed_actview"), host("Tools/actview"));
+                QTest::keyClick(edit(f, "Ed_actview"), Qt::Key_Return);
+            }));
+            QCOMPARE(bars.aplButtons[4].path, std::string("C:\\Tools\\actview\\actview.exe"));
+            QCOMPARE(bars.aplButtons[1].path, std::string("/nowhere/tool"));
+            QCOMPARE(QString::fromStdString(bars.gazToolPath[0]),
+                     QStringLiteral("C:\\Tools\\actview"));
+        }
     }
 
     void cancelEscapeAndTheCloseBoxChangeNothing() {
