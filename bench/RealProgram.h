@@ -71,6 +71,20 @@ inline bool onOwnDisplay(char** argv) {
     return false;
 }
 
+// The connection to the benchmark's own display, this process run again under it first; null
+// when there is none.
+inline xcb_connection_t* connectOwnDisplay(char** argv) {
+    if (!onOwnDisplay(argv))
+        return nullptr;
+    xcb_connection_t* conn = xcb_connect(nullptr, nullptr);
+    if (xcb_connection_has_error(conn)) {
+        std::fprintf(stderr, "cannot reach the X server\n");
+        xcb_disconnect(conn);
+        return nullptr;
+    }
+    return conn;
+}
+
 // A scratch folder, removed at the end.
 struct Scratch {
     fsys::path path;

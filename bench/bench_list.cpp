@@ -3,6 +3,7 @@
 // With 1,000,000 rows: a header click, against the second the window may take; and a paste of
 // 100,000 items before a focused row, against the same paste into an empty folder.
 #include "BenchTable.h"
+#include "LongestWait.h"
 #include "NoDialogs.h"
 
 #include "catalogue/Catalogue.h"
@@ -199,20 +200,9 @@ bool millionSort(const std::vector<ProjectItem>& items) {
         bool done = false;
         QObject::connect(&list.actions->listSort(), &ListSort::sorted, [&] { done = true; });
         const auto begin = bench::Clock::now();
-        double longest =
-            bench::seconds([&] { clickHeader(list.view, ProjectListModel::PathColumn); });
-        auto last = bench::Clock::now();
-        QTimer tick;
-        QObject::connect(&tick, &QTimer::timeout, [&] {
-            longest = std::max(longest, bench::since(last));
-            last = bench::Clock::now();
-        });
-        tick.start(5);
-        while (!done)
-            QApplication::processEvents(QEventLoop::WaitForMoreEvents);
-        list.view.viewport()->repaint();
-        longest = std::max(longest, bench::since(last));
-        waits.push_back(longest);
+        waits.push_back(
+            bench::longestWait([&] { clickHeader(list.view, ProjectListModel::PathColumn); },
+                               [&] { return done; }, [&] { list.view.viewport()->repaint(); }));
         totals.push_back(bench::since(begin));
         const int lastRow = list.catalogue.rowCount() - 1;
         sorted = sorted && lastRow + 1 == static_cast<int>(items.size()) &&

@@ -4,6 +4,7 @@
 // open besides the answer. It runs itself again under `dbus-run-session`, which must be
 // installed, with a stand-in file manager on that bus.
 #include "BenchTable.h"
+#include "LongestWait.h"
 #include "NoDialogs.h"
 
 #include "platform/linux/LinuxFileSystem.h"
@@ -13,7 +14,6 @@
 #include <QDBusConnection>
 #include <QDBusContext>
 #include <QDBusMessage>
-#include <QEventLoop>
 #include <QTemporaryDir>
 #include <QTimer>
 
@@ -54,21 +54,10 @@ private:
     QDBusConnection mBus;
 };
 
-// The longest the event loop was kept from a 5 ms timer over the watched span, with `act` done
-// at its start.
+// The longest wait over the watched span, with `act` done at its start.
 double longestWait(const std::function<void()>& act) {
-    double longest = bench::seconds(act);
-    auto last = bench::Clock::now();
-    QTimer tick;
-    QObject::connect(&tick, &QTimer::timeout, [&] {
-        longest = std::max(longest, bench::since(last));
-        last = bench::Clock::now();
-    });
-    tick.start(5);
-    QEventLoop loop;
-    QTimer::singleShot(kWatchedMs, &loop, &QEventLoop::quit);
-    loop.exec();
-    return longest;
+    const auto begin = bench::Clock::now();
+    return bench::longestWait(act, [&] { return bench::since(begin) * 1000 >= kWatchedMs; });
 }
 
 constexpr const char* kOwnBus = "TAVRIN_BENCH_OWN_BUS";

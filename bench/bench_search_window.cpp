@@ -87,13 +87,9 @@ std::optional<double> search(bench::RealProgram& program, const std::string& sta
 } // namespace
 
 int main(int, char** argv) {
-    if (!bench::onOwnDisplay(argv))
+    xcb_connection_t* conn = bench::connectOwnDisplay(argv);
+    if (!conn)
         return 1;
-    xcb_connection_t* conn = xcb_connect(nullptr, nullptr);
-    if (xcb_connection_has_error(conn)) {
-        std::fprintf(stderr, "cannot reach the X server\n");
-        return 1;
-    }
     int status = 1;
     {
         bench::GeneratedTree tree(bench::makeSearchTree);
