@@ -10,7 +10,7 @@ done
 [ -n "${DISPLAY:-}" ] || { echo "FAIL: no display"; exit 1; }
 
 work=$(mktemp -d)
-export XDG_RUNTIME_DIR=$work/run
+export XDG_RUNTIME_DIR=$work/run XDG_CACHE_HOME=$work/cache
 mkdir -p "$work/app" "$XDG_RUNTIME_DIR" && chmod 700 "$XDG_RUNTIME_DIR"
 cp "$e2e_exe" "$work/app/tavrin"
 unset QT_QPA_PLATFORM QT_QPA_PLATFORMTHEME
@@ -20,4 +20,17 @@ fail() {
   echo "FAIL: $*"
   cat "$work/stderr" 2>/dev/null
   exit 1
+}
+
+# The text of the message box captioned $2, copied as a user would: a click into the text,
+# select all, copy. The box is then answered with Return.
+message_text() { # pid caption
+  local box width
+  box=$(wait_for_window "$1" "^$2\$") || fail "no message box '$2'"
+  width=$(xdotool getwindowgeometry --shell "$box" | sed -n 's/^WIDTH=//p')
+  xdotool mousemove --window "$box" $((width / 2)) 30 click 1
+  xdotool key --clearmodifiers ctrl+a ctrl+c
+  sleep 0.3
+  xclip -o -selection clipboard 2>/dev/null
+  xdotool windowfocus --sync "$box" key --clearmodifiers Return
 }

@@ -38,18 +38,6 @@ focus_first_row() {
 stop() {
   close_by_menu $pid "$win" || fail "the program did not close through its menu"
 }
-# The text of the message box captioned $1, copied as a user would: a click into the text,
-# select all, copy.
-message_text() { # caption
-  local box width
-  box=$(wait_for_window $pid "^$1\$") || fail "no message box '$1'"
-  width=$(xdotool getwindowgeometry --shell "$box" | sed -n 's/^WIDTH=//p')
-  xdotool mousemove --window "$box" $((width / 2)) 30 click 1
-  xdotool key --clearmodifiers ctrl+a ctrl+c
-  sleep 0.3
-  xclip -o -selection clipboard 2>/dev/null
-  xdotool windowfocus --sync "$box" key --clearmodifiers Return
-}
 
 start "$PATH"
 xdotool windowfocus --sync "$win" key F3
@@ -85,7 +73,7 @@ refused_with() { # PATH says
   start "$1"
   focus_first_row
   xdotool key --window "$win" F5
-  text=$(message_text 'ゲーム実行')
+  text=$(message_text $pid 'ゲーム実行')
   [[ $text == *"$2"* ]] || fail "the message for '$2' reads: $text"
   stop
 }

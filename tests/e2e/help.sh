@@ -1,26 +1,43 @@
 #!/usr/bin/env bash
-# Help in the real program, beside a copy of the manual: F1 in the main window opens the
-# contents; F1 or "ヘルプ(&H)" in the search options, in each page of the settings dialog and
-# in each page of the customisation dialog opens that topic's anchor. A stand-in xdg-open first
-# on PATH writes down each address it is given.
+# Help in the real program, beside a copy of the manual, opened by the real xdg-open as on a
+# desktop that has no opener of its own: the program chosen for HTML through a .desktop file
+# (one that writes down the file it is given) opens the contents for F1 in the main window, and
+# the topic's anchor for F1 or "ヘルプ(&H)" in the search options, in each page of the settings
+# dialog and in each page of the customisation dialog. With nothing chosen for HTML, F1 says
+# so.
 # Usage: help.sh <tavrin executable>   (run under xvfb-run)
 set -u
 exe=$1
-source "$(dirname "$0")/common.sh" "$exe" xdotool
+source "$(dirname "$0")/common.sh" "$exe" xdotool xdg-open xclip file
 pid=
 trap 'kill $pid 2>/dev/null; rm -rf "$work"' EXIT
 export WINEPREFIX=$work/noprefix
 
 cp -r "$(dirname "$0")/../../help" "$work/app/help"
-mkdir -p "$work/bin"
-cat >"$work/bin/xdg-open" <<EOF
+manual=file://$work/app/help
+# Nothing of this machine's desktop: no desktop of its own, no browser, no mailcap entry.
+unset XDG_CURRENT_DESKTOP DESKTOP_SESSION KDE_FULL_SESSION GNOME_DESKTOP_SESSION_ID
+export XDG_DATA_HOME=$work/data XDG_CONFIG_HOME=$work/config XDG_DATA_DIRS=$work/none \
+  XDG_CONFIG_DIRS=$work/none BROWSER=$work/none/browser MAILCAPS=$work/none/mailcap
+mkdir -p "$work/bin" "$XDG_DATA_HOME/applications" "$XDG_CONFIG_HOME"
+cat >"$work/bin/recorder" <<RECORDER
 #!/bin/sh
 printf '%s|%s\n' "\$#" "\$1" >>'$work/opened.txt'
-EOF
-chmod +x "$work/bin/xdg-open"
+RECORDER
+chmod +x "$work/bin/recorder"
+handler=$XDG_DATA_HOME/applications/recorder.desktop
+printf '[Desktop Entry]\nType=Application\nName=Recorder\nExec=%s %%u\nMimeType=text/html;\n' \
+  "$work/bin/recorder" >"$handler"
+printf '[Default Applications]\ntext/html=recorder.desktop\n' >"$XDG_CONFIG_HOME/mimeapps.list"
 : >"$work/opened.txt"
-export PATH=$work/bin:$PATH
-manual=file://$work/app/help
+
+# The address the browser ends at for the file it was given: a page that sends it on to another
+# address leads there.
+destination() { # path
+  local to
+  to=$(sed -n 's/.*<meta http-equiv="refresh" content="0; url=\([^"]*\)">.*/\1/p' "$1")
+  if [ -n "$to" ]; then echo "${to//&amp;/&}"; else echo "file://$1"; fi
+}
 
 # Waits for the n-th address and checks it; a key lost before a window took it is pressed again
 # once.
@@ -33,7 +50,9 @@ expect_opened() { # window key expected
       if (($(wc -l <"$work/opened.txt") >= opened)); then
         local got
         got=$(sed -n "${opened}p" "$work/opened.txt")
-        [ "$got" = "1|$3" ] || fail "$2 opened '$got', not '$3'"
+        [ "${got%%|*}" = 1 ] || fail "$2 gave the HTML program '$got'"
+        got=$(destination "${got#*|}")
+        [ "$got" = "$3" ] || fail "$2 opened '$got', not '$3'"
         return 0
       fi
       sleep 0.1
@@ -106,5 +125,12 @@ sleep 0.5
 (($(wc -l <"$work/opened.txt") == opened)) || fail "more addresses than keys: $(cat "$work/opened.txt")"
 xdotool search --all --onlyvisible --pid $pid --name '^ヘルプ$' >/dev/null 2>&1 &&
   fail "a help message box is open"
+
+# Nothing chosen for HTML any more: F1 says why the manual does not open.
+rm "$handler" "$XDG_CONFIG_HOME/mimeapps.list"
+xdotool windowfocus --sync "$win" key F1
+text=$(message_text $pid 'ヘルプ')
+[ "$text" = "ヘルプ ファイル $work/app/help/index.html を開けません。
+HTML ファイルを開くアプリケーションがありません。" ] || fail "F1 with nothing for HTML said '$text'"
 close_by_menu $pid "$win" || fail "the program did not close through its menu"
 echo "1 passed, 0 failed"

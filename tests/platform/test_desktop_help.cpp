@@ -4,6 +4,7 @@
 #include "support/Fakes.h"
 #include "support/HostScratch.h"
 
+#include <QCoreApplication>
 #include <QUrl>
 
 #include <gtest/gtest.h>
@@ -31,7 +32,7 @@ namespace {
 const int kContexts[] = {21, 32, 33, 60, 56, 58};
 
 // A scratch folder with a stand-in xdg-open first on PATH that writes down its arguments, one
-// a line, whole by a rename.
+// a line, whole by a rename, and ends with the status $STANDIN_EXIT.
 class DesktopHelpTest : public ::testing::Test {
 protected:
     DesktopHelpTest() {
@@ -39,10 +40,11 @@ protected:
                             "#!/bin/sh\n"
                             "for a in \"$@\"; do printf '%s\\n' \"$a\"; done > '" +
                                 record() + ".part' && mv '" + record() + ".part' '" + record() +
-                                "'\n",
+                                "'\nexit ${STANDIN_EXIT:-0}\n",
                             true);
         mPath.emplace("PATH", mTemp + "/bin:" + std::string(std::getenv("PATH")));
     }
+    std::string pageFolder() const { return mTemp + "/cache/help"; }
     std::string record() const { return mTemp + "/opened.txt"; }
 
     // The arguments of the next start of xdg-open; a test fails when none comes.
@@ -61,6 +63,23 @@ protected:
             args.push_back(line);
         fs::remove(record());
         return args;
+    }
+
+    // Where the address xdg-open was given leads: itself, or the address a page of the help's
+    // own sends the browser on to.
+    std::string destination(const std::string& address) {
+        const std::string path = QUrl(QString::fromStdString(address)).toLocalFile().toStdString();
+        if (!path.starts_with(pageFolder() + "/"))
+            return address;
+        static const std::regex refresh(
+            R"re(<meta http-equiv="refresh" content="0; url=([^"]*)">)re");
+        std::smatch m;
+        const std::string page = test::readHostFile(path);
+        if (!std::regex_search(page, m, refresh)) {
+            ADD_FAILURE() << path << " leads nowhere";
+            return {};
+        }
+        return QString::fromStdString(m[1]).replace("&amp;", "&").toStdString();
     }
 
     // True when xdg-open stays unstarted a while: the call starts it at once if at all.
@@ -93,7 +112,7 @@ std::string fileAddress(const std::string& path, const std::string& fragment = {
 
 TEST_F(DesktopHelpTest, ContentsAndEachTopicOpenAtTheirAddress) {
     const std::string manual = makeManual();
-    DesktopHelp help(mFs, mDialogs, manual);
+    DesktopHelp help(mFs, mDialogs, manual, pageFolder());
 
     help.showContents("C:\\Tavrin\\Tavrin.hlp");
     const std::vector<std::string> contents = opened();
@@ -109,7 +128,10 @@ TEST_F(DesktopHelpTest, ContentsAndEachTopicOpenAtTheirAddress) {
         help.showContext("C:\\Tavrin\\Tavrin.hlp", context);
         const std::vector<std::string> args = opened();
         ASSERT_EQ(args.size(), 1u) << context;
-        EXPECT_EQ(args[0], fileAddress(manual + "/" + page, "help-" + std::to_string(context)));
+        // The desktop's HTML program is given a path, which cannot carry the anchor.
+        EXPECT_TRUE(args[0].starts_with(fileAddress(pageFolder()))) << args[0];
+        EXPECT_EQ(destination(args[0]),
+                  fileAddress(manual + "/" + page, "help-" + std::to_string(context)));
     }
 
     // A number the manual has no topic for still shows the manual, at its contents.
@@ -124,7 +146,7 @@ TEST_F(DesktopHelpTest, ContentsAndEachTopicOpenAtTheirAddress) {
 TEST_F(DesktopHelpTest, MissingPagesAreReportedWithTheirPath) {
     const std::string manual = makeManual();
     fs::remove(manual + "/settings.html");
-    DesktopHelp help(mFs, mDialogs, manual);
+    DesktopHelp help(mFs, mDialogs, manual, pageFolder());
 
     help.showContext("", 33);
     ASSERT_EQ(mDialogs.shown.size(), 1u);
@@ -150,23 +172,51 @@ TEST_F(DesktopHelpTest, MissingPagesAreReportedWithTheirPath) {
     EXPECT_EQ(mDialogs.shown.size(), 3u);
     EXPECT_TRUE(nothingOpened());
 
-    DesktopHelp nowhere(mFs, mDialogs, "");
+    DesktopHelp nowhere(mFs, mDialogs, "", pageFolder());
     nowhere.showContext("", 21);
     EXPECT_EQ(mDialogs.shown.size(), 4u);
     EXPECT_TRUE(nothingOpened());
 }
 
-TEST_F(DesktopHelpTest, WithoutXdgOpenTheManualCannotBeOpened) {
+TEST_F(DesktopHelpTest, AManualThatCannotBeOpenedIsReported) {
     const std::string manual = makeManual();
+    int argc = 1;
+    char name[] = "platform_tests";
+    char* argv[] = {name, nullptr};
+    QCoreApplication app(argc, argv);
+    const auto reported = [&](std::size_t count) {
+        const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(10);
+        while (mDialogs.shown.size() < count && std::chrono::steady_clock::now() < deadline)
+            QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents, 50);
+        return mDialogs.shown.size() == count;
+    };
+    DesktopHelp help(mFs, mDialogs, manual, pageFolder());
+    const std::string cannot = "ヘルプ ファイル " + manual + "/customize.html を開けません。";
+
+    // xdg-open finds nothing on the desktop that opens HTML.
+    {
+        ScopedEnv status("STANDIN_EXIT", "3");
+        help.showContext("", 58);
+        opened();
+        ASSERT_TRUE(reported(1));
+        EXPECT_EQ(mDialogs.shown[0].text,
+                  sj(cannot + "\nHTML ファイルを開くアプリケーションがありません。"));
+        EXPECT_EQ(mDialogs.shown[0].caption, sj("ヘルプ"));
+    }
+    // The program it found fails.
+    {
+        ScopedEnv status("STANDIN_EXIT", "4");
+        help.showContext("", 58);
+        opened();
+        ASSERT_TRUE(reported(2));
+        EXPECT_EQ(mDialogs.shown[1].text, sj(cannot));
+    }
+    // No xdg-open at all.
     fs::create_directories(mTemp + "/empty");
     ScopedEnv path("PATH", mTemp + "/empty");
-    DesktopHelp help(mFs, mDialogs, manual);
-
     help.showContext("", 58);
-    ASSERT_EQ(mDialogs.shown.size(), 1u);
-    EXPECT_EQ(mDialogs.shown[0].text,
-              sj("ヘルプ ファイル " + manual + "/customize.html を開けません。"));
-    EXPECT_EQ(mDialogs.shown[0].caption, sj("ヘルプ"));
+    ASSERT_EQ(mDialogs.shown.size(), 3u);
+    EXPECT_EQ(mDialogs.shown[2].text, sj(cannot + "\nxdg-open (xdg-utils) が見つかりません。"));
 }
 
 TEST_F(DesktopHelpTest, ManualBesideTheProgramElseWhereItIsInstalled) {
@@ -202,12 +252,12 @@ std::map<std::string, Page> shippedPages() {
 
 TEST_F(DesktopHelpTest, EveryContextOpensItsAnchorInTheShippedManual) {
     const std::map<std::string, Page> pages = shippedPages();
-    DesktopHelp help(mFs, mDialogs, TAVRIN_MANUAL_DIR);
+    DesktopHelp help(mFs, mDialogs, TAVRIN_MANUAL_DIR, pageFolder());
     for (int context : kContexts) {
         help.showContext("", context);
         const std::vector<std::string> args = opened();
         ASSERT_EQ(args.size(), 1u) << context;
-        const QUrl url(QString::fromStdString(args[0]));
+        const QUrl url(QString::fromStdString(destination(args[0])));
         const std::string page = fs::path(url.toLocalFile().toStdString()).filename().string();
         const std::string anchor = "help-" + std::to_string(context);
         EXPECT_EQ(url.fragment().toStdString(), anchor);

@@ -3,14 +3,23 @@
 #include "platform/AppError.h"
 #include "platform/Cp932.h"
 #include "platform/Dialogs.h"
+#include "platform/linux/Spawn.h"
 
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
-#include <QProcess>
+#include <QSaveFile>
+#include <QSocketNotifier>
 #include <QStandardPaths>
 #include <QString>
+#include <QTimer>
 #include <QUrl>
+
+#include <cerrno>
+#include <cstdlib>
+#include <fcntl.h>
+#include <optional>
+#include <unistd.h>
 
 namespace tavrin {
 
@@ -28,11 +37,55 @@ constexpr Topic kTopics[] = {
     {60, "settings.html"}, {56, "customize.html"}, {58, "customize.html"},
 };
 
+constexpr char kNotFound[] = "ヘルプ ファイル %s が見つかりません。";
+constexpr char kCannotOpen[] = "ヘルプ ファイル %s を開けません。";
+constexpr char kNoOpener[] =
+    "ヘルプ ファイル %s を開けません。\nxdg-open (xdg-utils) が見つかりません。";
+constexpr char kNoHtmlProgram[] =
+    "ヘルプ ファイル %s を開けません。\nHTML ファイルを開くアプリケーションがありません。";
+
+// xdg-open's exit status when it finds nothing that opens the file.
+constexpr int kNothingOpensHtml = 3;
+constexpr int kWatchMs = 10000;
+
 QString hostName(const std::string& path) {
     return QFile::decodeName(QByteArray::fromStdString(path));
 }
 
+// Writes, in `folder`, a page that sends the browser on to `target`, and returns its host path;
+// empty when it cannot be written.
+QString leadingPage(const std::string& folder, const std::string& anchor, const QUrl& target) {
+    if (folder.empty() || !QDir().mkpath(hostName(folder)))
+        return {};
+    const QString address = target.toString(QUrl::FullyEncoded).toHtmlEscaped();
+    const QString html =
+        QStringLiteral(
+            "<!DOCTYPE html>\n<html lang=\"ja\">\n<head>\n<meta charset=\"utf-8\">\n"
+            "<meta http-equiv=\"refresh\" content=\"0; url=%1\">\n"
+            "<title>ヘルプ</title>\n</head>\n<body><p><a href=\"%1\">ヘルプ</a></p></body>\n"
+            "</html>\n")
+            .arg(address);
+    QSaveFile file(hostName(folder + "/" + anchor + ".html"));
+    if (!file.open(QIODevice::WriteOnly) || file.write(html.toUtf8()) < 0 || !file.commit())
+        return {};
+    return file.fileName();
+}
+
 } // namespace
+
+DesktopHelp::DesktopHelp(LinuxFileSystem&, Dialogs& dialogs, std::string manualFolder,
+                         std::string pageFolder)
+    : mDialogs(dialogs), mManualFolder(std::move(manualFolder)), mPageFolder(std::move(pageFolder)),
+      mWatches(std::make_unique<QObject>()) {}
+
+DesktopHelp::~DesktopHelp() = default;
+
+std::string DesktopHelp::topicPageFolder() {
+    const QString cache = QStandardPaths::writableLocation(QStandardPaths::GenericCacheLocation);
+    return cache.isEmpty()
+               ? std::string()
+               : QFile::encodeName(cache + QStringLiteral("/Tavrin/help")).toStdString();
+}
 
 void DesktopHelp::showContents(const std::string&) {
     open(kContents, {});
@@ -49,26 +102,77 @@ void DesktopHelp::showContext(const std::string&, int context) {
     open(kContents, {});
 }
 
+void DesktopHelp::report(const char* pattern, const std::string& path) {
+    mDialogs.messageBox(formatMessage(sj(pattern), cp932::fromHostName(path)), sj("ヘルプ"),
+                        MsgIcon::Warning, MsgButtons::Ok, MsgResult::Ok);
+}
+
 void DesktopHelp::open(const char* page, const std::string& anchor) {
     const std::string path = mManualFolder + "/" + page;
-    const auto report = [&](const char* pattern) {
-        mDialogs.messageBox(formatMessage(sj(pattern), cp932::fromHostName(path)), sj("ヘルプ"),
-                            MsgIcon::Warning, MsgButtons::Ok, MsgResult::Ok);
-    };
     const QFileInfo file(hostName(path));
     if (mManualFolder.empty() || !file.isFile()) {
-        report("ヘルプ ファイル %s が見つかりません。");
+        report(kNotFound, path);
         return;
     }
     QUrl url = QUrl::fromLocalFile(file.absoluteFilePath());
     if (!anchor.empty()) {
         url.setFragment(QString::fromStdString(anchor));
+        // xdg-open hands a file to the desktop's HTML program as a path, without its anchor.
+        // A page of our own that leads on to the anchor keeps it.
+        if (const QString lead = leadingPage(mPageFolder, anchor, url); !lead.isEmpty())
+            url = QUrl::fromLocalFile(lead);
     }
+    const std::optional<std::string> opener = findOnPath("xdg-open");
+    if (!opener) {
+        report(kNoOpener, path);
+        return;
+    }
+    int status[2];
+    if (::pipe2(status, O_CLOEXEC) != 0) {
+        report(kCannotOpen, path);
+        return;
+    }
+    // The exit status is written to descriptor 3, which xdg-open and what it starts never see.
     // One argument, beginning with "file:": never taken for an option.
-    const QString opener = QStandardPaths::findExecutable(QStringLiteral("xdg-open"));
-    if (opener.isEmpty() || !QProcess::startDetached(opener, {url.toString(QUrl::FullyEncoded)})) {
-        report("ヘルプ ファイル %s を開けません。");
+    Launch launch;
+    launch.argv = {"/bin/sh", "-c", "\"$0\" \"$1\" 3>&-; echo $? >&3", *opener,
+                   url.toString(QUrl::FullyEncoded).toStdString()};
+    launch.env = currentEnvironment();
+    launch.statusFd = status[1];
+    const Started started = startDetached(launch);
+    ::close(status[1]);
+    if (started != Started::yes) {
+        ::close(status[0]);
+        report(kCannotOpen, path);
+        return;
     }
+    watch(status[0], path);
+}
+
+void DesktopHelp::watch(int fd, const std::string& path) {
+    auto* notifier = new QSocketNotifier(fd, QSocketNotifier::Read, mWatches.get());
+    QObject::connect(notifier, &QObject::destroyed, [fd] { ::close(fd); });
+    QObject::connect(notifier, &QSocketNotifier::activated, mWatches.get(),
+                     [this, notifier, fd, path] {
+                         notifier->setEnabled(false);
+                         notifier->deleteLater();
+                         char text[16] = {};
+                         ssize_t n;
+                         do {
+                             n = ::read(fd, text, sizeof text - 1);
+                         } while (n < 0 && errno == EINTR);
+                         // Nothing written: the shell was ended before xdg-open was.
+                         if (n <= 0)
+                             return;
+                         const int code = std::atoi(text);
+                         if (code == kNothingOpensHtml)
+                             report(kNoHtmlProgram, path);
+                         else if (code != 0)
+                             report(kCannotOpen, path);
+                     });
+    // xdg-open may wait for the browser it started: once the manual has had time to open,
+    // how that browser ends is no concern of the help.
+    QTimer::singleShot(kWatchMs, notifier, [notifier] { notifier->deleteLater(); });
 }
 
 std::string manualFolderFor(const std::string& exeFolder) {

@@ -2,22 +2,31 @@
 
 #include "platform/Help.h"
 
+#include <memory>
 #include <string>
 #include <utility>
+
+class QObject;
 
 namespace tavrin {
 
 class Dialogs;
 class LinuxFileSystem;
 
-// Opens the program's HTML manual in the desktop's browser, at its contents or at the anchor of
-// a context number; a missing page is reported as a help viewer would report it.
+// Opens the program's HTML manual through xdg-open, at its contents or at the anchor of a
+// context number. A missing page is reported as a help viewer would report it, and so is an
+// xdg-open that fails, as it does when nothing on the desktop opens HTML.
 class DesktopHelp : public Help {
 public:
     // manualFolder: the host folder of the manual. The manual is reached by host paths alone,
     // so the file system goes unused; the parameter keeps the services' wiring as it is.
-    DesktopHelp(LinuxFileSystem& /*fs*/, Dialogs& dialogs, std::string manualFolder)
-        : mDialogs(dialogs), mManualFolder(std::move(manualFolder)) {}
+    // pageFolder: where the pages that lead to a topic are written (see open()).
+    DesktopHelp(LinuxFileSystem& /*fs*/, Dialogs& dialogs, std::string manualFolder,
+                std::string pageFolder = topicPageFolder());
+    ~DesktopHelp() override;
+
+    // The user's cache folder for the program: $XDG_CACHE_HOME/Tavrin/help.
+    static std::string topicPageFolder();
 
     // helpFile, the Windows help file the windows name, is not read: the manual's place was
     // settled when the program started.
@@ -27,9 +36,15 @@ public:
 private:
     // Opens `page` of the manual, at `anchor` when it is not empty.
     void open(const char* page, const std::string& anchor);
+    void report(const char* pattern, const std::string& path);
+    // Reports xdg-open's failure when its exit status comes through `fd` soon enough.
+    void watch(int fd, const std::string& path);
 
     Dialogs& mDialogs;
     std::string mManualFolder;
+    std::string mPageFolder;
+    // Owns the watches of xdg-open still running: they end with the help.
+    std::unique_ptr<QObject> mWatches;
 };
 
 // The manual's host folder for a program whose executable lies in exeFolder (host path): its

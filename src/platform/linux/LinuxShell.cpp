@@ -6,6 +6,7 @@
 #include "platform/WineSetup.h"
 #include "platform/linux/LinuxFileSystem.h"
 #include "platform/linux/PrefixMaker.h"
+#include "platform/linux/Spawn.h"
 
 #include <QByteArray>
 #include <QDBusConnection>
@@ -14,16 +15,11 @@
 #include <QStringList>
 
 #include <cerrno>
-#include <csignal>
 #include <cstdlib>
 #include <fcntl.h>
-#include <linux/close_range.h>
 #include <optional>
 #include <sys/stat.h>
-#include <sys/wait.h>
 #include <unistd.h>
-
-extern char** environ;
 
 namespace tavrin {
 
@@ -75,30 +71,6 @@ shellstart::HostFile inspectHost(const std::string& host) {
     return file;
 }
 
-// The tool's full path from PATH. An empty entry would mean the current folder, which is no
-// place to take a tool from.
-std::optional<std::string> findOnPath(std::string_view tool) {
-    const char* path = std::getenv("PATH");
-    std::string_view dirs = path ? path : "/usr/bin:/bin";
-    while (!dirs.empty()) {
-        const std::size_t colon = dirs.find(':');
-        const std::string_view dir = dirs.substr(0, colon);
-        if (!dir.empty()) {
-            std::string candidate(dir);
-            candidate += '/';
-            candidate += tool;
-            struct stat st {};
-            if (::stat(candidate.c_str(), &st) == 0 && S_ISREG(st.st_mode) &&
-                ::access(candidate.c_str(), X_OK) == 0)
-                return candidate;
-        }
-        if (colon == std::string_view::npos)
-            break;
-        dirs.remove_prefix(colon + 1);
-    }
-    return std::nullopt;
-}
-
 // What the host holds of the Wine that `wine` starts, beside the real file behind its links.
 winesetup::WineInstall wineInstall(const std::string& wine) {
     winesetup::WineInstall install;
@@ -120,96 +92,14 @@ std::vector<std::string> environmentFor(bool windowsProgram) {
     const bool japanese = windowsProgram && shellstart::needsJapaneseLocale(std::getenv("LC_ALL"),
                                                                             std::getenv("LC_CTYPE"),
                                                                             std::getenv("LANG"));
-    for (char** e = environ; e && *e; ++e) {
-        const std::string_view entry = *e;
+    for (std::string& entry : currentEnvironment()) {
         if (japanese && entry.starts_with("LC_ALL="))
             continue;
-        env.emplace_back(entry);
+        env.push_back(std::move(entry));
     }
     if (japanese)
         env.emplace_back("LC_ALL=ja_JP.UTF-8");
     return env;
-}
-
-struct Launch {
-    std::vector<std::string> argv; // argv[0] is the file run
-    std::vector<std::string> env;
-    std::string folder;    // empty: stays as it is
-    bool toolRuns = false; // a missing file at exec time is the tool's, not the user's
-};
-
-struct ChildFailure {
-    int stage; // 0 fork, 1 working folder, 2 exec
-    int error;
-};
-
-[[noreturn]] void failInChild(int fd, int stage) {
-    const ChildFailure failure{stage, errno};
-    [[maybe_unused]] const ssize_t n = ::write(fd, &failure, sizeof failure);
-    ::_exit(127);
-}
-
-// Runs the program in a new session, its parent gone at once, so it is never our child and
-// never a zombie; returns when it has been exec'd or failed to. Only async-signal-safe calls
-// between fork and exec: the program has other threads.
-int startDetached(const Launch& launch) {
-    std::vector<char*> argv;
-    for (const std::string& a : launch.argv)
-        argv.push_back(const_cast<char*>(a.c_str()));
-    argv.push_back(nullptr);
-    std::vector<char*> envp;
-    for (const std::string& e : launch.env)
-        envp.push_back(const_cast<char*>(e.c_str()));
-    envp.push_back(nullptr);
-    const char* folder = launch.folder.empty() ? nullptr : launch.folder.c_str();
-
-    int report[2];
-    if (::pipe2(report, O_CLOEXEC) != 0)
-        return Shell::kNoAssociation;
-    const pid_t middle = ::fork();
-    if (middle < 0) {
-        ::close(report[0]);
-        ::close(report[1]);
-        return Shell::kNoAssociation;
-    }
-    if (middle == 0) {
-        ::setsid();
-        const pid_t child = ::fork();
-        if (child < 0)
-            failInChild(report[1], 0);
-        if (child > 0)
-            ::_exit(0);
-        sigset_t none;
-        ::sigemptyset(&none);
-        ::sigprocmask(SIG_SETMASK, &none, nullptr);
-        struct sigaction dfl {};
-        dfl.sa_handler = SIG_DFL;
-        ::sigaction(SIGPIPE, &dfl, nullptr);
-        ::sigaction(SIGCHLD, &dfl, nullptr);
-        // Descriptors some library opened without CLOEXEC stay ours, not the game's.
-        ::close_range(3, ~0U, CLOSE_RANGE_CLOEXEC);
-        if (folder && ::chdir(folder) != 0)
-            failInChild(report[1], 1);
-        ::execve(argv[0], argv.data(), envp.data());
-        failInChild(report[1], 2);
-    }
-    ::close(report[1]);
-    while (::waitpid(middle, nullptr, 0) < 0 && errno == EINTR) {
-    }
-    ChildFailure failure{};
-    ssize_t n;
-    do {
-        n = ::read(report[0], &failure, sizeof failure);
-    } while (n < 0 && errno == EINTR);
-    ::close(report[0]);
-    if (n != static_cast<ssize_t>(sizeof failure))
-        return kStarted;
-    if (failure.stage == 1)
-        return kPathNotFound;
-    if (failure.stage == 2 && !launch.toolRuns &&
-        (failure.error == ENOENT || failure.error == ENOTDIR))
-        return Shell::kFileNotFound;
-    return Shell::kNoAssociation;
 }
 
 std::vector<std::string> argumentsUtf8(const std::string& parameters) {
@@ -337,7 +227,17 @@ int LinuxShell::execute(const std::string& file, const std::string& parameters,
         launch.argv.insert(launch.argv.end(), args.begin(), args.end());
     }
     launch.env = environmentFor(choice.starter == shellstart::Starter::Wine);
-    return startDetached(launch);
+    switch (startDetached(launch)) {
+    case Started::yes:
+        return kStarted;
+    case Started::folderMissing:
+        return kPathNotFound;
+    case Started::fileMissing:
+        return kFileNotFound;
+    case Started::failed:
+        break;
+    }
+    return kNoAssociation;
 }
 
 void LinuxShell::showProperties(const std::string& path) {

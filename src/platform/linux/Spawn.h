@@ -1,0 +1,31 @@
+#pragma once
+
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace tavrin {
+
+// A program to start on the host, never as our child.
+struct Launch {
+    std::vector<std::string> argv; // argv[0] is the file run
+    std::vector<std::string> env;
+    std::string folder;    // empty: stays as it is
+    bool toolRuns = false; // a missing file at exec time is the tool's, not the user's
+    int statusFd = -1;     // when set, given to the program as descriptor 3
+};
+
+enum class Started { yes, folderMissing, fileMissing, failed };
+
+// Runs the program in a new session, its parent gone at once, so it is never our child and
+// never a zombie, and lives on when we end; returns when it has been exec'd or failed to.
+Started startDetached(const Launch& launch);
+
+// The tool's full path from PATH.
+std::optional<std::string> findOnPath(std::string_view tool);
+
+// This process's environment, as "name=value" entries.
+std::vector<std::string> currentEnvironment();
+
+} // namespace tavrin
