@@ -14,6 +14,8 @@ PACKAGES=(cmake ninja-build g++ clang-format pkg-config qt6-base-dev qt6-transla
 PACKAGES+=(wine32:i386 libgl1:i386 libgl1-mesa-dri:i386 g++-mingw-w64-i686)
 # The end-to-end tests read a message box's text from the clipboard, as a user copies it.
 PACKAGES+=(xclip)
+# The manual opens through xdg-open; the help test runs the real one.
+PACKAGES+=(xdg-utils)
 # The properties test runs on a session bus of its own.
 PACKAGES+=(dbus-daemon)
 # The Debian package and its checks: dpkg-shlibdeps (with file) computes the dependencies.
