@@ -3,7 +3,9 @@
 #include <QDragEnterEvent>
 #include <QDragMoveEvent>
 #include <QDropEvent>
+#include <QHeaderView>
 #include <QHelpEvent>
+#include <QScrollBar>
 #include <QStyle>
 #include <QToolTip>
 
@@ -49,6 +51,33 @@ void FolderTreeView::dropEvent(QDropEvent* event) {
     event->setDropAction(Qt::MoveAction);
     event->accept();
     emit rowsDroppedOn(indexAt(event->position().toPoint()));
+}
+
+// The column is as wide as the tree and never narrower than its names, so a deep folder is
+// reached by scrolling sideways, as in the Windows tree view.
+void FolderTreeView::updateGeometries() {
+    // Room too for the rename editor's frame and margins around the longest name.
+    const int names = sizeHintForColumn(0) +
+                      2 * style()->pixelMetric(QStyle::PM_DefaultFrameWidth) +
+                      fontMetrics().averageCharWidth();
+    if (header()->minimumSectionSize() != names)
+        header()->setMinimumSectionSize(names);
+    QTreeView::updateGeometries();
+}
+
+// QTreeView scrolls sideways only from column to column; a folder deep in its only column is
+// brought into view as a whole, from its icon.
+void FolderTreeView::scrollTo(const QModelIndex& index, ScrollHint hint) {
+    QTreeView::scrollTo(index, hint);
+    if (!index.isValid())
+        return;
+    const QRect item = visualRect(index);
+    const int textWidth = iconSize().width() + 16 +
+                          fontMetrics().horizontalAdvance(index.data(Qt::DisplayRole).toString());
+    // Its parent's branch line stays in view on the left.
+    const int left = item.left() - indentation();
+    if (left < 0 || item.left() + textWidth > viewport()->width())
+        horizontalScrollBar()->setValue(horizontalScrollBar()->value() + left);
 }
 
 // A name the tree's width cuts short shows whole in a tip, as in the Windows tree view; one that

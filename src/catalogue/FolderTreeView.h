@@ -20,6 +20,8 @@ public:
     // Whether a drag from `source` may drop at this viewport point.
     bool acceptsDragAt(const QObject* source, const QPoint& pos) const;
 
+    void scrollTo(const QModelIndex& index, ScrollHint hint = EnsureVisible) override;
+
 signals:
     void rowsDroppedOn(const QModelIndex& folder);
 
@@ -28,6 +30,7 @@ protected:
     void dragMoveEvent(QDragMoveEvent* event) override;
     void dropEvent(QDropEvent* event) override;
     bool viewportEvent(QEvent* event) override;
+    void updateGeometries() override;
 
 private:
     DropRule mDropRule;

@@ -17,6 +17,7 @@
 #include <QScrollBar>
 #include <QTabBar>
 #include <QTabWidget>
+#include <QToolTip>
 #include <QtTest>
 
 #include <algorithm>
@@ -402,6 +403,35 @@ private slots:
         // The second dialog opened on the font chosen in the first.
         const std::vector<FontChoice> asked = {sampleFont(), chosen};
         QCOMPARE(fakes.dialogs.fontRequests, asked);
+    }
+
+    // A font too large for the sample's box, with a long name: drawn whole inside the box, and
+    // the name shows in full where the mouse rests.
+    void aLargeFontsSampleStaysInItsBox() {
+        Fakes fakes;
+        const QString name = QStringLiteral("Noto Sans CJK JP with a name longer than the box");
+        fakes.dialogs.fonts = {FontChoice{name.toStdString(), 48, 0x000000, true}};
+        edited(fakes, [&](TSettingForm* f) {
+            openPage(f, 1);
+            click(f, "Bt_ChangeFont");
+            auto* sample = control<QLabel>(f, "Lb_FontName");
+            const QImage shot = sample->grab().toImage();
+            const QRect box = sample->contentsRect();
+            QRect ink;
+            for (int y = box.top(); y <= box.bottom(); ++y)
+                for (int x = box.left(); x <= box.right(); ++x)
+                    if (QColor(shot.pixel(x, y)).lightness() < 96)
+                        ink |= QRect(x, y, 1, 1);
+            QVERIFY(!ink.isEmpty());
+            QVERIFY2(ink.top() > box.top() && ink.bottom() < box.bottom() &&
+                         ink.right() < box.right(),
+                     "the sample is cut by its box");
+            QToolTip::hideText();
+            QTest::mouseMove(sample, box.center());
+            QTRY_VERIFY(QToolTip::isVisible());
+            QCOMPARE(QToolTip::text(), name);
+            click(f, "Bt_Ok");
+        });
     }
 
     void enterPressesOnlyTheFocusedButtonAndEscapeDoesNothing() {

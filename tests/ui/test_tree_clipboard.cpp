@@ -55,6 +55,27 @@ private slots:
         QTRY_COMPARE(added->name, sj("作りかけ"));
     }
 
+    // Deeper than the tree is wide: the tree scrolls sideways to the new folder and its editor
+    // shows the whole name, not its end.
+    void aDeepNewFolderIsEditedInView() {
+        Fixture f;
+        f.show();
+        TreeNode* deep = f.node("V");
+        for (int i = 0; i < 6; ++i)
+            deep = f.form->catalogue().AddFolder(deep, "W");
+        f.select(deep);
+        f.form->TreeView_PopupMenuPopup();
+        control(f.form.get(), "TreePop_New")->trigger();
+        QLineEdit* editor = f.editor();
+        QVERIFY(editor);
+        const QRect shown = f.tree()->viewport()->rect();
+        QVERIFY(shown.contains(editor->geometry()));
+        QVERIFY(shown.contains(f.tree()->visualRect(f.tree()->currentIndex()).topLeft()));
+        const int nameWidth = editor->fontMetrics().horizontalAdvance(editor->text());
+        QVERIFY2(editor->inputMethodQuery(Qt::ImCursorRectangle).toRect().center().x() >= nameWidth,
+                 "the name's start is scrolled away");
+    }
+
     void renameKeepsTheOldNameForAnEmptyTextAndRefusesTheRoot() {
         Fixture f;
         f.show();
