@@ -1,4 +1,5 @@
 #include "app/Main.h"
+#include "catalogue/ListCommands.h"
 #include "platform/Cp932.h"
 #include "platform/linux/QtDialogs.h"
 #include "platform/linux/QtText.h"
@@ -7,6 +8,7 @@
 
 #include <QAbstractButton>
 #include <QGuiApplication>
+#include <QLabel>
 #include <QMessageBox>
 #include <QPushButton>
 #include <QScreen>
@@ -93,6 +95,23 @@ private slots:
         QCOMPARE(icon, QMessageBox::Warning);
         QVERIFY(noIsDefault);
         QCOMPARE(got, MsgResult::No);
+    }
+
+    // Japanese may break between any two characters; a question that fits the screen keeps each
+    // of its lines whole.
+    void linesThatFitAreNotBroken() {
+        QtDialogs dialogs;
+        int shownLines = 0;
+        Answer answer([&](QMessageBox* box) {
+            const auto* label = box->findChild<QLabel*>(QStringLiteral("qt_msgbox_label"));
+            QVERIFY(label);
+            shownLines = label->contentsRect().height() / label->fontMetrics().lineSpacing();
+            QTest::keyClick(box, Qt::Key_Escape);
+        });
+        dialogs.messageBox(deleteFolderQuestion(sj("ゲーム制作の資料と素材")), sj("確認"),
+                           MsgIcon::Warning, MsgButtons::YesNo, MsgResult::No);
+        QVERIFY(answer.seen);
+        QCOMPARE(shownLines, 3); // the text ends in a line break
     }
 
     // A name of thousands of characters is cut in its middle: the box fits the screen, its

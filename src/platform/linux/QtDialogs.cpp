@@ -9,8 +9,12 @@
 #include <QDir>
 #include <QFile>
 #include <QFileDialog>
+#include <QLabel>
 #include <QMainWindow>
 #include <QMessageBox>
+#include <QScreen>
+
+#include <algorithm>
 
 namespace tavrin {
 
@@ -78,6 +82,23 @@ QString shortened(const QString& text) {
     return lines.join(QLatin1Char('\n'));
 }
 
+// Qt wraps a line wider than half the screen, and a Japanese one between any two characters,
+// so a sentence breaks inside a word; the box is made wide enough for its widest line, up to
+// Qt's own limit, past which a line must wrap anyway.
+void keepLinesWhole(QMessageBox& box, const QString& text) {
+    auto* label = box.findChild<QLabel*>(QStringLiteral("qt_msgbox_label"));
+    if (!label)
+        return;
+    label->ensurePolished();
+    const int screen = box.screen()->availableGeometry().width();
+    const int limit = screen <= 1024 ? screen : std::min(screen - 480, 1000);
+    int widest = 0;
+    for (const QString& line : text.split(QLatin1Char('\n')))
+        widest = std::max(widest, label->fontMetrics().horizontalAdvance(line) + 1);
+    // The icon and the margins take the rest of the limit.
+    label->setMinimumWidth(std::min(widest, limit * 3 / 4));
+}
+
 } // namespace
 
 MsgResult QtDialogs::messageBox(const std::string& text, const std::string& caption, MsgIcon icon,
@@ -87,6 +108,7 @@ MsgResult QtDialogs::messageBox(const std::string& text, const std::string& capt
     const QString whole = qs(text);
     const QString shown = shortened(whole);
     box.setText(shown);
+    keepLinesWhole(box, shown);
     if (shown != whole) {
         box.setDetailedText(whole);
     }
