@@ -1,7 +1,9 @@
 #!/usr/bin/env bash
 # The application and Gaz soft bars in the real program: a Windows program chosen for a button
-# shows its own icon there, pixel for pixel, and a click starts it through real Wine with "0";
-# actview learns the focused project from its settings file and starts by its extensionless path.
+# shows its own icon there, pixel for pixel, and a click starts it through real Wine with "0"; a
+# host script starts in its folder without it, and a web address goes to the browser through the
+# real xdg-open. actview learns the focused project from its settings file and starts by its
+# extensionless path.
 # Usage: appbar.sh <tavrin executable> <painted.exe> <painted.ico>   (run under xvfb-run)
 set -u
 exe=$1
@@ -12,7 +14,7 @@ ico=${3:-}
 # Never the user's own prefix, not even in the clean-up of a run that failed early.
 unset WINEPREFIX
 source "$(dirname "$0")/common.sh" "$exe" xdotool xxd import convert compare iconv wine \
-  wineboot wineserver
+  wineboot wineserver xdg-open
 pid=
 trap 'kill $pid 2>/dev/null; end_prefix; rm -rf "$work"' EXIT
 unset LC_ALL LANG
@@ -25,6 +27,17 @@ mkdir -p "$work/tools" "$work/gaz" "$work/games/勇者"
 cp "$painted" "$work/tools/painted.exe"
 cp "$painted" "$work/gaz/actview.exe"
 hero_win=$(windows "$work/games/勇者")
+# What a native program and the browser are given, one line each.
+cat >"$work/tools/note.sh" <<NOTE
+#!/bin/sh
+printf 'args=[%s] cwd=%s\n' "\$*" "\$(pwd)" >>'$work/note.txt'
+NOTE
+cat >"$work/tools/browser" <<BROWSER
+#!/bin/sh
+printf '%s\n' "\$*" >>'$work/browsed.txt'
+BROWSER
+chmod +x "$work/tools/note.sh" "$work/tools/browser"
+own_desktop "$work/tools/browser"
 
 le32() { printf '%b' "\\x$(printf %02x $(($1 & 255)))\\x$(printf %02x $(($1 >> 8 & 255)))\\x00\\x00"; }
 tree=$(printf 'R\n\r' | xxd -p | tr -d '\n')
@@ -37,7 +50,9 @@ items=$(printf '%s\\\x1c%s\x1c\x01\x1d\x1e' "$hero_win" 勇者 | iconv -f UTF-8 
 } >"$work/app/data.ixo"
 # The bars side by side in the first row, clear of the standard bar.
 printf '%s\r\n' '[ToolBar]' 'Nml=1' 'Apl=1' 'Gaz=1' '[AplBar]' \
-  "AplButton1=$(windows "$work/tools")\\painted.exe" 'AplChk1=1' '[GazBar]' \
+  "AplButton1=$(windows "$work/tools")\\painted.exe" 'AplChk1=1' \
+  "AplButton2=$(windows "$work/tools")\\note.sh" 'AplChk2=1' 'AplButton3=http://example.org/a?b=1' \
+  'AplChk3=1' '[GazBar]' \
   "act_Path=$(windows "$work/gaz")" '[ToolBarPos]' 'NmlPosx=0' 'NmlPosy=0' 'AplPosx=300' \
   'AplPosy=0' 'GazPosx=480' 'GazPosy=0' | iconv -f UTF-8 -t CP932 >"$work/app/Tavrin.ini" ||
   fail "the settings file is not Shift-JIS"
@@ -70,6 +85,18 @@ read -r ax ay <<<"$(find_icon 280 190)" || fail "the program's icon is not on th
 xdotool mousemove --window "$win" "$ax" "$ay" click 1
 r=$(report "$work/tools" painted.exe) || fail "the application button started nothing"
 expect "$r" "args=[0]" "cwd=$(windows "$work/tools")" "acp=932"
+
+# The next two buttons: the script, then the address.
+waited() { # file
+  for _ in $(seq 1 50); do [ -s "$1" ] && { cat "$1"; return 0; }; sleep 0.1; done
+  return 1
+}
+xdotool mousemove --window "$win" $((ax + 25)) "$ay" click 1
+note=$(waited "$work/note.txt") || fail "the script's button started nothing"
+[ "$note" = "args=[] cwd=$work/tools" ] || fail "the script was started with $note"
+xdotool mousemove --window "$win" $((ax + 50)) "$ay" click 1
+browsed=$(waited "$work/browsed.txt") || fail "the address's button opened nothing"
+[ "$browsed" = "http://example.org/a?b=1" ] || fail "the browser was given '$browsed'"
 
 # actview gets the same icon from its own file; with a row focused, its settings name the
 # project without the trailing backslash.

@@ -34,3 +34,12 @@ message_text() { # pid caption
   xclip -o -selection clipboard 2>/dev/null
   xdotool windowfocus --sync "$box" key --clearmodifiers Return
 }
+
+# A desktop of the test's own for xdg-open: no desktop environment, nothing chosen for any type,
+# no mailcap entry, and $1 as the browser.
+own_desktop() { # browser
+  unset XDG_CURRENT_DESKTOP DESKTOP_SESSION KDE_FULL_SESSION GNOME_DESKTOP_SESSION_ID
+  export XDG_DATA_HOME=$work/data XDG_CONFIG_HOME=$work/config XDG_DATA_DIRS=$work/none \
+    XDG_CONFIG_DIRS=$work/none BROWSER=$1 MAILCAPS=$work/none/mailcap
+  mkdir -p "$XDG_DATA_HOME/applications" "$XDG_CONFIG_HOME"
+}

@@ -15,11 +15,8 @@ export WINEPREFIX=$work/noprefix
 
 cp -r "$(dirname "$0")/../../help" "$work/app/help"
 manual=file://$work/app/help
-# Nothing of this machine's desktop: no desktop of its own, no browser, no mailcap entry.
-unset XDG_CURRENT_DESKTOP DESKTOP_SESSION KDE_FULL_SESSION GNOME_DESKTOP_SESSION_ID
-export XDG_DATA_HOME=$work/data XDG_CONFIG_HOME=$work/config XDG_DATA_DIRS=$work/none \
-  XDG_CONFIG_DIRS=$work/none BROWSER=$work/none/browser MAILCAPS=$work/none/mailcap
-mkdir -p "$work/bin" "$XDG_DATA_HOME/applications" "$XDG_CONFIG_HOME"
+own_desktop "$work/none/browser"
+mkdir -p "$work/bin"
 cat >"$work/bin/recorder" <<RECORDER
 #!/bin/sh
 printf '%s|%s\n' "\$#" "\$1" >>'$work/opened.txt'
