@@ -4,8 +4,40 @@ include(GNUInstallDirs)
 set(TAVRIN_PACKAGING ${CMAKE_SOURCE_DIR}/packaging)
 set(TAVRIN_SHARE ${CMAKE_INSTALL_DATADIR}/tavrin)
 
+# Debian's hardening flags for the program's own code. Not under the sanitizers, which FORTIFY's
+# checked functions would get in the way of; optimisation and debug information stay the build
+# type's, and FORTIFY, which needs optimisation, stays out of a Debug build.
+find_program(DPKG_BUILDFLAGS dpkg-buildflags)
+if(DPKG_BUILDFLAGS AND NOT TAVRIN_SANITIZE AND NOT TAVRIN_FUZZ)
+  foreach(kind CPPFLAGS CXXFLAGS LDFLAGS)
+    execute_process(
+      COMMAND ${CMAKE_COMMAND} -E env
+              "DEB_BUILD_MAINT_OPTIONS=hardening=+all reproducible=-all $ENV{DEB_BUILD_MAINT_OPTIONS}"
+              ${DPKG_BUILDFLAGS} --get ${kind}
+      OUTPUT_VARIABLE flags OUTPUT_STRIP_TRAILING_WHITESPACE COMMAND_ERROR_IS_FATAL ANY)
+    separate_arguments(flags UNIX_COMMAND "${flags}")
+    list(FILTER flags EXCLUDE REGEX "^-[Og]")
+    set(TAVRIN_HARDENING_${kind} ${flags})
+  endforeach()
+  foreach(target tavrin_core tavrin_ui tavrin)
+    target_compile_options(${target} PRIVATE
+      "$<$<NOT:$<CONFIG:Debug>>:${TAVRIN_HARDENING_CPPFLAGS}>" ${TAVRIN_HARDENING_CXXFLAGS})
+  endforeach()
+  target_link_options(tavrin PRIVATE ${TAVRIN_HARDENING_LDFLAGS})
+endif()
+
 install(TARGETS tavrin RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
+# A stripped program loses the compilers' notes too, as dh_strip does.
+install(CODE "if(CMAKE_INSTALL_DO_STRIP)
+  execute_process(COMMAND \"${CMAKE_STRIP}\" --remove-section=.comment --remove-section=.note
+                  \"\$ENV{DESTDIR}\${CMAKE_INSTALL_PREFIX}/${CMAKE_INSTALL_BINDIR}/tavrin\"
+                  COMMAND_ERROR_IS_FATAL ANY)
+endif()")
 install(FILES ${TAVRIN_PACKAGING}/tavrin.desktop DESTINATION ${CMAKE_INSTALL_DATADIR}/applications)
+# Its id is the project's address reversed, as AppStream wants; the desktop file keeps the
+# program's name, which is also the window class X11 desktops match it by.
+install(FILES ${TAVRIN_PACKAGING}/org.example.tavrin.metainfo.xml
+        DESTINATION ${CMAKE_INSTALL_DATADIR}/metainfo)
 
 # The icon in the hicolor theme, drawn by the program's own code. The drawing tool is no part of
 # the product: a sanitizer build does not check it for leaks.
@@ -25,6 +57,9 @@ add_custom_command(OUTPUT ${TAVRIN_ICON_FILES}
   VERBATIM)
 add_custom_target(tavrin_icons ALL DEPENDS ${TAVRIN_ICON_FILES})
 install(DIRECTORY ${TAVRIN_ICONS_DIR}/ DESTINATION ${CMAKE_INSTALL_DATADIR}/icons/hicolor)
+# The same picture drawn by hand; e2e_package checks that the two still look alike.
+install(FILES ${TAVRIN_PACKAGING}/tavrin.svg
+        DESTINATION ${CMAKE_INSTALL_DATADIR}/icons/hicolor/scalable/apps)
 
 # Qt's Japanese texts come with the program, so the installed copy needs no translations package.
 find_package(Qt6 REQUIRED COMPONENTS Core)
@@ -51,15 +86,21 @@ add_custom_command(OUTPUT ${TAVRIN_HELP_STAMP}
 add_custom_target(tavrin_help ALL DEPENDS ${TAVRIN_HELP_STAMP})
 install(DIRECTORY ${CMAKE_SOURCE_DIR}/help/ DESTINATION ${TAVRIN_SHARE}/help)
 
-# Debian's documentation files: the licence and a changelog compressed without a time stamp.
-set(TAVRIN_DOC ${CMAKE_INSTALL_DATADIR}/doc/tavrin)
-set(TAVRIN_CHANGELOG_GZ ${CMAKE_BINARY_DIR}/changelog.gz)
+# Debian's documentation files: the licence, and the changelog and manual page compressed
+# without a time stamp.
 find_program(GZIP gzip REQUIRED)
-add_custom_command(OUTPUT ${TAVRIN_CHANGELOG_GZ}
-  COMMAND ${GZIP} -9n -c ${TAVRIN_PACKAGING}/changelog > ${TAVRIN_CHANGELOG_GZ}
-  DEPENDS ${TAVRIN_PACKAGING}/changelog)
-add_custom_target(tavrin_changelog ALL DEPENDS ${TAVRIN_CHANGELOG_GZ})
-install(FILES ${TAVRIN_PACKAGING}/copyright ${TAVRIN_CHANGELOG_GZ} DESTINATION ${TAVRIN_DOC})
+foreach(name changelog tavrin.1)
+  add_custom_command(OUTPUT ${CMAKE_BINARY_DIR}/${name}.gz
+    COMMAND ${GZIP} -9n -c ${TAVRIN_PACKAGING}/${name} > ${CMAKE_BINARY_DIR}/${name}.gz
+    DEPENDS ${TAVRIN_PACKAGING}/${name})
+endforeach()
+add_custom_target(tavrin_docs ALL
+  DEPENDS ${CMAKE_BINARY_DIR}/changelog.gz ${CMAKE_BINARY_DIR}/tavrin.1.gz)
+install(FILES ${TAVRIN_PACKAGING}/copyright ${CMAKE_BINARY_DIR}/changelog.gz
+        DESTINATION ${CMAKE_INSTALL_DATADIR}/doc/tavrin)
+install(FILES ${CMAKE_BINARY_DIR}/tavrin.1.gz DESTINATION ${CMAKE_INSTALL_MANDIR}/man1)
+install(FILES ${TAVRIN_PACKAGING}/tavrin.lintian-overrides
+        DESTINATION ${CMAKE_INSTALL_DATADIR}/lintian/overrides RENAME tavrin)
 
 set(CPACK_GENERATOR DEB)
 set(CPACK_PACKAGE_NAME tavrin)
@@ -79,7 +120,10 @@ set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
 # Not "games": lintian wants a game of that section in /usr/games.
 set(CPACK_DEBIAN_PACKAGE_SECTION misc)
 set(CPACK_DEBIAN_PACKAGE_PRIORITY optional)
+# dpkg-shlibdeps's libraries, and xdg-open, through which the manual, folders, documents and
+# web addresses open. CPack puts the two together.
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
+set(CPACK_DEBIAN_PACKAGE_DEPENDS xdg-utils)
 # Every game runtime and editor is a 32-bit program.
 set(CPACK_DEBIAN_PACKAGE_RECOMMENDS "wine, wine32:i386")
 set(CPACK_STRIP_FILES ON)

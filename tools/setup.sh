@@ -18,8 +18,10 @@ PACKAGES+=(xclip)
 PACKAGES+=(xdg-utils)
 # The properties test runs on a session bus of its own.
 PACKAGES+=(dbus-daemon)
-# The Debian package and its checks: dpkg-shlibdeps (with file) computes the dependencies.
-PACKAGES+=(dpkg-dev file desktop-file-utils lintian)
+# The Debian package and its checks: dpkg-shlibdeps (with file) computes the dependencies and
+# dpkg-buildflags gives the hardening flags; appstreamcli checks the AppStream file, rsvg-convert
+# draws the scalable icon to compare it with the drawn ones.
+PACKAGES+=(dpkg-dev file desktop-file-utils lintian appstream librsvg2-bin)
 # CI's checks besides clang-format, so that anyone can run them as CI does.
 PACKAGES+=(clang-tidy shellcheck)
 # The benchmarks that time the real program press its keys through the X server's XTest.

@@ -41,6 +41,9 @@ int main(int argc, char* argv[]) {
     app.installEventFilter(&accessKeys);
     try {
         QApplication::setApplicationName(QStringLiteral("Tavrin"));
+        QApplication::setApplicationVersion(QStringLiteral(TAVRIN_VERSION));
+        // Wayland desktops find the menu entry and its icon by this name.
+        QApplication::setDesktopFileName(QStringLiteral("tavrin"));
         QApplication::setApplicationDisplayName(QString());
         QApplication::setWindowIcon(tavrin::appicons::application());
         const QString exeFolder = QApplication::applicationDirPath();
