@@ -8,7 +8,9 @@ set(TAVRIN_SHARE ${CMAKE_INSTALL_DATADIR}/tavrin)
 # checked functions would get in the way of; optimisation and debug information stay the build
 # type's, and FORTIFY, which needs optimisation, stays out of a Debug build.
 find_program(DPKG_BUILDFLAGS dpkg-buildflags)
+set(TAVRIN_HARDENED OFF)
 if(DPKG_BUILDFLAGS AND NOT TAVRIN_SANITIZE AND NOT TAVRIN_FUZZ)
+  set(TAVRIN_HARDENED ON)
   foreach(kind CPPFLAGS CXXFLAGS LDFLAGS)
     execute_process(
       COMMAND ${CMAKE_COMMAND} -E env

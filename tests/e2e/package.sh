@@ -4,10 +4,11 @@
 # the program in its read-only bin folder keeps its files in $XDG_CONFIG_HOME/Tavrin, reads them
 # back at the next start, loads the Japanese Qt translation it brings and opens the manual it
 # brings. A user folder that cannot be made is reported.
-# Usage: package.sh <tavrin executable> <build folder>   (run under xvfb-run)
+# Usage: package.sh <tavrin executable> <build folder> hardened|unhardened   (under xvfb-run)
 set -u
 exe=$1
 build=$2
+hardened=$3
 source "$(dirname "$0")/common.sh" "$exe" xdotool cpack dpkg-deb desktop-file-validate lintian \
   appstreamcli rsvg-convert import convert identify compare
 pid=
@@ -67,8 +68,13 @@ if ! appstreamcli validate-tree --pedantic --strict --no-net "$root" >"$work/app
   cat "$work/appstream.txt"
   fail "appstreamcli finds fault with the AppStream file"
 fi
-lintian --pedantic --display-info --display-experimental "$deb" >"$work/lintian.txt" 2>"$work/lintian.err"
+lintian --pedantic --display-info --display-experimental "$deb" >"$work/lintian.tags" 2>"$work/lintian.err"
 lintian_rc=$?
+if [ "$hardened" = hardened ]; then
+  cp "$work/lintian.tags" "$work/lintian.txt"
+else
+  grep -v -E '^I: tavrin: hardening-no-(bindnow|fortify-functions) ' "$work/lintian.tags" >"$work/lintian.txt"
+fi
 [ ! -s "$work/lintian.txt" ] || { cat "$work/lintian.txt"; fail "lintian has something to say"; }
 ((lintian_rc == 0)) || { cat "$work/lintian.err"; fail "lintian failed ($lintian_rc)"; }
 

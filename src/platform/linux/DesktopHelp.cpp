@@ -5,6 +5,7 @@
 #include "platform/Dialogs.h"
 #include "platform/linux/Spawn.h"
 
+#include <QCoreApplication>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
@@ -150,6 +151,11 @@ void DesktopHelp::open(const char* page, const std::string& anchor) {
 }
 
 void DesktopHelp::watch(int fd, const std::string& path) {
+    // Without an event loop nothing could hear the status.
+    if (!QCoreApplication::instance()) {
+        ::close(fd);
+        return;
+    }
     auto* notifier = new QSocketNotifier(fd, QSocketNotifier::Read, mWatches.get());
     QObject::connect(notifier, &QObject::destroyed, [fd] { ::close(fd); });
     QObject::connect(notifier, &QSocketNotifier::activated, mWatches.get(),
@@ -172,7 +178,10 @@ void DesktopHelp::watch(int fd, const std::string& path) {
                      });
     // xdg-open may wait for the browser it started: once the manual has had time to open,
     // how that browser ends is no concern of the help.
-    QTimer::singleShot(kWatchMs, notifier, [notifier] { notifier->deleteLater(); });
+    auto* patience = new QTimer(notifier);
+    patience->setSingleShot(true);
+    QObject::connect(patience, &QTimer::timeout, notifier, &QObject::deleteLater);
+    patience->start(kWatchMs);
 }
 
 std::string manualFolderFor(const std::string& exeFolder) {
