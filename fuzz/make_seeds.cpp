@@ -4,6 +4,7 @@
 #include "catalogue/ItemClipboard.h"
 #include "platform/Cp932.h"
 #include "platform/ProfileFile.h"
+#include "support/GameFileBuilders.h"
 
 #include <cstdint>
 #include <filesystem>
@@ -182,6 +183,20 @@ int main(int argc, char** argv) {
 
     seed("icon", "ico", ico({32, 16, 48}));
     seed("icon", "program", program());
+
+    std::string palette;
+    for (int i = 0; i < 256; ++i)
+        palette += {static_cast<char>(i), static_cast<char>(i * 7), static_cast<char>(255 - i)};
+    const std::string indices("\0\1\2\3\4\xFF\xFE\x80\7\7\7\0\0\1\1", 15);
+    seed("xyz", "picture", '\0' + test::makeXyz(5, 3, palette, indices));
+    seed("xyz", "plain", "\x0D\x04\x02" + palette + "\3\3\4\4\5\5\6\6");
+    seed("ldb", "title", test::makeLdb(sj("タイトル")));
+    seed("ldb", "none", test::makeLdb(""));
+    seed("runtime", "rpg2003",
+         test::makeRuntime({"KERNEL32.dll", "harmony.dll"},
+                           test::versionResource({1, 0, 8, 0}, {{"ProductName", u"RPG Maker 2003"},
+                                                                {"FileDescription", u"RPG_RT"}})));
+    seed("runtime", "bare", test::makeRuntime({"USER32.dll"}, ""));
 
     seed("cp932", "mixed", sj("半角ｶﾅと全角、表示①ⅰ￢") + "ascii\\");
     seed("cp932", "utf8", "UTF-8 \xE3\x81\x82\xF0\x9F\x98\x80");

@@ -26,6 +26,8 @@ PACKAGES+=(dpkg-dev file desktop-file-utils lintian appstream librsvg2-bin)
 PACKAGES+=(clang-tidy shellcheck)
 # The benchmarks that time the real program press its keys through the X server's XTest.
 PACKAGES+=(libxcb-xtest0-dev)
+# The makers' XYZ pictures are zlib data.
+PACKAGES+=(zlib1g-dev)
 PACKAGES+=(${TAVRIN_EXTRA_PACKAGES[@]+"${TAVRIN_EXTRA_PACKAGES[@]}"})
 
 add_i386=

@@ -16,6 +16,8 @@
 #include "dialogs/F_customize.h"
 #include "dialogs/F_setting.h"
 #include "dialogs/F_version.h"
+#include "launch/DetailsPane.h"
+#include "launch/PlayLog.h"
 #include "launch/Tavrinutils.h"
 #include "platform/AppError.h"
 #include "platform/Clipboard.h"
@@ -41,6 +43,7 @@
 #include <QMimeData>
 #include <QScreen>
 #include <QShortcut>
+#include <QSplitter>
 #include <QTimer>
 
 #include <algorithm>
@@ -97,6 +100,20 @@ void TMainForm::buildWindow() {
     list->horizontalHeader()->setDefaultAlignment(Qt::AlignLeft | Qt::AlignVCenter);
     list->setColumnWidth(ProjectListModel::PathColumn, 360);
     list->setColumnWidth(ProjectListModel::TitleColumn, 150);
+    // The details pane shares the list's side of the window, below it.
+    mPlayLog = std::make_unique<PlayLog>(mServices.ownFiles, mAppFolder + "Tavrin.played");
+    mLaunch.recordStartsIn(mPlayLog.get());
+    auto* column = new QSplitter(Qt::Vertical, ui->Splitter);
+    column->setObjectName(QStringLiteral("DetailsSplitter"));
+    column->setHandleWidth(4);
+    column->setChildrenCollapsible(false);
+    ui->Splitter->insertWidget(1, column);
+    column->addWidget(list);
+    mDetails = new DetailsPane(mServices.fs, mServices.registry, *mPlayLog, column);
+    column->addWidget(mDetails);
+    column->setStretchFactor(0, 1);
+    column->setStretchFactor(1, 0);
+    mDetails->follow(list, [this] { return focusedItem(); });
     ui->Splitter->setStretchFactor(0, 0);
     ui->Splitter->setStretchFactor(1, 1);
     ui->Splitter->setSizes({kDesignedTreeWidth, width() - kDesignedTreeWidth - 4});
@@ -191,6 +208,7 @@ void TMainForm::bindMenus() {
         bind(a, [this, a] { mBars->toggle(a); });
     }
     bind(ui->MenuItem_Customize, [this] { MainMenu_Customize(); });
+    bind(ui->MenuItem_Details, [this] { mDetails->setShown(ui->MenuItem_Details->isChecked()); });
     bindEntry(start, ui->MainMenu_GameStart, [run] { run->GameStart(); });
     bindEntry(start, ui->MainMenu_TestPlay, [run] { run->TestPlay(); });
     bindEntry(start, ui->MainMenu_ThukuruExecute, [run] { run->TukuruExecute(); });
@@ -318,6 +336,7 @@ void TMainForm::FormCreate(CatalogueReadAhead* readAhead) {
         if (!mSecondInstance) {
             mServices.ownFiles.removeInterruptedWrites(mCatalogueFile->path());
             mServices.ownFiles.removeInterruptedWrites(mSettingsPath);
+            mServices.ownFiles.removeInterruptedWrites(mAppFolder + "Tavrin.played");
         }
         mCatalogueFile->LoadCatalogue(mCatalogue, readAhead);
         mCatalogueLoaded = true;
@@ -534,6 +553,7 @@ WindowLayout TMainForm::currentLayout() const {
     layout.listFont = WindowLayout::ListFont{font.name, font.colour, font.size};
     layout.tree = WindowLayout::Tree{treeWidth(),
                                      std::max(0, mCatalogue.tree().indexOf(mCatalogue.selected()))};
+    layout.details = WindowLayout::Details{mDetails->shown(), mDetails->paneSize()};
     return layout;
 }
 
@@ -566,6 +586,11 @@ void TMainForm::applyLayout(const WindowLayout& layout) {
         mAppearance->setFont(font);
     }
     list->verticalHeader()->setDefaultSectionSize(QFontMetrics(list->font()).height() + 5);
+    if (layout.details) {
+        mDetails->setPaneSize(layout.details->size);
+        ui->MenuItem_Details->setChecked(layout.details->visible);
+        mDetails->setShown(layout.details->visible);
+    }
     if (layout.tree) {
         const QList<int> sizes = ui->Splitter->sizes();
         const int total = sizes.value(0) + sizes.value(1);

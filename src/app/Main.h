@@ -24,9 +24,11 @@ class TMainForm;
 namespace tavrin {
 
 class CatalogueActions;
+class DetailsPane;
 class FolderTreeModel;
 class ListAppearance;
 class MainBars;
+class PlayLog;
 class ProjectListModel;
 class TreeSelectionDebounce;
 struct WindowLayout;
@@ -117,6 +119,9 @@ private:
     TreeSelectionDebounce* mTreeChange = nullptr;
     CatalogueActions* mCatalogueActions = nullptr;
     MainBars* mBars = nullptr;
+    // When each project was last started, beside the settings; the pane under the list.
+    std::unique_ptr<PlayLog> mPlayLog;
+    DetailsPane* mDetails = nullptr;
     QLabel* mCount = nullptr; // StatusPanel0
     QLabel* mTitle = nullptr; // StatusPanel1
     std::string mAppFolder;

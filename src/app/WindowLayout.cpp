@@ -126,6 +126,12 @@ WindowLayout LoadWindowLayout(const ProfileFile& file, std::int32_t currentTreeW
         t.index = file.readInteger("TreeView", "Index", 0);
         layout.tree = t;
     }
+    if (file.sectionExists("DetailsPane")) {
+        WindowLayout::Details d;
+        d.visible = file.readBool("DetailsPane", "Visible", d.visible);
+        d.size = file.readInteger("DetailsPane", "Size", d.size);
+        layout.details = d;
+    }
     return layout;
 }
 
@@ -163,6 +169,11 @@ void SaveWindowLayout(ProfileFile& file, const WindowLayout& now, const Settings
     const auto& tree = now.tree.value();
     file.writeInteger("TreeView", "Index", tree.index);
     file.writeInteger("TreeView", "Width", tree.width);
+
+    if (now.details) {
+        file.writeBool("DetailsPane", "Visible", now.details->visible);
+        file.writeInteger("DetailsPane", "Size", now.details->size);
+    }
 }
 
 } // namespace tavrin

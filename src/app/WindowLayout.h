@@ -36,11 +36,18 @@ struct WindowLayout {
         std::int32_t index = 0; // pre-order position of the selected folder
     };
 
+    // The details pane under the list; hidden unless the file says otherwise.
+    struct Details {
+        bool visible = false;
+        std::int32_t size = 140; // its height in pixels
+    };
+
     std::optional<Position> position;
     std::optional<Columns> columns;
     std::optional<ToolBarPos> toolBarPos;
     std::optional<ListFont> listFont;
     std::optional<Tree> tree;
+    std::optional<Details> details;
 };
 
 // A rectangle of the desktop: a screen's work area, or a window's outer bounds.
@@ -59,7 +66,8 @@ WindowLayout LoadWindowLayout(const ProfileFile& file, std::int32_t currentTreeW
 
 // Writes in the file's order: [Position] (or erases it when position is off), [Columns],
 // [ToolBarPos], [ListView] BGColor (bgColor when bgColorOn, else 0xFFFFFF) and the font,
-// [TreeView] Index then Width. Every block of `now` must be present.
+// [TreeView] Index then Width. Every block of `now` but [DetailsPane] must be present; that
+// one, which older copies neither read nor write, is written when present.
 void SaveWindowLayout(ProfileFile& file, const WindowLayout& now, const SettingsRecord& record,
                       Colour listColour);
 

@@ -1,15 +1,18 @@
 #include "launch/Launch.h"
 
+#include "launch/GameNeeds.h"
 #include "launch/Tavrinutils.h"
 #include "platform/AppError.h"
 #include "platform/Cp932.h"
 #include "platform/Dialogs.h"
+#include "platform/FileSystem.h"
 #include "platform/PathText.h"
 #include "platform/ProfileFile.h"
 #include "platform/Registry.h"
 #include "platform/Shell.h"
 
 #include <exception>
+#include <vector>
 
 namespace tavrin {
 
@@ -118,13 +121,37 @@ void guarded(Dialogs& dialogs, const std::function<void()>& step) {
 
 enum class Parameters { always, windowsOnly };
 
+// Whether an RPG Tsukuru 2000 game starts although something it needs is known to be missing:
+// the user decides. A folder without its runtime starts nothing anyway, so it is not asked.
+bool startDespiteNeeds(LaunchContext& ctx, const ProjectItem& item, const std::string& runtime,
+                       const char* caption) {
+    if (item.Kind != pk2000 || !ctx.fs.fileExists(runtime)) {
+        return true;
+    }
+    const std::vector<std::string> missing =
+        missingParts(readGameNeeds(ctx.fs, ctx.registry, item.Path));
+    if (missing.empty()) {
+        return true;
+    }
+    std::string text;
+    for (const std::string& line : missing) {
+        text += line + "\n";
+    }
+    text += "\n" + sj("このまま起動しますか？");
+    // The user asked for the start; the box tells rather than forbids.
+    return ctx.dialogs.messageBox(text, sj(caption), MsgIcon::Warning, MsgButtons::YesNo,
+                                  MsgResult::Yes) == MsgResult::Yes;
+}
+
 // Starts `file` once it can: a Windows program after its checks, in a prefix made first where
-// there is none. `failed` runs when the shell refuses the start.
+// there is none. `failed` runs when the shell refuses the start; `wanted`, after the checks that
+// Wine can run it, may still call the start off.
 void startWhenReady(LaunchContext& ctx, const std::string& file, const std::string& parameters,
                     const char* caption, std::function<void()> failed = {},
-                    Parameters given = Parameters::always) {
+                    Parameters given = Parameters::always,
+                    const std::function<bool()>& wanted = {}) {
     const std::optional<Shell::Readiness> r = readyToStart(ctx, file, caption);
-    if (!r) {
+    if (!r || (wanted && !wanted())) {
         return;
     }
     const std::optional<std::string> runtime = runtimeName(file);
@@ -210,7 +237,9 @@ void GameStart(LaunchContext& ctx, const ProjectItem* focused, int startSize) {
         return;
     }
     const StartRequest r = gameStartRequest(*focused, startSize);
-    startWhenReady(ctx, r.file, r.parameters, "ゲーム実行");
+    const char* caption = "ゲーム実行";
+    startWhenReady(ctx, r.file, r.parameters, caption, {}, Parameters::always,
+                   [&] { return startDespiteNeeds(ctx, *focused, r.file, caption); });
 }
 
 void TestPlay(LaunchContext& ctx, const ProjectItem* focused, int startSize) {
@@ -223,7 +252,9 @@ void TestPlay(LaunchContext& ctx, const ProjectItem* focused, int startSize) {
                                sj("ツクール95作品"), MsgIcon::None, MsgButtons::Ok, MsgResult::Ok);
         return;
     }
-    startWhenReady(ctx, r->file, r->parameters, "テストプレー");
+    const char* caption = "テストプレー";
+    startWhenReady(ctx, r->file, r->parameters, caption, {}, Parameters::always,
+                   [&] { return startDespiteNeeds(ctx, *focused, r->file, caption); });
 }
 
 void OpenProjectFolder(LaunchContext& ctx, const ProjectItem* focused) {

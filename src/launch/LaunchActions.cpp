@@ -2,7 +2,11 @@
 
 #include "catalogue/ListCommands.h"
 #include "launch/AppBars.h"
+#include "launch/PlayLog.h"
 #include "platform/Dialogs.h"
+#include "platform/PathText.h"
+
+#include <ctime>
 
 namespace tavrin {
 
@@ -11,13 +15,27 @@ LaunchContext LaunchActions::context() {
             mSettings.basic.gdiRenderer};
 }
 
+int LaunchActions::RecordedStarts::execute(const std::string& file, const std::string& parameters,
+                                           const std::string& directory) {
+    const int result = mShell.execute(file, parameters, directory);
+    if (result > 32 && mLog && runtimeName(file)) {
+        mLog->recordStart(pathtext::folderPart(file), std::time(nullptr));
+    }
+    return result;
+}
+
+LaunchContext LaunchActions::gameContext() {
+    return {mGameShell, mServices.dialogs, mServices.registry, mServices.fs,
+            mSettings.basic.gdiRenderer};
+}
+
 void LaunchActions::GameStart() {
-    LaunchContext ctx = context();
+    LaunchContext ctx = gameContext();
     tavrin::GameStart(ctx, mFocused(), mSettings.basic.startSize);
 }
 
 void LaunchActions::TestPlay() {
-    LaunchContext ctx = context();
+    LaunchContext ctx = gameContext();
     tavrin::TestPlay(ctx, mFocused(), mSettings.basic.startSize);
 }
 

@@ -3,11 +3,13 @@
 #include "launch/Launch.h"
 #include "platform/Services.h"
 #include "platform/SettingsRecord.h"
+#include "platform/Shell.h"
 
 #include <functional>
 
 namespace tavrin {
 
+class PlayLog;
 struct ProjectItem;
 
 // The commands that start something: on the list's focused row (nothing when there is none),
@@ -17,6 +19,9 @@ public:
     using FocusedItem = std::function<const ProjectItem*()>;
     LaunchActions(Services services, const SettingsRecord& settings, FocusedItem focused)
         : mServices(services), mSettings(settings), mFocused(std::move(focused)) {}
+    // The game shell refers to this object's own play log.
+    LaunchActions(const LaunchActions&) = delete;
+    LaunchActions& operator=(const LaunchActions&) = delete;
 
     void GameStart();
     void TestPlay();
@@ -30,12 +35,35 @@ public:
     void AplButtonClick(int index);
     void GazButtonClick(int index);
 
+    // Game starts and test plays that the shell takes are written down there from now on.
+    void recordStartsIn(PlayLog* log) { mPlayLog = log; }
+
 private:
+    // The shell of game starts: a runtime the shell took is a start of its project.
+    class RecordedStarts : public Shell {
+    public:
+        RecordedStarts(Shell& shell, PlayLog*& log) : mShell(shell), mLog(log) {}
+        int execute(const std::string& file, const std::string& parameters,
+                    const std::string& directory) override;
+        void showProperties(const std::string& path) override { mShell.showProperties(path); }
+        Readiness readiness(const std::string& file) override { return mShell.readiness(file); }
+        void whenPrepared(std::function<void()> then) override {
+            mShell.whenPrepared(std::move(then));
+        }
+
+    private:
+        Shell& mShell;
+        PlayLog*& mLog;
+    };
+
     LaunchContext context();
+    LaunchContext gameContext();
 
     Services mServices;
     const SettingsRecord& mSettings;
     FocusedItem mFocused;
+    PlayLog* mPlayLog = nullptr;
+    RecordedStarts mGameShell{mServices.shell, mPlayLog};
 };
 
 } // namespace tavrin

@@ -70,6 +70,40 @@ public:
             throw AppError(fileTooLargeMessage(path, limit));
         return bytes;
     }
+    // The size of a file in bytes, a link not followed; nothing when it is no file, or when
+    // this file system cannot tell.
+    virtual std::optional<std::uint64_t> fileSize(const std::string& /*path*/) {
+        return std::nullopt;
+    }
+    // The files under a folder, folder links not followed: their bytes and their number. `stop`
+    // is asked before each entry; true ends the count there, unfinished.
+    struct FolderCount {
+        std::uint64_t bytes = 0, files = 0;
+        bool complete = true;
+    };
+    virtual FolderCount countFolder(const std::string& path, const std::function<bool()>& stop) {
+        FolderCount count;
+        std::vector<std::string> waiting{path};
+        while (!waiting.empty()) {
+            std::string at = std::move(waiting.back());
+            waiting.pop_back();
+            if (at.empty() || at.back() != '\\')
+                at += '\\';
+            for (const Entry& e : tryListFolder(at).value_or(std::vector<Entry>())) {
+                if (stop()) {
+                    count.complete = false;
+                    return count;
+                }
+                if (e.isFolder && !e.isLink) {
+                    waiting.push_back(at + e.name);
+                } else if (const std::optional<std::uint64_t> bytes = fileSize(at + e.name)) {
+                    count.bytes += *bytes;
+                    ++count.files;
+                }
+            }
+        }
+        return count;
+    }
     // Replaces the file as a whole: the old content stays until the new one is complete.
     // False when the new file could not be written.
     virtual bool writeFileAtomic(const std::string& path, std::string_view bytes) = 0;

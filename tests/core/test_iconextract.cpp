@@ -1,5 +1,7 @@
 #include "platform/IconExtract.h"
 
+#include "support/GameFileBuilders.h"
+
 #include <gtest/gtest.h>
 
 #include <cstdint>
@@ -8,37 +10,12 @@
 #include <iterator>
 #include <memory>
 #include <random>
-#include <variant>
 #include <vector>
 
 using namespace tavrin;
+using namespace tavrin::test;
 
 namespace {
-
-void put16(std::string& s, std::uint32_t v) {
-    s += static_cast<char>(v & 0xFF);
-    s += static_cast<char>(v >> 8 & 0xFF);
-}
-void put32(std::string& s, std::uint32_t v) {
-    put16(s, v & 0xFFFF);
-    put16(s, v >> 16);
-}
-void set16(std::string& s, std::size_t at, std::uint32_t v) {
-    std::string b;
-    put16(b, v);
-    s.replace(at, 2, b);
-}
-void set32(std::string& s, std::size_t at, std::uint32_t v) {
-    std::string b;
-    put32(b, v);
-    s.replace(at, 4, b);
-}
-std::uint32_t get32(const std::string& s, std::size_t at) {
-    std::uint32_t v = 0;
-    for (int i = 3; i >= 0; --i)
-        v = v << 8 | static_cast<std::uint8_t>(s[at + i]);
-    return v;
-}
 
 struct Image {
     unsigned width, height, bitCount; // 256 is stored as 0
@@ -88,117 +65,6 @@ std::string makeGroup(const std::vector<Image>& images, std::uint16_t firstId) {
     return s;
 }
 
-// A resource tree node: a directory of keyed children, or a leaf of data. Keys are IDs or
-// ASCII names; names are given first, as they are stored.
-using Key = std::variant<std::uint16_t, std::string>;
-struct Node {
-    std::vector<Key> keys;
-    std::vector<Node> children;
-    std::string data;
-};
-
-Node leaf(std::string data) {
-    return Node{{}, {}, std::move(data)};
-}
-
-Node dir(std::vector<std::pair<Key, Node>> entries) {
-    Node n;
-    for (auto& [key, child] : entries) {
-        n.keys.push_back(std::move(key));
-        n.children.push_back(std::move(child));
-    }
-    return n;
-}
-
-// A one-language directory, as most resources have.
-Node lang(std::string data) {
-    return dir({{std::uint16_t{0x411}, leaf(std::move(data))}});
-}
-
-// Lays the node out at the end of `sec` (which starts at `rva`); gives its offset.
-std::uint32_t emit(std::string& sec, const Node& node, std::uint32_t rva) {
-    while (sec.size() % 4)
-        sec += '\0';
-    const auto at = static_cast<std::uint32_t>(sec.size());
-    if (node.keys.empty()) {
-        sec.append(16, '\0');
-        set32(sec, at, rva + at + 16);
-        set32(sec, at + 4, static_cast<std::uint32_t>(node.data.size()));
-        sec += node.data;
-        return at;
-    }
-    std::uint32_t named = 0;
-    for (const Key& k : node.keys)
-        named += static_cast<std::uint32_t>(k.index());
-    sec.append(12, '\0');
-    put16(sec, named);
-    put16(sec, static_cast<std::uint32_t>(node.keys.size()) - named);
-    sec.append(8 * node.keys.size(), '\0');
-    for (std::size_t i = 0; i < node.keys.size(); ++i) {
-        std::uint32_t key = 0;
-        if (const auto* name = std::get_if<std::string>(&node.keys[i])) {
-            key = 0x80000000u | static_cast<std::uint32_t>(sec.size());
-            put16(sec, static_cast<std::uint32_t>(name->size()));
-            for (char c : *name)
-                put16(sec, static_cast<std::uint8_t>(c));
-        } else {
-            key = std::get<std::uint16_t>(node.keys[i]);
-        }
-        const Node& child = node.children[i];
-        const std::uint32_t offset = emit(sec, child, rva);
-        set32(sec, at + 16 + 8 * i, key);
-        set32(sec, at + 20 + 8 * i, offset | (child.keys.empty() ? 0 : 0x80000000u));
-    }
-    return at;
-}
-
-// A PE file whose last section, .rsrc, holds `tree`. The optional header is 224 or 240 bytes
-// unless `optionalSize` cuts it shorter; a `codeSize` puts a .text section of that many bytes
-// first, .rsrc starting where its bytes end.
-std::string makePe(const Node& tree, bool plus, std::uint32_t optionalSize = 0,
-                   std::uint32_t codeSize = 0) {
-    constexpr std::uint32_t kText = 0x1000, kRaw = 0x200;
-    const std::uint32_t rva = kText + codeSize;
-    std::string sec;
-    emit(sec, tree, rva);
-
-    std::string s = "MZ";
-    s.resize(0x3C, '\0');
-    put32(s, 0x40);
-    s += std::string("PE\0\0", 4);
-    put16(s, plus ? 0x8664 : 0x14C);
-    put16(s, codeSize ? 2 : 1);
-    s.append(12, '\0');
-    const std::uint32_t fullSize = plus ? 240 : 224;
-    if (optionalSize == 0)
-        optionalSize = fullSize;
-    put16(s, optionalSize);
-    put16(s, 0x102);
-    const std::size_t optional = s.size();
-    s.resize(optional + fullSize, '\0');
-    s[optional] = 0x0B;
-    s[optional + 1] = plus ? 0x02 : 0x01;
-    const std::size_t dirs = optional + (plus ? 112 : 96);
-    set32(s, dirs - 4, 16);
-    set32(s, dirs + 16, rva);
-    set32(s, dirs + 20, static_cast<std::uint32_t>(sec.size()));
-    s.resize(optional + optionalSize);
-    const auto section = [&s](const char* name, std::uint32_t size, std::uint32_t address,
-                              std::uint32_t raw) {
-        s += std::string(name, 8);
-        put32(s, size);
-        put32(s, address);
-        put32(s, size);
-        put32(s, raw);
-        s.append(16, '\0');
-    };
-    if (codeSize)
-        section(".text\0\0\0", codeSize, kText, kRaw);
-    section(".rsrc\0\0\0", static_cast<std::uint32_t>(sec.size()), rva, kRaw + codeSize);
-    s.resize(kRaw + codeSize, '\0');
-    return s + sec;
-}
-
 const std::vector<Image> kImages = {
     {32, 32, 32, "image 32x32 32bpp"},
     {16, 16, 8, "image 16x16 8bpp"},
@@ -206,15 +72,17 @@ const std::vector<Image> kImages = {
 };
 
 // Group "MAINICON" (first as stored) names icons 1..3; group 7 names icon 9.
-Node sampleTree() {
+ResourceNode sampleTree() {
     const std::vector<Image> other = {{16, 16, 32, "other group's image"}};
-    Node icons = dir({{std::uint16_t{1}, lang(kImages[0].data)},
-                      {std::uint16_t{2}, lang(kImages[1].data)},
-                      {std::uint16_t{3}, lang(kImages[2].data)},
-                      {std::uint16_t{9}, lang(other[0].data)}});
-    Node groups = dir({{std::string("MAINICON"), lang(makeGroup(kImages, 1))},
-                       {std::uint16_t{7}, lang(makeGroup(other, 9))}});
-    return dir({{std::uint16_t{3}, std::move(icons)}, {std::uint16_t{14}, std::move(groups)}});
+    ResourceNode icons = resourceDir({{std::uint16_t{1}, resourceLang(kImages[0].data)},
+                                      {std::uint16_t{2}, resourceLang(kImages[1].data)},
+                                      {std::uint16_t{3}, resourceLang(kImages[2].data)},
+                                      {std::uint16_t{9}, resourceLang(other[0].data)}});
+    ResourceNode groups =
+        resourceDir({{std::string("MAINICON"), resourceLang(makeGroup(kImages, 1))},
+                     {std::uint16_t{7}, resourceLang(makeGroup(other, 9))}});
+    return resourceDir(
+        {{std::uint16_t{3}, std::move(icons)}, {std::uint16_t{14}, std::move(groups)}});
 }
 
 // What an image reader needs of the returned file: one entry, its data right after it.
@@ -296,18 +164,18 @@ TEST(IconExtract, ProgramGivesFirstGroupsSmallImage) {
 }
 
 TEST(IconExtract, AnyLanguageOfTheIconWillDo) {
-    Node tree = sampleTree();
+    ResourceNode tree = sampleTree();
     tree.children[0].children[2].keys[0] = std::uint16_t{0x407};
     expectIco(firstSmallIconAsIco(makePe(tree, false)), kImages[2]);
 }
 
 TEST(IconExtract, NoIconIsNothing) {
-    Node noGroups = sampleTree();
+    ResourceNode noGroups = sampleTree();
     noGroups.keys.pop_back();
     noGroups.children.pop_back();
-    Node missingIcon = sampleTree();
+    ResourceNode missingIcon = sampleTree();
     missingIcon.children[0].keys[2] = std::uint16_t{4};
-    Node cursorGroup = sampleTree();
+    ResourceNode cursorGroup = sampleTree();
     cursorGroup.children[1].children[0].children[0].data[2] = 2;
     std::string noOptional = makePe(sampleTree(), false).substr(0, 0x40 + 24);
     set16(noOptional, 0x40 + 20, 0);
@@ -381,9 +249,9 @@ TEST(IconExtract, EveryFieldStopsAtTheEndOfItsBlock) {
     const std::size_t languages = target(pe, target(pe, kRoot, 1), 0);
     set16(peNoLanguage, languages + 14, 0);
     // The first group claims one entry more than its data holds.
-    Node longGroup = sampleTree();
+    ResourceNode longGroup = sampleTree();
     longGroup.children[1].children[0].children[0].data[4] = 4;
-    Node emptyIcon = sampleTree();
+    ResourceNode emptyIcon = sampleTree();
     emptyIcon.children[0].children[2].children[0].data.clear();
 
     const std::pair<const char*, std::string> rows[] = {

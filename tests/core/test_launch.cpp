@@ -3,6 +3,7 @@
 #include "platform/AppError.h"
 #include "platform/Cp932.h"
 #include "support/Fakes.h"
+#include "support/GameFileBuilders.h"
 
 #include <gtest/gtest.h>
 
@@ -211,6 +212,53 @@ TEST_F(Launch, WhatKeepsWindowsProgramsFromStartingIsToldBeforeAnythingHappens) 
     EXPECT_TRUE(shell.starts.empty());
     EXPECT_TRUE(registry.writes.empty());
     EXPECT_TRUE(fs.files.empty());
+}
+
+TEST_F(Launch, AGameMissingWhatItNeedsAsksBeforeItStarts) {
+    const ProjectItem hero{"C:\\Games\\Hero", "t", pk2000};
+    const std::string exe = "C:\\Games\\Hero\\RPG_RT.EXE";
+    fs.file(exe, test::makeRuntime({"Patch.dll"}, {}));
+    fs.folder("C:\\windows\\system32");
+    const std::string asked = sj("RTP (ランタイムパッケージ) がインストールされていません。\n"
+                                 "Patch.dll が見つかりません。\n\nこのまま起動しますか？");
+
+    // Asked before the prefix is made; No starts nothing, then or later.
+    shell.making = true;
+    dialogs.answers = {MsgResult::No, MsgResult::No};
+    GameStart(ctx, &hero, 1);
+    TestPlay(ctx, &hero, 1);
+    EXPECT_TRUE(shell.waiting.empty());
+    ASSERT_EQ(dialogs.shown.size(), 2u);
+    EXPECT_EQ(dialogs.shown[0].text, asked);
+    EXPECT_EQ(dialogs.shown[0].caption, sj("ゲーム実行"));
+    EXPECT_EQ(dialogs.shown[1].caption, sj("テストプレー"));
+    EXPECT_TRUE(dialogs.shown[0].buttons == MsgButtons::YesNo);
+
+    // Yes starts as before.
+    shell.making = false;
+    dialogs.answers = {MsgResult::Yes, MsgResult::Yes};
+    GameStart(ctx, &hero, 1);
+    TestPlay(ctx, &hero, 1);
+    EXPECT_EQ(started(), exe + "|GamePlay ShowTitle Window|C:\\Games\\Hero\\;" + exe +
+                             "|TestPlay ShowTitle Window|C:\\Games\\Hero\\;");
+
+    // Nothing missing, no runtime to start, a Wine that cannot start it: no question.
+    fs.file("C:\\Games\\Hero\\RPG_RT.ini", "[RPG_RT]\r\nFullPackageFlag=1\r\n");
+    fs.file("C:\\Games\\Hero\\patch.dll");
+    const ProjectItem empty{"C:\\Games\\Empty\\", "t", pk2000};
+    dialogs.shown.clear();
+    GameStart(ctx, &hero, 1);
+    GameStart(ctx, &empty, 1);
+    fs.files.erase("C:\\Games\\Hero\\RPG_RT.ini");
+    // Nor for a 95 work, whose runtime knows no RTP.
+    fs.file("C:\\Games\\Hero\\GAME.EXE");
+    const ProjectItem old{"C:\\Games\\Hero", "t", pk95};
+    GameStart(ctx, &old, 1);
+    shell.ready.hindrance = Shell::Hindrance::noWine;
+    GameStart(ctx, &hero, 1);
+    ASSERT_EQ(dialogs.shown.size(), 1u);
+    EXPECT_NE(dialogs.shown[0].text.find("apt-get install wine"), std::string::npos);
+    EXPECT_EQ(shell.starts.size(), 5u);
 }
 
 TEST(LaunchPaths, BaseFolderAndProjectName) {

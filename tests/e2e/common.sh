@@ -23,8 +23,8 @@ fail() {
 }
 
 # The text of the message box captioned $2, copied as a user would: a click into the text,
-# select all, copy. The box is then answered with Return.
-message_text() { # pid caption
+# select all, copy. The box is then answered with Return, or with the key $3.
+message_text() { # pid caption [key]
   local box width
   box=$(wait_for_window "$1" "^$2\$") || fail "no message box '$2'"
   width=$(xdotool getwindowgeometry --shell "$box" | sed -n 's/^WIDTH=//p')
@@ -32,7 +32,7 @@ message_text() { # pid caption
   xdotool key --clearmodifiers ctrl+a ctrl+c
   sleep 0.3
   xclip -o -selection clipboard 2>/dev/null
-  xdotool windowfocus --sync "$box" key --clearmodifiers Return
+  xdotool windowfocus --sync "$box" key --clearmodifiers "${3:-Return}"
 }
 
 # A desktop of the test's own for xdg-open: no desktop environment, nothing chosen for any type,

@@ -2,7 +2,8 @@
 # A real start of a game as a new user makes it: no Wine prefix yet, the project found by F3,
 # F5. The runtime stand-in sets up DirectDraw as the real runtime does, which dies in Wine's
 # default renderer: its window and its report prove the program prepared the prefix. Then the
-# messages for a machine without Wine, without 32-bit Wine, and with a prefix made before it.
+# question before the start of a game that needs the RTP the prefix lacks, and the messages for
+# a machine without Wine, without 32-bit Wine, and with a prefix made before it.
 # Usage: game_start.sh <tavrin executable> <stand-in .exe>   (run under xvfb-run)
 set -u
 exe=$1
@@ -21,7 +22,11 @@ game=$work/games/勇者
 mkdir -p "$game"
 cp "$standin" "$game/RPG_RT.EXE"
 touch "$game/RPG_RT.lmt"
-printf '[RPG_RT]\r\nGameTitle=勇者の旅\r\n' | iconv -f UTF-8 -t CP932 >"$game/RPG_RT.ini"
+# It carries all it needs, so no question comes before its start.
+ini() { # lines after the title
+  printf '[RPG_RT]\r\nGameTitle=勇者の旅\r\n%s' "$1" | iconv -f UTF-8 -t CP932 >"$game/RPG_RT.ini"
+}
+ini $'FullPackageFlag=1\r\n'
 # Window mode: Xvfb cannot switch to 640 x 480.
 printf '[B_Setting]\r\nstartsize=1\r\n[RPGSearch]\r\nMatch_2k=1\r\n' >"$work/app/Tavrin.ini"
 
@@ -66,6 +71,27 @@ choose_from_menu $pid "$win" s t || fail "the start menu did not open"
 r=$(report "$game" RPG_RT.EXE) || fail "test play never started"
 expect "$r" "args=[TestPlay][ShowTitle][Window]" "ddraw=ok"
 game_ended || fail "the test play did not end"
+stop
+
+# Without the flag it needs the RTP, which the prefix lacks: F5 asks first. The stand-in's DLLs
+# are all Wine's own, so the RTP is all the question names.
+find "$game" -iname '*.txt' -delete
+ini ''
+start "$PATH"
+focus_first_row
+xdotool key --window "$win" F5
+text=$(message_text $pid 'ゲーム実行' Escape)
+[[ $text == *"RTP (ランタイムパッケージ) がインストールされていません。"*"このまま起動しますか？"* ]] ||
+  fail "the question reads: $text"
+[[ $text != *dll* ]] || fail "Wine's own DLLs taken for missing ones: $text"
+sleep 2
+[ -z "$(find "$game" -iname '*.txt')" ] || fail "the start answered No went ahead"
+focus_first_row
+xdotool key --window "$win" F5
+message_text $pid 'ゲーム実行' >/dev/null
+r=$(report "$game" RPG_RT.EXE) || fail "the start answered Yes never came"
+expect "$r" "args=[GamePlay][ShowTitle][Window]"
+game_ended || fail "the game did not end"
 stop
 
 # F5 with the program started on this PATH shows a box whose copied text holds `says`.

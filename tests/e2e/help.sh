@@ -107,8 +107,8 @@ expect_opened "$settings" alt+h "$manual/settings.html#help-60"
 xdotool windowfocus --sync "$settings" key --clearmodifiers alt+o
 dialog_closed '^環境設定$' || fail "the settings dialog did not close"
 
-# 表示, ツールバー(&R), カスタマイズ(&C)...: the submenu opens by Down then Right.
-custom=$(open_from_menu v '^カスタマイズ$' Down Right c) || fail "カスタマイズ did not open"
+# 表示, ツールバー(&R), カスタマイズ(&C)...: by their access keys.
+custom=$(open_from_menu v '^カスタマイズ$' r c) || fail "カスタマイズ did not open"
 expect_opened "$custom" F1 "$manual/customize.html#help-56"
 xdotool windowfocus --sync "$custom" key --clearmodifiers alt+g
 expect_opened "$custom" alt+h "$manual/customize.html#help-58"

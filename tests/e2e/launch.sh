@@ -25,6 +25,8 @@ other=$base/Other
 mkdir -p "$hero" "$other" "$work/editor" "$work/busy"
 cp "$standin" "$hero/RPG_RT.EXE"
 cp "$standin" "$other/rpg_rt.exe"
+# Both carry all they need, so no question comes before their start.
+for p in "$hero" "$other"; do printf '[RPG_RT]\r\nFullPackageFlag=1\r\n' >"$p/RPG_RT.ini"; done
 cp "$standin" "$work/editor/RPG2000.exe"
 cp "$standin" "$work/busy/busy.exe"
 hero_win=$(windows "$hero")

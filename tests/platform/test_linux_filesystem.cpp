@@ -227,6 +227,20 @@ TEST_F(LinuxFileSystemTest, ListFolderShowsHiddenEntriesInCp932) {
     EXPECT_FALSE(mFs.tryListFolder("C:\\top\\sub\\..\\.hidden\\").has_value());
 }
 
+// A game unpacked with CP932 names is counted by those names; a link back up is not entered.
+TEST_F(LinuxFileSystemTest, FolderCountTakesHostNamesAndStaysOutOfLinks) {
+    writeHostFile(mTemp / "Games/\x95\x5C/a.bin", std::string(1000, 'a'));
+    writeHostFile(mTemp / "Games/\x95\x5C/\x83\x5C/b.bin", std::string(24, 'b'));
+    fs::create_directory_symlink(mTemp / "Games", mTemp / "Games/\x95\x5C/up");
+    fs::create_symlink(mTemp / "Games/\x95\x5C/a.bin", mTemp / "Games/\x95\x5C/again");
+    const auto never = [] { return false; };
+    const FileSystem::FolderCount count = mFs.countFolder(sj("C:\\games\\表\\"), never);
+    EXPECT_TRUE(count.complete);
+    EXPECT_EQ(count.bytes, 1024u);
+    EXPECT_EQ(count.files, 2u);
+    EXPECT_FALSE(mFs.countFolder(sj("C:\\games\\表"), [] { return true; }).complete);
+}
+
 TEST_F(LinuxFileSystemTest, AtomicWriteCreatesAndReplaces) {
     ASSERT_TRUE(mFs.writeFileAtomic(sj("C:\\新規.ini"), "one"));
     EXPECT_EQ(readHostFile(mTemp / "新規.ini"), "one");

@@ -26,6 +26,8 @@ public:
     std::unique_ptr<TMainForm> form;
     // Pictures in place of the stand-in's, for windows started after it is set.
     Icons* pictures = nullptr;
+    // Files in place of the stand-in's (the program's own stay in `fs`), likewise.
+    FileSystem* files = nullptr;
 
     MainWindow() = default;
     // Started on this catalogue, and these settings when given, with the root's rows listed.

@@ -62,6 +62,10 @@ public:
     }
     using FileSystem::readFile;
     std::optional<std::string> readFile(const std::string& path) override;
+    std::optional<std::uint64_t> fileSize(const std::string& path) override {
+        const auto it = findFile(path);
+        return it == files.end() ? std::nullopt : std::optional<std::uint64_t>(it->second.size());
+    }
     bool writeFileAtomic(const std::string& path, std::string_view bytes) override;
     void removeInterruptedWrites(const std::string& path) override { cleaned.push_back(path); }
     bool renameFile(const std::string& from, const std::string& to) override;

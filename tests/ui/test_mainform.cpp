@@ -77,8 +77,8 @@ private slots:
         QCOMPARE(s.list()->model()->index(0, 1).data().toString(), QStringLiteral("勇者"));
         QCOMPARE(s.status(0), QStringLiteral("3個のプロジェクト"));
         QCOMPARE(s.status(1), QString());
-        // Holding the marker, it clears what writes cut short left beside its two files.
-        QCOMPARE(s.fs.cleaned, (std::vector<std::string>{kData, kIni}));
+        // Holding the marker, it clears what writes cut short left beside its files.
+        QCOMPARE(s.fs.cleaned, (std::vector<std::string>{kData, kIni, kApp + "Tavrin.played"}));
     }
 
     // A second copy, and a copy that cannot take the marker, which cannot know it is alone.

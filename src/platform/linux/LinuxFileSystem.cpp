@@ -446,6 +446,42 @@ bool LinuxFileSystem::folderExists(const std::string& path) {
     return !host.empty() && ::stat(host.c_str(), &st) == 0 && S_ISDIR(st.st_mode);
 }
 
+FileSystem::FolderCount LinuxFileSystem::countFolder(const std::string& path,
+                                                     const std::function<bool()>& stop) {
+    FolderCount count;
+    const std::string root = toHostPath(path);
+    if (root.empty())
+        return count;
+    std::vector<std::string> waiting{root};
+    while (!waiting.empty()) {
+        const std::string at = std::move(waiting.back());
+        waiting.pop_back();
+        // Opened without following a link, so a link put in place of a folder is not entered.
+        const int fd = ::open(at.c_str(), O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC);
+        if (fd < 0)
+            continue;
+        Dir dir(fd);
+        if (!dir.get())
+            continue;
+        while (dirent* e = dir.next()) {
+            if (stop()) {
+                count.complete = false;
+                return count;
+            }
+            struct stat st {};
+            if (::fstatat(::dirfd(dir.get()), e->d_name, &st, AT_SYMLINK_NOFOLLOW) != 0)
+                continue;
+            if (S_ISDIR(st.st_mode)) {
+                waiting.push_back(joinHost(at, e->d_name));
+            } else if (S_ISREG(st.st_mode)) {
+                count.bytes += static_cast<std::uint64_t>(st.st_size);
+                ++count.files;
+            }
+        }
+    }
+    return count;
+}
+
 std::optional<std::string> LinuxFileSystem::readFile(const std::string& path) {
     return readFile(path, kReadFileLimit);
 }

@@ -52,6 +52,9 @@ public:
     using Piece = std::function<void(std::string_view piece, std::uint64_t fileSize)>;
     static bool readHostFileInPieces(const std::string& hostPath, std::uint64_t limit,
                                      const Piece& piece);
+    // One look-up of the folder, then its entries by their host names: a game folder's names
+    // are often CP932 bytes that a look-up by Windows path finds only by listing each parent.
+    FolderCount countFolder(const std::string& path, const std::function<bool()>& stop) override;
     bool writeFileAtomic(const std::string& path, std::string_view bytes) override;
     void removeInterruptedWrites(const std::string& path) override;
     bool renameFile(const std::string& from, const std::string& to) override;

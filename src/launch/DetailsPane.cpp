@@ -1,0 +1,466 @@
+#include "launch/DetailsPane.h"
+
+#include "launch/GameFiles.h"
+#include "launch/GameNeeds.h"
+#include "launch/PlayLog.h"
+#include "launch/ProjectDetails.h"
+#include "platform/AppError.h"
+#include "platform/FileSystem.h"
+#include "platform/PathText.h"
+#include "platform/Registry.h"
+#include "platform/linux/QtText.h"
+
+#include <QAbstractItemView>
+#include <QBuffer>
+#include <QHBoxLayout>
+#include <QImageReader>
+#include <QLabel>
+#include <QPainter>
+#include <QSplitter>
+#include <QThreadPool>
+#include <QTimer>
+
+#include <atomic>
+#include <chrono>
+#include <map>
+#include <mutex>
+#include <optional>
+
+namespace tavrin {
+
+using Clock = std::chrono::steady_clock;
+
+// Counting a folder on a slow disk stops here and says "at least".
+constexpr auto kLongestCount = std::chrono::seconds(3);
+// Whether the RTP is installed changes when the user installs it, not from row to row.
+constexpr auto kRegistryKept = std::chrono::seconds(30);
+
+struct DetailsPane::Answer {
+    std::uint64_t serial = 0;
+    bool sizeOnly = false;
+    QImage picture;
+    QString pictureNote;
+    QStringList needs;
+    details::FolderSize size;
+};
+
+// The title picture at its pixel size or by whole steps, in the middle of its room.
+class PictureView : public QWidget {
+public:
+    explicit PictureView(QWidget* parent) : QWidget(parent) {
+        setObjectName(QStringLiteral("DetailsPicture"));
+        setSizePolicy(QSizePolicy::Fixed, QSizePolicy::Expanding);
+        setMinimumSize(32, 24);
+    }
+    void setPicture(QImage picture) {
+        mPicture = std::move(picture);
+        mScaled = QImage();
+        update();
+    }
+    const QImage& picture() const { return mPicture; }
+    // Where the picture is drawn now.
+    QRect drawn() const {
+        const details::Extent e =
+            details::wholeStepSize({mPicture.width(), mPicture.height()}, {width(), height()});
+        return {(width() - e.width) / 2, (height() - e.height) / 2, e.width, e.height};
+    }
+
+protected:
+    void paintEvent(QPaintEvent*) override {
+        if (mPicture.isNull()) {
+            return;
+        }
+        const QRect at = drawn();
+        if (at.isEmpty()) {
+            return;
+        }
+        // Scaled once per size: a large picture is not resampled on every paint.
+        if (mScaled.size() != at.size()) {
+            mScaled = mPicture.scaled(at.size(), Qt::IgnoreAspectRatio, Qt::FastTransformation);
+        }
+        QPainter(this).drawImage(at.topLeft(), mScaled);
+    }
+
+private:
+    QImage mPicture;
+    QImage mScaled;
+};
+
+namespace {
+
+// Reads the registry as the runtime would, remembering each answer for a while: every row asks
+// the same question, and under a running wineserver each asking starts Wine.
+class RememberedRegistry : public Registry {
+public:
+    explicit RememberedRegistry(Registry& registry) : mRegistry(registry) {}
+    Read readString(const std::string& key, const std::string& valueName,
+                    std::string& out) override {
+        const auto now = Clock::now();
+        auto& kept = mKept[{key, valueName}];
+        if (!kept.read || now - kept.at > kRegistryKept) {
+            kept.read = mRegistry.readString(key, valueName, kept.value);
+            kept.at = now;
+        }
+        out = kept.value;
+        return *kept.read;
+    }
+    bool writeString(const std::string&, const std::string&, const std::string&) override {
+        return false; // the pane only reads
+    }
+
+private:
+    struct Kept {
+        std::optional<Read> read;
+        std::string value;
+        Clock::time_point at;
+    };
+    Registry& mRegistry;
+    std::map<std::pair<std::string, std::string>, Kept> mKept;
+};
+
+QImage fromPicture(const gamefiles::Picture& p) {
+    if (p.width <= 0 || p.height <= 0 || p.width > gamefiles::kLargestPictureSide ||
+        p.height > gamefiles::kLargestPictureSide ||
+        p.rgb.size() != static_cast<std::size_t>(p.width) * static_cast<std::size_t>(p.height)) {
+        return {};
+    }
+    QImage image(p.width, p.height, QImage::Format_RGB32);
+    for (int y = 0; y < p.height; ++y) {
+        auto* line = reinterpret_cast<QRgb*>(image.scanLine(y));
+        for (int x = 0; x < p.width; ++x) {
+            line[x] = 0xFF000000u | p.rgb[static_cast<std::size_t>(y) * p.width + x];
+        }
+    }
+    return image;
+}
+
+// PNG and BMP only, whatever the name says; the size is checked before anything is decoded.
+QImage decodePicture(const std::string& bytes, details::PictureFormat format, QString& note) {
+    if (format == details::PictureFormat::xyz) {
+        const std::optional<gamefiles::Picture> p = gamefiles::decodeXyz(bytes);
+        return p ? fromPicture(*p) : QImage();
+    }
+    QByteArray data = QByteArray::fromRawData(bytes.data(), static_cast<qsizetype>(bytes.size()));
+    QBuffer buffer(&data);
+    buffer.open(QIODevice::ReadOnly);
+    QImageReader reader(&buffer);
+    const QByteArray kind = reader.format();
+    if (kind != "png" && kind != "bmp") {
+        return {};
+    }
+    const QSize size = reader.size();
+    if (!size.isValid() || size.width() > gamefiles::kLargestPictureSide ||
+        size.height() > gamefiles::kLargestPictureSide) {
+        note = QStringLiteral("タイトル画像が大きすぎます");
+        return {};
+    }
+    QImage image;
+    if (!reader.read(&image)) {
+        return {};
+    }
+    return image;
+}
+
+} // namespace
+
+// One worker at most; a request made while it works waits in `mPending`, replacing any older one
+// still waiting there, so a quick walk down the list reads only the rows it stops at.
+class DetailsPane::Loader {
+public:
+    struct Request {
+        std::uint64_t serial = 0;
+        std::string folder;
+        ProjectKind kind = pkNone;
+    };
+
+    Loader(DetailsPane* pane, FileSystem& fs, Registry& registry)
+        : mPane(pane), mFs(fs), mRegistry(registry) {
+        mPool.setMaxThreadCount(1);
+        // No picture of kLargestPictureSide squared in 32 bits needs more.
+        QImageReader::setAllocationLimit(64);
+    }
+
+    ~Loader() {
+        {
+            std::lock_guard lock(mMutex);
+            mClosing = true;
+            mPending.reset();
+        }
+        mPool.waitForDone();
+    }
+
+    void ask(Request request) {
+        mLatest = request.serial;
+        std::lock_guard lock(mMutex);
+        mPending = std::move(request);
+        if (!mRunning) {
+            mRunning = true;
+            mPool.start([this] { work(); });
+        }
+    }
+
+private:
+    void work() {
+        for (;;) {
+            Request r;
+            {
+                std::lock_guard lock(mMutex);
+                if (!mPending || mClosing) {
+                    mRunning = false;
+                    return;
+                }
+                r = std::move(*mPending);
+                mPending.reset();
+            }
+            load(r);
+        }
+    }
+
+    bool stale(std::uint64_t serial) const { return mClosing || mLatest != serial; }
+
+    void post(Answer answer) {
+        // Under the lock that closing takes: nothing is posted to a pane being destroyed.
+        std::lock_guard lock(mMutex);
+        if (mClosing) {
+            return;
+        }
+        DetailsPane* pane = mPane;
+        QMetaObject::invokeMethod(
+            pane, [pane, answer = std::move(answer)] { pane->apply(answer); },
+            Qt::QueuedConnection);
+    }
+
+    // Nothing a folder holds ends the worker: whatever cannot be read is shown as not there, and
+    // no exception leaves the thread.
+    void load(const Request& r) {
+        Answer answer;
+        answer.serial = r.serial;
+        try {
+            if (const std::optional<details::PictureFile> file =
+                    details::findTitlePicture(mFs, r.folder, r.kind)) {
+                const std::optional<std::string> bytes =
+                    mFs.readFile(file->path, details::kPictureFileLimit);
+                if (bytes) {
+                    answer.picture = decodePicture(*bytes, file->format, answer.pictureNote);
+                }
+                if (answer.picture.isNull() && answer.pictureNote.isEmpty()) {
+                    answer.pictureNote = QStringLiteral("タイトル画像を読めません");
+                }
+            }
+        } catch (...) {
+            answer.pictureNote = QStringLiteral("タイトル画像を読めません");
+        }
+        if (stale(r.serial)) {
+            return;
+        }
+        std::optional<GameNeeds> needs;
+        if (r.kind == pk2000) {
+            try {
+                needs = readGameNeeds(mFs, mRegistry, r.folder);
+            } catch (...) {
+                needs.reset();
+            }
+        }
+        for (const std::string& line : details::needsLines(r.kind, needs)) {
+            answer.needs << qs(line);
+        }
+        post(std::move(answer));
+
+        const auto until = Clock::now() + kLongestCount;
+        Answer counted;
+        counted.serial = r.serial;
+        counted.sizeOnly = true;
+        try {
+            counted.size = details::countFolder(mFs, r.folder, details::kMostEntriesCounted, [&] {
+                return stale(r.serial) || Clock::now() > until;
+            });
+        } catch (...) {
+            counted.size.complete = false;
+        }
+        if (!stale(r.serial)) {
+            post(std::move(counted));
+        }
+    }
+
+    DetailsPane* mPane;
+    FileSystem& mFs;
+    RememberedRegistry mRegistry;
+    QThreadPool mPool;
+    std::mutex mMutex;
+    std::optional<Request> mPending;
+    bool mRunning = false;
+    std::atomic<bool> mClosing{false};
+    std::atomic<std::uint64_t> mLatest{0};
+};
+
+DetailsPane::DetailsPane(FileSystem& fs, Registry& registry, PlayLog& playLog, QWidget* parent)
+    : QWidget(parent), mLoader(std::make_unique<Loader>(this, fs, registry)), mPlayLog(playLog) {
+    setObjectName(QStringLiteral("DetailsPane"));
+    auto* row = new QHBoxLayout(this);
+    row->setContentsMargins(4, 4, 4, 4);
+    row->setSpacing(8);
+    mPicture = new PictureView(this);
+    mText = new QLabel(this);
+    mText->setObjectName(QStringLiteral("DetailsText"));
+    mText->setAlignment(Qt::AlignLeft | Qt::AlignTop);
+    mText->setTextFormat(Qt::PlainText);
+    mText->setTextInteractionFlags(Qt::TextSelectableByMouse);
+    mText->setSizePolicy(QSizePolicy::Preferred, QSizePolicy::Expanding);
+    row->addWidget(mPicture, 0);
+    row->addWidget(mText, 1);
+    // The keyboard stays in the list.
+    setFocusPolicy(Qt::NoFocus);
+    hide();
+    // A game just started from the focused row shows its new time.
+    mPlayLog.setRecorded([this] {
+        if (mAnswered) {
+            showLines();
+        }
+    });
+}
+
+DetailsPane::~DetailsPane() {
+    mPlayLog.setRecorded({});
+    mLoader.reset();
+}
+
+void DetailsPane::follow(QAbstractItemView* list, std::function<const ProjectItem*()> focused) {
+    mFocused = std::move(focused);
+    connect(list->selectionModel(), &QItemSelectionModel::currentChanged, this,
+            &DetailsPane::refresh);
+    QAbstractItemModel* model = list->model();
+    connect(model, &QAbstractItemModel::modelReset, this, &DetailsPane::refresh);
+    connect(model, &QAbstractItemModel::rowsInserted, this, &DetailsPane::refresh);
+    connect(model, &QAbstractItemModel::rowsRemoved, this, &DetailsPane::refresh);
+    connect(model, &QAbstractItemModel::rowsMoved, this, &DetailsPane::refresh);
+    connect(model, &QAbstractItemModel::layoutChanged, this, &DetailsPane::refresh);
+    connect(model, &QAbstractItemModel::dataChanged, this, &DetailsPane::refresh);
+}
+
+void DetailsPane::setShown(bool on) {
+    if (on == mShown) {
+        return;
+    }
+    if (!on) {
+        mSize = paneSize();
+    }
+    mShown = on;
+    setVisible(on);
+    if (on) {
+        setPaneSize(mSize);
+        mHasProject = false; // what the folder holds may have changed while hidden
+        refresh();
+    }
+}
+
+int DetailsPane::paneSize() const {
+    auto* splitter = qobject_cast<QSplitter*>(parentWidget());
+    const int now = splitter && mShown
+                        ? splitter->sizes().value(splitter->indexOf(const_cast<DetailsPane*>(this)))
+                        : 0;
+    return now > 0 ? now : mSize;
+}
+
+void DetailsPane::setPaneSize(int size) {
+    mSize = std::clamp(size, 40, 32767);
+    auto* splitter = qobject_cast<QSplitter*>(parentWidget());
+    if (!splitter || !mShown) {
+        return;
+    }
+    QList<int> sizes = splitter->sizes();
+    const int at = splitter->indexOf(this);
+    int total = 0;
+    for (int s : sizes) {
+        total += s;
+    }
+    // Before the window is laid out the splitter has no height to share yet: the size is
+    // given when it has.
+    if (!splitter->isVisible() || total <= 0 || sizes.value(at) <= 0) {
+        mSizeWaits = true;
+        return;
+    }
+    if (at < 1 || sizes.size() < 2) {
+        return;
+    }
+    sizes[at] = std::min(mSize, std::max(0, total - 40));
+    sizes[at - 1] = std::max(0, total - sizes[at]);
+    splitter->setSizes(sizes);
+}
+
+void DetailsPane::resizeEvent(QResizeEvent* event) {
+    QWidget::resizeEvent(event);
+    // A title screen is 4:3; the lines take the rest of the width.
+    const QMargins m = layout()->contentsMargins();
+    mPicture->setFixedWidth(std::max(32, (height() - m.top() - m.bottom()) * 4 / 3));
+    if (mSizeWaits) {
+        mSizeWaits = false;
+        QTimer::singleShot(0, this, [this] { setPaneSize(mSize); });
+    }
+}
+
+void DetailsPane::refresh() {
+    if (!mShown || !mFocused) {
+        return;
+    }
+    const ProjectItem* item = mFocused();
+    if (!item) {
+        if (mHasProject || mSerial == 0) {
+            mHasProject = false;
+            mAnswered = false;
+            mFolder.clear();
+            ++mSerial;
+            mPicture->setPicture({});
+            mText->clear();
+        }
+        return;
+    }
+    if (mHasProject && item->Path == mFolder && item->Kind == mKind) {
+        return;
+    }
+    request(item);
+}
+
+void DetailsPane::request(const ProjectItem* item) {
+    mHasProject = true;
+    mFolder = item->Path;
+    mKind = item->Kind;
+    ++mSerial;
+    mPicture->setPicture({});
+    mNeeds.clear();
+    mPictureNote.clear();
+    mSizeLine.clear();
+    mAnswered = false;
+    mText->setText(QStringLiteral("読み込み中…"));
+    mLoader->ask({mSerial, pathtext::withTrailingBackslash(item->Path), item->Kind});
+}
+
+void DetailsPane::apply(const Answer& answer) {
+    // An answer for a row the user has left.
+    if (answer.serial != mSerial || !mHasProject) {
+        return;
+    }
+    if (answer.sizeOnly) {
+        mSizeLine = qs(details::sizeLine(answer.size));
+    } else {
+        mPicture->setPicture(answer.picture);
+        mPictureNote = answer.pictureNote;
+        mNeeds = answer.needs;
+        mSizeLine = QStringLiteral("フォルダの大きさ: 数えています…");
+        mAnswered = true;
+    }
+    showLines();
+}
+
+void DetailsPane::showLines() {
+    QStringList lines;
+    if (mPicture->picture().isNull()) {
+        lines << (mPictureNote.isEmpty() ? QStringLiteral("タイトル画像はありません")
+                                         : mPictureNote);
+    }
+    lines << mNeeds;
+    lines << mSizeLine;
+    lines << qs(details::lastStartedLine(mPlayLog.lastStarted(mFolder)));
+    mText->setText(lines.join(QLatin1Char('\n')));
+}
+
+} // namespace tavrin

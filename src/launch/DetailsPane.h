@@ -1,0 +1,74 @@
+#pragma once
+
+#include "catalogue/ProjectItem.h"
+
+#include <QImage>
+#include <QWidget>
+
+#include <cstdint>
+#include <functional>
+#include <memory>
+#include <string>
+
+class QAbstractItemView;
+class QLabel;
+
+namespace tavrin {
+
+class FileSystem;
+class PictureView;
+class PlayLog;
+class Registry;
+
+// Below the project list: the focused project's title screen, what it needs to run, its
+// folder's size and its last start from here. What a folder holds is read on a thread of its
+// own, one project at a time and only the latest asked for; an answer for a row the user has
+// left is dropped, so the pane always shows the row the user is on.
+class DetailsPane : public QWidget {
+    Q_OBJECT
+public:
+    // `fs` and `registry` are used off the window's thread; `playLog` on it.
+    DetailsPane(FileSystem& fs, Registry& registry, PlayLog& playLog, QWidget* parent = nullptr);
+    ~DetailsPane() override;
+
+    // The project of the list's focused row (`focused`: null for none) from now on.
+    void follow(QAbstractItemView* list, std::function<const ProjectItem*()> focused);
+
+    // Shown or hidden from the View menu; shown, it takes its height in the splitter it sits in.
+    void setShown(bool on);
+    bool shown() const { return mShown; }
+    int paneSize() const;
+    void setPaneSize(int size);
+
+    struct Answer;
+
+protected:
+    void resizeEvent(QResizeEvent* event) override;
+
+private:
+    void refresh();
+    void request(const ProjectItem* item);
+    void apply(const Answer& answer);
+    void showLines();
+
+    class Loader;
+    std::unique_ptr<Loader> mLoader;
+    PlayLog& mPlayLog;
+    std::function<const ProjectItem*()> mFocused;
+    PictureView* mPicture = nullptr;
+    QLabel* mText = nullptr;
+    bool mShown = false;
+    int mSize = 140;
+    bool mSizeWaits = false;
+    // The project the pane is for, and the serial of its request.
+    std::string mFolder;
+    ProjectKind mKind = pkNone;
+    bool mHasProject = false;
+    bool mAnswered = false; // the first answer for it is in
+    std::uint64_t mSerial = 0;
+    QStringList mNeeds;
+    QString mSizeLine;
+    QString mPictureNote;
+};
+
+} // namespace tavrin

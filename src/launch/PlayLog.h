@@ -1,0 +1,57 @@
+#pragma once
+
+#include <cstddef>
+#include <ctime>
+#include <functional>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace tavrin {
+
+class FileSystem;
+
+// When each project was last started from this program, kept in a file of its own beside the
+// settings ("Tavrin.played"), never in the catalogue, whose format other copies read. One CP932
+// line per project: the time in UTC ("2026-12-08T18:29:29Z"), a tab, the project folder.
+// Read once when first needed; used on one thread.
+class PlayLog {
+public:
+    // The most recent starts kept; older ones fall off when the file is written.
+    static constexpr std::size_t kMostKept = 10000;
+
+    // `files`: the program's own files; `path`: the log's Windows path there.
+    PlayLog(FileSystem& files, std::string path) : mFiles(files), mPath(std::move(path)) {}
+
+    // The last start of the project folder (trailing backslash or not), or nothing.
+    std::optional<std::time_t> lastStarted(const std::string& folder);
+    // Records a start and writes the file; a file that could not be read is left as it is.
+    void recordStart(const std::string& folder, std::time_t when);
+    // Told after each start recorded (nothing: no one).
+    void setRecorded(std::function<void()> recorded) { mRecorded = std::move(recorded); }
+
+    struct Entry {
+        std::time_t when = 0;
+        std::string folder;
+    };
+    // The file's lines that read as entries, one per folder (its latest), newest first; damaged
+    // lines are skipped.
+    static std::vector<Entry> parse(std::string_view bytes);
+    // The entries in the file's form.
+    static std::string format(const std::vector<Entry>& newestFirst);
+
+private:
+    void load();
+    std::vector<Entry>::iterator find(const std::string& folder);
+
+    FileSystem& mFiles;
+    std::string mPath;
+    bool mLoaded = false;
+    // The file is there but could not be read: it is not replaced.
+    bool mKeepFile = false;
+    std::vector<Entry> mEntries; // newest first
+    std::function<void()> mRecorded;
+};
+
+} // namespace tavrin

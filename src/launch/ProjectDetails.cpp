@@ -1,0 +1,214 @@
+#include "launch/ProjectDetails.h"
+
+#include "launch/GameFiles.h"
+#include "platform/AppError.h"
+#include "platform/Cp932.h"
+#include "platform/FileSystem.h"
+#include "platform/PathText.h"
+
+#include <algorithm>
+#include <array>
+#include <cstdio>
+
+namespace tavrin::details {
+
+namespace {
+
+// Databases of the largest games measure a few megabytes.
+constexpr std::uint64_t kDatabaseFileLimit = std::uint64_t{64} << 20;
+
+std::optional<PictureFormat> pictureFormat(const std::string& name) {
+    const std::string ext = pathtext::extension(name);
+    if (pathtext::sameName(ext, ".png")) {
+        return PictureFormat::png;
+    }
+    if (pathtext::sameName(ext, ".bmp")) {
+        return PictureFormat::bmp;
+    }
+    if (pathtext::sameName(ext, ".xyz")) {
+        return PictureFormat::xyz;
+    }
+    return std::nullopt;
+}
+
+std::string baseName(const std::string& name) {
+    return name.substr(0, name.size() - pathtext::extension(name).size());
+}
+
+// The pictures directly in a folder, in the order of their formats (as the runtime looks).
+std::vector<PictureFile> picturesIn(FileSystem& fs, const std::string& folder) {
+    std::vector<PictureFile> found;
+    const std::optional<std::vector<FileSystem::Entry>> entries = fs.tryListFolder(folder);
+    if (!entries) {
+        return found;
+    }
+    for (const FileSystem::Entry& e : *entries) {
+        if (const std::optional<PictureFormat> format = pictureFormat(e.name);
+            format && !e.isFolder) {
+            found.push_back({folder + e.name, *format});
+        }
+    }
+    std::stable_sort(found.begin(), found.end(), [](const PictureFile& a, const PictureFile& b) {
+        return a.format < b.format;
+    });
+    return found;
+}
+
+bool startsWithName(const std::string& name, std::string_view prefix) {
+    return name.size() >= prefix.size() &&
+           pathtext::sameName(std::string_view(name).substr(0, prefix.size()), prefix);
+}
+
+std::optional<std::string> namedTitle(FileSystem& fs, const std::string& folder) {
+    try {
+        const std::optional<std::string> ldb =
+            fs.readFile(folder + "RPG_RT.ldb", kDatabaseFileLimit);
+        return ldb ? gamefiles::titlePictureName(*ldb) : std::nullopt;
+    } catch (const AppError&) {
+        return std::nullopt;
+    }
+}
+
+std::string withThousands(std::uint64_t n) {
+    std::string digits = std::to_string(n);
+    for (int at = static_cast<int>(digits.size()) - 3; at > 0; at -= 3) {
+        digits.insert(static_cast<std::size_t>(at), ",");
+    }
+    return digits;
+}
+
+std::string bytesText(std::uint64_t bytes) {
+    static const char* const kUnits[] = {"KB", "MB", "GB", "TB"};
+    if (bytes < 1024) {
+        return std::to_string(bytes) + sj(" バイト");
+    }
+    double value = static_cast<double>(bytes) / 1024;
+    std::size_t unit = 0;
+    while (value >= 1024 && unit + 1 < std::size(kUnits)) {
+        value /= 1024;
+        ++unit;
+    }
+    std::array<char, 32> text{};
+    std::snprintf(text.data(), text.size(), value < 100 ? "%.1f %s" : "%.0f %s", value,
+                  kUnits[unit]);
+    return text.data();
+}
+
+} // namespace
+
+std::optional<PictureFile> findTitlePicture(FileSystem& fs, const std::string& folder,
+                                            ProjectKind kind) {
+    const std::string project = pathtext::withTrailingBackslash(folder);
+    const std::vector<PictureFile> titles = picturesIn(fs, project + "Title\\");
+    if (kind != pk95) {
+        if (const std::optional<std::string> name = namedTitle(fs, project);
+            name && !name->empty()) {
+            for (const PictureFile& p : titles) {
+                if (pathtext::sameName(baseName(pathtext::namePart(p.path)), *name)) {
+                    return p;
+                }
+            }
+        }
+    }
+    if (titles.size() == 1) {
+        return titles.front();
+    }
+    if (kind == pk95 && titles.empty()) {
+        for (const PictureFile& p : picturesIn(fs, project)) {
+            if (startsWithName(pathtext::namePart(p.path), "title")) {
+                return p;
+            }
+        }
+    }
+    return std::nullopt;
+}
+
+FolderSize countFolder(FileSystem& fs, const std::string& folder, std::uint64_t mostEntries,
+                       const std::function<bool()>& stop) {
+    std::uint64_t entries = 0;
+    const FileSystem::FolderCount count = fs.countFolder(
+        pathtext::withTrailingBackslash(folder), [&] { return ++entries > mostEntries || stop(); });
+    return {count.bytes, count.files, count.complete};
+}
+
+std::vector<std::string> needsLines(ProjectKind kind, const std::optional<GameNeeds>& needs) {
+    std::vector<std::string> lines;
+    if (kind == pk95) {
+        lines.push_back(sj("RPGツクール95 作品"));
+    }
+    if (!needs) {
+        return lines;
+    }
+    switch (needs->rtp) {
+    case GameNeeds::Rtp::notNeeded:
+        lines.push_back(sj("RTP: 不要"));
+        break;
+    case GameNeeds::Rtp::installed:
+        lines.push_back(sj("RTP: インストール済み"));
+        break;
+    case GameNeeds::Rtp::missing:
+        lines.push_back(sj("RTP: 見つかりません"));
+        break;
+    }
+    if (!needs->missingDlls.empty()) {
+        std::string names;
+        for (const std::string& dll : needs->missingDlls) {
+            names += (names.empty() ? "" : ", ") + dll;
+        }
+        lines.push_back(sj("見つからない DLL: ") + names);
+    }
+    std::string runtime = sj("ランタイム: ");
+    if (!needs->runtime) {
+        runtime += sj("不明");
+    } else {
+        switch (needs->runtime->kind) {
+        case gamefiles::RuntimeKind::rpg2000:
+            runtime += sj("RPGツクール2000");
+            break;
+        case gamefiles::RuntimeKind::rpg2003:
+            runtime += sj("RPGツクール2003");
+            break;
+        case gamefiles::RuntimeKind::unknown:
+            runtime += sj("不明");
+            break;
+        }
+        if (!needs->runtime->version.empty()) {
+            runtime += sj("（バージョン ") + needs->runtime->version + sj("）");
+        }
+    }
+    lines.push_back(runtime);
+    return lines;
+}
+
+std::string sizeLine(const FolderSize& size) {
+    std::string line = sj("フォルダの大きさ: ") + bytesText(size.bytes);
+    if (!size.complete) {
+        return line + sj(" 以上");
+    }
+    return line + sj("（") + withThousands(size.files) + sj(" 個のファイル）");
+}
+
+std::string lastStartedLine(std::optional<std::time_t> when) {
+    std::tm t{};
+    std::array<char, 32> text{};
+    if (!when || !::localtime_r(&*when, &t) ||
+        std::strftime(text.data(), text.size(), "%Y/%m/%d %H:%M", &t) == 0) {
+        return sj("前回の起動: まだありません");
+    }
+    return sj("前回の起動: ") + text.data();
+}
+
+Extent wholeStepSize(Extent picture, Extent room) {
+    if (picture.width <= 0 || picture.height <= 0 || room.width <= 0 || room.height <= 0) {
+        return {};
+    }
+    if (picture.width <= room.width && picture.height <= room.height) {
+        const int k = std::min(room.width / picture.width, room.height / picture.height);
+        return {picture.width * k, picture.height * k};
+    }
+    const int d = std::max((picture.width + room.width - 1) / room.width,
+                           (picture.height + room.height - 1) / room.height);
+    return {std::max(1, picture.width / d), std::max(1, picture.height / d)};
+}
+
+} // namespace tavrin::details

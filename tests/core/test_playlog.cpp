@@ -1,0 +1,88 @@
+#include "launch/LaunchActions.h"
+#include "launch/PlayLog.h"
+#include "support/Fakes.h"
+
+#include <gtest/gtest.h>
+
+namespace tavrin {
+namespace {
+
+using namespace std::string_literals;
+
+const std::string kLog = "Z:\\app\\Tavrin.played";
+constexpr std::time_t kDec8 = 1796754569; // 2026-12-08T18:29:29Z
+
+TEST(PlayLog, DamagedLinesAreSkippedAndTheFileStaysBounded) {
+    test::MemoryFileSystem fs;
+    fs.files[kLog] = "2026-12-08T18:29:29Z\tC:\\Games\\Hero\\\r\n"
+                     "2026-12-01T00:00:00Z\tc:\\games\\hero\r\n" // older, same folder
+                     "2026-13-01T00:00:00Z\tC:\\Bad\\Month\\\r\n"
+                     "2026-12-01 00:00:00\tC:\\Bad\\Form\\\r\n"
+                     "2026-12-01T00:00:00Z C:\\No\\Tab\\\r\n"
+                     "2026-12-01T00:00:00Z\tC:\\Ctl\x01\\\r\n"
+                     "2026-12-01T00:00:00Z\t\r\n"
+                     "\xff\xfe\x00garbage\n"
+                     "2026-11-30T23:59:59Z\tC:\\Other\\"s; // no line end
+    PlayLog log(fs, kLog);
+    EXPECT_EQ(log.lastStarted("C:\\GAMES\\HERO"), kDec8);
+    EXPECT_EQ(log.lastStarted("C:\\Other\\"), kDec8 - 7 * 86400 - 66570);
+    for (const char* damaged : {"C:\\Bad\\Month\\", "C:\\Bad\\Form\\", "C:\\No\\Tab\\"}) {
+        EXPECT_FALSE(log.lastStarted(damaged)) << damaged;
+    }
+
+    log.recordStart("C:\\Other", kDec8 + 60);
+    EXPECT_EQ(fs.files[kLog], "2026-12-08T18:30:29Z\tC:\\Other\\\r\n"
+                              "2026-12-08T18:29:29Z\tC:\\Games\\Hero\\\r\n");
+
+    // A full log loses its oldest start to a new one.
+    std::vector<PlayLog::Entry> full;
+    for (std::size_t i = 0; i < PlayLog::kMostKept; ++i) {
+        full.push_back({kDec8 - static_cast<std::time_t>(i), "C:\\G" + std::to_string(i) + "\\"});
+    }
+    fs.files[kLog] = PlayLog::format(full);
+    PlayLog bounded(fs, kLog);
+    bounded.recordStart("C:\\New\\", kDec8 + 1);
+    const std::vector<PlayLog::Entry> kept = PlayLog::parse(fs.files[kLog]);
+    ASSERT_EQ(kept.size(), PlayLog::kMostKept);
+    EXPECT_EQ(kept.front().folder, "C:\\New\\");
+    EXPECT_EQ(kept.back().folder, "C:\\G" + std::to_string(PlayLog::kMostKept - 2) + "\\");
+
+    // A file that is there but cannot be read is kept as it is.
+    fs.files[kLog] = "kept";
+    fs.refused = {kLog};
+    PlayLog refused(fs, kLog);
+    refused.recordStart("C:\\New\\", kDec8);
+    EXPECT_EQ(fs.files[kLog], "kept");
+    EXPECT_EQ(refused.lastStarted("C:\\New\\"), kDec8);
+}
+
+// A start is written down when the shell took the game, not when it refused it, and opening a
+// folder (a row of no kind) is no start.
+TEST(PlayLog, GameStartsThatTheShellTookAreRecorded) {
+    test::FakeServices s;
+    SettingsRecord settings;
+    ProjectItem item{"Z:\\Games\\Hero\\", "t", pk2000};
+    LaunchActions actions(s.services(), settings, [&] { return &item; });
+    PlayLog log(s.fs, kLog);
+    actions.recordStartsIn(&log);
+
+    s.shell.result = 2;
+    actions.GameStart();
+    EXPECT_FALSE(s.fs.files.count(kLog));
+    item.Kind = pkNone;
+    s.shell.result = 42;
+    actions.GameStart();
+    EXPECT_FALSE(s.fs.files.count(kLog));
+
+    item.Kind = pk2000;
+    const std::time_t before = std::time(nullptr);
+    actions.TestPlay();
+    ASSERT_EQ(s.shell.starts.size(), 3u);
+    const std::vector<PlayLog::Entry> written = PlayLog::parse(s.fs.files[kLog]);
+    ASSERT_EQ(written.size(), 1u);
+    EXPECT_EQ(written[0].folder, item.Path);
+    EXPECT_GE(written[0].when, before);
+}
+
+} // namespace
+} // namespace tavrin
