@@ -34,6 +34,8 @@ using Clock = std::chrono::steady_clock;
 constexpr auto kLongestCount = std::chrono::seconds(3);
 // Whether the RTP is installed changes when the user installs it, not from row to row.
 constexpr auto kRegistryKept = std::chrono::seconds(30);
+// An answer quicker than this replaces the last row's details without a note in between.
+constexpr int kLoadingNoteDelayMs = 150;
 
 struct DetailsPane::Answer {
     std::uint64_t serial = 0;
@@ -308,6 +310,15 @@ DetailsPane::DetailsPane(FileSystem& fs, Registry& registry, PlayLog& playLog, Q
     mText->setSizePolicy(QSizePolicy::Preferred, QSizePolicy::Expanding);
     row->addWidget(mPicture, 0);
     row->addWidget(mText, 1);
+    mLoadingNote = new QTimer(this);
+    mLoadingNote->setSingleShot(true);
+    mLoadingNote->setInterval(kLoadingNoteDelayMs);
+    connect(mLoadingNote, &QTimer::timeout, this, [this] {
+        if (!mAnswered) {
+            mPicture->setPicture({});
+            mText->setText(QStringLiteral("読み込み中…"));
+        }
+    });
     // The keyboard stays in the list.
     setFocusPolicy(Qt::NoFocus);
     hide();
@@ -425,12 +436,11 @@ void DetailsPane::request(const ProjectItem* item) {
     mFolder = item->Path;
     mKind = item->Kind;
     ++mSerial;
-    mPicture->setPicture({});
     mNeeds.clear();
     mPictureNote.clear();
     mSizeLine.clear();
     mAnswered = false;
-    mText->setText(QStringLiteral("読み込み中…"));
+    mLoadingNote->start();
     mLoader->ask({mSerial, pathtext::withTrailingBackslash(item->Path), item->Kind});
 }
 
@@ -447,6 +457,7 @@ void DetailsPane::apply(const Answer& answer) {
         mNeeds = answer.needs;
         mSizeLine = QStringLiteral("フォルダの大きさ: 数えています…");
         mAnswered = true;
+        mLoadingNote->stop();
     }
     showLines();
 }

@@ -12,6 +12,7 @@
 
 class QAbstractItemView;
 class QLabel;
+class QTimer;
 
 namespace tavrin {
 
@@ -66,6 +67,9 @@ private:
     bool mHasProject = false;
     bool mAnswered = false; // the first answer for it is in
     std::uint64_t mSerial = 0;
+    // Shows that a row is being read only when its answer is slow, so a step to the next row
+    // goes straight from one project to the other.
+    QTimer* mLoadingNote = nullptr;
     QStringList mNeeds;
     QString mSizeLine;
     QString mPictureNote;
