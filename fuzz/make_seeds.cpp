@@ -23,14 +23,8 @@ void seed(const std::string& target, const std::string& name, const std::string&
     std::ofstream(gRoot / target / name, std::ios::binary) << bytes;
 }
 
-void put16(std::string& s, std::uint32_t v) {
-    s += static_cast<char>(v & 0xFF);
-    s += static_cast<char>(v >> 8 & 0xFF);
-}
-void put32(std::string& s, std::uint32_t v) {
-    put16(s, v & 0xFFFF);
-    put16(s, v >> 16);
-}
+using test::put16;
+using test::put32;
 
 // An .ico of the given sizes, each image a few bytes.
 std::string ico(std::initializer_list<unsigned> sizes) {
