@@ -132,7 +132,7 @@ std::string TCustomizeForm::typedPath(const QString& text) const {
             return *windows;
         }
     }
-    return toCp932(text);
+    return toCp932Path(text);
 }
 
 void TCustomizeForm::FormShow() {
@@ -151,7 +151,7 @@ void TCustomizeForm::AplCheckClick(const AplRow& row) {
 
 void TCustomizeForm::AplBrowseClick(const AplRow& row) {
     const std::optional<std::string> chosen = mServices.dialogs.openFile(
-        OpenDialog.request("*.exe", aplBrowseFilter(), toCp932(row.edit->text())));
+        OpenDialog.request("*.exe", aplBrowseFilter(), toCp932Path(row.edit->text())));
     if (chosen) {
         row.edit->setText(qs(*chosen));
     }
@@ -161,7 +161,7 @@ void TCustomizeForm::Gazsoft_ref_Click(std::size_t tool) {
     const std::string program = std::string(gazToolNames[tool]) + ".exe";
     QLineEdit* field = mToolEdits[tool];
     const std::optional<std::string> chosen = mServices.dialogs.openFile(
-        OpenDialog.request(program, gazBrowseFilter(program), toCp932(field->text())));
+        OpenDialog.request(program, gazBrowseFilter(program), toCp932Path(field->text())));
     if (chosen) {
         field->setText(qs(pathtext::folderPart(*chosen)));
     }

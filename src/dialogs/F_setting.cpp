@@ -118,7 +118,7 @@ bool TSettingForm::EditSettings(SettingsRecord& record, FontChoice& listFont) {
     out.iconPaths = workIconPath;
     out.colour = workColor;
     out.useTry = ui->Chk_UseTry->isChecked();
-    out.tryPath = toCp932(ui->Ed_TryPath->text());
+    out.tryPath = toCp932Path(ui->Ed_TryPath->text());
     applySettingForm(out, record);
     listFont = mFont;
     return true;
@@ -198,7 +198,7 @@ void TSettingForm::Combo_KindOfIconChange() {
     const std::string path = workIconPath[kind];
     // The same text again would move the cursor of someone typing; the field's own handler
     // would only store it again.
-    if (toCp932(ui->Ed_ListIconPath->text()) != path) {
+    if (toCp932Path(ui->Ed_ListIconPath->text()) != path) {
         const QSignalBlocker quiet(ui->Ed_ListIconPath);
         ui->Ed_ListIconPath->setText(qs(path));
     }
@@ -210,7 +210,7 @@ void TSettingForm::Ed_ListIconPathChange() {
     if (kind < 0 || kind >= static_cast<int>(workIconPath.size())) {
         return;
     }
-    const std::string path = toCp932(ui->Ed_ListIconPath->text());
+    const std::string path = toCp932Path(ui->Ed_ListIconPath->text());
     workIconPath[kind] = path;
     if (mServices.fs.fileExists(path)) {
         Combo_KindOfIconChange();
@@ -232,7 +232,7 @@ void TSettingForm::showIcon(const std::string& path) {
 }
 
 void TSettingForm::Bt_IconPathRefClick() {
-    const std::string folder = pathtext::folderPart(toCp932(ui->Ed_ListIconPath->text()));
+    const std::string folder = pathtext::folderPart(toCp932Path(ui->Ed_ListIconPath->text()));
     if (const auto picked = mServices.dialogs.openFile({"", iconFileFilter(), folder})) {
         ui->Ed_ListIconPath->setText(qs(*picked));
     }

@@ -45,9 +45,9 @@ int TSearchForm::EditSearchSettings(SearchSettings& s) {
 
     const int result = exec();
 
-    const SearchFormValues out{toCp932(ui->Ed_FindStartFolder->text()), ui->Chk_rpgt2k->isChecked(),
-                               ui->Chk_rpgt95->isChecked(), ui->Chk_insert->isChecked(),
-                               ui->Chk_duplicate->isChecked()};
+    const SearchFormValues out{toCp932Path(ui->Ed_FindStartFolder->text()),
+                               ui->Chk_rpgt2k->isChecked(), ui->Chk_rpgt95->isChecked(),
+                               ui->Chk_insert->isChecked(), ui->Chk_duplicate->isChecked()};
     return applySearchForm(result, out, s);
 }
 

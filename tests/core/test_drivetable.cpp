@@ -30,7 +30,7 @@ TEST(DriveTable, LongestComponentPrefixWins) {
         {"/mnt/games/RPG_RT.EXE", "E:\\RPG_RT.EXE"},
         {"/home/a/ゲーム/表", "D:\\" + sj("ゲーム") + "\\" + sj("表")},
         {"/home/a/\x95\x5C", "D:\\\x95\x5C"}, // a raw CP932 host name is kept
-        {"/home/a/x\xFFy", "D:\\x?y"},
+        {"/home/a/x\xFFy", "D:\\x<X+FF>y"},   // a byte that is no character is kept
         {"home/a", std::nullopt},
         {"", std::nullopt},
     };

@@ -117,6 +117,74 @@ TEST(Cp932, LongValidTextsConvertWhole) {
     EXPECT_EQ(firstDifference(cp932::fromUtf8(utf8), cp932), npos);
 }
 
+// A host name's CP932 form, what it shows and what the host side reads back: the name itself,
+// where `back` is empty.
+TEST(Cp932, HostNamesKeepWhatCp932CannotHold) {
+    const struct {
+        std::string host, cp932, shown, back;
+    } rows[] = {
+        {"Fröhliche Piratenweihnacht", "Fr<U+00F6>hliche Piratenweihnacht", "", ""},
+        {"这里 한국", "<U+8FD9>" + sj("里") + " <U+D55C><U+AD6D>", "", ""},
+        {"a😀b \xF4\x8F\xBF\xBD", "a<U+1F600>b <U+10FFFD>", "", ""},
+        // The converter gives another character's code, or drops the character; "\" parts names.
+        {"¥1‾¢\xF3\xA0\x81\x81 a\\b", "<U+00A5>1<U+203E><U+00A2><U+E0041> a<U+005C>b", "", ""},
+        {"ツクール作品①", sj("ツクール作品①"), "", ""},
+        {"<U+0041><x+ff><u+00f6>", "<U+003C>U+0041><U+003C>x+ff><U+003C>u+00f6>", "", ""},
+        {"a<b <U+00041> <U+0000> <U+002E> <U+002F> <U+D800> <U+110000> <X+41> <U+41>",
+         "a<b <U+00041> <U+0000> <U+002E> <U+002F> <U+D800> <U+110000> <X+41> <U+41>", "", ""},
+        // Bytes that are no UTF-8, the name no CP932 either.
+        {"Fr\xF6 ö\xFF", "Fr<X+F6> <U+00F6><X+FF>", "Fr<X+F6> ö<X+FF>", ""},
+        // A CP932 name is taken as it is, but for what would read as an escape or part names.
+        {"\x95\x5C<U+0041>\\", "\x95\x5C<U+003C>U+0041><U+005C>", "表<U+0041>\\", "表<U+0041>\\"},
+    };
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.host);
+        const std::string cp932 = cp932::fromHostName(row.host);
+        EXPECT_EQ(cp932, row.cp932);
+        EXPECT_EQ(cp932::toUtf8(cp932), row.shown.empty() ? row.host : row.shown);
+        EXPECT_EQ(cp932::toHostName(cp932), row.back.empty() ? row.host : row.back);
+    }
+}
+
+// A path typed in keeps its separators and shows again as typed; "<X+HH>" names a raw byte.
+TEST(Cp932, TypedPathsKeepWhatCp932CannotHold) {
+    const struct {
+        std::string typed, cp932, host;
+    } rows[] = {
+        {"Z:\\home\\Fröhliche\\", "Z:\\home\\Fr<U+00F6>hliche\\", "Z:\\home\\Fröhliche\\"},
+        {"C:\\¥", "C:\\<U+00A5>", "C:\\¥"},
+        {"C:\\<U+00F6>\\<u+00f6>", "C:\\<U+003C>U+00F6>\\<U+003C>u+00f6>",
+         "C:\\<U+00F6>\\<u+00f6>"},
+        {"C:\\<X+FF>", "C:\\<X+FF>", "C:\\\xFF"},
+    };
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.typed);
+        EXPECT_EQ(cp932::fromUtf8Lossless(row.typed), row.cp932);
+        EXPECT_EQ(cp932::toUtf8(row.cp932), row.typed);
+        EXPECT_EQ(cp932::toHostName(row.cp932), row.host);
+    }
+    // Escapes read in either case; a bad byte beside them is refused as elsewhere.
+    EXPECT_EQ(cp932::toHostName("<u+00f6><x+ff>"), "ö\xFF");
+    EXPECT_EQ(cp932::toHostName("<U+00F6>\x80"), std::nullopt);
+}
+
+// As above, the test run's time limit catches a conversion that costs the rest of the text per
+// "<" or per escaped character.
+TEST(Cp932, LongRunsOfEscapesConvertExactly) {
+    const std::size_t n = 1 << 18;
+    const std::size_t npos = std::string::npos;
+    // Looking for each one's ">" to the end would take minutes even at memchr's speed.
+    const std::string open = repeated("<U+0", 8 * n);
+    EXPECT_EQ(firstDifference(cp932::toUtf8(open), open), npos);
+    EXPECT_EQ(firstDifference(cp932::fromHostName(open), open), npos);
+    EXPECT_EQ(firstDifference(cp932::fromHostName(repeated("ö表😀", n)),
+                              repeated("<U+00F6>\x95\x5C<U+1F600>", n)),
+              npos);
+    EXPECT_EQ(firstDifference(cp932::toHostName(repeated("<U+00F6>\x95\x5C<X+FF>", n)).value_or(""),
+                              repeated("ö表\xFF", n)),
+              npos);
+}
+
 TEST(Cp932, ValidUtf8RejectsOverlongSurrogateAndTruncatedForms) {
     EXPECT_TRUE(cp932::isValidUtf8("表ｱ😀"));
     for (const char* bad :

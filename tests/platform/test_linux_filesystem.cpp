@@ -3,8 +3,10 @@
 #include "platform/linux/FlockInstanceMarker.h"
 #include "platform/linux/LinuxFileSystem.h"
 #include "platform/linux/WineRegistry.h"
+#include "search/FolderScan.h"
 #include "support/Fakes.h"
 #include "support/HostScratch.h"
+#include "support/ScanRecorder.h"
 
 #include <gtest/gtest.h>
 
@@ -239,6 +241,39 @@ TEST_F(LinuxFileSystemTest, FolderCountTakesHostNamesAndStaysOutOfLinks) {
     EXPECT_EQ(count.bytes, 1024u);
     EXPECT_EQ(count.files, 2u);
     EXPECT_FALSE(mFs.countFolder(sj("C:\\games\\表"), [] { return true; }).complete);
+}
+
+// Each game folder is found by the walk with a path that names it and no other: not a sibling
+// whose name CP932 spells alike, nor one named as the escape reads.
+TEST_F(LinuxFileSystemTest, FoldersCp932CannotSpellAreFoundAndReadByTheirOwnPaths) {
+    const struct {
+        std::string host, windows;
+    } rows[] = {
+        {"Fröhliche Piratenweihnacht", "C:\\Fr<U+00F6>hliche Piratenweihnacht\\"},
+        {"Fr?hliche Piratenweihnacht", "C:\\Fr?hliche Piratenweihnacht\\"},
+        {"Frohliche Piratenweihnacht", "C:\\Frohliche Piratenweihnacht\\"},
+        {"Fr<U+00F6>hliche", "C:\\Fr<U+003C>U+00F6>hliche\\"},
+        {"Fr\xF6hliche", "C:\\Fr\xF6hliche\\"}, // Latin-1 from an old archive reads as CP932
+        {"Fr\xF6", "C:\\Fr<X+F6>\\"},
+        {"a\\b", "C:\\a<U+005C>b\\"},
+    };
+    for (const auto& row : rows)
+        writeHostFile(mTemp / row.host + "/RPG_RT.lmt", row.host);
+    test::ScanRecorder found(mFs);
+    walkFolders(mFs, "C:\\", {"RPG_RT.lmt"}, found);
+    const std::vector<std::string> events = found.sorted();
+    EXPECT_EQ(std::count_if(events.begin(), events.end(),
+                            [](const std::string& e) { return e.starts_with("add "); }),
+              std::ssize(rows));
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.host);
+        EXPECT_TRUE(
+            std::binary_search(events.begin(), events.end(), "add " + row.windows + " RPG_RT.lmt"));
+        EXPECT_EQ(mFs.toHostPath(row.windows), mTemp / row.host + "/");
+        EXPECT_EQ(mFs.readFile(row.windows + "RPG_RT.lmt"), row.host);
+    }
+    fs::remove_all(mTemp / "Fröhliche Piratenweihnacht");
+    EXPECT_FALSE(mFs.fileExists("C:\\Fr<U+00F6>hliche Piratenweihnacht\\RPG_RT.lmt"));
 }
 
 TEST_F(LinuxFileSystemTest, AtomicWriteCreatesAndReplaces) {

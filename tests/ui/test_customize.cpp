@@ -105,8 +105,11 @@ private slots:
             init();
             bars.aplBarVisible = visible;
             bars.gazBarVisible = !visible;
+            // Shown as its character, kept as its escape.
+            bars.aplButtons[7] = {"C:\\<U+00D6>l.exe", false};
             QVERIFY(edited(fakes, [](TCustomizeForm* f) {
                 QCOMPARE(rowEdit(f, 7)->text(), QString::fromUtf8("D:\\文書\\b.txt"));
+                QCOMPARE(rowEdit(f, 8)->text(), QString::fromUtf8("C:\\Öl.exe"));
                 for (int k = 1; k <= 8; ++k) {
                     const bool shown = k == 2 || k == 5;
                     QCOMPARE(rowCheck(f, k)->isChecked(), shown);
@@ -119,6 +122,7 @@ private slots:
             BarSettings expected = sample();
             expected.aplBarVisible = visible;
             expected.gazBarVisible = !visible;
+            expected.aplButtons[7] = {"C:\\<U+00D6>l.exe", false};
             expected.gazToolPath[0] = "C:\\Gaz\\";
             QVERIFY(bars == expected);
         }

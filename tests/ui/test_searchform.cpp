@@ -188,6 +188,19 @@ private slots:
         QCOMPARE(fakes.dialogs.folderPrompts, prompts);
     }
 
+    // A folder CP932 cannot spell, chosen and then typed on, is searched by the path naming it.
+    void folderCp932CannotSpellKeepsItsPath() {
+        test::FakeServices fakes;
+        fakes.dialogs.folders = {"E:\\Fr<U+00F6>hliche"};
+        SearchSettings s{"C:\\Games", true, true, 2};
+        edited(fakes, s, [](TSearchForm* f) {
+            click(f, "Bt_Ref");
+            QTest::keyClicks(folderEdit(f), QString::fromUtf8("\\Ö"));
+            click(f, "Bt_Ok");
+        });
+        QCOMPARE(s.searchFolder, std::string("E:\\Fr<U+00F6>hliche\\<U+00D6>"));
+    }
+
     void enterSavesAndEscapeDoesNothing() {
         test::FakeServices fakes;
         SearchSettings s{"C:\\Games", true, true, 2};

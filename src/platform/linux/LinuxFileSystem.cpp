@@ -153,15 +153,15 @@ std::optional<std::string> readLink(const std::string& path) {
     return buf;
 }
 
-// The host name of `component` in `folder`: its UTF-8 form when that exists, else the entry
-// whose CP932 form is the same bytes, else one that differs only in the case of ASCII letters.
-// Trying the UTF-8 form first spares a listing and finds the codes CP932 holds twice (NEC and
-// IBM rows), whose UTF-8 form converts back to the other code.
+// The host name of `component` in `folder`: the name it spells (cp932::toHostName) when that
+// exists, else the entry whose CP932 form is the same bytes, else one that differs only in the
+// case of ASCII letters. Trying the spelled name first spares a listing and finds the codes CP932
+// holds twice (NEC and IBM rows), whose UTF-8 form converts back to the other code.
 std::optional<std::string> findEntry(const std::string& folder, const std::string& component) {
     struct stat st {};
-    if (auto utf8 = cp932::toUtf8Strict(component);
-        utf8 && ::lstat(joinHost(folder, *utf8).c_str(), &st) == 0)
-        return utf8;
+    if (auto host = cp932::toHostName(component);
+        host && ::lstat(joinHost(folder, *host).c_str(), &st) == 0)
+        return host;
     Dir dir(folder);
     if (!dir.get())
         return std::nullopt;
@@ -250,10 +250,10 @@ std::optional<HostPath> joinComponents(const WindowsPath& split, const Name& nam
     return host;
 }
 
-// Every component by its UTF-8 form, looked up nowhere.
+// Every component by the host name it spells, looked up nowhere.
 std::optional<HostPath> joinWritten(const WindowsPath& split) {
     return joinComponents(split, [](const std::string&, const std::string& component) {
-        return cp932::toUtf8Strict(component);
+        return cp932::toHostName(component);
     });
 }
 
@@ -363,7 +363,19 @@ int LinuxFileSystem::WriteCalls::rename(const char* from, const char* to) {
 }
 
 LinuxFileSystem::LinuxFileSystem(DriveTable drives, WriteCalls* calls)
-    : mDrives(std::move(drives)), mCalls(calls ? calls : &systemCalls()) {}
+    : mDrives(std::make_shared<const DriveTable>(std::move(drives))),
+      mCalls(calls ? calls : &systemCalls()) {}
+
+void LinuxFileSystem::useDrives(DriveTable drives) {
+    auto table = std::make_shared<const DriveTable>(std::move(drives));
+    const std::lock_guard lock(mDrivesLock);
+    mDrives = std::move(table);
+}
+
+std::shared_ptr<const DriveTable> LinuxFileSystem::drives() const {
+    const std::lock_guard lock(mDrivesLock);
+    return mDrives;
+}
 
 std::string LinuxFileSystem::winePrefix() {
     return prefixFolder();
@@ -401,11 +413,13 @@ DriveTable LinuxFileSystem::driveTableFromEnvironment() {
 }
 
 std::optional<std::string> LinuxFileSystem::toWindowsPath(const std::string& hostPath) const {
-    return mDrives.toWindows(hostPath);
+    return drives()->toWindows(hostPath);
 }
 
 std::string LinuxFileSystem::toHostPath(const std::string& windowsPath) const {
-    const std::optional<WindowsPath> split = splitWindowsPath(mDrives, windowsPath);
+    // Held while `split` points into it.
+    const std::shared_ptr<const DriveTable> table = drives();
+    const std::optional<WindowsPath> split = splitWindowsPath(*table, windowsPath);
     if (!split)
         return {};
     // Most paths name every entry by its UTF-8 form. Then one look-up of the whole path, which
@@ -423,13 +437,16 @@ std::string LinuxFileSystem::toHostPath(const std::string& windowsPath) const {
             if (!missing)
                 found = findEntry(folder, component);
             missing = !found;
-            return std::optional<std::string>(found ? *found : cp932::toUtf8(component));
+            return std::optional<std::string>(
+                found ? *found : cp932::toHostName(component).value_or(cp932::toUtf8(component)));
         });
     return host->withSeparator(*split);
 }
 
 std::string LinuxFileSystem::writtenHostPath(const std::string& windowsPath) const {
-    const std::optional<WindowsPath> split = splitWindowsPath(mDrives, windowsPath);
+    // Held while `split` points into it.
+    const std::shared_ptr<const DriveTable> table = drives();
+    const std::optional<WindowsPath> split = splitWindowsPath(*table, windowsPath);
     const std::optional<HostPath> direct = split ? joinWritten(*split) : std::nullopt;
     return direct ? direct->withSeparator(*split) : std::string();
 }
@@ -697,7 +714,7 @@ std::optional<FileSystem::EnteredFolder> LinuxFileSystem::enterFolder(const std:
 }
 
 std::string LinuxFileSystem::workingFolder() {
-    return mDrives.toWindows(currentFolder()).value_or(std::string());
+    return drives()->toWindows(currentFolder()).value_or(std::string());
 }
 
 std::string LinuxFileSystem::shownPath(const std::string& path) {

@@ -5,6 +5,8 @@
 
 #include <cstdint>
 #include <functional>
+#include <memory>
+#include <mutex>
 #include <optional>
 #include <string>
 #include <sys/types.h>
@@ -33,6 +35,10 @@ public:
     static std::string winePrefix();
     // The drive table of that prefix, or drive Z: alone without a prefix.
     static DriveTable driveTableFromEnvironment();
+
+    // The drive table from now on: after the prefix was made or changed. Safe while other
+    // threads use the file system; a call under way finishes with the table it began with.
+    void useDrives(DriveTable drives);
 
     // Windows path of a host path; nothing when no drive holds it.
     std::optional<std::string> toWindowsPath(const std::string& hostPath) const;
@@ -75,7 +81,10 @@ private:
     // Empty when no drive matches or a component has no UTF-8 form.
     std::string writtenHostPath(const std::string& windowsPath) const;
 
-    DriveTable mDrives;
+    std::shared_ptr<const DriveTable> drives() const;
+
+    mutable std::mutex mDrivesLock;
+    std::shared_ptr<const DriveTable> mDrives;
     WriteCalls* mCalls;
 };
 

@@ -29,6 +29,10 @@ std::string toCp932(const QString& text) {
     return cp932::fromUtf8(text.toStdString());
 }
 
+std::string toCp932Path(const QString& text) {
+    return cp932::fromUtf8Lossless(text.toStdString());
+}
+
 QFont designedFont(int pixelSize) {
     QFont font;
     font.setFamilies({QStringLiteral("ＭＳ Ｐゴシック"), QStringLiteral("MS PGothic"),
