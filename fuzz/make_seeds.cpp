@@ -2,6 +2,7 @@
 #include "catalogue/CatalogueFile.h"
 #include "catalogue/FolderTree.h"
 #include "catalogue/ItemClipboard.h"
+#include "platform/CodePages.h"
 #include "platform/Cp932.h"
 #include "platform/ProfileFile.h"
 #include "support/GameFileBuilders.h"
@@ -186,14 +187,33 @@ int main(int argc, char** argv) {
     seed("xyz", "plain", "\x0D\x04\x02" + palette + "\3\3\4\4\5\5\6\6");
     seed("ldb", "title", test::makeLdb(sj("タイトル")));
     seed("ldb", "none", test::makeLdb(""));
+    seed("ldb", "rpg2003", test::makeLdb2003(sj("タイトル")));
+    // The names' count, where the database ends (a 256th), the names, the database, the map tree.
+    const auto codePageSeed = [](int codePage, const std::vector<std::string>& names) {
+        std::vector<std::string> stored;
+        std::string input = {static_cast<char>(names.size()), '\x80'};
+        for (const std::string& name : names) {
+            stored.push_back(codepage::fromUtf8(codePage, name).value_or(name));
+            input += name + '\0';
+        }
+        const std::string ldb = test::makeLdbNaming(stored);
+        const std::string lmt = test::makeLmt({stored.back()});
+        input[1] = static_cast<char>(ldb.size() * 256 / (ldb.size() + lmt.size()));
+        return input + ldb + lmt;
+    };
+    seed("codepage", "russian", codePageSeed(1251, {"Меч", "ЗАМОК", "Hero"}));
+    seed("codepage", "japanese", codePageSeed(932, {"勇者", "ＨＥＲＯ", "魔王の城"}));
     seed("runtime", "rpg2003",
          test::makeRuntime({"KERNEL32.dll", "harmony.dll"},
                            test::versionResource({1, 0, 8, 0}, {{"ProductName", u"RPG Maker 2003"},
                                                                 {"FileDescription", u"RPG_RT"}})));
     seed("runtime", "bare", test::makeRuntime({"USER32.dll"}, ""));
+    seed("runtime", "key",
+         test::makeRuntime({}, "", std::string("Software\\ASCII\\RPG2000\0Harmony.dll", 34)));
 
     seed("cp932", "mixed", sj("半角ｶﾅと全角、表示①ⅰ￢") + "ascii\\");
     seed("cp932", "utf8", "UTF-8 \xE3\x81\x82\xF0\x9F\x98\x80");
+    seed("cp932", "escapes", "Fr<U+00F6>hliche <u+1f600> <U+003C>X+FF> \xFF\xC2\xA5\\");
 
     seed("paths", "path",
          std::string("\x07\x43"

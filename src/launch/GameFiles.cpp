@@ -7,6 +7,7 @@
 #include <zlib.h>
 
 #include <algorithm>
+#include <functional>
 #include <limits>
 
 namespace tavrin::gamefiles {
@@ -47,6 +48,9 @@ public:
     explicit LcfReader(std::string_view bytes) : mBytes(bytes) {}
 
     bool atEnd() const { return mBytes.empty(); }
+    // A chunk could not be read whole: what follows it cannot be found.
+    bool broken() const { return mBroken; }
+    void breakOff() { mBroken = true; }
     std::optional<std::uint32_t> number() {
         std::uint32_t value = 0;
         while (!mBytes.empty()) {
@@ -70,6 +74,7 @@ public:
 
 private:
     std::string_view mBytes;
+    bool mBroken = false;
 };
 
 struct Chunk {
@@ -84,19 +89,34 @@ std::optional<Chunk> nextChunk(LcfReader& reader) {
     if (reader.atEnd())
         return std::nullopt;
     const std::optional<std::uint32_t> id = reader.number();
-    if (!id || *id == 0)
+    if (id && *id == 0)
         return std::nullopt;
-    const std::optional<std::uint32_t> size = reader.number();
+    const std::optional<std::uint32_t> size = id ? reader.number() : std::nullopt;
     const std::optional<std::string_view> data = size ? reader.bytes(*size) : std::nullopt;
-    if (!data)
+    if (!data) {
+        reader.breakOff();
         return std::nullopt;
+    }
     return Chunk{*id, *data};
+}
+
+bool databaseHeader(LcfReader& reader) {
+    const std::optional<std::uint32_t> length = reader.number();
+    const std::optional<std::string_view> header = length ? reader.bytes(*length) : std::nullopt;
+    return header && *header == "LcfDataBase";
 }
 
 // The database's chunk 0x16 is its system data, and that chunk's field 0x11 the title
 // picture's name (a string, left out when empty).
 constexpr std::uint32_t kSystemChunk = 0x16;
 constexpr std::uint32_t kTitlePictureField = 0x11;
+
+// Only the 2003 editor writes the system data's field 0x0A ("ldb_id", the number 2003) and the
+// chunk 0x1D, the commands of its side-view battles, which 2000 has no part of. Either is taken
+// alone, since a database cut short may hold the first only.
+constexpr std::uint32_t kLdbIdField = 0x0A;
+constexpr std::uint32_t kLdbId2003 = 2003;
+constexpr std::uint32_t kBattleCommandsChunk = 0x1D;
 
 // A version resource block: length, value length, type (1: text, whose value length counts
 // UTF-16 units), a UTF-16 key, then value and children, each starting on four bytes.
@@ -204,6 +224,29 @@ void readVersion(std::string_view resource, Runtime& runtime) {
                 runtime.kind = kind;
 }
 
+char lowerAscii(char c) {
+    return c >= 'A' && c <= 'Z' ? static_cast<char>(c + 32) : c;
+}
+
+// Whether the bytes hold the ASCII text anywhere, letters in any case.
+bool holdsText(std::string_view bytes, std::string_view text) {
+    const auto hash = [](char c) { return std::hash<char>()(lowerAscii(c)); };
+    const auto same = [](char a, char b) { return lowerAscii(a) == lowerAscii(b); };
+    const std::boyer_moore_horspool_searcher searcher(text.begin(), text.end(), hash, same);
+    return std::search(bytes.begin(), bytes.end(), searcher) != bytes.end();
+}
+
+// Every uncompressed runtime holds the key it reads, where its version data may name no
+// edition or be missing. 2003 is asked first: the 2003 RTP is what a runtime naming its key
+// needs, whatever else it names.
+RuntimeKind kindByRtpKey(std::string_view exe) {
+    for (const RuntimeKind kind : {RuntimeKind::rpg2003, RuntimeKind::rpg2000})
+        for (std::string_view key : rtpKeys(kind))
+            if (holdsText(exe, key))
+                return kind;
+    return RuntimeKind::unknown;
+}
+
 // A real runtime imports a dozen DLLs; a table that goes on is damaged, and so is a name
 // longer than any file name.
 constexpr std::size_t kMostImports = 256;
@@ -255,10 +298,7 @@ std::optional<Picture> decodeXyz(std::string_view bytes) {
 
 std::optional<std::string> titlePictureName(std::string_view ldb) {
     LcfReader reader(ldb);
-    const std::optional<std::uint32_t> headerLength = reader.number();
-    const std::optional<std::string_view> header =
-        headerLength ? reader.bytes(*headerLength) : std::nullopt;
-    if (!header || *header != "LcfDataBase")
+    if (!databaseHeader(reader))
         return std::nullopt;
     while (const std::optional<Chunk> chunk = nextChunk(reader)) {
         if (chunk->id != kSystemChunk)
@@ -272,11 +312,47 @@ std::optional<std::string> titlePictureName(std::string_view ldb) {
     return std::nullopt;
 }
 
+RuntimeKind databaseKind(std::string_view ldb) {
+    LcfReader reader(ldb);
+    if (!databaseHeader(reader))
+        return RuntimeKind::unknown;
+    bool systemRead = false;
+    while (const std::optional<Chunk> chunk = nextChunk(reader)) {
+        if (chunk->id == kBattleCommandsChunk && !chunk->data.empty())
+            return RuntimeKind::rpg2003;
+        if (chunk->id != kSystemChunk)
+            continue;
+        LcfReader system(chunk->data);
+        while (const std::optional<Chunk> field = nextChunk(system)) {
+            if (field->id == kLdbIdField && LcfReader(field->data).number() == kLdbId2003)
+                return RuntimeKind::rpg2003;
+        }
+        systemRead = !system.broken();
+    }
+    // A database cut short or damaged may have lost what would make it a 2003 one.
+    return systemRead && !reader.broken() ? RuntimeKind::rpg2000 : RuntimeKind::unknown;
+}
+
+std::vector<std::string_view> rtpKeys(RuntimeKind kind) {
+    switch (kind) {
+    case RuntimeKind::rpg2000:
+        return {"Software\\ASCII\\RPG2000", "Software\\Enterbrain\\RPG2000"};
+    case RuntimeKind::rpg2003:
+        return {"Software\\Enterbrain\\RPG2003"};
+    case RuntimeKind::unknown:
+        break;
+    }
+    return {"Software\\ASCII\\RPG2000", "Software\\Enterbrain\\RPG2000",
+            "Software\\Enterbrain\\RPG2003"};
+}
+
 std::optional<Runtime> readRuntime(std::string_view exe) {
     const std::optional<PeFile> pe = PeFile::read(exe);
     if (!pe || pe->isPe32Plus())
         return std::nullopt;
     Runtime runtime;
+    runtime.kind = kindByRtpKey(exe);
+    runtime.loadsHarmony = holdsText(exe, "Harmony.dll");
     readImports(*pe, runtime);
     if (const std::optional<std::string_view> version = pe->resource(kRtVersion, std::nullopt))
         readVersion(*version, runtime);

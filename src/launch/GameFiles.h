@@ -35,9 +35,21 @@ struct Runtime {
     RuntimeKind kind = RuntimeKind::unknown;
     std::string version;              // from its version data; empty when it has none
     std::vector<std::string> imports; // the DLLs its import table names, as written
+    // It names Harmony.dll, which the 2000 and early 2003 runtimes load when they start,
+    // outside their import table.
+    bool loadsHarmony = false;
 };
-// Nothing when the bytes are no 32-bit Windows program.
+// The registry keys (under HKEY_CURRENT_USER) whose "RuntimePackagePath" a runtime of this kind
+// reads for its RTP's folder; all three for a kind unknown.
+std::vector<std::string_view> rtpKeys(RuntimeKind kind);
+
+// Nothing when the bytes are no 32-bit Windows program. The kind comes from the registry key
+// under which the runtime looks for its RTP, named in its bytes, else from its version data.
 std::optional<Runtime> readRuntime(std::string_view exe);
+
+// The edition a database (RPG_RT.ldb) was made with: 2003 when it carries what only 2003 writes,
+// 2000 when it reads whole without; unknown when it is no database or is damaged.
+RuntimeKind databaseKind(std::string_view ldb);
 
 // Whether RPG_RT.ini says the game carries everything it needs ("FullPackageFlag=1" in
 // [RPG_RT]), so it needs no run-time package.

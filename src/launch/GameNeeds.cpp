@@ -4,7 +4,9 @@
 #include "platform/Cp932.h"
 #include "platform/FileSystem.h"
 #include "platform/PathText.h"
+#include "platform/PeFile.h"
 #include "platform/Registry.h"
+#include "platform/TextLines.h"
 
 #include <algorithm>
 #include <cstdint>
@@ -16,6 +18,12 @@ namespace {
 
 // A runtime measures about a megabyte, a patched one a few; anything far larger is no runtime.
 constexpr std::uint64_t kRuntimeFileLimit = std::uint64_t{64} << 20;
+// Databases of the largest games measure a few megabytes.
+constexpr std::uint64_t kDatabaseFileLimit = std::uint64_t{64} << 20;
+
+// The first line of every Git LFS pointer, which a repository checked out without LFS holds in
+// place of the program.
+constexpr std::string_view kLfsPointer = "version https://git-lfs.github.com/spec/";
 
 // Nothing when the file is not there or is refused (a folder, a FIFO, too large): a game folder
 // may hold anything under these names.
@@ -28,38 +36,67 @@ std::optional<std::string> readQuietly(FileSystem& fs, const std::string& path,
     }
 }
 
+// RPG_RT.EXE read once: the runtime, or what the file is instead.
+void readRuntimeFile(FileSystem& fs, const std::string& path, GameNeeds& needs) {
+    using File = GameNeeds::RuntimeFile;
+    std::optional<std::string> exe;
+    try {
+        exe = fs.readFile(path, kRuntimeFileLimit);
+    } catch (const AppError& e) {
+        needs.runtimeFile = File::unreadable;
+        needs.unreadableBecause = e.what();
+        return;
+    }
+    if (!exe) {
+        return;
+    }
+    needs.runtime = gamefiles::readRuntime(*exe);
+    if (needs.runtime) {
+        needs.runtimeFile = File::program32;
+    } else if (exe->empty()) {
+        needs.runtimeFile = File::empty;
+    } else if (exe->starts_with(kLfsPointer)) {
+        needs.runtimeFile = File::lfsPointer;
+    } else {
+        const std::optional<PeFile> pe = PeFile::read(*exe);
+        needs.runtimeFile = pe && pe->isPe32Plus() ? File::program64 : File::noProgram;
+    }
+}
+
+// A compressed runtime shows neither its key nor its name, and a folder may have lost its
+// runtime: the database still tells the edition.
+gamefiles::RuntimeKind kindOfDatabase(FileSystem& fs, const std::string& folder) {
+    const std::optional<std::string> ldb =
+        readQuietly(fs, folder + "RPG_RT.ldb", kDatabaseFileLimit);
+    return ldb ? gamefiles::databaseKind(*ldb) : gamefiles::RuntimeKind::unknown;
+}
+
 // The runtimes learn the RTP's folder from "RuntimePackagePath" under HKEY_CURRENT_USER, where
 // the RTP installers write it: a 2000 runtime from ASCII's RPG2000 key, or Enterbrain's, under
 // which the edition it published later registers; a 2003 runtime from Enterbrain's RPG2003.
 // HKEY_CURRENT_USER\Software is one key for 32- and 64-bit programs, so a 64-bit prefix holds it
-// where a 32-bit installer wrote it, and nothing in HKEY_LOCAL_MACHINE is read. A runtime we
-// cannot tell counts any of the three.
-std::vector<const char*> rtpKeys(const std::optional<gamefiles::Runtime>& runtime) {
-    const gamefiles::RuntimeKind kind = runtime ? runtime->kind : gamefiles::RuntimeKind::unknown;
-    switch (kind) {
-    case gamefiles::RuntimeKind::rpg2000:
-        return {"Software\\ASCII\\RPG2000", "Software\\Enterbrain\\RPG2000"};
-    case gamefiles::RuntimeKind::rpg2003:
-        return {"Software\\Enterbrain\\RPG2003"};
-    case gamefiles::RuntimeKind::unknown:
-        break;
-    }
-    return {"Software\\ASCII\\RPG2000", "Software\\Enterbrain\\RPG2000",
-            "Software\\Enterbrain\\RPG2003"};
-}
-
-// A key left behind by an RTP since removed names a folder that is gone: the runtime then
-// fails as if there were no key.
-bool rtpInstalled(FileSystem& fs, Registry& registry,
-                  const std::optional<gamefiles::Runtime>& runtime) {
-    for (const char* key : rtpKeys(runtime)) {
+// where a 32-bit installer wrote it, and nothing in HKEY_LOCAL_MACHINE is read. A game we
+// cannot tell counts any of the three. A key left behind by an RTP since removed names a folder
+// that is gone: the runtime then fails as if there were no key.
+std::vector<std::string> rtpFolders(FileSystem& fs, Registry& registry,
+                                    gamefiles::RuntimeKind kind) {
+    std::vector<std::string> folders;
+    for (std::string_view key : gamefiles::rtpKeys(kind)) {
         std::string folder;
-        if (registry.readString(key, "RuntimePackagePath", folder) == Registry::Read::ok &&
-            !folder.empty() && fs.folderExists(folder)) {
-            return true;
+        if (registry.readString(std::string(key), "RuntimePackagePath", folder) !=
+                Registry::Read::ok ||
+            folder.empty()) {
+            continue;
+        }
+        folder = pathtext::withTrailingBackslash(folder);
+        const bool known = std::any_of(folders.begin(), folders.end(), [&](const std::string& f) {
+            return pathtext::sameName(f, folder);
+        });
+        if (!known && fs.folderExists(folder)) {
+            folders.push_back(folder);
         }
     }
-    return false;
+    return folders;
 }
 
 std::string lowerAscii(std::string name) {
@@ -120,34 +157,89 @@ std::vector<std::string> dllsMissing(FileSystem& fs, const std::string& gameFold
 GameNeeds readGameNeeds(FileSystem& fs, Registry& registry, const std::string& projectFolder) {
     GameNeeds needs;
     const std::string folder = pathtext::withTrailingBackslash(projectFolder);
-    if (const std::optional<std::string> exe =
-            readQuietly(fs, folder + "RPG_RT.EXE", kRuntimeFileLimit)) {
-        needs.runtime = gamefiles::readRuntime(*exe);
+    readRuntimeFile(fs, folder + "RPG_RT.EXE", needs);
+    if (needs.runtime) {
+        needs.kind = needs.runtime->kind;
+    }
+    if (needs.kind == gamefiles::RuntimeKind::unknown) {
+        needs.kind = kindOfDatabase(fs, folder);
     }
     // Without RPG_RT.ini the runtime looks for the RTP, as it does without the flag.
     const std::optional<std::string> ini =
         readQuietly(fs, folder + "RPG_RT.ini", kProfileFileLimit);
     if (!ini || !gamefiles::isFullPackage(*ini)) {
-        needs.rtp = rtpInstalled(fs, registry, needs.runtime) ? GameNeeds::Rtp::installed
-                                                              : GameNeeds::Rtp::missing;
+        needs.rtpFolders = rtpFolders(fs, registry, needs.kind);
+        needs.rtp = needs.rtpFolders.empty() ? GameNeeds::Rtp::missing : GameNeeds::Rtp::installed;
     }
     // RPG_RT.ini is not searched for DLLs: the runtimes load none named there, and a patch that
     // brings one adds it to the runtime's import table.
     if (needs.runtime) {
-        needs.missingDlls = dllsMissing(fs, folder, needs.runtime->imports);
+        std::vector<std::string> dlls = needs.runtime->imports;
+        if (needs.runtime->loadsHarmony) {
+            dlls.emplace_back("Harmony.dll");
+        }
+        needs.missingDlls = dllsMissing(fs, folder, dlls);
     }
     return needs;
+}
+
+std::string editionName(gamefiles::RuntimeKind kind) {
+    switch (kind) {
+    case gamefiles::RuntimeKind::rpg2000:
+        return sj("RPGツクール2000");
+    case gamefiles::RuntimeKind::rpg2003:
+        return sj("RPGツクール2003");
+    case gamefiles::RuntimeKind::unknown:
+        break;
+    }
+    return {};
 }
 
 std::vector<std::string> missingParts(const GameNeeds& needs) {
     std::vector<std::string> lines;
     if (needs.rtp == GameNeeds::Rtp::missing) {
-        lines.push_back(sj("RTP (ランタイムパッケージ) がインストールされていません。"));
+        const std::string edition = editionName(needs.kind);
+        lines.push_back((edition.empty() ? "" : edition + sj(" の ")) +
+                        sj("RTP (ランタイムパッケージ) がインストールされていません。"));
     }
-    for (const std::string& dll : needs.missingDlls) {
-        lines.push_back(dll + sj(" が見つかりません。"));
+    const std::vector<std::string>& dlls = needs.missingDlls;
+    for (std::size_t i = 0; i < dlls.size() && i < kNamesShown; ++i) {
+        lines.push_back(shownName(dlls[i]) + sj(" が見つかりません。"));
+    }
+    if (dlls.size() > kNamesShown) {
+        lines.push_back(moreNames(dlls.size() - kNamesShown));
     }
     return lines;
+}
+
+std::optional<std::string> runtimeRefusal(const GameNeeds& needs, const std::string& runtimePath) {
+    using File = GameNeeds::RuntimeFile;
+    const char* pattern = nullptr;
+    switch (needs.runtimeFile) {
+    case File::missing:
+    case File::program32:
+        return std::nullopt;
+    case File::unreadable:
+        if (!needs.unreadableBecause.empty()) {
+            return needs.unreadableBecause;
+        }
+        pattern = "%s を読み込めません。";
+        break;
+    case File::empty:
+        pattern = "%s は Windows のプログラムではありません（空のファイルです）。";
+        break;
+    case File::lfsPointer:
+        pattern = "%s は Windows のプログラムではありません（Git LFS のポインタです。"
+                  "リポジトリから本体を取得してください）。";
+        break;
+    case File::noProgram:
+        pattern = "%s は Windows のプログラムではありません。";
+        break;
+    case File::program64:
+        pattern = "%s は 64 ビットのプログラムです。RPGツクールのランタイムは 32 ビットです。";
+        break;
+    }
+    return formatMessage(sj(pattern), runtimePath);
 }
 
 } // namespace tavrin

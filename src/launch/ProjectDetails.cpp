@@ -5,6 +5,7 @@
 #include "platform/Cp932.h"
 #include "platform/FileSystem.h"
 #include "platform/PathText.h"
+#include "platform/TextLines.h"
 
 #include <algorithm>
 #include <array>
@@ -94,6 +95,32 @@ std::string bytesText(std::uint64_t bytes) {
     return text.data();
 }
 
+// What RPG_RT.EXE is, for the pane: only a 32-bit program is a runtime.
+std::string runtimeText(const GameNeeds& needs, const std::string& edition) {
+    using File = GameNeeds::RuntimeFile;
+    switch (needs.runtimeFile) {
+    case File::missing:
+        return sj("ありません（RPG_RT.exe がありません）");
+    case File::unreadable:
+        return sj("読み込めません");
+    case File::empty:
+        return sj("使えません（空のファイルです）");
+    case File::lfsPointer:
+        return sj("使えません（Git LFS のポインタです）");
+    case File::noProgram:
+        return sj("使えません（Windows のプログラムではありません）");
+    case File::program64:
+        return sj("使えません（64 ビットのプログラムです）");
+    case File::program32:
+        break;
+    }
+    std::string text = edition.empty() ? sj("不明") : edition;
+    if (needs.runtime && !needs.runtime->version.empty()) {
+        text += sj("（バージョン ") + needs.runtime->version + sj("）");
+    }
+    return text;
+}
+
 } // namespace
 
 std::optional<PictureFile> findTitlePicture(FileSystem& fs, const std::string& folder,
@@ -139,6 +166,7 @@ std::vector<std::string> needsLines(ProjectKind kind, const std::optional<GameNe
     if (!needs) {
         return lines;
     }
+    const std::string edition = editionName(needs->kind);
     switch (needs->rtp) {
     case GameNeeds::Rtp::notNeeded:
         lines.push_back(sj("RTP: 不要"));
@@ -147,36 +175,22 @@ std::vector<std::string> needsLines(ProjectKind kind, const std::optional<GameNe
         lines.push_back(sj("RTP: インストール済み"));
         break;
     case GameNeeds::Rtp::missing:
-        lines.push_back(sj("RTP: 見つかりません"));
+        lines.push_back(sj("RTP: 見つかりません") +
+                        (edition.empty() ? "" : sj("（") + edition + sj(" の RTP）")));
         break;
     }
     if (!needs->missingDlls.empty()) {
+        const std::vector<std::string>& dlls = needs->missingDlls;
         std::string names;
-        for (const std::string& dll : needs->missingDlls) {
-            names += (names.empty() ? "" : ", ") + dll;
+        for (std::size_t i = 0; i < dlls.size() && i < kNamesShown; ++i) {
+            names += (names.empty() ? "" : ", ") + shownName(dlls[i]);
+        }
+        if (dlls.size() > kNamesShown) {
+            names += " " + moreNames(dlls.size() - kNamesShown);
         }
         lines.push_back(sj("見つからない DLL: ") + names);
     }
-    std::string runtime = sj("ランタイム: ");
-    if (!needs->runtime) {
-        runtime += sj("不明");
-    } else {
-        switch (needs->runtime->kind) {
-        case gamefiles::RuntimeKind::rpg2000:
-            runtime += sj("RPGツクール2000");
-            break;
-        case gamefiles::RuntimeKind::rpg2003:
-            runtime += sj("RPGツクール2003");
-            break;
-        case gamefiles::RuntimeKind::unknown:
-            runtime += sj("不明");
-            break;
-        }
-        if (!needs->runtime->version.empty()) {
-            runtime += sj("（バージョン ") + needs->runtime->version + sj("）");
-        }
-    }
-    lines.push_back(runtime);
+    lines.push_back(sj("ランタイム: ") + runtimeText(*needs, edition));
     return lines;
 }
 

@@ -203,6 +203,28 @@ TEST(Runtime, KindAndVersionFromTheVersionData) {
     EXPECT_EQ(high->version, "65535.2.300.4");
 }
 
+// A database cut short or damaged may have lost what only 2003 writes: it tells no edition.
+TEST(Database, KindByWhatOnly2003WritesWhenReadWhole) {
+    const std::string made2000 = makeLdb("Title1"), made2003 = makeLdb2003("Title1");
+    std::string damagedSystem = made2000; // the title field claims more than its chunk holds
+    damagedSystem[made2000.find(lcfChunk(0x11, "Title1")) + 1] = 0x30;
+    const std::pair<std::string, RuntimeKind> rows[] = {
+        {makeLdb2003("", true, false), RuntimeKind::rpg2003},
+        {makeLdb2003("", false, true), RuntimeKind::rpg2003},
+        {made2000.substr(0, made2000.find(lcfChunk(0x17, lcfNumber(0))) + 1), RuntimeKind::unknown},
+        {damagedSystem, RuntimeKind::unknown},
+        {lcfNumber(11) + "LcfDataBase" + lcfChunk(0x15, "x"), RuntimeKind::unknown},
+        {lcfNumber(10) + "LcfMapTree" + made2000.substr(12), RuntimeKind::unknown},
+    };
+    for (const auto& [ldb, kind] : rows) {
+        EXPECT_EQ(readExact(databaseKind, ldb), kind) << &ldb - &rows[0].first;
+    }
+    expectSafeOnDamage([](std::string_view b) { return std::optional(databaseKind(b)); }, made2003,
+                       [](RuntimeKind cut, RuntimeKind whole) {
+                           return cut == whole || cut == RuntimeKind::unknown;
+                       });
+}
+
 TEST(Runtime, ImportsAsWritten) {
     const std::vector<std::string> dlls = {"KERNEL32.dll", "USER32.dll", "harmony.dll"};
     const std::string exe =

@@ -63,17 +63,73 @@ std::string lcfChunk(std::uint32_t id, std::string_view data) {
     return lcfNumber(id) + lcfNumber(static_cast<std::uint32_t>(data.size())) + std::string(data);
 }
 
-std::string makeLdb(std::string_view title) {
+namespace {
+
+std::string ldb(std::string_view title, const std::string& systemFirst, const std::string& after) {
     // One actor whose name is long: an array of one entry, ID 1, its fields, the end of it.
     const std::string actor =
         lcfChunk(0x01, std::string(200, 'A')) + lcfChunk(0x02, "title") + std::string(1, '\0');
     const std::string actors = lcfNumber(1) + lcfNumber(1) + actor;
-    std::string system = lcfChunk(0x0B, "boat") + lcfChunk(0x0E, std::string(1, '\2'));
+    std::string system =
+        systemFirst + lcfChunk(0x0B, "boat") + lcfChunk(0x0E, std::string(1, '\2'));
     if (!title.empty())
         system += lcfChunk(0x11, title);
     system += lcfChunk(0x12, "GameOver") + lcfChunk(0x13, "System") + std::string(1, '\0');
     return lcfNumber(11) + "LcfDataBase" + lcfChunk(0x0B, actors) + lcfChunk(0x15, "terms") +
-           lcfChunk(0x16, system) + lcfChunk(0x17, lcfNumber(0)) + std::string(1, '\0');
+           lcfChunk(0x16, system) + lcfChunk(0x17, lcfNumber(0)) + after + std::string(1, '\0');
+}
+
+} // namespace
+
+std::string makeLdb(std::string_view title) {
+    return ldb(title, {}, {});
+}
+
+std::string makeLdb2003(std::string_view title, bool ldbId, bool battleCommands) {
+    // The commands: one, "Attack", its fields and the end of it, in an array of one.
+    const std::string command = lcfChunk(0x01, "Attack") + lcfChunk(0x02, lcfNumber(1)) + '\0';
+    const std::string commands = lcfChunk(0x0A, lcfNumber(1) + lcfNumber(1) + command) + '\0';
+    return ldb(title, ldbId ? lcfChunk(0x0A, lcfNumber(2003)) : std::string(),
+               battleCommands ? lcfChunk(0x1D, commands) : std::string());
+}
+
+std::string makeLdbNaming(const std::vector<std::string>& files) {
+    std::string actors, commands;
+    std::uint32_t actorCount = 0;
+    for (std::size_t i = 0; i < files.size(); ++i) {
+        if (i % 2 == 0) {
+            actors += lcfNumber(++actorCount) + lcfChunk(0x01, "Hero") + lcfChunk(0x03, files[i]) +
+                      lcfChunk(0x04, lcfNumber(0)) + '\0';
+        } else {
+            // Play BGM: its code, indent and name, then fade, volume, tempo and balance.
+            commands += lcfNumber(11510) + lcfNumber(0) +
+                        lcfNumber(static_cast<std::uint32_t>(files[i].size())) + files[i] +
+                        lcfNumber(4) + lcfNumber(0) + lcfNumber(100) + lcfNumber(100) +
+                        lcfNumber(50);
+        }
+    }
+    commands += std::string(4, '\0'); // the end command
+    const std::string event =
+        lcfNumber(1) + lcfChunk(0x01, "BGM") + lcfChunk(0x0B, lcfNumber(5)) +
+        lcfChunk(0x15, lcfNumber(static_cast<std::uint32_t>(commands.size()))) +
+        lcfChunk(0x16, commands) + '\0';
+    return lcfNumber(11) + "LcfDataBase" + lcfChunk(0x0B, lcfNumber(actorCount) + actors) +
+           lcfChunk(0x15, "terms") + lcfChunk(0x16, lcfChunk(0x13, "System") + '\0') +
+           lcfChunk(0x19, lcfNumber(1) + event) + '\0';
+}
+
+std::string makeLmt(const std::vector<std::string>& music) {
+    const auto count = static_cast<std::uint32_t>(music.size() + 1);
+    // Map 0 is the root, the game itself.
+    std::string maps = lcfNumber(count) + lcfNumber(0) + lcfChunk(0x01, "Game") + '\0';
+    std::string order = lcfNumber(count) + lcfNumber(0);
+    for (std::uint32_t i = 1; i < count; ++i) {
+        maps += lcfNumber(i) + lcfChunk(0x01, "MAP" + std::to_string(i)) +
+                lcfChunk(0x02, lcfNumber(0)) + lcfChunk(0x0B, lcfNumber(2)) +
+                lcfChunk(0x0C, lcfChunk(0x01, music[i - 1]) + '\0') + '\0';
+        order += lcfNumber(i);
+    }
+    return lcfNumber(10) + "LcfMapTree" + maps + order + lcfNumber(1) + '\0';
 }
 
 ResourceNode resourceLeaf(std::string data) {
@@ -269,7 +325,8 @@ std::string versionResource(std::array<std::uint16_t, 4> fileVersion,
     return versionBlock(u"VS_VERSION_INFO", fixed, 52, false, {info, var});
 }
 
-std::string makeRuntime(const std::vector<std::string>& imports, const std::string& version) {
+std::string makeRuntime(const std::vector<std::string>& imports, const std::string& version,
+                        std::string_view code) {
     ResourceNode tree;
     if (!version.empty())
         tree = resourceDir(
@@ -277,7 +334,11 @@ std::string makeRuntime(const std::vector<std::string>& imports, const std::stri
     else
         tree = resourceDir(
             {{std::uint16_t{24}, resourceDir({{std::uint16_t{1}, resourceLang("<manifest/>")}})}});
-    return makePe(tree, false, 0, 0, imports);
+    const auto codeSize = static_cast<std::uint32_t>((code.size() + 0xFFF) & ~std::size_t{0xFFF});
+    std::string pe = makePe(tree, false, 0, codeSize, imports);
+    // The section's bytes start where the headers' 0x200 end.
+    pe.replace(0x200, code.size(), code);
+    return pe;
 }
 
 } // namespace tavrin::test

@@ -30,6 +30,14 @@ std::string lcfChunk(std::uint32_t id, std::string_view data);
 // A database whose System chunk names `title` (no such field when empty), behind a chunk long
 // enough that its size takes two bytes.
 std::string makeLdb(std::string_view title);
+// The same as the 2003 editor writes it: with the System chunk's "ldb_id" 2003 and the battle
+// commands chunk, each when asked for.
+std::string makeLdb2003(std::string_view title, bool ldbId = true, bool battleCommands = true);
+// A database naming `files` (as stored: the editor's code page, no extension), in turn as an
+// actor's charset and as the music a common event's command plays.
+std::string makeLdbNaming(const std::vector<std::string>& files);
+// A map tree whose maps each play one of `music`.
+std::string makeLmt(const std::vector<std::string>& music);
 
 // A resource tree node: a directory of keyed children, or a leaf of data. Keys are IDs or
 // ASCII names; names are given first, as they are stored.
@@ -55,7 +63,9 @@ std::string makePe(const ResourceNode& tree, bool plus, std::uint32_t optionalSi
 // string table (Japanese, Unicode) of these keys and values.
 std::string versionResource(std::array<std::uint16_t, 4> fileVersion,
                             const std::vector<std::pair<std::string, std::u16string>>& strings);
-// A 32-bit runtime with these imports and, when `version` is not empty, that version resource.
-std::string makeRuntime(const std::vector<std::string>& imports, const std::string& version);
+// A 32-bit runtime with these imports and, when `version` is not empty, that version resource;
+// `code` is put as it is into a section before them, as a program's own texts are.
+std::string makeRuntime(const std::vector<std::string>& imports, const std::string& version,
+                        std::string_view code = {});
 
 } // namespace tavrin::test
