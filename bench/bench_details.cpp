@@ -8,6 +8,7 @@
 #include "catalogue/Catalogue.h"
 #include "catalogue/ProjectListModel.h"
 #include "catalogue/ProjectListView.h"
+#include "launch/CodePageChoices.h"
 #include "launch/DetailsPane.h"
 #include "launch/GameNeeds.h"
 #include "launch/PlayLog.h"
@@ -26,7 +27,7 @@
 #include <QHeaderView>
 #include <QImage>
 #include <QKeyEvent>
-#include <QLabel>
+#include <QPlainTextEdit>
 #include <QSplitter>
 #include <QTimer>
 
@@ -223,7 +224,9 @@ std::vector<Project> makeProjects(const std::string& games) {
 QString expectedText(const Project& p) {
     GameNeeds needs;
     needs.rtp = p.fullPackage ? GameNeeds::Rtp::notNeeded : GameNeeds::Rtp::installed;
-    needs.runtime = gamefiles::Runtime{gamefiles::RuntimeKind::rpg2000, p.version, {}};
+    needs.runtime = gamefiles::Runtime{gamefiles::RuntimeKind::rpg2000, p.version, {}, false};
+    needs.runtimeFile = GameNeeds::RuntimeFile::program32;
+    needs.kind = gamefiles::RuntimeKind::rpg2000;
     details::FolderSize size;
     for (const auto& e : host::recursive_directory_iterator(p.host))
         if (e.is_regular_file()) {
@@ -248,8 +251,8 @@ struct PaneWindow {
     DetailsPane* pane;
 
     PaneWindow(const std::vector<Project>& projects, FileSystem& fs, Registry& registry,
-               PlayLog& playLog)
-        : pane(new DetailsPane(fs, registry, playLog, &column)) {
+               PlayLog& playLog, CodePageChoices& codePages)
+        : pane(new DetailsPane(fs, registry, playLog, codePages, &column)) {
         catalogue.AddFolder(nullptr, "Tavrin");
         TreeNode* folder = catalogue.AddFolder(catalogue.tree().root(), "Games");
         std::vector<ProjectItem> items;
@@ -290,7 +293,9 @@ struct PaneWindow {
         QApplication::processEvents();
     }
 
-    QString text() const { return pane->findChild<QLabel*>(QStringLiteral("DetailsText"))->text(); }
+    QString text() const {
+        return pane->findChild<QPlainTextEdit*>(QStringLiteral("DetailsText"))->toPlainText();
+    }
     QColor pictureMiddle() const {
         const QImage shot =
             pane->findChild<QWidget*>(QStringLiteral("DetailsPicture"))->grab().toImage();
@@ -427,7 +432,8 @@ int main(int argc, char** argv) {
     LinuxFileSystem ownFiles(DriveTable({{'C', scratch / "own"}}));
     PlayLog playLog(ownFiles, "C:\\Tavrin.played");
 
-    PaneWindow w(projects, fs, registry, playLog);
+    CodePageChoices codePages(ownFiles, "C:\\Tavrin.codepage");
+    PaneWindow w(projects, fs, registry, playLog, codePages);
     const QString firstText = expectedText(projects.front());
     const QString lastText = expectedText(projects.back());
 

@@ -28,6 +28,8 @@ PACKAGES+=(clang-tidy shellcheck)
 PACKAGES+=(libxcb-xtest0-dev)
 # The makers' XYZ pictures are zlib data.
 PACKAGES+=(zlib1g-dev)
+# Whether the display can give a full-screen game its 640 x 480 mode.
+PACKAGES+=(libxcb-randr0-dev)
 PACKAGES+=(${TAVRIN_EXTRA_PACKAGES[@]+"${TAVRIN_EXTRA_PACKAGES[@]}"})
 
 add_i386=
@@ -51,16 +53,27 @@ if ((${#missing[@]})); then
   fi
 fi
 
-# The sort tests collate Japanese paths under ja_JP.UTF-8.
-if ! locale -a 2>/dev/null | grep -qix 'ja_JP\.utf-\?8'; then
+# The sort tests collate Japanese paths under ja_JP.UTF-8; games run under the locale that gives
+# Wine their own code page (932, 1252, 936, 950, 949, 1251, 1250).
+LOCALES=(ja_JP de_DE zh_CN zh_TW ko_KR ru_RU pl_PL)
+missing_locales=()
+for l in "${LOCALES[@]}"; do
+  locale -a 2>/dev/null | grep -qix "$l\.utf-\?8" || missing_locales+=("$l")
+done
+if ((${#missing_locales[@]})); then
   if [ "$(id -u)" = 0 ]; then
     touch /etc/locale.gen
-    sed -i 's/^# *\(ja_JP\.UTF-8 UTF-8\)$/\1/' /etc/locale.gen
-    grep -qx 'ja_JP.UTF-8 UTF-8' /etc/locale.gen || echo 'ja_JP.UTF-8 UTF-8' >>/etc/locale.gen
+    for l in "${missing_locales[@]}"; do
+      sed -i "s/^# *\($l\.UTF-8 UTF-8\)\$/\1/" /etc/locale.gen
+      grep -qx "$l.UTF-8 UTF-8" /etc/locale.gen || echo "$l.UTF-8 UTF-8" >>/etc/locale.gen
+    done
     locale-gen >/dev/null
   else
-    echo "The tests need the ja_JP.UTF-8 locale. Run as root, or:"
-    echo "  sudo sh -c \"echo 'ja_JP.UTF-8 UTF-8' >>/etc/locale.gen && locale-gen\""
+    echo "The tests and the games need these locales. Run as root, or:"
+    for l in "${missing_locales[@]}"; do
+      echo "  sudo sh -c \"echo '$l.UTF-8 UTF-8' >>/etc/locale.gen\""
+    done
+    echo "  sudo locale-gen"
   fi
 fi
 

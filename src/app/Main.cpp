@@ -16,6 +16,7 @@
 #include "dialogs/F_customize.h"
 #include "dialogs/F_setting.h"
 #include "dialogs/F_version.h"
+#include "launch/CodePageChoices.h"
 #include "launch/DetailsPane.h"
 #include "launch/PlayLog.h"
 #include "launch/Tavrinutils.h"
@@ -103,13 +104,16 @@ void TMainForm::buildWindow() {
     // The details pane shares the list's side of the window, below it.
     mPlayLog = std::make_unique<PlayLog>(mServices.ownFiles, mAppFolder + "Tavrin.played");
     mLaunch.recordStartsIn(mPlayLog.get());
+    mCodePages =
+        std::make_unique<CodePageChoices>(mServices.ownFiles, mAppFolder + "Tavrin.codepage");
+    mLaunch.takeCodePagesFrom(mCodePages.get());
     auto* column = new QSplitter(Qt::Vertical, ui->Splitter);
     column->setObjectName(QStringLiteral("DetailsSplitter"));
     column->setHandleWidth(4);
     column->setChildrenCollapsible(false);
     ui->Splitter->insertWidget(1, column);
     column->addWidget(list);
-    mDetails = new DetailsPane(mServices.fs, mServices.registry, *mPlayLog, column);
+    mDetails = new DetailsPane(mServices.fs, mServices.registry, *mPlayLog, *mCodePages, column);
     column->addWidget(mDetails);
     column->setStretchFactor(0, 1);
     column->setStretchFactor(1, 0);
@@ -337,6 +341,7 @@ void TMainForm::FormCreate(CatalogueReadAhead* readAhead) {
             mServices.ownFiles.removeInterruptedWrites(mCatalogueFile->path());
             mServices.ownFiles.removeInterruptedWrites(mSettingsPath);
             mServices.ownFiles.removeInterruptedWrites(mAppFolder + "Tavrin.played");
+            mServices.ownFiles.removeInterruptedWrites(mAppFolder + "Tavrin.codepage");
         }
         mCatalogueFile->LoadCatalogue(mCatalogue, readAhead);
         mCatalogueLoaded = true;

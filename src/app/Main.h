@@ -24,6 +24,7 @@ class TMainForm;
 namespace tavrin {
 
 class CatalogueActions;
+class CodePageChoices;
 class DetailsPane;
 class FolderTreeModel;
 class ListAppearance;
@@ -121,6 +122,7 @@ private:
     MainBars* mBars = nullptr;
     // When each project was last started, beside the settings; the pane under the list.
     std::unique_ptr<PlayLog> mPlayLog;
+    std::unique_ptr<CodePageChoices> mCodePages;
     DetailsPane* mDetails = nullptr;
     QLabel* mCount = nullptr; // StatusPanel0
     QLabel* mTitle = nullptr; // StatusPanel1

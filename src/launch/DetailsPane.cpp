@@ -1,10 +1,13 @@
 #include "launch/DetailsPane.h"
 
+#include "launch/CodePageChoices.h"
+#include "launch/GameCodePage.h"
 #include "launch/GameFiles.h"
 #include "launch/GameNeeds.h"
 #include "launch/PlayLog.h"
 #include "launch/ProjectDetails.h"
 #include "platform/AppError.h"
+#include "platform/CodePages.h"
 #include "platform/FileSystem.h"
 #include "platform/PathText.h"
 #include "platform/Registry.h"
@@ -12,13 +15,17 @@
 
 #include <QAbstractItemView>
 #include <QBuffer>
+#include <QComboBox>
 #include <QHBoxLayout>
 #include <QImageReader>
 #include <QLabel>
 #include <QPainter>
+#include <QPlainTextEdit>
 #include <QSplitter>
 #include <QThreadPool>
 #include <QTimer>
+#include <QVBoxLayout>
+#include <QWheelEvent>
 
 #include <atomic>
 #include <chrono>
@@ -43,6 +50,7 @@ struct DetailsPane::Answer {
     QImage picture;
     QString pictureNote;
     QStringList needs;
+    std::optional<int> codePage; // a 2000 game's, told from its files
     details::FolderSize size;
 };
 
@@ -51,8 +59,16 @@ class PictureView : public QWidget {
 public:
     explicit PictureView(QWidget* parent) : QWidget(parent) {
         setObjectName(QStringLiteral("DetailsPicture"));
-        setSizePolicy(QSizePolicy::Fixed, QSizePolicy::Expanding);
+        // It gives way to a narrow window rather than widening it.
+        setSizePolicy(QSizePolicy::Maximum, QSizePolicy::Expanding);
         setMinimumSize(32, 24);
+    }
+    QSize sizeHint() const override { return {mWanted, 24}; }
+    void setWantedWidth(int width) {
+        if (width != mWanted) {
+            mWanted = width;
+            updateGeometry();
+        }
     }
     void setPicture(QImage picture) {
         mPicture = std::move(picture);
@@ -86,6 +102,23 @@ protected:
 private:
     QImage mPicture;
     QImage mScaled;
+    int mWanted = 32;
+};
+
+// A turn of the wheel over the pane scrolls past the box instead of changing a saved choice,
+// unless the user went into the box first.
+class CodePageBox : public QComboBox {
+public:
+    explicit CodePageBox(QWidget* parent) : QComboBox(parent) {}
+
+protected:
+    void wheelEvent(QWheelEvent* event) override {
+        if (hasFocus()) {
+            QComboBox::wheelEvent(event);
+        } else {
+            event->ignore();
+        }
+    }
 };
 
 namespace {
@@ -161,6 +194,26 @@ QImage decodePicture(const std::string& bytes, details::PictureFormat format, QS
         return {};
     }
     return image;
+}
+
+// A label would take the width of its longest line, which a game folder chooses (a runtime
+// naming hundreds of DLLs), and the window would grow to it: these lines wrap, between any two
+// characters where no word ends, and scroll where they are taller than the pane.
+QPlainTextEdit* wrappingLines(QWidget* parent) {
+    auto* lines = new QPlainTextEdit(parent);
+    lines->setObjectName(QStringLiteral("DetailsText"));
+    lines->setReadOnly(true);
+    lines->setTextInteractionFlags(Qt::TextSelectableByMouse);
+    lines->setFocusPolicy(Qt::ClickFocus);
+    lines->setFrameShape(QFrame::NoFrame);
+    lines->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    lines->setLineWrapMode(QPlainTextEdit::WidgetWidth);
+    lines->setWordWrapMode(QTextOption::WrapAtWordBoundaryOrAnywhere);
+    lines->document()->setDocumentMargin(0);
+    // As a label looks.
+    lines->viewport()->setBackgroundRole(QPalette::Window);
+    lines->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Expanding);
+    return lines;
 }
 
 } // namespace
@@ -262,6 +315,16 @@ private:
             } catch (...) {
                 needs.reset();
             }
+            if (stale(r.serial)) {
+                return;
+            }
+            const std::vector<std::string> noFolders;
+            try {
+                answer.codePage =
+                    gamecodepage::read(mFs, r.folder, needs ? needs->rtpFolders : noFolders);
+            } catch (...) {
+                answer.codePage = codepage::kJapanese; // as the runtime runs when nothing decides
+            }
         }
         for (const std::string& line : details::needsLines(r.kind, needs)) {
             answer.needs << qs(line);
@@ -295,28 +358,56 @@ private:
     std::atomic<std::uint64_t> mLatest{0};
 };
 
-DetailsPane::DetailsPane(FileSystem& fs, Registry& registry, PlayLog& playLog, QWidget* parent)
-    : QWidget(parent), mLoader(std::make_unique<Loader>(this, fs, registry)), mPlayLog(playLog) {
+DetailsPane::DetailsPane(FileSystem& fs, Registry& registry, PlayLog& playLog,
+                         CodePageChoices& codePages, QWidget* parent)
+    : QWidget(parent), mLoader(std::make_unique<Loader>(this, fs, registry)), mPlayLog(playLog),
+      mCodePages(codePages) {
     setObjectName(QStringLiteral("DetailsPane"));
     auto* row = new QHBoxLayout(this);
     row->setContentsMargins(4, 4, 4, 4);
     row->setSpacing(8);
     mPicture = new PictureView(this);
-    mText = new QLabel(this);
-    mText->setObjectName(QStringLiteral("DetailsText"));
-    mText->setAlignment(Qt::AlignLeft | Qt::AlignTop);
-    mText->setTextFormat(Qt::PlainText);
-    mText->setTextInteractionFlags(Qt::TextSelectableByMouse);
-    mText->setSizePolicy(QSizePolicy::Preferred, QSizePolicy::Expanding);
+
+    mText = wrappingLines(this);
+
+    mCodePageLine = new QWidget(this);
+    auto* codePageRow = new QHBoxLayout(mCodePageLine);
+    codePageRow->setContentsMargins(0, 0, 0, 0);
+    auto* codePageCaption = new QLabel(QStringLiteral("文字コード:"), mCodePageLine);
+    mCodePage = new CodePageBox(mCodePageLine);
+    mCodePage->setObjectName(QStringLiteral("Combo_CodePage"));
+    mCodePage->addItem(QString());
+    for (int candidate : codepage::kCandidates) {
+        mCodePage->addItem(qs(codepage::shownName(candidate)), candidate);
+    }
+    // Clicked, it leaves the keyboard in the list, as the rest of the pane does.
+    mCodePage->setFocusPolicy(Qt::TabFocus);
+    mCodePage->setMinimumWidth(40);
+    codePageRow->addWidget(codePageCaption);
+    codePageRow->addWidget(mCodePage);
+    codePageRow->addStretch(1);
+    mCodePageLine->hide();
+    // Only a pick of the user's: filling the box for a row writes nothing.
+    connect(mCodePage, &QComboBox::activated, this, [this](int index) {
+        const QVariant picked = mCodePage->itemData(index);
+        mCodePages.choose(mCodePageFolder,
+                          picked.isValid() ? std::optional<int>(picked.toInt()) : std::nullopt);
+    });
+
+    auto* column = new QVBoxLayout;
+    column->setSpacing(2);
+    column->addWidget(mCodePageLine);
+    column->addWidget(mText, 1);
     row->addWidget(mPicture, 0);
-    row->addWidget(mText, 1);
+    row->addLayout(column, 1);
     mLoadingNote = new QTimer(this);
     mLoadingNote->setSingleShot(true);
     mLoadingNote->setInterval(kLoadingNoteDelayMs);
     connect(mLoadingNote, &QTimer::timeout, this, [this] {
         if (!mAnswered) {
             mPicture->setPicture({});
-            mText->setText(QStringLiteral("読み込み中…"));
+            mCodePageLine->hide();
+            mText->setPlainText(QStringLiteral("読み込み中…"));
         }
     });
     // The keyboard stays in the list.
@@ -398,11 +489,16 @@ void DetailsPane::setPaneSize(int size) {
     splitter->setSizes(sizes);
 }
 
+QSize DetailsPane::minimumSizeHint() const {
+    // However narrow the user made the window, the pane makes do with the list's width.
+    return {0, QWidget::minimumSizeHint().height()};
+}
+
 void DetailsPane::resizeEvent(QResizeEvent* event) {
     QWidget::resizeEvent(event);
     // A title screen is 4:3; the lines take the rest of the width.
     const QMargins m = layout()->contentsMargins();
-    mPicture->setFixedWidth(std::max(32, (height() - m.top() - m.bottom()) * 4 / 3));
+    mPicture->setWantedWidth(std::max(32, (height() - m.top() - m.bottom()) * 4 / 3));
     if (mSizeWaits) {
         mSizeWaits = false;
         QTimer::singleShot(0, this, [this] { setPaneSize(mSize); });
@@ -421,6 +517,7 @@ void DetailsPane::refresh() {
             mFolder.clear();
             ++mSerial;
             mPicture->setPicture({});
+            mCodePageLine->hide();
             mText->clear();
         }
         return;
@@ -455,6 +552,7 @@ void DetailsPane::apply(const Answer& answer) {
         mPicture->setPicture(answer.picture);
         mPictureNote = answer.pictureNote;
         mNeeds = answer.needs;
+        showCodePage(answer.codePage);
         mSizeLine = QStringLiteral("フォルダの大きさ: 数えています…");
         mAnswered = true;
         mLoadingNote->stop();
@@ -471,7 +569,24 @@ void DetailsPane::showLines() {
     lines << mNeeds;
     lines << mSizeLine;
     lines << qs(details::lastStartedLine(mPlayLog.lastStarted(mFolder)));
-    mText->setText(lines.join(QLatin1Char('\n')));
+    const QString text = lines.join(QLatin1Char('\n'));
+    // Setting the same text again would drop the user's selection and scroll back to the top.
+    if (mText->toPlainText() != text) {
+        mText->setPlainText(text);
+    }
+}
+
+void DetailsPane::showCodePage(std::optional<int> detected) {
+    if (!detected) {
+        mCodePageLine->hide();
+        return;
+    }
+    mCodePageFolder = mFolder;
+    mCodePage->setItemText(0, QStringLiteral("自動（%1）").arg(qs(codepage::shownName(*detected))));
+    const std::optional<int> chosen = mCodePages.chosen(mCodePageFolder);
+    const int at = chosen ? mCodePage->findData(*chosen) : 0;
+    mCodePage->setCurrentIndex(std::max(at, 0));
+    mCodePageLine->show();
 }
 
 } // namespace tavrin

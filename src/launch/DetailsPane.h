@@ -8,28 +8,34 @@
 #include <cstdint>
 #include <functional>
 #include <memory>
+#include <optional>
 #include <string>
 
 class QAbstractItemView;
-class QLabel;
+class QComboBox;
+class QPlainTextEdit;
 class QTimer;
 
 namespace tavrin {
 
+class CodePageChoices;
 class FileSystem;
 class PictureView;
 class PlayLog;
 class Registry;
 
-// Below the project list: the focused project's title screen, what it needs to run, its
-// folder's size and its last start from here. What a folder holds is read on a thread of its
-// own, one project at a time and only the latest asked for; an answer for a row the user has
-// left is dropped, so the pane always shows the row the user is on.
+// Below the project list: the focused project's title screen, what it needs to run, the code
+// page its game runs under (the user may choose another), its folder's size and its last start
+// from here. What a folder holds is read on a thread of its own, one project at a time and only
+// the latest asked for; an answer for a row the user has left is dropped, so the pane always
+// shows the row the user is on. Whatever a folder holds is shown as text that wraps within the
+// pane, which never asks the window for width.
 class DetailsPane : public QWidget {
     Q_OBJECT
 public:
-    // `fs` and `registry` are used off the window's thread; `playLog` on it.
-    DetailsPane(FileSystem& fs, Registry& registry, PlayLog& playLog, QWidget* parent = nullptr);
+    // `fs` and `registry` are used off the window's thread; `playLog` and `codePages` on it.
+    DetailsPane(FileSystem& fs, Registry& registry, PlayLog& playLog, CodePageChoices& codePages,
+                QWidget* parent = nullptr);
     ~DetailsPane() override;
 
     // The project of the list's focused row (`focused`: null for none) from now on.
@@ -41,6 +47,8 @@ public:
     int paneSize() const;
     void setPaneSize(int size);
 
+    QSize minimumSizeHint() const override;
+
     struct Answer;
 
 protected:
@@ -51,13 +59,20 @@ private:
     void request(const ProjectItem* item);
     void apply(const Answer& answer);
     void showLines();
+    void showCodePage(std::optional<int> detected);
 
     class Loader;
     std::unique_ptr<Loader> mLoader;
     PlayLog& mPlayLog;
+    CodePageChoices& mCodePages;
     std::function<const ProjectItem*()> mFocused;
     PictureView* mPicture = nullptr;
-    QLabel* mText = nullptr;
+    QPlainTextEdit* mText = nullptr;
+    QWidget* mCodePageLine = nullptr;
+    QComboBox* mCodePage = nullptr;
+    // The project the code page shown is for: the one whose answer is shown, which for a moment
+    // after a step to the next row is not yet the focused one.
+    std::string mCodePageFolder;
     bool mShown = false;
     int mSize = 140;
     bool mSizeWaits = false;

@@ -1,5 +1,6 @@
 #include "launch/Launch.h"
 
+#include "launch/GameCodePage.h"
 #include "launch/GameNeeds.h"
 #include "launch/Tavrinutils.h"
 #include "platform/AppError.h"
@@ -79,14 +80,18 @@ std::string hindranceText(const Shell::Readiness& r, const std::string& file) {
                // Without the timestamp gone, wineboot takes the prefix for current and skips it.
                "rm " + shellQuoted(r.prefix + "/.update-timestamp") + "\n" +
                "WINEPREFIX=" + shellQuoted(r.prefix) + " wineboot -u";
+    case Shell::Hindrance::noLocale:
+        return formatMessage(sj("%s をゲームの文字コードで動かすためのロケール "), file) +
+               r.locale + sj(" がありません。\n\n次のコマンドで作成してください:\n") +
+               "sudo sh -c \"echo '" + r.locale + " UTF-8' >>/etc/locale.gen && locale-gen\"";
     }
     return {};
 }
 
 // Says why `file` cannot start here, before anything is written or started.
 std::optional<Shell::Readiness> readyToStart(LaunchContext& ctx, const std::string& file,
-                                             const char* caption) {
-    Shell::Readiness r = ctx.shell.readiness(file);
+                                             const char* caption, int codePage = 0) {
+    Shell::Readiness r = ctx.shell.readiness(file, codePage);
     if (r.hindrance == Shell::Hindrance::none) {
         return r;
     }
@@ -121,63 +126,148 @@ void guarded(Dialogs& dialogs, const std::function<void()>& step) {
 
 enum class Parameters { always, windowsOnly };
 
-// Whether an RPG Tsukuru 2000 game starts although something it needs is known to be missing:
-// the user decides. A folder without its runtime starts nothing anyway, so it is not asked.
-bool startDespiteNeeds(LaunchContext& ctx, const ProjectItem& item, const std::string& runtime,
-                       const char* caption) {
-    if (item.Kind != pk2000 || !ctx.fs.fileExists(runtime)) {
-        return true;
+// A Windows program that Wine could not start, or that ended at once with a failure, is told
+// with what Wine said; the program's own boxes have told the rest.
+void tellEnded(Dialogs& dialogs, const std::string& file, const char* caption,
+               const Shell::Outcome& outcome) {
+    if (outcome.ran) {
+        return;
     }
-    const std::vector<std::string> missing =
-        missingParts(readGameNeeds(ctx.fs, ctx.registry, item.Path));
-    if (missing.empty()) {
-        return true;
+    std::string text = formatMessage(sj("%s を起動できませんでした"), file) + sj("（終了コード ") +
+                       std::to_string(outcome.exitStatus) + sj("）。");
+    if (!outcome.said.empty()) {
+        text += "\n\n" + sj("Wine の出力:") + "\n" + outcome.said;
     }
-    std::string text;
-    for (const std::string& line : missing) {
-        text += line + "\n";
-    }
-    text += "\n" + sj("このまま起動しますか？");
-    // The user asked for the start; the box tells rather than forbids.
-    return ctx.dialogs.messageBox(text, sj(caption), MsgIcon::Warning, MsgButtons::YesNo,
-                                  MsgResult::Yes) == MsgResult::Yes;
+    dialogs.messageBox(text, sj(caption), MsgIcon::Warning, MsgButtons::Ok, MsgResult::Ok);
 }
+
+// What a start of a Windows program carries besides its file and parameters.
+struct StartPlan {
+    std::string parameters;
+    int codePage = 0;
+    std::string key = {}; // one waiting start per key while the prefix is made
+    Parameters given = Parameters::always;
+};
 
 // Starts `file` once it can: a Windows program after its checks, in a prefix made first where
 // there is none. `failed` runs when the shell refuses the start; `wanted`, after the checks that
-// Wine can run it, may still call the start off.
-void startWhenReady(LaunchContext& ctx, const std::string& file, const std::string& parameters,
+// Wine can run it, may still call the start off or change the plan.
+void startWhenReady(LaunchContext& ctx, const std::string& file, StartPlan plan,
                     const char* caption, std::function<void()> failed = {},
-                    Parameters given = Parameters::always,
-                    const std::function<bool()>& wanted = {}) {
-    const std::optional<Shell::Readiness> r = readyToStart(ctx, file, caption);
-    if (!r || (wanted && !wanted())) {
+                    const std::function<bool(StartPlan&)>& wanted = {}) {
+    const std::optional<Shell::Readiness> r = readyToStart(ctx, file, caption, plan.codePage);
+    if (!r || (wanted && !wanted(plan))) {
         return;
     }
     const std::optional<std::string> runtime = runtimeName(file);
     const bool gdi = r->throughWine && runtime && ctx.gdiRenderer;
     if (!r->throughWine) {
-        const std::string native = given == Parameters::always ? parameters : std::string();
+        const std::string native =
+            plan.given == Parameters::always ? plan.parameters : std::string();
         if (!ExecuteFile(ctx.shell, file, native) && failed) {
             failed();
         }
         return;
     }
+    const std::string key = plan.key;
     ctx.shell.whenPrepared(
-        [ctx, file, parameters, caption, runtime, gdi, failed = std::move(failed)]() mutable {
+        [ctx, file, plan = std::move(plan), caption, runtime, gdi,
+         failed = std::move(failed)]() mutable {
             // A prefix just made may have come out without its 32-bit half.
-            if (!readyToStart(ctx, file, caption)) {
+            if (!readyToStart(ctx, file, caption, plan.codePage)) {
                 return;
             }
             guarded(ctx.dialogs, [&] {
                 if (gdi) {
                     useGdiRenderer(ctx.registry, *runtime);
                 }
-                if (!ExecuteFile(ctx.shell, file, parameters) && failed) {
+                Shell::StartOptions options;
+                options.codePage = plan.codePage;
+                options.ended = [&dialogs = ctx.dialogs, file, caption](const Shell::Outcome& o) {
+                    tellEnded(dialogs, file, caption, o);
+                };
+                if (ctx.shell.execute(file, plan.parameters, pathtext::folderPart(file), options) <=
+                        32 &&
+                    failed) {
                     failed();
                 }
             });
-        });
+        },
+        key);
+}
+
+// Before an RPG Tsukuru 2000 game starts: a runtime that is no program is told instead; the
+// user decides whether to start although something it needs is known to be missing; the game
+// gets the code page its files are named in. A folder without its runtime starts nothing
+// anyway, so it is not asked.
+bool preparedGame(LaunchContext& ctx, const std::optional<GameNeeds>& gameNeeds,
+                  const std::string& runtime, const char* caption) {
+    if (!gameNeeds) {
+        return true;
+    }
+    const GameNeeds& needs = *gameNeeds;
+    if (const std::optional<std::string> refusal = runtimeRefusal(needs, runtime)) {
+        ctx.dialogs.messageBox(*refusal, sj(caption), MsgIcon::Warning, MsgButtons::Ok,
+                               MsgResult::Ok);
+        return false;
+    }
+    const std::vector<std::string> missing = missingParts(needs);
+    if (!missing.empty()) {
+        std::string text;
+        for (const std::string& line : missing) {
+            text += line + "\n";
+        }
+        text += "\n" + sj("このまま起動しますか？");
+        // The user asked for the start; the box tells rather than forbids.
+        if (ctx.dialogs.messageBox(text, sj(caption), MsgIcon::Warning, MsgButtons::YesNo,
+                                   MsgResult::Yes) != MsgResult::Yes) {
+            return false;
+        }
+    }
+    return true;
+}
+
+// A full-screen game on a display that cannot give it 640 x 480 shows only a black window:
+// said before the start, with a window offered for this once.
+bool screenModeFits(LaunchContext& ctx, const char* caption, StartPlan& plan) {
+    const std::string full = " ShowTitle FullScreen";
+    if (!plan.parameters.ends_with(full) || ctx.shell.fullScreenPossible()) {
+        return true;
+    }
+    const std::string text =
+        sj("この画面は 640×480 に切り替えられないため、フルスクリーンでは起動できません。\n\n"
+           "今回はウインドウで起動しますか？");
+    if (ctx.dialogs.messageBox(text, sj(caption), MsgIcon::Warning, MsgButtons::YesNo,
+                               MsgResult::Yes) != MsgResult::Yes) {
+        return false;
+    }
+    plan.parameters.replace(plan.parameters.size() - full.size(), full.size(), " ShowTitle Window");
+    return true;
+}
+
+// The code page of a project's game: the user's choice, else the one its files tell.
+int gameCodePage(LaunchContext& ctx, const ProjectItem& item, const GameNeeds& needs) {
+    if (ctx.chosenCodePage) {
+        if (const std::optional<int> chosen = ctx.chosenCodePage(item.Path)) {
+            return *chosen;
+        }
+    }
+    return gamecodepage::read(ctx.fs, pathtext::withTrailingBackslash(item.Path), needs.rtpFolders);
+}
+
+void startGame(LaunchContext& ctx, const ProjectItem& item, const StartRequest& r,
+               const char* caption) {
+    StartPlan plan;
+    plan.parameters = r.parameters;
+    plan.key = pathtext::withTrailingBackslash(item.Path);
+    std::optional<GameNeeds> needs;
+    if (item.Kind == pk2000 && ctx.fs.fileExists(r.file)) {
+        needs = readGameNeeds(ctx.fs, ctx.registry, item.Path);
+        plan.codePage = gameCodePage(ctx, item, *needs);
+    }
+    startWhenReady(ctx, r.file, std::move(plan), caption, {}, [&](StartPlan& p) {
+        return preparedGame(ctx, needs, r.file, caption) && screenModeFits(ctx, caption, p);
+    });
 }
 
 // Settings file first, start last: a failed write leaves the editor unstarted.
@@ -188,7 +278,8 @@ void openInEditor(LaunchContext& ctx, const EditorProfile& editor, const std::st
     ini.writeString(editor.section, "ProjectBasePath", base);
     ini.writeString(editor.section, "OpenedProjectFolder", name);
     writeProfile(ctx.fs, iniPath, ini);
-    startWhenReady(ctx, editor.folder + editor.program, "0", kEditorCaption);
+    startWhenReady(ctx, editor.folder + editor.program, StartPlan{"0", 0, {}, Parameters::always},
+                   kEditorCaption);
 }
 
 // The editor's checks come before the project is written anywhere.
@@ -236,10 +327,7 @@ void GameStart(LaunchContext& ctx, const ProjectItem* focused, int startSize) {
     if (!focused) {
         return;
     }
-    const StartRequest r = gameStartRequest(*focused, startSize);
-    const char* caption = "ゲーム実行";
-    startWhenReady(ctx, r.file, r.parameters, caption, {}, Parameters::always,
-                   [&] { return startDespiteNeeds(ctx, *focused, r.file, caption); });
+    startGame(ctx, *focused, gameStartRequest(*focused, startSize), "ゲーム実行");
 }
 
 void TestPlay(LaunchContext& ctx, const ProjectItem* focused, int startSize) {
@@ -252,9 +340,7 @@ void TestPlay(LaunchContext& ctx, const ProjectItem* focused, int startSize) {
                                sj("ツクール95作品"), MsgIcon::None, MsgButtons::Ok, MsgResult::Ok);
         return;
     }
-    const char* caption = "テストプレー";
-    startWhenReady(ctx, r->file, r->parameters, caption, {}, Parameters::always,
-                   [&] { return startDespiteNeeds(ctx, *focused, r->file, caption); });
+    startGame(ctx, *focused, *r, "テストプレー");
 }
 
 void OpenProjectFolder(LaunchContext& ctx, const ProjectItem* focused) {
@@ -276,13 +362,10 @@ void RunApplication(LaunchContext& ctx, const std::string& path) {
     Dialogs& dialogs = ctx.dialogs;
     // The "0" is what the Windows programs of the bar are given; a program of the host would
     // take it for a file to open.
-    startWhenReady(
-        ctx, path, "0", "Tavrin",
-        [&dialogs] {
-            dialogs.messageBox(sj("指定されたアプリケーション・ファイルを開けません。"), "Error",
-                               MsgIcon::Warning, MsgButtons::Ok, MsgResult::Ok);
-        },
-        Parameters::windowsOnly);
+    startWhenReady(ctx, path, StartPlan{"0", 0, {}, Parameters::windowsOnly}, "Tavrin", [&dialogs] {
+        dialogs.messageBox(sj("指定されたアプリケーション・ファイルを開けません。"), "Error",
+                           MsgIcon::Warning, MsgButtons::Ok, MsgResult::Ok);
+    });
 }
 
 void TukuruExecute(LaunchContext& ctx, const ProjectItem* focused, const TrySettings& trial) {

@@ -3,6 +3,7 @@
 #include "catalogue/ProjectItem.h"
 #include "platform/SettingsRecord.h"
 
+#include <functional>
 #include <optional>
 #include <string>
 
@@ -22,6 +23,9 @@ struct LaunchContext {
     FileSystem& fs;
     // Game runtimes under Wine draw through GDI ([B_Setting] gdirenderer).
     bool gdiRenderer = true;
+    // The code page the user chose for a project folder's game; nothing: the one its files
+    // tell. Not set: always those.
+    std::function<std::optional<int>(const std::string&)> chosenCodePage = {};
 };
 
 struct StartRequest {

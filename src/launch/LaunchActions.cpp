@@ -2,6 +2,7 @@
 
 #include "catalogue/ListCommands.h"
 #include "launch/AppBars.h"
+#include "launch/CodePageChoices.h"
 #include "launch/PlayLog.h"
 #include "platform/Dialogs.h"
 #include "platform/PathText.h"
@@ -11,22 +12,39 @@
 namespace tavrin {
 
 LaunchContext LaunchActions::context() {
-    return {mServices.shell, mServices.dialogs, mServices.registry, mServices.fs,
-            mSettings.basic.gdiRenderer};
+    return {mServices.shell, mServices.dialogs,           mServices.registry,
+            mServices.fs,    mSettings.basic.gdiRenderer, {}};
 }
 
 int LaunchActions::RecordedStarts::execute(const std::string& file, const std::string& parameters,
-                                           const std::string& directory) {
-    const int result = mShell.execute(file, parameters, directory);
-    if (result > 32 && mLog && runtimeName(file)) {
-        mLog->recordStart(pathtext::folderPart(file), std::time(nullptr));
+                                           const std::string& directory,
+                                           const StartOptions& options) {
+    if (!runtimeName(file)) {
+        return mShell.execute(file, parameters, directory, options);
     }
-    return result;
+    StartOptions recorded = options;
+    // The start counts once the program has run, not when Wine merely took it.
+    recorded.ended = [this, folder = pathtext::folderPart(file), when = std::time(nullptr),
+                      told = options.ended](const Outcome& outcome) {
+        if (outcome.ran && mLog) {
+            mLog->recordStart(folder, when);
+        }
+        if (told) {
+            told(outcome);
+        }
+    };
+    return mShell.execute(file, parameters, directory, recorded);
 }
 
 LaunchContext LaunchActions::gameContext() {
-    return {mGameShell, mServices.dialogs, mServices.registry, mServices.fs,
-            mSettings.basic.gdiRenderer};
+    LaunchContext ctx{mGameShell,   mServices.dialogs,           mServices.registry,
+                      mServices.fs, mSettings.basic.gdiRenderer, {}};
+    if (mCodePages) {
+        ctx.chosenCodePage = [choices = mCodePages](const std::string& folder) {
+            return choices->chosen(folder);
+        };
+    }
+    return ctx;
 }
 
 void LaunchActions::GameStart() {

@@ -9,6 +9,7 @@
 
 namespace tavrin {
 
+class CodePageChoices;
 class PlayLog;
 struct ProjectItem;
 
@@ -35,20 +36,29 @@ public:
     void AplButtonClick(int index);
     void GazButtonClick(int index);
 
-    // Game starts and test plays that the shell takes are written down there from now on.
+    // Game starts and test plays that ran are written down there from now on.
     void recordStartsIn(PlayLog* log) { mPlayLog = log; }
+    // The code pages the user chose for games, from now on.
+    void takeCodePagesFrom(CodePageChoices* choices) { mCodePages = choices; }
 
 private:
-    // The shell of game starts: a runtime the shell took is a start of its project.
+    // The shell of game starts: a runtime that ran is a start of its project.
     class RecordedStarts : public Shell {
     public:
         RecordedStarts(Shell& shell, PlayLog*& log) : mShell(shell), mLog(log) {}
         int execute(const std::string& file, const std::string& parameters,
-                    const std::string& directory) override;
+                    const std::string& directory) override {
+            return mShell.execute(file, parameters, directory);
+        }
+        int execute(const std::string& file, const std::string& parameters,
+                    const std::string& directory, const StartOptions& options) override;
         void showProperties(const std::string& path) override { mShell.showProperties(path); }
-        Readiness readiness(const std::string& file) override { return mShell.readiness(file); }
-        void whenPrepared(std::function<void()> then) override {
-            mShell.whenPrepared(std::move(then));
+        Readiness readiness(const std::string& file, int codePage) override {
+            return mShell.readiness(file, codePage);
+        }
+        bool fullScreenPossible() override { return mShell.fullScreenPossible(); }
+        void whenPrepared(std::function<void()> then, const std::string& key) override {
+            mShell.whenPrepared(std::move(then), key);
         }
 
     private:
@@ -63,6 +73,7 @@ private:
     const SettingsRecord& mSettings;
     FocusedItem mFocused;
     PlayLog* mPlayLog = nullptr;
+    CodePageChoices* mCodePages = nullptr;
     RecordedStarts mGameShell{mServices.shell, mPlayLog};
 };
 

@@ -136,7 +136,7 @@ TEST_F(Launch, RuntimesGetTheGdiRendererOnceThePrefixIsMade) {
     GameStart(ctx, &hero, 1);
     EXPECT_TRUE(shell.starts.empty());
     EXPECT_TRUE(registry.writes.empty());
-    for (auto& then : shell.waiting) {
+    for (auto& [key, then] : shell.waiting) {
         then();
     }
     EXPECT_EQ(registry.writes, std::vector<std::string>{rpgRt});
@@ -259,6 +259,63 @@ TEST_F(Launch, AGameMissingWhatItNeedsAsksBeforeItStarts) {
     ASSERT_EQ(dialogs.shown.size(), 1u);
     EXPECT_NE(dialogs.shown[0].text.find("apt-get install wine"), std::string::npos);
     EXPECT_EQ(shell.starts.size(), 5u);
+}
+
+// What a game start settles before Wine takes it: a runtime that is no program is told instead,
+// full screen where the display cannot switch is asked about, the game's code page goes with it,
+// one start waits per project while the prefix is made, and a start that failed is told.
+TEST_F(Launch, AGameStartIsSettledBeforeWineTakesIt) {
+    const ProjectItem hero{"C:\\Games\\Hero\\", "t", pk2000};
+    const ProjectItem other{"C:\\Games\\Other\\", "t", pk2000};
+    const std::string exe = "C:\\Games\\Hero\\RPG_RT.EXE";
+    for (const ProjectItem& p : {hero, other}) {
+        fs.file(p.Path + "RPG_RT.ini", "[RPG_RT]\r\nFullPackageFlag=1\r\n");
+        fs.file(p.Path + "RPG_RT.EXE", test::makeRuntime({}, {}));
+    }
+
+    fs.file(exe, "");
+    GameStart(ctx, &hero, 1);
+    ASSERT_EQ(dialogs.shown.size(), 1u);
+    EXPECT_NE(dialogs.shown[0].text.find(exe), std::string::npos);
+    EXPECT_TRUE(shell.starts.empty());
+    fs.file(exe, test::makeRuntime({}, {}));
+
+    shell.fullScreen = false;
+    dialogs.shown.clear();
+    dialogs.answers = {MsgResult::No, MsgResult::Yes};
+    GameStart(ctx, &hero, 0);
+    EXPECT_TRUE(shell.starts.empty());
+    TestPlay(ctx, &hero, 0);
+    TestPlay(ctx, &hero, 1);
+    EXPECT_EQ(dialogs.shown.size(), 2u);
+    EXPECT_EQ(started(), exe + "|TestPlay ShowTitle Window|C:\\Games\\Hero\\;" + exe +
+                             "|TestPlay ShowTitle Window|C:\\Games\\Hero\\;");
+
+    shell.starts.clear();
+    ctx.chosenCodePage = [](const std::string& folder) -> std::optional<int> {
+        return folder == "C:\\Games\\Hero\\" ? std::optional<int>(949) : std::nullopt;
+    };
+    shell.making = true;
+    GameStart(ctx, &hero, 1);
+    GameStart(ctx, &hero, 1);
+    TestPlay(ctx, &other, 1);
+    ASSERT_EQ(shell.waiting.size(), 2u);
+    shell.making = false;
+    for (auto& [key, then] : shell.waiting) {
+        then();
+    }
+    ASSERT_EQ(shell.starts.size(), 2u);
+    EXPECT_EQ(shell.starts[0].codePage, 949);
+    EXPECT_EQ(shell.starts[1].codePage, 932);
+
+    dialogs.shown.clear();
+    shell.outcome = {false, 1, "The file Picture\\X cannot be opened."};
+    GameStart(ctx, &hero, 1);
+    ASSERT_EQ(dialogs.shown.size(), 1u);
+    EXPECT_EQ(dialogs.shown[0].text,
+              exe + sj(" を起動できませんでした（終了コード 1）。\n\nWine の出力:\n") +
+                  "The file Picture\\X cannot be opened.");
+    EXPECT_EQ(dialogs.shown[0].caption, sj("ゲーム実行"));
 }
 
 TEST(LaunchPaths, BaseFolderAndProjectName) {

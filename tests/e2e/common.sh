@@ -22,6 +22,25 @@ fail() {
   exit 1
 }
 
+# data.ixo with root R, folder S1 (selected at start) holding 2000 projects by path and title
+# (UTF-8, written as CP932), and folder S2, empty.
+write_catalogue() { # file path title [path title]...
+  local file=$1 tree items
+  shift
+  le32() { printf '%b' "\\x$(printf %02x $(($1 & 255)))\\x$(printf %02x $(($1 >> 8 & 255)))\\x00\\x00"; }
+  tree=$(printf 'R\n\r\vS1\n\r\vS2\n\r' | xxd -p | tr -d '\n')
+  items=$( {
+    printf '\x1e'
+    while (($# >= 2)); do printf '%s\x1c%s\x1c\x01\x1d' "$1" "$2"; shift 2; done
+    printf '\x1e\x1e'
+  } | iconv -f UTF-8 -t CP932 | xxd -p | tr -d '\n')
+  [ -n "$items" ] || fail "the catalogue's paths are not Shift-JIS"
+  {
+    printf 'IxO\x09'; le32 $((${#tree} / 2)); echo -n "$tree" | xxd -r -p
+    le32 $((${#items} / 2)); echo -n "$items" | xxd -r -p
+  } >"$file"
+}
+
 # The text of the message box captioned $2, copied as a user would: a click into the text,
 # select all, copy. The box is then answered with Return, or with the key $3.
 message_text() { # pid caption [key]

@@ -5,6 +5,8 @@
 #include "support/Fakes.h"
 #include "support/HostScratch.h"
 
+#include <QCoreApplication>
+
 #include <gtest/gtest.h>
 
 #include <cerrno>
@@ -15,6 +17,7 @@
 #include <fstream>
 #include <map>
 #include <optional>
+#include <poll.h>
 #include <sys/wait.h>
 #include <thread>
 #include <unistd.h>
@@ -301,7 +304,7 @@ TEST_F(LinuxShellTest, ReadinessNamesWhatA32BitProgramLacks) {
     writeHostFile(mDrive + "/G/RPG_RT.EXE", peHead(0x14C));
     writeHostFile(mDrive + "/G/x64.exe", peHead(0x8664));
     fs::create_directories(mDrive + "/Folder");
-    const auto hindrance = [this](const char* file) { return mShell.readiness(file).hindrance; };
+    const auto hindrance = [this](const char* file) { return mShell.readiness(file, 0).hindrance; };
 
     // Debian's launcher script beside only the 64-bit loader: Wine without its 32-bit half.
     writeHostFile(mTemp / "lib/wine/wine64",
@@ -310,13 +313,13 @@ TEST_F(LinuxShellTest, ReadinessNamesWhatA32BitProgramLacks) {
                   true);
     EXPECT_EQ(hindrance("C:\\G\\RPG_RT.EXE"), Shell::Hindrance::no32BitWine);
     EXPECT_EQ(hindrance("C:\\G\\x64.exe"), Shell::Hindrance::none);
-    EXPECT_FALSE(mShell.readiness("C:\\Folder\\").throughWine);
+    EXPECT_FALSE(mShell.readiness("C:\\Folder\\", 0).throughWine);
     writeHostFile(mTemp / "lib/wine/wine",
                   "\x7f"
                   "ELF\x01",
                   true);
     EXPECT_EQ(hindrance("C:\\G\\RPG_RT.EXE"), Shell::Hindrance::none);
-    EXPECT_TRUE(mShell.readiness("C:\\G\\RPG_RT.EXE").throughWine);
+    EXPECT_TRUE(mShell.readiness("C:\\G\\RPG_RT.EXE", 0).throughWine);
 
     // A prefix made while only 64-bit Wine was there, until wineboot -u fills in its 32-bit half.
     const std::string prefix = mTemp / "prefix";
@@ -324,7 +327,7 @@ TEST_F(LinuxShellTest, ReadinessNamesWhatA32BitProgramLacks) {
     writeHostFile(prefix + "/system.reg",
                   "WINE REGISTRY Version 2\n;; All keys relative to \\\\Machine\n\n#arch=win64\n");
     EXPECT_EQ(hindrance("C:\\G\\RPG_RT.EXE"), Shell::Hindrance::prefixLacks32Bit);
-    EXPECT_EQ(mShell.readiness("C:\\G\\RPG_RT.EXE").prefix, prefix);
+    EXPECT_EQ(mShell.readiness("C:\\G\\RPG_RT.EXE", 0).prefix, prefix);
     EXPECT_EQ(hindrance("C:\\G\\x64.exe"), Shell::Hindrance::none);
     writeHostFile(prefix + "/drive_c/windows/syswow64/kernel32.dll", peHead(0x14C));
     EXPECT_EQ(hindrance("C:\\G\\RPG_RT.EXE"), Shell::Hindrance::none);
@@ -333,4 +336,73 @@ TEST_F(LinuxShellTest, ReadinessNamesWhatA32BitProgramLacks) {
     ScopedEnv path("PATH", (mTemp / "nothing").c_str());
     EXPECT_EQ(hindrance("C:\\G\\x64.exe"), Shell::Hindrance::noWine);
     EXPECT_EQ(hindrance("C:\\Folder\\"), Shell::Hindrance::none);
+}
+
+// A game in a code page of its own: the locale that gives Wine that code page, and a folder that
+// code page cannot spell reached through a link of ours that it can. How it ended, and what it
+// said, is heard without waiting, by a watcher that holds none of our descriptors.
+TEST_F(LinuxShellTest, AGameRunsInItsCodePageAndItsFailureIsHeard) {
+    int argc = 1;
+    char name[] = "platform_tests";
+    char* argv[] = {name, nullptr};
+    QCoreApplication app(argc, argv);
+    const std::string out = mTemp / "wine.txt";
+    const std::string release = mTemp / "release";
+    writeHostFile(mTemp / "bin/wine",
+                  "#!/bin/sh\n"
+                  "PATH=/usr/bin:/bin\n"
+                  "printf 'LC_ALL=%s\\nPWD=%s\\narg=%s\\n' \"$LC_ALL\" \"$PWD\" \"$1\" > '" +
+                      out + ".part' && mv '" + out + ".part' '" + out +
+                      "'\n"
+                      "echo '0024:fixme:ddraw:x noise' >&2\n"
+                      "printf 'wine: Bad EXE \\033[1mformat\\n' >&2\n"
+                      "for i in $(seq 60); do [ -e '" +
+                      release +
+                      "' ] && break; sleep 0.05; done\n"
+                      "touch '" +
+                      release +
+                      ".seen'\n"
+                      "exit 7\n",
+                  true);
+    const std::string game = mDrive + "/海賊";
+    writeHostFile(game + "/RPG_RT.exe", "MZ");
+    const std::string prefix = mTemp / "prefix";
+    fs::create_directories(prefix + "/drive_c");
+    ScopedEnv wineprefix("WINEPREFIX", prefix.c_str());
+    int ours[2];
+    ASSERT_EQ(::pipe(ours), 0);
+
+    std::optional<Shell::Outcome> told;
+    Shell::StartOptions options;
+    options.codePage = 1252;
+    options.ended = [&](const Shell::Outcome& o) { told = o; };
+    const std::string folder = sj("C:\\海賊\\");
+    EXPECT_GT(mShell.execute(folder + "RPG_RT.EXE", "", folder, options), 32);
+    // The start returned while the program runs, and nothing of ours stays open in it.
+    EXPECT_FALSE(fs::exists(release + ".seen"));
+    EXPECT_FALSE(told);
+    ::close(ours[1]);
+    pollfd ourRead{ours[0], POLLIN, 0};
+    EXPECT_EQ(::poll(&ourRead, 1, 0), 1) << "a descriptor of ours outlives the start";
+    ::close(ours[0]);
+    writeHostFile(release, "");
+
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(10);
+    while (!told && std::chrono::steady_clock::now() < deadline)
+        QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents, 50);
+    ASSERT_TRUE(told);
+    EXPECT_FALSE(told->ran);
+    EXPECT_EQ(told->exitStatus, 7);
+    EXPECT_EQ(told->said, "wine: Bad EXE [1mformat");
+
+    std::map<std::string, std::string> seen;
+    std::ifstream in(out);
+    for (std::string line; std::getline(in, line);)
+        seen[line.substr(0, line.find('='))] = line.substr(line.find('=') + 1);
+    EXPECT_EQ(seen["LC_ALL"], "de_DE.UTF-8");
+    const std::string link = seen["PWD"];
+    EXPECT_TRUE(link.starts_with(prefix + "/drive_c/Tavrin/")) << link;
+    EXPECT_EQ(fs::read_symlink(link), game);
+    EXPECT_EQ(seen["arg"], link + "/RPG_RT.exe");
+    EXPECT_TRUE(noChildren());
 }

@@ -132,14 +132,24 @@ class RecordingShell : public Shell {
 public:
     struct Start {
         std::string file, parameters, directory;
+        int codePage = 0;
     };
     std::vector<Start> starts;
     std::vector<std::string> properties;
     int result = 42;
+    // How a watched start ends, told at once.
+    Outcome outcome;
 
     int execute(const std::string& file, const std::string& parameters,
                 const std::string& directory) override {
         starts.push_back({file, parameters, directory});
+        return result;
+    }
+    int execute(const std::string& file, const std::string& parameters,
+                const std::string& directory, const StartOptions& options) override {
+        starts.push_back({file, parameters, directory, options.codePage});
+        if (result > 32 && options.ended)
+            options.ended(outcome);
         return result;
     }
     void showProperties(const std::string& path) override { properties.push_back(path); }
@@ -153,17 +163,25 @@ public:
     }
 
     // Every start is a Windows program through Wine unless told otherwise.
-    Readiness ready{Hindrance::none, true, "/home/me/.wine"};
-    Readiness readiness(const std::string&) override { return ready; }
-    // While the prefix is being made, what waits for it.
+    Readiness ready{Hindrance::none, true, "/home/me/.wine", {}};
+    Readiness readiness(const std::string&, int) override { return ready; }
+    bool fullScreen = true;
+    bool fullScreenPossible() override { return fullScreen; }
+    // While the prefix is being made, what waits for it, by key.
     bool making = false;
-    std::vector<std::function<void()>> waiting;
-    void whenPrepared(std::function<void()> then) override {
-        if (making) {
-            waiting.push_back(std::move(then));
-        } else {
+    std::vector<std::pair<std::string, std::function<void()>>> waiting;
+    void whenPrepared(std::function<void()> then, const std::string& key) override {
+        if (!making) {
             then();
+            return;
         }
+        for (auto& [k, step] : waiting) {
+            if (!key.empty() && k == key) {
+                step = std::move(then);
+                return;
+            }
+        }
+        waiting.emplace_back(key, std::move(then));
     }
 };
 

@@ -2,11 +2,18 @@
 #include "launch/GameFiles.h"
 #include "platform/Cp932.h"
 #include "platform/PathText.h"
+#include "platform/linux/QtDialogs.h"
+#include "platform/linux/QtText.h"
 #include "support/GameFileBuilders.h"
 #include "support/MainWindow.h"
 
 #include <QBuffer>
-#include <QLabel>
+#include <QComboBox>
+#include <QMessageBox>
+#include <QPlainTextEdit>
+#include <QScreen>
+#include <QScrollBar>
+#include <QSplitter>
 #include <QtTest>
 
 #include <algorithm>
@@ -107,10 +114,13 @@ private:
 };
 
 const std::string kA = "Z:\\g\\A\\", kB = "Z:\\g\\B\\", kC = "Z:\\g\\C\\", kD = "Z:\\g\\D\\",
-                  kE = "Z:\\g\\E\\";
+                  kE = "Z:\\g\\E\\", kF = "Z:\\g\\F\\", kG = "Z:\\g\\G\\";
+const std::string kChoices = test::kApp + "Tavrin.codepage";
 
 // Five games in the root folder; A carries everything, the others need the RTP, which the
-// prefix lacks. Each title picture has a colour of its own.
+// prefix lacks. Each title picture has a colour of its own. Then F, whose runtime names 200 long
+// DLLs the prefix lacks and one whose name is longer than any line, and whose database names its
+// title picture in Cyrillic (code page 1251); and G, a 95 work.
 struct Details : test::MainWindow {
     GatedFiles gated{fs};
 
@@ -132,12 +142,24 @@ struct Details : test::MainWindow {
         buffer.open(QIODevice::WriteOnly);
         wide.save(&buffer, "PNG");
         fs.file(kE + "Title\\wide.png", bytes.toStdString());
+        std::vector<std::string> dlls;
+        for (int i = 0; i < 200; ++i) {
+            dlls.push_back("SoundAndPictureSupportLibrary" + std::to_string(i) + "ForTheGame.dll");
+        }
+        dlls.insert(dlls.begin(), std::string(240, 'W') + ".dll");
+        fs.file(kF + "RPG_RT.exe", test::makeRuntime(dlls, ""));
+        fs.file(kF + "RPG_RT.ldb", test::makeLdb("\xc3\xe5\xf0\xee\xe9")); // Герой
+        fs.file(kF + "Title\\" + sj("Герой") + ".png", test::png(Qt::magenta));
+        fs.file("C:\\windows\\system32\\kernel32.dll");
+        fs.file(kG + "Title\\title.png", test::png(Qt::cyan));
         fs.files[test::kData] = test::CatalogueTree({"R"})
                                     .folder(">S", {{kA, "a", pk2000},
                                                    {kB, "b", pk2000},
                                                    {kC, "c", pk2000},
                                                    {kD, "d", pk2000},
-                                                   {kE, "e", pk2000}})
+                                                   {kE, "e", pk2000},
+                                                   {kF, "f", pk2000},
+                                                   {kG, "g", pk95}})
                                     .file();
         files = &gated;
         start();
@@ -150,14 +172,39 @@ struct Details : test::MainWindow {
     }
 
     DetailsPane* pane() const { return control<DetailsPane>(form.get(), "DetailsPane"); }
-    QString text() const { return control<QLabel>(form.get(), "DetailsText")->text(); }
+    QPlainTextEdit* lines() const { return control<QPlainTextEdit>(form.get(), "DetailsText"); }
+    QString text() const { return lines()->toPlainText(); }
+    QComboBox* codePage() const { return control<QComboBox>(form.get(), "Combo_CodePage"); }
     QColor pictureMiddle() const {
         QWidget* picture = control<QWidget>(form.get(), "DetailsPicture");
         const QImage shot = picture->grab().toImage();
         return shot.pixelColor(shot.width() / 2, shot.height() / 2);
     }
     void down() { QTest::keyClick(list(), Qt::Key_Down); }
+    // The pane shown, the keyboard in the list on row `row`.
+    void showPaneAt(int row) {
+        if (!pane()->shown()) {
+            control(form.get(), "MenuItem_Details")->trigger();
+        }
+        list()->setFocus();
+        QTest::keyClick(list(), Qt::Key_Home);
+        for (int i = 0; i < row; ++i) {
+            down();
+        }
+    }
 };
+
+// Opens the box with the mouse and clicks the entry, as a person picks one.
+void pick(QComboBox* box, const QString& entry) {
+    QTest::mouseClick(box, Qt::LeftButton);
+    QAbstractItemView* popup = box->view();
+    QTRY_VERIFY(popup->isVisible());
+    // A release this soon after the press that opened the list is taken as part of that click.
+    QTest::qWait(QApplication::doubleClickInterval() + 50);
+    const QModelIndex item = popup->model()->index(box->findText(entry), 0);
+    QTest::mouseClick(popup->viewport(), Qt::LeftButton, {}, popup->visualRect(item).center());
+    QTRY_VERIFY(!popup->isVisible());
+}
 
 } // namespace
 
@@ -214,6 +261,111 @@ private slots:
 
         QVERIFY(d.close());
         QVERIFY(d.saved("[DetailsPane]\r\nVisible=1\r\nSize="));
+    }
+
+    // F's files tell code page 1251, offered as 自動; the user's pick is kept for that project,
+    // written at once. Walking the rows writes nothing, nor does the wheel over the box.
+    void codePageIsToldAndTheUsersPickKept() {
+        Details d;
+        d.show();
+        d.showPaneAt(5);
+        QComboBox* box = d.codePage();
+        QTRY_COMPARE(box->currentText(), QStringLiteral("自動（1251（キリル））"));
+        pick(box, QStringLiteral("1252（西ヨーロッパ）"));
+        QCOMPARE(d.fs.files[kChoices], "1252\t" + kF + "\r\n");
+        // A line the program did not write stays while the program writes nothing.
+        const std::string written = d.fs.files[kChoices] += "949\tZ:\\g\\Other\\\r\n";
+        QTest::keyClick(d.list(), Qt::Key_Up);
+        QTRY_COMPARE(box->currentText(), QStringLiteral("自動（932（日本語））"));
+        d.down();
+        d.down();
+        QTRY_VERIFY(d.text().contains(QStringLiteral("RPGツクール95 作品")));
+        QVERIFY(!box->isVisible());
+        QTest::keyClick(d.list(), Qt::Key_Up);
+        QTRY_COMPARE(box->currentText(), QStringLiteral("1252（西ヨーロッパ）"));
+        QWheelEvent wheel({2, 2}, box->mapToGlobal(QPointF(2, 2)), {}, {0, -120}, Qt::NoButton,
+                          Qt::NoModifier, Qt::NoScrollPhase, false);
+        QApplication::sendEvent(box, &wheel);
+        QCOMPARE(box->currentText(), QStringLiteral("1252（西ヨーロッパ）"));
+        QCOMPARE(d.fs.files[kChoices], written);
+
+        pick(box, QStringLiteral("自動（1251（キリル））"));
+        QVERIFY(d.fs.files[kChoices].find(kF) == std::string::npos);
+        d.select(d.node("R"));
+        QTRY_VERIFY(!box->isVisible());
+    }
+
+    // F's lines, one of them thousands of characters, one name wider than the pane, wrap in the
+    // pane; the window keeps the width the user gave it, with the pane made tall or the window
+    // as narrow as it goes, and the pane goes on following the rows.
+    void whatAFolderHoldsNeverWidensTheWindow() {
+        Details d;
+        d.show();
+        d.form->resize(640, 560);
+        d.showPaneAt(5);
+        QTRY_COMPARE(d.pane()->height(), 140); // its designed size
+        const int treeWidth = d.tree()->width();
+        // The pane's edge dragged up: its title picture, 4:3, would want more than the width.
+        QWidget* edge = control<QSplitter>(d.form.get(), "DetailsSplitter")->handle(1);
+        const QPoint from = edge->rect().center(), to = from - QPoint(0, 250);
+        QTest::mousePress(edge, Qt::LeftButton, {}, from);
+        QTest::mouseMove(edge, to);
+        QTest::mouseRelease(edge, Qt::LeftButton, {}, to);
+        QTRY_VERIFY(d.text().contains(QStringLiteral("見つからない DLL")));
+        QVERIFY(d.pane()->height() > 350);
+        QTest::qWait(50);
+        QCOMPARE(d.form->width(), 640);
+        QCOMPARE(d.tree()->width(), treeWidth);
+        QCOMPARE(d.lines()->horizontalScrollBar()->maximum(), 0);
+        QTest::keyClick(d.list(), Qt::Key_Up);
+        QTest::keyClick(d.list(), Qt::Key_Up);
+        QTRY_COMPARE(d.pictureMiddle(), QColor(Qt::blue));
+        QCOMPARE(d.form->width(), 640);
+
+        // As narrow as it goes on the 95 work; where the code page shows, it stays so.
+        d.down();
+        d.down();
+        d.down();
+        QTRY_VERIFY(d.text().contains(QStringLiteral("RPGツクール95 作品")));
+        const int narrowest = d.form->minimumSizeHint().width();
+        d.form->resize(narrowest, 560);
+        QTRY_COMPARE(d.form->width(), narrowest);
+        QTest::keyClick(d.list(), Qt::Key_Up);
+        QTRY_VERIFY(d.codePage()->isVisible());
+        QTest::qWait(50);
+        QCOMPARE(d.form->width(), narrowest);
+    }
+
+    // The question before a start, a line for each part a game lacks: with 256 the box still
+    // fits the screen with its buttons, shows the first lines and the question, and holds the
+    // whole text in its details.
+    void aLongQuestionFitsTheScreen() {
+        std::string text;
+        for (int i = 0; i < 256; ++i) {
+            text += "Part" + std::to_string(i) + sj(".dll が見つかりません。\n");
+        }
+        text += sj("このまま起動しますか？");
+        QRect frame, no;
+        QString shown, details;
+        test::OnceShown<QMessageBox> person([&](QMessageBox* box) {
+            QAbstractButton* button = box->button(QMessageBox::No);
+            frame = box->frameGeometry();
+            no = QRect(button->mapToGlobal(QPoint()), button->size());
+            shown = box->text();
+            details = box->detailedText();
+            QTest::mouseClick(button, Qt::LeftButton);
+        });
+        QtDialogs dialogs;
+        QCOMPARE(dialogs.messageBox(text, "Tavrin", MsgIcon::Question, MsgButtons::YesNo,
+                                    MsgResult::Yes),
+                 MsgResult::No);
+        const QRect screen = QGuiApplication::primaryScreen()->availableGeometry();
+        QVERIFY2(frame.height() <= screen.height(), qPrintable(QString::number(frame.height())));
+        QVERIFY(screen.contains(no));
+        QVERIFY(shown.startsWith(QStringLiteral("Part0.dll が見つかりません。\nPart1.dll")));
+        QVERIFY(shown.contains(QStringLiteral("\n…\n")));
+        QVERIFY(shown.endsWith(QStringLiteral("が見つかりません。\nこのまま起動しますか？")));
+        QCOMPARE(details, qs(text));
     }
 };
 

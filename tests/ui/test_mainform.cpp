@@ -78,7 +78,8 @@ private slots:
         QCOMPARE(s.status(0), QStringLiteral("3個のプロジェクト"));
         QCOMPARE(s.status(1), QString());
         // Holding the marker, it clears what writes cut short left beside its files.
-        QCOMPARE(s.fs.cleaned, (std::vector<std::string>{kData, kIni, kApp + "Tavrin.played"}));
+        QCOMPARE(s.fs.cleaned, (std::vector<std::string>{kData, kIni, kApp + "Tavrin.played",
+                                                         kApp + "Tavrin.codepage"}));
     }
 
     // A second copy, and a copy that cannot take the marker, which cannot know it is alone.

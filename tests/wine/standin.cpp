@@ -2,8 +2,8 @@
 // started, and what an editor would read of the project it is to open, into "<exe name>.txt"
 // beside itself (UTF-8, one "name=value" line each), then ends. While "<exe name>.hold" exists
 // beside it, it stays running, so a test can keep a program of the prefix alive.
-// Named as a game runtime, it first opens a window and DirectDraw as the real runtime does, and
-// dies where the real one would.
+// Named as a game runtime, it first reads its own files as the real runtime does, then opens a
+// window and DirectDraw as the real runtime does, and dies where the real one would.
 #include <windows.h>
 
 #include <ddraw.h>
@@ -157,6 +157,54 @@ std::wstring startGame(Game& game, const std::wstring& name) {
     return lines + L"ddraw=ok";
 }
 
+// As the real runtime does, through the ANSI calls in the process's code page: its folder from
+// GetModuleFileNameA, its title from RPG_RT.ini there, then each file that "RPG_RT.opens" (the
+// names as the game's data stores them, one a line) names, from its working folder. A file it
+// cannot open is said on standard error, as the runtime's box would say it, and it ends with 1.
+bool openLikeTheRuntime(std::wstring& report) {
+    char self[MAX_PATH * 2] = {};
+    GetModuleFileNameA(nullptr, self, sizeof self);
+    std::string folder = self;
+    folder.resize(folder.find_last_of('\\') + 1);
+    char title[256] = {};
+    GetPrivateProfileStringA("RPG_RT", "GameTitle", "(absent)", title, sizeof title,
+                             (folder + "RPG_RT.ini").c_str());
+    report +=
+        std::wstring(L"ini.found=") + (std::string(title) == "(absent)" ? L"no" : L"yes") + L"\n";
+    HANDLE list = CreateFileA((folder + "RPG_RT.opens").c_str(), GENERIC_READ, FILE_SHARE_READ,
+                              nullptr, OPEN_EXISTING, 0, nullptr);
+    if (list == INVALID_HANDLE_VALUE)
+        return true;
+    char bytes[4096] = {};
+    DWORD got = 0;
+    ReadFile(list, bytes, sizeof bytes - 1, &got, nullptr);
+    CloseHandle(list);
+    std::string names(bytes, got);
+    bool all = true;
+    for (std::size_t at = 0; at < names.size();) {
+        std::size_t end = names.find('\n', at);
+        if (end == std::string::npos)
+            end = names.size();
+        const std::string name = names.substr(at, end - at);
+        at = end + 1;
+        if (name.empty())
+            continue;
+        HANDLE f = CreateFileA(name.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
+                               0, nullptr);
+        if (f != INVALID_HANDLE_VALUE) {
+            CloseHandle(f);
+            continue;
+        }
+        all = false;
+        const std::string said = "The file " + name + " cannot be opened.\n";
+        DWORD written = 0;
+        WriteFile(GetStdHandle(STD_ERROR_HANDLE), said.data(), static_cast<DWORD>(said.size()),
+                  &written, nullptr);
+    }
+    report += std::wstring(L"opens=") + (all ? L"ok" : L"missing") + L"\n";
+    return all;
+}
+
 void pumpMessages() {
     MSG msg;
     while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
@@ -181,7 +229,10 @@ int WINAPI wWinMain(HINSTANCE, HINSTANCE, LPWSTR, int) {
 
     const std::wstring program = upper(stem);
     Game game;
-    if (program == L"RPG_RT" || program == L"GAME")
+    bool opened = true;
+    if (program == L"RPG_RT")
+        opened = openLikeTheRuntime(report);
+    if ((program == L"RPG_RT" || program == L"GAME") && opened)
         report += startGame(game, name) + L"\n";
 
     // The editors: each reads its own settings file, whose section is the edition's.
@@ -211,7 +262,7 @@ int WINAPI wWinMain(HINSTANCE, HINSTANCE, LPWSTR, int) {
     bool ok = WriteFile(file, bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr) &&
               written == bytes.size();
     ok = CloseHandle(file) && ok;
-    if (!ok || !MoveFileExW(temp.c_str(), target.c_str(), MOVEFILE_REPLACE_EXISTING))
+    if (!ok || !MoveFileExW(temp.c_str(), target.c_str(), MOVEFILE_REPLACE_EXISTING) || !opened)
         return 1;
 
     // A game's window stays a while, so a test can find it.

@@ -1,20 +1,27 @@
 #include "platform/linux/LinuxShell.h"
 
+#include "platform/CodePages.h"
 #include "platform/CommandLine.h"
 #include "platform/Cp932.h"
 #include "platform/PathText.h"
 #include "platform/WineSetup.h"
 #include "platform/linux/LinuxFileSystem.h"
 #include "platform/linux/PrefixMaker.h"
+#include "platform/linux/ProgramWatch.h"
+#include "platform/linux/ScreenModes.h"
 #include "platform/linux/Spawn.h"
 
 #include <QByteArray>
+#include <QCoreApplication>
 #include <QDBusConnection>
 #include <QDBusMessage>
 #include <QDBusPendingCallWatcher>
 #include <QStringList>
 
 #include <cerrno>
+#include <clocale>
+#include <cstdint>
+#include <cstdio>
 #include <cstdlib>
 #include <fcntl.h>
 #include <optional>
@@ -87,19 +94,104 @@ winesetup::WineInstall wineInstall(const std::string& wine) {
     return install;
 }
 
-std::vector<std::string> environmentFor(bool windowsProgram) {
+// Wine takes a program's ANSI code page from the locale. A code page other than Japanese is
+// always set; Japanese only where the user's locale is not Japanese already.
+std::vector<std::string> environmentFor(bool windowsProgram, int codePage = 0,
+                                        const std::string& workingFolder = {}) {
+    std::string locale;
+    if (windowsProgram && codePage != 0 && codePage != codepage::kJapanese &&
+        codepage::localeFor(codePage))
+        locale = codepage::localeFor(codePage);
+    else if (windowsProgram &&
+             shellstart::needsJapaneseLocale(std::getenv("LC_ALL"), std::getenv("LC_CTYPE"),
+                                             std::getenv("LANG")))
+        locale = codepage::localeFor(codepage::kJapanese);
+    // Wine takes the working folder from PWD when it names the same folder, so a folder
+    // reached through a link keeps the link's name.
+    const bool watched = codePage != 0;
     std::vector<std::string> env;
-    const bool japanese = windowsProgram && shellstart::needsJapaneseLocale(std::getenv("LC_ALL"),
-                                                                            std::getenv("LC_CTYPE"),
-                                                                            std::getenv("LANG"));
     for (std::string& entry : currentEnvironment()) {
-        if (japanese && entry.starts_with("LC_ALL="))
+        if ((!locale.empty() && entry.starts_with("LC_ALL=")) ||
+            (!workingFolder.empty() && entry.starts_with("PWD=")))
             continue;
         env.push_back(std::move(entry));
     }
-    if (japanese)
-        env.emplace_back("LC_ALL=ja_JP.UTF-8");
+    if (!locale.empty())
+        env.push_back("LC_ALL=" + locale);
+    if (!workingFolder.empty())
+        env.push_back("PWD=" + workingFolder);
+    // Wine's fixme lines would bury what it says of a failure.
+    if (watched && !std::getenv("WINEDEBUG"))
+        env.emplace_back("WINEDEBUG=fixme-all");
     return env;
+}
+
+bool localeInstalled(const char* name) {
+    const locale_t locale = ::newlocale(LC_ALL_MASK, name, nullptr);
+    if (!locale)
+        return false;
+    ::freelocale(locale);
+    return true;
+}
+
+// Whether the runtime, in `codePage`, can spell the Windows path `path` (CP932).
+bool spelledIn(int codePage, const std::string& path) {
+    return codepage::fromUtf8(codePage, cp932::toUtf8(path)).has_value();
+}
+
+std::uint64_t fnv1a(std::string_view bytes) {
+    std::uint64_t hash = 0xcbf29ce484222325ULL;
+    for (unsigned char c : bytes)
+        hash = (hash ^ c) * 0x100000001b3ULL;
+    return hash;
+}
+
+// A folder of ours in the prefix's drive C:, linked to `hostFolder`, whose Windows path any code
+// page spells ("C:\Tavrin\1a2b3c4d5e6f"); the same folder always gets the same link, so a game
+// finds what it saved there before. Empty when it cannot be made.
+std::string linkedFolder(const std::string& hostFolder) {
+    std::string target = hostFolder;
+    while (target.size() > 1 && target.back() == '/')
+        target.pop_back();
+    const std::string links = LinuxFileSystem::winePrefix() + "/drive_c/Tavrin";
+    if (::mkdir(links.c_str(), 0755) != 0 && errno != EEXIST)
+        return {};
+    char name[32];
+    std::snprintf(name, sizeof name, "%012llx",
+                  static_cast<unsigned long long>(fnv1a(target) & 0xFFFFFFFFFFFFULL));
+    std::string link = links + "/" + name;
+    std::string current(4096, '\0');
+    const ssize_t n = ::readlink(link.c_str(), current.data(), current.size());
+    if (n > 0 && static_cast<std::size_t>(n) < current.size() &&
+        current.substr(0, static_cast<std::size_t>(n)) == target)
+        return link;
+    // Made under another name and renamed over, so a link is never half there.
+    const std::string temporary = link + ".new";
+    ::unlink(temporary.c_str());
+    if (::symlink(target.c_str(), temporary.c_str()) != 0 ||
+        ::rename(temporary.c_str(), link.c_str()) != 0) {
+        ::unlink(temporary.c_str());
+        return {};
+    }
+    return link;
+}
+
+// A file no one else sees, for a program's output: gone with its last descriptor.
+int outputFile() {
+    const char* cache = std::getenv("XDG_CACHE_HOME");
+    const char* home = std::getenv("HOME");
+    std::vector<std::string> folders;
+    if (cache && cache[0] == '/')
+        folders.emplace_back(cache);
+    if (home && home[0] == '/')
+        folders.push_back(std::string(home) + "/.cache");
+    folders.emplace_back("/tmp");
+    for (const std::string& folder : folders) {
+        const int fd = ::open(folder.c_str(), O_TMPFILE | O_RDWR | O_CLOEXEC, 0600);
+        if (fd >= 0)
+            return fd;
+    }
+    return -1;
 }
 
 std::vector<std::string> argumentsUtf8(const std::string& parameters) {
@@ -139,6 +231,33 @@ bool askFileManager(const std::string& host, QObject* context, std::function<voi
     return true;
 }
 
+// Starts the program; a Windows program whose end is wanted is watched, where an event loop
+// runs to hear it, by a watch that `owner` keeps.
+Started startWatched(Launch& launch, bool throughWine, const Shell::StartOptions& options,
+                     QObject* owner) {
+    // Wine's failures are heard only where an event loop runs to hear them.
+    const bool watched = throughWine && options.ended && QCoreApplication::instance();
+    int status[2] = {-1, -1};
+    if (watched && ::pipe2(status, O_CLOEXEC) == 0) {
+        launch.watchFd = status[1];
+        launch.outputFd = outputFile();
+    }
+    const Started started = startDetached(launch);
+    if (status[1] >= 0)
+        ::close(status[1]);
+    if (started == Started::yes && status[0] >= 0) {
+        new ProgramWatch(status[0], launch.outputFd, options.ended, owner);
+    } else {
+        if (status[0] >= 0)
+            ::close(status[0]);
+        if (launch.outputFd >= 0)
+            ::close(launch.outputFd);
+        if (started == Started::yes && options.ended)
+            options.ended(Shell::Outcome{});
+    }
+    return started;
+}
+
 } // namespace
 
 LinuxShell::LinuxShell(LinuxFileSystem& fs, Dialogs& dialogs)
@@ -146,7 +265,7 @@ LinuxShell::LinuxShell(LinuxFileSystem& fs, Dialogs& dialogs)
 
 LinuxShell::~LinuxShell() = default;
 
-Shell::Readiness LinuxShell::readiness(const std::string& file) {
+Shell::Readiness LinuxShell::readiness(const std::string& file, int codePage) {
     const shellstart::StartChoice choice = shellstart::choose(
         file, [this](const std::string& path) { return inspectHost(mFs.toHostPath(path)); });
     Readiness r;
@@ -158,6 +277,12 @@ Shell::Readiness LinuxShell::readiness(const std::string& file) {
     const std::optional<std::string> wine = findOnPath("wine");
     if (!wine) {
         r.hindrance = Hindrance::noWine;
+        return r;
+    }
+    if (codePage != 0 && codepage::localeFor(codePage) &&
+        !localeInstalled(codepage::localeFor(codePage))) {
+        r.hindrance = Hindrance::noLocale;
+        r.locale = codepage::localeFor(codePage);
         return r;
     }
     // The PE header lies within the first kilobytes of every program a linker writes.
@@ -173,14 +298,27 @@ Shell::Readiness LinuxShell::readiness(const std::string& file) {
     return r;
 }
 
-void LinuxShell::whenPrepared(std::function<void()> then) {
-    if (!mMaker)
-        mMaker = std::make_unique<PrefixMaker>(mDialogs);
-    mMaker->whenMade(LinuxFileSystem::winePrefix(), std::move(then));
+bool LinuxShell::fullScreenPossible() {
+    // The runtimes' full screen is 640 x 480.
+    return displayCanSwitchTo(640, 480);
+}
+
+void LinuxShell::whenPrepared(std::function<void()> then, const std::string& key) {
+    if (!mMaker) {
+        // What a new prefix holds (its drives, its registry) is read from then on.
+        mMaker = std::make_unique<PrefixMaker>(
+            mDialogs, [this] { mFs.useDrives(LinuxFileSystem::driveTableFromEnvironment()); });
+    }
+    mMaker->whenMade(LinuxFileSystem::winePrefix(), std::move(then), key);
 }
 
 int LinuxShell::execute(const std::string& file, const std::string& parameters,
                         const std::string& directory) {
+    return execute(file, parameters, directory, StartOptions{});
+}
+
+int LinuxShell::execute(const std::string& file, const std::string& parameters,
+                        const std::string& directory, const StartOptions& options) {
     const shellstart::StartChoice choice = shellstart::choose(
         file, [this](const std::string& path) { return inspectHost(mFs.toHostPath(path)); });
     if (choice.starter == shellstart::Starter::Missing)
@@ -212,7 +350,19 @@ int LinuxShell::execute(const std::string& file, const std::string& parameters,
             return kNoAssociation;
         // The host path, as the host spells it: Wine turns it into the drive path the program
         // sees as its own (GetModuleFileName), where a Windows path would keep the caller's case.
-        launch.argv = {*wine, host};
+        // A folder the program's code page cannot spell is reached through a link it can, so
+        // the program finds its own files beside it.
+        std::string program = host;
+        const std::string programFolder = pathtext::folderPart(choice.target);
+        if (!spelledIn(options.codePage ? options.codePage : codepage::kJapanese, programFolder)) {
+            const std::string link = linkedFolder(mFs.toHostPath(programFolder));
+            if (link.empty())
+                return kPathNotFound;
+            program = link + host.substr(host.rfind('/'));
+            if (launch.folder == mFs.toHostPath(programFolder))
+                launch.folder = link;
+        }
+        launch.argv = {*wine, program};
         launch.toolRuns = true;
         break;
     }
@@ -226,8 +376,10 @@ int LinuxShell::execute(const std::string& file, const std::string& parameters,
         std::vector<std::string> args = argumentsUtf8(parameters);
         launch.argv.insert(launch.argv.end(), args.begin(), args.end());
     }
-    launch.env = environmentFor(choice.starter == shellstart::Starter::Wine);
-    switch (startDetached(launch)) {
+    const bool throughWine = choice.starter == shellstart::Starter::Wine;
+    launch.env = environmentFor(throughWine, options.codePage, throughWine ? launch.folder : "");
+    const Started started = startWatched(launch, throughWine, options, mCalls.get());
+    switch (started) {
     case Started::yes:
         return kStarted;
     case Started::folderMissing:

@@ -22,9 +22,12 @@ public:
 
     int execute(const std::string& file, const std::string& parameters,
                 const std::string& directory) override;
+    int execute(const std::string& file, const std::string& parameters,
+                const std::string& directory, const StartOptions& options) override;
     void showProperties(const std::string& path) override;
-    Readiness readiness(const std::string& file) override;
-    void whenPrepared(std::function<void()> then) override;
+    Readiness readiness(const std::string& file, int codePage) override;
+    bool fullScreenPossible() override;
+    void whenPrepared(std::function<void()> then, const std::string& key) override;
 
 private:
     LinuxFileSystem& mFs;

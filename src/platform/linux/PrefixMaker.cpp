@@ -8,6 +8,7 @@
 #include <QProcess>
 #include <QProgressDialog>
 
+#include <algorithm>
 #include <csignal>
 #include <sys/stat.h>
 
@@ -22,7 +23,8 @@ bool made(const std::string& prefix) {
 
 } // namespace
 
-PrefixMaker::PrefixMaker(Dialogs& dialogs) : mDialogs(dialogs) {
+PrefixMaker::PrefixMaker(Dialogs& dialogs, std::function<void()> made)
+    : mDialogs(dialogs), mMade(std::move(made)) {
     mTimer.setInterval(200);
     connect(&mTimer, &QTimer::timeout, this, &PrefixMaker::poll);
 }
@@ -31,14 +33,23 @@ PrefixMaker::~PrefixMaker() {
     delete mProgress;
 }
 
-void PrefixMaker::whenMade(const std::string& prefix, std::function<void()> then) {
+void PrefixMaker::whenMade(const std::string& prefix, std::function<void()> then,
+                           const std::string& key) {
     if (mPid == 0 && made(prefix)) {
         then();
         return;
     }
-    mWaiting.push_back(std::move(then));
-    if (mPid != 0)
+    const auto same = std::find_if(mWaiting.begin(), mWaiting.end(), [&](const auto& waiting) {
+        return !key.empty() && waiting.first == key;
+    });
+    if (same != mWaiting.end())
+        same->second = std::move(then);
+    else
+        mWaiting.emplace_back(key, std::move(then));
+    if (mPid != 0) {
+        showProgress();
         return;
+    }
     mPrefix = prefix;
 
     // Detached, so closing the window never cuts the prefix short; the server is waited for,
@@ -57,6 +68,19 @@ void PrefixMaker::whenMade(const std::string& prefix, std::function<void()> then
         finish();
         return;
     }
+    showProgress();
+    mTimer.start();
+}
+
+void PrefixMaker::showProgress() {
+    if (mProgress) {
+        // A dialog cancelled once must take a new cancel.
+        if (mProgress->wasCanceled())
+            mProgress->reset();
+        mProgress->show();
+        mProgress->raise();
+        return;
+    }
     mProgress = new QProgressDialog(
         QString::fromUtf8("Wine の環境を作成しています。初回は数十秒かかります。\n"
                           "作成が終わると起動します。"),
@@ -72,7 +96,6 @@ void PrefixMaker::whenMade(const std::string& prefix, std::function<void()> then
         mProgress->hide();
     });
     mProgress->show();
-    mTimer.start();
 }
 
 void PrefixMaker::poll() {
@@ -87,9 +110,12 @@ void PrefixMaker::finish() {
     if (mProgress) {
         mProgress->hide();
         mProgress->deleteLater();
+        mProgress = nullptr;
     }
-    std::vector<std::function<void()>> waiting;
+    std::vector<std::pair<std::string, std::function<void()>>> waiting;
     waiting.swap(mWaiting);
+    if (made(mPrefix) && mMade)
+        mMade();
     if (!made(mPrefix)) {
         if (!waiting.empty())
             mDialogs.messageBox(formatMessage(sj("Wine の環境 %s を作成できませんでした。"),
@@ -97,7 +123,7 @@ void PrefixMaker::finish() {
                                 "Tavrin", MsgIcon::Warning, MsgButtons::Ok, MsgResult::Ok);
         return;
     }
-    for (std::function<void()>& then : waiting)
+    for (auto& [key, then] : waiting)
         then();
 }
 

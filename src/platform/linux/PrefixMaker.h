@@ -18,20 +18,25 @@ class Dialogs;
 // of seconds for it. The starts that wait for it run once it is there.
 class PrefixMaker : public QObject {
 public:
-    explicit PrefixMaker(Dialogs& dialogs);
+    // `made` runs once a prefix was made, before the starts that waited for it.
+    PrefixMaker(Dialogs& dialogs, std::function<void()> made);
     ~PrefixMaker() override;
 
-    // `prefix`: its host folder. Runs `then` at once when the prefix is made.
-    void whenMade(const std::string& prefix, std::function<void()> then);
+    // `prefix`: its host folder. Runs `then` at once when the prefix is made. While it is being
+    // made, the progress shows again, and a step under the same non-empty `key` replaces the
+    // one waiting: a start asked for again starts once.
+    void whenMade(const std::string& prefix, std::function<void()> then, const std::string& key);
 
 private:
     void poll();
     void finish();
+    void showProgress();
 
     Dialogs& mDialogs;
+    std::function<void()> mMade;
     std::string mPrefix;
     qint64 mPid = 0;
-    std::vector<std::function<void()>> mWaiting;
+    std::vector<std::pair<std::string, std::function<void()>>> mWaiting;
     QTimer mTimer;
     QPointer<QProgressDialog> mProgress;
 };

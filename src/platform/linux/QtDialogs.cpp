@@ -15,6 +15,7 @@
 #include <QScreen>
 
 #include <algorithm>
+#include <vector>
 
 namespace tavrin {
 
@@ -68,7 +69,7 @@ namespace {
 
 // A line of a message this long is a name past reading (a folder 3,000 characters long): cut in
 // its middle, so the box and its buttons stay on the screen. The whole text stays in the box's
-// details.
+// details, as it does when lines are left out for the height.
 constexpr qsizetype kLongestLine = 160;
 
 QString shortened(const QString& text) {
@@ -84,19 +85,53 @@ QString shortened(const QString& text) {
 
 // Qt wraps a line wider than half the screen, and a Japanese one between any two characters,
 // so a sentence breaks inside a word; the box is made wide enough for its widest line, up to
-// Qt's own limit, past which a line must wrap anyway.
-void keepLinesWhole(QMessageBox& box, const QString& text) {
-    auto* label = box.findChild<QLabel*>(QStringLiteral("qt_msgbox_label"));
-    if (!label)
-        return;
-    label->ensurePolished();
+// Qt's own limit, past which a line must wrap anyway. Gives the width the label has at least.
+int keepLinesWhole(QMessageBox& box, QLabel& label, const QString& text) {
     const int screen = box.screen()->availableGeometry().width();
     const int limit = screen <= 1024 ? screen : std::min(screen - 480, 1000);
     int widest = 0;
     for (const QString& line : text.split(QLatin1Char('\n')))
-        widest = std::max(widest, label->fontMetrics().horizontalAdvance(line) + 1);
+        widest = std::max(widest, label.fontMetrics().horizontalAdvance(line) + 1);
     // The icon and the margins take the rest of the limit.
-    label->setMinimumWidth(std::min(widest, limit * 3 / 4));
+    label.setMinimumWidth(std::min(widest, limit * 3 / 4));
+    return std::max(1, label.minimumWidth());
+}
+
+// Qt makes the box as tall as its text, however tall, its buttons then below the screen's edge:
+// past `room` pixels the lines in the middle give way to one "…", the first and the last (the
+// question) stay. Each line is measured as the label lays it out at `width`, its least width:
+// wrapped, and in the taller font that draws Japanese.
+QString withinHeight(const QString& text, const QLabel& label, int width, int room) {
+    const QFontMetrics metrics = label.fontMetrics();
+    const auto height = [&](const QString& line) {
+        return metrics
+            .boundingRect(QRect(0, 0, width, room + 1), Qt::TextWordWrap,
+                          line.isEmpty() ? QStringLiteral(" ") : line)
+            .height();
+    };
+    const QStringList lines = text.split(QLatin1Char('\n'));
+    std::vector<int> heights;
+    int total = 0;
+    for (const QString& line : lines) {
+        heights.push_back(height(line));
+        total += heights.back();
+    }
+    if (total <= room) {
+        return text;
+    }
+    // A third of the room for the end, at least its last line; the rest for the start.
+    const QString cut = QStringLiteral("…");
+    qsizetype tail = lines.size() - 1;
+    int tailHeight = heights.back();
+    while (tail > 1 && tailHeight + heights[tail - 1] <= room / 3) {
+        tailHeight += heights[--tail];
+    }
+    qsizetype head = 0;
+    int headHeight = height(cut) + tailHeight;
+    while (head < tail && headHeight + heights[head] <= room) {
+        headHeight += heights[head++];
+    }
+    return (lines.mid(0, head) << cut << lines.mid(tail)).join(QLatin1Char('\n'));
 }
 
 } // namespace
@@ -106,9 +141,15 @@ MsgResult QtDialogs::messageBox(const std::string& text, const std::string& capt
     QMessageBox box(owner());
     box.setWindowTitle(qs(caption));
     const QString whole = qs(text);
-    const QString shown = shortened(whole);
+    QString shown = shortened(whole);
+    if (auto* label = box.findChild<QLabel*>(QStringLiteral("qt_msgbox_label"))) {
+        label->ensurePolished();
+        const int width = keepLinesWhole(box, *label, shown);
+        // The frame, the margins and the buttons take the rest of the screen.
+        shown =
+            withinHeight(shown, *label, width, box.screen()->availableGeometry().height() * 2 / 3);
+    }
     box.setText(shown);
-    keepLinesWhole(box, shown);
     if (shown != whole) {
         box.setDetailedText(whole);
     }

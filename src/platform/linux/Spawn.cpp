@@ -26,6 +26,24 @@ struct ChildFailure {
     ::_exit(127);
 }
 
+// The watcher keeps nothing of ours open but the status pipe: a descriptor it held would
+// outlive us (the instance lock among them). Told nothing when we have stopped listening.
+[[noreturn]] void watchProgram(pid_t program, int watchFd) {
+    if (::dup2(watchFd, 3) != 3)
+        ::_exit(1);
+    ::close_range(4, ~0U, 0);
+    struct sigaction ignore {};
+    ignore.sa_handler = SIG_IGN;
+    ::sigaction(SIGPIPE, &ignore, nullptr);
+    int status = 0;
+    while (::waitpid(program, &status, 0) < 0) {
+        if (errno != EINTR)
+            ::_exit(1);
+    }
+    [[maybe_unused]] const ssize_t n = ::write(3, &status, sizeof status);
+    ::_exit(0);
+}
+
 } // namespace
 
 // Only async-signal-safe calls between fork and exec: the program has other threads.
@@ -40,6 +58,8 @@ Started startDetached(const Launch& launch) {
     envp.push_back(nullptr);
     const char* folder = launch.folder.empty() ? nullptr : launch.folder.c_str();
     const int statusFd = launch.statusFd;
+    const int outputFd = launch.outputFd;
+    const int watchFd = launch.watchFd;
 
     int report[2];
     if (::pipe2(report, O_CLOEXEC) != 0)
@@ -57,6 +77,13 @@ Started startDetached(const Launch& launch) {
             failInChild(report[1], 0);
         if (child > 0)
             ::_exit(0);
+        if (watchFd >= 0) {
+            const pid_t program = ::fork();
+            if (program < 0)
+                failInChild(report[1], 0);
+            if (program > 0)
+                watchProgram(program, watchFd);
+        }
         sigset_t none;
         ::sigemptyset(&none);
         ::sigprocmask(SIG_SETMASK, &none, nullptr);
@@ -70,6 +97,8 @@ Started startDetached(const Launch& launch) {
             if (statusFd == 3 ? ::fcntl(3, F_SETFD, 0) != 0 : ::dup2(statusFd, 3) != 3)
                 failInChild(report[1], 0);
         }
+        if (outputFd >= 0 && (::dup2(outputFd, 1) != 1 || ::dup2(outputFd, 2) != 2))
+            failInChild(report[1], 0);
         if (folder && ::chdir(folder) != 0)
             failInChild(report[1], 1);
         ::execve(argv[0], argv.data(), envp.data());

@@ -14,6 +14,10 @@ struct Launch {
     std::string folder;    // empty: stays as it is
     bool toolRuns = false; // a missing file at exec time is the tool's, not the user's
     int statusFd = -1;     // when set, given to the program as descriptor 3
+    int outputFd = -1;     // when set, the program's standard output and error
+    // When set, a watcher of ours stays between us and the program (never our child either)
+    // and writes the program's wait status (an int) there when it ends.
+    int watchFd = -1;
 };
 
 enum class Started { yes, folderMissing, fileMissing, failed };

@@ -1,0 +1,39 @@
+#pragma once
+
+#include "platform/Shell.h"
+
+#include <QObject>
+
+#include <functional>
+
+class QSocketNotifier;
+
+namespace tavrin {
+
+// Hears, for ten seconds after its start (a first start of Wine takes several), how a Windows
+// program ends: Wine's failures come at once, and a program still running by then has run. Tells
+// `ended` once, then goes.
+class ProgramWatch : public QObject {
+public:
+    // How long a start is watched.
+    static constexpr int kWatchMs = 10000;
+
+    // `statusFd`: where the watcher writes the wait status; `outputFd`: the file the program's
+    // output goes to. Both are the watch's from now on.
+    ProgramWatch(int statusFd, int outputFd, std::function<void(const Shell::Outcome&)> ended,
+                 QObject* parent);
+    ~ProgramWatch() override;
+    ProgramWatch(const ProgramWatch&) = delete;
+    ProgramWatch& operator=(const ProgramWatch&) = delete;
+
+private:
+    void statusReady();
+    void finish(const Shell::Outcome& outcome);
+
+    int mStatusFd;
+    int mOutputFd;
+    std::function<void(const Shell::Outcome&)> mEnded;
+    QSocketNotifier* mNotifier = nullptr;
+};
+
+} // namespace tavrin
