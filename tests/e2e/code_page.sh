@@ -5,11 +5,16 @@
 # named with an umlaut and in one with a Japanese name; a Japanese game plays in a folder whose
 # name Shift-JIS cannot spell; a game whose files are named in a code page nothing tells fails
 # at once, and that is told with what it said, and no start is recorded.
-# Usage: code_page.sh <tavrin executable> <stand-in .exe>   (run under xvfb-run)
+# A 2003 runtime that loads Harmony.dll at run time is asked about first, for the 2003 RTP although
+# the 2000 one is there, and for Harmony.dll; started all the same, its failure is told.
+# Usage: code_page.sh <tavrin executable> <stand-in .exe> <2003 stand-in .exe>  (under xvfb-run)
 set -u
 exe=$1
 standin=${2:-}
-[ -f "$standin" ] || { echo "FAIL: stand-in '$standin' not built (i686-w64-mingw32-g++?)"; exit 1; }
+standin2003=${3:-}
+for s in "$standin" "$standin2003"; do
+  [ -f "$s" ] || { echo "FAIL: stand-in '$s' not built (i686-w64-mingw32-g++?)"; exit 1; }
+done
 unset WINEPREFIX
 source "$(dirname "$0")/common.sh" "$exe" xdotool xclip xxd iconv wine wineboot wineserver
 pid=
@@ -48,17 +53,25 @@ game "$kaizoku" CP1252 Ausdrücke
 game "$ueberfall" CP932 タイトル
 game "$falsch" CP1252 Ausdrücke
 rm "$falsch/RPG_RT.ldb"
+drei=$work/games/Drei
+mkdir -p "$drei" "$work/rtp2000"
+cp "$standin2003" "$drei/RPG_RT.EXE"
+touch "$drei/RPG_RT.lmt"
+printf '[RPG_RT]\r\nGameTitle=Drei\r\n' >"$drei/RPG_RT.ini"
+wine reg add 'HKCU\Software\ASCII\RPG2000' /v RuntimePackagePath /t REG_SZ \
+  /d "$(windows "$work/rtp2000")\\" /f >/dev/null 2>&1 || fail "reg add failed"
+wineserver -w
 printf '[B_Setting]\r\nstartsize=1\r\n' >"$work/app/Tavrin.ini"
 # A name Shift-JIS cannot spell is kept in the catalogue as its code point.
 z=$(windows "$work/games")
 write_catalogue "$work/app/data.ixo" "$z\\Fr<U+00F6>hliche Piratenweihnacht\\" a "$z\\海賊\\" b \
-  "$z\\<U+00DC>berfall\\" c "$z\\Falsch\\" d
+  "$z\\<U+00DC>berfall\\" c "$z\\Falsch\\" d "$z\\Drei\\" e
 
 "$work/app/tavrin" 2>>"$work/stderr" & pid=$!
 win=$(wait_for_window $pid '^Tavrin$') || fail "main window did not appear"
 row() { # index: focused by keys, as a user moves in the list
   xdotool mousemove --window "$win" 400 300 click 1
-  xdotool key --window "$win" Up Up Up Up
+  xdotool key --window "$win" Up Up Up Up Up
   for _ in $(seq 1 "$1"); do xdotool key --window "$win" Down; done
   sleep 0.3
 }
@@ -89,11 +102,21 @@ xdotool key --window "$win" F5
 text=$(message_text $pid 'ゲーム実行')
 [[ $text == *"RPG_RT.EXE を起動できませんでした（終了コード 1）"*"The file Picture"*"cannot be opened."* ]] ||
   fail "the failure reads: $text"
+
+row 4
+xdotool key --window "$win" F5
+text=$(message_text $pid 'ゲーム実行')
+[[ $text == *"RPGツクール2003 の RTP"*"Harmony.dll が見つかりません。"*"このまま起動しますか？"* ]] ||
+  fail "the question reads: $text"
+text=$(message_text $pid 'ゲーム実行')
+[[ $text == *"終了コード 1"*"Harmony.dll not found."* ]] || fail "the failure reads: $text"
+r=$(report "$drei" RPG_RT.EXE) || fail "the 2003 game never started"
+expect "$r" "rtp=absent" "harmony=missing"
 close_by_menu $pid "$win" || fail "the program did not close through its menu"
 
 played=$(iconv -f CP932 -t UTF-8 "$work/app/Tavrin.played") || fail "no Tavrin.played"
 for g in 海賊 "Fr<U+00F6>hliche Piratenweihnacht" "<U+00DC>berfall"; do
   grep -qF "$g" <<<"$played" || fail "no start recorded for $g: $played"
 done
-! grep -q Falsch <<<"$played" || fail "a start that failed was recorded: $played"
+! grep -q 'Falsch\|Drei' <<<"$played" || fail "a start that failed was recorded: $played"
 echo PASS

@@ -205,6 +205,27 @@ bool openLikeTheRuntime(std::wstring& report) {
     return all;
 }
 
+#ifdef TAVRIN_STANDIN_2003
+// Built as a 2003 runtime, it names the registry key of its run-time package as the real one
+// does, and loads Harmony.dll once it starts, which its import table does not name. Without it,
+// it says so on standard error and ends with 1.
+bool startLike2003(std::wstring& report) {
+    char folder[MAX_PATH] = {};
+    DWORD size = sizeof folder;
+    const bool rtp =
+        RegGetValueA(HKEY_CURRENT_USER, "Software\\Enterbrain\\RPG2003", "RuntimePackagePath",
+                     RRF_RT_REG_SZ, nullptr, folder, &size) == ERROR_SUCCESS;
+    report += std::wstring(L"rtp=") + (rtp ? L"found" : L"absent") + L"\n";
+    if (LoadLibraryA("Harmony.dll"))
+        return true;
+    const char said[] = "Harmony.dll not found.\n";
+    DWORD written = 0;
+    WriteFile(GetStdHandle(STD_ERROR_HANDLE), said, sizeof said - 1, &written, nullptr);
+    report += L"harmony=missing\n";
+    return false;
+}
+#endif
+
 void pumpMessages() {
     MSG msg;
     while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
@@ -232,6 +253,10 @@ int WINAPI wWinMain(HINSTANCE, HINSTANCE, LPWSTR, int) {
     bool opened = true;
     if (program == L"RPG_RT")
         opened = openLikeTheRuntime(report);
+#ifdef TAVRIN_STANDIN_2003
+    if (program == L"RPG_RT" && opened)
+        opened = startLike2003(report);
+#endif
     if ((program == L"RPG_RT" || program == L"GAME") && opened)
         report += startGame(game, name) + L"\n";
 
