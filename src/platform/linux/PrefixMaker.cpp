@@ -110,7 +110,6 @@ void PrefixMaker::finish() {
     if (mProgress) {
         mProgress->hide();
         mProgress->deleteLater();
-        mProgress = nullptr;
     }
     std::vector<std::pair<std::string, std::function<void()>>> waiting;
     waiting.swap(mWaiting);
