@@ -3,6 +3,7 @@
 #include "platform/AppError.h"
 #include "platform/Cp932.h"
 #include "platform/Dialogs.h"
+#include "platform/linux/ProgramWatch.h"
 #include "platform/linux/Spawn.h"
 
 #include <QCoreApplication>
@@ -10,14 +11,10 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QSaveFile>
-#include <QSocketNotifier>
 #include <QStandardPaths>
 #include <QString>
-#include <QTimer>
 #include <QUrl>
 
-#include <cerrno>
-#include <cstdlib>
 #include <fcntl.h>
 #include <optional>
 #include <unistd.h>
@@ -133,13 +130,11 @@ void DesktopHelp::open(const char* page, const std::string& anchor) {
         report(kCannotOpen, path);
         return;
     }
-    // The exit status is written to descriptor 3, which xdg-open and what it starts never see.
     // One argument, beginning with "file:": never taken for an option.
     Launch launch;
-    launch.argv = {"/bin/sh", "-c", "\"$0\" \"$1\" 3>&-; echo $? >&3", *opener,
-                   url.toString(QUrl::FullyEncoded).toStdString()};
+    launch.argv = {*opener, url.toString(QUrl::FullyEncoded).toStdString()};
     launch.env = currentEnvironment();
-    launch.statusFd = status[1];
+    launch.watchFd = status[1];
     const Started started = startDetached(launch);
     ::close(status[1]);
     if (started != Started::yes) {
@@ -147,41 +142,21 @@ void DesktopHelp::open(const char* page, const std::string& anchor) {
         report(kCannotOpen, path);
         return;
     }
-    watch(status[0], path);
-}
-
-void DesktopHelp::watch(int fd, const std::string& path) {
-    // Without an event loop nothing could hear the status.
+    // Without an event loop nothing could hear the status. xdg-open may wait for the browser it
+    // started: once the manual has had time to open, how that browser ends is no concern of
+    // the help.
     if (!QCoreApplication::instance()) {
-        ::close(fd);
+        ::close(status[0]);
         return;
     }
-    auto* notifier = new QSocketNotifier(fd, QSocketNotifier::Read, mWatches.get());
-    QObject::connect(notifier, &QObject::destroyed, [fd] { ::close(fd); });
-    QObject::connect(notifier, &QSocketNotifier::activated, mWatches.get(),
-                     [this, notifier, fd, path] {
-                         notifier->setEnabled(false);
-                         notifier->deleteLater();
-                         char text[16] = {};
-                         ssize_t n;
-                         do {
-                             n = ::read(fd, text, sizeof text - 1);
-                         } while (n < 0 && errno == EINTR);
-                         // Nothing written: the shell was ended before xdg-open was.
-                         if (n <= 0)
-                             return;
-                         const int code = std::atoi(text);
-                         if (code == kNothingOpensHtml)
-                             report(kNoHtmlProgram, path);
-                         else if (code != 0)
-                             report(kCannotOpen, path);
-                     });
-    // xdg-open may wait for the browser it started: once the manual has had time to open,
-    // how that browser ends is no concern of the help.
-    auto* patience = new QTimer(notifier);
-    patience->setSingleShot(true);
-    QObject::connect(patience, &QTimer::timeout, notifier, &QObject::deleteLater);
-    patience->start(kWatchMs);
+    new ProgramWatch(
+        status[0], -1, kWatchMs,
+        [this, path](const Shell::Outcome& outcome) {
+            if (outcome.ran)
+                return;
+            report(outcome.exitStatus == kNothingOpensHtml ? kNoHtmlProgram : kCannotOpen, path);
+        },
+        mWatches.get());
 }
 
 std::string manualFolderFor(const std::string& exeFolder) {

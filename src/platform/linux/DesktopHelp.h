@@ -37,8 +37,6 @@ private:
     // Opens `page` of the manual, at `anchor` when it is not empty.
     void open(const char* page, const std::string& anchor);
     void report(const char* pattern, const std::string& path);
-    // Reports xdg-open's failure when its exit status comes through `fd` soon enough.
-    void watch(int fd, const std::string& path);
 
     Dialogs& mDialogs;
     std::string mManualFolder;

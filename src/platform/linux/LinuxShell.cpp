@@ -246,7 +246,7 @@ Started startWatched(Launch& launch, bool throughWine, const Shell::StartOptions
     if (status[1] >= 0)
         ::close(status[1]);
     if (started == Started::yes && status[0] >= 0) {
-        new ProgramWatch(status[0], launch.outputFd, options.ended, owner);
+        new ProgramWatch(status[0], launch.outputFd, ProgramWatch::kWatchMs, options.ended, owner);
     } else {
         if (status[0] >= 0)
             ::close(status[0]);

@@ -4,13 +4,17 @@
 #include "platform/Cp932.h"
 #include "platform/Dialogs.h"
 
+#include "platform/linux/ProgramWatch.h"
+#include "platform/linux/Spawn.h"
+
 #include <QApplication>
-#include <QProcess>
 #include <QProgressDialog>
 
 #include <algorithm>
-#include <csignal>
+#include <fcntl.h>
+#include <optional>
 #include <sys/stat.h>
+#include <unistd.h>
 
 namespace tavrin {
 
@@ -24,10 +28,7 @@ bool made(const std::string& prefix) {
 } // namespace
 
 PrefixMaker::PrefixMaker(Dialogs& dialogs, std::function<void()> made)
-    : mDialogs(dialogs), mMade(std::move(made)) {
-    mTimer.setInterval(200);
-    connect(&mTimer, &QTimer::timeout, this, &PrefixMaker::poll);
-}
+    : mDialogs(dialogs), mMade(std::move(made)) {}
 
 PrefixMaker::~PrefixMaker() {
     delete mProgress;
@@ -35,7 +36,7 @@ PrefixMaker::~PrefixMaker() {
 
 void PrefixMaker::whenMade(const std::string& prefix, std::function<void()> then,
                            const std::string& key) {
-    if (mPid == 0 && made(prefix)) {
+    if (!mMaking && made(prefix)) {
         then();
         return;
     }
@@ -46,30 +47,50 @@ void PrefixMaker::whenMade(const std::string& prefix, std::function<void()> then
         same->second = std::move(then);
     else
         mWaiting.emplace_back(key, std::move(then));
-    if (mPid != 0) {
+    if (mMaking) {
         showProgress();
         return;
     }
     mPrefix = prefix;
-
+    mMaking = true;
     // Detached, so closing the window never cuts the prefix short; the server is waited for,
     // as it writes the registry files when it ends.
-    QProcess boot;
-    boot.setProgram(QStringLiteral("/bin/sh"));
-    boot.setArguments(
-        {QStringLiteral("-c"), QStringLiteral("wine wineboot -i >/dev/null 2>&1; wineserver -w")});
-    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-    env.insert(QStringLiteral("WINEPREFIX"), QString::fromLocal8Bit(prefix.c_str()));
-    boot.setProcessEnvironment(env);
-    boot.setStandardOutputFile(QProcess::nullDevice());
-    boot.setStandardErrorFile(QProcess::nullDevice());
-    if (!boot.startDetached(&mPid) || mPid <= 0) {
-        mPid = 0;
+    const std::optional<std::string> wine = findOnPath("wine");
+    const std::optional<std::string> server = findOnPath("wineserver");
+    const bool started = wine && server && runStep({*wine, "wineboot", "-i"}, [this, server] {
+                             if (!runStep({*server, "-w"}, [this] { finish(); }))
+                                 finish();
+                         });
+    if (!started) {
         finish();
         return;
     }
     showProgress();
-    mTimer.start();
+}
+
+bool PrefixMaker::runStep(std::vector<std::string> argv, std::function<void()> then) {
+    int status[2];
+    if (::pipe2(status, O_CLOEXEC) != 0)
+        return false;
+    Launch step;
+    step.argv = std::move(argv);
+    for (std::string& entry : currentEnvironment())
+        if (!entry.starts_with("WINEPREFIX="))
+            step.env.push_back(std::move(entry));
+    step.env.push_back("WINEPREFIX=" + mPrefix);
+    step.outputFd = ::open("/dev/null", O_WRONLY | O_CLOEXEC);
+    step.watchFd = status[1];
+    const Started started = startDetached(step);
+    ::close(status[1]);
+    if (step.outputFd >= 0)
+        ::close(step.outputFd);
+    if (started != Started::yes) {
+        ::close(status[0]);
+        return false;
+    }
+    new ProgramWatch(
+        status[0], -1, 0, [then = std::move(then)](const Shell::Outcome&) { then(); }, this);
+    return true;
 }
 
 void PrefixMaker::showProgress() {
@@ -98,15 +119,8 @@ void PrefixMaker::showProgress() {
     mProgress->show();
 }
 
-void PrefixMaker::poll() {
-    if (mPid != 0 && ::kill(static_cast<pid_t>(mPid), 0) == 0)
-        return;
-    mPid = 0;
-    mTimer.stop();
-    finish();
-}
-
 void PrefixMaker::finish() {
+    mMaking = false;
     if (mProgress) {
         mProgress->hide();
         mProgress->deleteLater();

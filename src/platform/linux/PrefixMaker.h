@@ -2,7 +2,6 @@
 
 #include <QObject>
 #include <QPointer>
-#include <QTimer>
 
 #include <functional>
 #include <string>
@@ -28,16 +27,17 @@ public:
     void whenMade(const std::string& prefix, std::function<void()> then, const std::string& key);
 
 private:
-    void poll();
+    // Runs the program in the prefix, its output dropped, and `then` once it has ended; false
+    // when it could not be started.
+    bool runStep(std::vector<std::string> argv, std::function<void()> then);
     void finish();
     void showProgress();
 
     Dialogs& mDialogs;
     std::function<void()> mMade;
     std::string mPrefix;
-    qint64 mPid = 0;
+    bool mMaking = false;
     std::vector<std::pair<std::string, std::function<void()>>> mWaiting;
-    QTimer mTimer;
     QPointer<QProgressDialog> mProgress;
 };
 

@@ -32,12 +32,13 @@ std::string readTail(int fd) {
 
 } // namespace
 
-ProgramWatch::ProgramWatch(int statusFd, int outputFd,
+ProgramWatch::ProgramWatch(int statusFd, int outputFd, int watchMs,
                            std::function<void(const Shell::Outcome&)> ended, QObject* parent)
     : QObject(parent), mStatusFd(statusFd), mOutputFd(outputFd), mEnded(std::move(ended)) {
     mNotifier = new QSocketNotifier(mStatusFd, QSocketNotifier::Read, this);
     connect(mNotifier, &QSocketNotifier::activated, this, &ProgramWatch::statusReady);
-    QTimer::singleShot(kWatchMs, this, [this] { finish(Shell::Outcome{}); });
+    if (watchMs > 0)
+        QTimer::singleShot(watchMs, this, [this] { finish(Shell::Outcome{}); });
 }
 
 ProgramWatch::~ProgramWatch() {

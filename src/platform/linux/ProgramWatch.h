@@ -19,9 +19,10 @@ public:
     static constexpr int kWatchMs = 10000;
 
     // `statusFd`: where the watcher writes the wait status; `outputFd`: the file the program's
-    // output goes to. Both are the watch's from now on.
-    ProgramWatch(int statusFd, int outputFd, std::function<void(const Shell::Outcome&)> ended,
-                 QObject* parent);
+    // output goes to, or -1. Both are the watch's from now on. `watchMs`: how long, 0 until the
+    // program ends.
+    ProgramWatch(int statusFd, int outputFd, int watchMs,
+                 std::function<void(const Shell::Outcome&)> ended, QObject* parent);
     ~ProgramWatch() override;
     ProgramWatch(const ProgramWatch&) = delete;
     ProgramWatch& operator=(const ProgramWatch&) = delete;

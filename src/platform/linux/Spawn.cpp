@@ -1,10 +1,13 @@
 #include "platform/linux/Spawn.h"
 
+#include <algorithm>
 #include <cerrno>
 #include <csignal>
+#include <cstdint>
 #include <cstdlib>
 #include <fcntl.h>
 #include <linux/close_range.h>
+#include <poll.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -44,10 +47,9 @@ struct ChildFailure {
     ::_exit(0);
 }
 
-} // namespace
-
-// Only async-signal-safe calls between fork and exec: the program has other threads.
-Started startDetached(const Launch& launch) {
+// startDetached, telling also the process group the program and its watcher run in: the
+// session the go-between made, which lives as long as any of them.
+Started start(const Launch& launch, pid_t* group) {
     std::vector<char*> argv;
     for (const std::string& a : launch.argv)
         argv.push_back(const_cast<char*>(a.c_str()));
@@ -57,8 +59,8 @@ Started startDetached(const Launch& launch) {
         envp.push_back(const_cast<char*>(e.c_str()));
     envp.push_back(nullptr);
     const char* folder = launch.folder.empty() ? nullptr : launch.folder.c_str();
-    const int statusFd = launch.statusFd;
     const int outputFd = launch.outputFd;
+    const bool noInput = launch.noInput;
     const int watchFd = launch.watchFd;
 
     int report[2];
@@ -93,18 +95,21 @@ Started startDetached(const Launch& launch) {
         ::sigaction(SIGCHLD, &dfl, nullptr);
         // Descriptors some library opened without CLOEXEC stay ours, not the program's.
         ::close_range(3, ~0U, CLOSE_RANGE_CLOEXEC);
-        if (statusFd >= 0) {
-            if (statusFd == 3 ? ::fcntl(3, F_SETFD, 0) != 0 : ::dup2(statusFd, 3) != 3)
-                failInChild(report[1], 0);
-        }
         if (outputFd >= 0 && (::dup2(outputFd, 1) != 1 || ::dup2(outputFd, 2) != 2))
             failInChild(report[1], 0);
+        if (noInput) {
+            const int null = ::open("/dev/null", O_RDONLY);
+            if (null < 0 || (null != 0 && (::dup2(null, 0) != 0 || ::close(null) != 0)))
+                failInChild(report[1], 0);
+        }
         if (folder && ::chdir(folder) != 0)
             failInChild(report[1], 1);
         ::execve(argv[0], argv.data(), envp.data());
         failInChild(report[1], 2);
     }
     ::close(report[1]);
+    if (group)
+        *group = middle;
     while (::waitpid(middle, nullptr, 0) < 0 && errno == EINTR) {
     }
     ChildFailure failure{};
@@ -121,6 +126,49 @@ Started startDetached(const Launch& launch) {
         (failure.error == ENOENT || failure.error == ENOTDIR))
         return Started::fileMissing;
     return Started::failed;
+}
+
+} // namespace
+
+// Only async-signal-safe calls between fork and exec: the program has other threads.
+Started startDetached(const Launch& launch) {
+    return start(launch, nullptr);
+}
+
+std::optional<int> runAndWait(Launch launch, std::chrono::milliseconds limit) {
+    int status[2];
+    if (::pipe2(status, O_CLOEXEC) != 0)
+        return std::nullopt;
+    launch.watchFd = status[1];
+    pid_t group = 0;
+    const Started started = start(launch, &group);
+    ::close(status[1]);
+    if (started != Started::yes) {
+        ::close(status[0]);
+        return std::nullopt;
+    }
+    const auto deadline = std::chrono::steady_clock::now() + limit;
+    pollfd ready{status[0], POLLIN, 0};
+    int polled = 0;
+    do {
+        const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(
+            deadline - std::chrono::steady_clock::now());
+        polled = ::poll(&ready, 1, static_cast<int>(std::max<std::int64_t>(0, left.count())));
+    } while (polled < 0 && errno == EINTR);
+    int wait = 0;
+    ssize_t n = -1;
+    if (polled > 0) {
+        do {
+            n = ::read(status[0], &wait, sizeof wait);
+        } while (n < 0 && errno == EINTR);
+    } else {
+        // The group outlives the go-between while the watcher or the program lives.
+        ::kill(-group, SIGKILL);
+    }
+    ::close(status[0]);
+    if (n != static_cast<ssize_t>(sizeof wait) || !WIFEXITED(wait))
+        return std::nullopt;
+    return WEXITSTATUS(wait);
 }
 
 // The tool's full path from PATH. An empty entry would mean the current folder, which is no

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <chrono>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -13,8 +14,8 @@ struct Launch {
     std::vector<std::string> env;
     std::string folder;    // empty: stays as it is
     bool toolRuns = false; // a missing file at exec time is the tool's, not the user's
-    int statusFd = -1;     // when set, given to the program as descriptor 3
     int outputFd = -1;     // when set, the program's standard output and error
+    bool noInput = false;  // its standard input is /dev/null, so nothing waits for an answer
     // When set, a watcher of ours stays between us and the program (never our child either)
     // and writes the program's wait status (an int) there when it ends.
     int watchFd = -1;
@@ -25,6 +26,11 @@ enum class Started { yes, folderMissing, fileMissing, failed };
 // Runs the program in a new session, its parent gone at once, so it is never our child and
 // never a zombie, and lives on when we end; returns when it has been exec'd or failed to.
 Started startDetached(const Launch& launch);
+
+// Runs the program as startDetached does and waits for its end, at most `limit`: its exit
+// status, or nothing when it could not start, ended by a signal, or was still running at the
+// limit, when it is killed with all it started. For short tools whose answer is needed now.
+std::optional<int> runAndWait(Launch launch, std::chrono::milliseconds limit);
 
 // The tool's full path from PATH.
 std::optional<std::string> findOnPath(std::string_view tool);

@@ -3,23 +3,18 @@
 #include "platform/Cp932.h"
 #include "platform/WineRegFile.h"
 #include "platform/linux/LinuxFileSystem.h"
+#include "platform/linux/Spawn.h"
 
 #include <algorithm>
 #include <cerrno>
-#include <csignal>
 #include <cstdio>
 #include <cstdlib>
 #include <ctime>
 #include <fcntl.h>
 #include <optional>
-#include <spawn.h>
 #include <sys/stat.h>
-#include <sys/wait.h>
-#include <thread>
 #include <unistd.h>
 #include <vector>
-
-extern char** environ;
 
 namespace tavrin {
 
@@ -250,59 +245,25 @@ bool WineRegistry::writeThroughWine(const std::string& key, const std::string& v
 }
 
 std::optional<int> WineRegistry::runWine(std::vector<std::string> args) const {
-    args.insert(args.begin(), "wine");
+    const std::optional<std::string> wine = findOnPath("wine");
+    if (!wine)
+        return std::nullopt;
+    Launch run;
+    run.argv = std::move(args);
+    run.argv.insert(run.argv.begin(), *wine);
     // Wine reads its arguments in the locale's character set.
-    std::vector<std::string> env = {"WINEPREFIX=" + mPrefix, "LC_ALL=C.UTF-8", "WINEDEBUG=-all"};
-    for (char** e = environ; e && *e; ++e) {
-        const std::string_view entry = *e;
+    run.env = {"WINEPREFIX=" + mPrefix, "LC_ALL=C.UTF-8", "WINEDEBUG=-all"};
+    for (std::string& entry : currentEnvironment())
         if (!entry.starts_with("WINEPREFIX=") && !entry.starts_with("LC_ALL=") &&
             !entry.starts_with("WINEDEBUG="))
-            env.emplace_back(entry);
-    }
-    std::vector<char*> argv;
-    argv.reserve(args.size() + 1);
-    for (std::string& a : args)
-        argv.push_back(a.data());
-    argv.push_back(nullptr);
-    std::vector<char*> envp;
-    envp.reserve(env.size() + 1);
-    for (std::string& e : env)
-        envp.push_back(e.data());
-    envp.push_back(nullptr);
-
-    posix_spawn_file_actions_t actions;
-    posix_spawnattr_t attr;
-    posix_spawn_file_actions_init(&actions);
-    for (int fd = 0; fd <= 2; ++fd)
-        posix_spawn_file_actions_addopen(&actions, fd, "/dev/null", fd == 0 ? O_RDONLY : O_WRONLY,
-                                         0);
-    posix_spawnattr_init(&attr);
-    // Its own process group, so a run past the time limit is stopped with what it started.
-    posix_spawnattr_setpgroup(&attr, 0);
-    posix_spawnattr_setflags(&attr, POSIX_SPAWN_SETPGROUP);
-    pid_t pid = -1;
-    const int spawned = posix_spawnp(&pid, "wine", &actions, &attr, argv.data(), envp.data());
-    posix_spawn_file_actions_destroy(&actions);
-    posix_spawnattr_destroy(&attr);
-    if (spawned != 0)
-        return std::nullopt;
-
-    const auto deadline = std::chrono::steady_clock::now() + mWineTimeout;
-    int status = 0;
-    for (;;) {
-        const pid_t done = ::waitpid(pid, &status, WNOHANG);
-        if (done == pid)
-            return WIFEXITED(status) ? std::optional<int>(WEXITSTATUS(status)) : std::nullopt;
-        if (done < 0 && errno != EINTR)
-            return std::nullopt;
-        if (std::chrono::steady_clock::now() >= deadline) {
-            ::kill(-pid, SIGKILL);
-            while (::waitpid(pid, &status, 0) < 0 && errno == EINTR) {
-            }
-            return std::nullopt;
-        }
-        std::this_thread::sleep_for(std::chrono::milliseconds(10));
-    }
+            run.env.push_back(std::move(entry));
+    const int null = ::open("/dev/null", O_WRONLY | O_CLOEXEC);
+    run.outputFd = null;
+    run.noInput = true;
+    const std::optional<int> status = runAndWait(std::move(run), mWineTimeout);
+    if (null >= 0)
+        ::close(null);
+    return status;
 }
 
 } // namespace tavrin
