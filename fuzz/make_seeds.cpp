@@ -203,6 +203,9 @@ int main(int argc, char** argv) {
     };
     seed("codepage", "russian", codePageSeed(1251, {"Меч", "ЗАМОК", "Hero"}));
     seed("codepage", "japanese", codePageSeed(932, {"勇者", "ＨＥＲＯ", "魔王の城"}));
+    seed("sidefiles", "played",
+         sj("2026-12-08T18:29:29Z\tC:\\ゲーム\\勇者\\\r\n1999-01-01T00:00:00Z\tD:\\x\r\n"));
+    seed("sidefiles", "codepage", sj("1252\tZ:\\Spiele\\Fr<U+00F6>hlich\\\r\n932\tC:\\表\\\r\n"));
     seed("runtime", "rpg2003",
          test::makeRuntime({"KERNEL32.dll", "harmony.dll"},
                            test::versionResource({1, 0, 8, 0}, {{"ProductName", u"RPG Maker 2003"},
