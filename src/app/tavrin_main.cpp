@@ -9,6 +9,7 @@
 #include <QApplication>
 #include <QDir>
 #include <QFile>
+#include <QImageReader>
 #include <QLibraryInfo>
 #include <QLocale>
 #include <QMessageBox>
@@ -37,6 +38,9 @@ int main(int argc, char* argv[]) {
     }
 
     QApplication app(argc, argv);
+    // Every picture the program reads comes from a game folder anyone may have made; none of
+    // kLargestPictureSide squared in 32 bits needs more.
+    QImageReader::setAllocationLimit(64);
     tavrin::ImmediateAccessKeys accessKeys;
     app.installEventFilter(&accessKeys);
     try {

@@ -1,11 +1,15 @@
 #include "launch/DetailsPane.h"
 
+#include "launch/CodePageBox.h"
 #include "launch/CodePageChoices.h"
 #include "launch/GameCodePage.h"
 #include "launch/GameFiles.h"
 #include "launch/GameNeeds.h"
+#include "launch/PictureView.h"
 #include "launch/PlayLog.h"
 #include "launch/ProjectDetails.h"
+#include "launch/RememberedRegistry.h"
+#include "launch/TitlePicture.h"
 #include "platform/AppError.h"
 #include "platform/CodePages.h"
 #include "platform/FileSystem.h"
@@ -14,22 +18,17 @@
 #include "platform/linux/QtText.h"
 
 #include <QAbstractItemView>
-#include <QBuffer>
 #include <QComboBox>
 #include <QHBoxLayout>
-#include <QImageReader>
 #include <QLabel>
-#include <QPainter>
 #include <QPlainTextEdit>
 #include <QSplitter>
 #include <QThreadPool>
 #include <QTimer>
 #include <QVBoxLayout>
-#include <QWheelEvent>
 
 #include <atomic>
 #include <chrono>
-#include <map>
 #include <mutex>
 #include <optional>
 
@@ -54,147 +53,7 @@ struct DetailsPane::Answer {
     details::FolderSize size;
 };
 
-// The title picture at its pixel size or by whole steps, in the middle of its room.
-class PictureView : public QWidget {
-public:
-    explicit PictureView(QWidget* parent) : QWidget(parent) {
-        setObjectName(QStringLiteral("DetailsPicture"));
-        // It gives way to a narrow window rather than widening it.
-        setSizePolicy(QSizePolicy::Maximum, QSizePolicy::Expanding);
-        setMinimumSize(32, 24);
-    }
-    QSize sizeHint() const override { return {mWanted, 24}; }
-    void setWantedWidth(int width) {
-        if (width != mWanted) {
-            mWanted = width;
-            updateGeometry();
-        }
-    }
-    void setPicture(QImage picture) {
-        mPicture = std::move(picture);
-        mScaled = QImage();
-        update();
-    }
-    const QImage& picture() const { return mPicture; }
-    // Where the picture is drawn now.
-    QRect drawn() const {
-        const details::Extent e =
-            details::wholeStepSize({mPicture.width(), mPicture.height()}, {width(), height()});
-        return {(width() - e.width) / 2, (height() - e.height) / 2, e.width, e.height};
-    }
-
-protected:
-    void paintEvent(QPaintEvent*) override {
-        if (mPicture.isNull()) {
-            return;
-        }
-        const QRect at = drawn();
-        if (at.isEmpty()) {
-            return;
-        }
-        // Scaled once per size: a large picture is not resampled on every paint.
-        if (mScaled.size() != at.size()) {
-            mScaled = mPicture.scaled(at.size(), Qt::IgnoreAspectRatio, Qt::FastTransformation);
-        }
-        QPainter(this).drawImage(at.topLeft(), mScaled);
-    }
-
-private:
-    QImage mPicture;
-    QImage mScaled;
-    int mWanted = 32;
-};
-
-// A turn of the wheel over the pane scrolls past the box instead of changing a saved choice,
-// unless the user went into the box first.
-class CodePageBox : public QComboBox {
-public:
-    explicit CodePageBox(QWidget* parent) : QComboBox(parent) {}
-
-protected:
-    void wheelEvent(QWheelEvent* event) override {
-        if (hasFocus()) {
-            QComboBox::wheelEvent(event);
-        } else {
-            event->ignore();
-        }
-    }
-};
-
 namespace {
-
-// Reads the registry as the runtime would, remembering each answer for a while: every row asks
-// the same question, and under a running wineserver each asking starts Wine.
-class RememberedRegistry : public Registry {
-public:
-    explicit RememberedRegistry(Registry& registry) : mRegistry(registry) {}
-    Read readString(const std::string& key, const std::string& valueName,
-                    std::string& out) override {
-        const auto now = Clock::now();
-        auto& kept = mKept[{key, valueName}];
-        if (!kept.read || now - kept.at > kRegistryKept) {
-            kept.read = mRegistry.readString(key, valueName, kept.value);
-            kept.at = now;
-        }
-        out = kept.value;
-        return *kept.read;
-    }
-    bool writeString(const std::string&, const std::string&, const std::string&) override {
-        return false; // the pane only reads
-    }
-
-private:
-    struct Kept {
-        std::optional<Read> read;
-        std::string value;
-        Clock::time_point at;
-    };
-    Registry& mRegistry;
-    std::map<std::pair<std::string, std::string>, Kept> mKept;
-};
-
-QImage fromPicture(const gamefiles::Picture& p) {
-    if (p.width <= 0 || p.height <= 0 || p.width > gamefiles::kLargestPictureSide ||
-        p.height > gamefiles::kLargestPictureSide ||
-        p.rgb.size() != static_cast<std::size_t>(p.width) * static_cast<std::size_t>(p.height)) {
-        return {};
-    }
-    QImage image(p.width, p.height, QImage::Format_RGB32);
-    for (int y = 0; y < p.height; ++y) {
-        auto* line = reinterpret_cast<QRgb*>(image.scanLine(y));
-        for (int x = 0; x < p.width; ++x) {
-            line[x] = 0xFF000000u | p.rgb[static_cast<std::size_t>(y) * p.width + x];
-        }
-    }
-    return image;
-}
-
-// PNG and BMP only, whatever the name says; the size is checked before anything is decoded.
-QImage decodePicture(const std::string& bytes, details::PictureFormat format, QString& note) {
-    if (format == details::PictureFormat::xyz) {
-        const std::optional<gamefiles::Picture> p = gamefiles::decodeXyz(bytes);
-        return p ? fromPicture(*p) : QImage();
-    }
-    QByteArray data = QByteArray::fromRawData(bytes.data(), static_cast<qsizetype>(bytes.size()));
-    QBuffer buffer(&data);
-    buffer.open(QIODevice::ReadOnly);
-    QImageReader reader(&buffer);
-    const QByteArray kind = reader.format();
-    if (kind != "png" && kind != "bmp") {
-        return {};
-    }
-    const QSize size = reader.size();
-    if (!size.isValid() || size.width() > gamefiles::kLargestPictureSide ||
-        size.height() > gamefiles::kLargestPictureSide) {
-        note = QStringLiteral("タイトル画像が大きすぎます");
-        return {};
-    }
-    QImage image;
-    if (!reader.read(&image)) {
-        return {};
-    }
-    return image;
-}
 
 // A label would take the width of its longest line, which a game folder chooses (a runtime
 // naming hundreds of DLLs), and the window would grow to it: these lines wrap, between any two
@@ -229,10 +88,8 @@ public:
     };
 
     Loader(DetailsPane* pane, FileSystem& fs, Registry& registry)
-        : mPane(pane), mFs(fs), mRegistry(registry) {
+        : mPane(pane), mFs(fs), mRegistry(registry, kRegistryKept) {
         mPool.setMaxThreadCount(1);
-        // No picture of kLargestPictureSide squared in 32 bits needs more.
-        QImageReader::setAllocationLimit(64);
     }
 
     ~Loader() {
@@ -296,7 +153,7 @@ private:
                 const std::optional<std::string> bytes =
                     mFs.readFile(file->path, details::kPictureFileLimit);
                 if (bytes) {
-                    answer.picture = decodePicture(*bytes, file->format, answer.pictureNote);
+                    answer.picture = decodeTitlePicture(*bytes, file->format, answer.pictureNote);
                 }
                 if (answer.picture.isNull() && answer.pictureNote.isEmpty()) {
                     answer.pictureNote = QStringLiteral("タイトル画像を読めません");
