@@ -64,10 +64,12 @@ int main(int argc, char* argv[]) {
         }
 
         // Before any service, so a folder that cannot be made leaves everything untouched.
-        if (folderFault)
+        if (folderFault) {
             std::rethrow_exception(folderFault);
-        if (!hostFolder)
+        }
+        if (!hostFolder) {
             hostFolder = tavrin::programfolder::prepare(QFile::encodeName(exeFolder).toStdString());
+        }
         tavrin::LinuxServices services(*hostFolder);
         tavrin::TMainForm form(services.services(), tavrin::kOwnFolder, nullptr,
                                readAhead ? &*readAhead : nullptr);

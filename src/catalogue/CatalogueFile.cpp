@@ -382,20 +382,23 @@ CatalogueReadAhead::CatalogueReadAhead(std::shared_ptr<FileSystem> fs, std::stri
     mParsed = std::async(std::launch::async,
                          [fs = std::move(fs), path = mPath]() -> std::optional<ParsedCatalogue> {
                              auto bytes = fs->readFile(path, kCatalogueFileLimit);
-                             if (!bytes)
+                             if (!bytes) {
                                  return std::nullopt;
+                             }
                              return parseCatalogueFile(std::move(*bytes));
                          });
 }
 
 CatalogueReadAhead::~CatalogueReadAhead() {
-    if (mParsed.valid())
+    if (mParsed.valid()) {
         mParsed.wait();
+    }
 }
 
 std::optional<ParsedCatalogue> CatalogueReadAhead::take() {
-    if (!mParsed.valid())
+    if (!mParsed.valid()) {
         return std::nullopt;
+    }
     return mParsed.get();
 }
 
@@ -449,8 +452,9 @@ void CatalogueFile::fail(Catalogue& catalogue, const std::string& message) {
 void CatalogueFile::ReadCatalogueFile(Catalogue& catalogue, CatalogueReadAhead* readAhead) {
     std::optional<ParsedCatalogue> parsed;
     try {
-        if (readAhead && readAhead->path() == mPath)
+        if (readAhead && readAhead->path() == mPath) {
             parsed = readAhead->take();
+        }
         // What could not be read ahead is read now, and reported as any failed read.
         if (!parsed) {
             auto bytes = mFs.readFile(mPath, kCatalogueFileLimit);

@@ -91,13 +91,15 @@ void FolderTree::clear() {
 }
 
 void FolderTree::adopt(FolderTree& other) {
-    if (&other == this)
+    if (&other == this) {
         return;
+    }
     clear();
     mTop.mChildren = std::move(other.mTop.mChildren);
     other.mTop.mChildren.clear();
-    for (auto& node : mTop.mChildren)
+    for (auto& node : mTop.mChildren) {
         node->mParent = &mTop;
+    }
 }
 
 void FolderTree::forEachPreOrder(const std::function<void(TreeNode&, int)>& visit) const {

@@ -60,8 +60,9 @@ void FolderTreeView::updateGeometries() {
     const int names = sizeHintForColumn(0) +
                       2 * style()->pixelMetric(QStyle::PM_DefaultFrameWidth) +
                       fontMetrics().averageCharWidth();
-    if (header()->minimumSectionSize() != names)
+    if (header()->minimumSectionSize() != names) {
         header()->setMinimumSectionSize(names);
+    }
     QTreeView::updateGeometries();
 }
 
@@ -69,22 +70,25 @@ void FolderTreeView::updateGeometries() {
 // brought into view as a whole, from its icon.
 void FolderTreeView::scrollTo(const QModelIndex& index, ScrollHint hint) {
     QTreeView::scrollTo(index, hint);
-    if (!index.isValid())
+    if (!index.isValid()) {
         return;
+    }
     const QRect item = visualRect(index);
     const int textWidth = iconSize().width() + 16 +
                           fontMetrics().horizontalAdvance(index.data(Qt::DisplayRole).toString());
     // Its parent's branch line stays in view on the left.
     const int left = item.left() - indentation();
-    if (left < 0 || item.left() + textWidth > viewport()->width())
+    if (left < 0 || item.left() + textWidth > viewport()->width()) {
         horizontalScrollBar()->setValue(horizontalScrollBar()->value() + left);
+    }
 }
 
 // A name the tree's width cuts short shows whole in a tip, as in the Windows tree view; one that
 // fits shows none.
 bool FolderTreeView::viewportEvent(QEvent* event) {
-    if (event->type() != QEvent::ToolTip)
+    if (event->type() != QEvent::ToolTip) {
         return QTreeView::viewportEvent(event);
+    }
     const auto* help = static_cast<QHelpEvent*>(event);
     const QModelIndex index = indexAt(help->pos());
     const QString name = index.data(Qt::DisplayRole).toString();

@@ -47,10 +47,11 @@ void FontSample::paintEvent(QPaintEvent*) {
 bool FontSample::event(QEvent* event) {
     if (event->type() == QEvent::ToolTip) {
         const QString shown = shownText();
-        if (shown != text())
+        if (shown != text()) {
             QToolTip::showText(static_cast<QHelpEvent*>(event)->globalPos(), text(), this);
-        else
+        } else {
             QToolTip::hideText();
+        }
         return true;
     }
     return QLabel::event(event);

@@ -46,17 +46,22 @@ char32_t lower(char32_t c) {
     const bool even = c % 2 == 0;
     if ((c >= 'A' && c <= 'Z') || (c >= 0xC0 && c <= 0xDE && c != 0xD7) ||
         (c >= 0x391 && c <= 0x3AB && c != 0x3A2) || (c >= 0x410 && c <= 0x42F) ||
-        (c >= 0xFF21 && c <= 0xFF3A))
+        (c >= 0xFF21 && c <= 0xFF3A)) {
         return c + 0x20;
+    }
     if ((c >= 0x100 && c <= 0x12F) || (c >= 0x132 && c <= 0x137) || (c >= 0x14A && c <= 0x177) ||
-        (c >= 0x460 && c <= 0x481) || (c >= 0x48A && c <= 0x4BF) || (c >= 0x4D0 && c <= 0x52F))
+        (c >= 0x460 && c <= 0x481) || (c >= 0x48A && c <= 0x4BF) || (c >= 0x4D0 && c <= 0x52F)) {
         return even ? c + 1 : c;
-    if ((c >= 0x139 && c <= 0x148) || (c >= 0x179 && c <= 0x17E) || (c >= 0x4C1 && c <= 0x4CE))
+    }
+    if ((c >= 0x139 && c <= 0x148) || (c >= 0x179 && c <= 0x17E) || (c >= 0x4C1 && c <= 0x4CE)) {
         return even ? c : c + 1;
-    if (c >= 0x400 && c <= 0x40F)
+    }
+    if (c >= 0x400 && c <= 0x40F) {
         return c + 0x50;
-    if (c >= 0x2160 && c <= 0x216F)
+    }
+    if (c >= 0x2160 && c <= 0x216F) {
         return c + 0x10;
+    }
     switch (c) {
     case 0x178:
         return 0xFF;
@@ -150,25 +155,29 @@ Fold makeFold(int codePage) {
     }
     if (codePage == 932 || codePage == 936 || codePage == 949 || codePage == 950) {
         f.pair.resize(0x10000);
-        for (unsigned v = 0; v < 0x10000; ++v)
+        for (unsigned v = 0; v < 0x10000; ++v) {
             f.pair[v] = static_cast<std::uint16_t>(v);
+        }
     }
     const std::pair<char32_t, char32_t> uppers[] = {{'A', 'Z'},       {0xC0, 0x17F},
                                                     {0x386, 0x3AB},   {0x400, 0x52F},
                                                     {0x2160, 0x216F}, {0xFF21, 0xFF3A}};
     for (const auto& [first, last] : uppers) {
         for (char32_t c = first; c <= last; ++c) {
-            if (lower(c) == c)
+            if (lower(c) == c) {
                 continue;
+            }
             std::string upperText, lowerText;
             appendUtf8(upperText, c);
             appendUtf8(lowerText, lower(c));
             const std::optional<std::string> from = codepage::fromUtf8(codePage, upperText);
-            if (!from)
+            if (!from) {
                 continue;
+            }
             const std::optional<std::string> to = codepage::fromUtf8(codePage, lowerText);
-            if (!to || to->size() != from->size())
+            if (!to || to->size() != from->size()) {
                 continue;
+            }
             if (from->size() == 1) {
                 f.single[byteAt(*from, 0)] = byteAt(*to, 0);
             } else if (from->size() == 2 && !f.pair.empty()) {
@@ -220,8 +229,9 @@ public:
 
     // False for a spelling too long to be a name.
     bool add(std::string spelling, std::uint32_t name) {
-        if (spelling.empty() || spelling.size() > kLongestName)
+        if (spelling.empty() || spelling.size() > kLongestName) {
             return false;
+        }
         fold(*mFold, spelling, spelling.data(), spelling.size());
         mLengths.set(spelling.size());
         mSketch.set(sketchBit(spelling.size(), spelling));
@@ -234,8 +244,9 @@ public:
     const std::vector<std::uint32_t>* find(std::string_view bytes, std::string& scratch) const {
         char* out = scratch.data();
         const std::size_t head = fold(*mFold, bytes, out, kSketched);
-        if (!mSketch.test(sketchBit(bytes.size(), std::string_view(out, head))))
+        if (!mSketch.test(sketchBit(bytes.size(), std::string_view(out, head)))) {
             return nullptr;
+        }
         fold(*mFold, bytes.substr(head), out + head, bytes.size());
         const auto it = mNames.find(std::string_view(out, bytes.size()));
         return it == mNames.end() ? nullptr : &it->second;
@@ -250,8 +261,9 @@ private:
         std::array<char, kSketched + 1> head{};
         const std::size_t n = fold(*mFold, folded, head.data(), kSketched);
         std::uint32_t v = static_cast<std::uint32_t>(length);
-        for (std::size_t i = 0; i < n; ++i)
+        for (std::size_t i = 0; i < n; ++i) {
             v = v * 131 + static_cast<unsigned char>(head[i]);
+        }
         return (v * 0x9E3779B1u) >> 16;
     }
 
@@ -273,26 +285,33 @@ void scan(std::string_view bytes, const std::vector<Spellings>& spellings,
         std::size_t length = byteAt(bytes, at);
         std::size_t start = at + 1;
         if (length >= 0x80) {
-            if (byteAt(bytes, at + 1) >= 0x80)
+            if (byteAt(bytes, at + 1) >= 0x80) {
                 continue;
+            }
             length = (length & 0x7F) << 7 | byteAt(bytes, at + 1);
             start = at + 2;
         }
         if (length == 0 || length > kLongestName || !lengths.test(length) ||
-            length > bytes.size() - start)
+            length > bytes.size() - start) {
             continue;
+        }
         high = std::max(high, start);
-        while (high < bytes.size() && byteAt(bytes, high) < 0x80)
+        while (high < bytes.size() && byteAt(bytes, high) < 0x80) {
             ++high;
-        if (high >= start + length)
+        }
+        if (high >= start + length) {
             continue;
+        }
         const std::string_view text = bytes.substr(start, length);
         for (std::size_t k = 0; k < spellings.size(); ++k) {
-            if (!spellings[k].mayHaveLength(length))
+            if (!spellings[k].mayHaveLength(length)) {
                 continue;
-            if (const std::vector<std::uint32_t>* names = spellings[k].find(text, scratch))
-                for (const std::uint32_t name : *names)
+            }
+            if (const std::vector<std::uint32_t>* names = spellings[k].find(text, scratch)) {
+                for (const std::uint32_t name : *names) {
                     seen[name] |= static_cast<std::uint8_t>(1u << k);
+                }
+            }
         }
     }
 }
@@ -317,25 +336,31 @@ bool isAssetFolder(std::string_view name) {
 void addAssetNames(FileSystem& fs, const std::string& root, std::vector<std::string>& names,
                    std::size_t& budget) {
     const std::optional<std::vector<FileSystem::Entry>> folders = fs.tryListFolder(root);
-    if (!folders)
+    if (!folders) {
         return;
+    }
     for (const FileSystem::Entry& folder : *folders) {
-        if (!folder.isFolder || !isAssetFolder(folder.name))
+        if (!folder.isFolder || !isAssetFolder(folder.name)) {
             continue;
+        }
         const std::optional<std::vector<FileSystem::Entry>> files =
             fs.tryListFolder(root + folder.name + '\\');
         for (const FileSystem::Entry& file : files.value_or(std::vector<FileSystem::Entry>())) {
-            if (budget == 0)
+            if (budget == 0) {
                 return;
-            if (file.isFolder)
+            }
+            if (file.isFolder) {
                 continue;
+            }
             --budget;
             std::string name = cp932::toUtf8(file.name);
             const std::size_t dot = name.rfind('.');
-            if (dot != std::string::npos)
+            if (dot != std::string::npos) {
                 name.resize(dot);
-            if (!isAscii(name))
+            }
+            if (!isAscii(name)) {
                 names.push_back(std::move(name));
+            }
         }
     }
 }
@@ -345,13 +370,16 @@ void addAssetNames(FileSystem& fs, const std::string& root, std::vector<std::str
 int decide(std::string_view ldb, std::string_view lmt, const std::vector<std::string>& fileNames) {
     // A name in two folders, or in two letter cases, is one name.
     std::vector<std::string> names;
-    for (const std::string& name : fileNames)
-        if (!isAscii(name))
+    for (const std::string& name : fileNames) {
+        if (!isAscii(name)) {
             names.push_back(lowered(name));
+        }
+    }
     std::sort(names.begin(), names.end());
     names.erase(std::unique(names.begin(), names.end()), names.end());
-    if (names.empty())
+    if (names.empty()) {
         return codepage::kJapanese;
+    }
 
     std::vector<Spellings> spellings;
     spellings.reserve(kCodePages);
@@ -362,8 +390,9 @@ int decide(std::string_view ldb, std::string_view lmt, const std::vector<std::st
             std::optional<std::string> spelled =
                 codepage::fromUtf8(codepage::kCandidates[k], names[n]);
             const std::size_t length = spelled ? spelled->size() : 0;
-            if (spelled && s.add(std::move(*spelled), static_cast<std::uint32_t>(n)))
+            if (spelled && s.add(std::move(*spelled), static_cast<std::uint32_t>(n))) {
                 lengths.set(length);
+            }
         }
     }
 
@@ -372,9 +401,11 @@ int decide(std::string_view ldb, std::string_view lmt, const std::vector<std::st
     scan(lmt, spellings, lengths, seen);
 
     std::array<std::size_t, kCodePages> score{};
-    for (const std::uint8_t bits : seen)
-        for (std::size_t k = 0; k < kCodePages; ++k)
+    for (const std::uint8_t bits : seen) {
+        for (std::size_t k = 0; k < kCodePages; ++k) {
             score[k] += bits >> k & 1u;
+        }
+    }
     // The first of equal scores, as kCandidates is in the order that settles a tie.
     const std::size_t best =
         static_cast<std::size_t>(std::max_element(score.begin(), score.end()) - score.begin());
@@ -388,8 +419,9 @@ int read(FileSystem& fs, const std::string& projectFolder,
         std::vector<std::string> names;
         std::size_t budget = kMostNames;
         addAssetNames(fs, project, names, budget);
-        for (const std::string& rtp : rtpFolders)
+        for (const std::string& rtp : rtpFolders) {
             addAssetNames(fs, pathtext::withTrailingBackslash(rtp), names, budget);
+        }
         return decide(readQuietly(fs, project + "RPG_RT.ldb"),
                       readQuietly(fs, project + "RPG_RT.lmt"), names);
     } catch (const std::exception&) {

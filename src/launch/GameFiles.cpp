@@ -20,21 +20,24 @@ constexpr std::size_t kPaletteSize = 768;
 // inflated further, and one that ends (or whose bytes end) first fills nothing.
 bool inflateExactly(std::string_view in, std::vector<unsigned char>& out) {
     z_stream stream{};
-    if (inflateInit(&stream) != Z_OK)
+    if (inflateInit(&stream) != Z_OK) {
         return false;
+    }
     stream.next_out = out.data();
     stream.avail_out = static_cast<uInt>(out.size());
     while (stream.avail_out > 0) {
         if (stream.avail_in == 0) {
-            if (in.empty())
+            if (in.empty()) {
                 break;
+            }
             const std::size_t take = std::min<std::size_t>(in.size(), 1u << 30);
             stream.next_in = reinterpret_cast<const Bytef*>(in.data());
             stream.avail_in = static_cast<uInt>(take);
             in.remove_prefix(take);
         }
-        if (inflate(&stream, Z_NO_FLUSH) != Z_OK)
+        if (inflate(&stream, Z_NO_FLUSH) != Z_OK) {
             break;
+        }
     }
     const bool whole = stream.avail_out == 0;
     inflateEnd(&stream);
@@ -56,17 +59,20 @@ public:
         while (!mBytes.empty()) {
             const auto b = static_cast<std::uint8_t>(mBytes.front());
             mBytes.remove_prefix(1);
-            if (value > std::numeric_limits<std::uint32_t>::max() >> 7)
+            if (value > std::numeric_limits<std::uint32_t>::max() >> 7) {
                 return std::nullopt;
+            }
             value = value << 7 | (b & 0x7Fu);
-            if (!(b & 0x80))
+            if (!(b & 0x80)) {
                 return value;
+            }
         }
         return std::nullopt;
     }
     std::optional<std::string_view> bytes(std::uint32_t length) {
-        if (length > mBytes.size())
+        if (length > mBytes.size()) {
             return std::nullopt;
+        }
         const std::string_view taken = mBytes.substr(0, length);
         mBytes.remove_prefix(length);
         return taken;
@@ -86,11 +92,13 @@ struct Chunk {
 // its end; a chunk that cannot be read whole (a number past 32 bits, a size past the end) ends
 // the reading too, since nothing after it can be found.
 std::optional<Chunk> nextChunk(LcfReader& reader) {
-    if (reader.atEnd())
+    if (reader.atEnd()) {
         return std::nullopt;
+    }
     const std::optional<std::uint32_t> id = reader.number();
-    if (id && *id == 0)
+    if (id && *id == 0) {
         return std::nullopt;
+    }
     const std::optional<std::uint32_t> size = id ? reader.number() : std::nullopt;
     const std::optional<std::string_view> data = size ? reader.bytes(*size) : std::nullopt;
     if (!data) {
@@ -133,17 +141,21 @@ std::size_t align4(std::size_t at) {
 
 std::optional<VersionBlock> versionBlock(std::string_view bytes) {
     const LeBytes b(bytes);
-    if (!b.has(0, 6))
+    if (!b.has(0, 6)) {
         return std::nullopt;
+    }
     const std::size_t length = b.u16(0);
-    if (length < 6 || length > bytes.size())
+    if (length < 6 || length > bytes.size()) {
         return std::nullopt;
+    }
     bytes = bytes.substr(0, length);
     std::size_t keyEnd = 6;
-    while (keyEnd + 1 < length && b.u16(keyEnd) != 0)
+    while (keyEnd + 1 < length && b.u16(keyEnd) != 0) {
         keyEnd += 2;
-    if (keyEnd + 1 >= length)
+    }
+    if (keyEnd + 1 >= length) {
         return std::nullopt;
+    }
     const std::size_t valueAt = std::min(align4(keyEnd + 2), length);
     const std::size_t valueLength = b.u16(2) * std::size_t{b.u16(4) == 1 ? 2u : 1u};
     const std::size_t valueEnd = std::min(valueAt + valueLength, length);
@@ -156,8 +168,9 @@ template <typename Visit> void forEachChild(std::string_view children, Visit vis
     std::size_t at = 0;
     while (at < children.size()) {
         const std::optional<VersionBlock> child = versionBlock(children.substr(at));
-        if (!child)
+        if (!child) {
             return;
+        }
         visit(*child);
         at = align4(at + child->length);
     }
@@ -165,14 +178,16 @@ template <typename Visit> void forEachChild(std::string_view children, Visit vis
 
 // Whether a UTF-16 key is this ASCII name, letters in any case.
 bool keyIs(std::string_view key, std::string_view name) {
-    if (key.size() != name.size() * 2)
+    if (key.size() != name.size() * 2) {
         return false;
+    }
     const LeBytes b(key);
     for (std::size_t i = 0; i < name.size(); ++i) {
         const std::uint16_t unit = b.u16(i * 2);
         const auto lower = [](unsigned c) { return c >= 'A' && c <= 'Z' ? c + 32 : c; };
-        if (lower(unit) != lower(static_cast<unsigned char>(name[i])))
+        if (lower(unit) != lower(static_cast<unsigned char>(name[i]))) {
             return false;
+        }
     }
     return true;
 }
@@ -183,12 +198,14 @@ bool namesYear(std::string_view text, std::string_view year) {
     std::string digits;
     for (std::size_t i = 0; i + 1 < text.size(); i += 2) {
         const std::uint16_t unit = b.u16(i);
-        if (unit == 0)
+        if (unit == 0) {
             break;
-        if (unit >= 0xFF10 && unit <= 0xFF19)
+        }
+        if (unit >= 0xFF10 && unit <= 0xFF19) {
             digits += static_cast<char>('0' + (unit - 0xFF10));
-        else
+        } else {
             digits += unit < 0x80 ? static_cast<char>(unit) : ' ';
+        }
     }
     return digits.find(year) != std::string::npos;
 }
@@ -197,8 +214,9 @@ constexpr std::uint32_t kFixedInfoSignature = 0xFEEF04BD;
 
 void readVersion(std::string_view resource, Runtime& runtime) {
     const std::optional<VersionBlock> root = versionBlock(resource);
-    if (!root || !keyIs(root->key, "VS_VERSION_INFO"))
+    if (!root || !keyIs(root->key, "VS_VERSION_INFO")) {
         return;
+    }
     const LeBytes fixed(root->value);
     if (fixed.has(0, 16) && fixed.u32(0) == kFixedInfoSignature) {
         const std::uint32_t high = fixed.u32(8);
@@ -208,20 +226,25 @@ void readVersion(std::string_view resource, Runtime& runtime) {
     }
     std::vector<std::string_view> names;
     forEachChild(root->children, [&](const VersionBlock& info) {
-        if (!keyIs(info.key, "StringFileInfo"))
+        if (!keyIs(info.key, "StringFileInfo")) {
             return;
+        }
         forEachChild(info.children, [&](const VersionBlock& table) {
             forEachChild(table.children, [&](const VersionBlock& text) {
-                if (keyIs(text.key, "ProductName") || keyIs(text.key, "FileDescription"))
+                if (keyIs(text.key, "ProductName") || keyIs(text.key, "FileDescription")) {
                     names.push_back(text.value);
+                }
             });
         });
     });
     for (const auto& [year, kind] :
-         {std::pair{"2003", RuntimeKind::rpg2003}, std::pair{"2000", RuntimeKind::rpg2000}})
-        for (std::string_view name : names)
-            if (runtime.kind == RuntimeKind::unknown && namesYear(name, year))
+         {std::pair{"2003", RuntimeKind::rpg2003}, std::pair{"2000", RuntimeKind::rpg2000}}) {
+        for (std::string_view name : names) {
+            if (runtime.kind == RuntimeKind::unknown && namesYear(name, year)) {
                 runtime.kind = kind;
+            }
+        }
+    }
 }
 
 char lowerAscii(char c) {
@@ -240,10 +263,13 @@ bool holdsText(std::string_view bytes, std::string_view text) {
 // edition or be missing. 2003 is asked first: the 2003 RTP is what a runtime naming its key
 // needs, whatever else it names.
 RuntimeKind kindByRtpKey(std::string_view exe) {
-    for (const RuntimeKind kind : {RuntimeKind::rpg2003, RuntimeKind::rpg2000})
-        for (std::string_view key : rtpKeys(kind))
-            if (holdsText(exe, key))
+    for (const RuntimeKind kind : {RuntimeKind::rpg2003, RuntimeKind::rpg2000}) {
+        for (std::string_view key : rtpKeys(kind)) {
+            if (holdsText(exe, key)) {
                 return kind;
+            }
+        }
+    }
     return RuntimeKind::unknown;
 }
 
@@ -255,18 +281,21 @@ constexpr std::uint16_t kRtVersion = 16;
 
 void readImports(const PeFile& pe, Runtime& runtime) {
     const std::optional<std::uint32_t> table = pe.directoryAddress(PeFile::kImportDirectory);
-    if (!table)
+    if (!table) {
         return;
+    }
     for (std::size_t i = 0; i < kMostImports; ++i) {
         // Twenty bytes a DLL, the name's address at 12; a zero address ends the table.
         const std::optional<std::uint64_t> at = pe.fileOffset(*table + std::uint64_t{i} * 20, 20);
         const std::uint32_t nameAddress = at ? pe.bytes().u32(*at + 12) : 0;
-        if (nameAddress == 0)
+        if (nameAddress == 0) {
             return;
+        }
         const std::optional<std::string_view> name =
             pe.zeroTerminated(nameAddress, kLongestImportName);
-        if (name && !name->empty())
+        if (name && !name->empty()) {
             runtime.imports.emplace_back(*name);
+        }
     }
 }
 
@@ -274,16 +303,19 @@ void readImports(const PeFile& pe, Runtime& runtime) {
 
 std::optional<Picture> decodeXyz(std::string_view bytes) {
     const LeBytes b(bytes);
-    if (!b.has(0, 8) || bytes.substr(0, 4) != "XYZ1")
+    if (!b.has(0, 8) || bytes.substr(0, 4) != "XYZ1") {
         return std::nullopt;
+    }
     const int width = b.u16(4);
     const int height = b.u16(6);
-    if (width == 0 || height == 0 || width > kLargestPictureSide || height > kLargestPictureSide)
+    if (width == 0 || height == 0 || width > kLargestPictureSide || height > kLargestPictureSide) {
         return std::nullopt;
+    }
     const std::size_t pixels = static_cast<std::size_t>(width) * static_cast<std::size_t>(height);
     std::vector<unsigned char> data(kPaletteSize + pixels);
-    if (!inflateExactly(bytes.substr(8), data))
+    if (!inflateExactly(bytes.substr(8), data)) {
         return std::nullopt;
+    }
     Picture picture;
     picture.width = width;
     picture.height = height;
@@ -298,15 +330,19 @@ std::optional<Picture> decodeXyz(std::string_view bytes) {
 
 std::optional<std::string> titlePictureName(std::string_view ldb) {
     LcfReader reader(ldb);
-    if (!databaseHeader(reader))
+    if (!databaseHeader(reader)) {
         return std::nullopt;
+    }
     while (const std::optional<Chunk> chunk = nextChunk(reader)) {
-        if (chunk->id != kSystemChunk)
+        if (chunk->id != kSystemChunk) {
             continue;
+        }
         LcfReader system(chunk->data);
-        while (const std::optional<Chunk> field = nextChunk(system))
-            if (field->id == kTitlePictureField && !field->data.empty())
+        while (const std::optional<Chunk> field = nextChunk(system)) {
+            if (field->id == kTitlePictureField && !field->data.empty()) {
                 return std::string(field->data);
+            }
+        }
         return std::nullopt;
     }
     return std::nullopt;
@@ -314,18 +350,22 @@ std::optional<std::string> titlePictureName(std::string_view ldb) {
 
 RuntimeKind databaseKind(std::string_view ldb) {
     LcfReader reader(ldb);
-    if (!databaseHeader(reader))
+    if (!databaseHeader(reader)) {
         return RuntimeKind::unknown;
+    }
     bool systemRead = false;
     while (const std::optional<Chunk> chunk = nextChunk(reader)) {
-        if (chunk->id == kBattleCommandsChunk && !chunk->data.empty())
+        if (chunk->id == kBattleCommandsChunk && !chunk->data.empty()) {
             return RuntimeKind::rpg2003;
-        if (chunk->id != kSystemChunk)
+        }
+        if (chunk->id != kSystemChunk) {
             continue;
+        }
         LcfReader system(chunk->data);
         while (const std::optional<Chunk> field = nextChunk(system)) {
-            if (field->id == kLdbIdField && LcfReader(field->data).number() == kLdbId2003)
+            if (field->id == kLdbIdField && LcfReader(field->data).number() == kLdbId2003) {
                 return RuntimeKind::rpg2003;
+            }
         }
         systemRead = !system.broken();
     }
@@ -348,14 +388,16 @@ std::vector<std::string_view> rtpKeys(RuntimeKind kind) {
 
 std::optional<Runtime> readRuntime(std::string_view exe) {
     const std::optional<PeFile> pe = PeFile::read(exe);
-    if (!pe || pe->isPe32Plus())
+    if (!pe || pe->isPe32Plus()) {
         return std::nullopt;
+    }
     Runtime runtime;
     runtime.kind = kindByRtpKey(exe);
     runtime.loadsHarmony = holdsText(exe, "Harmony.dll");
     readImports(*pe, runtime);
-    if (const std::optional<std::string_view> version = pe->resource(kRtVersion, std::nullopt))
+    if (const std::optional<std::string_view> version = pe->resource(kRtVersion, std::nullopt)) {
         readVersion(*version, runtime);
+    }
     return runtime;
 }
 

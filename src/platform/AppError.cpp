@@ -6,8 +6,9 @@ namespace tavrin {
 
 std::string errorBoxText(const std::string& cp932Message) {
     const std::size_t last = cp932::lastCharStart(cp932Message);
-    if (last == std::string::npos || static_cast<unsigned char>(cp932Message[last]) <= '.')
+    if (last == std::string::npos || static_cast<unsigned char>(cp932Message[last]) <= '.') {
         return cp932Message;
+    }
     return cp932Message + '.';
 }
 

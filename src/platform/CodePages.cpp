@@ -14,9 +14,11 @@ namespace {
 constexpr std::size_t kNone = kCandidates.size();
 
 std::size_t indexOf(int codePage) {
-    for (std::size_t k = 0; k < kCandidates.size(); ++k)
-        if (kCandidates[k] == codePage)
+    for (std::size_t k = 0; k < kCandidates.size(); ++k) {
+        if (kCandidates[k] == codePage) {
             return k;
+        }
+    }
     return kNone;
 }
 
@@ -46,16 +48,18 @@ class Converter {
 public:
     Converter(const char* to, const char* from) : mCd(iconv_open(to, from)) {}
     ~Converter() {
-        if (isOpen())
+        if (isOpen()) {
             iconv_close(mCd);
+        }
     }
     Converter(const Converter&) = delete;
     Converter& operator=(const Converter&) = delete;
 
     // The whole text converted, or nothing at the first sequence that cannot be.
     std::optional<std::string> convert(std::string_view in) {
-        if (!isOpen())
+        if (!isOpen()) {
             return std::nullopt;
+        }
         iconv(mCd, nullptr, nullptr, nullptr, nullptr);
         std::string out;
         char buffer[1024];
@@ -68,8 +72,9 @@ public:
             const int error = errno;
             out.append(buffer, static_cast<std::size_t>(outPtr - buffer));
             in.remove_prefix(in.size() - inLeft);
-            if (r == static_cast<std::size_t>(-1) && error != E2BIG)
+            if (r == static_cast<std::size_t>(-1) && error != E2BIG) {
                 return std::nullopt;
+            }
         }
         return out;
     }
@@ -95,9 +100,11 @@ Converter& converter(std::size_t candidate, bool toUtf8) {
 
 // Every candidate spells ASCII as itself.
 bool isAscii(std::string_view s) {
-    for (unsigned char c : s)
-        if (c >= 0x80)
+    for (unsigned char c : s) {
+        if (c >= 0x80) {
             return false;
+        }
+    }
     return true;
 }
 
@@ -105,25 +112,30 @@ bool isAscii(std::string_view s) {
 
 std::optional<std::string> toUtf8(int codePage, std::string_view bytes) {
     const std::size_t k = indexOf(codePage);
-    if (k == kNone)
+    if (k == kNone) {
         return std::nullopt;
-    if (isAscii(bytes))
+    }
+    if (isAscii(bytes)) {
         return std::string(bytes);
+    }
     return converter(k, true).convert(bytes);
 }
 
 std::optional<std::string> fromUtf8(int codePage, std::string_view utf8) {
     const std::size_t k = indexOf(codePage);
-    if (k == kNone)
+    if (k == kNone) {
         return std::nullopt;
-    if (isAscii(utf8))
+    }
+    if (isAscii(utf8)) {
         return std::string(utf8);
+    }
     std::optional<std::string> bytes = converter(k, false).convert(utf8);
     // glibc gives some characters a neighbour's bytes one way only (CP932 takes U+301C for
     // U+FF5E's 0x8160), which is the best fit Windows would refuse: the runtime reading those
     // bytes back asks for the neighbour's name.
-    if (bytes && converter(k, true).convert(*bytes) != utf8)
+    if (bytes && converter(k, true).convert(*bytes) != utf8) {
         return std::nullopt;
+    }
     return bytes;
 }
 

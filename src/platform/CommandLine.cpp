@@ -10,18 +10,21 @@ std::vector<std::string> splitArguments(std::string_view text) {
     const auto blank = [](char c) { return c == ' ' || c == '\t'; };
     std::size_t i = 0;
     for (;;) {
-        while (i < text.size() && blank(text[i]))
+        while (i < text.size() && blank(text[i])) {
             ++i;
-        if (i == text.size())
+        }
+        if (i == text.size()) {
             return args;
+        }
         std::string arg;
         bool quoted = false;
         while (i < text.size() && (quoted || !blank(text[i]))) {
             const char c = text[i];
             if (c == '\\') {
                 std::size_t end = i;
-                while (end < text.size() && text[end] == '\\')
+                while (end < text.size() && text[end] == '\\') {
                     ++end;
+                }
                 const std::size_t count = end - i;
                 if (end == text.size() || text[end] != '"') {
                     arg.append(count, '\\');
@@ -89,54 +92,67 @@ bool isSet(const char* value) {
 } // namespace
 
 bool isWebAddress(std::string_view text) {
-    if (text.empty() || !isAsciiLetter(text[0]))
+    if (text.empty() || !isAsciiLetter(text[0])) {
         return false;
+    }
     for (std::size_t i = 1; i < text.size(); ++i) {
         const char c = text[i];
-        if (c == ':')
+        if (c == ':') {
             return i >= 2;
-        if (!isAsciiLetter(c) && !(c >= '0' && c <= '9') && c != '+' && c != '-' && c != '.')
+        }
+        if (!isAsciiLetter(c) && !(c >= '0' && c <= '9') && c != '+' && c != '-' && c != '.') {
             return false;
+        }
     }
     return false;
 }
 
 StartChoice choose(std::string_view file,
                    const std::function<HostFile(const std::string& windowsPath)>& inspect) {
-    if (isWebAddress(file))
+    if (isWebAddress(file)) {
         return {Starter::Desktop, std::string(file), true};
-    if (file.empty())
+    }
+    if (file.empty()) {
         return {};
+    }
     std::string target(file);
     HostFile found = inspect(target);
     if (!found.exists && !pathtext::namePart(file).empty() && pathtext::extension(file).empty()) {
         target += ".exe";
         found = inspect(target);
     }
-    if (!found.exists)
+    if (!found.exists) {
         return {};
-    if (found.folder)
+    }
+    if (found.folder) {
         return {Starter::Desktop, target};
-    if (isWindowsProgram(target))
+    }
+    if (isWindowsProgram(target)) {
         return {Starter::Wine, target};
-    if (isNativeProgram(found))
+    }
+    if (isNativeProgram(found)) {
         return {Starter::Direct, target};
+    }
     return {Starter::Desktop, target};
 }
 
 bool needsJapaneseLocale(const char* lcAll, const char* lcCtype, const char* lang) {
     const char* inForce = isSet(lcAll) ? lcAll : isSet(lcCtype) ? lcCtype : lang;
-    if (!isSet(inForce))
+    if (!isSet(inForce)) {
         return true;
+    }
     std::string_view name = inForce;
-    if (!name.starts_with("ja_JP."))
+    if (!name.starts_with("ja_JP.")) {
         return true;
+    }
     name.remove_prefix(6);
     name = name.substr(0, name.find('@'));
     std::string charset;
-    for (const char c : name)
-        if (c != '-')
+    for (const char c : name) {
+        if (c != '-') {
             charset += (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c;
+        }
+    }
     return charset != "utf8";
 }
 

@@ -14,8 +14,9 @@ namespace {
 class Converter {
 public:
     Converter(const char* to, const char* from) : mCd(iconv_open(to, from)) {
-        if (reinterpret_cast<std::intptr_t>(mCd) == -1)
+        if (reinterpret_cast<std::intptr_t>(mCd) == -1) {
             throw std::runtime_error("iconv cannot convert between CP932 and UTF-8");
+        }
     }
     ~Converter() { iconv_close(mCd); }
     Converter(const Converter&) = delete;
@@ -37,10 +38,12 @@ public:
             const int error = errno;
             out.append(buffer, static_cast<std::size_t>(outPtr - buffer));
             in.remove_prefix(in.size() - inLeft);
-            if (r != static_cast<std::size_t>(-1))
+            if (r != static_cast<std::size_t>(-1)) {
                 return Stop::Done;
-            if (error == E2BIG)
+            }
+            if (error == E2BIG) {
                 continue;
+            }
             return error == EINVAL ? Stop::Incomplete : Stop::Invalid;
         }
         return Stop::Done;
@@ -62,9 +65,11 @@ Converter& cp932ToUtf8() {
 
 // Both codecs agree with ASCII, so the common all-ASCII text needs no conversion.
 bool isAscii(std::string_view s) {
-    for (unsigned char c : s)
-        if (c >= 0x80)
+    for (unsigned char c : s) {
+        if (c >= 0x80) {
             return false;
+        }
+    }
     return true;
 }
 
@@ -86,27 +91,33 @@ std::size_t utf8Sequence(std::string_view s, bool& valid) {
         need = 1;
     } else if (c >= 0xE0 && c <= 0xEF) {
         need = 2;
-        if (c == 0xE0)
+        if (c == 0xE0) {
             lo = 0xA0; // overlong
-        if (c == 0xED)
+        }
+        if (c == 0xED) {
             hi = 0x9F; // surrogates
+        }
     } else if (c >= 0xF0 && c <= 0xF4) {
         need = 3;
-        if (c == 0xF0)
+        if (c == 0xF0) {
             lo = 0x90; // overlong
-        if (c == 0xF4)
+        }
+        if (c == 0xF4) {
             hi = 0x8F; // above U+10FFFF
+        }
     } else {
         return 1;
     }
     std::size_t i = 1;
     for (; i <= need; ++i) {
-        if (i >= s.size())
+        if (i >= s.size()) {
             return i;
+        }
         const auto b = static_cast<unsigned char>(s[i]);
         const bool ok = i == 1 ? (b >= lo && b <= hi) : (b >= 0x80 && b <= 0xBF);
-        if (!ok)
+        if (!ok) {
             return i;
+        }
     }
     valid = true;
     return i;
@@ -115,11 +126,13 @@ std::size_t utf8Sequence(std::string_view s, bool& valid) {
 // The code point of a valid UTF-8 sequence.
 char32_t codePoint(std::string_view sequence) {
     const auto first = static_cast<unsigned char>(sequence[0]);
-    if (sequence.size() == 1)
+    if (sequence.size() == 1) {
         return first;
+    }
     char32_t c = first & (0x7F >> sequence.size());
-    for (std::size_t i = 1; i < sequence.size(); ++i)
+    for (std::size_t i = 1; i < sequence.size(); ++i) {
         c = (c << 6) | (static_cast<unsigned char>(sequence[i]) & 0x3F);
+    }
     return c;
 }
 
@@ -142,18 +155,22 @@ void appendUtf8(std::string& out, char32_t c) {
 }
 
 int hexDigit(char c) {
-    if (c >= '0' && c <= '9')
+    if (c >= '0' && c <= '9') {
         return c - '0';
-    if (c >= 'A' && c <= 'F')
+    }
+    if (c >= 'A' && c <= 'F') {
         return c - 'A' + 10;
-    if (c >= 'a' && c <= 'f')
+    }
+    if (c >= 'a' && c <= 'f') {
         return c - 'a' + 10;
+    }
     return -1;
 }
 
 void appendHex(std::string& out, char32_t value, int digits) {
-    for (int shift = 4 * (digits - 1); shift >= 0; shift -= 4)
+    for (int shift = 4 * (digits - 1); shift >= 0; shift -= 4) {
         out += "0123456789ABCDEF"[(value >> shift) & 0xF];
+    }
 }
 
 // A name's character CP932 cannot hold is written "<U+XXXX>". A byte of a host name that is no
@@ -176,39 +193,47 @@ void appendEscape(std::string& out, char32_t c) {
 // value (no leading zero past four digits), so a name has a single escaped form. Never NUL, "."
 // or "/", which would let a component name something else on the host.
 std::optional<Escape> readEscape(std::string_view text) {
-    if (text.size() < 6 || text[0] != '<' || text[2] != '+')
+    if (text.size() < 6 || text[0] != '<' || text[2] != '+') {
         return std::nullopt;
+    }
     const bool rawByte = text[1] == 'X' || text[1] == 'x';
-    if (!rawByte && text[1] != 'U' && text[1] != 'u')
+    if (!rawByte && text[1] != 'U' && text[1] != 'u') {
         return std::nullopt;
+    }
     // "<U+10FFFF>" is the longest; looking no further keeps a text of many "<" linear.
     const std::size_t end = text.substr(0, 10).find('>', 3);
     const std::size_t digits = end == std::string_view::npos ? 0 : end - 3;
-    if (rawByte ? digits != 2 : digits < 4 || digits > 6)
+    if (rawByte ? digits != 2 : digits < 4 || digits > 6) {
         return std::nullopt;
-    if (digits > 4 && text[3] == '0')
+    }
+    if (digits > 4 && text[3] == '0') {
         return std::nullopt;
+    }
     char32_t value = 0;
     for (std::size_t i = 3; i < end; ++i) {
         const int d = hexDigit(text[i]);
-        if (d < 0)
+        if (d < 0) {
             return std::nullopt;
+        }
         value = value * 16 + static_cast<char32_t>(d);
     }
     if (rawByte ? value < 0x80
                 : value > 0x10FFFF || (value >= 0xD800 && value <= 0xDFFF) || value == 0 ||
-                      value == '.' || value == '/')
+                      value == '.' || value == '/') {
         return std::nullopt;
+    }
     return Escape{end + 1, value, rawByte};
 }
 
 // The UTF-8 of CP932 bytes as they are, escapes not read; nothing for bytes that are not CP932.
 std::optional<std::string> plainStrict(std::string_view cp932) {
-    if (isAscii(cp932))
+    if (isAscii(cp932)) {
         return std::string(cp932);
+    }
     std::string out;
-    if (cp932ToUtf8().run(cp932, out) != Converter::Stop::Done)
+    if (cp932ToUtf8().run(cp932, out) != Converter::Stop::Done) {
         return std::nullopt;
+    }
     return out;
 }
 
@@ -251,12 +276,14 @@ bool decode(std::string_view cp932, bool rawBytes, Bad bad, std::string& out) {
         } else {
             return false;
         }
-        if (at == std::string_view::npos)
+        if (at == std::string_view::npos) {
             return true;
-        if (e.rawByte)
+        }
+        if (e.rawByte) {
             out += static_cast<char>(e.value);
-        else
+        } else {
             appendUtf8(out, e.value);
+        }
         cp932.remove_prefix(at + e.length);
     }
 }
@@ -283,10 +310,11 @@ void appendHeld(std::string_view utf8, std::string& out) {
         bool valid = false;
         const std::string_view character = utf8.substr(0, utf8Sequence(utf8, valid));
         utf8.remove_prefix(character.size());
-        if (held(character))
+        if (held(character)) {
             out += cp932;
-        else
+        } else {
             appendEscape(out, codePoint(character));
+        }
     }
 }
 
@@ -294,8 +322,9 @@ void appendHeld(std::string_view utf8, std::string& out) {
 // reads as an escape, since the host side turns both kinds back.
 std::string encode(std::string_view utf8, bool hostName) {
     const std::string_view special = hostName ? "<\\" : "<";
-    if (isAscii(utf8) && utf8.find_first_of(special) == std::string_view::npos)
+    if (isAscii(utf8) && utf8.find_first_of(special) == std::string_view::npos) {
         return std::string(utf8);
+    }
     std::string out;
     std::size_t run = 0; // start of the text not yet written
     for (std::size_t i = 0; i < utf8.size();) {
@@ -347,8 +376,9 @@ std::string escapedCp932Name(std::string_view name) {
 } // namespace
 
 std::string fromUtf8(std::string_view utf8) {
-    if (isAscii(utf8))
+    if (isAscii(utf8)) {
         return std::string(utf8);
+    }
     Converter& conv = utf8ToCp932();
     std::string out;
     while (conv.run(utf8, out) != Converter::Stop::Done) {
@@ -375,20 +405,24 @@ std::string toUtf8(std::string_view cp932) {
 }
 
 std::optional<std::string> toUtf8Strict(std::string_view cp932) {
-    if (cp932.find('<') == std::string_view::npos)
+    if (cp932.find('<') == std::string_view::npos) {
         return plainStrict(cp932);
+    }
     std::string out;
-    if (!decode(cp932, false, Bad::refuse, out))
+    if (!decode(cp932, false, Bad::refuse, out)) {
         return std::nullopt;
+    }
     return out;
 }
 
 std::optional<std::string> toHostName(std::string_view cp932) {
-    if (cp932.find('<') == std::string_view::npos)
+    if (cp932.find('<') == std::string_view::npos) {
         return plainStrict(cp932);
+    }
     std::string out;
-    if (!decode(cp932, true, Bad::refuse, out))
+    if (!decode(cp932, true, Bad::refuse, out)) {
         return std::nullopt;
+    }
     return out;
 }
 
@@ -396,8 +430,9 @@ bool isValidUtf8(std::string_view bytes) {
     while (!bytes.empty()) {
         bool valid = false;
         bytes.remove_prefix(utf8Sequence(bytes, valid));
-        if (!valid)
+        if (!valid) {
             return false;
+        }
     }
     return true;
 }
@@ -412,8 +447,9 @@ std::size_t lastCharStart(std::string_view cp932) {
 }
 
 std::string fromHostName(std::string_view hostName) {
-    if (!isValidUtf8(hostName) && plainStrict(hostName))
+    if (!isValidUtf8(hostName) && plainStrict(hostName)) {
         return escapedCp932Name(hostName);
+    }
     return encode(hostName, true);
 }
 

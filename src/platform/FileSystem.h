@@ -30,11 +30,12 @@ inline std::string fileTooLargeMessage(const std::string& shownPath, std::uint64
     std::string size = std::to_string(limit) + sj(" バイト");
     for (const auto& [unit, name] :
          {std::pair{std::uint64_t{1} << 30, " GiB"}, std::pair{std::uint64_t{1} << 20, " MiB"},
-          std::pair{std::uint64_t{1} << 10, " KiB"}})
+          std::pair{std::uint64_t{1} << 10, " KiB"}}) {
         if (limit >= unit && limit % unit == 0) {
             size = std::to_string(limit / unit) + name;
             break;
         }
+    }
     return formatMessage(sj("%s は大きすぎます（上限 "), shownPath) + size + sj("）。");
 }
 
@@ -66,8 +67,9 @@ public:
     // The same, refused above `limit` bytes.
     virtual std::optional<std::string> readFile(const std::string& path, std::uint64_t limit) {
         std::optional<std::string> bytes = readFile(path);
-        if (bytes && bytes->size() > limit)
+        if (bytes && bytes->size() > limit) {
             throw AppError(fileTooLargeMessage(path, limit));
+        }
         return bytes;
     }
     // The size of a file in bytes, a link not followed; nothing when it is no file, or when
@@ -87,8 +89,9 @@ public:
         while (!waiting.empty()) {
             std::string at = std::move(waiting.back());
             waiting.pop_back();
-            if (at.empty() || at.back() != '\\')
+            if (at.empty() || at.back() != '\\') {
                 at += '\\';
+            }
             for (const Entry& e : tryListFolder(at).value_or(std::vector<Entry>())) {
                 if (stop()) {
                     count.complete = false;
@@ -139,8 +142,9 @@ public:
     virtual std::optional<EnteredFolder> enterFolder(const std::string& path,
                                                      const WantedFolder& wanted) {
         const std::optional<FolderIdentity> id = folderIdentity(path);
-        if (!id || !wanted(*id))
+        if (!id || !wanted(*id)) {
             return std::nullopt;
+        }
         return EnteredFolder{*id, tryListFolder(path)};
     }
     // The process's working folder as a Windows path; empty when no drive holds it.

@@ -34,34 +34,41 @@ unsigned dimension(std::uint8_t stored) {
 // that grows; the deepest colour settles a tie and the first of equals wins.
 std::size_t chooseSmall(const std::vector<Candidate>& candidates) {
     const auto tier = [](const Candidate& c) {
-        if (c.width == 16 && c.height == 16)
+        if (c.width == 16 && c.height == 16) {
             return 0;
+        }
         return c.width >= 16 && c.height >= 16 ? 1 : 2;
     };
     const auto better = [&](const Candidate& a, const Candidate& b) {
-        if (tier(a) != tier(b))
+        if (tier(a) != tier(b)) {
             return tier(a) < tier(b);
+        }
         const unsigned areaA = a.width * a.height;
         const unsigned areaB = b.width * b.height;
-        if (areaA != areaB)
+        if (areaA != areaB) {
             return tier(a) == 1 ? areaA < areaB : areaA > areaB;
+        }
         return a.bitCount > b.bitCount;
     };
     std::size_t best = 0;
-    for (std::size_t i = 1; i < candidates.size(); ++i)
-        if (better(candidates[i], candidates[best]))
+    for (std::size_t i = 1; i < candidates.size(); ++i) {
+        if (better(candidates[i], candidates[best])) {
             best = i;
+        }
+    }
     return best;
 }
 
 // An icon directory (of a file or a group resource): reserved 0, type 1 (2 is a cursor),
 // a count, then `entrySize`-byte entries that begin alike. Gives the chosen entry's offset.
 std::optional<std::uint64_t> chooseEntry(const LeBytes& dir, std::uint64_t entrySize) {
-    if (!dir.has(0, 6) || dir.u16(0) != 0 || dir.u16(2) != 1)
+    if (!dir.has(0, 6) || dir.u16(0) != 0 || dir.u16(2) != 1) {
         return std::nullopt;
+    }
     const std::uint64_t count = dir.u16(4);
-    if (count == 0 || !dir.has(6, count * entrySize))
+    if (count == 0 || !dir.has(6, count * entrySize)) {
         return std::nullopt;
+    }
     std::vector<Candidate> candidates;
     candidates.reserve(count);
     for (std::uint64_t i = 0; i < count; ++i) {
@@ -87,12 +94,14 @@ std::string singleIco(std::string_view head, std::string_view image) {
 
 std::optional<std::string> fromIco(const LeBytes& file) {
     const std::optional<std::uint64_t> at = chooseEntry(file, 16);
-    if (!at)
+    if (!at) {
         return std::nullopt;
+    }
     const std::uint32_t size = file.u32(*at + 8);
     const std::uint32_t offset = file.u32(*at + 12);
-    if (size == 0 || !file.has(offset, size))
+    if (size == 0 || !file.has(offset, size)) {
         return std::nullopt;
+    }
     return singleIco(file.sub(*at, 8), file.sub(offset, size));
 }
 
@@ -101,26 +110,31 @@ constexpr std::uint16_t kRtGroupIcon = 14;
 
 std::optional<std::string> fromPe(std::string_view bytes) {
     const std::optional<PeFile> pe = PeFile::read(bytes);
-    if (!pe)
+    if (!pe) {
         return std::nullopt;
+    }
     const std::optional<std::string_view> group = pe->resource(kRtGroupIcon, std::nullopt);
-    if (!group)
+    if (!group) {
         return std::nullopt;
+    }
     const LeBytes groupBytes(*group);
     const std::optional<std::uint64_t> at = chooseEntry(groupBytes, 14);
-    if (!at)
+    if (!at) {
         return std::nullopt;
+    }
     const std::optional<std::string_view> image = pe->resource(kRtIcon, groupBytes.u16(*at + 12));
-    if (!image || image->empty())
+    if (!image || image->empty()) {
         return std::nullopt;
+    }
     return singleIco(groupBytes.sub(*at, 8), *image);
 }
 
 } // namespace
 
 std::optional<std::string> firstSmallIconAsIco(std::string_view fileBytes) {
-    if (fileBytes.substr(0, 2) == "MZ")
+    if (fileBytes.substr(0, 2) == "MZ") {
         return fromPe(fileBytes);
+    }
     return fromIco(LeBytes(fileBytes));
 }
 

@@ -14,8 +14,9 @@ std::size_t lastSingleByteOf(std::string_view path, std::string_view chars) {
             i += 2;
             continue;
         }
-        if (chars.find(path[i]) != std::string_view::npos)
+        if (chars.find(path[i]) != std::string_view::npos) {
             found = i;
+        }
         ++i;
     }
     return found;
@@ -32,19 +33,22 @@ bool hasTrailingBackslash(std::string_view path) {
 }
 
 std::string withTrailingBackslash(std::string_view path) {
-    if (hasTrailingBackslash(path))
+    if (hasTrailingBackslash(path)) {
         return std::string(path);
+    }
     // A lead byte with nothing after it is no character, and kept it would take the backslash as
     // its second byte; the path would still lack its separator.
     if (!path.empty() && cp932::lastCharStart(path) == path.size() - 1 &&
-        cp932::isLeadByte(static_cast<unsigned char>(path.back())))
+        cp932::isLeadByte(static_cast<unsigned char>(path.back()))) {
         path.remove_suffix(1);
+    }
     return std::string(path) + '\\';
 }
 
 std::string withoutTrailingBackslash(std::string_view path) {
-    if (hasTrailingBackslash(path))
+    if (hasTrailingBackslash(path)) {
         path.remove_suffix(1);
+    }
     return std::string(path);
 }
 
@@ -72,13 +76,15 @@ std::string extension(std::string_view path) {
 }
 
 bool sameName(std::string_view a, std::string_view b) {
-    if (a.size() != b.size())
+    if (a.size() != b.size()) {
         return false;
+    }
     for (std::size_t i = 0; i < a.size(); ++i) {
         // A trail byte may look like an ASCII letter; it must match exactly.
         if (cp932::isLeadByte(static_cast<unsigned char>(a[i]))) {
-            if (a[i] != b[i] || (i + 1 < a.size() && a[i + 1] != b[i + 1]))
+            if (a[i] != b[i] || (i + 1 < a.size() && a[i + 1] != b[i + 1])) {
                 return false;
+            }
             ++i;
         } else if (foldAscii(a[i]) != foldAscii(b[i])) {
             return false;

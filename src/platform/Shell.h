@@ -39,8 +39,9 @@ public:
     virtual int execute(const std::string& file, const std::string& parameters,
                         const std::string& directory, const StartOptions& options) {
         const int result = execute(file, parameters, directory);
-        if (result > 32 && options.ended)
+        if (result > 32 && options.ended) {
             options.ended(Outcome{});
+        }
         return result;
     }
     // The properties of a file or folder; without a desktop that shows them, the folder opens.

@@ -27,24 +27,29 @@ std::string lastOutputLines(std::string_view output) {
         std::string_view line = output.substr(0, end);
         output.remove_prefix(end == std::string_view::npos ? output.size() : end + 1);
         std::string clean;
-        for (char c : line)
-            if (static_cast<unsigned char>(c) >= 0x20 && c != 0x7F)
+        for (char c : line) {
+            if (static_cast<unsigned char>(c) >= 0x20 && c != 0x7F) {
                 clean += c;
-        if (clean.empty() || isFixme(clean))
+            }
+        }
+        if (clean.empty() || isFixme(clean)) {
             continue;
+        }
         if (clean.size() > kLineBytes) {
             // Cut on a UTF-8 character's start.
             std::size_t at = kLineBytes;
-            while (at > 0 && (static_cast<unsigned char>(clean[at]) & 0xC0) == 0x80)
+            while (at > 0 && (static_cast<unsigned char>(clean[at]) & 0xC0) == 0x80) {
                 --at;
+            }
             clean = clean.substr(0, at) + "\xE2\x80\xA6";
         }
         lines.push_back(std::move(clean));
     }
     std::string shown;
     const std::size_t first = lines.size() > kLinesShown ? lines.size() - kLinesShown : 0;
-    for (std::size_t i = first; i < lines.size(); ++i)
+    for (std::size_t i = first; i < lines.size(); ++i) {
         shown += (shown.empty() ? "" : "\n") + lines[i];
+    }
     return cp932::fromUtf8(shown);
 }
 

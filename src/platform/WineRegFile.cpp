@@ -48,8 +48,9 @@ void appendUnit(Units& out, char32_t c) {
 // which Wine drops when it loads the file.
 std::optional<char32_t> nextUtf8(std::string_view s, std::size_t& pos) {
     const auto b = static_cast<unsigned char>(s[pos++]);
-    if (b < 0x80)
+    if (b < 0x80) {
         return b;
+    }
     int extra = 0;
     char32_t c = 0;
     char32_t min = 0;
@@ -62,16 +63,19 @@ std::optional<char32_t> nextUtf8(std::string_view s, std::size_t& pos) {
     } else {
         return std::nullopt;
     }
-    if (pos + extra > s.size())
+    if (pos + extra > s.size()) {
         return std::nullopt;
+    }
     for (int i = 0; i < extra; ++i) {
         const auto t = static_cast<unsigned char>(s[pos + i]);
-        if ((t & 0xC0) != 0x80)
+        if ((t & 0xC0) != 0x80) {
             return std::nullopt;
+        }
         c = (c << 6) | (t & 0x3F);
     }
-    if (c < min || c > 0x10FFFF || (c >= 0xD800 && c <= 0xDFFF))
+    if (c < min || c > 0x10FFFF || (c >= 0xD800 && c <= 0xDFFF)) {
         return std::nullopt;
+    }
     pos += extra;
     return c;
 }
@@ -79,9 +83,11 @@ std::optional<char32_t> nextUtf8(std::string_view s, std::size_t& pos) {
 Units fromCp932(std::string_view cp932) {
     const std::string utf8 = cp932::toUtf8(cp932);
     Units out;
-    for (std::size_t pos = 0; pos < utf8.size();)
-        if (const std::optional<char32_t> c = nextUtf8(utf8, pos))
+    for (std::size_t pos = 0; pos < utf8.size();) {
+        if (const std::optional<char32_t> c = nextUtf8(utf8, pos)) {
             appendUnit(out, *c);
+        }
+    }
     return out;
 }
 
@@ -105,28 +111,35 @@ std::string toCp932(std::u16string_view units) {
 // and the full-width Latin ones.
 char16_t fold(char16_t c) {
     if ((c >= u'a' && c <= u'z') || (c >= 0x3B1 && c <= 0x3C9 && c != 0x3C2) ||
-        (c >= 0x430 && c <= 0x44F))
+        (c >= 0x430 && c <= 0x44F)) {
         return static_cast<char16_t>(c - 0x20);
-    if (c == 0x451)
+    }
+    if (c == 0x451) {
         return 0x401;
-    if (c >= 0xFF41 && c <= 0xFF5A)
+    }
+    if (c >= 0xFF41 && c <= 0xFF5A) {
         return static_cast<char16_t>(c - 0x20);
+    }
     return c;
 }
 
 Units folded(Units s) {
-    for (char16_t& c : s)
+    for (char16_t& c : s) {
         c = fold(c);
+    }
     return s;
 }
 
 int hexDigit(char c) {
-    if (c >= '0' && c <= '9')
+    if (c >= '0' && c <= '9') {
         return c - '0';
-    if (c >= 'a' && c <= 'f')
+    }
+    if (c >= 'a' && c <= 'f') {
         return c - 'a' + 10;
-    if (c >= 'A' && c <= 'F')
+    }
+    if (c >= 'A' && c <= 'F') {
         return c - 'A' + 10;
+    }
     return -1;
 }
 
@@ -141,12 +154,14 @@ std::optional<Units> unescape(std::string_view line, std::size_t& pos, char clos
             return out;
         }
         if (c != '\\') {
-            if (const std::optional<char32_t> u = nextUtf8(line, pos))
+            if (const std::optional<char32_t> u = nextUtf8(line, pos)) {
                 appendUnit(out, *u);
+            }
             continue;
         }
-        if (++pos == line.size())
+        if (++pos == line.size()) {
             break;
+        }
         const char e = line[pos++];
         switch (e) {
         case 'a':
@@ -179,8 +194,9 @@ std::optional<Units> unescape(std::string_view line, std::size_t& pos, char clos
                 break;
             }
             unsigned value = 0;
-            for (int i = 0; i < 4 && pos < line.size() && hexDigit(line[pos]) >= 0; ++i)
+            for (int i = 0; i < 4 && pos < line.size() && hexDigit(line[pos]) >= 0; ++i) {
                 value = value * 16 + static_cast<unsigned>(hexDigit(line[pos++]));
+            }
             out += static_cast<char16_t>(value);
             break;
         }
@@ -188,13 +204,15 @@ std::optional<Units> unescape(std::string_view line, std::size_t& pos, char clos
             if (e >= '0' && e <= '7') {
                 unsigned value = static_cast<unsigned>(e - '0');
                 for (int i = 0; i < 2 && pos < line.size() && line[pos] >= '0' && line[pos] <= '7';
-                     ++i)
+                     ++i) {
                     value = value * 8 + static_cast<unsigned>(line[pos++] - '0');
+                }
                 out += static_cast<char16_t>(value);
             } else {
                 --pos;
-                if (const std::optional<char32_t> u = nextUtf8(line, pos))
+                if (const std::optional<char32_t> u = nextUtf8(line, pos)) {
                     appendUnit(out, *u);
+                }
             }
         }
     }
@@ -219,16 +237,18 @@ std::string escape(std::u16string_view s, std::string_view special) {
                           static_cast<unsigned>(c));
             out += buf;
         } else if (c < 32) {
-            if (kEscapes[c] != '.')
+            if (kEscapes[c] != '.') {
                 std::snprintf(buf, sizeof buf, "\\%c", kEscapes[c]);
-            else
+            } else {
                 std::snprintf(buf, sizeof buf,
                               more && s[i + 1] >= u'0' && s[i + 1] <= u'7' ? "\\%03o" : "\\%o",
                               static_cast<unsigned>(c));
+            }
             out += buf;
         } else {
-            if (c == u'\\' || special.find(static_cast<char>(c)) != std::string_view::npos)
+            if (c == u'\\' || special.find(static_cast<char>(c)) != std::string_view::npos) {
                 out += '\\';
+            }
             out += static_cast<char>(c);
         }
     }
@@ -240,8 +260,9 @@ std::vector<Units> splitPath(const Units& path) {
     std::size_t start = 0;
     for (std::size_t i = 0; i <= path.size(); ++i) {
         if (i == path.size() || path[i] == u'\\') {
-            if (i > start)
+            if (i > start) {
                 parts.push_back(path.substr(start, i - start));
+            }
             start = i + 1;
         }
     }
@@ -250,9 +271,11 @@ std::vector<Units> splitPath(const Units& path) {
 
 // Wine saves a parent before its children and siblings in the order of their upper case.
 bool pathBefore(const std::vector<Units>& a, const std::vector<Units>& b) {
-    for (std::size_t i = 0; i < a.size() && i < b.size(); ++i)
-        if (a[i] != b[i])
+    for (std::size_t i = 0; i < a.size() && i < b.size(); ++i) {
+        if (a[i] != b[i]) {
             return a[i] < b[i];
+        }
+    }
     return a.size() < b.size();
 }
 
@@ -284,19 +307,22 @@ std::optional<std::vector<unsigned char>> parseHex(std::string_view data) {
     std::vector<unsigned char> bytes;
     std::size_t pos = 0;
     const auto skipBlanks = [&] {
-        while (pos < data.size() && (data[pos] == ' ' || data[pos] == '\t'))
+        while (pos < data.size() && (data[pos] == ' ' || data[pos] == '\t')) {
             ++pos;
+        }
     };
     skipBlanks();
     while (pos < data.size()) {
-        if (pos + 1 >= data.size() || hexDigit(data[pos]) < 0 || hexDigit(data[pos + 1]) < 0)
+        if (pos + 1 >= data.size() || hexDigit(data[pos]) < 0 || hexDigit(data[pos + 1]) < 0) {
             return std::nullopt;
+        }
         bytes.push_back(
             static_cast<unsigned char>(hexDigit(data[pos]) * 16 + hexDigit(data[pos + 1])));
         pos += 2;
         skipBlanks();
-        if (pos < data.size() && data[pos] == ',')
+        if (pos < data.size() && data[pos] == ',') {
             ++pos;
+        }
         skipBlanks();
     }
     return bytes;
@@ -304,8 +330,9 @@ std::optional<std::vector<unsigned char>> parseHex(std::string_view data) {
 
 // "str(2):" and "hex(7):" carry the type in hexadecimal.
 std::optional<int> parseType(std::string_view data, std::string_view prefix, std::size_t& pos) {
-    if (data.substr(0, prefix.size()) != prefix)
+    if (data.substr(0, prefix.size()) != prefix) {
         return std::nullopt;
+    }
     pos = prefix.size();
     // Eight digits fill 32 bits, past what an int holds: Wine reads them unsigned.
     std::uint32_t type = 0;
@@ -314,8 +341,9 @@ std::optional<int> parseType(std::string_view data, std::string_view prefix, std
         type = type * 16 + static_cast<std::uint32_t>(hexDigit(data[pos++]));
         ++digits;
     }
-    if (digits == 0 || data.substr(pos, 2) != "):")
+    if (digits == 0 || data.substr(pos, 2) != "):") {
         return std::nullopt;
+    }
     pos += 2;
     return static_cast<int>(type);
 }
@@ -326,11 +354,13 @@ void parseData(std::string_view data, Value& value) {
     if (!data.empty() && data[0] == '"') {
         type = kRegSz;
     } else if ((type = parseType(data, "str(", pos))) {
-        if (pos >= data.size() || data[pos] != '"')
+        if (pos >= data.size() || data[pos] != '"') {
             return;
+        }
     } else if (data.substr(0, 6) == "dword:") {
-        if (data.size() > 6 && hexDigit(data[6]) >= 0)
+        if (data.size() > 6 && hexDigit(data[6]) >= 0) {
             value.type = 4;
+        }
         return;
     } else {
         if (data.substr(0, 4) == "hex:") {
@@ -356,10 +386,12 @@ void parseData(std::string_view data, Value& value) {
 std::string_view lineAt(std::string_view bytes, std::size_t begin, std::size_t& next) {
     std::size_t end = bytes.find('\n', begin);
     next = end == std::string_view::npos ? bytes.size() : end + 1;
-    if (end == std::string_view::npos)
+    if (end == std::string_view::npos) {
         end = bytes.size();
-    if (end > begin && bytes[end - 1] == '\r')
+    }
+    if (end > begin && bytes[end - 1] == '\r') {
         --end;
+    }
     return bytes.substr(begin, end - begin);
 }
 
@@ -371,16 +403,19 @@ Parsed parse(std::string_view bytes) {
     Parsed parsed;
     std::size_t next = 0;
     const std::string_view first = lineAt(bytes, 0, next);
-    if (first != kMagic)
+    if (first != kMagic) {
         return parsed;
+    }
     parsed.valid = true;
-    if (next >= 2 && bytes[next - 2] == '\r')
+    if (next >= 2 && bytes[next - 2] == '\r') {
         parsed.eol = "\r\n";
+    }
     Section* section = nullptr;
     for (std::size_t begin = next; begin < bytes.size(); begin = next) {
         const std::string_view line = lineAt(bytes, begin, next);
-        if (line.empty())
+        if (line.empty()) {
             continue;
+        }
         if (line[0] == '[') {
             std::size_t pos = 1;
             parsed.sections.push_back({});
@@ -392,23 +427,28 @@ Parsed parse(std::string_view bytes) {
             }
             continue;
         }
-        if (!section)
+        if (!section) {
             continue;
-        if (!blank(line))
+        }
+        if (!blank(line)) {
             section->end = next;
-        if (section->path.empty() || (line[0] != '"' && line[0] != '@'))
+        }
+        if (section->path.empty() || (line[0] != '"' && line[0] != '@')) {
             continue;
+        }
         Value value;
         value.begin = begin;
         std::size_t pos = 1;
         if (line[0] == '"') {
             std::optional<Units> name = unescape(line, pos, '"');
-            if (!name)
+            if (!name) {
                 continue;
+            }
             value.name = folded(std::move(*name));
         }
-        if (pos >= line.size() || line[pos] != '=')
+        if (pos >= line.size() || line[pos] != '=') {
             continue;
+        }
         value.equals = begin + pos;
         std::string data(line.substr(pos + 1));
         // Long binary data goes on over lines ending in a backslash.
@@ -442,26 +482,32 @@ std::optional<bool> plainHeaderNames(std::string_view text, const std::vector<Un
     };
     for (std::size_t i = 1; i < text.size(); ++i) {
         const auto c = static_cast<unsigned char>(text[i]);
-        if (c >= 0x80)
+        if (c >= 0x80) {
             return std::nullopt;
-        if (c == ']')
+        }
+        if (c == ']') {
             return (!inPart || partEnds()) && part == path.size();
+        }
         if (c == '\\') {
-            if (i + 1 >= text.size() || text[i + 1] != '\\')
+            if (i + 1 >= text.size() || text[i + 1] != '\\') {
                 return std::nullopt;
+            }
             ++i;
-            if (inPart && !partEnds())
+            if (inPart && !partEnds()) {
                 return false;
+            }
             continue;
         }
         if (!inPart) {
-            if (part == path.size())
+            if (part == path.size()) {
                 return false;
+            }
             inPart = true;
             at = 0;
         }
-        if (at >= path[part].size() || fold(c) != path[part][at])
+        if (at >= path[part].size() || fold(c) != path[part][at]) {
             return false;
+        }
         ++at;
     }
     return std::nullopt;
@@ -469,8 +515,9 @@ std::optional<bool> plainHeaderNames(std::string_view text, const std::vector<Un
 
 std::optional<std::vector<Units>> keyPath(std::string_view key) {
     std::vector<Units> path = splitPath(folded(fromCp932(key)));
-    if (path.empty())
+    if (path.empty()) {
         return std::nullopt;
+    }
     return path;
 }
 
@@ -486,25 +533,34 @@ Registry::Read WineRegFile::readString(std::string_view key, std::string_view va
                                        std::string& out) const {
     const Parsed parsed = parse(mBytes);
     const std::optional<std::vector<Units>> path = keyPath(key);
-    if (!path)
+    if (!path) {
         return Registry::Read::absent;
+    }
     const Units name = folded(fromCp932(valueName));
     // Wine loads the file from the top: a later line of the same value wins.
     const Value* found = nullptr;
-    for (const Section& section : parsed.sections)
-        if (section.path == *path)
-            for (const Value& value : section.values)
-                if (value.name == name && value.type)
+    for (const Section& section : parsed.sections) {
+        if (section.path == *path) {
+            for (const Value& value : section.values) {
+                if (value.name == name && value.type) {
                     found = &value;
-    if (!found)
+                }
+            }
+        }
+    }
+    if (!found) {
         return Registry::Read::absent;
-    if (*found->type != kRegSz && *found->type != kRegExpandSz)
+    }
+    if (*found->type != kRegSz && *found->type != kRegExpandSz) {
         return Registry::Read::notString;
+    }
     Units text = found->text;
     // Wine keeps a string that lacks its final null as hexadecimal UTF-16.
-    if (found->hex)
-        for (std::size_t i = 0; i + 1 < found->raw.size(); i += 2)
+    if (found->hex) {
+        for (std::size_t i = 0; i + 1 < found->raw.size(); i += 2) {
             text += static_cast<char16_t>(found->raw[i] | (found->raw[i + 1] << 8));
+        }
+    }
     // A program reading the string stops at its first null.
     out = toCp932(std::u16string_view(text).substr(0, text.find(u'\0')));
     return Registry::Read::ok;
@@ -514,8 +570,9 @@ bool WineRegFile::writeString(std::string_view key, std::string_view valueName,
                               std::string_view data, std::int64_t nowUnixSeconds) {
     const Parsed parsed = parse(mBytes);
     const std::optional<std::vector<Units>> path = keyPath(key);
-    if (!parsed.valid || !path)
+    if (!parsed.valid || !path) {
         return false;
+    }
     const Units name = fromCp932(valueName);
     const Units foldedName = folded(name);
     const std::string& eol = parsed.eol;
@@ -526,12 +583,15 @@ bool WineRegFile::writeString(std::string_view key, std::string_view valueName,
     const Section* last = nullptr;
     const Value* existing = nullptr;
     for (const Section& section : parsed.sections) {
-        if (section.path != *path)
+        if (section.path != *path) {
             continue;
+        }
         last = &section;
-        for (const Value& value : section.values)
-            if (value.name == foldedName)
+        for (const Value& value : section.values) {
+            if (value.name == foldedName) {
                 existing = &value;
+            }
+        }
     }
     // The value keeps the name it has, as in Windows.
     if (existing) {
@@ -540,14 +600,17 @@ bool WineRegFile::writeString(std::string_view key, std::string_view valueName,
     }
     const auto insertAt = [&](std::size_t at, std::string text) {
         std::string_view before = std::string_view(mBytes).substr(0, at);
-        if (before.ends_with('\n'))
+        if (before.ends_with('\n')) {
             before.remove_suffix(before.ends_with("\r\n") ? 2 : 1);
+        }
         // A hex value whose last line asks for one more takes the next line, whatever it is: a
         // ";" line ends it as damaged (Wine and this reader drop it), so the new line stays ours.
-        if (before.ends_with('\\'))
+        if (before.ends_with('\\')) {
             text.insert(0, ";" + eol);
-        if (at == mBytes.size() && !mBytes.empty() && mBytes.back() != '\n')
+        }
+        if (at == mBytes.size() && !mBytes.empty() && mBytes.back() != '\n') {
             text.insert(0, eol);
+        }
         mBytes.insert(at, text);
     };
     if (last) {
@@ -557,8 +620,9 @@ bool WineRegFile::writeString(std::string_view key, std::string_view valueName,
 
     Units shown;
     for (const Units& part : splitPath(fromCp932(key))) {
-        if (!shown.empty())
+        if (!shown.empty()) {
             shown += u'\\';
+        }
         shown += part;
     }
     // Windows file times count 100 ns from 1601.
@@ -589,10 +653,12 @@ WineRegKeyFilter::WineRegKeyFilter(std::string_view key) {
 std::size_t WineRegKeyFilter::nextHeader(std::string_view piece, std::size_t from) const {
     for (std::size_t at = from; at < piece.size(); ++at) {
         at = piece.find('[', at);
-        if (at == std::string_view::npos)
+        if (at == std::string_view::npos) {
             return at;
-        if (at == 0 ? mAtLineStart : piece[at - 1] == '\n')
+        }
+        if (at == 0 ? mAtLineStart : piece[at - 1] == '\n') {
             return at;
+        }
     }
     return std::string_view::npos;
 }
@@ -601,8 +667,9 @@ void WineRegKeyFilter::feed(std::string_view piece) {
     for (std::size_t begin = 0; begin < piece.size();) {
         if (!mFirst && !mInside && mPartial.empty()) {
             begin = nextHeader(piece, begin);
-            if (begin == std::string_view::npos)
+            if (begin == std::string_view::npos) {
                 break;
+            }
         }
         const std::size_t end = piece.find('\n', begin);
         if (end == std::string_view::npos) {
@@ -618,8 +685,9 @@ void WineRegKeyFilter::feed(std::string_view piece) {
         }
         begin = end + 1;
     }
-    if (!piece.empty())
+    if (!piece.empty()) {
         mAtLineStart = piece.back() == '\n';
+    }
 }
 
 void WineRegKeyFilter::line(std::string_view text) {

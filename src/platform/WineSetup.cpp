@@ -8,20 +8,23 @@ namespace {
 
 std::uint32_t le(std::string_view bytes, std::size_t at, int size) {
     std::uint32_t v = 0;
-    for (int i = size - 1; i >= 0; --i)
+    for (int i = size - 1; i >= 0; --i) {
         v = (v << 8) | static_cast<unsigned char>(bytes[at + static_cast<std::size_t>(i)]);
+    }
     return v;
 }
 
 } // namespace
 
 Machine peMachine(std::string_view head) {
-    if (head.size() < 0x40 || head.substr(0, 2) != "MZ")
+    if (head.size() < 0x40 || head.substr(0, 2) != "MZ") {
         return Machine::unknown;
+    }
     const std::size_t pe = le(head, 0x3C, 4);
     if (pe > head.size() || head.size() - pe < 6 ||
-        head.substr(pe, 4) != std::string_view("PE\0\0", 4))
+        head.substr(pe, 4) != std::string_view("PE\0\0", 4)) {
         return Machine::unknown;
+    }
     switch (le(head, pe + 4, 2)) {
     case 0x14C:
         return Machine::i386;
@@ -44,8 +47,9 @@ WineInstall::Launcher launcherKind(std::string_view head) {
             return WineInstall::Launcher::other;
         }
     }
-    if (head.starts_with("#!"))
+    if (head.starts_with("#!")) {
         return WineInstall::Launcher::script;
+    }
     return WineInstall::Launcher::other;
 }
 

@@ -75,9 +75,11 @@ Frame enter(FileSystem& fs, std::string path, FileSystem::EnteredFolder entered,
             frame.markers[m] = fs.fileExists(frame.path + markerNames[m]);
             continue;
         }
-        for (const FileSystem::Entry& e : frame.folders)
-            if (!e.isFolder && pathtext::sameName(e.name, markerNames[m]))
+        for (const FileSystem::Entry& e : frame.folders) {
+            if (!e.isFolder && pathtext::sameName(e.name, markerNames[m])) {
                 frame.markers[m] = true;
+            }
+        }
     }
     std::erase_if(frame.folders, [](const FileSystem::Entry& e) {
         return !e.isFolder || e.name.empty() || e.name == "." || e.name == "..";
@@ -89,25 +91,29 @@ Frame enter(FileSystem& fs, std::string path, FileSystem::EnteredFolder entered,
 std::string foldedKey(std::string_view path) {
     std::string key(path);
     for (std::size_t i = 0; i < key.size(); ++i) {
-        if (isLead(key[i]))
+        if (isLead(key[i])) {
             ++i;
-        else if (key[i] >= 'a' && key[i] <= 'z')
+        } else if (key[i] >= 'a' && key[i] <= 'z') {
             key[i] = static_cast<char>(key[i] - 'a' + 'A');
+        }
     }
     return key;
 }
 
 std::string iniTitle(FileSystem& fs, const std::string& folder) {
     const std::string ini = folder + "RPG_RT.ini";
-    if (!fs.fileExists(ini))
+    if (!fs.fileExists(ini)) {
         return sj("設定ファイルがありません");
+    }
     const std::optional<std::string> text = fs.readFile(ini);
-    if (!text)
+    if (!text) {
         throw AppError(formatMessage(sj("ファイル %s を開けません"), ini));
+    }
     for (std::string_view line : splitLines(*text)) {
         const std::size_t eq = line.find('=');
-        if (eq != std::string_view::npos && pathtext::sameName(line.substr(0, eq), "GameTitle"))
+        if (eq != std::string_view::npos && pathtext::sameName(line.substr(0, eq), "GameTitle")) {
             return std::string(line.substr(eq + 1));
+        }
     }
     return sj("タイトルがありません");
 }
@@ -116,35 +122,41 @@ std::string iniTitle(FileSystem& fs, const std::string& folder) {
 
 std::vector<std::string> markerNamesFor(int matchKinds) {
     std::vector<std::string> names;
-    if (matchKinds & 2)
+    if (matchKinds & 2) {
         names.emplace_back(kLmt);
-    if (matchKinds & 4)
+    }
+    if (matchKinds & 4) {
         names.emplace_back(kGameExe);
+    }
     return names;
 }
 
 std::string absoluteFolderPath(FileSystem& fs, const std::string& folder) {
-    if (folder.empty())
+    if (folder.empty()) {
         return {};
+    }
     std::string path = folder;
     const auto separator = [&](std::size_t i) {
         return i < path.size() && (path[i] == '\\' || path[i] == '/');
     };
     // A network path ("\\server\share") has no drive to reach it by.
-    if (separator(0) && separator(1))
+    if (separator(0) && separator(1)) {
         return {};
+    }
     const bool rooted = separator(0);
     if (!hasDrive(path) || !separator(2)) {
         // Relative, drive-relative ("C:Games") or rooted without a drive ("\Games"): from the
         // working folder, whose drive must then be the one named.
         const std::string cwd = fs.workingFolder();
-        if (!hasDrive(cwd))
+        if (!hasDrive(cwd)) {
             return {};
+        }
         if (hasDrive(path)) {
-            if (!pathtext::sameName(path.substr(0, 1), cwd.substr(0, 1)))
+            if (!pathtext::sameName(path.substr(0, 1), cwd.substr(0, 1))) {
                 path = path.substr(0, 2) + '\\' + path.substr(2);
-            else
+            } else {
                 path = cwd + '\\' + path.substr(2);
+            }
         } else {
             path = rooted ? cwd.substr(0, 2) + path : cwd + '\\' + path;
         }
@@ -153,36 +165,41 @@ std::string absoluteFolderPath(FileSystem& fs, const std::string& folder) {
     const std::vector<std::string> parts = segments(std::string_view(path).substr(2));
     for (const std::string& part : parts) {
         if (part == "..") {
-            if (!kept.empty())
+            if (!kept.empty()) {
                 kept.pop_back();
+            }
         } else if (!part.empty() && part != ".") {
             kept.push_back(part);
         }
     }
     std::string out = path.substr(0, 2) + '\\';
-    for (const std::string& part : kept)
+    for (const std::string& part : kept) {
         out += part + '\\';
+    }
     return out;
 }
 
 int walkFolders(FileSystem& fs, const std::string& startFolder,
                 const std::vector<std::string>& markerNames, ScanHost& host) {
     const std::string start = absoluteFolderPath(fs, startFolder);
-    if (start.empty())
+    if (start.empty()) {
         return 0;
+    }
     host.gate();
     std::optional<FileSystem::EnteredFolder> first =
         fs.enterFolder(start, [](const FileSystem::FolderIdentity&) { return true; });
-    if (!first)
+    if (!first) {
         return 0;
+    }
 
     // The start folder's own ancestors count as on the path: a link to one of them would lead
     // back into the start folder and, for a link to "/", through the whole file system.
     std::vector<FileSystem::FolderIdentity> above;
     for (std::string up = start; up.size() > 3;) {
         up = pathtext::folderPart(pathtext::withoutTrailingBackslash(up));
-        if (const auto id = fs.folderIdentity(up); id && known(*id))
+        if (const auto id = fs.folderIdentity(up); id && known(*id)) {
             above.push_back(*id);
+        }
     }
     std::vector<Frame> stack;
     const auto onPath = [&](const FileSystem::FolderIdentity& id) {
@@ -209,26 +226,30 @@ int walkFolders(FileSystem& fs, const std::string& startFolder,
         const FileSystem::Entry& entry = top.folders[top.next++];
         // A cancellation is seen only on the way into a folder, and then nothing encloses a
         // folder whose markers are still tested.
-        if (host.terminated())
+        if (host.terminated()) {
             return 0;
+        }
         const FileSystem::FolderIdentity listed{entry.device, entry.inode};
-        if (onPath(listed))
+        if (onPath(listed)) {
             continue;
+        }
         std::string path = top.path + entry.name + '\\';
         host.gate();
         std::optional<FileSystem::EnteredFolder> entered =
             fs.enterFolder(path, [&](const FileSystem::FolderIdentity& id) {
                 // A name the path cannot lead back to (a "\" in a host name, or a byte lost to
                 // CP932) would be another folder: never walked in its place.
-                if ((known(listed) && known(id) && !(id == listed)) || onPath(id))
+                if ((known(listed) && known(id) && !(id == listed)) || onPath(id)) {
                     return false;
+                }
                 host.gate();
                 // Shown before it is read: a folder whose reading hangs stays named.
                 host.ShowSearchedFolder(path);
                 return true;
             });
-        if (!entered)
+        if (!entered) {
             continue;
+        }
         stack.push_back(enter(fs, std::move(path), std::move(*entered), markerNames));
     }
     return 0;
@@ -237,9 +258,11 @@ int walkFolders(FileSystem& fs, const std::string& startFolder,
 DuplicateCheck::DuplicateCheck(const Catalogue& catalogue) {
     const int rows = catalogue.rowCount();
     mKeys.reserve(static_cast<std::size_t>(rows));
-    for (int i = 0; i < rows; ++i)
-        if (const ProjectItem* item = catalogue.row(i))
+    for (int i = 0; i < rows; ++i) {
+        if (const ProjectItem* item = catalogue.row(i)) {
             mKeys.insert(foldedKey(item->Path));
+        }
+    }
 }
 
 bool DuplicateCheck::contains(const std::string& path) const {
@@ -255,18 +278,23 @@ std::optional<ProjectItem> recognizeProject(FileSystem& fs, const std::string& f
                                             const DuplicateCheck* duplicates) {
     // The catalogue cannot hold a control byte, and the path cleaned of it would name another
     // folder, which the launch commands would then start or open.
-    if (storableText(folder) != folder)
+    if (storableText(folder) != folder) {
         return std::nullopt;
-    if (duplicates && duplicates->contains(folder))
+    }
+    if (duplicates && duplicates->contains(folder)) {
         return std::nullopt;
-    if (pathtext::sameName(marker, kLmt))
+    }
+    if (pathtext::sameName(marker, kLmt)) {
         return ProjectItem{folder, iniTitle(fs, folder), pk2000};
-    if (!pathtext::sameName(marker, kGameExe))
+    }
+    if (!pathtext::sameName(marker, kGameExe)) {
         return std::nullopt;
+    }
     for (const FileSystem::Entry& e : fs.listFolder(folder)) {
         const std::string ext = pathtext::extension(e.name);
-        if (pathtext::sameName(ext, ".RPG"))
+        if (pathtext::sameName(ext, ".RPG")) {
             return ProjectItem{folder, e.name.substr(0, e.name.size() - ext.size()), pk95};
+        }
     }
     return std::nullopt;
 }

@@ -53,8 +53,9 @@ QString hostName(const std::string& path) {
 // Writes, in `folder`, a page that sends the browser on to `target`, and returns its host path;
 // empty when it cannot be written.
 QString leadingPage(const std::string& folder, const std::string& anchor, const QUrl& target) {
-    if (folder.empty() || !QDir().mkpath(hostName(folder)))
+    if (folder.empty() || !QDir().mkpath(hostName(folder))) {
         return {};
+    }
     const QString address = target.toString(QUrl::FullyEncoded).toHtmlEscaped();
     const QString html =
         QStringLiteral(
@@ -64,8 +65,9 @@ QString leadingPage(const std::string& folder, const std::string& anchor, const 
             "</html>\n")
             .arg(address);
     QSaveFile file(hostName(folder + "/" + anchor + ".html"));
-    if (!file.open(QIODevice::WriteOnly) || file.write(html.toUtf8()) < 0 || !file.commit())
+    if (!file.open(QIODevice::WriteOnly) || file.write(html.toUtf8()) < 0 || !file.commit()) {
         return {};
+    }
     return file.fileName();
 }
 
@@ -117,8 +119,9 @@ void DesktopHelp::open(const char* page, const std::string& anchor) {
         url.setFragment(QString::fromStdString(anchor));
         // xdg-open hands a file to the desktop's HTML program as a path, without its anchor.
         // A page of our own that leads on to the anchor keeps it.
-        if (const QString lead = leadingPage(mPageFolder, anchor, url); !lead.isEmpty())
+        if (const QString lead = leadingPage(mPageFolder, anchor, url); !lead.isEmpty()) {
             url = QUrl::fromLocalFile(lead);
+        }
     }
     const std::optional<std::string> opener = findOnPath("xdg-open");
     if (!opener) {
@@ -152,8 +155,9 @@ void DesktopHelp::open(const char* page, const std::string& anchor) {
     new ProgramWatch(
         status[0], -1, kWatchMs,
         [this, path](const Shell::Outcome& outcome) {
-            if (outcome.ran)
+            if (outcome.ran) {
                 return;
+            }
             report(outcome.exitStatus == kNothingOpensHtml ? kNoHtmlProgram : kCannotOpen, path);
         },
         mWatches.get());

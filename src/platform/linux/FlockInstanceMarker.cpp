@@ -19,8 +19,9 @@ int openLockFile(const std::string& path) {
 } // namespace
 
 FlockInstanceMarker::FlockInstanceMarker(std::string folder) {
-    while (folder.size() > 1 && folder.back() == '/')
+    while (folder.size() > 1 && folder.back() == '/') {
         folder.pop_back();
+    }
     mPath = folder + "/.TAVRIN_MUTEX.lock";
 }
 
@@ -29,11 +30,13 @@ FlockInstanceMarker::~FlockInstanceMarker() {
 }
 
 bool FlockInstanceMarker::heldElsewhere() {
-    if (mFd >= 0)
+    if (mFd >= 0) {
         return false;
+    }
     const int fd = openLockFile(mPath);
-    if (fd < 0)
+    if (fd < 0) {
         return false;
+    }
     // A lock belongs to an open file description, so a second descriptor conflicts with any
     // holder, in this process or another.
     const bool held = ::flock(fd, LOCK_EX | LOCK_NB) != 0 && errno == EWOULDBLOCK;
@@ -42,11 +45,13 @@ bool FlockInstanceMarker::heldElsewhere() {
 }
 
 bool FlockInstanceMarker::acquire() {
-    if (mFd >= 0)
+    if (mFd >= 0) {
         return true;
+    }
     const int fd = openLockFile(mPath);
-    if (fd < 0)
+    if (fd < 0) {
         return false;
+    }
     if (::flock(fd, LOCK_EX | LOCK_NB) != 0) {
         ::close(fd);
         return false;

@@ -22,8 +22,9 @@ class Fd {
 public:
     explicit Fd(int fd) : mFd(fd) {}
     ~Fd() {
-        if (mFd >= 0)
+        if (mFd >= 0) {
             ::close(mFd);
+        }
     }
     Fd(const Fd&) = delete;
     Fd& operator=(const Fd&) = delete;
@@ -44,12 +45,14 @@ public:
     explicit Dir(const std::string& path) : mDir(::opendir(path.c_str())) {}
     // Takes the descriptor, whatever happens.
     explicit Dir(int fd) : mDir(::fdopendir(fd)) {
-        if (!mDir)
+        if (!mDir) {
             ::close(fd);
+        }
     }
     ~Dir() {
-        if (mDir)
+        if (mDir) {
             ::closedir(mDir);
+        }
     }
     Dir(const Dir&) = delete;
     Dir& operator=(const Dir&) = delete;
@@ -58,8 +61,9 @@ public:
     dirent* next() {
         while (dirent* e = ::readdir(mDir)) {
             const std::string_view name = e->d_name;
-            if (name != "." && name != "..")
+            if (name != "." && name != "..") {
                 return e;
+            }
         }
         return nullptr;
     }
@@ -80,8 +84,9 @@ std::vector<FileSystem::Entry> readEntries(Dir& dir) {
             struct stat st {};
             if (::fstatat(dirFd, e->d_name, &st, AT_SYMLINK_NOFOLLOW) == 0) {
                 entry.isLink = S_ISLNK(st.st_mode);
-                if (entry.isLink && ::fstatat(dirFd, e->d_name, &st, 0) != 0)
+                if (entry.isLink && ::fstatat(dirFd, e->d_name, &st, 0) != 0) {
                     st = {}; // dangling
+                }
                 entry.isFolder = S_ISDIR(st.st_mode);
                 if (entry.isFolder) {
                     entry.device = st.st_dev;
@@ -95,8 +100,9 @@ std::vector<FileSystem::Entry> readEntries(Dir& dir) {
 }
 
 std::string joinHost(std::string folder, std::string_view name) {
-    if (folder.empty() || folder.back() != '/')
+    if (folder.empty() || folder.back() != '/') {
         folder += '/';
+    }
     folder += name;
     return folder;
 }
@@ -108,13 +114,15 @@ std::string normalizeAbsolute(std::string_view path) {
         const std::size_t slash = path.find('/');
         const std::string_view part = path.substr(0, slash);
         if (part == "..") {
-            if (!parts.empty())
+            if (!parts.empty()) {
                 parts.pop_back();
+            }
         } else if (!part.empty() && part != ".") {
             parts.push_back(part);
         }
-        if (slash == std::string_view::npos)
+        if (slash == std::string_view::npos) {
             break;
+        }
         path.remove_prefix(slash + 1);
     }
     std::string out;
@@ -127,15 +135,17 @@ std::string normalizeAbsolute(std::string_view path) {
 
 std::string currentFolder() {
     std::string buf(4096, '\0');
-    if (!::getcwd(buf.data(), buf.size()))
+    if (!::getcwd(buf.data(), buf.size())) {
         return "/";
+    }
     buf.resize(std::char_traits<char>::length(buf.c_str()));
     return buf;
 }
 
 std::string prefixFolder() {
-    if (const char* p = std::getenv("WINEPREFIX"); p && *p)
+    if (const char* p = std::getenv("WINEPREFIX"); p && *p) {
         return p[0] == '/' ? std::string(p) : joinHost(currentFolder(), p);
+    }
     const char* home = std::getenv("HOME");
     if (!home || !*home) {
         const passwd* pw = ::getpwuid(::getuid());
@@ -147,8 +157,9 @@ std::string prefixFolder() {
 std::optional<std::string> readLink(const std::string& path) {
     std::string buf(4096, '\0');
     const ssize_t n = ::readlink(path.c_str(), buf.data(), buf.size());
-    if (n < 0 || static_cast<std::size_t>(n) >= buf.size())
+    if (n < 0 || static_cast<std::size_t>(n) >= buf.size()) {
         return std::nullopt;
+    }
     buf.resize(static_cast<std::size_t>(n));
     return buf;
 }
@@ -160,18 +171,22 @@ std::optional<std::string> readLink(const std::string& path) {
 std::optional<std::string> findEntry(const std::string& folder, const std::string& component) {
     struct stat st {};
     if (auto host = cp932::toHostName(component);
-        host && ::lstat(joinHost(folder, *host).c_str(), &st) == 0)
+        host && ::lstat(joinHost(folder, *host).c_str(), &st) == 0) {
         return host;
+    }
     Dir dir(folder);
-    if (!dir.get())
+    if (!dir.get()) {
         return std::nullopt;
+    }
     std::optional<std::string> caseless;
     while (dirent* e = dir.next()) {
         const std::string name = cp932::fromHostName(e->d_name);
-        if (name == component)
+        if (name == component) {
             return std::string(e->d_name);
-        if (!caseless && pathtext::sameName(name, component))
+        }
+        if (!caseless && pathtext::sameName(name, component)) {
             caseless = e->d_name;
+        }
     }
     return caseless;
 }
@@ -187,19 +202,23 @@ struct WindowsPath {
 
 std::optional<WindowsPath> splitWindowsPath(const DriveTable& drives,
                                             const std::string& windowsPath) {
-    if (windowsPath.size() < 2 || windowsPath[1] != ':')
+    if (windowsPath.size() < 2 || windowsPath[1] != ':') {
         return std::nullopt;
+    }
     char letter = windowsPath[0];
-    if (letter >= 'a' && letter <= 'z')
+    if (letter >= 'a' && letter <= 'z') {
         letter = static_cast<char>(letter - 'a' + 'A');
+    }
     WindowsPath split;
-    for (const DriveTable::Drive& d : drives.drives())
+    for (const DriveTable::Drive& d : drives.drives()) {
         if (d.letter == letter) {
             split.drive = &d;
             break;
         }
-    if (!split.drive)
+    }
+    if (!split.drive) {
         return std::nullopt;
+    }
 
     split.components.resize(1);
     for (std::size_t i = 2; i < windowsPath.size(); ++i) {
@@ -232,8 +251,9 @@ template <typename Name>
 std::optional<HostPath> joinComponents(const WindowsPath& split, const Name& name) {
     HostPath host{split.drive->hostFolder};
     for (const std::string& component : split.components) {
-        if (component.empty() || component == ".")
+        if (component.empty() || component == ".") {
             continue;
+        }
         if (component == "..") {
             if (host.depth > 0) {
                 host.joined = joinHost(std::move(host.joined), "..");
@@ -242,8 +262,9 @@ std::optional<HostPath> joinComponents(const WindowsPath& split, const Name& nam
             continue;
         }
         const std::optional<std::string> entry = name(host.joined, component);
-        if (!entry)
+        if (!entry) {
             return std::nullopt;
+        }
         host.joined = joinHost(std::move(host.joined), *entry);
         ++host.depth;
     }
@@ -260,10 +281,12 @@ std::optional<HostPath> joinWritten(const WindowsPath& split) {
 bool writeAll(LinuxFileSystem::WriteCalls& calls, int fd, std::string_view bytes) {
     while (!bytes.empty()) {
         const ssize_t n = calls.write(fd, bytes.data(), bytes.size());
-        if (n < 0 && errno == EINTR)
+        if (n < 0 && errno == EINTR) {
             continue;
-        if (n <= 0)
+        }
+        if (n <= 0) {
             return false;
+        }
         bytes.remove_prefix(static_cast<std::size_t>(n));
     }
     return true;
@@ -288,8 +311,9 @@ std::string tempNameStart(std::string_view name) {
 bool isTempNameOf(std::string_view entry, std::string_view name) {
     const std::string start = tempNameStart(name);
     if (entry.size() != start.size() + kTempRandomLength + kTempEnd.size() ||
-        !entry.starts_with(start) || !entry.ends_with(kTempEnd))
+        !entry.starts_with(start) || !entry.ends_with(kTempEnd)) {
         return false;
+    }
     return entry.substr(start.size(), kTempRandomLength).find_first_not_of(kTempChars) ==
            std::string_view::npos;
 }
@@ -299,16 +323,19 @@ int createTemp(LinuxFileSystem::WriteCalls& calls, const std::string& folder, st
                std::string& tempPath) {
     for (int attempt = 0; attempt < 100; ++attempt) {
         unsigned char random[kTempRandomLength];
-        if (::getrandom(random, sizeof random, 0) != static_cast<ssize_t>(sizeof random))
+        if (::getrandom(random, sizeof random, 0) != static_cast<ssize_t>(sizeof random)) {
             return -1;
+        }
         std::string temp = tempNameStart(name);
-        for (const unsigned char r : random)
+        for (const unsigned char r : random) {
             temp += kTempChars[r % kTempChars.size()];
+        }
         temp += kTempEnd;
         tempPath = joinHost(folder, temp);
         const int fd = calls.open(tempPath.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0644);
-        if (fd >= 0 || errno != EEXIST)
+        if (fd >= 0 || errno != EEXIST) {
             return fd;
+        }
     }
     return -1;
 }
@@ -318,11 +345,13 @@ int createTemp(LinuxFileSystem::WriteCalls& calls, const std::string& folder, st
 std::optional<std::string> followLinks(std::string path) {
     for (int hop = 0; hop < 40; ++hop) {
         struct stat st {};
-        if (::lstat(path.c_str(), &st) != 0 || !S_ISLNK(st.st_mode))
+        if (::lstat(path.c_str(), &st) != 0 || !S_ISLNK(st.st_mode)) {
             return path;
+        }
         const std::optional<std::string> target = readLink(path);
-        if (!target || target->empty())
+        if (!target || target->empty()) {
             return std::nullopt;
+        }
         if ((*target)[0] == '/') {
             path = *target;
         } else {
@@ -335,8 +364,9 @@ std::optional<std::string> followLinks(std::string path) {
 
 void syncFolder(LinuxFileSystem::WriteCalls& calls, const std::string& folder) {
     Fd fd(calls.open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC, 0));
-    if (fd.get() >= 0)
+    if (fd.get() >= 0) {
         calls.fsync(fd.get());
+    }
 }
 
 LinuxFileSystem::WriteCalls& systemCalls() {
@@ -384,25 +414,29 @@ std::string LinuxFileSystem::winePrefix() {
 DriveTable LinuxFileSystem::driveTableFromEnvironment() {
     const std::string dosdevices = joinHost(prefixFolder(), "dosdevices");
     Dir dir(dosdevices);
-    if (!dir.get())
+    if (!dir.get()) {
         return DriveTable::rootOnly();
+    }
     std::vector<DriveTable::Drive> drives;
     while (dirent* e = dir.next()) {
         // Drives are "c:"; "c::" (the raw device), "com1" and "lpt1" are not folders.
         const std::string_view name = e->d_name;
         const char letter = name.empty() ? '\0' : name[0];
         if (name.size() != 2 || name[1] != ':' ||
-            !((letter >= 'a' && letter <= 'z') || (letter >= 'A' && letter <= 'Z')))
+            !((letter >= 'a' && letter <= 'z') || (letter >= 'A' && letter <= 'Z'))) {
             continue;
+        }
         const std::string entry = joinHost(dosdevices, name);
         struct stat st {};
-        if (::lstat(entry.c_str(), &st) != 0)
+        if (::lstat(entry.c_str(), &st) != 0) {
             continue;
+        }
         std::string folder = entry;
         if (S_ISLNK(st.st_mode)) {
             const std::optional<std::string> target = readLink(entry);
-            if (!target || target->empty())
+            if (!target || target->empty()) {
                 continue;
+            }
             folder = (*target)[0] == '/' ? *target : joinHost(dosdevices, *target);
         } else if (!S_ISDIR(st.st_mode)) {
             continue;
@@ -420,22 +454,25 @@ std::string LinuxFileSystem::toHostPath(const std::string& windowsPath) const {
     // Held while `split` points into it.
     const std::shared_ptr<const DriveTable> table = drives();
     const std::optional<WindowsPath> split = splitWindowsPath(*table, windowsPath);
-    if (!split)
+    if (!split) {
         return {};
+    }
     // Most paths name every entry by its UTF-8 form. Then one look-up of the whole path, which
     // finds each component it passes, answers as one per component would: a walk asks for
     // thousands of deep paths.
     const std::optional<HostPath> direct = joinWritten(*split);
     struct stat st {};
-    if (direct && ::lstat(direct->joined.c_str(), &st) == 0)
+    if (direct && ::lstat(direct->joined.c_str(), &st) == 0) {
         return direct->withSeparator(*split);
+    }
 
     bool missing = false;
     const std::optional<HostPath> host =
         joinComponents(*split, [&](const std::string& folder, const std::string& component) {
             std::optional<std::string> found;
-            if (!missing)
+            if (!missing) {
                 found = findEntry(folder, component);
+            }
             missing = !found;
             return std::optional<std::string>(
                 found ? *found : cp932::toHostName(component).value_or(cp932::toUtf8(component)));
@@ -467,27 +504,31 @@ FileSystem::FolderCount LinuxFileSystem::countFolder(const std::string& path,
                                                      const std::function<bool()>& stop) {
     FolderCount count;
     const std::string root = toHostPath(path);
-    if (root.empty())
+    if (root.empty()) {
         return count;
+    }
     std::vector<std::string> waiting{root};
     while (!waiting.empty()) {
         const std::string at = std::move(waiting.back());
         waiting.pop_back();
         // Opened without following a link, so a link put in place of a folder is not entered.
         const int fd = ::open(at.c_str(), O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC);
-        if (fd < 0)
+        if (fd < 0) {
             continue;
+        }
         Dir dir(fd);
-        if (!dir.get())
+        if (!dir.get()) {
             continue;
+        }
         while (dirent* e = dir.next()) {
             if (stop()) {
                 count.complete = false;
                 return count;
             }
             struct stat st {};
-            if (::fstatat(::dirfd(dir.get()), e->d_name, &st, AT_SYMLINK_NOFOLLOW) != 0)
+            if (::fstatat(::dirfd(dir.get()), e->d_name, &st, AT_SYMLINK_NOFOLLOW) != 0) {
                 continue;
+            }
             if (S_ISDIR(st.st_mode)) {
                 waiting.push_back(joinHost(at, e->d_name));
             } else if (S_ISREG(st.st_mode)) {
@@ -505,8 +546,9 @@ std::optional<std::string> LinuxFileSystem::readFile(const std::string& path) {
 
 std::optional<std::string> LinuxFileSystem::readFile(const std::string& path, std::uint64_t limit) {
     const std::string host = toHostPath(path);
-    if (host.empty())
+    if (host.empty()) {
         return std::nullopt;
+    }
     return readHostFile(host, limit);
 }
 
@@ -532,36 +574,45 @@ bool LinuxFileSystem::readHostFileInPieces(const std::string& hostPath, std::uin
     // terminal becomes ours.
     Fd fd(::open(hostPath.c_str(), O_RDONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC));
     if (fd.get() < 0) {
-        if (errno == ENOENT || errno == ENOTDIR)
+        if (errno == ENOENT || errno == ENOTDIR) {
             return false;
+        }
         throw refuse("ファイル %s を開けません");
     }
     struct stat st {};
-    if (::fstat(fd.get(), &st) != 0)
+    if (::fstat(fd.get(), &st) != 0) {
         throw refuse("ファイル %s を開けません");
+    }
     // A device or a FIFO may never end.
-    if (!S_ISREG(st.st_mode))
+    if (!S_ISREG(st.st_mode)) {
         throw refuse("%s は通常のファイルではありません。");
-    if (static_cast<std::uint64_t>(st.st_size) > limit)
+    }
+    if (static_cast<std::uint64_t>(st.st_size) > limit) {
         throw AppError(fileTooLargeMessage(cp932::fromHostName(hostPath), limit));
+    }
     // Most file systems ignore it for a regular file; some network ones would answer EAGAIN.
     const int flags = ::fcntl(fd.get(), F_GETFL);
-    if (flags < 0 || ::fcntl(fd.get(), F_SETFL, flags & ~O_NONBLOCK) != 0)
+    if (flags < 0 || ::fcntl(fd.get(), F_SETFL, flags & ~O_NONBLOCK) != 0) {
         throw refuse("ファイル %s を開けません");
+    }
     std::uint64_t total = 0;
     char buf[65536];
     for (;;) {
         const ssize_t n = ::read(fd.get(), buf, sizeof buf);
-        if (n < 0 && errno == EINTR)
+        if (n < 0 && errno == EINTR) {
             continue;
-        if (n < 0)
+        }
+        if (n < 0) {
             throw refuse("ファイル %s を読み込めません");
-        if (n == 0)
+        }
+        if (n == 0) {
             return true;
+        }
         total += static_cast<std::uint64_t>(n);
         // It may grow while it is read.
-        if (total > limit)
+        if (total > limit) {
             throw AppError(fileTooLargeMessage(cp932::fromHostName(hostPath), limit));
+        }
         piece(std::string_view(buf, static_cast<std::size_t>(n)),
               static_cast<std::uint64_t>(st.st_size));
     }
@@ -569,25 +620,29 @@ bool LinuxFileSystem::readHostFileInPieces(const std::string& hostPath, std::uin
 
 bool LinuxFileSystem::writeFileAtomic(const std::string& path, std::string_view bytes) {
     const std::string host = toHostPath(path);
-    if (host.empty() || host.back() == '/')
+    if (host.empty() || host.back() == '/') {
         return false;
+    }
     // A file kept as a link (into a synced folder, say) stays one: the file it names is
     // replaced, or created when the link dangles.
     const std::optional<std::string> followed = followLinks(host);
-    if (!followed)
+    if (!followed) {
         return false;
+    }
     const std::string& target = *followed;
     struct stat st {};
     const bool existed = ::stat(target.c_str(), &st) == 0;
-    if (existed && !S_ISREG(st.st_mode))
+    if (existed && !S_ISREG(st.st_mode)) {
         return false;
+    }
 
     const std::size_t slash = target.rfind('/');
     const std::string folder = slash == 0 ? "/" : target.substr(0, slash);
     std::string temp;
     Fd fd(createTemp(*mCalls, folder, std::string_view(target).substr(slash + 1), temp));
-    if (fd.get() < 0)
+    if (fd.get() < 0) {
         return false;
+    }
     const bool written = (!existed || ::fchmod(fd.get(), st.st_mode & 07777) == 0) &&
                          writeAll(*mCalls, fd.get(), bytes) && mCalls->fsync(fd.get()) == 0 &&
                          fd.close() && mCalls->rename(temp.c_str(), target.c_str()) == 0;
@@ -601,42 +656,50 @@ bool LinuxFileSystem::writeFileAtomic(const std::string& path, std::string_view 
 
 void LinuxFileSystem::removeInterruptedWrites(const std::string& path) {
     const std::string host = toHostPath(path);
-    if (host.empty() || host.back() == '/')
+    if (host.empty() || host.back() == '/') {
         return;
+    }
     // Beside the file a link names, where writeFileAtomic makes them.
     const std::optional<std::string> target = followLinks(host);
-    if (!target)
+    if (!target) {
         return;
+    }
     const std::size_t slash = target->rfind('/');
     const std::string folder = slash == 0 ? "/" : target->substr(0, slash);
     const std::string_view name = std::string_view(*target).substr(slash + 1);
     Dir dir(folder);
-    if (!dir.get())
+    if (!dir.get()) {
         return;
+    }
     std::vector<std::string> leftovers;
     while (const dirent* entry = dir.next()) {
-        if (isTempNameOf(entry->d_name, name))
+        if (isTempNameOf(entry->d_name, name)) {
             leftovers.push_back(entry->d_name);
+        }
     }
     const int dirFd = ::dirfd(dir.get());
     for (const std::string& leftover : leftovers) {
         struct stat st {};
         // Only a plain file we own: a folder, a link or another user's file is none of ours.
         if (::fstatat(dirFd, leftover.c_str(), &st, AT_SYMLINK_NOFOLLOW) == 0 &&
-            S_ISREG(st.st_mode) && st.st_uid == ::geteuid())
+            S_ISREG(st.st_mode) && st.st_uid == ::geteuid()) {
             ::unlinkat(dirFd, leftover.c_str(), 0);
+        }
     }
 }
 
 bool LinuxFileSystem::renameFile(const std::string& from, const std::string& to) {
     const std::string source = toHostPath(from);
     const std::string target = toHostPath(to);
-    if (source.empty() || target.empty())
+    if (source.empty() || target.empty()) {
         return false;
-    if (::renameat2(AT_FDCWD, source.c_str(), AT_FDCWD, target.c_str(), RENAME_NOREPLACE) == 0)
+    }
+    if (::renameat2(AT_FDCWD, source.c_str(), AT_FDCWD, target.c_str(), RENAME_NOREPLACE) == 0) {
         return true;
-    if (errno != EINVAL && errno != ENOSYS)
+    }
+    if (errno != EINVAL && errno != ENOSYS) {
         return false;
+    }
     // The file system cannot rename without replacing; a hard link fails on an existing name.
     if (::link(source.c_str(), target.c_str()) == 0) {
         if (::unlink(source.c_str()) != 0) {
@@ -645,13 +708,15 @@ bool LinuxFileSystem::renameFile(const std::string& from, const std::string& to)
         }
         return true;
     }
-    if (errno != EPERM && errno != EOPNOTSUPP)
+    if (errno != EPERM && errno != EOPNOTSUPP) {
         return false;
+    }
     // Nor link (FAT, some network shares): an exclusive create claims the name, so the rename
     // replaces only our own empty file.
     Fd claim(::open(target.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0600));
-    if (claim.get() < 0)
+    if (claim.get() < 0) {
         return false;
+    }
     claim.close();
     if (::rename(source.c_str(), target.c_str()) != 0) {
         ::unlink(target.c_str());
@@ -670,11 +735,13 @@ LinuxFileSystem::tryListFolder(const std::string& path) {
     dir.emplace(writtenHostPath(path));
     if (!dir->get()) {
         const std::string host = toHostPath(path);
-        if (host.empty())
+        if (host.empty()) {
             return std::nullopt;
+        }
         dir.emplace(host);
-        if (!dir->get())
+        if (!dir->get()) {
             return std::nullopt;
+        }
     }
     return readEntries(*dir);
 }
@@ -684,11 +751,13 @@ std::optional<FileSystem::FolderIdentity> LinuxFileSystem::folderIdentity(const 
     struct stat st {};
     if (host.empty() || ::stat(host.c_str(), &st) != 0) {
         host = toHostPath(path);
-        if (host.empty() || ::stat(host.c_str(), &st) != 0)
+        if (host.empty() || ::stat(host.c_str(), &st) != 0) {
             return std::nullopt;
+        }
     }
-    if (!S_ISDIR(st.st_mode) || ::faccessat(AT_FDCWD, host.c_str(), X_OK, AT_EACCESS) != 0)
+    if (!S_ISDIR(st.st_mode) || ::faccessat(AT_FDCWD, host.c_str(), X_OK, AT_EACCESS) != 0) {
         return std::nullopt;
+    }
     return FolderIdentity{st.st_dev, st.st_ino};
 }
 
@@ -700,16 +769,19 @@ std::optional<FileSystem::EnteredFolder> LinuxFileSystem::enterFolder(const std:
     const int fd =
         written.empty() ? -1 : ::open(written.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
     // Not there as written (a name-by-name look-up finds it), or not to be read: each its own way.
-    if (fd < 0)
+    if (fd < 0) {
         return FileSystem::enterFolder(path, wanted);
+    }
     Dir dir(fd);
     struct stat st {};
-    if (!dir.get() || ::fstat(fd, &st) != 0)
+    if (!dir.get() || ::fstat(fd, &st) != 0) {
         return FileSystem::enterFolder(path, wanted);
+    }
     // "." is looked up through the folder itself: refused exactly when searching it is.
     const FolderIdentity id{st.st_dev, st.st_ino};
-    if (::faccessat(fd, ".", X_OK, AT_EACCESS) != 0 || !wanted(id))
+    if (::faccessat(fd, ".", X_OK, AT_EACCESS) != 0 || !wanted(id)) {
         return std::nullopt;
+    }
     return EnteredFolder{id, readEntries(dir)};
 }
 

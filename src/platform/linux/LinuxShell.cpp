@@ -45,8 +45,9 @@ constexpr int kPropertiesTimeoutMs = 2500;
 std::string readHead(const std::string& host, std::size_t size) {
     std::string head(size, '\0');
     const int fd = ::open(host.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
-    if (fd < 0)
+    if (fd < 0) {
         return {};
+    }
     struct stat st {};
     ssize_t n = -1;
     // Never a FIFO or a device: a read there may block or never end.
@@ -68,13 +69,15 @@ bool hostExists(const std::string& host) {
 shellstart::HostFile inspectHost(const std::string& host) {
     shellstart::HostFile file;
     struct stat st {};
-    if (host.empty() || ::stat(host.c_str(), &st) != 0)
+    if (host.empty() || ::stat(host.c_str(), &st) != 0) {
         return file;
+    }
     file.exists = true;
     file.folder = S_ISDIR(st.st_mode);
     file.executeBit = !file.folder && (st.st_mode & (S_IXUSR | S_IXGRP | S_IXOTH)) != 0;
-    if (file.executeBit)
+    if (file.executeBit) {
         file.head = readHead(host, 4);
+    }
     return file;
 }
 
@@ -82,8 +85,9 @@ shellstart::HostFile inspectHost(const std::string& host) {
 winesetup::WineInstall wineInstall(const std::string& wine) {
     winesetup::WineInstall install;
     char* real = ::realpath(wine.c_str(), nullptr);
-    if (!real)
+    if (!real) {
         return install;
+    }
     const std::string path = real;
     std::free(real);
     install.launcher = winesetup::launcherKind(readHead(path, 64));
@@ -100,36 +104,42 @@ std::vector<std::string> environmentFor(bool windowsProgram, int codePage = 0,
                                         const std::string& workingFolder = {}) {
     std::string locale;
     if (windowsProgram && codePage != 0 && codePage != codepage::kJapanese &&
-        codepage::localeFor(codePage))
+        codepage::localeFor(codePage)) {
         locale = codepage::localeFor(codePage);
-    else if (windowsProgram &&
-             shellstart::needsJapaneseLocale(std::getenv("LC_ALL"), std::getenv("LC_CTYPE"),
-                                             std::getenv("LANG")))
+    } else if (windowsProgram &&
+               shellstart::needsJapaneseLocale(std::getenv("LC_ALL"), std::getenv("LC_CTYPE"),
+                                               std::getenv("LANG"))) {
         locale = codepage::localeFor(codepage::kJapanese);
+    }
     // Wine takes the working folder from PWD when it names the same folder, so a folder
     // reached through a link keeps the link's name.
     const bool watched = codePage != 0;
     std::vector<std::string> env;
     for (std::string& entry : currentEnvironment()) {
         if ((!locale.empty() && entry.starts_with("LC_ALL=")) ||
-            (!workingFolder.empty() && entry.starts_with("PWD=")))
+            (!workingFolder.empty() && entry.starts_with("PWD="))) {
             continue;
+        }
         env.push_back(std::move(entry));
     }
-    if (!locale.empty())
+    if (!locale.empty()) {
         env.push_back("LC_ALL=" + locale);
-    if (!workingFolder.empty())
+    }
+    if (!workingFolder.empty()) {
         env.push_back("PWD=" + workingFolder);
+    }
     // Wine's fixme lines would bury what it says of a failure.
-    if (watched && !std::getenv("WINEDEBUG"))
+    if (watched && !std::getenv("WINEDEBUG")) {
         env.emplace_back("WINEDEBUG=fixme-all");
+    }
     return env;
 }
 
 bool localeInstalled(const char* name) {
     const locale_t locale = ::newlocale(LC_ALL_MASK, name, nullptr);
-    if (!locale)
+    if (!locale) {
         return false;
+    }
     ::freelocale(locale);
     return true;
 }
@@ -141,8 +151,9 @@ bool spelledIn(int codePage, const std::string& path) {
 
 std::uint64_t fnv1a(std::string_view bytes) {
     std::uint64_t hash = 0xcbf29ce484222325ULL;
-    for (unsigned char c : bytes)
+    for (unsigned char c : bytes) {
         hash = (hash ^ c) * 0x100000001b3ULL;
+    }
     return hash;
 }
 
@@ -151,11 +162,13 @@ std::uint64_t fnv1a(std::string_view bytes) {
 // finds what it saved there before. Empty when it cannot be made.
 std::string linkedFolder(const std::string& hostFolder) {
     std::string target = hostFolder;
-    while (target.size() > 1 && target.back() == '/')
+    while (target.size() > 1 && target.back() == '/') {
         target.pop_back();
+    }
     const std::string links = LinuxFileSystem::winePrefix() + "/drive_c/Tavrin";
-    if (::mkdir(links.c_str(), 0755) != 0 && errno != EEXIST)
+    if (::mkdir(links.c_str(), 0755) != 0 && errno != EEXIST) {
         return {};
+    }
     char name[32];
     std::snprintf(name, sizeof name, "%012llx",
                   static_cast<unsigned long long>(fnv1a(target) & 0xFFFFFFFFFFFFULL));
@@ -163,8 +176,9 @@ std::string linkedFolder(const std::string& hostFolder) {
     std::string current(4096, '\0');
     const ssize_t n = ::readlink(link.c_str(), current.data(), current.size());
     if (n > 0 && static_cast<std::size_t>(n) < current.size() &&
-        current.substr(0, static_cast<std::size_t>(n)) == target)
+        current.substr(0, static_cast<std::size_t>(n)) == target) {
         return link;
+    }
     // Made under another name and renamed over, so a link is never half there.
     const std::string temporary = link + ".new";
     ::unlink(temporary.c_str());
@@ -181,23 +195,27 @@ int outputFile() {
     const char* cache = std::getenv("XDG_CACHE_HOME");
     const char* home = std::getenv("HOME");
     std::vector<std::string> folders;
-    if (cache && cache[0] == '/')
+    if (cache && cache[0] == '/') {
         folders.emplace_back(cache);
-    if (home && home[0] == '/')
+    }
+    if (home && home[0] == '/') {
         folders.push_back(std::string(home) + "/.cache");
+    }
     folders.emplace_back("/tmp");
     for (const std::string& folder : folders) {
         const int fd = ::open(folder.c_str(), O_TMPFILE | O_RDWR | O_CLOEXEC, 0600);
-        if (fd >= 0)
+        if (fd >= 0) {
             return fd;
+        }
     }
     return -1;
 }
 
 std::vector<std::string> argumentsUtf8(const std::string& parameters) {
     std::vector<std::string> args = commandline::splitArguments(parameters);
-    for (std::string& a : args)
+    for (std::string& a : args) {
         a = cp932::toUtf8(a);
+    }
     return args;
 }
 
@@ -212,8 +230,9 @@ QString fileUri(const std::string& host) {
 // there is no session bus, or when the call fails or times out. False when no call was made.
 bool askFileManager(const std::string& host, QObject* context, std::function<void()> failed) {
     QDBusConnection bus = QDBusConnection::sessionBus();
-    if (!bus.isConnected())
+    if (!bus.isConnected()) {
         return false;
+    }
     QDBusMessage call = QDBusMessage::createMethodCall(
         QStringLiteral("org.freedesktop.FileManager1"),
         QStringLiteral("/org/freedesktop/FileManager1"),
@@ -225,8 +244,9 @@ bool askFileManager(const std::string& host, QObject* context, std::function<voi
                          w->deleteLater();
                          // A timed-out call ends here as an error, once: an answer that comes
                          // later is dropped, so the folder never opens beside the properties.
-                         if (w->isError())
+                         if (w->isError()) {
                              failed();
+                         }
                      });
     return true;
 }
@@ -243,17 +263,21 @@ Started startWatched(Launch& launch, bool throughWine, const Shell::StartOptions
         launch.outputFd = outputFile();
     }
     const Started started = startDetached(launch);
-    if (status[1] >= 0)
+    if (status[1] >= 0) {
         ::close(status[1]);
+    }
     if (started == Started::yes && status[0] >= 0) {
         new ProgramWatch(status[0], launch.outputFd, ProgramWatch::kWatchMs, options.ended, owner);
     } else {
-        if (status[0] >= 0)
+        if (status[0] >= 0) {
             ::close(status[0]);
-        if (launch.outputFd >= 0)
+        }
+        if (launch.outputFd >= 0) {
             ::close(launch.outputFd);
-        if (started == Started::yes && options.ended)
+        }
+        if (started == Started::yes && options.ended) {
             options.ended(Shell::Outcome{});
+        }
     }
     return started;
 }
@@ -269,8 +293,9 @@ Shell::Readiness LinuxShell::readiness(const std::string& file, int codePage) {
     const shellstart::StartChoice choice = shellstart::choose(
         file, [this](const std::string& path) { return inspectHost(mFs.toHostPath(path)); });
     Readiness r;
-    if (choice.starter != shellstart::Starter::Wine)
+    if (choice.starter != shellstart::Starter::Wine) {
         return r;
+    }
     r.throughWine = true;
     const std::string prefix = LinuxFileSystem::winePrefix();
     r.prefix = cp932::fromHostName(prefix);
@@ -287,14 +312,16 @@ Shell::Readiness LinuxShell::readiness(const std::string& file, int codePage) {
     }
     // The PE header lies within the first kilobytes of every program a linker writes.
     const std::string host = mFs.toHostPath(choice.target);
-    if (winesetup::peMachine(readHead(host, 4096)) != winesetup::Machine::i386)
+    if (winesetup::peMachine(readHead(host, 4096)) != winesetup::Machine::i386) {
         return r;
-    if (!winesetup::runs32Bit(wineInstall(*wine)))
+    }
+    if (!winesetup::runs32Bit(wineInstall(*wine))) {
         r.hindrance = Hindrance::no32BitWine;
-    else if (winesetup::prefixLacks32Bit(
-                 readHead(prefix + "/system.reg", 256),
-                 hostExists(prefix + "/drive_c/windows/syswow64/kernel32.dll")))
+    } else if (winesetup::prefixLacks32Bit(
+                   readHead(prefix + "/system.reg", 256),
+                   hostExists(prefix + "/drive_c/windows/syswow64/kernel32.dll"))) {
         r.hindrance = Hindrance::prefixLacks32Bit;
+    }
     return r;
 }
 
@@ -321,23 +348,26 @@ int LinuxShell::execute(const std::string& file, const std::string& parameters,
                         const std::string& directory, const StartOptions& options) {
     const shellstart::StartChoice choice = shellstart::choose(
         file, [this](const std::string& path) { return inspectHost(mFs.toHostPath(path)); });
-    if (choice.starter == shellstart::Starter::Missing)
+    if (choice.starter == shellstart::Starter::Missing) {
         return kFileNotFound;
+    }
 
     Launch launch;
     // An address has no folder to start in: the folder part of "http://x/" is "http:", which no
     // drive holds.
     if (!directory.empty() && !choice.webAddress) {
         launch.folder = mFs.toHostPath(directory);
-        if (launch.folder.empty())
+        if (launch.folder.empty()) {
             return kPathNotFound;
+        }
     }
     const std::string host = choice.webAddress ? std::string() : mFs.toHostPath(choice.target);
     switch (choice.starter) {
     case shellstart::Starter::Desktop: {
         const std::optional<std::string> open = findOnPath("xdg-open");
-        if (!open)
+        if (!open) {
             return kNoAssociation;
+        }
         // An address begins with its scheme and a host path with "/": neither is taken as an
         // option.
         launch.argv = {*open, choice.webAddress ? cp932::toUtf8(choice.target) : host};
@@ -346,8 +376,9 @@ int LinuxShell::execute(const std::string& file, const std::string& parameters,
     }
     case shellstart::Starter::Wine: {
         const std::optional<std::string> wine = findOnPath("wine");
-        if (!wine)
+        if (!wine) {
             return kNoAssociation;
+        }
         // The host path, as the host spells it: Wine turns it into the drive path the program
         // sees as its own (GetModuleFileName), where a Windows path would keep the caller's case.
         // A folder the program's code page cannot spell is reached through a link it can, so
@@ -356,11 +387,13 @@ int LinuxShell::execute(const std::string& file, const std::string& parameters,
         const std::string programFolder = pathtext::folderPart(choice.target);
         if (!spelledIn(options.codePage ? options.codePage : codepage::kJapanese, programFolder)) {
             const std::string link = linkedFolder(mFs.toHostPath(programFolder));
-            if (link.empty())
+            if (link.empty()) {
                 return kPathNotFound;
+            }
             program = link + host.substr(host.rfind('/'));
-            if (launch.folder == mFs.toHostPath(programFolder))
+            if (launch.folder == mFs.toHostPath(programFolder)) {
                 launch.folder = link;
+            }
         }
         launch.argv = {*wine, program};
         launch.toolRuns = true;
@@ -395,13 +428,15 @@ int LinuxShell::execute(const std::string& file, const std::string& parameters,
 void LinuxShell::showProperties(const std::string& path) {
     const std::string host = mFs.toHostPath(path);
     struct stat st {};
-    if (host.empty() || ::stat(host.c_str(), &st) != 0)
+    if (host.empty() || ::stat(host.c_str(), &st) != 0) {
         return;
+    }
     // Opening a file would start it; its folder is what can be shown.
     const std::string folder = S_ISDIR(st.st_mode) ? path : pathtext::folderPart(path);
     const auto openFolder = [this, folder] { execute(folder, "", ""); };
-    if (!askFileManager(host, mCalls.get(), openFolder))
+    if (!askFileManager(host, mCalls.get(), openFolder)) {
         openFolder();
+    }
 }
 
 } // namespace tavrin

@@ -43,10 +43,11 @@ void PrefixMaker::whenMade(const std::string& prefix, std::function<void()> then
     const auto same = std::find_if(mWaiting.begin(), mWaiting.end(), [&](const auto& waiting) {
         return !key.empty() && waiting.first == key;
     });
-    if (same != mWaiting.end())
+    if (same != mWaiting.end()) {
         same->second = std::move(then);
-    else
+    } else {
         mWaiting.emplace_back(key, std::move(then));
+    }
     if (mMaking) {
         showProgress();
         return;
@@ -58,8 +59,9 @@ void PrefixMaker::whenMade(const std::string& prefix, std::function<void()> then
     const std::optional<std::string> wine = findOnPath("wine");
     const std::optional<std::string> server = findOnPath("wineserver");
     const bool started = wine && server && runStep({*wine, "wineboot", "-i"}, [this, server] {
-                             if (!runStep({*server, "-w"}, [this] { finish(); }))
+                             if (!runStep({*server, "-w"}, [this] { finish(); })) {
                                  finish();
+                             }
                          });
     if (!started) {
         finish();
@@ -70,20 +72,24 @@ void PrefixMaker::whenMade(const std::string& prefix, std::function<void()> then
 
 bool PrefixMaker::runStep(std::vector<std::string> argv, std::function<void()> then) {
     int status[2];
-    if (::pipe2(status, O_CLOEXEC) != 0)
+    if (::pipe2(status, O_CLOEXEC) != 0) {
         return false;
+    }
     Launch step;
     step.argv = std::move(argv);
-    for (std::string& entry : currentEnvironment())
-        if (!entry.starts_with("WINEPREFIX="))
+    for (std::string& entry : currentEnvironment()) {
+        if (!entry.starts_with("WINEPREFIX=")) {
             step.env.push_back(std::move(entry));
+        }
+    }
     step.env.push_back("WINEPREFIX=" + mPrefix);
     step.outputFd = ::open("/dev/null", O_WRONLY | O_CLOEXEC);
     step.watchFd = status[1];
     const Started started = startDetached(step);
     ::close(status[1]);
-    if (step.outputFd >= 0)
+    if (step.outputFd >= 0) {
         ::close(step.outputFd);
+    }
     if (started != Started::yes) {
         ::close(status[0]);
         return false;
@@ -96,8 +102,9 @@ bool PrefixMaker::runStep(std::vector<std::string> argv, std::function<void()> t
 void PrefixMaker::showProgress() {
     if (mProgress) {
         // A dialog cancelled once must take a new cancel.
-        if (mProgress->wasCanceled())
+        if (mProgress->wasCanceled()) {
             mProgress->reset();
+        }
         mProgress->show();
         mProgress->raise();
         return;
@@ -127,17 +134,20 @@ void PrefixMaker::finish() {
     }
     std::vector<std::pair<std::string, std::function<void()>>> waiting;
     waiting.swap(mWaiting);
-    if (made(mPrefix) && mMade)
+    if (made(mPrefix) && mMade) {
         mMade();
+    }
     if (!made(mPrefix)) {
-        if (!waiting.empty())
+        if (!waiting.empty()) {
             mDialogs.messageBox(formatMessage(sj("Wine の環境 %s を作成できませんでした。"),
                                               cp932::fromHostName(mPrefix)),
                                 "Tavrin", MsgIcon::Warning, MsgButtons::Ok, MsgResult::Ok);
+        }
         return;
     }
-    for (auto& [key, then] : waiting)
+    for (auto& [key, then] : waiting) {
         then();
+    }
 }
 
 } // namespace tavrin

@@ -18,8 +18,9 @@ constexpr off_t kOutputTail = off_t{64} * 1024;
 
 std::string readTail(int fd) {
     const off_t end = ::lseek(fd, 0, SEEK_END);
-    if (end <= 0)
+    if (end <= 0) {
         return {};
+    }
     const off_t from = end > kOutputTail ? end - kOutputTail : 0;
     std::string bytes(static_cast<std::size_t>(end - from), '\0');
     ssize_t n;
@@ -37,15 +38,17 @@ ProgramWatch::ProgramWatch(int statusFd, int outputFd, int watchMs,
     : QObject(parent), mStatusFd(statusFd), mOutputFd(outputFd), mEnded(std::move(ended)) {
     mNotifier = new QSocketNotifier(mStatusFd, QSocketNotifier::Read, this);
     connect(mNotifier, &QSocketNotifier::activated, this, &ProgramWatch::statusReady);
-    if (watchMs > 0)
+    if (watchMs > 0) {
         QTimer::singleShot(watchMs, this, [this] { finish(Shell::Outcome{}); });
+    }
 }
 
 ProgramWatch::~ProgramWatch() {
     delete mNotifier;
     ::close(mStatusFd);
-    if (mOutputFd >= 0)
+    if (mOutputFd >= 0) {
         ::close(mOutputFd);
+    }
 }
 
 void ProgramWatch::statusReady() {
@@ -62,14 +65,16 @@ void ProgramWatch::statusReady() {
     }
     outcome.ran = WIFEXITED(status) && WEXITSTATUS(status) == 0;
     outcome.exitStatus = WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
-    if (!outcome.ran && mOutputFd >= 0)
+    if (!outcome.ran && mOutputFd >= 0) {
         outcome.said = lastOutputLines(readTail(mOutputFd));
+    }
     finish(outcome);
 }
 
 void ProgramWatch::finish(const Shell::Outcome& outcome) {
-    if (!mEnded)
+    if (!mEnded) {
         return;
+    }
     mNotifier->setEnabled(false);
     std::function<void(const Shell::Outcome&)> ended = std::move(mEnded);
     mEnded = nullptr;

@@ -90,8 +90,9 @@ int keepLinesWhole(QMessageBox& box, QLabel& label, const QString& text) {
     const int screen = box.screen()->availableGeometry().width();
     const int limit = screen <= 1024 ? screen : std::min(screen - 480, 1000);
     int widest = 0;
-    for (const QString& line : text.split(QLatin1Char('\n')))
+    for (const QString& line : text.split(QLatin1Char('\n'))) {
         widest = std::max(widest, label.fontMetrics().horizontalAdvance(line) + 1);
+    }
     // The icon and the margins take the rest of the limit.
     label.setMinimumWidth(std::min(widest, limit * 3 / 4));
     return std::max(1, label.minimumWidth());

@@ -33,10 +33,11 @@ QColor toQColor(std::uint32_t colour, const QPalette& palette, QPalette::ColorRo
 
 QFont toQFont(const FontChoice& chosen, QFont base, int pixels) {
     base.setFamilies({qs(chosen.name), QStringLiteral("Noto Sans CJK JP")});
-    if (pixels > 0)
+    if (pixels > 0) {
         base.setPixelSize(pixels);
-    else
+    } else {
         base.setPointSize(chosen.size > 0 ? chosen.size : 9);
+    }
     base.setBold(chosen.bold);
     base.setItalic(chosen.italic);
     base.setUnderline(chosen.underline);

@@ -21,8 +21,9 @@ namespace tavrin {
 namespace {
 
 std::string joinHost(std::string folder, std::string_view name) {
-    if (folder.empty() || folder.back() != '/')
+    if (folder.empty() || folder.back() != '/') {
         folder += '/';
+    }
     folder += name;
     return folder;
 }
@@ -41,8 +42,9 @@ std::optional<std::string> readHostFile(const std::string& path,
 // nothing.
 bool lockHeld(const std::string& lockPath) {
     const int fd = ::open(lockPath.c_str(), O_RDONLY | O_CLOEXEC);
-    if (fd < 0)
+    if (fd < 0) {
         return false;
+    }
     struct flock fl {};
     fl.l_type = F_WRLCK;
     fl.l_whence = SEEK_SET;
@@ -61,8 +63,9 @@ std::string cString(const std::string& s) {
 std::string wineKeyPath(const std::string& key) {
     const std::string path = cp932::toUtf8(cString(key));
     const std::size_t first = path.find_first_not_of('\\');
-    if (first == std::string::npos)
+    if (first == std::string::npos) {
         return {};
+    }
     return "HKCU\\" + path.substr(first, path.find_last_not_of('\\') - first + 1);
 }
 
@@ -73,8 +76,9 @@ constexpr std::string_view kExportedKey = "k";
 // escapes are the file's, so value lines carry over, with what is past ASCII written as Wine
 // writes it. The key's own name is not escaped there, so it is left out.
 std::optional<std::string> exportAsRegFile(std::string_view bytes) {
-    if (!bytes.starts_with("\xff\xfe"))
+    if (!bytes.starts_with("\xff\xfe")) {
         return std::nullopt;
+    }
     std::string ascii;
     for (std::size_t i = 2; i + 1 < bytes.size(); i += 2) {
         const unsigned unit =
@@ -93,15 +97,18 @@ std::optional<std::string> exportAsRegFile(std::string_view bytes) {
         const std::size_t end = std::min(ascii.find('\n', begin), ascii.size());
         next = end + 1;
         std::string_view line = std::string_view(ascii).substr(begin, end - begin);
-        if (line.ends_with('\r'))
+        if (line.ends_with('\r')) {
             line.remove_suffix(1);
+        }
         if (begin == 0) {
-            if (line != "Windows Registry Editor Version 5.00")
+            if (line != "Windows Registry Editor Version 5.00") {
                 return std::nullopt;
+            }
         } else if (line.starts_with('[')) {
             // Its subkeys follow the key's values.
-            if (inKey)
+            if (inKey) {
                 break;
+            }
             inKey = true;
             text += "[" + std::string(kExportedKey) + "]\n";
         } else if (inKey) {
@@ -109,8 +116,9 @@ std::optional<std::string> exportAsRegFile(std::string_view bytes) {
             text += '\n';
         }
     }
-    if (!inKey)
+    if (!inKey) {
         return std::nullopt;
+    }
     return text;
 }
 
@@ -121,8 +129,9 @@ WineRegistry::WineRegistry(std::string prefix, std::chrono::milliseconds wineTim
 
 bool WineRegistry::serverRuns(const std::string& prefix) {
     struct stat st {};
-    if (::stat(prefix.c_str(), &st) != 0 || !S_ISDIR(st.st_mode))
+    if (::stat(prefix.c_str(), &st) != 0 || !S_ISDIR(st.st_mode)) {
         return false;
+    }
     char serverName[64];
     std::snprintf(serverName, sizeof serverName, "server-%llx-%llx",
                   static_cast<unsigned long long>(st.st_dev),
@@ -135,30 +144,36 @@ bool WineRegistry::serverRuns(const std::string& prefix) {
         std::string name = named->substr(0, named->find_first_of("\r\n"));
         if (!name.empty() && name.find('/') == std::string::npos && name != "." && name != "..") {
             const char* tmp = std::getenv("TMPDIR");
-            if (tmp && *tmp)
+            if (tmp && *tmp) {
                 folders.push_back(joinHost(tmp, name));
+            }
             folders.push_back(joinHost("/tmp", name));
         }
     }
-    for (const std::string& folder : folders)
-        if (lockHeld(joinHost(joinHost(folder, serverName), "lock")))
+    for (const std::string& folder : folders) {
+        if (lockHeld(joinHost(joinHost(folder, serverName), "lock"))) {
             return true;
+        }
+    }
     return false;
 }
 
 Registry::Read WineRegistry::readString(const std::string& key, const std::string& valueName,
                                         std::string& out) {
     // The running server keeps the registry in memory and saves the file only now and then.
-    if (serverRuns(mPrefix))
-        if (const std::optional<Read> read = readThroughWine(key, valueName, out))
+    if (serverRuns(mPrefix)) {
+        if (const std::optional<Read> read = readThroughWine(key, valueName, out)) {
             return *read;
+        }
+    }
     // Only the key's own sections are kept: a prefix's registry may run to many megabytes.
     WineRegKeyFilter filter(key);
     try {
         if (!LinuxFileSystem::readHostFileInPieces(
                 joinHost(mPrefix, "user.reg"), kWineRegistryFileLimit,
-                [&filter](std::string_view piece, std::uint64_t) { filter.feed(piece); }))
+                [&filter](std::string_view piece, std::uint64_t) { filter.feed(piece); })) {
             return Read::absent;
+        }
     } catch (const AppError&) {
         // A file refused (a FIFO, a device, one too large) reads as absent.
         return Read::absent;
@@ -169,25 +184,32 @@ Registry::Read WineRegistry::readString(const std::string& key, const std::strin
 bool WineRegistry::writeString(const std::string& key, const std::string& valueName,
                                const std::string& data) {
     struct stat st {};
-    if (::stat(mPrefix.c_str(), &st) != 0 || !S_ISDIR(st.st_mode))
+    if (::stat(mPrefix.c_str(), &st) != 0 || !S_ISDIR(st.st_mode)) {
         return false;
+    }
     const std::string name = cString(valueName);
     const std::string text = cString(data);
-    if (serverRuns(mPrefix))
+    if (serverRuns(mPrefix)) {
         return writeThroughWine(key, name, text);
+    }
     const std::optional<std::string> bytes = readHostFile(joinHost(mPrefix, "user.reg"));
     // Without the file, Wine makes it as it wants it.
-    if (!bytes)
+    if (!bytes) {
         return writeThroughWine(key, name, text);
+    }
     WineRegFile file(*bytes);
-    if (!file.writeString(cString(key), name, text, static_cast<std::int64_t>(std::time(nullptr))))
+    if (!file.writeString(cString(key), name, text,
+                          static_cast<std::int64_t>(std::time(nullptr)))) {
         return false;
+    }
     LinuxFileSystem prefixFiles(DriveTable({{'C', mPrefix}}));
-    if (!prefixFiles.writeFileAtomic("C:\\user.reg", file.bytes()))
+    if (!prefixFiles.writeFileAtomic("C:\\user.reg", file.bytes())) {
         return false;
+    }
     // A server that started meanwhile loaded the old file and would save it back.
-    if (serverRuns(mPrefix))
+    if (serverRuns(mPrefix)) {
         return writeThroughWine(key, name, text);
+    }
     return true;
 }
 
@@ -195,19 +217,22 @@ std::optional<Registry::Read> WineRegistry::readThroughWine(const std::string& k
                                                             const std::string& valueName,
                                                             std::string& out) const {
     const std::string path = wineKeyPath(key);
-    if (path.empty())
+    if (path.empty()) {
         return Read::absent;
+    }
     // A file reg cannot make would read as a missing key, so only names that pass to Wine
     // unchanged, with "\" for "/".
     const char* tmp = std::getenv("TMPDIR");
     std::string folder = tmp && *tmp == '/' ? tmp : "/tmp";
     if (std::any_of(folder.begin(), folder.end(),
-                    [](unsigned char c) { return c < ' ' || c > '~' || c == '\\'; }))
+                    [](unsigned char c) { return c < ' ' || c > '~' || c == '\\'; })) {
         folder = "/tmp";
+    }
     std::string file = joinHost(folder, "tavrin-reg-XXXXXX");
     const int fd = ::mkstemp(file.data());
-    if (fd < 0)
+    if (fd < 0) {
         return std::nullopt;
+    }
     ::close(fd);
     std::string winePath = "\\\\?\\unix" + file;
     std::replace(winePath.begin(), winePath.end(), '/', '\\');
@@ -215,21 +240,25 @@ std::optional<Registry::Read> WineRegistry::readThroughWine(const std::string& k
     const std::optional<int> exported = runWine({"reg", "export", path, winePath, "/y"});
     const std::optional<std::string> bytes = readHostFile(file);
     ::unlink(file.c_str());
-    if (exported == 0 && bytes)
-        if (const std::optional<std::string> text = exportAsRegFile(*bytes))
+    if (exported == 0 && bytes) {
+        if (const std::optional<std::string> text = exportAsRegFile(*bytes)) {
             return WineRegFile(*text).readString(kExportedKey, valueName, out);
+        }
+    }
     // reg fails alike for a missing key and for a Wine that cannot work; a question that always
     // succeeds tells them apart.
-    if (exported && *exported != 0 && runWine({"reg", "query", "HKCU"}) == 0)
+    if (exported && *exported != 0 && runWine({"reg", "query", "HKCU"}) == 0) {
         return Read::absent;
+    }
     return std::nullopt;
 }
 
 bool WineRegistry::writeThroughWine(const std::string& key, const std::string& valueName,
                                     const std::string& data) const {
     const std::string path = wineKeyPath(key);
-    if (path.empty())
+    if (path.empty()) {
         return false;
+    }
     std::vector<std::string> args = {"reg", "add", path};
     if (valueName.empty()) {
         args.push_back("/ve");
@@ -237,8 +266,9 @@ bool WineRegistry::writeThroughWine(const std::string& key, const std::string& v
         args.push_back("/v");
         args.push_back(cp932::toUtf8(valueName));
     }
-    for (const char* a : {"/t", "REG_SZ", "/d"})
+    for (const char* a : {"/t", "REG_SZ", "/d"}) {
         args.push_back(a);
+    }
     args.push_back(cp932::toUtf8(data));
     args.push_back("/f");
     return runWine(std::move(args)) == 0;
@@ -246,23 +276,27 @@ bool WineRegistry::writeThroughWine(const std::string& key, const std::string& v
 
 std::optional<int> WineRegistry::runWine(std::vector<std::string> args) const {
     const std::optional<std::string> wine = findOnPath("wine");
-    if (!wine)
+    if (!wine) {
         return std::nullopt;
+    }
     Launch run;
     run.argv = std::move(args);
     run.argv.insert(run.argv.begin(), *wine);
     // Wine reads its arguments in the locale's character set.
     run.env = {"WINEPREFIX=" + mPrefix, "LC_ALL=C.UTF-8", "WINEDEBUG=-all"};
-    for (std::string& entry : currentEnvironment())
+    for (std::string& entry : currentEnvironment()) {
         if (!entry.starts_with("WINEPREFIX=") && !entry.starts_with("LC_ALL=") &&
-            !entry.starts_with("WINEDEBUG="))
+            !entry.starts_with("WINEDEBUG=")) {
             run.env.push_back(std::move(entry));
+        }
+    }
     const int null = ::open("/dev/null", O_WRONLY | O_CLOEXEC);
     run.outputFd = null;
     run.noInput = true;
     const std::optional<int> status = runAndWait(std::move(run), mWineTimeout);
-    if (null >= 0)
+    if (null >= 0) {
         ::close(null);
+    }
     return status;
 }
 
