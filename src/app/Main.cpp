@@ -242,6 +242,9 @@ void TMainForm::bindMenus() {
     bind(ui->ListPop_Paste, [items] { items->ListView_Paste(); });
     bind(ui->ListPop_Delete, [items] { items->ListView_Delete(); });
     bind(ui->R1, [run] { run->R1Click(); });
+    // The edit menu's N2 bears the same caption and is bound to nothing: in the program this
+    // one reproduces, that entry did nothing, and users know the pop-up's entry as the one
+    // that shows the properties.
     ui->ListView_PopupMenu->setDefaultAction(ui->ListPop_OpenProjectFolder);
 
     bind(ui->TreePop_New, [items] { items->TreePop_NewClick(); });
@@ -520,7 +523,7 @@ void TMainForm::MainMenu_Customize() {
 
 void TMainForm::AboutSoftware() {
     QApplication::beep();
-    TVersionForm box(mServices, mHostFolder.isEmpty() ? qs(mAppFolder) : mHostFolder, this);
+    TVersionForm box(mServices.shell, mHostFolder.isEmpty() ? qs(mAppFolder) : mHostFolder, this);
     box.exec();
 }
 

@@ -42,12 +42,12 @@ public:
     void AddFoundItem(std::string path, std::string title, ProjectKind kind);
     // Before the focused row, or at the top when focusedRow is -1.
     void InsertPastedItem(std::string path, std::string title, int focusedRow);
-    // Rows in any order; out-of-range rows and repeats are ignored.
     // Inserts before row (clamped to the rows there are), kind kept.
     void insertItem(int row, ProjectItem item);
     // The same for a block, in its order, with one notice: a paste or a move of many rows
     // costs the rows moved, not a pass over the folder for each.
     void insertItems(int row, std::vector<ProjectItem> block);
+    // Rows in any order; out-of-range rows and repeats are ignored.
     void RemoveSelectedItems(const std::vector<int>& selectedRows);
     void ClearSelectedFolder();
     void SortAscending(const SortKey& key);

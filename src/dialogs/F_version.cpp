@@ -11,8 +11,8 @@
 
 namespace tavrin {
 
-TVersionForm::TVersionForm(Services services, const QString& dataFolder, QWidget* parent)
-    : QDialog(parent), ui(std::make_unique<Ui::TVersionForm>()), mServices(services) {
+TVersionForm::TVersionForm(Shell& shell, const QString& dataFolder, QWidget* parent)
+    : QDialog(parent), ui(std::make_unique<Ui::TVersionForm>()), mShell(shell) {
     setFont(designedFont(12));
     ui->setupUi(this);
     fixDialogFrame(this, QSize(284, 201));
@@ -46,7 +46,7 @@ bool TVersionForm::eventFilter(QObject* watched, QEvent* event) {
 
 void TVersionForm::Lab_UrlClick() {
     // Whether anything could open the address is not this box's business.
-    mServices.shell.execute(toCp932(ui->Lab_Url->text()), "", "");
+    mShell.execute(toCp932(ui->Lab_Url->text()), "", "");
     accept();
 }
 

@@ -1,7 +1,5 @@
 #pragma once
 
-#include "platform/Services.h"
-
 #include <QDialog>
 
 #include <memory>
@@ -12,12 +10,15 @@ class TVersionForm;
 
 namespace tavrin {
 
+class Shell;
+
 // The about box: the program's icon, name, version, rights line, web page, and the folder
 // that holds the catalogue and the settings.
 class TVersionForm : public QDialog {
     Q_OBJECT
 public:
-    TVersionForm(Services services, const QString& dataFolder, QWidget* parent = nullptr);
+    // `shell` opens the web page.
+    TVersionForm(Shell& shell, const QString& dataFolder, QWidget* parent = nullptr);
     ~TVersionForm() override;
 
 protected:
@@ -27,7 +28,7 @@ private:
     void Lab_UrlClick();
 
     std::unique_ptr<Ui::TVersionForm> ui;
-    Services mServices;
+    Shell& mShell;
 };
 
 } // namespace tavrin

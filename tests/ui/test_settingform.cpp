@@ -515,7 +515,7 @@ private slots:
         // Too long for the box: both ends stay, the whole path is in the tip.
         const QString folder = QStringLiteral("/home/someone/") + QString(80, 'x') +
                                QStringLiteral("/.config/Tavrin/");
-        TVersionForm about(fakes.services(), folder);
+        TVersionForm about(fakes.shell, folder);
         const int result = test::whileShown(
             about,
             [&](TVersionForm* f) {
@@ -554,7 +554,7 @@ private slots:
 
     void aboutBoxClosesWithEnter() {
         Fakes fakes;
-        TVersionForm about(fakes.services(), QStringLiteral("/opt/tavrin/"));
+        TVersionForm about(fakes.shell, QStringLiteral("/opt/tavrin/"));
         const int result = test::whileShown(
             about,
             [](TVersionForm* f) {
