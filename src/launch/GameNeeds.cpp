@@ -21,9 +21,9 @@ constexpr std::uint64_t kRuntimeFileLimit = std::uint64_t{64} << 20;
 // Databases of the largest games measure a few megabytes.
 constexpr std::uint64_t kDatabaseFileLimit = std::uint64_t{64} << 20;
 
-// The first line of every Git LFS pointer, which a repository checked out without LFS holds in
-// place of the program.
-constexpr std::string_view kLfsPointer = "version https://git-lfs.github.com/spec/";
+// How every Git LFS pointer begins, which a repository checked out without LFS holds in place of
+// the program: its format's address on the first line.
+constexpr std::string_view kLfsPointer = "version https://git-lfs.github.com/";
 
 // Nothing when the file is not there or is refused (a folder, a FIFO, too large): a game folder
 // may hold anything under these names.

@@ -138,7 +138,7 @@ TEST_F(Needs, EditionByTheRuntimeElseTheDatabase) {
 // Only a 32-bit program can be the runtime; anything else is said instead of starting it.
 TEST_F(Needs, WhatTheRuntimeFileIs) {
     const std::string exe = kGame + "RPG_RT.EXE";
-    const std::string lfs = "version https://git-lfs.github.com/spec/v1\noid sha256:4d7a\n";
+    const std::string lfs = "version https://git-lfs.github.com/v1\noid sha256:4d7a\nsize 954524\n";
     using F = GameNeeds::RuntimeFile;
     const struct {
         std::optional<std::string> bytes; // nothing: no file
