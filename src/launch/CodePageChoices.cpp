@@ -14,9 +14,6 @@ namespace tavrin {
 
 namespace {
 
-// Choices are made one by one by hand; a file this large is not ours.
-constexpr std::uint64_t kChoicesFileLimit = std::uint64_t{16} << 20;
-
 // The name as pathtext::sameName compares it: ASCII letters in one case, trail bytes kept.
 std::string foldedName(std::string_view name) {
     std::string out(name);
@@ -51,7 +48,7 @@ std::optional<int> candidate(std::string_view digits) {
 } // namespace
 
 CodePageChoices::CodePageChoices(FileSystem& files, std::string path)
-    : mFiles(files), mPath(std::move(path)) {}
+    : mFile(files, std::move(path)) {}
 
 std::map<std::string, int> CodePageChoices::parse(std::string_view bytes) {
     std::map<std::string, int> choices;
@@ -99,14 +96,7 @@ void CodePageChoices::load() {
         return;
     }
     mLoaded = true;
-    try {
-        const std::optional<std::string> bytes = mFiles.readFile(mPath, kChoicesFileLimit);
-        if (bytes) {
-            mChoices = parse(*bytes);
-        }
-    } catch (const AppError&) {
-        mKeepFile = true;
-    }
+    mChoices = parse(mFile.read());
 }
 
 std::optional<int> CodePageChoices::chosen(const std::string& folder) {
@@ -135,10 +125,8 @@ void CodePageChoices::choose(const std::string& folder, std::optional<int> codeP
     if (codePage) {
         mChoices[wanted] = *codePage;
     }
-    if (!mKeepFile) {
-        // A failed write leaves the old file; the choice still holds in this run.
-        mFiles.writeFileAtomic(mPath, format(mChoices));
-    }
+    // A failed write leaves the old file; the choice still holds in this run.
+    mFile.write(format(mChoices));
 }
 
 } // namespace tavrin

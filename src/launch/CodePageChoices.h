@@ -1,5 +1,7 @@
 #pragma once
 
+#include "launch/SideFile.h"
+
 #include <map>
 #include <optional>
 #include <string>
@@ -32,10 +34,8 @@ public:
 private:
     void load();
 
-    FileSystem& mFiles;
-    std::string mPath;
+    SideFile mFile;
     bool mLoaded = false;
-    bool mKeepFile = false;
     std::map<std::string, int> mChoices; // by folder with its trailing backslash
 };
 

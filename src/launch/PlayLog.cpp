@@ -14,8 +14,6 @@ namespace tavrin {
 
 namespace {
 
-// 10,000 lines of the longest paths anyone uses fit many times over.
-constexpr std::uint64_t kLogFileLimit = std::uint64_t{16} << 20;
 constexpr std::size_t kTimeLength = 20; // "2026-12-08T18:29:29Z"
 
 std::optional<std::time_t> parseTime(std::string_view text) {
@@ -125,14 +123,7 @@ void PlayLog::load() {
         return;
     }
     mLoaded = true;
-    try {
-        const std::optional<std::string> bytes = mFiles.readFile(mPath, kLogFileLimit);
-        if (bytes) {
-            mEntries = parse(*bytes);
-        }
-    } catch (const AppError&) {
-        mKeepFile = true;
-    }
+    mEntries = parse(mFile.read());
 }
 
 std::vector<PlayLog::Entry>::iterator PlayLog::find(const std::string& folder) {
@@ -157,10 +148,8 @@ void PlayLog::recordStart(const std::string& folder, std::time_t when) {
     if (mEntries.size() > kMostKept) {
         mEntries.resize(kMostKept);
     }
-    if (!mKeepFile) {
-        // A failed write leaves the old file; the start is still remembered in this run.
-        mFiles.writeFileAtomic(mPath, format(mEntries));
-    }
+    // A failed write leaves the old file; the start is still remembered in this run.
+    mFile.write(format(mEntries));
     if (mRecorded) {
         mRecorded();
     }

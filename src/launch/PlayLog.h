@@ -1,5 +1,7 @@
 #pragma once
 
+#include "launch/SideFile.h"
+
 #include <cstddef>
 #include <ctime>
 #include <functional>
@@ -22,7 +24,7 @@ public:
     static constexpr std::size_t kMostKept = 10000;
 
     // `files`: the program's own files; `path`: the log's Windows path there.
-    PlayLog(FileSystem& files, std::string path) : mFiles(files), mPath(std::move(path)) {}
+    PlayLog(FileSystem& files, std::string path) : mFile(files, std::move(path)) {}
 
     // The last start of the project folder (trailing backslash or not), or nothing.
     std::optional<std::time_t> lastStarted(const std::string& folder);
@@ -45,11 +47,8 @@ private:
     void load();
     std::vector<Entry>::iterator find(const std::string& folder);
 
-    FileSystem& mFiles;
-    std::string mPath;
+    SideFile mFile;
     bool mLoaded = false;
-    // The file is there but could not be read: it is not replaced.
-    bool mKeepFile = false;
     std::vector<Entry> mEntries; // newest first
     std::function<void()> mRecorded;
 };
