@@ -6,6 +6,7 @@
 #include "app/MenuState.h"
 #include "app/Settings.h"
 #include "app/WindowLayout.h"
+#include "app/Workspace.h"
 #include "catalogue/CatalogueActions.h"
 #include "catalogue/FolderTreeModel.h"
 #include "catalogue/FolderTreeView.h"
@@ -16,18 +17,10 @@
 #include "dialogs/F_customize.h"
 #include "dialogs/F_setting.h"
 #include "dialogs/F_version.h"
-#include "launch/CodePageChoices.h"
 #include "launch/DetailsPane.h"
-#include "launch/PlayLog.h"
 #include "launch/Tavrinutils.h"
-#include "platform/AppError.h"
 #include "platform/Clipboard.h"
-#include "platform/Cp932.h"
-#include "platform/Dialogs.h"
-#include "platform/FileSystem.h"
 #include "platform/Help.h"
-#include "platform/InstanceMarker.h"
-#include "platform/ProfileFile.h"
 #include "platform/linux/AppIcons.h"
 #include "platform/linux/FileDrop.h"
 #include "platform/linux/QtText.h"
@@ -55,32 +48,23 @@ namespace {
 
 // A hand-edited settings file may hold any number; sizes beyond these help nobody.
 constexpr int kMaxExtent = 32767;
-// The tree's width as designed, also for a [TreeView] that does not say.
-constexpr int kDesignedTreeWidth = 165;
 int sane(std::int32_t value, int low, int high) {
     return std::clamp<std::int32_t>(value, low, high);
 }
 
 } // namespace
 
-TMainForm::TMainForm(Services services, std::string appFolder, QWidget* parent,
-                     CatalogueReadAhead* readAhead)
-    : QMainWindow(parent), ui(std::make_unique<Ui::TMainForm>()), mServices(services),
-      mLaunch(services, mSettings, [this] { return focusedItem(); }),
-      mAppFolder(std::move(appFolder)) {
+TMainForm::TMainForm(Workspace& workspace, Services services, QString hostFolder, QWidget* parent)
+    : QMainWindow(parent), ui(std::make_unique<Ui::TMainForm>()), mWorkspace(workspace),
+      mCatalogue(workspace.catalogue()), mSettings(workspace.settings()),
+      mLaunch(workspace.launch()), mServices(services), mHostFolder(std::move(hostFolder)) {
     buildWindow();
-    FormCreate(readAhead);
 }
 
 TMainForm::~TMainForm() {
     mCatalogue.removeListener(this);
-    // The handlers, views and models read the catalogue, a member that dies before the
-    // children the base class destroys: they go first.
-    delete mCatalogueActions;
-    delete mTreeChange;
-    delete takeCentralWidget();
-    delete mTreeModel;
-    delete mListModel;
+    // The workspace outlives the window.
+    mLaunch.follow({});
 }
 
 void TMainForm::buildWindow() {
@@ -101,19 +85,16 @@ void TMainForm::buildWindow() {
     list->horizontalHeader()->setDefaultAlignment(Qt::AlignLeft | Qt::AlignVCenter);
     list->setColumnWidth(ProjectListModel::PathColumn, 360);
     list->setColumnWidth(ProjectListModel::TitleColumn, 150);
+    mLaunch.follow([this] { return focusedItem(); });
     // The details pane shares the list's side of the window, below it.
-    mPlayLog = std::make_unique<PlayLog>(mServices.ownFiles, mAppFolder + "Tavrin.played");
-    mLaunch.recordStartsIn(mPlayLog.get());
-    mCodePages =
-        std::make_unique<CodePageChoices>(mServices.ownFiles, mAppFolder + "Tavrin.codepage");
-    mLaunch.takeCodePagesFrom(mCodePages.get());
     auto* column = new QSplitter(Qt::Vertical, ui->Splitter);
     column->setObjectName(QStringLiteral("DetailsSplitter"));
     column->setHandleWidth(4);
     column->setChildrenCollapsible(false);
     ui->Splitter->insertWidget(1, column);
     column->addWidget(list);
-    mDetails = new DetailsPane(mServices.fs, mServices.registry, *mPlayLog, *mCodePages, column);
+    mDetails = new DetailsPane(mServices.fs, mServices.registry, mWorkspace.playLog(),
+                               mWorkspace.codePages(), column);
     column->addWidget(mDetails);
     column->setStretchFactor(0, 1);
     column->setStretchFactor(1, 0);
@@ -205,7 +186,7 @@ void TMainForm::bindMenus() {
     bindEntry(edit, ui->MainMenu_SelectAll, [items] { items->ListView_SelectAll(); });
     bind(ui->MainMenu_Setting, [this] { MainMenu_SettingClick(); });
     const auto search = [this] {
-        RPG2000Search(this, mServices, mHelpFile, mSettings.search, mCatalogue);
+        RPG2000Search(this, mServices, mWorkspace.helpFile(), mSettings.search, mCatalogue);
     };
     bind(ui->MainMenu_RPG2000Search, search);
     for (QAction* a : {ui->MenuItem_NmlBar, ui->MenuItem_AplBar, ui->MenuItem_GazBar}) {
@@ -216,7 +197,7 @@ void TMainForm::bindMenus() {
     bindEntry(start, ui->MainMenu_GameStart, [run] { run->GameStart(); });
     bindEntry(start, ui->MainMenu_TestPlay, [run] { run->TestPlay(); });
     bindEntry(start, ui->MainMenu_ThukuruExecute, [run] { run->TukuruExecute(); });
-    bind(ui->MainMenu_OpenHelp, [this] { mServices.help.showContents(mHelpFile); });
+    bind(ui->MainMenu_OpenHelp, [this] { mServices.help.showContents(mWorkspace.helpFile()); });
     bind(ui->MainMenu_About, [this] { AboutSoftware(); });
 
     connect(edit, &QMenu::aboutToShow, this, &TMainForm::MainMenu_EditClick);
@@ -314,83 +295,24 @@ void TMainForm::bindViews() {
     });
 }
 
-void TMainForm::FormCreate(CatalogueReadAhead* readAhead) {
-    Dialogs& dialogs = mServices.dialogs;
-    runGuarded(dialogs, [this, &dialogs, readAhead] {
-        // A second copy says so, then runs the rest of start-up and ends as soon as the event
-        // loop starts, writing nothing. So does a copy that cannot take the marker: it cannot
-        // know that it is alone.
-        if (mServices.instanceMarker.heldElsewhere()) {
-            dialogs.message(sj("既に起動しています。"), "Tavrin");
-            mSecondInstance = true;
-        } else if (!mServices.instanceMarker.acquire()) {
-            dialogs.message(sj("データを置くフォルダに、ほかの Tavrin と同時に使わないための目印を"
-                               "作成できません。終了します。"),
-                            "Tavrin", MsgIcon::Warning);
-            mSecondInstance = true;
-        }
-        if (mSecondInstance) {
-            QMetaObject::invokeMethod(
-                QCoreApplication::instance(), [] { QCoreApplication::exit(0); },
-                Qt::QueuedConnection);
-        }
-        mHelpFile = mAppFolder + "Tavrin.hlp";
-        mSettingsPath = mAppFolder + "Tavrin.ini";
-        mCatalogueFile =
-            std::make_unique<CatalogueFile>(mServices.ownFiles, dialogs, mAppFolder + "data.ixo");
-        // Under the marker no other copy writes these files, so what a write cut short left
-        // beside them is nobody's.
-        if (!mSecondInstance) {
-            mServices.ownFiles.removeInterruptedWrites(mCatalogueFile->path());
-            mServices.ownFiles.removeInterruptedWrites(mSettingsPath);
-            mServices.ownFiles.removeInterruptedWrites(mAppFolder + "Tavrin.played");
-            mServices.ownFiles.removeInterruptedWrites(mAppFolder + "Tavrin.codepage");
-        }
-        mCatalogueFile->LoadCatalogue(mCatalogue, readAhead);
-        mCatalogueLoaded = true;
+void TMainForm::showOpenedWorkspace() {
+    runGuarded(mServices.dialogs, [this] { applySettings(); });
+}
 
-        // Settings that cannot be read start from the defaults, and their file is left as it
-        // is: written at the close, it would lose every value the user set.
-        ProfileFile ini;
-        try {
-            ini = readProfile(mServices.ownFiles, mSettingsPath);
-            mSettingsLoaded = true;
-        } catch (const AppError& e) {
-            dialogs.message(e.what() + std::string("\n") +
-                                sj("設定は既定の値で始めます。このファイルは書き換えません。"),
-                            "Tavrin", MsgIcon::Warning);
-        }
-        LoadSettings(ini, mSettings);
-        applyLayout(LoadWindowLayout(ini, kDesignedTreeWidth));
-
-        mAppearance->apply(mSettings.list);
-        ApplyDblClickDefault(mSettings.basic.dblClick);
-        mAppearance->loadIcons(mSettings.list.listIconPath);
-        mBars->apply(mSettings.bars, mServices.fs, mServices.icons);
-        if (!IsTukuru2003Installed(mServices.registry)) {
-            ui->ListPop_Thukuru2003Execute->setVisible(false);
-        }
-    });
+void TMainForm::applySettings() {
+    applyLayout(mWorkspace.storedLayout());
+    mAppearance->apply(mSettings.list);
+    ApplyDblClickDefault(mSettings.basic.dblClick);
+    mAppearance->loadIcons(mSettings.list.listIconPath);
+    mBars->apply(mSettings.bars, mServices.fs, mServices.icons);
+    if (!IsTukuru2003Installed(mServices.registry)) {
+        ui->ListPop_Thukuru2003Execute->setVisible(false);
+    }
 }
 
 bool TMainForm::FormClose() {
-    if (mSecondInstance) {
-        return true;
-    }
-    return runGuarded(mServices.dialogs, [this] {
-        // Only what was read is written back: a start-up cut short by a failure must not
-        // replace a file with an empty catalogue or default settings.
-        if (mCatalogueFile && mCatalogueLoaded) {
-            mCatalogueFile->WriteCatalogueFile(mCatalogue);
-        }
-        if (mSettingsLoaded) {
-            ProfileFile ini = readProfile(mServices.ownFiles, mSettingsPath);
-            SaveSettings(ini, mSettings);
-            SaveWindowLayout(ini, currentLayout(), mSettings, mAppearance->background());
-            writeProfile(mServices.ownFiles, mSettingsPath, ini);
-        }
-        mServices.instanceMarker.release();
-    });
+    return runGuarded(mServices.dialogs,
+                      [this] { mWorkspace.close(currentLayout(), mAppearance->background()); });
 }
 
 void TMainForm::closeEvent(QCloseEvent* event) {
@@ -503,7 +425,7 @@ void TMainForm::dropEvent(QDropEvent* event) {
 void TMainForm::MainMenu_SettingClick() {
     mAppearance->readInto(mSettings.list);
     FontChoice font = mAppearance->font();
-    TSettingForm form(mServices, mHelpFile, this);
+    TSettingForm form(mServices, mWorkspace.helpFile(), this);
     if (form.EditSettings(mSettings, font)) {
         mAppearance->setFont(font);
         mAppearance->apply(mSettings.list);
@@ -515,7 +437,7 @@ void TMainForm::MainMenu_SettingClick() {
 void TMainForm::MainMenu_Customize() {
     // The View menu's toggles may have changed the bars since they were built.
     mBars->readVisibility(mSettings.bars);
-    TCustomizeForm form(mServices, mHelpFile, this);
+    TCustomizeForm form(mServices, mWorkspace.helpFile(), this);
     if (form.EditBarSettings(mSettings.bars)) {
         mBars->apply(mSettings.bars, mServices.fs, mServices.icons);
     }
@@ -523,7 +445,7 @@ void TMainForm::MainMenu_Customize() {
 
 void TMainForm::AboutSoftware() {
     QApplication::beep();
-    TVersionForm box(mServices.shell, mHostFolder.isEmpty() ? qs(mAppFolder) : mHostFolder, this);
+    TVersionForm box(mServices.shell, mHostFolder, this);
     box.exec();
 }
 

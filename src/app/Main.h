@@ -1,8 +1,6 @@
 #pragma once
 
-#include "catalogue/Catalogue.h"
-#include "catalogue/CatalogueFile.h"
-#include "launch/LaunchActions.h"
+#include "catalogue/CatalogueListener.h"
 #include "platform/Services.h"
 #include "platform/SettingsRecord.h"
 
@@ -23,39 +21,37 @@ class TMainForm;
 
 namespace tavrin {
 
+class Catalogue;
 class CatalogueActions;
-class CodePageChoices;
 class DetailsPane;
 class FolderTreeModel;
+class LaunchActions;
 class ListAppearance;
 class MainBars;
-class PlayLog;
 class ProjectListModel;
+class TreeNode;
 class TreeSelectionDebounce;
+class Workspace;
+struct ProjectItem;
 struct WindowLayout;
 
 // The main window: the folder tree at the left, the selected folder's projects at the right,
 // the tool bars above and the status bar below. Its controls and menus come from Main.ui and go
-// by their object names; each subsystem's commands live in its own handler.
+// by their object names; each subsystem's commands live in its own handler. It shows a workspace,
+// which outlives it.
 class TMainForm : public QMainWindow, private CatalogueListener {
     Q_OBJECT
 public:
-    // appFolder: the program's folder as a Windows path with a trailing backslash; both
-    // persistent files live there. readAhead: the catalogue's bytes, when already being read.
-    TMainForm(Services services, std::string appFolder, QWidget* parent = nullptr,
-              CatalogueReadAhead* readAhead = nullptr);
+    // hostFolder: the program's folder as the user's file manager names it, for the about box.
+    TMainForm(Workspace& workspace, Services services, QString hostFolder = {},
+              QWidget* parent = nullptr);
     ~TMainForm() override;
 
-    Catalogue& catalogue() { return mCatalogue; }
-    SettingsRecord& settings() { return mSettings; }
-    const std::string& appFolder() const { return mAppFolder; }
-    // The same folder as the user's file manager names it, for the about box.
-    void setHostFolder(QString folder) { mHostFolder = std::move(folder); }
-    const std::string& helpFile() const { return mHelpFile; }
-    bool isSecondInstance() const { return mSecondInstance; }
+    // Applies the layout and the settings the workspace read when it was opened. Built first,
+    // the window owns the messages the opening shows.
+    void showOpenedWorkspace();
 
     CatalogueActions& catalogueActions() { return *mCatalogueActions; }
-    LaunchActions& launchActions() { return mLaunch; }
     // The list follows the tree's selection after a short delay; a command first completes a
     // change still waiting.
     TreeSelectionDebounce& treeChange() { return *mTreeChange; }
@@ -66,7 +62,7 @@ public:
     void ListView_PopupMenuPopup();
     void TreeView_PopupMenuPopup();
 
-    // The shutdown sequence; false when a step failed and the window must stay open.
+    // Writes the workspace back; false when a step failed and the window must stay open.
     bool FormClose();
 
 protected:
@@ -81,7 +77,8 @@ private:
     void buildWindow();
     void bindMenus();
     void bindViews();
-    void FormCreate(CatalogueReadAhead* readAhead);
+    // The stored layout and settings, applied to the window.
+    void applySettings();
     // Every command runs here: a waiting tree change completes first, and a failure is shown.
     void command(const std::function<void()>& handler);
     void bind(QAction* action, std::function<void()> handler);
@@ -109,31 +106,21 @@ private:
     void itemsReset() override;
 
     std::unique_ptr<Ui::TMainForm> ui;
+    Workspace& mWorkspace;
+    Catalogue& mCatalogue;
+    SettingsRecord& mSettings;
+    LaunchActions& mLaunch;
     Services mServices;
-    Catalogue mCatalogue;
-    SettingsRecord mSettings;
-    LaunchActions mLaunch;
-    std::unique_ptr<CatalogueFile> mCatalogueFile;
     std::unique_ptr<ListAppearance> mAppearance;
     FolderTreeModel* mTreeModel = nullptr;
     ProjectListModel* mListModel = nullptr;
     TreeSelectionDebounce* mTreeChange = nullptr;
     CatalogueActions* mCatalogueActions = nullptr;
     MainBars* mBars = nullptr;
-    // When each project was last started, beside the settings; the pane under the list.
-    std::unique_ptr<PlayLog> mPlayLog;
-    std::unique_ptr<CodePageChoices> mCodePages;
     DetailsPane* mDetails = nullptr;
     QLabel* mCount = nullptr; // StatusPanel0
     QLabel* mTitle = nullptr; // StatusPanel1
-    std::string mAppFolder;
     QString mHostFolder;
-    std::string mHelpFile;
-    std::string mSettingsPath;
-    bool mSecondInstance = false;
-    // Set once each file has been read: what was not read is not written back.
-    bool mCatalogueLoaded = false;
-    bool mSettingsLoaded = false;
     // The outer size, designed or restored, settled once the frame is known.
     std::optional<QRect> mOuterBounds;
 };

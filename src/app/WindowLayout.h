@@ -61,6 +61,9 @@ struct ScreenRect {
 ScreenRect placeOnScreen(const WindowLayout::Position& stored,
                          const std::vector<ScreenRect>& screens);
 
+// The tree's width as designed, also for a [TreeView] that does not say.
+inline constexpr std::int32_t kDesignedTreeWidth = 165;
+
 // Reads the blocks whose sections exist. currentTreeWidth is the default of [TreeView] Width.
 WindowLayout LoadWindowLayout(const ProfileFile& file, std::int32_t currentTreeWidth);
 

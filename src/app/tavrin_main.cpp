@@ -1,6 +1,8 @@
+#include "app/CommandGuard.h"
 #include "app/LinuxServices.h"
 #include "app/Main.h"
 #include "app/ProgramFolder.h"
+#include "app/Workspace.h"
 #include "platform/AppError.h"
 #include "platform/linux/AccessKeys.h"
 #include "platform/linux/AppIcons.h"
@@ -71,10 +73,17 @@ int main(int argc, char* argv[]) {
             hostFolder = tavrin::programfolder::prepare(QFile::encodeName(exeFolder).toStdString());
         }
         tavrin::LinuxServices services(*hostFolder);
-        tavrin::TMainForm form(services.services(), tavrin::kOwnFolder, nullptr,
-                               readAhead ? &*readAhead : nullptr);
-        form.setHostFolder(QFile::decodeName(QByteArray::fromStdString(*hostFolder)));
+        tavrin::Workspace workspace(services.services(), tavrin::kOwnFolder);
+        tavrin::TMainForm form(workspace, services.services(),
+                               QFile::decodeName(QByteArray::fromStdString(*hostFolder)));
         services.dialogs().setOwner(&form);
+        tavrin::runGuarded(services.services().dialogs,
+                           [&] { workspace.open(readAhead ? &*readAhead : nullptr); });
+        // A second copy has said so; it ends writing nothing.
+        if (workspace.isSecondCopy()) {
+            return 0;
+        }
+        form.showOpenedWorkspace();
         form.show();
         app.exec();
     } catch (const std::exception& e) {

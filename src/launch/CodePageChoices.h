@@ -21,6 +21,8 @@ public:
     // `files`: the program's own files; `path`: the file's Windows path there.
     CodePageChoices(FileSystem& files, std::string path);
 
+    const std::string& path() const { return mFile.path(); }
+
     // The user's choice for the project folder (trailing backslash or not); nothing: 自動.
     std::optional<int> chosen(const std::string& folder);
     // Sets or (nothing) clears the choice and writes the file at once, atomically; a file that

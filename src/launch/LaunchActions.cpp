@@ -26,8 +26,8 @@ int LaunchActions::RecordedStarts::execute(const std::string& file, const std::s
     // The start counts once the program has run, not when Wine merely took it.
     recorded.ended = [this, folder = pathtext::folderPart(file), when = std::time(nullptr),
                       told = options.ended](const Outcome& outcome) {
-        if (outcome.ran && mLog) {
-            mLog->recordStart(folder, when);
+        if (outcome.ran) {
+            mLog.recordStart(folder, when);
         }
         if (told) {
             told(outcome);
@@ -39,42 +39,38 @@ int LaunchActions::RecordedStarts::execute(const std::string& file, const std::s
 LaunchContext LaunchActions::gameContext() {
     LaunchContext ctx{mGameShell,   mServices.dialogs,           mServices.registry,
                       mServices.fs, mSettings.basic.gdiRenderer, {}};
-    if (mCodePages) {
-        ctx.chosenCodePage = [choices = mCodePages](const std::string& folder) {
-            return choices->chosen(folder);
-        };
-    }
+    ctx.chosenCodePage = [this](const std::string& folder) { return mCodePages.chosen(folder); };
     return ctx;
 }
 
 void LaunchActions::GameStart() {
     LaunchContext ctx = gameContext();
-    tavrin::GameStart(ctx, mFocused(), mSettings.basic.startSize);
+    tavrin::GameStart(ctx, focused(), mSettings.basic.startSize);
 }
 
 void LaunchActions::TestPlay() {
     LaunchContext ctx = gameContext();
-    tavrin::TestPlay(ctx, mFocused(), mSettings.basic.startSize);
+    tavrin::TestPlay(ctx, focused(), mSettings.basic.startSize);
 }
 
 void LaunchActions::OpenProjectFolder() {
     LaunchContext ctx = context();
-    tavrin::OpenProjectFolder(ctx, mFocused());
+    tavrin::OpenProjectFolder(ctx, focused());
 }
 
 void LaunchActions::R1Click() {
     LaunchContext ctx = context();
-    tavrin::R1Click(ctx, mFocused());
+    tavrin::R1Click(ctx, focused());
 }
 
 void LaunchActions::TukuruExecute() {
     LaunchContext ctx = context();
-    tavrin::TukuruExecute(ctx, mFocused(), mSettings.trial);
+    tavrin::TukuruExecute(ctx, focused(), mSettings.trial);
 }
 
 void LaunchActions::Tukuru2003Execute() {
     LaunchContext ctx = context();
-    tavrin::Tukuru2003Execute(ctx, mFocused());
+    tavrin::Tukuru2003Execute(ctx, focused());
 }
 
 void LaunchActions::ProjectListDblClick() {
@@ -105,7 +101,7 @@ void LaunchActions::GazButtonClick(int index) {
     LaunchContext ctx = context();
     const auto tool = static_cast<std::size_t>(index);
     if (tool == 0) {
-        tavrin::Bt_actviewClick(ctx, mSettings.bars.gazToolPath[0], mFocused());
+        tavrin::Bt_actviewClick(ctx, mSettings.bars.gazToolPath[0], focused());
     } else {
         tavrin::GazToolClick(ctx, tool, mSettings.bars.gazToolPath.at(tool));
     }

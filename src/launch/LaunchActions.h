@@ -18,9 +18,13 @@ struct ProjectItem;
 class LaunchActions {
 public:
     using FocusedItem = std::function<const ProjectItem*()>;
-    LaunchActions(Services services, const SettingsRecord& settings, FocusedItem focused)
-        : mServices(services), mSettings(settings), mFocused(std::move(focused)) {}
-    // The game shell refers to this object's own play log.
+    // Game starts and test plays that ran are written down in `log`; games run in the code
+    // pages of `codePages`.
+    LaunchActions(Services services, const SettingsRecord& settings, PlayLog& log,
+                  CodePageChoices& codePages)
+        : mServices(services), mSettings(settings), mGameShell(services.shell, log),
+          mCodePages(codePages) {}
+    // The game shell refers to this object's own members.
     LaunchActions(const LaunchActions&) = delete;
     LaunchActions& operator=(const LaunchActions&) = delete;
 
@@ -36,16 +40,14 @@ public:
     void AplButtonClick(int index);
     void GazButtonClick(int index);
 
-    // Game starts and test plays that ran are written down there from now on.
-    void recordStartsIn(PlayLog* log) { mPlayLog = log; }
-    // The code pages the user chose for games, from now on.
-    void takeCodePagesFrom(CodePageChoices* choices) { mCodePages = choices; }
+    // The row the commands act on; none until a list is followed.
+    void follow(FocusedItem focused) { mFocused = std::move(focused); }
 
 private:
     // The shell of game starts: a runtime that ran is a start of its project.
     class RecordedStarts : public Shell {
     public:
-        RecordedStarts(Shell& shell, PlayLog*& log) : mShell(shell), mLog(log) {}
+        RecordedStarts(Shell& shell, PlayLog& log) : mShell(shell), mLog(log) {}
         int execute(const std::string& file, const std::string& parameters,
                     const std::string& directory) override {
             return mShell.execute(file, parameters, directory);
@@ -63,18 +65,18 @@ private:
 
     private:
         Shell& mShell;
-        PlayLog*& mLog;
+        PlayLog& mLog;
     };
 
     LaunchContext context();
     LaunchContext gameContext();
+    const ProjectItem* focused() const { return mFocused ? mFocused() : nullptr; }
 
     Services mServices;
     const SettingsRecord& mSettings;
+    RecordedStarts mGameShell;
+    CodePageChoices& mCodePages;
     FocusedItem mFocused;
-    PlayLog* mPlayLog = nullptr;
-    CodePageChoices* mCodePages = nullptr;
-    RecordedStarts mGameShell{mServices.shell, mPlayLog};
 };
 
 } // namespace tavrin

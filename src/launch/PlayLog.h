@@ -26,6 +26,8 @@ public:
     // `files`: the program's own files; `path`: the log's Windows path there.
     PlayLog(FileSystem& files, std::string path) : mFile(files, std::move(path)) {}
 
+    const std::string& path() const { return mFile.path(); }
+
     // The last start of the project folder (trailing backslash or not), or nothing.
     std::optional<std::time_t> lastStarted(const std::string& folder);
     // Records a start and writes the file; a file that could not be read is left as it is.

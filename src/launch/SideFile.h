@@ -17,6 +17,8 @@ public:
 
     SideFile(FileSystem& files, std::string path) : mFiles(files), mPath(std::move(path)) {}
 
+    const std::string& path() const { return mPath; }
+
     // Its bytes; empty when it is not there or cannot be read.
     std::string read();
     // Replaces it atomically, unless it could not be read; a failed write leaves the old file.

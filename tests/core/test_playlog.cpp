@@ -1,3 +1,4 @@
+#include "launch/CodePageChoices.h"
 #include "launch/LaunchActions.h"
 #include "launch/PlayLog.h"
 #include "support/Fakes.h"
@@ -62,9 +63,10 @@ TEST(PlayLog, GameStartsThatTheShellTookAreRecorded) {
     test::FakeServices s;
     SettingsRecord settings;
     ProjectItem item{"Z:\\Games\\Hero\\", "t", pk2000};
-    LaunchActions actions(s.services(), settings, [&] { return &item; });
     PlayLog log(s.fs, kLog);
-    actions.recordStartsIn(&log);
+    CodePageChoices codePages(s.fs, "Z:\\app\\Tavrin.codepage");
+    LaunchActions actions(s.services(), settings, log, codePages);
+    actions.follow([&] { return &item; });
 
     s.shell.result = 2;
     actions.GameStart();

@@ -1,5 +1,7 @@
 #include "support/MainWindow.h"
 
+#include "app/CommandGuard.h"
+
 #include <QLabel>
 #include <QtTest>
 
@@ -11,12 +13,16 @@ MainWindow::MainWindow(const CatalogueTree& catalogue, const std::string& ini) {
         fs.files[kIni] = ini;
     }
     start();
-    select(form->catalogue().tree().root());
+    select(workspace->catalogue().tree().root());
 }
 
 TMainForm& MainWindow::start() {
     form.reset();
-    form = std::make_unique<TMainForm>(services(files, pictures), kApp);
+    workspace.reset();
+    workspace = std::make_unique<Workspace>(services(files, pictures), kApp);
+    form = std::make_unique<TMainForm>(*workspace, services(files, pictures), hostFolder);
+    runGuarded(dialogs, [this] { workspace->open(); });
+    form->showOpenedWorkspace();
     return *form;
 }
 
@@ -31,6 +37,7 @@ TMainForm& MainWindow::show() {
 bool MainWindow::close() {
     const bool closed = form->close();
     form.reset();
+    workspace.reset();
     return closed;
 }
 
@@ -39,7 +46,7 @@ QString MainWindow::status(int panel) const {
 }
 
 TreeNode* MainWindow::node(const std::string& name) const {
-    for (TreeNode* n : form->catalogue().tree().preOrder()) {
+    for (TreeNode* n : catalogue().tree().preOrder()) {
         if (n->name == name) {
             return n;
         }
@@ -49,7 +56,7 @@ TreeNode* MainWindow::node(const std::string& name) const {
 
 QModelIndex MainWindow::indexOf(TreeNode* folder) const {
     std::vector<int> path;
-    for (TreeNode* n = folder; n; n = form->catalogue().tree().parentOf(n)) {
+    for (TreeNode* n = folder; n; n = catalogue().tree().parentOf(n)) {
         path.insert(path.begin(), n->row());
     }
     QModelIndex index;
@@ -61,7 +68,7 @@ QModelIndex MainWindow::indexOf(TreeNode* folder) const {
 
 std::string MainWindow::rows() const {
     std::string out;
-    for (const ProjectItem& item : rowsOf(form->catalogue())) {
+    for (const ProjectItem& item : rowsOf(catalogue())) {
         out += item.Path + "/" + item.Title + "/" + std::to_string(int(item.Kind)) + " ";
     }
     return out;
@@ -69,7 +76,7 @@ std::string MainWindow::rows() const {
 
 std::string MainWindow::paths() const {
     std::string out;
-    for (const ProjectItem& item : rowsOf(form->catalogue())) {
+    for (const ProjectItem& item : rowsOf(catalogue())) {
         out += item.Path;
     }
     return out;

@@ -2,6 +2,7 @@
 #pragma once
 
 #include "app/Main.h"
+#include "app/Workspace.h"
 #include "catalogue/FolderTreeView.h"
 #include "catalogue/ProjectListView.h"
 #include "support/CatalogueTree.h"
@@ -22,18 +23,22 @@ inline const std::string kIni = kApp + "Tavrin.ini";
 
 class MainWindow : public FakeServices {
 public:
-    // Destroyed before the services it was given.
+    // Both destroyed before the services they were given, the window first.
+    std::unique_ptr<Workspace> workspace;
     std::unique_ptr<TMainForm> form;
     // Pictures in place of the stand-in's, for windows started after it is set.
     Icons* pictures = nullptr;
     // Files in place of the stand-in's (the program's own stay in `fs`), likewise.
     FileSystem* files = nullptr;
+    // The program's folder as the about box names it, likewise.
+    QString hostFolder;
 
     MainWindow() = default;
     // Started on this catalogue, and these settings when given, with the root's rows listed.
     explicit MainWindow(const CatalogueTree& catalogue, const std::string& ini = {});
 
-    // A new window over the files as they are now; the old one goes first.
+    // A workspace opened on the files as they are now, and a new window on it; the old ones go
+    // first.
     TMainForm& start();
     // Shown and on the screen; a window that never gets there ends the run.
     TMainForm& show();
@@ -47,7 +52,8 @@ public:
 
     // The first folder of that name in outline order; null when there is none.
     TreeNode* node(const std::string& name) const;
-    void select(TreeNode* folder) { form->catalogue().selectFolder(folder); }
+    Catalogue& catalogue() const { return workspace->catalogue(); }
+    void select(TreeNode* folder) { catalogue().selectFolder(folder); }
     // The tree view's index of the folder.
     QModelIndex indexOf(TreeNode* folder) const;
     // The name editor open in the tree; null when none is.

@@ -45,7 +45,7 @@ struct Bars : test::MainWindow {
         fs.files[test::kData] =
             test::CatalogueTree().folder("R", {{"C:\\Games\\Hero\\", "Hero", pk2000}}).file();
         MainWindow::start();
-        select(form->catalogue().tree().root());
+        select(workspace->catalogue().tree().root());
         return show();
     }
 };
@@ -90,7 +90,7 @@ private slots:
                  25); // right after button 2
 
         // A click starts the entry's program with "0", from the entry as it stands now.
-        m.settings().bars.aplButtons[4].path = "C:\\now.exe";
+        b.workspace->settings().bars.aplButtons[4].path = "C:\\now.exe";
         QTest::mouseClick(control<QToolButton>(apl, "AplButton5"), Qt::LeftButton);
         QCOMPARE(b.shell.starts.size(), std::size_t(1));
         QCOMPARE(b.shell.starts[0].file, std::string("C:\\now.exe"));
@@ -167,7 +167,7 @@ private slots:
         QCOMPARE(b.shell.starts[2].parameters, std::string("0"));
 
         // A settings file that cannot be written is reported, and actview does not start.
-        m.settings().bars.gazToolPath[0] = "C:\\Locked";
+        b.workspace->settings().bars.gazToolPath[0] = "C:\\Locked";
         b.fs.failWrites = {"C:\\Locked\\actview.ini"};
         QTest::mouseClick(act, Qt::LeftButton);
         QCOMPARE(b.shell.starts.size(), std::size_t(3));
@@ -192,8 +192,8 @@ private slots:
         });
         control(&m, "MenuItem_Customize")->trigger();
         QVERIFY(cancel.seen);
-        QVERIFY(!m.settings().bars.nmlBarVisible);
-        QVERIFY(!m.settings().bars.aplButtons[2].shown);
+        QVERIFY(!b.workspace->settings().bars.nmlBarVisible);
+        QVERIFY(!b.workspace->settings().bars.aplButtons[2].shown);
         QVERIFY(!apl->isVisible());
 
         test::OnceShown<TCustomizeForm> tick([](TCustomizeForm* d) {
@@ -218,7 +218,7 @@ private slots:
         QVERIFY(ok.seen);
         QVERIFY(!apl->isVisible());
         QVERIFY(!control(&m, "MenuItem_AplBar")->isChecked());
-        QVERIFY(!m.settings().bars.aplBarVisible);
+        QVERIFY(!b.workspace->settings().bars.aplBarVisible);
     }
 };
 

@@ -146,10 +146,10 @@ private slots:
         QVERIFY(!control(&m, "TreePop_Delete")->isEnabled());
         QVERIFY(!control(&m, "TreePop_Rename")->isEnabled());
         QVERIFY(control(&m, "TreePop_New")->isEnabled());
-        m.catalogue().selectFolder(m.catalogue().tree().nodeAt(1));
+        f.catalogue().selectFolder(f.catalogue().tree().nodeAt(1));
         m.TreeView_PopupMenuPopup();
         QVERIFY(control(&m, "TreePop_Delete")->isEnabled());
-        QCOMPARE(m.catalogueActions().treePopupNode(), m.catalogue().tree().nodeAt(1));
+        QCOMPARE(m.catalogueActions().treePopupNode(), f.catalogue().tree().nodeAt(1));
     }
 
     void deleteAsksAboutTheListRows() {
@@ -172,7 +172,7 @@ private slots:
         QVERIFY(f.dialogs.shown[0].defaultButton == MsgResult::Yes);
         QCOMPARE(f.paths(), std::string("ABCDE"));
         QCOMPARE(f.list()->selectedRows(), std::vector<int>{1});
-        QCOMPARE(m.catalogue().tree().nodeCount(), 2); // never a folder
+        QCOMPARE(f.catalogue().tree().nodeCount(), 2); // never a folder
 
         f.list()->selectRows({0, 2, 4});
         f.list()->setCurrentIndex(f.list()->model()->index(1, 0));
@@ -236,13 +236,13 @@ private slots:
         QVERIFY(!QApplication::overrideCursor());
 
         emit header->sectionClicked(0);
-        f.form->catalogue().RemoveSelectedItems({2});
-        f.form->catalogue().insertItem(0, {"F", "f", pk2000});
+        f.workspace->catalogue().RemoveSelectedItems({2});
+        f.workspace->catalogue().insertItem(0, {"F", "f", pk2000});
         QTRY_VERIFY(!sort.running());
         QCOMPARE(f.paths(), std::string("ABDEF"));
 
         // The folder deleted meanwhile: the sort ends unheard.
-        Catalogue& catalogue = f.form->catalogue();
+        Catalogue& catalogue = f.workspace->catalogue();
         TreeNode* gone = catalogue.AddFolder(catalogue.tree().root(), "T");
         catalogue.appendItems(gone, {{"Y", "y", pk2000}, {"X", "x", pk2000}});
         emit header->sectionClicked(0);
@@ -314,7 +314,7 @@ private slots:
             QStringLiteral("C\\RPG_RT.EXE|GamePlay ShowTitle FullScreen|C\\"),
             QStringLiteral("C:\\E\\RPG2000.exe|0|C:\\E\\")};
         for (int value = 0; value <= 2; ++value) {
-            f.form->settings().basic.dblClick = value;
+            f.workspace->settings().basic.dblClick = value;
             f.shell.starts.clear();
             // A person's double click: a click, then the second press that the system reports
             // as a double click.
@@ -326,12 +326,12 @@ private slots:
                      expected[value]);
         }
         f.shell.starts.clear();
-        f.form->settings().basic.dblClick = 3;
-        f.form->launchActions().ProjectListDblClick();
+        f.workspace->settings().basic.dblClick = 3;
+        f.workspace->launch().ProjectListDblClick();
         QVERIFY(f.dialogs.shown.empty());
         QVERIFY(f.shell.starts.empty());
-        f.form->settings().basic.dblClick = 7;
-        f.form->launchActions().ProjectListDblClick();
+        f.workspace->settings().basic.dblClick = 7;
+        f.workspace->launch().ProjectListDblClick();
         QCOMPARE(f.dialogs.shown.size(), std::size_t(1));
         QCOMPARE(f.dialogs.shown[0].text, std::string("Not found be specified action"));
         QCOMPARE(f.dialogs.shown[0].caption, std::string("ProjectListDblClick()"));
@@ -402,17 +402,17 @@ private slots:
         QCOMPARE(f.list()->font().families().value(0), QStringLiteral("Noto Serif CJK JP"));
         QCOMPARE(f.tree()->font(), f.list()->font());
         QCOMPARE(f.list()->palette().color(QPalette::Text), QColor(Qt::red));
-        QCOMPARE(m.settings().list.bgColor, Colour(0xFFFFFF));
-        QVERIFY(!m.settings().list.bgColorOn);
+        QCOMPARE(f.workspace->settings().list.bgColor, Colour(0xFFFFFF));
+        QVERIFY(!f.workspace->settings().list.bgColorOn);
         QVERIFY(m.close());
         QVERIFY(f.saved("FontName=Noto Serif CJK JP\r\n"));
     }
 
     void aboutBoxLinkOpensThePageAndCloses() {
         Fixture f;
-        TMainForm& m = *f.form;
+        f.hostFolder = QStringLiteral("/home/me/.config/Tavrin/");
+        TMainForm& m = f.start();
         m.show();
-        m.setHostFolder(QStringLiteral("/home/me/.config/Tavrin/"));
         test::OnceShown<TVersionForm> person([](TVersionForm* box) {
             QVERIFY(control<QLabel>(box, "Lab_DataFolder")
                         ->text()

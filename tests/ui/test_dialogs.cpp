@@ -1,4 +1,5 @@
 #include "app/Main.h"
+#include "app/Workspace.h"
 #include "catalogue/ListCommands.h"
 #include "platform/Cp932.h"
 #include "platform/linux/QtDialogs.h"
@@ -152,7 +153,9 @@ private slots:
             text = box->text();
             click(box, QMessageBox::Ok);
         });
-        TMainForm form(services, "Z:\\app\\");
+        Workspace workspace(services, "Z:\\app\\");
+        TMainForm form(workspace, services);
+        workspace.open();
         QVERIFY(answer.seen);
         QCOMPARE(text, QStringLiteral("既に起動しています。"));
         QCOMPARE(owner, static_cast<QWidget*>(&form));

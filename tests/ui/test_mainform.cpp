@@ -1,4 +1,5 @@
 #include "app/Main.h"
+#include "app/Workspace.h"
 #include "catalogue/CatalogueFile.h"
 #include "platform/Cp932.h"
 #include "platform/ProfileFile.h"
@@ -31,7 +32,6 @@ private slots:
         TMainForm& form = s.start();
         QVERIFY(s.dialogs.shown.empty());
         QVERIFY(s.marker.held);
-        QCOMPARE(form.helpFile(), kApp + "Tavrin.hlp");
         QCOMPARE(s.tree()->currentIndex().data().toString(), QStringLiteral("RPG"));
         QVERIFY(s.tree()->isExpanded(s.tree()->model()->index(0, 0)));
         QCOMPARE(s.status(0), QStringLiteral("0個のプロジェクト"));
@@ -62,7 +62,7 @@ private slots:
                 shown.push_back(now ? now->name : "-");
             }
         } changes;
-        form.catalogue().addListener(&changes);
+        s.catalogue().addListener(&changes);
         QAbstractItemModel* folders = s.tree()->model();
         const QModelIndex root = folders->index(0, 0);
         // A quick run of changes: the list empties at once and shows the last folder once.
@@ -71,42 +71,12 @@ private slots:
         QCOMPARE(s.list()->model()->rowCount(), 0);
         QCOMPARE(s.status(1), QString());
         QTRY_COMPARE(changes.shown, std::vector<std::string>{"B"});
-        form.catalogue().removeListener(&changes);
-        QCOMPARE(form.catalogue().selected()->name, std::string("B"));
+        s.catalogue().removeListener(&changes);
+        QCOMPARE(s.catalogue().selected()->name, std::string("B"));
         QCOMPARE(s.list()->model()->rowCount(), 3);
         QCOMPARE(s.list()->model()->index(0, 1).data().toString(), QStringLiteral("勇者"));
         QCOMPARE(s.status(0), QStringLiteral("3個のプロジェクト"));
         QCOMPARE(s.status(1), QString());
-        // Holding the marker, it clears what writes cut short left beside its files.
-        QCOMPARE(s.fs.cleaned, (std::vector<std::string>{kData, kIni, kApp + "Tavrin.played",
-                                                         kApp + "Tavrin.codepage"}));
-    }
-
-    // A second copy, and a copy that cannot take the marker, which cannot know it is alone.
-    void secondInstanceSaysSoAndWritesNothing() {
-        for (const bool unavailable : {false, true}) {
-            Setup s;
-            s.marker.otherHolds = !unavailable;
-            s.marker.unavailable = unavailable;
-            s.fs.files[kData] = "IxO\x09junk";
-            {
-                TMainForm& form = s.start();
-                QVERIFY(form.isSecondInstance());
-                QVERIFY(!s.dialogs.shown.empty());
-                QCOMPARE(s.dialogs.shown[0].text,
-                         unavailable ? sj("データを置くフォルダに、ほかの Tavrin と同時に使わない"
-                                          "ための目印を作成できません。終了します。")
-                                     : sj("既に起動しています。"));
-                QCOMPARE(s.dialogs.shown[0].caption, std::string("Tavrin"));
-                QVERIFY(s.dialogs.shown[0].buttons == MsgButtons::Ok);
-                QVERIFY(s.close());
-            }
-            QCOMPARE(s.fs.files.size(), std::size_t(1));
-            QCOMPARE(s.fs.files[kData], std::string("IxO\x09junk"));
-            QCOMPARE(s.marker.releases, 0);
-            // The first copy may be writing them.
-            QVERIFY(s.fs.cleaned.empty());
-        }
     }
 
     void damagedCatalogueIsReportedAndKeptAside() {
@@ -122,31 +92,6 @@ private slots:
         QVERIFY(form.close());
         QCOMPARE(s.fs.files[kData + ".bak"], std::string("IXO"));
         QCOMPARE(s.fs.files[kData].size(), std::size_t(12));
-    }
-
-    // A catalogue and settings that are there but cannot be read (a FIFO, a device, a file
-    // too large) are told, and the close replaces neither with an empty or default one.
-    void filesThatCannotBeReadAreToldAndNeverReplaced() {
-        Setup s;
-        const std::string settings = "[B_Setting]\r\nstartsize=1\r\n";
-        s.fs.files[kData] = "catalogue";
-        s.fs.files[kIni] = settings;
-        s.fs.refused = {kData, kIni};
-        {
-            TMainForm& form = s.start();
-            QCOMPARE(s.dialogs.shown.size(), std::size_t(2));
-            QVERIFY(s.dialogs.shown[0].text.find(sj("元のファイルは、終了するときに ") + kData +
-                                                 ".bak") != std::string::npos);
-            QVERIFY(s.dialogs.shown[1].text.find(sj("このファイルは書き換えません。")) !=
-                    std::string::npos);
-            // The rest of start-up still ran.
-            QVERIFY(!control(&form, "ListPop_Thukuru2003Execute")->isVisible());
-            s.fs.refused.clear();
-            QVERIFY(s.close());
-        }
-        QCOMPARE(s.fs.files[kData + ".bak"], std::string("catalogue"));
-        QCOMPARE(s.fs.files[kIni], settings);
-        QCOMPARE(s.marker.releases, 1);
     }
 
     // A [TreeView] that names no width keeps the tree as designed.
@@ -189,11 +134,11 @@ private slots:
         {
             TMainForm& form = s.start();
             QVERIFY(s.dialogs.shown.empty());
-            const SettingsRecord& r = form.settings();
+            const SettingsRecord& r = s.workspace->settings();
             QVERIFY(r.basic.tasktray);
             QVERIFY(!r.basic.invisible);
             QCOMPARE(r.search.matchKinds, 0u);
-            QCOMPARE(form.catalogue().selected()->name, std::string("B"));
+            QCOMPARE(s.catalogue().selected()->name, std::string("B"));
             QCOMPARE(s.tree()->currentIndex().data().toString(), QStringLiteral("B"));
             QCOMPARE(s.list()->palette().color(QPalette::Base), QColor(0, 255, 0));
             QCOMPARE(s.tree()->palette().color(QPalette::Base), QColor(0, 255, 0));
@@ -254,9 +199,9 @@ private slots:
         s.fs.files["Z:\\icons\\text.ico"] = "not an icon";
         s.fs.files[kIni] =
             "[ListView]\r\nIcon[0]=Z:\\icons\\red.ico\r\nIcon[1]=Z:\\icons\\text.ico\r\n";
-        TMainForm& form = s.start();
-        form.catalogue().AddFoundItem("A\\", "a", pk2000);
-        form.catalogue().AddFoundItem("B\\", "b", pk95);
+        s.start();
+        s.catalogue().AddFoundItem("A\\", "a", pk2000);
+        s.catalogue().AddFoundItem("B\\", "b", pk95);
         const auto pixel = [&s](int row) {
             const QIcon icon =
                 s.list()->model()->index(row, 0).data(Qt::DecorationRole).value<QIcon>();
@@ -315,17 +260,6 @@ private slots:
         QCOMPARE(ini.readInteger("Position", "disy", -1), form.frameGeometry().left());
     }
 
-    void settingsWriteFailureKeepsTheWindowOpen() {
-        Setup s;
-        TMainForm& form = s.start();
-        s.fs.failWrites.push_back(kIni);
-        QVERIFY(!form.close());
-        QCOMPARE(s.dialogs.shown.back().text, sj("Z:\\app\\Tavrin.ini に書き込めません."));
-        QCOMPARE(s.marker.releases, 0);
-        s.fs.failWrites.clear();
-        QVERIFY(form.close());
-    }
-
     // The real file system: a catalogue with every kind of folder and item survives a start and
     // a close byte for byte.
     void catalogueSurvivesStartAndCloseOnDisk() {
@@ -348,9 +282,12 @@ private slots:
 
         test::FakeServices f;
         {
-            TMainForm form(
-                {fs, f.dialogs, f.marker, f.clipboard, f.help, f.shell, f.registry, f.icons, fs},
-                app);
+            const Services services{fs,      f.dialogs,  f.marker, f.clipboard, f.help,
+                                    f.shell, f.registry, f.icons,  fs};
+            Workspace workspace(services, app);
+            TMainForm form(workspace, services);
+            workspace.open();
+            form.showOpenedWorkspace();
             QVERIFY(form.close());
         }
         QVERIFY(f.dialogs.shown.empty());

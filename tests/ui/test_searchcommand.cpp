@@ -1,4 +1,5 @@
 #include "app/Main.h"
+#include "app/Workspace.h"
 #include "catalogue/Catalogue.h"
 #include "platform/linux/LinuxFileSystem.h"
 #include "support/CatalogueTree.h"
@@ -23,12 +24,16 @@ struct Fixture {
     test::TempFolder dir;
     LinuxFileSystem fs{DriveTable::rootOnly()};
     test::FakeServices fakes;
+    std::unique_ptr<Workspace> workspace;
     std::unique_ptr<TMainForm> form;
 
     Fixture() {
         std::filesystem::create_directories(dir / "app");
-        form =
-            std::make_unique<TMainForm>(fakes.services(&fs), *fs.toWindowsPath(dir / "app") + "\\");
+        workspace =
+            std::make_unique<Workspace>(fakes.services(&fs), *fs.toWindowsPath(dir / "app") + "\\");
+        form = std::make_unique<TMainForm>(*workspace, fakes.services(&fs));
+        workspace->open();
+        form->showOpenedWorkspace();
     }
     // A 2000 project of that name under the temporary folder.
     QString project(const std::string& name) {
@@ -38,7 +43,7 @@ struct Fixture {
     }
     QString titles() {
         QString out;
-        for (const ProjectItem& item : test::rowsOf(form->catalogue())) {
+        for (const ProjectItem& item : test::rowsOf(workspace->catalogue())) {
             out += QString::fromStdString(item.Title);
         }
         return out;
@@ -63,12 +68,12 @@ private slots:
         Fixture f;
         f.form->show();
         QVERIFY(QTest::qWaitForWindowExposed(f.form.get()));
-        SearchSettings& search = f.form->settings().search;
+        SearchSettings& search = f.workspace->settings().search;
         search.searchFolder = "C:\\kept";
         search.insert = false;
         search.dupChk = true;
         search.matchKinds = 2;
-        f.form->catalogue().AddFoundItem("C:\\old\\", "old", pk2000);
+        f.workspace->catalogue().AddFoundItem("C:\\old\\", "old", pk2000);
         const QList<QUrl> urls = {QUrl::fromLocalFile(f.project("A")),
                                   QUrl::fromLocalFile(f.project("B")),
                                   QUrl::fromLocalFile(f.project("C"))};
@@ -92,7 +97,7 @@ private slots:
         Fixture f;
         QCOMPARE(f.drop({}), Qt::IgnoreAction);
         QCOMPARE(f.drop({QUrl(QStringLiteral("https://example.org/"))}), Qt::IgnoreAction);
-        QCOMPARE(f.form->catalogue().rowCount(), 0);
+        QCOMPARE(f.workspace->catalogue().rowCount(), 0);
     }
 
     // A file manager honours "move" by deleting what it dropped: the user's game folders.

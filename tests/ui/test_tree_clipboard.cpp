@@ -44,7 +44,7 @@ private slots:
         control(f.form.get(), "TreePop_New")->trigger();
         TreeNode* added = s->child(s->childCount() - 1);
         QCOMPARE(added->name, sj("新しいフォルダ"));
-        QCOMPARE(f.form->catalogue().selected(), added);
+        QCOMPARE(f.workspace->catalogue().selected(), added);
         QVERIFY(f.tree()->isExpanded(f.indexOf(s)));
         QCOMPARE(f.tree()->currentIndex(), f.indexOf(added));
         QLineEdit* editor = f.editor();
@@ -62,7 +62,7 @@ private slots:
         f.show();
         TreeNode* deep = f.node("V");
         for (int i = 0; i < 6; ++i)
-            deep = f.form->catalogue().AddFolder(deep, "W");
+            deep = f.workspace->catalogue().AddFolder(deep, "W");
         f.select(deep);
         f.form->TreeView_PopupMenuPopup();
         control(f.form.get(), "TreePop_New")->trigger();
@@ -116,24 +116,24 @@ private slots:
         QCOMPARE(f.dialogs.shown[0].caption, sj("確認"));
         QVERIFY(f.dialogs.shown[0].icon == MsgIcon::Warning);
         QVERIFY(f.dialogs.shown[0].defaultButton == MsgResult::No);
-        QCOMPARE(f.form->catalogue().tree().nodeCount(), 5);
+        QCOMPARE(f.workspace->catalogue().tree().nodeCount(), 5);
 
         f.dialogs.answers = {MsgResult::Yes};
         control(f.form.get(), "TreePop_Delete")->trigger();
-        QCOMPARE(f.form->catalogue().tree().nodeCount(), 2);
+        QCOMPARE(f.workspace->catalogue().tree().nodeCount(), 2);
         QVERIFY(!f.node("U") && !f.node("V"));
-        QCOMPARE(f.form->catalogue().selected(), f.node("T"));
+        QCOMPARE(f.workspace->catalogue().selected(), f.node("T"));
         QCOMPARE(f.tree()->currentIndex(), f.indexOf(f.node("T")));
         // No late change from the view follows: the tree's change delay passes unused.
         QVERIFY(!f.form->treeChange().pending());
-        QCOMPARE(f.form->catalogue().selected(), f.node("T"));
+        QCOMPARE(f.workspace->catalogue().selected(), f.node("T"));
         QCOMPARE(f.status(0), QStringLiteral("0個のプロジェクト"));
 
         // The last child gone: the selection falls back to the root.
         f.dialogs.answers = {MsgResult::Yes};
         f.form->TreeView_PopupMenuPopup();
         control(f.form.get(), "TreePop_Delete")->trigger();
-        QCOMPARE(f.form->catalogue().selected(), f.form->catalogue().tree().root());
+        QCOMPARE(f.workspace->catalogue().selected(), f.workspace->catalogue().tree().root());
         QCOMPARE(f.list()->model()->rowCount(), 4);
     }
 
@@ -144,11 +144,11 @@ private slots:
         f.form->TreeView_PopupMenuPopup();
         QCOMPARE(f.form->catalogueActions().treePopupNode(), f.node("V"));
         TreeNode* s = f.node("S");
-        f.form->catalogue().DeleteFolderTree(s->child(0));
-        f.form->catalogue().deleteFolder(s);
+        f.workspace->catalogue().DeleteFolderTree(s->child(0));
+        f.workspace->catalogue().deleteFolder(s);
         QCOMPARE(f.form->catalogueActions().treePopupNode(), static_cast<TreeNode*>(nullptr));
         control(f.form.get(), "TreePop_Rename")->trigger(); // acts on nothing
-        QCOMPARE(f.form->catalogue().tree().nodeCount(), 2);
+        QCOMPARE(f.workspace->catalogue().tree().nodeCount(), 2);
     }
 
     // The mouse resting on a name the tree cuts short shows it whole; on one that fits, nothing.
@@ -158,7 +158,7 @@ private slots:
         FolderTreeView* tree = f.tree();
         tree->expandAll();
         const QString longName = QString(40, QChar(0x3042)); // あああ…
-        f.form->catalogue().renameFolder(f.node("T"), cp932::fromUtf8(longName.toStdString()));
+        f.workspace->catalogue().renameFolder(f.node("T"), cp932::fromUtf8(longName.toStdString()));
         const auto restOn = [&](const char* folder) {
             QToolTip::hideText();
             QTRY_VERIFY(!QToolTip::isVisible());
@@ -214,7 +214,7 @@ private slots:
         control(f.form.get(), "MainMenu_Cut")->trigger();
         QCOMPARE(f.dialogs.shown.back().text, std::string("Clipboard Open Error"));
         QCOMPARE(f.dialogs.shown.back().caption, std::string("ListView_Copy()"));
-        QCOMPARE(f.form->catalogue().rowCount(), 4); // a failed cut removes nothing
+        QCOMPARE(f.workspace->catalogue().rowCount(), 4); // a failed cut removes nothing
     }
 
     void pasteInsertsAboveTheFocusedRowInReverse() {
@@ -243,7 +243,7 @@ private slots:
         f.form->MainMenu_EditClick();
         QVERIFY(!control(f.form.get(), "MainMenu_Paste")->isEnabled());
         f.form->catalogueActions().ListView_Paste();
-        QCOMPARE(f.form->catalogue().rowCount(), 3);
+        QCOMPARE(f.workspace->catalogue().rowCount(), 3);
     }
 
     void cutAndPasteMoveItemsAndSurviveARestart() {
