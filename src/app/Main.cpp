@@ -5,6 +5,7 @@
 #include "app/MainBars.h"
 #include "app/MenuState.h"
 #include "app/Settings.h"
+#include "app/StatusPanels.h"
 #include "app/WindowLayout.h"
 #include "app/Workspace.h"
 #include "catalogue/CatalogueActions.h"
@@ -14,31 +15,24 @@
 #include "catalogue/ProjectListModel.h"
 #include "catalogue/ProjectListView.h"
 #include "catalogue/TreeSelectionDebounce.h"
-#include "dialogs/F_customize.h"
-#include "dialogs/F_setting.h"
-#include "dialogs/F_version.h"
+#include "dialogs/DialogCommands.h"
 #include "launch/DetailsPane.h"
 #include "launch/Tavrinutils.h"
 #include "platform/Clipboard.h"
 #include "platform/Help.h"
 #include "platform/linux/AppIcons.h"
-#include "platform/linux/FileDrop.h"
 #include "platform/linux/QtText.h"
+#include "search/FolderDropSearch.h"
 #include "search/SearchCommand.h"
 #include "ui_Main.h"
 
 #include <QApplication>
 #include <QCloseEvent>
-#include <QDragEnterEvent>
-#include <QDropEvent>
 #include <QGuiApplication>
 #include <QHeaderView>
-#include <QLabel>
-#include <QMimeData>
 #include <QScreen>
 #include <QShortcut>
 #include <QSplitter>
-#include <QTimer>
 
 #include <algorithm>
 
@@ -62,7 +56,6 @@ TMainForm::TMainForm(Workspace& workspace, Services services, QString hostFolder
 }
 
 TMainForm::~TMainForm() {
-    mCatalogue.removeListener(this);
     // The workspace outlives the window.
     mLaunch.follow({});
 }
@@ -107,22 +100,8 @@ void TMainForm::buildWindow() {
     mTreeChange = new TreeSelectionDebounce(mCatalogue, mTreeModel, ui->TreeView, mListModel, this);
     mCatalogueActions = new CatalogueActions(mCatalogue, mTreeModel, ui->TreeView, list,
                                              mServices.clipboard, mServices.dialogs, this);
-    mCatalogue.addListener(this);
     mAppearance = std::make_unique<ListAppearance>(list, ui->TreeView, mListModel, mServices.fs);
-
-    mCount = new QLabel(this);
-    mTitle = new QLabel(this);
-    mCount->setObjectName(QStringLiteral("StatusPanel0"));
-    mTitle->setObjectName(QStringLiteral("StatusPanel1"));
-    // 100 wide, or wider where the font needs it: a cut count helps nobody. A long title is cut
-    // at the window's edge instead of pushing the count aside.
-    mCount->setMinimumWidth(100);
-    mTitle->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Preferred);
-    for (QLabel* panel : {mCount, mTitle}) {
-        panel->setFrameStyle(QFrame::Panel | QFrame::Sunken);
-    }
-    ui->StatusBar1->addWidget(mCount);
-    ui->StatusBar1->addWidget(mTitle, 1);
+    mStatus = new StatusPanels(ui->StatusBar1, mCatalogue);
 
     mBars = new MainBars(ui->ControlBar1,
                          {ui->ToolButton_OpenProjectFolder, ui->ToolButton_RpgSearch,
@@ -135,6 +114,8 @@ void TMainForm::buildWindow() {
             [this](int i) { command([this, i] { mLaunch.GazButtonClick(i); }); });
     bindMenus();
     bindViews();
+    new FolderDropSearch(this, mServices, mSettings.search, mCatalogue,
+                         [this](const std::function<void()>& search) { command(search); });
 }
 
 void TMainForm::command(const std::function<void()>& handler) {
@@ -198,7 +179,7 @@ void TMainForm::bindMenus() {
     bindEntry(start, ui->MainMenu_TestPlay, [run] { run->TestPlay(); });
     bindEntry(start, ui->MainMenu_ThukuruExecute, [run] { run->TukuruExecute(); });
     bind(ui->MainMenu_OpenHelp, [this] { mServices.help.showContents(mWorkspace.helpFile()); });
-    bind(ui->MainMenu_About, [this] { AboutSoftware(); });
+    bind(ui->MainMenu_About, [this] { showAbout(this, mServices.shell, mHostFolder); });
 
     connect(edit, &QMenu::aboutToShow, this, &TMainForm::MainMenu_EditClick);
     connect(start, &QMenu::aboutToShow, this, &TMainForm::MainMenu_StartClick);
@@ -245,20 +226,19 @@ void TMainForm::bindViews() {
     ProjectListView* list = ui->ProjectList;
     CatalogueActions* items = mCatalogueActions;
     connect(list, &QAbstractItemView::clicked, this,
-            [this, list] { command([&] { ShowFocusedTitle(list->focusedRow()); }); });
+            [this, list] { command([&] { mStatus->showTitle(list->focusedRow()); }); });
     connect(list, &QAbstractItemView::doubleClicked, this,
             [this] { command([this] { mLaunch.ProjectListDblClick(); }); });
     connect(list->horizontalHeader(), &QHeaderView::sectionClicked, this,
             [this, items](int column) { command([&] { items->ProjectListColumnClick(column); }); });
     connect(list, &ProjectListView::rowsDropped, this,
             [this, items](int target) { command([&] { items->ProjectListDragDrop(target); }); });
-    connect(items, &CatalogueActions::countChanged, this,
-            [this] { ShowProjectCount(mCatalogue.rowCount()); });
+    connect(items, &CatalogueActions::countChanged, this, [this] { mStatus->showCount(); });
     connect(items, &CatalogueActions::focusChanged, this,
-            [this, list] { ShowFocusedTitle(list->focusedRow()); });
-    connect(mTreeChange, &TreeSelectionDebounce::listLeft, this, [this] { ShowFocusedTitle(-1); });
-    connect(mTreeChange, &TreeSelectionDebounce::listBack, this,
-            [this] { ShowProjectCount(mCatalogue.rowCount()); });
+            [this, list] { mStatus->showTitle(list->focusedRow()); });
+    connect(mTreeChange, &TreeSelectionDebounce::listLeft, this,
+            [this] { mStatus->showTitle(-1); });
+    connect(mTreeChange, &TreeSelectionDebounce::listBack, this, [this] { mStatus->showCount(); });
 
     tree->setDropRule([this, list](const QObject* source, const QModelIndex* index) {
         const bool fromList = source == list;
@@ -337,16 +317,6 @@ void TMainForm::showEvent(QShowEvent* event) {
 
 // ---- status bar and menu rules --------------------------------------------------------------
 
-void TMainForm::ShowProjectCount(int count) {
-    mCount->setText(count < 0 ? QString()
-                              : QString::number(count) + QStringLiteral("個のプロジェクト"));
-}
-
-void TMainForm::ShowFocusedTitle(int row) {
-    const ProjectItem* item = row < 0 ? nullptr : mCatalogue.row(row);
-    mTitle->setText(item ? qsShown(item->Title) : QString());
-}
-
 const ProjectItem* TMainForm::focusedItem() const {
     const int row = ui->ProjectList->focusedRow();
     return row < 0 ? nullptr : mCatalogue.row(row);
@@ -378,7 +348,7 @@ void TMainForm::ListView_PopupMenuPopup() {
     ui->ListPop_Copy->setEnabled(s.copy);
     ui->ListPop_Paste->setEnabled(s.paste);
     ui->ListPop_Delete->setEnabled(s.del);
-    ShowFocusedTitle(ui->ProjectList->focusedRow());
+    mStatus->showTitle(ui->ProjectList->focusedRow());
 }
 
 void TMainForm::TreeView_PopupMenuPopup() {
@@ -389,64 +359,20 @@ void TMainForm::TreeView_PopupMenuPopup() {
     mCatalogueActions->treePopupOpened();
 }
 
-// ---- files dropped from other programs ------------------------------------------------------
-
-void TMainForm::dragEnterEvent(QDragEnterEvent* event) {
-    // Files and folders from another program; the list's own drags carry none.
-    if (!event->source() && event->mimeData()->hasUrls()) {
-        acceptFileDrop(event);
-    }
-}
-
-void TMainForm::dragMoveEvent(QDragMoveEvent* event) {
-    if (!event->source() && event->mimeData()->hasUrls()) {
-        acceptFileDrop(event);
-    }
-}
-
-void TMainForm::dropEvent(QDropEvent* event) {
-    const std::vector<std::string> items = searchableDrops(*event->mimeData(), mServices.fs);
-    // Nothing this program can search is no drop at all: the source keeps its files.
-    if (items.empty()) {
-        event->ignore();
-        return;
-    }
-    if (!acceptFileDrop(event)) {
-        return;
-    }
-    // The drop ends before the searches run, so the program it came from is not kept waiting.
-    QTimer::singleShot(0, this, [this, items] {
-        command([&] { SearchDroppedItems(this, mServices, mSettings.search, mCatalogue, items); });
-    });
-}
-
 // ---- the window's own commands --------------------------------------------------------------
 
 void TMainForm::MainMenu_SettingClick() {
-    mAppearance->readInto(mSettings.list);
-    FontChoice font = mAppearance->font();
-    TSettingForm form(mServices, mWorkspace.helpFile(), this);
-    if (form.EditSettings(mSettings, font)) {
-        mAppearance->setFont(font);
-        mAppearance->apply(mSettings.list);
+    if (editSettings(this, mServices, mWorkspace.helpFile(), mSettings, *mAppearance)) {
         ApplyDblClickDefault(mSettings.basic.dblClick);
-        mAppearance->loadIcons(mSettings.list.listIconPath);
     }
 }
 
 void TMainForm::MainMenu_Customize() {
     // The View menu's toggles may have changed the bars since they were built.
     mBars->readVisibility(mSettings.bars);
-    TCustomizeForm form(mServices, mWorkspace.helpFile(), this);
-    if (form.EditBarSettings(mSettings.bars)) {
+    if (editBars(this, mServices, mWorkspace.helpFile(), mSettings.bars)) {
         mBars->apply(mSettings.bars, mServices.fs, mServices.icons);
     }
-}
-
-void TMainForm::AboutSoftware() {
-    QApplication::beep();
-    TVersionForm box(mServices.shell, mHostFolder, this);
-    box.exec();
 }
 
 // The list pop-up's bold entry is what a double click does.
@@ -533,31 +459,6 @@ void TMainForm::applyLayout(const WindowLayout& layout) {
             mTreeChange->reveal(mTreeModel->indexOf(node));
         }
     }
-}
-
-// ---- catalogue notices ----------------------------------------------------------------------
-
-void TMainForm::selectionAboutToChange(TreeNode*) {
-    ShowFocusedTitle(-1);
-}
-
-void TMainForm::selectionChanged(TreeNode* now) {
-    if (now) {
-        ShowProjectCount(mCatalogue.rowCount());
-    }
-}
-
-// The count follows the rows whoever adds or takes them: a search's hand-over, a paste, a drop.
-void TMainForm::itemsInserted() {
-    ShowProjectCount(mCatalogue.rowCount());
-}
-
-void TMainForm::itemsRemoved() {
-    ShowProjectCount(mCatalogue.rowCount());
-}
-
-void TMainForm::itemsReset() {
-    ShowProjectCount(mCatalogue.rowCount());
 }
 
 } // namespace tavrin

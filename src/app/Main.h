@@ -1,6 +1,5 @@
 #pragma once
 
-#include "catalogue/CatalogueListener.h"
 #include "platform/Services.h"
 #include "platform/SettingsRecord.h"
 
@@ -12,7 +11,6 @@
 #include <string>
 
 class QAction;
-class QLabel;
 class QMenu;
 
 namespace Ui {
@@ -29,6 +27,7 @@ class LaunchActions;
 class ListAppearance;
 class MainBars;
 class ProjectListModel;
+class StatusPanels;
 class TreeNode;
 class TreeSelectionDebounce;
 class Workspace;
@@ -39,7 +38,7 @@ struct WindowLayout;
 // the tool bars above and the status bar below. Its controls and menus come from Main.ui and go
 // by their object names; each subsystem's commands live in its own handler. It shows a workspace,
 // which outlives it.
-class TMainForm : public QMainWindow, private CatalogueListener {
+class TMainForm : public QMainWindow {
     Q_OBJECT
 public:
     // hostFolder: the program's folder as the user's file manager names it, for the about box.
@@ -68,10 +67,6 @@ public:
 protected:
     void closeEvent(QCloseEvent* event) override;
     void showEvent(QShowEvent* event) override;
-    // Folders dropped from a file manager are searched.
-    void dragEnterEvent(QDragEnterEvent* event) override;
-    void dragMoveEvent(QDragMoveEvent* event) override;
-    void dropEvent(QDropEvent* event) override;
 
 private:
     void buildWindow();
@@ -86,24 +81,13 @@ private:
     void bindEntry(QMenu* menu, QAction* action, std::function<void()> handler);
     const ProjectItem* focusedItem() const;
 
-    void ShowProjectCount(int count);
-    // Row -1: no row.
-    void ShowFocusedTitle(int row);
-
     void MainMenu_SettingClick();
     void MainMenu_Customize();
-    void AboutSoftware();
     void ApplyDblClickDefault(int dblClick);
 
     WindowLayout currentLayout() const;
     void applyLayout(const WindowLayout& layout);
     int treeWidth() const;
-
-    void selectionAboutToChange(TreeNode* old) override;
-    void selectionChanged(TreeNode* now) override;
-    void itemsInserted() override;
-    void itemsRemoved() override;
-    void itemsReset() override;
 
     std::unique_ptr<Ui::TMainForm> ui;
     Workspace& mWorkspace;
@@ -118,8 +102,7 @@ private:
     CatalogueActions* mCatalogueActions = nullptr;
     MainBars* mBars = nullptr;
     DetailsPane* mDetails = nullptr;
-    QLabel* mCount = nullptr; // StatusPanel0
-    QLabel* mTitle = nullptr; // StatusPanel1
+    StatusPanels* mStatus = nullptr;
     QString mHostFolder;
     // The outer size, designed or restored, settled once the frame is known.
     std::optional<QRect> mOuterBounds;

@@ -108,6 +108,15 @@ TEST(Workspace, WhatWasNotReadIsNeverWritten) {
     }
 }
 
+// A start-up that failed before it read anything leaves both files as they are.
+TEST(Workspace, AWorkspaceNeverReadWritesNothing) {
+    Opened r;
+    r.fs.files[kData] = "catalogue";
+    r.workspace.close(windowLayout(), 0);
+    EXPECT_EQ(r.fs.files.size(), 1u);
+    EXPECT_EQ(r.fs.files[kData], "catalogue");
+}
+
 // A file that cannot be written is told as a failure: the marker stays, and the close may be
 // tried again.
 TEST(Workspace, AFailedWriteKeepsTheMarkerForAnotherTry) {

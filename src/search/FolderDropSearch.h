@@ -1,0 +1,36 @@
+#pragma once
+
+#include "platform/Services.h"
+
+#include <QObject>
+
+#include <functional>
+
+class QWidget;
+
+namespace tavrin {
+
+class Catalogue;
+struct SearchSettings;
+
+// Searches the files and folders another program drops on the window, with the search settings
+// as they stand, into the selected catalogue folder.
+class FolderDropSearch : public QObject {
+public:
+    // `command` runs each search as the window runs its commands.
+    using Command = std::function<void(const std::function<void()>&)>;
+    FolderDropSearch(QWidget* window, Services services, const SearchSettings& search,
+                     Catalogue& catalogue, Command command);
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
+private:
+    QWidget* mWindow;
+    Services mServices;
+    const SearchSettings& mSearch;
+    Catalogue& mCatalogue;
+    Command mCommand;
+};
+
+} // namespace tavrin
