@@ -2,19 +2,12 @@
 
 #include "launch/CodePageBox.h"
 #include "launch/CodePageChoices.h"
-#include "launch/GameCodePage.h"
-#include "launch/GameFiles.h"
-#include "launch/GameNeeds.h"
+#include "launch/DetailsReader.h"
 #include "launch/PictureView.h"
 #include "launch/PlayLog.h"
 #include "launch/ProjectDetails.h"
-#include "launch/RememberedRegistry.h"
-#include "launch/TitlePicture.h"
-#include "platform/AppError.h"
 #include "platform/CodePages.h"
-#include "platform/FileSystem.h"
 #include "platform/PathText.h"
-#include "platform/Registry.h"
 #include "platform/linux/QtText.h"
 
 #include <QAbstractItemView>
@@ -23,35 +16,15 @@
 #include <QLabel>
 #include <QPlainTextEdit>
 #include <QSplitter>
-#include <QThreadPool>
 #include <QTimer>
 #include <QVBoxLayout>
 
-#include <atomic>
-#include <chrono>
-#include <mutex>
 #include <optional>
 
 namespace tavrin {
 
-using Clock = std::chrono::steady_clock;
-
-// Counting a folder on a slow disk stops here and says "at least".
-constexpr auto kLongestCount = std::chrono::seconds(3);
-// Whether the RTP is installed changes when the user installs it, not from row to row.
-constexpr auto kRegistryKept = std::chrono::seconds(30);
 // An answer quicker than this replaces the last row's details without a note in between.
 constexpr int kLoadingNoteDelayMs = 150;
-
-struct DetailsPane::Answer {
-    std::uint64_t serial = 0;
-    bool sizeOnly = false;
-    QImage picture;
-    QString pictureNote;
-    QStringList needs;
-    std::optional<int> codePage; // a 2000 game's, told from its files
-    details::FolderSize size;
-};
 
 namespace {
 
@@ -77,148 +50,11 @@ QPlainTextEdit* wrappingLines(QWidget* parent) {
 
 } // namespace
 
-// One worker at most; a request made while it works waits in `mPending`, replacing any older one
-// still waiting there, so a quick walk down the list reads only the rows it stops at.
-class DetailsPane::Loader {
-public:
-    struct Request {
-        std::uint64_t serial = 0;
-        std::string folder;
-        ProjectKind kind = pkNone;
-    };
-
-    Loader(DetailsPane* pane, FileSystem& fs, Registry& registry)
-        : mPane(pane), mFs(fs), mRegistry(registry, kRegistryKept) {
-        mPool.setMaxThreadCount(1);
-    }
-
-    ~Loader() {
-        {
-            std::lock_guard lock(mMutex);
-            mClosing = true;
-            mPending.reset();
-        }
-        mPool.waitForDone();
-    }
-
-    void ask(Request request) {
-        mLatest = request.serial;
-        std::lock_guard lock(mMutex);
-        mPending = std::move(request);
-        if (!mRunning) {
-            mRunning = true;
-            mPool.start([this] { work(); });
-        }
-    }
-
-private:
-    void work() {
-        for (;;) {
-            Request r;
-            {
-                std::lock_guard lock(mMutex);
-                if (!mPending || mClosing) {
-                    mRunning = false;
-                    return;
-                }
-                r = std::move(*mPending);
-                mPending.reset();
-            }
-            load(r);
-        }
-    }
-
-    bool stale(std::uint64_t serial) const { return mClosing || mLatest != serial; }
-
-    void post(Answer answer) {
-        // Under the lock that closing takes: nothing is posted to a pane being destroyed.
-        std::lock_guard lock(mMutex);
-        if (mClosing) {
-            return;
-        }
-        DetailsPane* pane = mPane;
-        QMetaObject::invokeMethod(
-            pane, [pane, answer = std::move(answer)] { pane->apply(answer); },
-            Qt::QueuedConnection);
-    }
-
-    // Nothing a folder holds ends the worker: whatever cannot be read is shown as not there, and
-    // no exception leaves the thread.
-    void load(const Request& r) {
-        Answer answer;
-        answer.serial = r.serial;
-        try {
-            if (const std::optional<details::PictureFile> file =
-                    details::findTitlePicture(mFs, r.folder, r.kind)) {
-                const std::optional<std::string> bytes =
-                    mFs.readFile(file->path, details::kPictureFileLimit);
-                if (bytes) {
-                    answer.picture = decodeTitlePicture(*bytes, file->format, answer.pictureNote);
-                }
-                if (answer.picture.isNull() && answer.pictureNote.isEmpty()) {
-                    answer.pictureNote = QStringLiteral("タイトル画像を読めません");
-                }
-            }
-        } catch (...) {
-            answer.pictureNote = QStringLiteral("タイトル画像を読めません");
-        }
-        if (stale(r.serial)) {
-            return;
-        }
-        std::optional<GameNeeds> needs;
-        if (r.kind == pk2000) {
-            try {
-                needs = readGameNeeds(mFs, mRegistry, r.folder);
-            } catch (...) {
-                needs.reset();
-            }
-            if (stale(r.serial)) {
-                return;
-            }
-            const std::vector<std::string> noFolders;
-            try {
-                answer.codePage =
-                    gamecodepage::read(mFs, r.folder, needs ? needs->rtpFolders : noFolders);
-            } catch (...) {
-                answer.codePage = codepage::kJapanese; // as the runtime runs when nothing decides
-            }
-        }
-        for (const std::string& line : details::needsLines(r.kind, needs)) {
-            answer.needs << qs(line);
-        }
-        post(std::move(answer));
-
-        const auto until = Clock::now() + kLongestCount;
-        Answer counted;
-        counted.serial = r.serial;
-        counted.sizeOnly = true;
-        try {
-            counted.size = details::countFolder(mFs, r.folder, details::kMostEntriesCounted, [&] {
-                return stale(r.serial) || Clock::now() > until;
-            });
-        } catch (...) {
-            counted.size.complete = false;
-        }
-        if (!stale(r.serial)) {
-            post(std::move(counted));
-        }
-    }
-
-    DetailsPane* mPane;
-    FileSystem& mFs;
-    RememberedRegistry mRegistry;
-    QThreadPool mPool;
-    std::mutex mMutex;
-    std::optional<Request> mPending;
-    bool mRunning = false;
-    std::atomic<bool> mClosing{false};
-    std::atomic<std::uint64_t> mLatest{0};
-};
-
 DetailsPane::DetailsPane(FileSystem& fs, Registry& registry, PlayLog& playLog,
                          CodePageChoices& codePages, QWidget* parent)
-    : QWidget(parent), mLoader(std::make_unique<Loader>(this, fs, registry)), mPlayLog(playLog),
-      mCodePages(codePages) {
+    : QWidget(parent), mReader(std::make_unique<DetailsReader>(
+                           this, fs, registry, [this](const DetailsAnswer& a) { apply(a); })),
+      mPlayLog(playLog), mCodePages(codePages) {
     setObjectName(QStringLiteral("DetailsPane"));
     auto* row = new QHBoxLayout(this);
     row->setContentsMargins(4, 4, 4, 4);
@@ -230,7 +66,7 @@ DetailsPane::DetailsPane(FileSystem& fs, Registry& registry, PlayLog& playLog,
     mCodePageLine = new QWidget(this);
     auto* codePageRow = new QHBoxLayout(mCodePageLine);
     codePageRow->setContentsMargins(0, 0, 0, 0);
-    auto* codePageCaption = new QLabel(QStringLiteral("文字コード:"), mCodePageLine);
+    auto* codePageCaption = new QLabel(qs(details::codePageCaption()), mCodePageLine);
     mCodePage = new CodePageBox(mCodePageLine);
     mCodePage->setObjectName(QStringLiteral("Combo_CodePage"));
     mCodePage->addItem(QString());
@@ -264,7 +100,7 @@ DetailsPane::DetailsPane(FileSystem& fs, Registry& registry, PlayLog& playLog,
         if (!mAnswered) {
             mPicture->setPicture({});
             mCodePageLine->hide();
-            mText->setPlainText(QStringLiteral("読み込み中…"));
+            mText->setPlainText(qs(details::readingLine()));
         }
     });
     // The keyboard stays in the list.
@@ -280,7 +116,7 @@ DetailsPane::DetailsPane(FileSystem& fs, Registry& registry, PlayLog& playLog,
 
 DetailsPane::~DetailsPane() {
     mPlayLog.setRecorded({});
-    mLoader.reset();
+    mReader.reset();
 }
 
 void DetailsPane::follow(QAbstractItemView* list, std::function<const ProjectItem*()> focused) {
@@ -395,10 +231,10 @@ void DetailsPane::request(const ProjectItem* item) {
     mSizeLine.clear();
     mAnswered = false;
     mLoadingNote->start();
-    mLoader->ask({mSerial, pathtext::withTrailingBackslash(item->Path), item->Kind});
+    mReader->ask(mSerial, pathtext::withTrailingBackslash(item->Path), item->Kind);
 }
 
-void DetailsPane::apply(const Answer& answer) {
+void DetailsPane::apply(const DetailsAnswer& answer) {
     // An answer for a row the user has left.
     if (answer.serial != mSerial || !mHasProject) {
         return;
@@ -410,7 +246,7 @@ void DetailsPane::apply(const Answer& answer) {
         mPictureNote = answer.pictureNote;
         mNeeds = answer.needs;
         showCodePage(answer.codePage);
-        mSizeLine = QStringLiteral("フォルダの大きさ: 数えています…");
+        mSizeLine = qs(details::countingLine());
         mAnswered = true;
         mLoadingNote->stop();
     }
@@ -420,8 +256,7 @@ void DetailsPane::apply(const Answer& answer) {
 void DetailsPane::showLines() {
     QStringList lines;
     if (mPicture->picture().isNull()) {
-        lines << (mPictureNote.isEmpty() ? QStringLiteral("タイトル画像はありません")
-                                         : mPictureNote);
+        lines << (mPictureNote.isEmpty() ? qs(details::noPictureLine()) : mPictureNote);
     }
     lines << mNeeds;
     lines << mSizeLine;
@@ -439,7 +274,7 @@ void DetailsPane::showCodePage(std::optional<int> detected) {
         return;
     }
     mCodePageFolder = mFolder;
-    mCodePage->setItemText(0, QStringLiteral("自動（%1）").arg(qs(codepage::shownName(*detected))));
+    mCodePage->setItemText(0, qs(details::automaticCodePage(*detected)));
     const std::optional<int> chosen = mCodePages.chosen(mCodePageFolder);
     const int at = chosen ? mCodePage->findData(*chosen) : 0;
     mCodePage->setCurrentIndex(std::max(at, 0));

@@ -19,6 +19,8 @@ class QTimer;
 namespace tavrin {
 
 class CodePageChoices;
+class DetailsReader;
+struct DetailsAnswer;
 class FileSystem;
 class PictureView;
 class PlayLog;
@@ -49,20 +51,17 @@ public:
 
     QSize minimumSizeHint() const override;
 
-    struct Answer;
-
 protected:
     void resizeEvent(QResizeEvent* event) override;
 
 private:
     void refresh();
     void request(const ProjectItem* item);
-    void apply(const Answer& answer);
+    void apply(const DetailsAnswer& answer);
     void showLines();
     void showCodePage(std::optional<int> detected);
 
-    class Loader;
-    std::unique_ptr<Loader> mLoader;
+    std::unique_ptr<DetailsReader> mReader;
     PlayLog& mPlayLog;
     CodePageChoices& mCodePages;
     std::function<const ProjectItem*()> mFocused;

@@ -2,6 +2,7 @@
 
 #include "launch/GameFiles.h"
 #include "platform/AppError.h"
+#include "platform/CodePages.h"
 #include "platform/Cp932.h"
 #include "platform/FileSystem.h"
 #include "platform/PathText.h"
@@ -210,6 +211,34 @@ std::string lastStartedLine(std::optional<std::time_t> when) {
         return sj("前回の起動: まだありません");
     }
     return sj("前回の起動: ") + text.data();
+}
+
+std::string noPictureLine() {
+    return sj("タイトル画像はありません");
+}
+
+std::string unreadablePictureLine() {
+    return sj("タイトル画像を読めません");
+}
+
+std::string oversizedPictureLine() {
+    return sj("タイトル画像が大きすぎます");
+}
+
+std::string readingLine() {
+    return sj("読み込み中…");
+}
+
+std::string countingLine() {
+    return sj("フォルダの大きさ: 数えています…");
+}
+
+std::string codePageCaption() {
+    return sj("文字コード:");
+}
+
+std::string automaticCodePage(int detected) {
+    return sj("自動（") + codepage::shownName(detected) + sj("）");
 }
 
 Extent wholeStepSize(Extent picture, Extent room) {

@@ -50,6 +50,16 @@ FolderSize countFolder(FileSystem& fs, const std::string& folder, std::uint64_t 
 std::vector<std::string> needsLines(ProjectKind kind, const std::optional<GameNeeds>& needs);
 std::string sizeLine(const FolderSize& size);
 std::string lastStartedLine(std::optional<std::time_t> when);
+// The picture's place when there is none to show, or none that can be shown.
+std::string noPictureLine();
+std::string unreadablePictureLine();
+std::string oversizedPictureLine();
+// While a row's details are read, and while its folder is counted.
+std::string readingLine();
+std::string countingLine();
+// The code page box: its caption, and its first entry, the code page the game's files tell.
+std::string codePageCaption();
+std::string automaticCodePage(int detected);
 
 struct Extent {
     int width = 0, height = 0;

@@ -1,6 +1,7 @@
 #include "launch/TitlePicture.h"
 
 #include "launch/GameFiles.h"
+#include "platform/linux/QtText.h"
 
 #include <QBuffer>
 #include <QByteArray>
@@ -46,7 +47,7 @@ QImage decodeTitlePicture(const std::string& bytes, details::PictureFormat forma
     const QSize size = reader.size();
     if (!size.isValid() || size.width() > gamefiles::kLargestPictureSide ||
         size.height() > gamefiles::kLargestPictureSide) {
-        note = QStringLiteral("タイトル画像が大きすぎます");
+        note = qs(details::oversizedPictureLine());
         return {};
     }
     QImage image;
