@@ -6,6 +6,7 @@
 #include "platform/Cp932.h"
 #include "platform/ProfileFile.h"
 #include "support/GameFileBuilders.h"
+#include "support/SaveFileBuilder.h"
 
 #include <cstdint>
 #include <filesystem>
@@ -188,6 +189,8 @@ int main(int argc, char** argv) {
     seed("ldb", "title", test::makeLdb(sj("タイトル")));
     seed("ldb", "none", test::makeLdb(""));
     seed("ldb", "rpg2003", test::makeLdb2003(sj("タイトル")));
+    seed("savegame", "hero", test::makeLsd({46364.77, sj("勇者"), 12, 340}));
+    seed("savegame", "bare", test::makeLsd({}));
     // The names' count, where the database ends (a 256th), the names, the database, the map tree.
     const auto codePageSeed = [](int codePage, const std::vector<std::string>& names) {
         std::vector<std::string> stored;

@@ -1,0 +1,287 @@
+#include "launch/SaveGames.h"
+
+#include "platform/AppError.h"
+#include "platform/Cp932.h"
+#include "platform/FileSystem.h"
+#include "platform/PathText.h"
+#include "platform/TextLines.h"
+
+#include <array>
+#include <bit>
+#include <chrono>
+#include <cmath>
+#include <cstdio>
+#include <limits>
+
+namespace tavrin {
+
+namespace {
+
+// The save file's numbers: seven bits a byte, most significant first, the top bit set on every
+// byte but the last. A 32-bit number takes five bytes at most; a longer one, or one past 32 bits,
+// is damage, and so is one cut off by the end.
+class LsdReader {
+public:
+    explicit LsdReader(std::string_view bytes) : mBytes(bytes) {}
+
+    bool atEnd() const { return mBytes.empty(); }
+    // A chunk could not be read whole.
+    bool broken() const { return mBroken; }
+    void breakOff() { mBroken = true; }
+    std::optional<std::uint32_t> number() {
+        constexpr int kLongestNumber = 5;
+        std::uint64_t value = 0;
+        for (int taken = 0; taken < kLongestNumber && !mBytes.empty(); ++taken) {
+            const auto b = static_cast<std::uint8_t>(mBytes.front());
+            mBytes.remove_prefix(1);
+            value = value << 7 | (b & 0x7Fu);
+            if (!(b & 0x80)) {
+                if (value > std::numeric_limits<std::uint32_t>::max()) {
+                    return std::nullopt;
+                }
+                return static_cast<std::uint32_t>(value);
+            }
+        }
+        return std::nullopt;
+    }
+    std::optional<std::string_view> bytes(std::uint32_t length) {
+        if (length > mBytes.size()) {
+            return std::nullopt;
+        }
+        const std::string_view taken = mBytes.substr(0, length);
+        mBytes.remove_prefix(length);
+        return taken;
+    }
+
+private:
+    std::string_view mBytes;
+    bool mBroken = false;
+};
+
+struct Chunk {
+    std::uint32_t id;
+    std::string_view data;
+};
+
+// The next chunk of a list: an ID, a size and that many bytes. ID 0 or the end ends the list; a
+// chunk that cannot be read whole breaks the reader off, since nothing after it can be found.
+std::optional<Chunk> nextChunk(LsdReader& reader) {
+    if (reader.atEnd()) {
+        return std::nullopt;
+    }
+    const std::optional<std::uint32_t> id = reader.number();
+    if (id && *id == 0) {
+        return std::nullopt;
+    }
+    const std::optional<std::uint32_t> size = id ? reader.number() : std::nullopt;
+    const std::optional<std::string_view> data = size ? reader.bytes(*size) : std::nullopt;
+    if (!data) {
+        reader.breakOff();
+        return std::nullopt;
+    }
+    return Chunk{*id, *data};
+}
+
+bool saveHeader(LsdReader& reader) {
+    const std::optional<std::uint32_t> length = reader.number();
+    const std::optional<std::string_view> header = length ? reader.bytes(*length) : std::nullopt;
+    return header && *header == "LcfSaveData";
+}
+
+// The file's chunk 0x64 is its title, what the load screen shows; in it 0x01 the time of the
+// save (a double), 0x0B the leading hero's name, 0x0C the hero's level and 0x0D hit points.
+constexpr std::uint32_t kTitleChunk = 0x64;
+constexpr std::uint32_t kTimeField = 0x01;
+constexpr std::uint32_t kHeroNameField = 0x0B;
+constexpr std::uint32_t kHeroLevelField = 0x0C;
+constexpr std::uint32_t kHeroHitPointsField = 0x0D;
+
+// A whole field holding one number from 0 to `most`; negative numbers are stored as their 32-bit
+// two's complement, so they come out above `most` too.
+std::optional<int> numberField(std::string_view data, int most) {
+    LsdReader reader(data);
+    const std::optional<std::uint32_t> n = reader.number();
+    if (!n || !reader.atEnd() || *n > static_cast<std::uint32_t>(most)) {
+        return std::nullopt;
+    }
+    return static_cast<int>(*n);
+}
+
+bool saneTime(double days) {
+    return days >= kEarliestSaveTime && days < kLatestSaveTime; // false for NaN
+}
+
+// Eight bytes, little-endian, as the runtime's Delphi stores a double.
+std::optional<double> timeField(std::string_view data) {
+    if (data.size() != sizeof(double)) {
+        return std::nullopt;
+    }
+    std::uint64_t bits = 0;
+    for (std::size_t i = data.size(); i-- > 0;) {
+        bits = bits << 8 | static_cast<std::uint8_t>(data[i]);
+    }
+    const auto days = std::bit_cast<double>(bits);
+    return saneTime(days) ? std::optional<double>(days) : std::nullopt;
+}
+
+std::optional<SaveGame> readTitle(std::string_view data) {
+    SaveGame save;
+    LsdReader title(data);
+    bool sane = true;
+    while (const std::optional<Chunk> field = nextChunk(title)) {
+        switch (field->id) {
+        case kTimeField:
+            save.saved = timeField(field->data);
+            sane = sane && save.saved;
+            break;
+        case kHeroNameField:
+            save.hero = shownName(field->data, kLongestHeroName);
+            break;
+        case kHeroLevelField:
+            save.level = numberField(field->data, kHighestLevel);
+            sane = sane && save.level;
+            break;
+        case kHeroHitPointsField:
+            save.hitPoints = numberField(field->data, kMostHitPoints);
+            sane = sane && save.hitPoints;
+            break;
+        default:
+            break;
+        }
+    }
+    if (!sane || title.broken()) {
+        return std::nullopt;
+    }
+    return save;
+}
+
+// "Save01.lsd" to "Save15.lsd": the slot, else 0.
+int slotOf(const std::string& name) {
+    constexpr std::string_view kStart = "Save", kEnd = ".lsd";
+    if (name.size() != kStart.size() + 2 + kEnd.size() ||
+        !pathtext::sameName(name.substr(0, kStart.size()), kStart) ||
+        !pathtext::sameName(name.substr(kStart.size() + 2), kEnd)) {
+        return 0;
+    }
+    const char tens = name[kStart.size()], ones = name[kStart.size() + 1];
+    if (tens < '0' || tens > '9' || ones < '0' || ones > '9') {
+        return 0;
+    }
+    const int slot = (tens - '0') * 10 + (ones - '0');
+    return slot <= kSaveSlots ? slot : 0;
+}
+
+std::string slotName(int slot) {
+    std::array<char, 16> name{};
+    std::snprintf(name.data(), name.size(), "Save%02d.lsd", slot);
+    return name.data();
+}
+
+// As the saving machine's clock showed it, to the minute.
+std::optional<std::string> savedText(double days) {
+    if (!saneTime(days)) {
+        return std::nullopt;
+    }
+    // To the nearest second first, so that 18:29 stored as 18:28:59.9999 shows as 18:29.
+    constexpr std::int64_t kDaySeconds = 86400, kUnixEpochDay = 25569; // 1970-01-01
+    const std::int64_t seconds = std::llround(days * kDaySeconds);
+    const std::int64_t day = seconds / kDaySeconds, minute = seconds % kDaySeconds / 60;
+    const std::chrono::year_month_day date{
+        std::chrono::sys_days{std::chrono::days{day - kUnixEpochDay}}};
+    std::array<char, 32> text{};
+    std::snprintf(text.data(), text.size(), "%04d/%02u/%02u %02d:%02d",
+                  static_cast<int>(date.year()), static_cast<unsigned>(date.month()),
+                  static_cast<unsigned>(date.day()), static_cast<int>(minute / 60),
+                  static_cast<int>(minute % 60));
+    return text.data();
+}
+
+} // namespace
+
+std::optional<SaveGame> parseSaveTitle(std::string_view bytes) {
+    LsdReader file(bytes);
+    if (!saveHeader(file)) {
+        return std::nullopt;
+    }
+    while (const std::optional<Chunk> chunk = nextChunk(file)) {
+        if (chunk->id == kTitleChunk) {
+            return readTitle(chunk->data);
+        }
+    }
+    return std::nullopt;
+}
+
+SaveGames readSaveGames(FileSystem& fs, const std::string& projectFolder) {
+    SaveGames saves;
+    // One listing finds the saves in any letter case, where looking each slot up would list
+    // the folder again for each one missing. Of two names differing in case, the runtime's own
+    // spelling is the one it reads.
+    std::array<std::string, kSaveSlots> names;
+    for (const FileSystem::Entry& e :
+         fs.tryListFolder(projectFolder).value_or(std::vector<FileSystem::Entry>())) {
+        if (const int slot = slotOf(e.name); slot > 0 && !e.isFolder) {
+            std::string& name = names[static_cast<std::size_t>(slot - 1)];
+            if (name.empty() || e.name == slotName(slot)) {
+                name = e.name;
+            }
+        }
+    }
+    for (int slot = 1; slot <= kSaveSlots; ++slot) {
+        const std::string& name = names[static_cast<std::size_t>(slot - 1)];
+        if (name.empty()) {
+            continue;
+        }
+        std::optional<std::string> bytes;
+        try {
+            bytes = fs.readFile(projectFolder + name, kSaveFileLimit);
+        } catch (const AppError&) {
+            ++saves.damaged;
+            continue;
+        }
+        if (!bytes) {
+            continue; // gone since the listing
+        }
+        std::optional<SaveGame> save = parseSaveTitle(*bytes);
+        if (!save) {
+            ++saves.damaged;
+            continue;
+        }
+        ++saves.count;
+        save->slot = slot;
+        if (save->saved && (!saves.newest || *save->saved > *saves.newest->saved)) {
+            saves.newest = std::move(save);
+        }
+    }
+    return saves;
+}
+
+std::string saveGamesLine(const SaveGames& saves) {
+    std::string line = sj("セーブ: ");
+    if (saves.count == 0) {
+        line += saves.damaged == 0 ? sj("ありません") : sj("読めるものはありません");
+    } else {
+        line += std::to_string(saves.count) + sj(" 個");
+    }
+    if (saves.count > 0 && saves.newest && saves.newest->saved) {
+        const SaveGame& newest = *saves.newest;
+        if (const std::optional<std::string> when = savedText(*newest.saved)) {
+            line += sj("（最新: ") + *when;
+            if (!newest.hero.empty()) {
+                line += " " + newest.hero;
+            }
+            if (newest.level) {
+                line += " Lv " + std::to_string(*newest.level);
+            }
+            if (newest.hitPoints) {
+                line += " HP " + std::to_string(*newest.hitPoints);
+            }
+            line += sj("）");
+        }
+    }
+    if (saves.damaged > 0) {
+        line += sj("（読めないファイル ") + std::to_string(saves.damaged) + sj(" 個）");
+    }
+    return line;
+}
+
+} // namespace tavrin
