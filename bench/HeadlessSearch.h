@@ -4,8 +4,8 @@
 
 #include "BenchTable.h"
 #include "catalogue/Catalogue.h"
-#include "catalogue/FolderTreeModel.h"
-#include "catalogue/ProjectListModel.h"
+#include "catalogue/qt/FolderTreeModel.h"
+#include "catalogue/qt/ProjectListModel.h"
 #include "platform/DriveTable.h"
 #include "platform/linux/LinuxFileSystem.h"
 #include "search/FolderScan.h"

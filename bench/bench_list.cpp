@@ -7,17 +7,17 @@
 #include "NoDialogs.h"
 
 #include "catalogue/Catalogue.h"
-#include "catalogue/CatalogueActions.h"
-#include "catalogue/FolderTreeModel.h"
-#include "catalogue/FolderTreeView.h"
 #include "catalogue/ItemClipboard.h"
 #include "catalogue/ListCommands.h"
-#include "catalogue/ListSort.h"
-#include "catalogue/ProjectListModel.h"
-#include "catalogue/ProjectListView.h"
+#include "catalogue/qt/CatalogueActions.h"
+#include "catalogue/qt/FolderTreeModel.h"
+#include "catalogue/qt/FolderTreeView.h"
+#include "catalogue/qt/ListSort.h"
+#include "catalogue/qt/ProjectListModel.h"
+#include "catalogue/qt/ProjectListView.h"
 #include "platform/Cp932.h"
-#include "platform/linux/QtClipboard.h"
-#include "platform/linux/QtText.h"
+#include "platform/qt/QtClipboard.h"
+#include "platform/qt/QtText.h"
 
 #include <QApplication>
 #include <QHeaderView>

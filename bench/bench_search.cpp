@@ -5,13 +5,13 @@
 #include "NoDialogs.h"
 
 #include "catalogue/Catalogue.h"
-#include "catalogue/FolderTreeModel.h"
-#include "catalogue/ProjectListModel.h"
+#include "catalogue/qt/FolderTreeModel.h"
+#include "catalogue/qt/ProjectListModel.h"
 #include "platform/Dialogs.h"
 #include "platform/DriveTable.h"
 #include "platform/linux/LinuxFileSystem.h"
 #include "search/FolderScan.h"
-#include "search/SearchDlg.h"
+#include "search/qt/SearchDlg.h"
 
 #include <QApplication>
 

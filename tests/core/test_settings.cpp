@@ -1,5 +1,5 @@
-#include "app/Settings.h"
-#include "app/WindowLayout.h"
+#include "app/core/Settings.h"
+#include "app/core/WindowLayout.h"
 #include "platform/AppError.h"
 #include "platform/Cp932.h"
 #include "platform/MulDiv.h"

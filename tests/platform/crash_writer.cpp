@@ -5,7 +5,7 @@
 // KIND: catalogue (data.ixo), settings (Tavrin.ini), editor (RPG2000.ini, by the launch
 // command), userreg (user.reg, with no wineserver). Every state is large, so a kill lands
 // inside a write.
-#include "app/Settings.h"
+#include "app/core/Settings.h"
 #include "catalogue/Catalogue.h"
 #include "catalogue/CatalogueFile.h"
 #include "launch/Launch.h"

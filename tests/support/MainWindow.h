@@ -2,8 +2,8 @@
 #pragma once
 
 #include "app/Main.h"
-#include "catalogue/FolderTreeView.h"
-#include "catalogue/ProjectListView.h"
+#include "catalogue/qt/FolderTreeView.h"
+#include "catalogue/qt/ProjectListView.h"
 #include "support/CatalogueTree.h"
 #include "support/Fakes.h"
 #include "support/Widgets.h"

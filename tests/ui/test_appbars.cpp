@@ -1,6 +1,6 @@
 #include "app/Main.h"
 #include "app/UserBar.h"
-#include "dialogs/F_customize.h"
+#include "dialogs/qt/F_customize.h"
 #include "support/MainWindow.h"
 #include "support/Widgets.h"
 

@@ -1,8 +1,8 @@
 #include "app/Main.h"
 #include "catalogue/ListCommands.h"
 #include "platform/Cp932.h"
-#include "platform/linux/QtDialogs.h"
-#include "platform/linux/QtText.h"
+#include "platform/qt/QtDialogs.h"
+#include "platform/qt/QtText.h"
 #include "support/Fakes.h"
 #include "support/Widgets.h"
 

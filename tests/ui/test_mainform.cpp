@@ -2,8 +2,8 @@
 #include "catalogue/CatalogueFile.h"
 #include "platform/Cp932.h"
 #include "platform/ProfileFile.h"
-#include "platform/linux/AppIcons.h"
 #include "platform/linux/LinuxFileSystem.h"
+#include "platform/qt/AppIcons.h"
 #include "support/MainWindow.h"
 #include "support/Widgets.h"
 

@@ -1,6 +1,6 @@
 #include "catalogue/Catalogue.h"
-#include "catalogue/FolderTreeModel.h"
-#include "catalogue/ProjectListModel.h"
+#include "catalogue/qt/FolderTreeModel.h"
+#include "catalogue/qt/ProjectListModel.h"
 #include "platform/Cp932.h"
 
 #include <QAbstractItemModelTester>

@@ -1,8 +1,8 @@
 #include "catalogue/Catalogue.h"
 #include "platform/Cp932.h"
-#include "platform/linux/QtText.h"
-#include "search/SearchDlg.h"
-#include "search/Searchclass.h"
+#include "platform/qt/QtText.h"
+#include "search/qt/SearchDlg.h"
+#include "search/qt/Searchclass.h"
 #include "support/Fakes.h"
 
 #include <QDeadlineTimer>

@@ -1,8 +1,8 @@
 #include "platform/Cp932.h"
-#include "platform/linux/AccessKeys.h"
-#include "platform/linux/QtDialogs.h"
-#include "platform/linux/QtText.h"
-#include "search/F_thukurusearch.h"
+#include "platform/qt/AccessKeys.h"
+#include "platform/qt/QtDialogs.h"
+#include "platform/qt/QtText.h"
+#include "search/qt/F_thukurusearch.h"
 #include "support/Fakes.h"
 #include "support/Widgets.h"
 

@@ -1,9 +1,9 @@
-#include "dialogs/F_setting.h"
-#include "dialogs/F_version.h"
 #include "dialogs/SettingValues.h"
+#include "dialogs/qt/F_setting.h"
+#include "dialogs/qt/F_version.h"
 #include "platform/Cp932.h"
-#include "platform/linux/QtFontDialog.h"
-#include "platform/linux/QtText.h"
+#include "platform/qt/QtFontDialog.h"
+#include "platform/qt/QtText.h"
 #include "support/Fakes.h"
 #include "support/Widgets.h"
 

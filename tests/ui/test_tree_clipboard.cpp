@@ -1,6 +1,6 @@
 #include "app/Main.h"
-#include "catalogue/CatalogueActions.h"
-#include "catalogue/TreeSelectionDebounce.h"
+#include "catalogue/qt/CatalogueActions.h"
+#include "catalogue/qt/TreeSelectionDebounce.h"
 #include "platform/Cp932.h"
 #include "support/MainWindow.h"
 #include "support/Widgets.h"

@@ -1,4 +1,4 @@
-#include "app/CommandGuard.h"
+#include "app/core/CommandGuard.h"
 
 #include "platform/AppError.h"
 #include "platform/Dialogs.h"

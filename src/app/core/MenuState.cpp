@@ -1,4 +1,4 @@
-#include "app/MenuState.h"
+#include "app/core/MenuState.h"
 
 namespace tavrin {
 

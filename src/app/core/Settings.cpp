@@ -1,4 +1,4 @@
-#include "app/Settings.h"
+#include "app/core/Settings.h"
 
 #include "platform/AppError.h"
 #include "platform/Cp932.h"

@@ -1,4 +1,4 @@
-#include "app/WindowLayout.h"
+#include "app/core/WindowLayout.h"
 
 #include "platform/Cp932.h"
 #include "platform/ProfileFile.h"

@@ -2,7 +2,7 @@
 
 #include "catalogue/CatalogueListener.h"
 #include "catalogue/ListCommands.h"
-#include "catalogue/ListSort.h"
+#include "catalogue/qt/ListSort.h"
 
 #include <QObject>
 

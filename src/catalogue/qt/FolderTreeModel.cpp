@@ -1,7 +1,7 @@
-#include "catalogue/FolderTreeModel.h"
+#include "catalogue/qt/FolderTreeModel.h"
 
 #include "catalogue/ListCommands.h"
-#include "platform/linux/QtText.h"
+#include "platform/qt/QtText.h"
 
 namespace tavrin {
 

@@ -1,4 +1,4 @@
-#include "catalogue/FolderTreeView.h"
+#include "catalogue/qt/FolderTreeView.h"
 
 #include <QDragEnterEvent>
 #include <QDragMoveEvent>

@@ -1,14 +1,14 @@
-#include "catalogue/ListAppearance.h"
+#include "catalogue/qt/ListAppearance.h"
 
-#include "catalogue/FolderTreeView.h"
-#include "catalogue/ProjectListModel.h"
-#include "catalogue/ProjectListView.h"
+#include "catalogue/qt/FolderTreeView.h"
+#include "catalogue/qt/ProjectListModel.h"
+#include "catalogue/qt/ProjectListView.h"
 #include "platform/AppError.h"
 #include "platform/FileSystem.h"
 #include "platform/IconExtract.h"
 #include "platform/MulDiv.h"
-#include "platform/linux/AppIcons.h"
-#include "platform/linux/QtLook.h"
+#include "platform/qt/AppIcons.h"
+#include "platform/qt/QtLook.h"
 
 #include <QApplication>
 #include <QHeaderView>

@@ -1,4 +1,4 @@
-#include "catalogue/ListSort.h"
+#include "catalogue/qt/ListSort.h"
 
 #include "catalogue/Catalogue.h"
 

@@ -1,6 +1,6 @@
-#include "catalogue/ProjectListModel.h"
+#include "catalogue/qt/ProjectListModel.h"
 
-#include "platform/linux/QtText.h"
+#include "platform/qt/QtText.h"
 
 namespace tavrin {
 

@@ -1,4 +1,4 @@
-#include "catalogue/ProjectListView.h"
+#include "catalogue/qt/ProjectListView.h"
 
 #include "catalogue/ListCommands.h"
 

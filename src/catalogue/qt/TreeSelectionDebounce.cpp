@@ -1,9 +1,9 @@
-#include "catalogue/TreeSelectionDebounce.h"
+#include "catalogue/qt/TreeSelectionDebounce.h"
 
 #include "catalogue/Catalogue.h"
-#include "catalogue/FolderTreeModel.h"
-#include "catalogue/FolderTreeView.h"
-#include "catalogue/ProjectListModel.h"
+#include "catalogue/qt/FolderTreeModel.h"
+#include "catalogue/qt/FolderTreeView.h"
+#include "catalogue/qt/ProjectListModel.h"
 
 #include <QTimer>
 

@@ -1,12 +1,12 @@
-#include "dialogs/F_customize.h"
+#include "dialogs/qt/F_customize.h"
 
 #include "platform/Dialogs.h"
 #include "platform/FileSystem.h"
 #include "platform/Help.h"
 #include "platform/PathText.h"
-#include "platform/linux/DialogFrame.h"
-#include "platform/linux/FileDrop.h"
-#include "platform/linux/QtText.h"
+#include "platform/qt/DialogFrame.h"
+#include "platform/qt/FileDrop.h"
+#include "platform/qt/QtText.h"
 #include "ui_F_customize.h"
 
 #include <QCheckBox>

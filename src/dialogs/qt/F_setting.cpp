@@ -1,4 +1,4 @@
-#include "dialogs/F_setting.h"
+#include "dialogs/qt/F_setting.h"
 
 #include "dialogs/SettingValues.h"
 #include "platform/Dialogs.h"
@@ -6,9 +6,9 @@
 #include "platform/Help.h"
 #include "platform/Icons.h"
 #include "platform/PathText.h"
-#include "platform/linux/DialogFrame.h"
-#include "platform/linux/QtLook.h"
-#include "platform/linux/QtText.h"
+#include "platform/qt/DialogFrame.h"
+#include "platform/qt/QtLook.h"
+#include "platform/qt/QtText.h"
 #include "ui_F_setting.h"
 
 #include <QButtonGroup>

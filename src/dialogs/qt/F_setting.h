@@ -4,7 +4,7 @@
 #include "platform/Services.h"
 #include "platform/SettingsRecord.h"
 
-#include "platform/linux/FormDialog.h"
+#include "platform/qt/FormDialog.h"
 
 #include <array>
 #include <memory>

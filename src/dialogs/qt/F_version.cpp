@@ -1,9 +1,9 @@
-#include "dialogs/F_version.h"
+#include "dialogs/qt/F_version.h"
 
 #include "platform/Shell.h"
-#include "platform/linux/AppIcons.h"
-#include "platform/linux/DialogFrame.h"
-#include "platform/linux/QtText.h"
+#include "platform/qt/AppIcons.h"
+#include "platform/qt/DialogFrame.h"
+#include "platform/qt/QtText.h"
 #include "ui_F_version.h"
 
 #include <QFontMetrics>

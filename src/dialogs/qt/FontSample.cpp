@@ -1,4 +1,4 @@
-#include "dialogs/FontSample.h"
+#include "dialogs/qt/FontSample.h"
 
 #include <QEvent>
 #include <QFontInfo>

@@ -1,4 +1,4 @@
-#include "launch/CodePageBox.h"
+#include "launch/qt/CodePageBox.h"
 
 #include <QWheelEvent>
 

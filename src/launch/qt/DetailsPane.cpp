@@ -1,21 +1,21 @@
-#include "launch/DetailsPane.h"
+#include "launch/qt/DetailsPane.h"
 
-#include "launch/CodePageBox.h"
 #include "launch/CodePageChoices.h"
 #include "launch/GameCodePage.h"
 #include "launch/GameFiles.h"
 #include "launch/GameNeeds.h"
-#include "launch/PictureView.h"
 #include "launch/PlayLog.h"
 #include "launch/ProjectDetails.h"
 #include "launch/RememberedRegistry.h"
-#include "launch/TitlePicture.h"
+#include "launch/qt/CodePageBox.h"
+#include "launch/qt/PictureView.h"
+#include "launch/qt/TitlePicture.h"
 #include "platform/AppError.h"
 #include "platform/CodePages.h"
 #include "platform/FileSystem.h"
 #include "platform/PathText.h"
 #include "platform/Registry.h"
-#include "platform/linux/QtText.h"
+#include "platform/qt/QtText.h"
 
 #include <QAbstractItemView>
 #include <QComboBox>

@@ -1,4 +1,4 @@
-#include "launch/PictureView.h"
+#include "launch/qt/PictureView.h"
 
 #include "launch/ProjectDetails.h"
 

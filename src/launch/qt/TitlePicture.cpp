@@ -1,4 +1,4 @@
-#include "launch/TitlePicture.h"
+#include "launch/qt/TitlePicture.h"
 
 #include "launch/GameFiles.h"
 

@@ -1,4 +1,4 @@
-#include "platform/linux/AccessKeys.h"
+#include "platform/qt/AccessKeys.h"
 
 #include <QAbstractButton>
 #include <QShortcutEvent>

@@ -1,4 +1,4 @@
-#include "platform/linux/AppIcons.h"
+#include "platform/qt/AppIcons.h"
 
 #include <QApplication>
 #include <QPainter>

@@ -1,10 +1,10 @@
-#include "platform/linux/DesktopHelp.h"
+#include "platform/qt/DesktopHelp.h"
 
 #include "platform/AppError.h"
 #include "platform/Cp932.h"
 #include "platform/Dialogs.h"
-#include "platform/linux/ProgramWatch.h"
 #include "platform/linux/Spawn.h"
+#include "platform/qt/ProgramWatch.h"
 
 #include <QCoreApplication>
 #include <QDir>

@@ -1,4 +1,4 @@
-#include "platform/linux/DesktopIcons.h"
+#include "platform/qt/DesktopIcons.h"
 
 #include "platform/AppError.h"
 #include "platform/IconExtract.h"

@@ -1,4 +1,4 @@
-#include "platform/linux/DialogFrame.h"
+#include "platform/qt/DialogFrame.h"
 
 #include <QAbstractButton>
 #include <QDialog>

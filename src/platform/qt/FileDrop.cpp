@@ -1,4 +1,4 @@
-#include "platform/linux/FileDrop.h"
+#include "platform/qt/FileDrop.h"
 
 #include <QDropEvent>
 

@@ -1,4 +1,4 @@
-#include "platform/linux/FormDialog.h"
+#include "platform/qt/FormDialog.h"
 
 #include <QKeyEvent>
 #include <QShowEvent>

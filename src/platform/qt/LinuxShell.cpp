@@ -1,4 +1,4 @@
-#include "platform/linux/LinuxShell.h"
+#include "platform/qt/LinuxShell.h"
 
 #include "platform/CodePages.h"
 #include "platform/CommandLine.h"
@@ -6,10 +6,10 @@
 #include "platform/PathText.h"
 #include "platform/WineSetup.h"
 #include "platform/linux/LinuxFileSystem.h"
-#include "platform/linux/PrefixMaker.h"
-#include "platform/linux/ProgramWatch.h"
-#include "platform/linux/ScreenModes.h"
 #include "platform/linux/Spawn.h"
+#include "platform/qt/PrefixMaker.h"
+#include "platform/qt/ProgramWatch.h"
+#include "platform/qt/ScreenModes.h"
 
 #include <QByteArray>
 #include <QCoreApplication>

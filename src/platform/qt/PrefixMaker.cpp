@@ -1,11 +1,11 @@
-#include "platform/linux/PrefixMaker.h"
+#include "platform/qt/PrefixMaker.h"
 
 #include "platform/AppError.h"
 #include "platform/Cp932.h"
 #include "platform/Dialogs.h"
 
-#include "platform/linux/ProgramWatch.h"
 #include "platform/linux/Spawn.h"
+#include "platform/qt/ProgramWatch.h"
 
 #include <QApplication>
 #include <QProgressDialog>

@@ -1,4 +1,4 @@
-#include "platform/linux/ProgramWatch.h"
+#include "platform/qt/ProgramWatch.h"
 
 #include "platform/WineOutput.h"
 

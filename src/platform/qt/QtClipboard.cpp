@@ -1,6 +1,6 @@
-#include "platform/linux/QtClipboard.h"
+#include "platform/qt/QtClipboard.h"
 
-#include "platform/linux/QtText.h"
+#include "platform/qt/QtText.h"
 
 #include <QClipboard>
 #include <QGuiApplication>

@@ -1,9 +1,9 @@
-#include "platform/linux/QtDialogs.h"
+#include "platform/qt/QtDialogs.h"
 
 #include "platform/DriveTable.h"
 #include "platform/PathText.h"
-#include "platform/linux/QtFontDialog.h"
-#include "platform/linux/QtText.h"
+#include "platform/qt/QtFontDialog.h"
+#include "platform/qt/QtText.h"
 
 #include <QApplication>
 #include <QDir>

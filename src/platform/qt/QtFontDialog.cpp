@@ -1,7 +1,7 @@
-#include "platform/linux/QtFontDialog.h"
+#include "platform/qt/QtFontDialog.h"
 
-#include "platform/linux/QtLook.h"
-#include "platform/linux/QtText.h"
+#include "platform/qt/QtLook.h"
+#include "platform/qt/QtText.h"
 
 #include <QCheckBox>
 #include <QComboBox>

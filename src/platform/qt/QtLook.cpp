@@ -1,8 +1,8 @@
-#include "platform/linux/QtLook.h"
+#include "platform/qt/QtLook.h"
 
 #include "platform/Dialogs.h"
 #include "platform/MulDiv.h"
-#include "platform/linux/QtText.h"
+#include "platform/qt/QtText.h"
 
 #include <cmath>
 

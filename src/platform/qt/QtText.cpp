@@ -1,4 +1,4 @@
-#include "platform/linux/QtText.h"
+#include "platform/qt/QtText.h"
 
 #include "platform/Cp932.h"
 

@@ -1,4 +1,4 @@
-#include "platform/linux/ScreenModes.h"
+#include "platform/qt/ScreenModes.h"
 
 #include <QGuiApplication>
 

@@ -1,12 +1,12 @@
-#include "search/F_thukurusearch.h"
+#include "search/qt/F_thukurusearch.h"
 
 #include "platform/AppError.h"
 #include "platform/Cp932.h"
 #include "platform/Dialogs.h"
 #include "platform/Help.h"
 #include "platform/Registry.h"
-#include "platform/linux/DialogFrame.h"
-#include "platform/linux/QtText.h"
+#include "platform/qt/DialogFrame.h"
+#include "platform/qt/QtText.h"
 #include "search/SearchOptions.h"
 #include "ui_F_thukurusearch.h"
 

@@ -3,7 +3,7 @@
 #include "platform/Services.h"
 #include "platform/SettingsRecord.h"
 
-#include "platform/linux/FormDialog.h"
+#include "platform/qt/FormDialog.h"
 
 #include <memory>
 #include <string>

@@ -1,10 +1,10 @@
-#include "search/SearchCommand.h"
+#include "search/qt/SearchCommand.h"
 
 #include "catalogue/Catalogue.h"
 #include "platform/FileSystem.h"
 #include "platform/SettingsRecord.h"
-#include "search/F_thukurusearch.h"
-#include "search/SearchDlg.h"
+#include "search/qt/F_thukurusearch.h"
+#include "search/qt/SearchDlg.h"
 
 #include <QFile>
 #include <QMimeData>

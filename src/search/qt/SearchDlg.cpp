@@ -1,9 +1,9 @@
-#include "search/SearchDlg.h"
+#include "search/qt/SearchDlg.h"
 
 #include "platform/Cp932.h"
 #include "platform/Dialogs.h"
 #include "search/FolderScan.h"
-#include "search/Searchclass.h"
+#include "search/qt/Searchclass.h"
 #include "ui_SearchDlg.h"
 
 #include <QCloseEvent>

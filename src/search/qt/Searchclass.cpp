@@ -1,7 +1,7 @@
-#include "search/Searchclass.h"
+#include "search/qt/Searchclass.h"
 
 #include "catalogue/Catalogue.h"
-#include "platform/linux/QtText.h"
+#include "platform/qt/QtText.h"
 
 #include <QLabel>
 #include <QTimer>
