@@ -253,8 +253,8 @@ struct PaneWindow {
     PaneWindow(const std::vector<Project>& projects, FileSystem& fs, Registry& registry,
                PlayLog& playLog, CodePageChoices& codePages)
         : pane(new DetailsPane(fs, registry, playLog, codePages, &column)) {
-        catalogue.AddFolder(nullptr, "Tavrin");
-        TreeNode* folder = catalogue.AddFolder(catalogue.tree().root(), "Games");
+        catalogue.addFolder(nullptr, "Tavrin");
+        TreeNode* folder = catalogue.addFolder(catalogue.tree().root(), "Games");
         std::vector<ProjectItem> items;
         for (const Project& p : projects)
             items.push_back({p.path, p.title, pk2000});

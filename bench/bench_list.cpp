@@ -87,8 +87,8 @@ struct ListWindow {
     std::unique_ptr<CatalogueActions> actions;
 
     ListWindow() {
-        catalogue.AddFolder(nullptr, "Tavrin");
-        folder = catalogue.AddFolder(catalogue.tree().root(), "Big");
+        catalogue.addFolder(nullptr, "Tavrin");
+        folder = catalogue.addFolder(catalogue.tree().root(), "Big");
         view.setModel(&model);
         view.setFont(designedFont(13));
         view.setSelectionBehavior(QAbstractItemView::SelectRows);
@@ -118,11 +118,11 @@ struct ListWindow {
         actions = std::make_unique<CatalogueActions>(catalogue, &treeModel, &tree, &view, clipboard,
                                                      dialogs, nullptr);
         QObject::connect(view.horizontalHeader(), &QHeaderView::sectionClicked, actions.get(),
-                         &CatalogueActions::ProjectListColumnClick);
+                         &CatalogueActions::sortByColumn);
     }
 
     void fill(const std::vector<ProjectItem>& items) {
-        catalogue.ClearSelectedFolder();
+        catalogue.clearSelectedFolder();
         catalogue.appendItems(folder, items);
         view.scrollToTop();
         newActions();
@@ -230,7 +230,7 @@ bool millionPaste(const std::vector<ProjectItem>& million, const std::vector<Pro
     }
     const auto paste = [&] {
         return bench::seconds([&] {
-            list.actions->ListView_Paste();
+            list.actions->pasteItems();
             list.view.viewport()->repaint();
         });
     };

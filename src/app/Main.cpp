@@ -4,7 +4,7 @@
 #include "app/MainBars.h"
 #include "app/core/CommandGuard.h"
 #include "app/core/MenuState.h"
-#include "app/core/Settings.h"
+#include "app/core/SettingsFile.h"
 #include "app/core/WindowLayout.h"
 #include "catalogue/qt/CatalogueActions.h"
 #include "catalogue/qt/FolderTreeModel.h"
@@ -13,12 +13,12 @@
 #include "catalogue/qt/ProjectListModel.h"
 #include "catalogue/qt/ProjectListView.h"
 #include "catalogue/qt/TreeSelectionDebounce.h"
-#include "dialogs/qt/F_customize.h"
-#include "dialogs/qt/F_setting.h"
-#include "dialogs/qt/F_version.h"
+#include "dialogs/qt/AboutDialog.h"
+#include "dialogs/qt/CustomizeDialog.h"
+#include "dialogs/qt/SettingsDialog.h"
 #include "launch/CodePageChoices.h"
 #include "launch/PlayLog.h"
-#include "launch/Tavrinutils.h"
+#include "launch/StartHelpers.h"
 #include "launch/qt/DetailsPane.h"
 #include "platform/AppError.h"
 #include "platform/Clipboard.h"
@@ -149,9 +149,9 @@ void TMainForm::buildWindow() {
                           ui->ToolButton_ThukuruExecute, ui->ToolButton_DeleteListItem},
                          {ui->MenuItem_NmlBar, ui->MenuItem_AplBar, ui->MenuItem_GazBar});
     connect(mBars, &MainBars::aplClicked, this,
-            [this](int i) { command([this, i] { mLaunch.AplButtonClick(i); }); });
+            [this](int i) { command([this, i] { mLaunch.startAppButton(i); }); });
     connect(mBars, &MainBars::gazClicked, this,
-            [this](int i) { command([this, i] { mLaunch.GazButtonClick(i); }); });
+            [this](int i) { command([this, i] { mLaunch.startGazButton(i); }); });
     bindMenus();
     bindViews();
 }
@@ -197,15 +197,15 @@ void TMainForm::bindMenus() {
     QMenu* edit = ui->MainMenu_Edit;
     QMenu* start = ui->MainMenu_Start;
     bind(ui->MainMenu_Exit, [this] { close(); });
-    bindEntry(edit, ui->MainMenu_OpenProjectFolder, [run] { run->OpenProjectFolder(); });
-    bindEntry(edit, ui->MainMenu_Cut, [items] { items->ListView_Cut(); });
-    bindEntry(edit, ui->MainMenu_Copy, [items] { items->ListView_Copy(); });
-    bindEntry(edit, ui->MainMenu_Paste, [items] { items->ListView_Paste(); });
-    bindEntry(edit, ui->MainMenu_Delete, [items] { items->ListView_Delete(); });
-    bindEntry(edit, ui->MainMenu_SelectAll, [items] { items->ListView_SelectAll(); });
+    bindEntry(edit, ui->MainMenu_OpenProjectFolder, [run] { run->openProjectFolder(); });
+    bindEntry(edit, ui->MainMenu_Cut, [items] { items->cutItems(); });
+    bindEntry(edit, ui->MainMenu_Copy, [items] { items->copyItems(); });
+    bindEntry(edit, ui->MainMenu_Paste, [items] { items->pasteItems(); });
+    bindEntry(edit, ui->MainMenu_Delete, [items] { items->deleteItems(); });
+    bindEntry(edit, ui->MainMenu_SelectAll, [items] { items->selectAllItems(); });
     bind(ui->MainMenu_Setting, [this] { MainMenu_SettingClick(); });
     const auto search = [this] {
-        RPG2000Search(this, mServices, mHelpFile, mSettings.search, mCatalogue);
+        searchForProjects(this, mServices, mHelpFile, mSettings.search, mCatalogue);
     };
     bind(ui->MainMenu_RPG2000Search, search);
     for (QAction* a : {ui->MenuItem_NmlBar, ui->MenuItem_AplBar, ui->MenuItem_GazBar}) {
@@ -213,9 +213,9 @@ void TMainForm::bindMenus() {
     }
     bind(ui->MenuItem_Customize, [this] { MainMenu_Customize(); });
     bind(ui->MenuItem_Details, [this] { mDetails->setShown(ui->MenuItem_Details->isChecked()); });
-    bindEntry(start, ui->MainMenu_GameStart, [run] { run->GameStart(); });
-    bindEntry(start, ui->MainMenu_TestPlay, [run] { run->TestPlay(); });
-    bindEntry(start, ui->MainMenu_ThukuruExecute, [run] { run->TukuruExecute(); });
+    bindEntry(start, ui->MainMenu_GameStart, [run] { run->playGame(); });
+    bindEntry(start, ui->MainMenu_TestPlay, [run] { run->testPlay(); });
+    bindEntry(start, ui->MainMenu_ThukuruExecute, [run] { run->openIn2000Editor(); });
     bind(ui->MainMenu_OpenHelp, [this] { mServices.help.showContents(mHelpFile); });
     bind(ui->MainMenu_About, [this] { AboutSoftware(); });
 
@@ -232,31 +232,31 @@ void TMainForm::bindMenus() {
     }
 
     // The list pop-up shows its shortcuts; the main menu's entries serve them.
-    bind(ui->ListPop_OpenProjectFolder, [run] { run->OpenProjectFolder(); });
-    bind(ui->ListPop_GameStart, [run] { run->GameStart(); });
-    bind(ui->ListPop_TestPlay, [run] { run->TestPlay(); });
-    bind(ui->ListPop_Thukuru2000Execute, [run] { run->TukuruExecute(); });
-    bind(ui->ListPop_Thukuru2003Execute, [run] { run->Tukuru2003Execute(); });
-    bind(ui->ListPop_Cut, [items] { items->ListView_Cut(); });
-    bind(ui->ListPop_Copy, [items] { items->ListView_Copy(); });
-    bind(ui->ListPop_Paste, [items] { items->ListView_Paste(); });
-    bind(ui->ListPop_Delete, [items] { items->ListView_Delete(); });
-    bind(ui->R1, [run] { run->R1Click(); });
+    bind(ui->ListPop_OpenProjectFolder, [run] { run->openProjectFolder(); });
+    bind(ui->ListPop_GameStart, [run] { run->playGame(); });
+    bind(ui->ListPop_TestPlay, [run] { run->testPlay(); });
+    bind(ui->ListPop_Thukuru2000Execute, [run] { run->openIn2000Editor(); });
+    bind(ui->ListPop_Thukuru2003Execute, [run] { run->openIn2003Editor(); });
+    bind(ui->ListPop_Cut, [items] { items->cutItems(); });
+    bind(ui->ListPop_Copy, [items] { items->copyItems(); });
+    bind(ui->ListPop_Paste, [items] { items->pasteItems(); });
+    bind(ui->ListPop_Delete, [items] { items->deleteItems(); });
+    bind(ui->R1, [run] { run->showProjectProperties(); });
     // The edit menu's N2 bears the same caption and is bound to nothing: in the program this
     // one reproduces, that entry did nothing, and users know the pop-up's entry as the one
     // that shows the properties.
     ui->ListView_PopupMenu->setDefaultAction(ui->ListPop_OpenProjectFolder);
 
-    bind(ui->TreePop_New, [items] { items->TreePop_NewClick(); });
-    bind(ui->TreePop_Delete, [items] { items->TreePop_DeleteClick(); });
-    bind(ui->TreePop_Rename, [items] { items->TreePop_RenameClick(); });
+    bind(ui->TreePop_New, [items] { items->newFolder(); });
+    bind(ui->TreePop_Delete, [items] { items->deleteChosenFolder(); });
+    bind(ui->TreePop_Rename, [items] { items->renameChosenFolder(); });
 
-    bind(ui->ToolButton_OpenProjectFolder, [run] { run->OpenProjectFolder(); });
+    bind(ui->ToolButton_OpenProjectFolder, [run] { run->openProjectFolder(); });
     bind(ui->ToolButton_RpgSearch, search);
-    bind(ui->ToolButton_GameStart, [run] { run->GameStart(); });
-    bind(ui->ToolButton_TestPlay, [run] { run->TestPlay(); });
-    bind(ui->ToolButton_ThukuruExecute, [run] { run->TukuruExecute(); });
-    bind(ui->ToolButton_DeleteListItem, [items] { items->ListView_Delete(); });
+    bind(ui->ToolButton_GameStart, [run] { run->playGame(); });
+    bind(ui->ToolButton_TestPlay, [run] { run->testPlay(); });
+    bind(ui->ToolButton_ThukuruExecute, [run] { run->openIn2000Editor(); });
+    bind(ui->ToolButton_DeleteListItem, [items] { items->deleteItems(); });
 }
 
 void TMainForm::bindViews() {
@@ -266,11 +266,11 @@ void TMainForm::bindViews() {
     connect(list, &QAbstractItemView::clicked, this,
             [this, list] { command([&] { ShowFocusedTitle(list->focusedRow()); }); });
     connect(list, &QAbstractItemView::doubleClicked, this,
-            [this] { command([this] { mLaunch.ProjectListDblClick(); }); });
+            [this] { command([this] { mLaunch.runDoubleClickAction(); }); });
     connect(list->horizontalHeader(), &QHeaderView::sectionClicked, this,
-            [this, items](int column) { command([&] { items->ProjectListColumnClick(column); }); });
+            [this, items](int column) { command([&] { items->sortByColumn(column); }); });
     connect(list, &ProjectListView::rowsDropped, this,
-            [this, items](int target) { command([&] { items->ProjectListDragDrop(target); }); });
+            [this, items](int target) { command([&] { items->dropOnRow(target); }); });
     connect(items, &CatalogueActions::countChanged, this,
             [this] { ShowProjectCount(mCatalogue.rowCount()); });
     connect(items, &CatalogueActions::focusChanged, this,
@@ -285,7 +285,7 @@ void TMainForm::bindViews() {
                                                       mCatalogue.selected()));
     });
     connect(tree, &FolderTreeView::rowsDroppedOn, this, [this, items](const QModelIndex& index) {
-        command([&] { items->TreeViewDragDrop(mTreeModel->node(index)); });
+        command([&] { items->dropOnFolder(mTreeModel->node(index)); });
     });
     auto* rename =
         new QShortcut(QKeySequence(Qt::Key_F2), tree, nullptr, nullptr, Qt::WidgetShortcut);
@@ -293,7 +293,7 @@ void TMainForm::bindViews() {
         command([this, items] {
             TreeView_PopupMenuPopup();
             if (ui->TreePop_Rename->isEnabled()) {
-                items->TreePop_RenameClick();
+                items->renameChosenFolder();
             }
         });
     });
@@ -346,7 +346,7 @@ void TMainForm::FormCreate(CatalogueReadAhead* readAhead) {
             mServices.ownFiles.removeInterruptedWrites(mAppFolder + "Tavrin.played");
             mServices.ownFiles.removeInterruptedWrites(mAppFolder + "Tavrin.codepage");
         }
-        mCatalogueFile->LoadCatalogue(mCatalogue, readAhead);
+        mCatalogueFile->load(mCatalogue, readAhead);
         mCatalogueLoaded = true;
 
         // Settings that cannot be read start from the defaults, and their file is left as it
@@ -360,14 +360,14 @@ void TMainForm::FormCreate(CatalogueReadAhead* readAhead) {
                                 sj("設定は既定の値で始めます。このファイルは書き換えません。"),
                             "Tavrin", MsgIcon::Warning);
         }
-        LoadSettings(ini, mSettings);
-        applyLayout(LoadWindowLayout(ini, kDesignedTreeWidth));
+        readSettingsFile(ini, mSettings);
+        applyLayout(readWindowLayout(ini, kDesignedTreeWidth));
 
         mAppearance->apply(mSettings.list);
         ApplyDblClickDefault(mSettings.basic.dblClick);
         mAppearance->loadIcons(mSettings.list.listIconPath);
         mBars->apply(mSettings.bars, mServices.fs, mServices.icons);
-        if (!IsTukuru2003Installed(mServices.registry)) {
+        if (!is2003EditorInstalled(mServices.registry)) {
             ui->ListPop_Thukuru2003Execute->setVisible(false);
         }
     });
@@ -381,12 +381,12 @@ bool TMainForm::FormClose() {
         // Only what was read is written back: a start-up cut short by a failure must not
         // replace a file with an empty catalogue or default settings.
         if (mCatalogueFile && mCatalogueLoaded) {
-            mCatalogueFile->WriteCatalogueFile(mCatalogue);
+            mCatalogueFile->write(mCatalogue);
         }
         if (mSettingsLoaded) {
             ProfileFile ini = readProfile(mServices.ownFiles, mSettingsPath);
-            SaveSettings(ini, mSettings);
-            SaveWindowLayout(ini, currentLayout(), mSettings, mAppearance->background());
+            writeSettingsFile(ini, mSettings);
+            writeWindowLayout(ini, currentLayout(), mSettings, mAppearance->background());
             writeProfile(mServices.ownFiles, mSettingsPath, ini);
         }
         mServices.instanceMarker.release();
@@ -447,7 +447,7 @@ void TMainForm::MainMenu_StartClick() {
     const StartMenuState s = startMenuState(listState(ui->ProjectList, mServices.clipboard));
     ui->MainMenu_GameStart->setEnabled(s.gameStart);
     ui->MainMenu_TestPlay->setEnabled(s.testPlay);
-    ui->MainMenu_ThukuruExecute->setEnabled(s.tukuruExecute);
+    ui->MainMenu_ThukuruExecute->setEnabled(s.editIn2000);
 }
 
 void TMainForm::ListView_PopupMenuPopup() {
@@ -494,7 +494,8 @@ void TMainForm::dropEvent(QDropEvent* event) {
     }
     // The drop ends before the searches run, so the program it came from is not kept waiting.
     QTimer::singleShot(0, this, [this, items] {
-        command([&] { SearchDroppedItems(this, mServices, mSettings.search, mCatalogue, items); });
+        command(
+            [&] { searchDroppedFolders(this, mServices, mSettings.search, mCatalogue, items); });
     });
 }
 
@@ -503,8 +504,8 @@ void TMainForm::dropEvent(QDropEvent* event) {
 void TMainForm::MainMenu_SettingClick() {
     mAppearance->readInto(mSettings.list);
     FontChoice font = mAppearance->font();
-    TSettingForm form(mServices, mHelpFile, this);
-    if (form.EditSettings(mSettings, font)) {
+    SettingsDialog form(mServices, mHelpFile, this);
+    if (form.editSettings(mSettings, font)) {
         mAppearance->setFont(font);
         mAppearance->apply(mSettings.list);
         ApplyDblClickDefault(mSettings.basic.dblClick);
@@ -515,15 +516,15 @@ void TMainForm::MainMenu_SettingClick() {
 void TMainForm::MainMenu_Customize() {
     // The View menu's toggles may have changed the bars since they were built.
     mBars->readVisibility(mSettings.bars);
-    TCustomizeForm form(mServices, mHelpFile, this);
-    if (form.EditBarSettings(mSettings.bars)) {
+    CustomizeDialog form(mServices, mHelpFile, this);
+    if (form.editBars(mSettings.bars)) {
         mBars->apply(mSettings.bars, mServices.fs, mServices.icons);
     }
 }
 
 void TMainForm::AboutSoftware() {
     QApplication::beep();
-    TVersionForm box(mServices.shell, mHostFolder.isEmpty() ? qs(mAppFolder) : mHostFolder, this);
+    AboutDialog box(mServices.shell, mHostFolder.isEmpty() ? qs(mAppFolder) : mHostFolder, this);
     box.exec();
 }
 
@@ -531,9 +532,9 @@ void TMainForm::AboutSoftware() {
 void TMainForm::ApplyDblClickDefault(int dblClick) {
     const DblClickAction action = dblClickAction(dblClick);
     ui->ListView_PopupMenu->setDefaultAction(
-        action == DblClickAction::OpenProjectFolder ? ui->ListPop_OpenProjectFolder
-        : action == DblClickAction::GameStart       ? ui->ListPop_GameStart
-        : action == DblClickAction::EditIn2000      ? ui->ListPop_Thukuru2000Execute
+        action == DblClickAction::openProjectFolder ? ui->ListPop_OpenProjectFolder
+        : action == DblClickAction::playGame        ? ui->ListPop_GameStart
+        : action == DblClickAction::editIn2000      ? ui->ListPop_Thukuru2000Execute
                                                     : nullptr);
 }
 
@@ -579,8 +580,8 @@ void TMainForm::applyLayout(const WindowLayout& layout) {
     }
     ProjectListView* list = ui->ProjectList;
     if (layout.columns) {
-        list->setColumnWidth(0, sane(layout.columns->colum1, 0, kMaxExtent));
-        list->setColumnWidth(1, sane(layout.columns->colum2, 0, kMaxExtent));
+        list->setColumnWidth(0, sane(layout.columns->titleWidth, 0, kMaxExtent));
+        list->setColumnWidth(1, sane(layout.columns->pathWidth, 0, kMaxExtent));
     }
     if (layout.toolBarPos) {
         const auto& t = *layout.toolBarPos;

@@ -4,7 +4,7 @@
 #include "catalogue/CatalogueFile.h"
 #include "launch/LaunchActions.h"
 #include "platform/Services.h"
-#include "platform/SettingsRecord.h"
+#include "platform/UserSettings.h"
 
 #include <QMainWindow>
 
@@ -47,7 +47,7 @@ public:
     ~TMainForm() override;
 
     Catalogue& catalogue() { return mCatalogue; }
-    SettingsRecord& settings() { return mSettings; }
+    UserSettings& settings() { return mSettings; }
     const std::string& appFolder() const { return mAppFolder; }
     // The same folder as the user's file manager names it, for the about box.
     void setHostFolder(QString folder) { mHostFolder = std::move(folder); }
@@ -111,7 +111,7 @@ private:
     std::unique_ptr<Ui::TMainForm> ui;
     Services mServices;
     Catalogue mCatalogue;
-    SettingsRecord mSettings;
+    UserSettings mSettings;
     LaunchActions mLaunch;
     std::unique_ptr<CatalogueFile> mCatalogueFile;
     std::unique_ptr<ListAppearance> mAppearance;

@@ -1,4 +1,4 @@
-#include "dialogs/SettingValues.h"
+#include "dialogs/SettingsDialogRules.h"
 
 #include "platform/Cp932.h"
 #include "platform/PathText.h"
@@ -24,11 +24,11 @@ int radioItem(std::int32_t value, int itemCount) {
     return std::min<std::int32_t>(value, itemCount - 1);
 }
 
-SettingFormValues settingFormValues(const SettingsRecord& record) {
-    SettingFormValues v;
+SettingsDialogValues settingsDialogValues(const UserSettings& record) {
+    SettingsDialogValues v;
     v.position = record.basic.position;
-    v.startSize = radioItem(record.basic.startSize, startSizeItems);
-    v.dblClick = radioItem(record.basic.dblClick, dblClickItems);
+    v.startSize = radioItem(record.basic.startSize, kStartSizeItems);
+    v.dblClick = radioItem(record.basic.dblClick, kDblClickItems);
     v.gdiRenderer = record.basic.gdiRenderer;
     v.rowSelect = record.list.rowSelect;
     v.gridLines = record.list.gridLines;
@@ -41,7 +41,7 @@ SettingFormValues settingFormValues(const SettingsRecord& record) {
     return v;
 }
 
-void applySettingForm(const SettingFormValues& values, SettingsRecord& record) {
+void applySettingsDialog(const SettingsDialogValues& values, UserSettings& record) {
     record.basic.position = values.position;
     record.basic.startSize = values.startSize;
     record.basic.dblClick = values.dblClick;

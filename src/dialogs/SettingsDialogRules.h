@@ -1,6 +1,6 @@
 #pragma once
 
-#include "platform/SettingsRecord.h"
+#include "platform/UserSettings.h"
 
 #include <array>
 #include <cstdint>
@@ -24,11 +24,11 @@ Colour composedColour(const ColourBars& bars);
 // item past the end.
 int radioItem(std::int32_t value, int itemCount);
 
-inline constexpr int startSizeItems = 2;
-inline constexpr int dblClickItems = 4;
+inline constexpr int kStartSizeItems = 2;
+inline constexpr int kDblClickItems = 4;
 
 // What the settings dialog's controls hold; the font travels apart.
-struct SettingFormValues {
+struct SettingsDialogValues {
     bool position = false;
     int startSize = 0; // item number, -1 for none
     int dblClick = 0;
@@ -43,9 +43,9 @@ struct SettingFormValues {
     std::string tryPath;
 };
 
-SettingFormValues settingFormValues(const SettingsRecord& record);
+SettingsDialogValues settingsDialogValues(const UserSettings& record);
 // Copies the three groups the dialog edits; the bars and the search group stay as they are.
-void applySettingForm(const SettingFormValues& values, SettingsRecord& record);
+void applySettingsDialog(const SettingsDialogValues& values, UserSettings& record);
 
 // The folder holding a picked file, with its trailing backslash.
 std::string trialFolder(const std::string& pickedFile);

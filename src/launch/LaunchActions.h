@@ -2,8 +2,8 @@
 
 #include "launch/Launch.h"
 #include "platform/Services.h"
-#include "platform/SettingsRecord.h"
 #include "platform/Shell.h"
+#include "platform/UserSettings.h"
 
 #include <functional>
 
@@ -18,23 +18,23 @@ struct ProjectItem;
 class LaunchActions {
 public:
     using FocusedItem = std::function<const ProjectItem*()>;
-    LaunchActions(Services services, const SettingsRecord& settings, FocusedItem focused)
+    LaunchActions(Services services, const UserSettings& settings, FocusedItem focused)
         : mServices(services), mSettings(settings), mFocused(std::move(focused)) {}
     // The game shell refers to this object's own play log.
     LaunchActions(const LaunchActions&) = delete;
     LaunchActions& operator=(const LaunchActions&) = delete;
 
-    void GameStart();
-    void TestPlay();
-    void OpenProjectFolder();
-    void R1Click();
-    void TukuruExecute();
-    void Tukuru2003Execute();
+    void playGame();
+    void testPlay();
+    void openProjectFolder();
+    void showProjectProperties();
+    void openIn2000Editor();
+    void openIn2003Editor();
     // What [B_Setting] DblClick names.
-    void ProjectListDblClick();
+    void runDoubleClickAction();
     // Buttons in bar order, from 0.
-    void AplButtonClick(int index);
-    void GazButtonClick(int index);
+    void startAppButton(int index);
+    void startGazButton(int index);
 
     // Game starts and test plays that ran are written down there from now on.
     void recordStartsIn(PlayLog* log) { mPlayLog = log; }
@@ -70,7 +70,7 @@ private:
     LaunchContext gameContext();
 
     Services mServices;
-    const SettingsRecord& mSettings;
+    const UserSettings& mSettings;
     FocusedItem mFocused;
     PlayLog* mPlayLog = nullptr;
     CodePageChoices* mCodePages = nullptr;

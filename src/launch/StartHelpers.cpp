@@ -1,4 +1,4 @@
-#include "launch/Tavrinutils.h"
+#include "launch/StartHelpers.h"
 
 #include "platform/AppError.h"
 #include "platform/Cp932.h"
@@ -8,11 +8,11 @@
 
 namespace tavrin {
 
-bool ExecuteFile(Shell& shell, const std::string& file, const std::string& parameters) {
+bool startOrOpen(Shell& shell, const std::string& file, const std::string& parameters) {
     return shell.execute(file, parameters, pathtext::folderPart(file)) > 32;
 }
 
-void WriteEditorRegistry(Registry& registry, const std::string& key, const std::string& baseFolder,
+void writeEditorRegistry(Registry& registry, const std::string& key, const std::string& baseFolder,
                          const std::string& folderName) {
     const auto write = [&](const std::string& name, const std::string& data) {
         if (!registry.writeString(key, name, data)) {
@@ -23,8 +23,8 @@ void WriteEditorRegistry(Registry& registry, const std::string& key, const std::
     write("OpenedProjectFolder", folderName);
 }
 
-bool IsTukuru2003Installed(Registry& registry) {
-    return !ReadRegistryString(registry, "Software\\Enterbrain\\RPG2003", "ApplicationPath")
+bool is2003EditorInstalled(Registry& registry) {
+    return !readRegistryString(registry, "Software\\Enterbrain\\RPG2003", "ApplicationPath")
                 .empty();
 }
 

@@ -8,9 +8,9 @@ namespace tavrin {
 
 // A colour 0x00BBGGRR, or 0x80000000 + n for system colour n.
 using Colour = std::uint32_t;
-constexpr Colour clWindow = 0x80000005;
-constexpr Colour clWindowText = 0x80000008;
-constexpr Colour clBtnFace = 0x8000000F;
+constexpr Colour kWindowColour = 0x80000005;
+constexpr Colour kWindowTextColour = 0x80000008;
+constexpr Colour kButtonFaceColour = 0x8000000F;
 
 struct BasicSettings {
     bool position = false;
@@ -71,15 +71,15 @@ struct SearchSettings {
     bool operator==(const SearchSettings&) const = default;
 };
 
-// The user's preferences, held by the main window. Empty until LoadSettings fills it.
-struct SettingsRecord {
+// The user's preferences, held by the main window. Empty until readSettingsFile fills it.
+struct UserSettings {
     BasicSettings basic;
     ListSettings list;
     TrySettings trial;
     BarSettings bars;
     SearchSettings search;
 
-    bool operator==(const SettingsRecord&) const = default;
+    bool operator==(const UserSettings&) const = default;
 };
 
 } // namespace tavrin

@@ -60,23 +60,23 @@ TEST(PlayLog, DamagedLinesAreSkippedAndTheFileStaysBounded) {
 // folder (a row of no kind) is no start.
 TEST(PlayLog, GameStartsThatTheShellTookAreRecorded) {
     test::FakeServices s;
-    SettingsRecord settings;
+    UserSettings settings;
     ProjectItem item{"Z:\\Games\\Hero\\", "t", pk2000};
     LaunchActions actions(s.services(), settings, [&] { return &item; });
     PlayLog log(s.fs, kLog);
     actions.recordStartsIn(&log);
 
     s.shell.result = 2;
-    actions.GameStart();
+    actions.playGame();
     EXPECT_FALSE(s.fs.files.count(kLog));
     item.Kind = pkNone;
     s.shell.result = 42;
-    actions.GameStart();
+    actions.playGame();
     EXPECT_FALSE(s.fs.files.count(kLog));
 
     item.Kind = pk2000;
     const std::time_t before = std::time(nullptr);
-    actions.TestPlay();
+    actions.testPlay();
     ASSERT_EQ(s.shell.starts.size(), 3u);
     const std::vector<PlayLog::Entry> written = PlayLog::parse(s.fs.files[kLog]);
     ASSERT_EQ(written.size(), 1u);

@@ -1,4 +1,4 @@
-#include "dialogs/SettingValues.h"
+#include "dialogs/SettingsDialogRules.h"
 
 #include "platform/Cp932.h"
 
@@ -60,8 +60,8 @@ TEST(SettingValues, TrialFolderIsThePickedFilesFolderWithItsBackslash) {
     }
 }
 
-SettingsRecord sample() {
-    SettingsRecord r;
+UserSettings sample() {
+    UserSettings r;
     r.basic = {true, true, false, 5, -3};
     r.list = {true, false, true, false, 0x7F102030, {"C:\\a.ico", sj("C:\\ツール\\b.exe")}};
     r.trial = {false, "C:\\Try\\"};
@@ -72,7 +72,7 @@ SettingsRecord sample() {
 }
 
 TEST(SettingValues, FormShowsTheRecordInItsNearestStates) {
-    const SettingFormValues v = settingFormValues(sample());
+    const SettingsDialogValues v = settingsDialogValues(sample());
     EXPECT_TRUE(v.position);
     EXPECT_EQ(v.startSize, 1);
     EXPECT_EQ(v.dblClick, -1);
@@ -87,8 +87,8 @@ TEST(SettingValues, FormShowsTheRecordInItsNearestStates) {
 }
 
 TEST(SettingValues, ApplyingTouchesOnlyTheThreeGroupsAndKeepsTheColourWhenOff) {
-    SettingsRecord r = sample();
-    SettingFormValues v;
+    UserSettings r = sample();
+    SettingsDialogValues v;
     v.position = false;
     v.startSize = 1;
     v.dblClick = 3;
@@ -100,7 +100,7 @@ TEST(SettingValues, ApplyingTouchesOnlyTheThreeGroupsAndKeepsTheColourWhenOff) {
     v.colour = 0x0A0B0C;
     v.useTry = true;
     v.tryPath = "E:\\";
-    applySettingForm(v, r);
+    applySettingsDialog(v, r);
 
     EXPECT_EQ(r.basic, (BasicSettings{false, true, false, 1, 3, true}));
     EXPECT_EQ(r.list, (ListSettings{false, true, false, false, 0x0A0B0C, {"", "D:\\c.ico"}}));

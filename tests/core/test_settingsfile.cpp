@@ -1,4 +1,4 @@
-#include "app/core/Settings.h"
+#include "app/core/SettingsFile.h"
 #include "app/core/WindowLayout.h"
 #include "platform/AppError.h"
 #include "platform/Cp932.h"
@@ -19,8 +19,8 @@ std::string crlf(std::string lines) {
     return out;
 }
 
-SettingsRecord sampleRecord() {
-    SettingsRecord r;
+UserSettings sampleRecord() {
+    UserSettings r;
     r.basic = {true, true, false, 1, 3, false};
     r.list.rowSelect = false;
     r.list.gridLines = true;
@@ -45,7 +45,7 @@ WindowLayout sampleLayout() {
     w.position = WindowLayout::Position{10, 20, 640, 480};
     w.columns = WindowLayout::Columns{300, 120};
     w.toolBarPos = WindowLayout::ToolBarPos{{1, 2}, {3, 4}, {5, 6}};
-    w.listFont = WindowLayout::ListFont{sj("ＭＳ Ｐ明朝"), clWindowText, 10};
+    w.listFont = WindowLayout::ListFont{sj("ＭＳ Ｐ明朝"), kWindowTextColour, 10};
     w.tree = WindowLayout::Tree{180, 3};
     return w;
 }
@@ -71,16 +71,16 @@ const std::string kSampleFile = crlf(
     "[TreeView]|Index=3|Width=180|");
 // clang-format on
 
-void saveAll(ProfileFile& file, const SettingsRecord& r, const WindowLayout& w, Colour listColour) {
-    SaveSettings(file, r);
-    SaveWindowLayout(file, w, r, listColour);
+void saveAll(ProfileFile& file, const UserSettings& r, const WindowLayout& w, Colour listColour) {
+    writeSettingsFile(file, r);
+    writeWindowLayout(file, w, r, listColour);
 }
 
 TEST(Settings, EmptyFileGivesDefaultsAndNoLayout) {
     const ProfileFile empty;
-    SettingsRecord r;
-    LoadSettings(empty, r);
-    SettingsRecord defaults;
+    UserSettings r;
+    readSettingsFile(empty, r);
+    UserSettings defaults;
     // A file from before the renderer choice starts games as they run.
     defaults.basic = {true, false, true, 0, 0, true};
     defaults.list = {true, true, false, false, 0xFFFFFF, {}};
@@ -88,7 +88,7 @@ TEST(Settings, EmptyFileGivesDefaultsAndNoLayout) {
     defaults.bars.nmlBarVisible = true;
     EXPECT_EQ(r, defaults);
 
-    WindowLayout w = LoadWindowLayout(empty, 200);
+    WindowLayout w = readWindowLayout(empty, 200);
     EXPECT_FALSE(w.position || w.columns || w.toolBarPos || w.listFont || w.tree);
 }
 
@@ -97,9 +97,9 @@ TEST(Settings, WrittenFromScratchInFileOrderAndStableOverLoadAndSave) {
     saveAll(file, sampleRecord(), sampleLayout(), 0x123456);
     ASSERT_EQ(file.bytes(), kSampleFile);
 
-    SettingsRecord r;
-    LoadSettings(file, r);
-    WindowLayout w = LoadWindowLayout(file, 0);
+    UserSettings r;
+    readSettingsFile(file, r);
+    WindowLayout w = readWindowLayout(file, 0);
     ProfileFile fresh;
     saveAll(fresh, r, w, r.list.bgColor);
     EXPECT_EQ(fresh.bytes(), kSampleFile);
@@ -114,16 +114,16 @@ TEST(Settings, HandWrittenFileKeepsItsOwnLines) {
                      "[ListView]\r\nBGColor=0x00FF00\r\nFontColor=-2147483640\r\n"
                      "[RPGSearch]\r\nMatch_2k=0\r\nMatch_95=0\r\n" +
                      own[2]);
-    SettingsRecord r;
-    LoadSettings(file, r);
+    UserSettings r;
+    readSettingsFile(file, r);
     EXPECT_TRUE(r.basic.tasktray);
     EXPECT_FALSE(r.basic.invisible);
     EXPECT_EQ(r.list.bgColor, 0x00FF00u);
     EXPECT_EQ(r.search.matchKinds, 0u);
-    WindowLayout w = LoadWindowLayout(file, 150);
+    WindowLayout w = readWindowLayout(file, 150);
     ASSERT_TRUE(w.listFont);
     EXPECT_EQ(w.listFont->name, sj("ＭＳ Ｐゴシック"));
-    EXPECT_EQ(w.listFont->color, clWindowText);
+    EXPECT_EQ(w.listFont->color, kWindowTextColour);
     EXPECT_EQ(w.listFont->size, 9);
     EXPECT_FALSE(w.tree);
 
@@ -142,13 +142,13 @@ TEST(Settings, HandWrittenFileKeepsItsOwnLines) {
 
 TEST(Settings, LayoutBlocksFollowTheirSections) {
     ProfileFile file("[Position]\r\nwinx=0\r\n[TreeView]\r\n[Position]\r\nwinx=7\r\n");
-    WindowLayout w = LoadWindowLayout(file, 123);
+    WindowLayout w = readWindowLayout(file, 123);
     ASSERT_TRUE(w.position && w.tree);
     EXPECT_EQ(w.position->width, 0);
     EXPECT_EQ(w.tree->width, 123);
     EXPECT_EQ(w.tree->index, 0);
 
-    SettingsRecord r = sampleRecord();
+    UserSettings r = sampleRecord();
     r.basic.position = false;
     saveAll(file, r, sampleLayout(), 0);
     EXPECT_FALSE(file.sectionExists("Position"));

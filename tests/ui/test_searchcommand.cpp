@@ -68,7 +68,7 @@ private slots:
         search.insert = false;
         search.dupChk = true;
         search.matchKinds = 2;
-        f.form->catalogue().AddFoundItem("C:\\old\\", "old", pk2000);
+        f.form->catalogue().addFoundItem("C:\\old\\", "old", pk2000);
         const QList<QUrl> urls = {QUrl::fromLocalFile(f.project("A")),
                                   QUrl::fromLocalFile(f.project("B")),
                                   QUrl::fromLocalFile(f.project("C"))};

@@ -2,7 +2,7 @@
 #include "platform/qt/AccessKeys.h"
 #include "platform/qt/QtDialogs.h"
 #include "platform/qt/QtText.h"
-#include "search/qt/F_thukurusearch.h"
+#include "search/qt/SearchOptionsDialog.h"
 #include "support/Fakes.h"
 #include "support/Widgets.h"
 
@@ -30,14 +30,15 @@ QLineEdit* folderEdit(QWidget* f) {
     return test::edit(f, "Ed_FindStartFolder");
 }
 
-// Opens the dialog on `s`, lets `act` work in it, and answers what EditSearchSettings did.
-int edited(test::FakeServices& fakes, SearchSettings& s, std::function<void(TSearchForm*)> act) {
-    TSearchForm form(fakes.services(), helpFile);
-    return test::whileShown(form, act, [&] { return form.EditSearchSettings(s); });
+// Opens the dialog on `s`, lets `act` work in it, and answers what editSearch did.
+int edited(test::FakeServices& fakes, SearchSettings& s,
+           std::function<void(SearchOptionsDialog*)> act) {
+    SearchOptionsDialog form(fakes.services(), helpFile);
+    return test::whileShown(form, act, [&] { return form.editSearch(s); });
 }
 
 // Turns every control away from the record {"C:\Games", insert, dupChk, 2000 only}.
-void changeEverything(TSearchForm* f) {
+void changeEverything(SearchOptionsDialog* f) {
     folderEdit(f)->selectAll();
     QTest::keyClicks(folderEdit(f), "D:\\Other");
     for (const char* name : {"Chk_rpgt2k", "Chk_rpgt95", "Chk_insert", "Chk_duplicate"}) {
@@ -53,7 +54,7 @@ private slots:
     void controlsShowTheRecord() {
         struct Row {
             SearchSettings s;
-            bool rpgt2k, rpgt95;
+            bool rpg2000, rpg95;
         };
         // Kinds 0 and 4 prove the form's own "2000 checked" never shows through.
         const QList<Row> rows = {
@@ -65,10 +66,10 @@ private slots:
         for (const Row& r : rows) {
             test::FakeServices fakes;
             SearchSettings s = r.s;
-            edited(fakes, s, [&](TSearchForm* f) {
+            edited(fakes, s, [&](SearchOptionsDialog* f) {
                 QCOMPARE(folderEdit(f)->text(), qs(r.s.searchFolder));
-                QCOMPARE(box(f, "Chk_rpgt2k")->isChecked(), r.rpgt2k);
-                QCOMPARE(box(f, "Chk_rpgt95")->isChecked(), r.rpgt95);
+                QCOMPARE(box(f, "Chk_rpgt2k")->isChecked(), r.rpg2000);
+                QCOMPARE(box(f, "Chk_rpgt95")->isChecked(), r.rpg95);
                 QCOMPARE(box(f, "Chk_insert")->isChecked(), r.s.insert);
                 QCOMPARE(box(f, "Chk_duplicate")->isChecked(), r.s.dupChk);
                 // Focused with its text selected, so typing replaces it.
@@ -80,14 +81,14 @@ private slots:
     }
 
     void cancelAndTheCloseBoxKeepTheRecord() {
-        const QList<std::function<void(TSearchForm*)>> ways = {
-            [](TSearchForm* f) { click(f, "Bt_Cancel"); },
-            [](TSearchForm* f) { f->close(); },
+        const QList<std::function<void(SearchOptionsDialog*)>> ways = {
+            [](SearchOptionsDialog* f) { click(f, "Bt_Cancel"); },
+            [](SearchOptionsDialog* f) { f->close(); },
         };
         for (const auto& way : ways) {
             test::FakeServices fakes;
             SearchSettings s{"C:\\Games", true, true, 2 | 8};
-            const int result = edited(fakes, s, [&](TSearchForm* f) {
+            const int result = edited(fakes, s, [&](SearchOptionsDialog* f) {
                 changeEverything(f);
                 way(f);
             });
@@ -106,7 +107,7 @@ private slots:
             const int expected = row.second;
             test::FakeServices fakes;
             SearchSettings s{"C:\\Games", true, true, 2 | 8};
-            const int result = edited(fakes, s, [&](TSearchForm* f) {
+            const int result = edited(fakes, s, [&](SearchOptionsDialog* f) {
                 changeEverything(f);
                 // Typed on: blanks and a trailing "\" stay, no check of any kind.
                 QTest::keyClicks(folderEdit(f), "\\");
@@ -128,7 +129,7 @@ private slots:
     void bothKindsUncheckedSearchForNothing() {
         test::FakeServices fakes;
         SearchSettings s{"C:\\Games", true, true, 6};
-        const int result = edited(fakes, s, [](TSearchForm* f) {
+        const int result = edited(fakes, s, [](SearchOptionsDialog* f) {
             toggle(box(f, "Chk_rpgt2k"));
             toggle(box(f, "Chk_rpgt95"));
             click(f, "Bt_Search");
@@ -141,7 +142,7 @@ private slots:
         {
             test::FakeServices fakes;
             SearchSettings s{"C:\\Games", true, true, 2};
-            edited(fakes, s, [](TSearchForm* f) {
+            edited(fakes, s, [](SearchOptionsDialog* f) {
                 QVERIFY(!control<QPushButton>(f, "Bt_Rpg2k")->isEnabled());
                 click(f, "Bt_Cancel");
             });
@@ -152,7 +153,7 @@ private slots:
             fakes.registry.keys[editorKey]["ApplicationPath"] = "C:\\x";
             fakes.registry.notStrings = {"ApplicationPath"};
             SearchSettings s;
-            edited(fakes, s, [](TSearchForm* f) {
+            edited(fakes, s, [](SearchOptionsDialog* f) {
                 QVERIFY(!control<QPushButton>(f, "Bt_Rpg2k")->isEnabled());
                 click(f, "Bt_Cancel");
             });
@@ -163,7 +164,7 @@ private slots:
             const std::string folder = sj("C:\\Program Files\\ASCII\\RPG2000\\");
             fakes.registry.keys[editorKey]["ApplicationPath"] = folder;
             SearchSettings s{"C:\\Games", true, true, 2};
-            const int result = edited(fakes, s, [](TSearchForm* f) {
+            const int result = edited(fakes, s, [](SearchOptionsDialog* f) {
                 QVERIFY(control<QPushButton>(f, "Bt_Rpg2k")->isEnabled());
                 click(f, "Bt_Rpg2k");
                 click(f, "Bt_Ok");
@@ -177,7 +178,7 @@ private slots:
         test::FakeServices fakes;
         fakes.dialogs.folders = {sj("E:\\作品"), std::nullopt};
         SearchSettings s{"C:\\Games", true, true, 2};
-        edited(fakes, s, [](TSearchForm* f) {
+        edited(fakes, s, [](SearchOptionsDialog* f) {
             click(f, "Bt_Ref");
             QCOMPARE(folderEdit(f)->text(), QString::fromUtf8("E:\\作品"));
             click(f, "Bt_Ref");
@@ -193,7 +194,7 @@ private slots:
         test::FakeServices fakes;
         fakes.dialogs.folders = {"E:\\Fr<U+00F6>hliche"};
         SearchSettings s{"C:\\Games", true, true, 2};
-        edited(fakes, s, [](TSearchForm* f) {
+        edited(fakes, s, [](SearchOptionsDialog* f) {
             click(f, "Bt_Ref");
             QTest::keyClicks(folderEdit(f), QString::fromUtf8("\\Ö"));
             click(f, "Bt_Ok");
@@ -205,7 +206,7 @@ private slots:
         test::FakeServices fakes;
         SearchSettings s{"C:\\Games", true, true, 2};
         bool stillOpen = false;
-        const int result = edited(fakes, s, [&](TSearchForm* f) {
+        const int result = edited(fakes, s, [&](SearchOptionsDialog* f) {
             QTest::keyClick(folderEdit(f), Qt::Key_Escape);
             stillOpen = f->isVisible() && f->result() == 0;
             QTest::keyClicks(folderEdit(f), "X:\\");
@@ -226,7 +227,7 @@ private slots:
         test::FakeServices fakes;
         SearchSettings s{"C:\\Games", false, false, 2};
         bool insertAtOnce = false, endedAtOnce = false;
-        const int result = edited(fakes, s, [&](TSearchForm* f) {
+        const int result = edited(fakes, s, [&](SearchOptionsDialog* f) {
             QTest::keyClick(folderEdit(f), Qt::Key_I, Qt::AltModifier);
             insertAtOnce = box(f, "Chk_insert")->isChecked();
             QTest::keyClick(folderEdit(f), Qt::Key_S, Qt::AltModifier);
@@ -241,7 +242,7 @@ private slots:
     void helpOpensContext21() {
         test::FakeServices fakes;
         SearchSettings s;
-        edited(fakes, s, [](TSearchForm* f) {
+        edited(fakes, s, [](SearchOptionsDialog* f) {
             click(f, "Bt_Help");
             QTest::keyClick(f, Qt::Key_F1);
             click(f, "Bt_Cancel");
@@ -255,7 +256,7 @@ private slots:
         fakes.registry.keys[editorKey]["ApplicationPath"] = "C:\\x";
         SearchSettings s;
         QStringList order;
-        edited(fakes, s, [&](TSearchForm* f) {
+        edited(fakes, s, [&](SearchOptionsDialog* f) {
             QCOMPARE(f->windowTitle(), QString::fromUtf8("RPGツクール検索"));
             QCOMPARE(f->size(), QSize(486, 307));
             QCOMPARE(f->minimumSize(), f->maximumSize());
@@ -325,4 +326,4 @@ private slots:
 };
 
 QTEST_MAIN(TestSearchForm)
-#include "test_searchform.moc"
+#include "test_searchoptionsdialog.moc"

@@ -1,6 +1,6 @@
-#include "dialogs/SettingValues.h"
-#include "dialogs/qt/F_setting.h"
-#include "dialogs/qt/F_version.h"
+#include "dialogs/SettingsDialogRules.h"
+#include "dialogs/qt/AboutDialog.h"
+#include "dialogs/qt/SettingsDialog.h"
 #include "platform/Cp932.h"
 #include "platform/qt/QtFontDialog.h"
 #include "platform/qt/QtText.h"
@@ -81,8 +81,8 @@ bool previewShown(QWidget* f) {
     return !p.isNull();
 }
 
-SettingsRecord sampleRecord() {
-    SettingsRecord r;
+UserSettings sampleRecord() {
+    UserSettings r;
     r.basic = {true, false, true, 0, 1};
     r.list = {true, true, false, true, 0x00123456, {"C:\\a.ico", "C:\\b.exe"}};
     r.trial = {true, "C:\\Try\\"};
@@ -107,7 +107,7 @@ std::optional<FontChoice> fontDialogAnswer(const FontChoice& initial) {
 }
 
 // Turns every control away from sampleRecord() and sampleFont().
-void changeEverything(TSettingForm* f) {
+void changeEverything(SettingsDialog* f) {
     openPage(f, 0);
     toggle(box(f, "Chk_Position"));
     pick(f, "StartSize_Window");
@@ -134,13 +134,13 @@ void changeEverything(TSettingForm* f) {
 class TestSettingForm : public QObject {
     Q_OBJECT
 
-    SettingsRecord r;
+    UserSettings r;
     FontChoice font;
 
-    // Opens the dialog on `r` and `font`, lets `act` work in it, and answers what EditSettings did.
-    bool edited(Fakes& fakes, std::function<void(TSettingForm*)> act, QWidget* parent = nullptr) {
-        TSettingForm form(fakes.services(nullptr, &fakes.pictures), helpFile, parent);
-        return test::whileShown(form, act, [&] { return form.EditSettings(r, font); });
+    // Opens the dialog on `r` and `font`, lets `act` work in it, and answers what editSettings did.
+    bool edited(Fakes& fakes, std::function<void(SettingsDialog*)> act, QWidget* parent = nullptr) {
+        SettingsDialog form(fakes.services(nullptr, &fakes.pictures), helpFile, parent);
+        return test::whileShown(form, act, [&] { return form.editSettings(r, font); });
     }
 
 private slots:
@@ -167,7 +167,7 @@ private slots:
             r.basic.startSize = row.startSize;
             r.basic.dblClick = row.dblClick;
             r.list.bgColor = 0x7FFFFFFF;
-            const bool ok = edited(fakes, [&](TSettingForm* f) {
+            const bool ok = edited(fakes, [&](SettingsDialog* f) {
                 QCOMPARE(checkedIn(f, "RBox_StartSize"), row.startShown);
                 QCOMPARE(checkedIn(f, "RBox_Dblclick"), row.dblShown);
                 QCOMPARE(control<QTabWidget>(f, "PageControl")->currentIndex(), 2);
@@ -206,7 +206,7 @@ private slots:
         Fakes fakes;
         FontChoice chosen{sj("Noto Sans CJK JP"), 14, 0x0000FF, true, false, true, false};
         fakes.dialogs.fonts = {chosen};
-        const bool ok = edited(fakes, [](TSettingForm* f) {
+        const bool ok = edited(fakes, [](SettingsDialog* f) {
             changeEverything(f);
             click(f, "Bt_Ok");
         });
@@ -234,15 +234,15 @@ private slots:
     }
 
     void cancelAndTheCloseBoxChangeNothing() {
-        const QList<std::function<void(TSettingForm*)>> ways = {
-            [](TSettingForm* f) { click(f, "Bt_Cansel"); },
-            [](TSettingForm* f) { f->close(); },
+        const QList<std::function<void(SettingsDialog*)>> ways = {
+            [](SettingsDialog* f) { click(f, "Bt_Cansel"); },
+            [](SettingsDialog* f) { f->close(); },
         };
         for (const auto& way : ways) {
             Fakes fakes;
             fakes.dialogs.fonts = {FontChoice{"Other", 20, 0xFF, true, true, true, true}};
             init();
-            const bool ok = edited(fakes, [&](TSettingForm* f) {
+            const bool ok = edited(fakes, [&](SettingsDialog* f) {
                 changeEverything(f);
                 QCOMPARE(labelText(f, "Lb_FontName"), QString("Other"));
                 way(f);
@@ -255,7 +255,7 @@ private slots:
 
     void clearedColourOptionDisablesTheBarsAndStillStoresTheColour() {
         Fakes fakes;
-        const bool ok = edited(fakes, [](TSettingForm* f) {
+        const bool ok = edited(fakes, [](SettingsDialog* f) {
             openPage(f, 1);
             auto* sample = control<QWidget>(f, "Color_Sample");
             QVERIFY(sample->autoFillBackground());
@@ -286,7 +286,7 @@ private slots:
         fakes.fs.files = {
             {"C:\\a.ico", ""}, {"C:\\c.ico", ""}, {"C:\\xc.ico", ""}, {"C:\\b.exe", ""}};
         fakes.pictures.files = {"C:\\a.ico", "C:\\c.ico"};
-        const bool ok = edited(fakes, [&](TSettingForm* f) {
+        const bool ok = edited(fakes, [&](SettingsDialog* f) {
             openPage(f, 1);
             auto* kind = control<QComboBox>(f, "Combo_KindOfIcon");
             auto* path = edit(f, "Ed_ListIconPath");
@@ -333,7 +333,7 @@ private slots:
         fakes.pictures.files = {sj("D:\\アイコン\\x.ico")};
         fakes.dialogs.files = {sj("D:\\アイコン\\x.ico"), std::nullopt};
         r.list.listIconPath[0] = sj("C:\\ソフト\\表\\a.ico");
-        const bool ok = edited(fakes, [](TSettingForm* f) {
+        const bool ok = edited(fakes, [](SettingsDialog* f) {
             openPage(f, 1);
             QVERIFY(!previewShown(f));
             click(f, "Bt_IconPathRef");
@@ -356,7 +356,7 @@ private slots:
         Fakes fakes;
         fakes.dialogs.files = {std::string("C:\\RPG\\RPG2000T.exe"), std::nullopt};
         r.trial = {false, ""};
-        const bool ok = edited(fakes, [](TSettingForm* f) {
+        const bool ok = edited(fakes, [](SettingsDialog* f) {
             for (const char* name : {"Label7", "Ed_TryPath", "Bt_Ref"}) {
                 QVERIFY2(!control<QWidget>(f, name)->isEnabled(), name);
             }
@@ -384,7 +384,7 @@ private slots:
         Fakes fakes;
         const FontChoice chosen{"DejaVu Serif", 16, 0x0000FF, false, true, false, true};
         fakes.dialogs.fonts = {chosen, std::nullopt};
-        const bool ok = edited(fakes, [&](TSettingForm* f) {
+        const bool ok = edited(fakes, [&](SettingsDialog* f) {
             openPage(f, 1);
             auto* name = control<QLabel>(f, "Lb_FontName");
             click(f, "Bt_ChangeFont");
@@ -411,7 +411,7 @@ private slots:
         Fakes fakes;
         const QString name = QStringLiteral("Noto Sans CJK JP with a name longer than the box");
         fakes.dialogs.fonts = {FontChoice{name.toStdString(), 48, 0x000000, true}};
-        edited(fakes, [&](TSettingForm* f) {
+        edited(fakes, [&](SettingsDialog* f) {
             openPage(f, 1);
             click(f, "Bt_ChangeFont");
             auto* sample = control<QLabel>(f, "Lb_FontName");
@@ -437,7 +437,7 @@ private slots:
     void enterPressesOnlyTheFocusedButtonAndEscapeDoesNothing() {
         Fakes fakes;
         bool stillOpen = false;
-        const bool ok = edited(fakes, [&](TSettingForm* f) {
+        const bool ok = edited(fakes, [&](SettingsDialog* f) {
             for (const char* b : {"Bt_Ok", "Bt_Cansel"}) {
                 QVERIFY(!control<QPushButton>(f, b)->isDefault());
             }
@@ -455,7 +455,7 @@ private slots:
         QVERIFY(stillOpen);
         QVERIFY(!ok);
         // And from OK as the focused button, it confirms.
-        const bool confirmed = edited(fakes, [](TSettingForm* f) {
+        const bool confirmed = edited(fakes, [](SettingsDialog* f) {
             auto* okButton = control<QPushButton>(f, "Bt_Ok");
             okButton->setFocus(Qt::TabFocusReason);
             QTest::keyClick(okButton, Qt::Key_Return);
@@ -465,7 +465,7 @@ private slots:
 
     void helpOpensTheActivePagesNumber() {
         Fakes fakes;
-        edited(fakes, [](TSettingForm* f) {
+        edited(fakes, [](SettingsDialog* f) {
             click(f, "Bt_Help");
             openPage(f, 0);
             QTest::keyClick(f, Qt::Key_F1);
@@ -488,7 +488,7 @@ private slots:
         QVERIFY(QTest::qWaitForWindowExposed(&owner));
         edited(
             fakes,
-            [&](TSettingForm* f) {
+            [&](SettingsDialog* f) {
                 QCOMPARE(f->windowTitle(), QString::fromUtf8("環境設定"));
                 QCOMPARE(f->size(), QSize(410, 403));
                 QCOMPARE(f->minimumSize(), f->maximumSize());
@@ -515,10 +515,10 @@ private slots:
         // Too long for the box: both ends stay, the whole path is in the tip.
         const QString folder = QStringLiteral("/home/someone/") + QString(80, 'x') +
                                QStringLiteral("/.config/Tavrin/");
-        TVersionForm about(fakes.shell, folder);
+        AboutDialog about(fakes.shell, folder);
         const int result = test::whileShown(
             about,
-            [&](TVersionForm* f) {
+            [&](AboutDialog* f) {
                 QCOMPARE(f->windowTitle(), QString::fromUtf8("バージョン情報"));
                 QCOMPARE(f->size(), QSize(284, 201));
                 QCOMPARE(f->minimumSize(), f->maximumSize());
@@ -554,10 +554,10 @@ private slots:
 
     void aboutBoxClosesWithEnter() {
         Fakes fakes;
-        TVersionForm about(fakes.shell, QStringLiteral("/opt/tavrin/"));
+        AboutDialog about(fakes.shell, QStringLiteral("/opt/tavrin/"));
         const int result = test::whileShown(
             about,
-            [](TVersionForm* f) {
+            [](AboutDialog* f) {
                 QCOMPARE(control<QLabel>(f, "Lab_DataFolder")->text(),
                          QString::fromUtf8("データの保存先:\n/opt/tavrin/"));
                 QTest::keyClick(f, Qt::Key_Return);
@@ -634,4 +634,4 @@ private slots:
 };
 
 QTEST_MAIN(TestSettingForm)
-#include "test_settingform.moc"
+#include "test_settingsdialog.moc"

@@ -15,7 +15,7 @@ struct EditMenuState {
 EditMenuState editMenuState(const ListState& s);
 
 struct StartMenuState {
-    bool gameStart, testPlay, tukuruExecute;
+    bool gameStart, testPlay, editIn2000;
 };
 StartMenuState startMenuState(const ListState& s);
 

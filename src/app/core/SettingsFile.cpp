@@ -1,4 +1,4 @@
-#include "app/core/Settings.h"
+#include "app/core/SettingsFile.h"
 
 #include "platform/AppError.h"
 #include "platform/Cp932.h"
@@ -23,7 +23,7 @@ std::string aplChkKey(int n) {
 
 } // namespace
 
-void LoadSettings(const ProfileFile& file, SettingsRecord& record) {
+void readSettingsFile(const ProfileFile& file, UserSettings& record) {
     BasicSettings& b = record.basic;
     b.position = file.readBool("B_Setting", "position", true);
     b.tasktray = file.readBool("B_Setting", "tasktray", false);
@@ -71,7 +71,7 @@ void LoadSettings(const ProfileFile& file, SettingsRecord& record) {
     }
 }
 
-void SaveSettings(ProfileFile& file, const SettingsRecord& record) {
+void writeSettingsFile(ProfileFile& file, const UserSettings& record) {
     const BasicSettings& b = record.basic;
     file.writeBool("B_Setting", "position", b.position);
     file.writeBool("B_Setting", "tasktray", b.tasktray);
@@ -92,7 +92,7 @@ void SaveSettings(ProfileFile& file, const SettingsRecord& record) {
     file.writeBool("Try_Setting", "use", record.trial.useTry);
     file.writeString("Try_Setting", "path", record.trial.tryPath);
 
-    // Placeholders that SaveWindowLayout overwrites with the real widths.
+    // Placeholders that writeWindowLayout overwrites with the real widths.
     file.writeInteger("Columns", "colum1", 350);
     file.writeInteger("Columns", "colum2", 150);
 

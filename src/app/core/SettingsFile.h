@@ -1,6 +1,6 @@
 #pragma once
 
-#include "platform/SettingsRecord.h"
+#include "platform/UserSettings.h"
 
 #include <string>
 
@@ -10,8 +10,8 @@ class FileSystem;
 class ProfileFile;
 
 // Every record key, in the file's reading order; missing keys take their defaults.
-void LoadSettings(const ProfileFile& file, SettingsRecord& record);
+void readSettingsFile(const ProfileFile& file, UserSettings& record);
 // Every record key, in the file's writing order.
-void SaveSettings(ProfileFile& file, const SettingsRecord& record);
+void writeSettingsFile(ProfileFile& file, const UserSettings& record);
 
 } // namespace tavrin

@@ -85,7 +85,7 @@ ScreenRect placeOnScreen(const WindowLayout::Position& stored,
     return {narrow(left), narrow(top), narrow(w), narrow(h)};
 }
 
-WindowLayout LoadWindowLayout(const ProfileFile& file, std::int32_t currentTreeWidth) {
+WindowLayout readWindowLayout(const ProfileFile& file, std::int32_t currentTreeWidth) {
     WindowLayout layout;
     if (file.sectionExists("Position")) {
         WindowLayout::Position p;
@@ -98,8 +98,8 @@ WindowLayout LoadWindowLayout(const ProfileFile& file, std::int32_t currentTreeW
     }
     if (file.sectionExists("Columns")) {
         WindowLayout::Columns c;
-        c.colum1 = file.readInteger("Columns", "colum1", 350);
-        c.colum2 = file.readInteger("Columns", "colum2", 150);
+        c.titleWidth = file.readInteger("Columns", "colum1", 350);
+        c.pathWidth = file.readInteger("Columns", "colum2", 150);
         layout.columns = c;
     }
     if (file.sectionExists("ToolBarPos")) {
@@ -115,8 +115,8 @@ WindowLayout LoadWindowLayout(const ProfileFile& file, std::int32_t currentTreeW
     if (file.sectionExists("ListView")) {
         WindowLayout::ListFont f;
         f.name = file.readString("ListView", "FontName", sj("ＭＳ Ｐゴシック"));
-        f.color = static_cast<Colour>(
-            file.readInteger("ListView", "FontColor", static_cast<std::int32_t>(clWindowText)));
+        f.color = static_cast<Colour>(file.readInteger(
+            "ListView", "FontColor", static_cast<std::int32_t>(kWindowTextColour)));
         f.size = file.readInteger("ListView", "FontSize", 9);
         layout.listFont = f;
     }
@@ -135,8 +135,8 @@ WindowLayout LoadWindowLayout(const ProfileFile& file, std::int32_t currentTreeW
     return layout;
 }
 
-void SaveWindowLayout(ProfileFile& file, const WindowLayout& now, const SettingsRecord& record,
-                      Colour listColour) {
+void writeWindowLayout(ProfileFile& file, const WindowLayout& now, const UserSettings& record,
+                       Colour listColour) {
     if (record.basic.position) {
         const auto& p = now.position.value();
         file.writeInteger("Position", "disx", p.top);
@@ -148,8 +148,8 @@ void SaveWindowLayout(ProfileFile& file, const WindowLayout& now, const Settings
     }
 
     const auto& c = now.columns.value();
-    file.writeInteger("Columns", "colum1", c.colum1);
-    file.writeInteger("Columns", "colum2", c.colum2);
+    file.writeInteger("Columns", "colum1", c.titleWidth);
+    file.writeInteger("Columns", "colum2", c.pathWidth);
 
     const auto& t = now.toolBarPos.value();
     file.writeInteger("ToolBarPos", "NmlPosx", t.nml.x);

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "platform/SettingsRecord.h"
+#include "platform/UserSettings.h"
 
 #include <cstdint>
 #include <optional>
@@ -18,7 +18,7 @@ struct WindowLayout {
         std::int32_t top = 0, left = 0, width = 0, height = 0;
     };
     struct Columns {
-        std::int32_t colum1 = 350, colum2 = 150;
+        std::int32_t titleWidth = 350, pathWidth = 150;
     };
     struct BarPos {
         std::int32_t x = 0, y = 0;
@@ -28,7 +28,7 @@ struct WindowLayout {
     };
     struct ListFont {
         std::string name; // CP932
-        Colour color = clWindowText;
+        Colour color = kWindowTextColour;
         std::int32_t size = 9; // points
     };
     struct Tree {
@@ -62,13 +62,13 @@ ScreenRect placeOnScreen(const WindowLayout::Position& stored,
                          const std::vector<ScreenRect>& screens);
 
 // Reads the blocks whose sections exist. currentTreeWidth is the default of [TreeView] Width.
-WindowLayout LoadWindowLayout(const ProfileFile& file, std::int32_t currentTreeWidth);
+WindowLayout readWindowLayout(const ProfileFile& file, std::int32_t currentTreeWidth);
 
 // Writes in the file's order: [Position] (or erases it when position is off), [Columns],
 // [ToolBarPos], [ListView] BGColor (bgColor when bgColorOn, else 0xFFFFFF) and the font,
 // [TreeView] Index then Width. Every block of `now` but [DetailsPane] must be present; that
 // one, which older copies neither read nor write, is written when present.
-void SaveWindowLayout(ProfileFile& file, const WindowLayout& now, const SettingsRecord& record,
-                      Colour listColour);
+void writeWindowLayout(ProfileFile& file, const WindowLayout& now, const UserSettings& record,
+                       Colour listColour);
 
 } // namespace tavrin

@@ -35,9 +35,9 @@ void CatalogueActions::folderAboutToBeRemoved(TreeNode* node) {
 
 // ---- folders --------------------------------------------------------------------------------
 
-void CatalogueActions::TreePop_NewClick() {
+void CatalogueActions::newFolder() {
     TreeNode* parent = mTreePopupNode ? mTreePopupNode : mCatalogue.selected();
-    TreeNode* node = mCatalogue.AddFolder(parent, sj("新しいフォルダ"));
+    TreeNode* node = mCatalogue.addFolder(parent, sj("新しいフォルダ"));
     const QModelIndex index = mModel->indexOf(node);
     if (parent) {
         mTree->expand(mModel->indexOf(parent));
@@ -46,7 +46,7 @@ void CatalogueActions::TreePop_NewClick() {
     mTree->edit(index);
 }
 
-void CatalogueActions::TreePop_DeleteClick() {
+void CatalogueActions::deleteChosenFolder() {
     TreeNode* node = mTreePopupNode;
     if (!node || mCatalogue.tree().isRoot(node)) {
         return;
@@ -57,7 +57,7 @@ void CatalogueActions::TreePop_DeleteClick() {
     }
     mTreePopupNode = nullptr;
     if (node->childCount() > 0) {
-        mCatalogue.DeleteFolderTree(node->child(0));
+        mCatalogue.deleteFolderTree(node->child(0));
     }
     mCatalogue.deleteFolder(node);
     if (!mCatalogue.selected()) {
@@ -65,14 +65,14 @@ void CatalogueActions::TreePop_DeleteClick() {
     }
 }
 
-void CatalogueActions::TreePop_RenameClick() {
+void CatalogueActions::renameChosenFolder() {
     TreeNode* node = mTreePopupNode;
     if (node && !mCatalogue.tree().isRoot(node)) {
         mTree->edit(mModel->indexOf(node));
     }
 }
 
-void CatalogueActions::TreeViewDragDrop(TreeNode* target) {
+void CatalogueActions::dropOnFolder(TreeNode* target) {
     if (!target) {
         return;
     }
@@ -94,20 +94,20 @@ bool CatalogueActions::copySelectedRows() {
     return true;
 }
 
-void CatalogueActions::ListView_Copy() {
+void CatalogueActions::copyItems() {
     copySelectedRows();
 }
 
-void CatalogueActions::ListView_Cut() {
+void CatalogueActions::cutItems() {
     if (!copySelectedRows()) {
         return;
     }
-    mCatalogue.RemoveSelectedItems(mList->selectedRows());
+    mCatalogue.removeSelectedItems(mList->selectedRows());
     mList->clearSelection();
     emit countChanged();
 }
 
-void CatalogueActions::ListView_Paste() {
+void CatalogueActions::pasteItems() {
     if (!mClipboard.hasItemData()) {
         return;
     }
@@ -123,7 +123,7 @@ void CatalogueActions::ListView_Paste() {
     case Clipboard::Read::ok:
         break;
     }
-    // Each item goes where InsertPastedItem puts it, before the focused row (at the top when
+    // Each item goes where insertPastedItem puts it, before the focused row (at the top when
     // none is), so the block ends in reverse order above that row; inserted at once.
     std::vector<PastedItem> pasted = parseItemData(data);
     std::vector<ProjectItem> block;
@@ -136,7 +136,7 @@ void CatalogueActions::ListView_Paste() {
     emit countChanged();
 }
 
-void CatalogueActions::ListView_Delete() {
+void CatalogueActions::deleteItems() {
     const std::vector<int> selected = mList->selectedRows();
     const int n = static_cast<int>(selected.size());
     if (n == 0) {
@@ -148,23 +148,23 @@ void CatalogueActions::ListView_Delete() {
                             MsgResult::Yes) != MsgResult::Yes) {
         return;
     }
-    mCatalogue.RemoveSelectedItems(selected);
+    mCatalogue.removeSelectedItems(selected);
     mList->clearSelection();
     emit countChanged();
     emit focusChanged();
 }
 
-void CatalogueActions::ListView_SelectAll() {
+void CatalogueActions::selectAllItems() {
     if (mCatalogue.rowCount() > 0) {
         mList->selectAll();
     }
 }
 
-void CatalogueActions::ProjectListColumnClick(int column) {
+void CatalogueActions::sortByColumn(int column) {
     mSort.sortShown(mSortToggles.click(column));
 }
 
-void CatalogueActions::ProjectListDragDrop(int targetRow) {
+void CatalogueActions::dropOnRow(int targetRow) {
     const std::vector<int> block = moveSelectedRows(mCatalogue, mList->selectedRows(), targetRow);
     mList->clearSelection();
     mList->selectRows(block);

@@ -31,18 +31,18 @@ public:
     TreeNode* treePopupNode() const { return mTreePopupNode; }
     ListSort& listSort() { return mSort; }
 
-    void TreePop_NewClick();
-    void TreePop_DeleteClick();
-    void TreePop_RenameClick();
-    void TreeViewDragDrop(TreeNode* target);
+    void newFolder();
+    void deleteChosenFolder();
+    void renameChosenFolder();
+    void dropOnFolder(TreeNode* target);
 
-    void ListView_Copy();
-    void ListView_Cut();
-    void ListView_Paste();
-    void ListView_Delete();
-    void ListView_SelectAll();
-    void ProjectListColumnClick(int column);
-    void ProjectListDragDrop(int targetRow);
+    void copyItems();
+    void cutItems();
+    void pasteItems();
+    void deleteItems();
+    void selectAllItems();
+    void sortByColumn(int column);
+    void dropOnRow(int targetRow);
 
 signals:
     // The list gained or lost rows.

@@ -28,7 +28,7 @@ void ListAppearance::apply(const ListSettings& list) {
     mList->setShowGrid(list.gridLines);
     mList->setHotTrack(list.hotTrack);
 
-    mBackground = list.bgColorOn ? list.bgColor : clWindow;
+    mBackground = list.bgColorOn ? list.bgColor : kWindowColour;
     const QPalette& system = QApplication::palette();
     const QColor background = toQColor(mBackground, system, QPalette::Base);
     const QColor text = toQColor(mFontColour, system, QPalette::Text);
@@ -46,8 +46,8 @@ void ListAppearance::readInto(ListSettings& list) const {
     list.rowSelect = mList->rowSelect();
     list.gridLines = mList->showGrid();
     list.hotTrack = mList->hotTrack();
-    list.bgColorOn = mBackground != clWindow;
-    list.bgColor = mBackground == clWindow ? 0x7FFFFFFF : mBackground;
+    list.bgColorOn = mBackground != kWindowColour;
+    list.bgColor = mBackground == kWindowColour ? 0x7FFFFFFF : mBackground;
 }
 
 void ListAppearance::loadIcons(const std::array<std::string, 2>& listIconPath) {

@@ -1,7 +1,7 @@
 #pragma once
 
 #include "platform/Dialogs.h"
-#include "platform/SettingsRecord.h"
+#include "platform/UserSettings.h"
 
 #include <array>
 #include <string>
@@ -35,8 +35,8 @@ private:
     FolderTreeView* mTree;
     ProjectListModel* mModel;
     FileSystem& mFs;
-    Colour mBackground = clWindow;
-    Colour mFontColour = clWindowText;
+    Colour mBackground = kWindowColour;
+    Colour mFontColour = kWindowTextColour;
 };
 
 } // namespace tavrin

@@ -42,9 +42,9 @@ void ListSort::sortShown(bool descending) {
     TreeNode* folder = mCatalogue.selected();
     if (!folder || folder->folder.Items.size() < mBackgroundFrom) {
         if (descending) {
-            mCatalogue.SortDescending(localeSortKey);
+            mCatalogue.sortDescending(localeSortKey);
         } else {
-            mCatalogue.SortAscending(localeSortKey);
+            mCatalogue.sortAscending(localeSortKey);
         }
         // An earlier click's sort still running would put its order over this one.
         settle();

@@ -1,17 +1,17 @@
-#include "dialogs/qt/F_version.h"
+#include "dialogs/qt/AboutDialog.h"
 
 #include "platform/Shell.h"
 #include "platform/qt/AppIcons.h"
 #include "platform/qt/DialogFrame.h"
 #include "platform/qt/QtText.h"
-#include "ui_F_version.h"
+#include "ui_AboutDialog.h"
 
 #include <QFontMetrics>
 #include <QMouseEvent>
 
 namespace tavrin {
 
-TVersionForm::TVersionForm(Shell& shell, const QString& dataFolder, QWidget* parent)
+AboutDialog::AboutDialog(Shell& shell, const QString& dataFolder, QWidget* parent)
     : QDialog(parent), ui(std::make_unique<Ui::TVersionForm>()), mShell(shell) {
     setFont(designedFont(12));
     ui->setupUi(this);
@@ -29,22 +29,22 @@ TVersionForm::TVersionForm(Shell& shell, const QString& dataFolder, QWidget* par
     connect(ui->Button1, &QPushButton::clicked, this, &QDialog::accept);
 }
 
-TVersionForm::~TVersionForm() = default;
+AboutDialog::~AboutDialog() = default;
 
-bool TVersionForm::eventFilter(QObject* watched, QEvent* event) {
+bool AboutDialog::eventFilter(QObject* watched, QEvent* event) {
     // A click is a release over the label of the press that began on it.
     if (watched == ui->Lab_Url && event->type() == QEvent::MouseButtonRelease) {
         const auto* mouse = static_cast<QMouseEvent*>(event);
         if (mouse->button() == Qt::LeftButton &&
             ui->Lab_Url->rect().contains(mouse->position().toPoint())) {
-            Lab_UrlClick();
+            openProjectPage();
             return true;
         }
     }
     return QDialog::eventFilter(watched, event);
 }
 
-void TVersionForm::Lab_UrlClick() {
+void AboutDialog::openProjectPage() {
     // Whether anything could open the address is not this box's business.
     mShell.execute(toCp932(ui->Lab_Url->text()), "", "");
     accept();

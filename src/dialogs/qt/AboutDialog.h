@@ -14,18 +14,18 @@ class Shell;
 
 // The about box: the program's icon, name, version, rights line, web page, and the folder
 // that holds the catalogue and the settings.
-class TVersionForm : public QDialog {
+class AboutDialog : public QDialog {
     Q_OBJECT
 public:
     // `shell` opens the web page.
-    TVersionForm(Shell& shell, const QString& dataFolder, QWidget* parent = nullptr);
-    ~TVersionForm() override;
+    AboutDialog(Shell& shell, const QString& dataFolder, QWidget* parent = nullptr);
+    ~AboutDialog() override;
 
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
-    void Lab_UrlClick();
+    void openProjectPage();
 
     std::unique_ptr<Ui::TVersionForm> ui;
     Shell& mShell;

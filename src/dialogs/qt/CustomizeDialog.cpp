@@ -1,4 +1,4 @@
-#include "dialogs/qt/F_customize.h"
+#include "dialogs/qt/CustomizeDialog.h"
 
 #include "platform/Dialogs.h"
 #include "platform/FileSystem.h"
@@ -7,7 +7,7 @@
 #include "platform/qt/DialogFrame.h"
 #include "platform/qt/FileDrop.h"
 #include "platform/qt/QtText.h"
-#include "ui_F_customize.h"
+#include "ui_CustomizeDialog.h"
 
 #include <QCheckBox>
 #include <QDir>
@@ -22,12 +22,12 @@ namespace tavrin {
 
 namespace {
 
-constexpr int applSheetHelp = 56;
-constexpr int gazSheetHelp = 58;
+constexpr int kApplSheetHelp = 56;
+constexpr int kGazSheetHelp = 58;
 
 } // namespace
 
-TCustomizeForm::TCustomizeForm(Services services, std::string helpFile, QWidget* parent)
+CustomizeDialog::CustomizeDialog(Services services, std::string helpFile, QWidget* parent)
     : FormDialog(parent, Esc::closes), ui(std::make_unique<Ui::TCustomizeForm>()),
       mServices(services), mHelpFile(std::move(helpFile)) {
     ui->setupUi(this);
@@ -40,20 +40,20 @@ TCustomizeForm::TCustomizeForm(Services services, std::string helpFile, QWidget*
     const std::array<QPushButton*, 4> toolButtons = {ui->Bt_actview, ui->Bt_ccclip, ui->Bt_lukey,
                                                      ui->Bt_mywin};
     for (std::size_t t = 0; t < mToolEdits.size(); ++t) {
-        connect(mToolEdits[t], &QLineEdit::textChanged, this, [this] { gazChanged = true; });
-        connect(toolButtons[t], &QPushButton::clicked, this, [this, t] { Gazsoft_ref_Click(t); });
+        connect(mToolEdits[t], &QLineEdit::textChanged, this, [this] { mGazChanged = true; });
+        connect(toolButtons[t], &QPushButton::clicked, this, [this, t] { chooseGazToolFolder(t); });
         mToolEdits[t]->installEventFilter(this);
     }
     chainTabOrder();
 
     connect(ui->Bt_Ok, &QPushButton::clicked, this, &QDialog::accept);
     connect(ui->Bt_Cancel, &QPushButton::clicked, this, &QDialog::reject);
-    connectHelp(this, ui->Bt_help, [this] { Bt_helpClick(); });
+    connectHelp(this, ui->Bt_help, [this] { showHelp(); });
 }
 
-TCustomizeForm::~TCustomizeForm() = default;
+CustomizeDialog::~CustomizeDialog() = default;
 
-void TCustomizeForm::createAplRows() {
+void CustomizeDialog::createAplRows() {
     for (int k = 0; k < static_cast<int>(mRows.size()); ++k) {
         AplRow& row = mRows[static_cast<std::size_t>(k)];
         const QString n = QString::number(k + 1);
@@ -67,16 +67,16 @@ void TCustomizeForm::createAplRows() {
         row.browse->setObjectName(QStringLiteral("AplBrowse") + n);
         row.browse->setGeometry(252, 30 + 27 * k, 25, 20);
 
-        connect(row.check, &QCheckBox::clicked, this, [this, &row] { AplCheckClick(row); });
-        connect(row.edit, &QLineEdit::textChanged, this, [this] { aplChanged = true; });
-        connect(row.browse, &QPushButton::clicked, this, [this, &row] { AplBrowseClick(row); });
+        connect(row.check, &QCheckBox::clicked, this, [this, &row] { enableApplicationRow(row); });
+        connect(row.edit, &QLineEdit::textChanged, this, [this] { mAplChanged = true; });
+        connect(row.browse, &QPushButton::clicked, this, [this, &row] { chooseApplication(row); });
         row.edit->installEventFilter(this);
     }
 }
 
 // The page control, the check boxes, the row fields, the row buttons, the tool fields with
 // their buttons, then the dialog's buttons; a hidden page's controls are passed over.
-void TCustomizeForm::chainTabOrder() {
+void CustomizeDialog::chainTabOrder() {
     std::vector<QWidget*> chain = {ui->PageControl};
     for (const AplRow& row : mRows) {
         chain.push_back(row.check);
@@ -95,7 +95,7 @@ void TCustomizeForm::chainTabOrder() {
     }
 }
 
-bool TCustomizeForm::EditBarSettings(BarSettings& bars) {
+bool CustomizeDialog::editBars(BarSettings& bars) {
     for (std::size_t k = 0; k < mRows.size(); ++k) {
         mRows[k].check->setChecked(bars.aplButtons[k].shown);
         mRows[k].edit->setText(qs(bars.aplButtons[k].path));
@@ -104,15 +104,15 @@ bool TCustomizeForm::EditBarSettings(BarSettings& bars) {
         mToolEdits[t]->setText(qs(bars.gazToolPath[t]));
     }
     // Filling the fields is no change of the user's.
-    aplChanged = bars.aplBarVisible;
-    gazChanged = bars.gazBarVisible;
+    mAplChanged = bars.aplBarVisible;
+    mGazChanged = bars.gazBarVisible;
 
     if (exec() != QDialog::Accepted) {
         return false;
     }
 
-    bars.aplBarVisible = aplChanged;
-    bars.gazBarVisible = gazChanged;
+    bars.aplBarVisible = mAplChanged;
+    bars.gazBarVisible = mGazChanged;
     for (std::size_t k = 0; k < mRows.size(); ++k) {
         bars.aplButtons[k].shown = mRows[k].check->isChecked();
         bars.aplButtons[k].path = typedPath(mRows[k].edit->text());
@@ -125,7 +125,7 @@ bool TCustomizeForm::EditBarSettings(BarSettings& bars) {
 
 // A host path typed in ("/usr/bin/xdg-open") is kept as the Windows path the rest of the
 // program starts and shows; one no drive holds, and anything else, as typed.
-std::string TCustomizeForm::typedPath(const QString& text) const {
+std::string CustomizeDialog::typedPath(const QString& text) const {
     if (text.startsWith(QLatin1Char('/'))) {
         if (std::optional<std::string> windows =
                 mServices.fs.windowsPathOf(QFile::encodeName(text).toStdString())) {
@@ -135,7 +135,7 @@ std::string TCustomizeForm::typedPath(const QString& text) const {
     return toCp932Path(text);
 }
 
-void TCustomizeForm::FormShow() {
+void CustomizeDialog::setUpControls() {
     for (const AplRow& row : mRows) {
         row.edit->setEnabled(row.check->isChecked());
         row.browse->setEnabled(row.check->isChecked());
@@ -143,41 +143,41 @@ void TCustomizeForm::FormShow() {
 }
 
 // A row switched off keeps its path: it is stored all the same.
-void TCustomizeForm::AplCheckClick(const AplRow& row) {
+void CustomizeDialog::enableApplicationRow(const AplRow& row) {
     row.edit->setEnabled(row.check->isChecked());
     row.browse->setEnabled(row.check->isChecked());
-    aplChanged = true;
+    mAplChanged = true;
 }
 
-void TCustomizeForm::AplBrowseClick(const AplRow& row) {
+void CustomizeDialog::chooseApplication(const AplRow& row) {
     const std::optional<std::string> chosen = mServices.dialogs.openFile(
-        OpenDialog.request("*.exe", aplBrowseFilter(), toCp932Path(row.edit->text())));
+        mOpenDialog.request("*.exe", aplBrowseFilter(), toCp932Path(row.edit->text())));
     if (chosen) {
         row.edit->setText(qs(*chosen));
     }
 }
 
-void TCustomizeForm::Gazsoft_ref_Click(std::size_t tool) {
-    const std::string program = std::string(gazToolNames[tool]) + ".exe";
+void CustomizeDialog::chooseGazToolFolder(std::size_t tool) {
+    const std::string program = std::string(kGazToolNames[tool]) + ".exe";
     QLineEdit* field = mToolEdits[tool];
     const std::optional<std::string> chosen = mServices.dialogs.openFile(
-        OpenDialog.request(program, gazBrowseFilter(program), toCp932Path(field->text())));
+        mOpenDialog.request(program, gazBrowseFilter(program), toCp932Path(field->text())));
     if (chosen) {
         field->setText(qs(pathtext::folderPart(*chosen)));
     }
 }
 
-int TCustomizeForm::activeHelpContext() const {
-    return ui->PageControl->currentWidget() == ui->GazSheet ? gazSheetHelp : applSheetHelp;
+int CustomizeDialog::activeHelpContext() const {
+    return ui->PageControl->currentWidget() == ui->GazSheet ? kGazSheetHelp : kApplSheetHelp;
 }
 
-void TCustomizeForm::Bt_helpClick() {
+void CustomizeDialog::showHelp() {
     mServices.help.showContext(mHelpFile, activeHelpContext());
 }
 
 // The Windows path of the first file dropped from another program; nothing for a drag that
 // carries no files, or a file no drive holds.
-std::optional<std::string> TCustomizeForm::droppedFile(const QMimeData* data) const {
+std::optional<std::string> CustomizeDialog::droppedFile(const QMimeData* data) const {
     const QList<QUrl> urls = data ? data->urls() : QList<QUrl>();
     if (urls.isEmpty() || !urls.constFirst().isLocalFile()) {
         return std::nullopt;
@@ -186,17 +186,17 @@ std::optional<std::string> TCustomizeForm::droppedFile(const QMimeData* data) co
     return mServices.fs.windowsPathOf(QFile::encodeName(host).toStdString());
 }
 
-void TCustomizeForm::dropOn(QLineEdit* field, const std::string& path) {
+void CustomizeDialog::dropOn(QLineEdit* field, const std::string& path) {
     for (std::size_t t = 0; t < mToolEdits.size(); ++t) {
         if (mToolEdits[t] == field) {
-            field->setText(qs(ResolveGazToolFolder(mServices.fs, path, gazToolNames[t])));
+            field->setText(qs(resolveGazToolFolder(mServices.fs, path, kGazToolNames[t])));
             return;
         }
     }
     field->setText(qs(path));
 }
 
-bool TCustomizeForm::eventFilter(QObject* watched, QEvent* event) {
+bool CustomizeDialog::eventFilter(QObject* watched, QEvent* event) {
     auto* field = qobject_cast<QLineEdit*>(watched);
     if (!field) {
         return QDialog::eventFilter(watched, event);

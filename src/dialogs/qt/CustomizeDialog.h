@@ -2,7 +2,7 @@
 
 #include "dialogs/GazFolders.h"
 #include "platform/Services.h"
-#include "platform/SettingsRecord.h"
+#include "platform/UserSettings.h"
 
 #include "platform/qt/FormDialog.h"
 
@@ -23,14 +23,14 @@ class TCustomizeForm;
 namespace tavrin {
 
 // The customisation dialog: the application bar's eight entries and the Gaz soft tools' folders.
-class TCustomizeForm : public FormDialog {
+class CustomizeDialog : public FormDialog {
     Q_OBJECT
 public:
-    TCustomizeForm(Services services, std::string helpFile, QWidget* parent = nullptr);
-    ~TCustomizeForm() override;
+    CustomizeDialog(Services services, std::string helpFile, QWidget* parent = nullptr);
+    ~CustomizeDialog() override;
 
     // True when closed with OK and `bars` updated; otherwise `bars` is untouched.
-    bool EditBarSettings(BarSettings& bars);
+    bool editBars(BarSettings& bars);
 
 protected:
     // The drops on the twelve edit fields.
@@ -45,11 +45,11 @@ private:
 
     void createAplRows();
     void chainTabOrder();
-    void FormShow() override;
-    void AplCheckClick(const AplRow& row);
-    void AplBrowseClick(const AplRow& row);
-    void Gazsoft_ref_Click(std::size_t tool);
-    void Bt_helpClick();
+    void setUpControls() override;
+    void enableApplicationRow(const AplRow& row);
+    void chooseApplication(const AplRow& row);
+    void chooseGazToolFolder(std::size_t tool);
+    void showHelp();
     int activeHelpContext() const;
     std::optional<std::string> droppedFile(const QMimeData* data) const;
     std::string typedPath(const QString& text) const;
@@ -60,9 +60,9 @@ private:
     std::string mHelpFile;
     std::array<AplRow, 8> mRows;
     std::array<QLineEdit*, 4> mToolEdits{};
-    SharedOpenDialog OpenDialog;
-    bool aplChanged = false;
-    bool gazChanged = false;
+    SharedOpenDialog mOpenDialog;
+    bool mAplChanged = false;
+    bool mGazChanged = false;
 };
 
 } // namespace tavrin

@@ -1,6 +1,6 @@
-#include "dialogs/qt/F_setting.h"
+#include "dialogs/qt/SettingsDialog.h"
 
-#include "dialogs/SettingValues.h"
+#include "dialogs/SettingsDialogRules.h"
 #include "platform/Dialogs.h"
 #include "platform/FileSystem.h"
 #include "platform/Help.h"
@@ -9,7 +9,7 @@
 #include "platform/qt/DialogFrame.h"
 #include "platform/qt/QtLook.h"
 #include "platform/qt/QtText.h"
-#include "ui_F_setting.h"
+#include "ui_SettingsDialog.h"
 
 #include <QButtonGroup>
 #include <QPixmap>
@@ -20,7 +20,7 @@ namespace tavrin {
 namespace {
 
 // Help numbers of the three pages, in page order.
-constexpr int pageHelp[] = {32, 33, 60};
+constexpr int kPageHelp[] = {32, 33, 60};
 
 // Item `item` checked, or none for -1.
 void checkItem(QButtonGroup* group, int item) {
@@ -34,7 +34,7 @@ void checkItem(QButtonGroup* group, int item) {
 } // namespace
 
 // Neither OK nor キャンセル answers Esc.
-TSettingForm::TSettingForm(Services services, std::string helpFile, QWidget* parent)
+SettingsDialog::SettingsDialog(Services services, std::string helpFile, QWidget* parent)
     : FormDialog(parent, Esc::ignored), ui(std::make_unique<Ui::TSettingForm>()),
       mServices(services), mHelpFile(std::move(helpFile)) {
     setFont(designedFont(12));
@@ -55,27 +55,26 @@ TSettingForm::TSettingForm(Services services, std::string helpFile, QWidget* par
     memo.setColor(QPalette::Base, Qt::transparent);
     ui->Memo1->setPalette(memo);
 
-    connect(ui->Chk_Bgcolor, &QCheckBox::toggled, this, &TSettingForm::Chk_BgcolorClick);
+    connect(ui->Chk_Bgcolor, &QCheckBox::toggled, this, &SettingsDialog::enableBackgroundColour);
     for (QScrollBar* bar : {ui->SclBar_Red, ui->SclBar_Green, ui->SclBar_Blue}) {
-        connect(bar, &QScrollBar::valueChanged, this, &TSettingForm::SclBar_Change);
+        connect(bar, &QScrollBar::valueChanged, this, &SettingsDialog::showColour);
     }
-    connect(ui->Bt_ChangeFont, &QPushButton::clicked, this, &TSettingForm::Bt_ChangeFontClick);
-    connect(ui->Chk_UseTry, &QCheckBox::toggled, this, &TSettingForm::Chk_UseTryClick);
-    connect(ui->Bt_Ref, &QPushButton::clicked, this, &TSettingForm::Bt_RefClick);
+    connect(ui->Bt_ChangeFont, &QPushButton::clicked, this, &SettingsDialog::chooseListFont);
+    connect(ui->Chk_UseTry, &QCheckBox::toggled, this, &SettingsDialog::enableTrialEdition);
+    connect(ui->Bt_Ref, &QPushButton::clicked, this, &SettingsDialog::chooseTrialEditor);
     connect(ui->Combo_KindOfIcon, &QComboBox::currentIndexChanged, this,
-            &TSettingForm::Combo_KindOfIconChange);
-    connect(ui->Ed_ListIconPath, &QLineEdit::textChanged, this,
-            &TSettingForm::Ed_ListIconPathChange);
-    connect(ui->Bt_IconPathRef, &QPushButton::clicked, this, &TSettingForm::Bt_IconPathRefClick);
+            &SettingsDialog::showIconOfKind);
+    connect(ui->Ed_ListIconPath, &QLineEdit::textChanged, this, &SettingsDialog::storeIconPath);
+    connect(ui->Bt_IconPathRef, &QPushButton::clicked, this, &SettingsDialog::chooseIconFile);
     connect(ui->Bt_Ok, &QPushButton::clicked, this, &QDialog::accept);
-    connect(ui->Bt_Cansel, &QPushButton::clicked, this, &TSettingForm::reject);
-    connectHelp(this, ui->Bt_Help, [this] { Bt_HelpClick(); });
+    connect(ui->Bt_Cansel, &QPushButton::clicked, this, &SettingsDialog::reject);
+    connectHelp(this, ui->Bt_Help, [this] { showHelp(); });
 }
 
-TSettingForm::~TSettingForm() = default;
+SettingsDialog::~SettingsDialog() = default;
 
-bool TSettingForm::EditSettings(SettingsRecord& record, FontChoice& listFont) {
-    const SettingFormValues in = settingFormValues(record);
+bool SettingsDialog::editSettings(UserSettings& record, FontChoice& listFont) {
+    const SettingsDialogValues in = settingsDialogValues(record);
     ui->Chk_Position->setChecked(in.position);
     checkItem(mStartSize, in.startSize);
     checkItem(mDblClick, in.dblClick);
@@ -85,28 +84,28 @@ bool TSettingForm::EditSettings(SettingsRecord& record, FontChoice& listFont) {
     ui->Chk_Hottrack->setChecked(in.hotTrack);
     ui->Chk_Bgcolor->setChecked(in.bgColorOn);
 
-    workIconPath = in.iconPaths;
+    mWorkIconPaths = in.iconPaths;
     ui->Combo_KindOfIcon->setCurrentIndex(0);
-    Combo_KindOfIconChange();
+    showIconOfKind();
 
     const ColourBars bars = colourBars(in.colour);
     ui->SclBar_Red->setValue(bars.red);
     ui->SclBar_Green->setValue(bars.green);
     ui->SclBar_Blue->setValue(bars.blue);
-    SclBar_Change();
+    showColour();
 
     mFont = listFont;
     showFont();
 
     ui->Chk_UseTry->setChecked(in.useTry);
-    Chk_UseTryClick();
+    enableTrialEdition();
     ui->Ed_TryPath->setText(qs(in.tryPath));
 
     if (exec() != QDialog::Accepted) {
         return false;
     }
 
-    SettingFormValues out;
+    SettingsDialogValues out;
     out.position = ui->Chk_Position->isChecked();
     out.startSize = mStartSize->checkedId();
     out.dblClick = mDblClick->checkedId();
@@ -115,26 +114,26 @@ bool TSettingForm::EditSettings(SettingsRecord& record, FontChoice& listFont) {
     out.gridLines = ui->Chk_Gridline->isChecked();
     out.hotTrack = ui->Chk_Hottrack->isChecked();
     out.bgColorOn = ui->Chk_Bgcolor->isChecked();
-    out.iconPaths = workIconPath;
-    out.colour = workColor;
+    out.iconPaths = mWorkIconPaths;
+    out.colour = mWorkColour;
     out.useTry = ui->Chk_UseTry->isChecked();
     out.tryPath = toCp932Path(ui->Ed_TryPath->text());
-    applySettingForm(out, record);
+    applySettingsDialog(out, record);
     listFont = mFont;
     return true;
 }
 
 // The close box answers as キャンセル does.
-void TSettingForm::reject() {
+void SettingsDialog::reject() {
     done(QDialog::Rejected);
 }
 
-void TSettingForm::FormShow() {
-    SclBar_Change();
-    Chk_BgcolorClick();
+void SettingsDialog::setUpControls() {
+    showColour();
+    enableBackgroundColour();
 }
 
-void TSettingForm::Chk_BgcolorClick() {
+void SettingsDialog::enableBackgroundColour() {
     const bool on = ui->Chk_Bgcolor->isChecked();
     for (QWidget* w : std::initializer_list<QWidget*>{
              ui->Label1, ui->Label2, ui->Label3, ui->SclBar_Red, ui->SclBar_Green, ui->SclBar_Blue,
@@ -145,26 +144,26 @@ void TSettingForm::Chk_BgcolorClick() {
     ui->Color_Sample->update();
 }
 
-void TSettingForm::SclBar_Change() {
+void SettingsDialog::showColour() {
     const ColourBars bars{ui->SclBar_Red->value(), ui->SclBar_Green->value(),
                           ui->SclBar_Blue->value()};
     ui->Label4->setText(QString::number(bars.red));
     ui->Label5->setText(QString::number(bars.green));
     ui->Label6->setText(QString::number(bars.blue));
-    workColor = composedColour(bars);
+    mWorkColour = composedColour(bars);
     QPalette p = ui->Color_Sample->palette();
-    p.setColor(QPalette::Window, toQColor(workColor, palette(), QPalette::Window));
+    p.setColor(QPalette::Window, toQColor(mWorkColour, palette(), QPalette::Window));
     ui->Color_Sample->setPalette(p);
 }
 
-void TSettingForm::Bt_ChangeFontClick() {
+void SettingsDialog::chooseListFont() {
     if (const auto chosen = mServices.dialogs.chooseFont(mFont)) {
         mFont = *chosen;
         showFont();
     }
 }
 
-void TSettingForm::showFont() {
+void SettingsDialog::showFont() {
     ui->Lb_FontName->setText(qs(mFont.name));
     ui->Lb_FontName->setFont(toQFont(mFont, font()));
     QPalette p = ui->GroupBox_FontSetting->palette();
@@ -175,7 +174,7 @@ void TSettingForm::showFont() {
     ui->Lb_FontName->setPalette(p);
 }
 
-void TSettingForm::Chk_UseTryClick() {
+void SettingsDialog::enableTrialEdition() {
     const bool on = ui->Chk_UseTry->isChecked();
     ui->Label7->setEnabled(on);
     // Disabled, the field takes the page's colour, as the off state should look.
@@ -183,19 +182,19 @@ void TSettingForm::Chk_UseTryClick() {
     ui->Bt_Ref->setEnabled(on);
 }
 
-void TSettingForm::Bt_RefClick() {
+void SettingsDialog::chooseTrialEditor() {
     const auto picked = mServices.dialogs.openFile({"", trialFileFilter(), ""});
     if (picked) {
         ui->Ed_TryPath->setText(qs(trialFolder(*picked)));
     }
 }
 
-void TSettingForm::Combo_KindOfIconChange() {
+void SettingsDialog::showIconOfKind() {
     const int kind = ui->Combo_KindOfIcon->currentIndex();
-    if (kind < 0 || kind >= static_cast<int>(workIconPath.size())) {
+    if (kind < 0 || kind >= static_cast<int>(mWorkIconPaths.size())) {
         return;
     }
-    const std::string path = workIconPath[kind];
+    const std::string path = mWorkIconPaths[kind];
     // The same text again would move the cursor of someone typing; the field's own handler
     // would only store it again.
     if (toCp932Path(ui->Ed_ListIconPath->text()) != path) {
@@ -205,22 +204,22 @@ void TSettingForm::Combo_KindOfIconChange() {
     showIcon(path);
 }
 
-void TSettingForm::Ed_ListIconPathChange() {
+void SettingsDialog::storeIconPath() {
     const int kind = ui->Combo_KindOfIcon->currentIndex();
-    if (kind < 0 || kind >= static_cast<int>(workIconPath.size())) {
+    if (kind < 0 || kind >= static_cast<int>(mWorkIconPaths.size())) {
         return;
     }
     const std::string path = toCp932Path(ui->Ed_ListIconPath->text());
-    workIconPath[kind] = path;
+    mWorkIconPaths[kind] = path;
     if (mServices.fs.fileExists(path)) {
-        Combo_KindOfIconChange();
+        showIconOfKind();
     } else {
         // No picture of a file that is not there, nor a stale one of the path before.
         ui->ListIconImage->clear();
     }
 }
 
-void TSettingForm::showIcon(const std::string& path) {
+void SettingsDialog::showIcon(const std::string& path) {
     QPixmap picture;
     const auto bytes = mServices.icons.fileIcon(path);
     if (bytes && picture.loadFromData(reinterpret_cast<const uchar*>(bytes->data()),
@@ -231,19 +230,19 @@ void TSettingForm::showIcon(const std::string& path) {
     }
 }
 
-void TSettingForm::Bt_IconPathRefClick() {
+void SettingsDialog::chooseIconFile() {
     const std::string folder = pathtext::folderPart(toCp932Path(ui->Ed_ListIconPath->text()));
     if (const auto picked = mServices.dialogs.openFile({"", iconFileFilter(), folder})) {
         ui->Ed_ListIconPath->setText(qs(*picked));
     }
 }
 
-int TSettingForm::activeHelpContext() const {
+int SettingsDialog::activeHelpContext() const {
     const int page = ui->PageControl->currentIndex();
-    return page >= 0 && page < 3 ? pageHelp[page] : pageHelp[0];
+    return page >= 0 && page < 3 ? kPageHelp[page] : kPageHelp[0];
 }
 
-void TSettingForm::Bt_HelpClick() {
+void SettingsDialog::showHelp() {
     mServices.help.showContext(mHelpFile, activeHelpContext());
 }
 

@@ -2,7 +2,7 @@
 
 #include "platform/Dialogs.h"
 #include "platform/Services.h"
-#include "platform/SettingsRecord.h"
+#include "platform/UserSettings.h"
 
 #include "platform/qt/FormDialog.h"
 
@@ -19,29 +19,29 @@ class TSettingForm;
 namespace tavrin {
 
 // The settings dialog: basic, list and trial-edition settings, written back only on OK.
-class TSettingForm : public FormDialog {
+class SettingsDialog : public FormDialog {
     Q_OBJECT
 public:
-    TSettingForm(Services services, std::string helpFile, QWidget* parent = nullptr);
-    ~TSettingForm() override;
+    SettingsDialog(Services services, std::string helpFile, QWidget* parent = nullptr);
+    ~SettingsDialog() override;
 
     // True when confirmed: the record's basic, list and trial groups and listFont then hold the
     // controls; otherwise both are untouched.
-    bool EditSettings(SettingsRecord& record, FontChoice& listFont);
+    bool editSettings(UserSettings& record, FontChoice& listFont);
 
     void reject() override;
 
 private:
-    void FormShow() override;
-    void Chk_BgcolorClick();
-    void SclBar_Change();
-    void Bt_ChangeFontClick();
-    void Chk_UseTryClick();
-    void Bt_RefClick();
-    void Combo_KindOfIconChange();
-    void Ed_ListIconPathChange();
-    void Bt_IconPathRefClick();
-    void Bt_HelpClick();
+    void setUpControls() override;
+    void enableBackgroundColour();
+    void showColour();
+    void chooseListFont();
+    void enableTrialEdition();
+    void chooseTrialEditor();
+    void showIconOfKind();
+    void storeIconPath();
+    void chooseIconFile();
+    void showHelp();
     void showFont();
     void showIcon(const std::string& path);
     int activeHelpContext() const;
@@ -51,8 +51,8 @@ private:
     QButtonGroup* mDblClick;
     Services mServices;
     std::string mHelpFile;
-    Colour workColor = 0;
-    std::array<std::string, 2> workIconPath;
+    Colour mWorkColour = 0;
+    std::array<std::string, 2> mWorkIconPaths;
     FontChoice mFont;
 };
 

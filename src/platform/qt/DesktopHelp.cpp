@@ -134,7 +134,7 @@ void DesktopHelp::open(const char* page, const std::string& anchor) {
         return;
     }
     // One argument, beginning with "file:": never taken for an option.
-    Launch launch;
+    ProgramStart launch;
     launch.argv = {*opener, url.toString(QUrl::FullyEncoded).toStdString()};
     launch.env = currentEnvironment();
     launch.watchFd = status[1];

@@ -8,7 +8,7 @@ namespace tavrin {
 void FormDialog::showEvent(QShowEvent* event) {
     QDialog::showEvent(event);
     if (!event->spontaneous()) {
-        FormShow();
+        setUpControls();
     }
 }
 

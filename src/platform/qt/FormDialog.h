@@ -14,7 +14,7 @@ public:
 
 protected:
     FormDialog(QWidget* parent, Esc esc) : QDialog(parent), mEsc(esc) {}
-    virtual void FormShow() = 0;
+    virtual void setUpControls() = 0;
 
     void showEvent(QShowEvent* event) override;
     void keyPressEvent(QKeyEvent* event) override;

@@ -253,7 +253,7 @@ bool askFileManager(const std::string& host, QObject* context, std::function<voi
 
 // Starts the program; a Windows program whose end is wanted is watched, where an event loop
 // runs to hear it, by a watch that `owner` keeps.
-Started startWatched(Launch& launch, bool throughWine, const Shell::StartOptions& options,
+Started startWatched(ProgramStart& launch, bool throughWine, const Shell::StartOptions& options,
                      QObject* owner) {
     // Wine's failures are heard only where an event loop runs to hear them.
     const bool watched = throughWine && options.ended && QCoreApplication::instance();
@@ -352,7 +352,7 @@ int LinuxShell::execute(const std::string& file, const std::string& parameters,
         return kFileNotFound;
     }
 
-    Launch launch;
+    ProgramStart launch;
     // An address has no folder to start in: the folder part of "http://x/" is "http:", which no
     // drive holds.
     if (!directory.empty() && !choice.webAddress) {

@@ -75,7 +75,7 @@ bool PrefixMaker::runStep(std::vector<std::string> argv, std::function<void()> t
     if (::pipe2(status, O_CLOEXEC) != 0) {
         return false;
     }
-    Launch step;
+    ProgramStart step;
     step.argv = std::move(argv);
     for (std::string& entry : currentEnvironment()) {
         if (!entry.starts_with("WINEPREFIX=")) {

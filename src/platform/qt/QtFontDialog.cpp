@@ -53,7 +53,7 @@ constexpr std::array<BasicColour, 16> basicColours = {{
 const char* const styleNames[] = {"標準", "斜体", "太字", "太字 斜体"};
 const int standardSizes[] = {8, 9, 10, 11, 12, 14, 16, 18, 20, 22, 24, 26, 28, 36, 48, 72};
 // The largest size the Windows font dialog takes.
-constexpr int maxSize = 1638;
+constexpr int kMaxSize = 1638;
 
 // A system colour the palette has no role for is the desktop's text colour here.
 QColor shownColour(std::uint32_t colour, const QPalette& palette) {
@@ -126,7 +126,7 @@ private:
             mStyles->addItem(QString::fromUtf8(style));
         }
         mSize = named(new QLineEdit(this), "FontSize");
-        mSize->setValidator(new QIntValidator(1, maxSize, mSize));
+        mSize->setValidator(new QIntValidator(1, kMaxSize, mSize));
         mSizes = named(new QListWidget(this), "FontSizeList");
         for (int size : standardSizes) {
             mSizes->addItem(QString::number(size));

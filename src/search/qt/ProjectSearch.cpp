@@ -1,4 +1,4 @@
-#include "search/qt/Searchclass.h"
+#include "search/qt/ProjectSearch.h"
 
 #include "catalogue/Catalogue.h"
 #include "platform/qt/QtText.h"
@@ -13,30 +13,26 @@ namespace {
 constexpr int kPaceMs = 30;
 } // namespace
 
-TSearchClass::TSearchClass(Catalogue& catalogue, FileSystem& fs, bool dupChk,
-                           const std::vector<std::string>& markerNames, std::string startFolder,
-                           QLabel& reportLabel)
+ProjectSearch::ProjectSearch(Catalogue& catalogue, FileSystem& fs, bool dupChk,
+                             const std::vector<std::string>& markerNames, std::string startFolder,
+                             QLabel& reportLabel)
     : mCatalogue(catalogue), mFs(fs), mReportLabel(reportLabel), mMarkerNames(markerNames),
-      mStartFolder(std::move(startFolder)), mDupChk(dupChk) {
-    // Queued: the handler runs on the user-interface thread, after the walk has returned.
-    connect(
-        this, &QThread::finished, this,
-        [this] {
-            wait();
-            showLatestFolder();
-            addFoundSoFar();
-            emit OnTerminate();
-            deleteLater();
-        },
-        Qt::QueuedConnection);
+      mStartFolder(std::move(startFolder)), mDupChk(dupChk) {}
+
+ProjectSearch::~ProjectSearch() {
+    if (!mWorker.joinable()) {
+        return;
+    }
+    stop();
+    resume();
+    mWorker.join();
 }
 
-TSearchClass::~TSearchClass() = default;
-
-void TSearchClass::Resume() {
+void ProjectSearch::resume() {
     if (!mStarted) {
         mStarted = true;
-        start();
+        mWalking = true;
+        mWorker = std::thread([this] { run(); });
         return;
     }
     {
@@ -46,21 +42,21 @@ void TSearchClass::Resume() {
     mGateOpen.notify_all();
 }
 
-void TSearchClass::Suspend() {
+void ProjectSearch::pause() {
     std::lock_guard lock(mGateMutex);
     mPaused = true;
 }
 
-bool TSearchClass::suspended() const {
+bool ProjectSearch::paused() const {
     std::lock_guard lock(mGateMutex);
     return !mStarted || mPaused;
 }
 
-void TSearchClass::Terminate() {
+void ProjectSearch::stop() {
     mTerminated = true;
 }
 
-void TSearchClass::gate() {
+void ProjectSearch::gate() {
     std::unique_lock lock(mGateMutex);
     if (!mPaused) {
         return;
@@ -70,9 +66,9 @@ void TSearchClass::gate() {
     mHalted = false;
 }
 
-void TSearchClass::run() {
+void ProjectSearch::run() {
     try {
-        Synchronize([this] {
+        runOnWindowThread([this] {
             if (mDupChk) {
                 mDuplicates.emplace(mCatalogue);
             }
@@ -81,9 +77,20 @@ void TSearchClass::run() {
     } catch (...) {
         // A failed step ends the walk without a message; the dialog closes as after any end.
     }
+    mWalking = false;
+    // The rest on the user-interface thread, after the walk has returned.
+    QMetaObject::invokeMethod(
+        this,
+        [this] {
+            mWorker.join();
+            showLatestFolder();
+            addFoundSoFar();
+            emit ended();
+        },
+        Qt::QueuedConnection);
 }
 
-void TSearchClass::Synchronize(const std::function<void()>& step) {
+void ProjectSearch::runOnWindowThread(const std::function<void()>& step) {
     std::exception_ptr failure;
     QMetaObject::invokeMethod(
         this,
@@ -100,7 +107,7 @@ void TSearchClass::Synchronize(const std::function<void()>& step) {
     }
 }
 
-void TSearchClass::ShowSearchedFolder(const std::string& folder) {
+void ProjectSearch::showSearchedFolder(const std::string& folder) {
     // A blocking hand-over per folder would cost more than the walk itself, and a repaint per
     // folder would take the walk's core: the label shows the latest folder at the screen's pace.
     {
@@ -116,7 +123,7 @@ void TSearchClass::ShowSearchedFolder(const std::string& folder) {
         Qt::QueuedConnection);
 }
 
-void TSearchClass::showLatestFolder() {
+void ProjectSearch::showLatestFolder() {
     std::string folder;
     {
         std::lock_guard lock(mShownMutex);
@@ -129,7 +136,7 @@ void TSearchClass::showLatestFolder() {
     mReportLabel.setText(qs(folder));
 }
 
-void TSearchClass::AddFoundProject(const std::string& folder, const std::string& marker) {
+void ProjectSearch::addFoundProject(const std::string& folder, const std::string& marker) {
     auto item = recognizeProject(mFs, folder, marker, mDuplicates ? &*mDuplicates : nullptr);
     if (!item) {
         return;
@@ -151,7 +158,7 @@ void TSearchClass::AddFoundProject(const std::string& folder, const std::string&
         Qt::QueuedConnection);
 }
 
-void TSearchClass::addFoundSoFar() {
+void ProjectSearch::addFoundSoFar() {
     std::vector<ProjectItem> found;
     {
         std::lock_guard lock(mFoundMutex);

@@ -2,7 +2,7 @@
 
 #include "search/FolderScan.h"
 
-#include <QThread>
+#include <QObject>
 
 #include <atomic>
 #include <condition_variable>
@@ -11,6 +11,7 @@
 #include <mutex>
 #include <optional>
 #include <string>
+#include <thread>
 #include <vector>
 
 class QLabel;
@@ -20,47 +21,48 @@ namespace tavrin {
 class Catalogue;
 class FileSystem;
 
-// The folder walk on a thread of its own. Created suspended: the first Resume() starts it.
+// The folder walk on a thread of its own, which this object owns and joins. Created paused: the
+// first resume() starts it.
 // Found projects are recognised on the walk's thread and appended to the catalogue's selected
 // folder on the user-interface thread, gathered at the screen's pace: a list repainted for
 // every row would cost more than the walk.
-// Once the walk has ended, OnTerminate is emitted on the user-interface thread and the object
-// frees itself.
-class TSearchClass : public QThread, private ScanHost {
+// Once the walk has ended and its thread is joined, ended is emitted on the user-interface thread.
+// Destroyed before that, it stops the walk and waits for it.
+class ProjectSearch : public QObject, private ScanHost {
     Q_OBJECT
 public:
-    // The marker names are read until OnTerminate; their owner keeps them alive until then.
-    TSearchClass(Catalogue& catalogue, FileSystem& fs, bool dupChk,
-                 const std::vector<std::string>& markerNames, std::string startFolder,
-                 QLabel& reportLabel);
-    ~TSearchClass() override;
+    // The marker names are read until ended; their owner keeps them alive until then.
+    ProjectSearch(Catalogue& catalogue, FileSystem& fs, bool dupChk,
+                  const std::vector<std::string>& markerNames, std::string startFolder,
+                  QLabel& reportLabel);
+    ~ProjectSearch() override;
 
     // Starts the walk, or lets a paused one go on.
-    void Resume();
+    void resume();
     // The walk halts at its next gate; a step already handed over still runs.
-    void Suspend();
-    bool suspended() const;
+    void pause();
+    bool paused() const;
     // The walk stops when it next tries to enter a folder.
-    void Terminate();
-    // The worker stands at the gate, waiting for Resume().
+    void stop();
+    // Until the walk has returned.
+    bool walking() const { return mWalking; }
+    // The worker stands at the gate, waiting for resume().
     bool halted() const { return mHalted; }
 
 signals:
-    void OnTerminate();
+    void ended();
     // How many projects have reached the list so far.
     void foundSoFar(int count);
 
-protected:
-    void run() override;
-
 private:
+    void run();
     bool terminated() override { return mTerminated; }
     void gate() override;
-    void ShowSearchedFolder(const std::string& folder) override;
-    void AddFoundProject(const std::string& folder, const std::string& marker) override;
+    void showSearchedFolder(const std::string& folder) override;
+    void addFoundProject(const std::string& folder, const std::string& marker) override;
 
     // Runs the step on the user-interface thread and waits; what it throws is thrown here.
-    void Synchronize(const std::function<void()>& step);
+    void runOnWindowThread(const std::function<void()>& step);
     // On the user-interface thread: the label takes the latest folder the walk has entered.
     void showLatestFolder();
     // On the user-interface thread: the projects found so far go into the list at once.
@@ -77,6 +79,7 @@ private:
 
     std::atomic<bool> mTerminated{false};
     std::atomic<bool> mHalted{false};
+    std::atomic<bool> mWalking{false};
     bool mStarted = false;
     mutable std::mutex mGateMutex;
     std::condition_variable mGateOpen;
@@ -93,6 +96,9 @@ private:
     std::vector<ProjectItem> mFound;
     bool mFoundPending = false;
     int mHandedOver = 0; // on the user-interface thread
+
+    // Last: it is joined before anything it uses goes.
+    std::thread mWorker;
 };
 
 } // namespace tavrin

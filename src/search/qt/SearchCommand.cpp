@@ -2,9 +2,9 @@
 
 #include "catalogue/Catalogue.h"
 #include "platform/FileSystem.h"
-#include "platform/SettingsRecord.h"
-#include "search/qt/F_thukurusearch.h"
-#include "search/qt/SearchDlg.h"
+#include "platform/UserSettings.h"
+#include "search/qt/SearchOptionsDialog.h"
+#include "search/qt/SearchProgressDialog.h"
 
 #include <QFile>
 #include <QMimeData>
@@ -13,26 +13,26 @@
 
 namespace tavrin {
 
-void RPG2000Search(QWidget* owner, Services services, const std::string& helpFile,
-                   SearchSettings& search, Catalogue& catalogue) {
+void searchForProjects(QWidget* owner, Services services, const std::string& helpFile,
+                       SearchSettings& search, Catalogue& catalogue) {
     int result = 0;
     {
-        TSearchForm form(services, helpFile, owner);
-        result = form.EditSearchSettings(search);
+        SearchOptionsDialog form(services, helpFile, owner);
+        result = form.editSearch(search);
     }
     if (result != 2) {
         return;
     }
     if (!search.insert) {
-        catalogue.ClearSelectedFolder();
+        catalogue.clearSelectedFolder();
     }
-    TSearchDlg progress(services.dialogs, owner);
-    progress.RunSearch(catalogue, services.fs, static_cast<int>(search.matchKinds), search.dupChk,
-                       search.searchFolder);
+    SearchProgressDialog progress(services.dialogs, owner);
+    progress.run(catalogue, services.fs, static_cast<int>(search.matchKinds), search.dupChk,
+                 search.searchFolder);
 }
 
-void SearchDroppedItems(QWidget* owner, Services services, const SearchSettings& search,
-                        Catalogue& catalogue, const std::vector<std::string>& items) {
+void searchDroppedFolders(QWidget* owner, Services services, const SearchSettings& search,
+                          Catalogue& catalogue, const std::vector<std::string>& items) {
     if (items.empty()) {
         return;
     }
@@ -40,12 +40,12 @@ void SearchDroppedItems(QWidget* owner, Services services, const SearchSettings&
     owner->activateWindow();
     // Emptied once: what an earlier item finds stays and counts for the later ones' check.
     if (!search.insert) {
-        catalogue.ClearSelectedFolder();
+        catalogue.clearSelectedFolder();
     }
-    TSearchDlg progress(services.dialogs, owner);
+    SearchProgressDialog progress(services.dialogs, owner);
     for (auto it = items.rbegin(); it != items.rend(); ++it) {
-        progress.RunSearch(catalogue, services.fs, static_cast<int>(search.matchKinds),
-                           search.dupChk, *it);
+        progress.run(catalogue, services.fs, static_cast<int>(search.matchKinds), search.dupChk,
+                     *it);
     }
 }
 

@@ -16,13 +16,13 @@ struct SearchSettings;
 
 // The search command: the options dialog on the search settings, then, when a search was asked
 // for, the progress dialog over the start folder into the selected catalogue folder.
-void RPG2000Search(QWidget* owner, Services services, const std::string& helpFile,
-                   SearchSettings& search, Catalogue& catalogue);
+void searchForProjects(QWidget* owner, Services services, const std::string& helpFile,
+                       SearchSettings& search, Catalogue& catalogue);
 
 // Items dropped onto the main window (Windows paths, in the drop's order): each searched with
 // the current settings, the last first, without the options dialog.
-void SearchDroppedItems(QWidget* owner, Services services, const SearchSettings& search,
-                        Catalogue& catalogue, const std::vector<std::string>& items);
+void searchDroppedFolders(QWidget* owner, Services services, const SearchSettings& search,
+                          Catalogue& catalogue, const std::vector<std::string>& items);
 
 // The dropped files and folders as Windows paths, in the drop's order; what has none is left out.
 std::vector<std::string> searchableDrops(const QMimeData& data, FileSystem& fs);

@@ -1,4 +1,4 @@
-#include "search/qt/F_thukurusearch.h"
+#include "search/qt/SearchOptionsDialog.h"
 
 #include "platform/AppError.h"
 #include "platform/Cp932.h"
@@ -8,38 +8,38 @@
 #include "platform/qt/DialogFrame.h"
 #include "platform/qt/QtText.h"
 #include "search/SearchOptions.h"
-#include "ui_F_thukurusearch.h"
+#include "ui_SearchOptionsDialog.h"
 
 namespace tavrin {
 
 namespace {
 
-constexpr int helpContext = 21;
+constexpr int kHelpContext = 21;
 
 } // namespace
 
 // No button of this dialog answers Esc.
-TSearchForm::TSearchForm(Services services, std::string helpFile, QWidget* parent)
+SearchOptionsDialog::SearchOptionsDialog(Services services, std::string helpFile, QWidget* parent)
     : FormDialog(parent, Esc::ignored), ui(std::make_unique<Ui::TSearchForm>()),
       mServices(services), mHelpFile(std::move(helpFile)) {
     ui->setupUi(this);
     fixDialogFrame(this, QSize(486, 307));
 
-    connect(ui->Bt_Ref, &QPushButton::clicked, this, &TSearchForm::Bt_RefClick);
-    connect(ui->Bt_Rpg2k, &QPushButton::clicked, this, &TSearchForm::Bt_Rpg2kClick);
-    connect(ui->Bt_Search, &QPushButton::clicked, this, &TSearchForm::Bt_SearchClick);
-    connect(ui->Bt_Ok, &QPushButton::clicked, this, [this] { done(searchFormSave); });
-    connect(ui->Bt_Cancel, &QPushButton::clicked, this, [this] { done(searchFormCancel); });
-    connectHelp(this, ui->Bt_Help, [this] { Bt_HelpClick(); });
+    connect(ui->Bt_Ref, &QPushButton::clicked, this, &SearchOptionsDialog::chooseStartFolder);
+    connect(ui->Bt_Rpg2k, &QPushButton::clicked, this, &SearchOptionsDialog::takeEditorFolder);
+    connect(ui->Bt_Search, &QPushButton::clicked, this, &SearchOptionsDialog::startSearch);
+    connect(ui->Bt_Ok, &QPushButton::clicked, this, [this] { done(kSearchFormSave); });
+    connect(ui->Bt_Cancel, &QPushButton::clicked, this, [this] { done(kSearchFormCancel); });
+    connectHelp(this, ui->Bt_Help, [this] { showHelp(); });
 }
 
-TSearchForm::~TSearchForm() = default;
+SearchOptionsDialog::~SearchOptionsDialog() = default;
 
-int TSearchForm::EditSearchSettings(SearchSettings& s) {
+int SearchOptionsDialog::editSearch(SearchSettings& s) {
     const SearchFormValues in = searchFormValues(s);
     ui->Ed_FindStartFolder->setText(qs(in.startFolder));
-    ui->Chk_rpgt2k->setChecked(in.rpgt2k);
-    ui->Chk_rpgt95->setChecked(in.rpgt95);
+    ui->Chk_rpgt2k->setChecked(in.rpg2000);
+    ui->Chk_rpgt95->setChecked(in.rpg95);
     ui->Chk_insert->setChecked(in.insert);
     ui->Chk_duplicate->setChecked(in.duplicate);
 
@@ -52,11 +52,11 @@ int TSearchForm::EditSearchSettings(SearchSettings& s) {
 }
 
 // The close box answers as キャンセル does.
-void TSearchForm::reject() {
-    done(searchFormCancel);
+void SearchOptionsDialog::reject() {
+    done(kSearchFormCancel);
 }
 
-void TSearchForm::FormShow() {
+void SearchOptionsDialog::setUpControls() {
     ui->Bt_Rpg2k->setEnabled(!editorFolder().empty());
     ui->Ed_FindStartFolder->setFocus();
     ui->Ed_FindStartFolder->selectAll();
@@ -64,16 +64,16 @@ void TSearchForm::FormShow() {
 
 // The RPG Tsukuru 2000 editor's folder; a value of the wrong type counts as none, since this
 // dialog shows no messages.
-std::string TSearchForm::editorFolder() {
+std::string SearchOptionsDialog::editorFolder() {
     try {
-        return ReadRegistryString(mServices.registry, "Software\\ASCII\\RPG2000",
+        return readRegistryString(mServices.registry, "Software\\ASCII\\RPG2000",
                                   "ApplicationPath");
     } catch (const AppError&) {
         return {};
     }
 }
 
-void TSearchForm::Bt_RefClick() {
+void SearchOptionsDialog::chooseStartFolder() {
     const auto folder =
         mServices.dialogs.browseForFolder(sj("検索を開始するフォルダを選んで下さい"));
     if (folder && !folder->empty()) {
@@ -81,7 +81,7 @@ void TSearchForm::Bt_RefClick() {
     }
 }
 
-void TSearchForm::Bt_Rpg2kClick() {
+void SearchOptionsDialog::takeEditorFolder() {
     const std::string folder = editorFolder();
     // Gone since the dialog opened: the edit keeps its text rather than turning empty.
     if (!folder.empty()) {
@@ -89,12 +89,12 @@ void TSearchForm::Bt_Rpg2kClick() {
     }
 }
 
-void TSearchForm::Bt_SearchClick() {
-    done(searchFormSearch);
+void SearchOptionsDialog::startSearch() {
+    done(kSearchFormSearch);
 }
 
-void TSearchForm::Bt_HelpClick() {
-    mServices.help.showContext(mHelpFile, helpContext);
+void SearchOptionsDialog::showHelp() {
+    mServices.help.showContext(mHelpFile, kHelpContext);
 }
 
 } // namespace tavrin

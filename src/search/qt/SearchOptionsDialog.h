@@ -1,7 +1,7 @@
 #pragma once
 
 #include "platform/Services.h"
-#include "platform/SettingsRecord.h"
+#include "platform/UserSettings.h"
 
 #include "platform/qt/FormDialog.h"
 
@@ -15,23 +15,23 @@ class TSearchForm;
 namespace tavrin {
 
 // The search options dialog: edits the search settings and says whether to search.
-class TSearchForm : public FormDialog {
+class SearchOptionsDialog : public FormDialog {
     Q_OBJECT
 public:
-    TSearchForm(Services services, std::string helpFile, QWidget* parent = nullptr);
-    ~TSearchForm() override;
+    SearchOptionsDialog(Services services, std::string helpFile, QWidget* parent = nullptr);
+    ~SearchOptionsDialog() override;
 
     // 0: cancelled, the group unchanged; 1: the group updated, no search; 2: updated, search.
-    int EditSearchSettings(SearchSettings& s);
+    int editSearch(SearchSettings& s);
 
     void reject() override;
 
 private:
-    void FormShow() override;
-    void Bt_RefClick();
-    void Bt_Rpg2kClick();
-    void Bt_SearchClick();
-    void Bt_HelpClick();
+    void setUpControls() override;
+    void chooseStartFolder();
+    void takeEditorFolder();
+    void startSearch();
+    void showHelp();
     std::string editorFolder();
 
     std::unique_ptr<Ui::TSearchForm> ui;

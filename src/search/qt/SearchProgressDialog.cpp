@@ -1,10 +1,10 @@
-#include "search/qt/SearchDlg.h"
+#include "search/qt/SearchProgressDialog.h"
 
 #include "platform/Cp932.h"
 #include "platform/Dialogs.h"
 #include "search/FolderScan.h"
-#include "search/qt/Searchclass.h"
-#include "ui_SearchDlg.h"
+#include "search/qt/ProjectSearch.h"
+#include "ui_SearchProgressDialog.h"
 
 #include <QCloseEvent>
 #include <QGuiApplication>
@@ -17,26 +17,30 @@ const char* const kPause = "一時停止";
 const char* const kResume = "再開";
 } // namespace
 
-TSearchDlg::TSearchDlg(Dialogs& dialogs, QWidget* parent)
+SearchProgressDialog::SearchProgressDialog(Dialogs& dialogs, QWidget* parent)
     : QDialog(parent), ui(std::make_unique<Ui::TSearchDlg>()), mDialogs(dialogs) {
     ui->setupUi(this);
     setWindowFlags(Qt::Tool | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
                    Qt::WindowCloseButtonHint);
     setFixedSize(482, 91);
-    connect(ui->Bt_suspend, &QPushButton::clicked, this, &TSearchDlg::Bt_suspendClick);
+    connect(ui->Bt_suspend, &QPushButton::clicked, this, &SearchProgressDialog::togglePause);
     connect(ui->Bt_cancel, &QPushButton::clicked, this, [this] { done(2); });
 }
 
-TSearchDlg::~TSearchDlg() = default;
+// The walk reads the marker names and the label: it stops before they go.
+SearchProgressDialog::~SearchProgressDialog() {
+    mSearch.reset();
+}
 
-int TSearchDlg::RunSearch(Catalogue& catalogue, FileSystem& fs, int matchKinds, bool dupChk,
-                          const std::string& startFolder) {
-    markerNames = std::make_unique<std::vector<std::string>>(markerNamesFor(matchKinds));
-    searchThread =
-        new TSearchClass(catalogue, fs, dupChk, *markerNames, startFolder, *ui->lab_report);
-    connect(searchThread, &TSearchClass::OnTerminate, this, &TSearchDlg::SearchTerminated);
+int SearchProgressDialog::run(Catalogue& catalogue, FileSystem& fs, int matchKinds, bool dupChk,
+                              const std::string& startFolder) {
+    mMarkerNames = std::make_unique<std::vector<std::string>>(markerNamesFor(matchKinds));
+    mEndedSearch.reset();
+    mSearch = std::make_unique<ProjectSearch>(catalogue, fs, dupChk, *mMarkerNames, startFolder,
+                                              *ui->lab_report);
+    connect(mSearch.get(), &ProjectSearch::ended, this, &SearchProgressDialog::searchEnded);
     showFound(0);
-    connect(searchThread, &TSearchClass::foundSoFar, this, &TSearchDlg::showFound);
+    connect(mSearch.get(), &ProjectSearch::foundSoFar, this, &SearchProgressDialog::showFound);
     mStarted = false;
     mEnded = false;
     ui->Bt_suspend->setText(QString::fromUtf8(kPause));
@@ -46,60 +50,60 @@ int TSearchDlg::RunSearch(Catalogue& catalogue, FileSystem& fs, int matchKinds, 
     if (screen) {
         move(screen->availableGeometry().center() - rect().center());
     }
-    return exec() - ScannerEnded;
+    return exec() - kScannerEnded;
 }
 
-void TSearchDlg::showFound(int count) {
+void SearchProgressDialog::showFound(int count) {
     ui->lab_found->setText(QString::number(count) +
                            QStringLiteral("個のプロジェクトが見つかりました"));
 }
 
-void TSearchDlg::showEvent(QShowEvent* event) {
+void SearchProgressDialog::showEvent(QShowEvent* event) {
     QDialog::showEvent(event);
-    if (searchThread && !mStarted) {
+    if (mSearch && !mStarted) {
         mStarted = true;
-        searchThread->Resume();
+        mSearch->resume();
     }
 }
 
-void TSearchDlg::Bt_suspendClick() {
-    if (!searchThread) {
+void SearchProgressDialog::togglePause() {
+    if (!mSearch) {
         return;
     }
-    if (searchThread->suspended()) {
-        searchThread->Resume();
+    if (mSearch->paused()) {
+        mSearch->resume();
         ui->Bt_suspend->setText(QString::fromUtf8(kPause));
     } else {
-        searchThread->Suspend();
+        mSearch->pause();
         ui->Bt_suspend->setText(QString::fromUtf8(kResume));
     }
 }
 
-void TSearchDlg::done(int result) {
-    if (result >= ScannerEnded) {
+void SearchProgressDialog::done(int result) {
+    if (result >= kScannerEnded) {
         QDialog::done(result);
         return;
     }
-    FormCloseQuery();
+    askToStop();
 }
 
-void TSearchDlg::reject() {
+void SearchProgressDialog::reject() {
     ui->Bt_suspend->click();
 }
 
-void TSearchDlg::closeEvent(QCloseEvent* event) {
+void SearchProgressDialog::closeEvent(QCloseEvent* event) {
     event->ignore();
-    FormCloseQuery();
+    askToStop();
 }
 
-void TSearchDlg::FormCloseQuery() {
+void SearchProgressDialog::askToStop() {
     // A second request while the question is open would stack a second question.
-    if (mAsking || !searchThread) {
+    if (mAsking || !mSearch) {
         return;
     }
     mAsking = true;
-    if (!searchThread->suspended()) {
-        searchThread->Suspend();
+    if (!mSearch->paused()) {
+        mSearch->pause();
     }
     const MsgResult answer =
         mDialogs.messageBox(cp932::fromUtf8("検索を終了しますか？"), cp932::fromUtf8("確認"),
@@ -107,23 +111,23 @@ void TSearchDlg::FormCloseQuery() {
     mAsking = false;
     ui->Bt_suspend->setText(QString::fromUtf8(kPause));
     // The scanner may have ended while the question was open; it is gone then.
-    if (searchThread) {
-        searchThread->Resume();
+    if (mSearch) {
+        mSearch->resume();
         if (answer == MsgResult::Yes) {
-            searchThread->Terminate();
+            mSearch->stop();
         }
     }
     if (mEnded) {
-        QDialog::done(ScannerEnded);
+        QDialog::done(kScannerEnded);
     }
 }
 
-void TSearchDlg::SearchTerminated() {
-    searchThread = nullptr;
-    markerNames.reset();
+void SearchProgressDialog::searchEnded() {
+    mEndedSearch = std::move(mSearch);
+    mMarkerNames.reset();
     mEnded = true;
     if (!mAsking) {
-        QDialog::done(ScannerEnded);
+        QDialog::done(kScannerEnded);
     }
 }
 

@@ -15,27 +15,27 @@ namespace tavrin {
 class Catalogue;
 class Dialogs;
 class FileSystem;
-class TSearchClass;
+class ProjectSearch;
 
 // The progress of one search at a time, shown modally. Only the scanner's end closes it; every
 // close request becomes the question whether to end the search. One object may run several
 // searches in a row.
-class TSearchDlg : public QDialog {
+class SearchProgressDialog : public QDialog {
     Q_OBJECT
 public:
-    explicit TSearchDlg(Dialogs& dialogs, QWidget* parent = nullptr);
-    ~TSearchDlg() override;
+    explicit SearchProgressDialog(Dialogs& dialogs, QWidget* parent = nullptr);
+    ~SearchProgressDialog() override;
 
     // Finds projects below the start folder and appends them to the catalogue's selected folder.
     // Returns once the search has ended: 0.
-    int RunSearch(Catalogue& catalogue, FileSystem& fs, int matchKinds, bool dupChk,
-                  const std::string& startFolder);
+    int run(Catalogue& catalogue, FileSystem& fs, int matchKinds, bool dupChk,
+            const std::string& startFolder);
 
     // The scanner of the current run; null between runs and once it has ended.
-    TSearchClass* scanner() const { return searchThread; }
+    ProjectSearch* scanner() const { return mSearch.get(); }
 
     // Results below this are the user's requests, from it on the scanner's end.
-    static constexpr int ScannerEnded = 8;
+    static constexpr int kScannerEnded = 8;
 
     // Any other result is a close request: it asks, and never closes by itself.
     void done(int result) override;
@@ -47,15 +47,18 @@ protected:
     void closeEvent(QCloseEvent* event) override;
 
 private:
-    void Bt_suspendClick();
-    void FormCloseQuery();
-    void SearchTerminated();
+    void togglePause();
+    void askToStop();
+    void searchEnded();
     void showFound(int count);
 
     std::unique_ptr<Ui::TSearchDlg> ui;
     Dialogs& mDialogs;
-    TSearchClass* searchThread = nullptr;
-    std::unique_ptr<std::vector<std::string>> markerNames;
+    std::unique_ptr<ProjectSearch> mSearch;
+    // A search that has ended, kept until the next one or the dialog's end: its own signal is
+    // on the stack when it ends.
+    std::unique_ptr<ProjectSearch> mEndedSearch;
+    std::unique_ptr<std::vector<std::string>> mMarkerNames;
     bool mStarted = false;
     bool mAsking = false;
     bool mEnded = false;
