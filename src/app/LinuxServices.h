@@ -1,14 +1,14 @@
 #pragma once
 
 #include "platform/Services.h"
-#include "platform/linux/DesktopHelp.h"
-#include "platform/linux/DesktopIcons.h"
 #include "platform/linux/FlockInstanceMarker.h"
 #include "platform/linux/LinuxFileSystem.h"
-#include "platform/linux/LinuxShell.h"
-#include "platform/linux/QtClipboard.h"
-#include "platform/linux/QtDialogs.h"
 #include "platform/linux/WineRegistry.h"
+#include "platform/qt/DesktopHelp.h"
+#include "platform/qt/DesktopIcons.h"
+#include "platform/qt/LinuxShell.h"
+#include "platform/qt/QtClipboard.h"
+#include "platform/qt/QtDialogs.h"
 
 #include <string>
 

@@ -2,7 +2,7 @@
 
 #include "launch/GameCodePage.h"
 #include "launch/GameNeeds.h"
-#include "launch/Tavrinutils.h"
+#include "launch/StartHelpers.h"
 #include "platform/AppError.h"
 #include "platform/Cp932.h"
 #include "platform/Dialogs.h"
@@ -164,7 +164,7 @@ void startWhenReady(LaunchContext& ctx, const std::string& file, StartPlan plan,
     if (!r->throughWine) {
         const std::string native =
             plan.given == Parameters::always ? plan.parameters : std::string();
-        if (!ExecuteFile(ctx.shell, file, native) && failed) {
+        if (!startOrOpen(ctx.shell, file, native) && failed) {
             failed();
         }
         return;
@@ -323,14 +323,14 @@ std::optional<StartRequest> testPlayRequest(const ProjectItem& item, int startSi
     }
 }
 
-void GameStart(LaunchContext& ctx, const ProjectItem* focused, int startSize) {
+void playGame(LaunchContext& ctx, const ProjectItem* focused, int startSize) {
     if (!focused) {
         return;
     }
     startGame(ctx, *focused, gameStartRequest(*focused, startSize), "ゲーム実行");
 }
 
-void TestPlay(LaunchContext& ctx, const ProjectItem* focused, int startSize) {
+void testPlay(LaunchContext& ctx, const ProjectItem* focused, int startSize) {
     if (!focused) {
         return;
     }
@@ -343,19 +343,19 @@ void TestPlay(LaunchContext& ctx, const ProjectItem* focused, int startSize) {
     startGame(ctx, *focused, *r, "テストプレー");
 }
 
-void OpenProjectFolder(LaunchContext& ctx, const ProjectItem* focused) {
+void openProjectFolder(LaunchContext& ctx, const ProjectItem* focused) {
     if (focused) {
         ctx.shell.execute(focused->Path, {}, {});
     }
 }
 
-void R1Click(LaunchContext& ctx, const ProjectItem* focused) {
+void showProjectProperties(LaunchContext& ctx, const ProjectItem* focused) {
     if (focused) {
         ctx.shell.showProperties(focused->Path);
     }
 }
 
-void RunApplication(LaunchContext& ctx, const std::string& path) {
+void runApplication(LaunchContext& ctx, const std::string& path) {
     if (path.empty()) {
         return;
     }
@@ -368,7 +368,7 @@ void RunApplication(LaunchContext& ctx, const std::string& path) {
     });
 }
 
-void TukuruExecute(LaunchContext& ctx, const ProjectItem* focused, const TrySettings& trial) {
+void openIn2000Editor(LaunchContext& ctx, const ProjectItem* focused, const TrySettings& trial) {
     if (!focused || focused->Kind == pk95) {
         return;
     }
@@ -387,9 +387,9 @@ void TukuruExecute(LaunchContext& ctx, const ProjectItem* focused, const TrySett
     }
     const std::string enterbrain = "Software\\Enterbrain\\RPG2000";
     std::string folder =
-        ReadRegistryString(ctx.registry, "Software\\ASCII\\RPG2000", "ApplicationPath");
+        readRegistryString(ctx.registry, "Software\\ASCII\\RPG2000", "ApplicationPath");
     if (folder.empty()) {
-        folder = ReadRegistryString(ctx.registry, enterbrain, "ApplicationPath");
+        folder = readRegistryString(ctx.registry, enterbrain, "ApplicationPath");
     }
     if (folder.empty()) {
         warn(ctx, "RPGツクール2000がインストールされていません。");
@@ -400,18 +400,18 @@ void TukuruExecute(LaunchContext& ctx, const ProjectItem* focused, const TrySett
         return;
     }
     // Only an editor registered by its later publisher reads the project from the registry.
-    if (!ReadRegistryString(ctx.registry, enterbrain, "ApplicationPath").empty()) {
-        WriteEditorRegistry(ctx.registry, enterbrain, base, name);
+    if (!readRegistryString(ctx.registry, enterbrain, "ApplicationPath").empty()) {
+        writeEditorRegistry(ctx.registry, enterbrain, base, name);
     }
     openInEditor(ctx, editor, base, name);
 }
 
-void Tukuru2003Execute(LaunchContext& ctx, const ProjectItem* focused) {
+void openIn2003Editor(LaunchContext& ctx, const ProjectItem* focused) {
     if (!focused || focused->Kind == pk95) {
         return;
     }
     const std::string key = "Software\\Enterbrain\\RPG2003";
-    const std::string folder = ReadRegistryString(ctx.registry, key, "ApplicationPath");
+    const std::string folder = readRegistryString(ctx.registry, key, "ApplicationPath");
     if (folder.empty()) {
         warn(ctx, "RPGツクール2003がインストールされていません。");
         return;
@@ -422,7 +422,7 @@ void Tukuru2003Execute(LaunchContext& ctx, const ProjectItem* focused) {
     }
     const std::string base = projectBaseFolder(focused->Path);
     const std::string name = projectFolderName(focused->Path);
-    WriteEditorRegistry(ctx.registry, key, base, name);
+    writeEditorRegistry(ctx.registry, key, base, name);
     openInEditor(ctx, editor, base, name);
 }
 

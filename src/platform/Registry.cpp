@@ -5,7 +5,7 @@
 
 namespace tavrin {
 
-std::string ReadRegistryString(Registry& registry, const std::string& key,
+std::string readRegistryString(Registry& registry, const std::string& key,
                                const std::string& valueName) {
     std::string value;
     switch (registry.readString(key, valueName, value)) {

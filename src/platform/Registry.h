@@ -23,7 +23,7 @@ public:
 
 // A string value under HKEY_CURRENT_USER, empty when the key or value is absent. Throws
 // AppError "'%s' のデータ型が不正です" for a value that is not a string.
-std::string ReadRegistryString(Registry& registry, const std::string& key,
+std::string readRegistryString(Registry& registry, const std::string& key,
                                const std::string& valueName);
 
 } // namespace tavrin

@@ -1,6 +1,6 @@
 #include "support/MainWindow.h"
 
-#include "app/CommandGuard.h"
+#include "app/core/CommandGuard.h"
 
 #include <QLabel>
 #include <QtTest>

@@ -2,9 +2,9 @@
 #pragma once
 
 #include "app/Main.h"
-#include "app/Workspace.h"
-#include "catalogue/FolderTreeView.h"
-#include "catalogue/ProjectListView.h"
+#include "app/core/Workspace.h"
+#include "catalogue/qt/FolderTreeView.h"
+#include "catalogue/qt/ProjectListView.h"
 #include "support/CatalogueTree.h"
 #include "support/Fakes.h"
 #include "support/Widgets.h"
