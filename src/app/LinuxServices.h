@@ -8,6 +8,7 @@
 #include "platform/linux/LinuxShell.h"
 #include "platform/linux/QtClipboard.h"
 #include "platform/linux/QtDialogs.h"
+#include "platform/linux/QueuedRegistry.h"
 #include "platform/linux/WineRegistry.h"
 
 #include <string>
@@ -54,7 +55,9 @@ private:
     QtClipboard mClipboard;
     DesktopHelp mHelp{mFs, mDialogs, manualFolderFor(exeFolder())};
     LinuxShell mShell{mFs, mDialogs};
-    WineRegistry mRegistry{LinuxFileSystem::winePrefix()};
+    WineRegistry mWineRegistry{LinuxFileSystem::winePrefix()};
+    // The windows' registry work waits for Wine off their thread.
+    QueuedRegistry mRegistry{mWineRegistry, mDialogs};
     DesktopIcons mIcons{mFs};
 };
 

@@ -5,6 +5,12 @@
 
 namespace tavrin {
 
+void Registry::later(const std::string& /*key*/, std::function<Then(Registry&)> work) {
+    if (const Then then = work(*this)) {
+        then();
+    }
+}
+
 std::string ReadRegistryString(Registry& registry, const std::string& key,
                                const std::string& valueName) {
     std::string value;
