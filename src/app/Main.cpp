@@ -42,6 +42,7 @@
 #include <QHeaderView>
 #include <QLabel>
 #include <QMimeData>
+#include <QPointer>
 #include <QScreen>
 #include <QShortcut>
 #include <QSplitter>
@@ -367,9 +368,18 @@ void TMainForm::FormCreate(CatalogueReadAhead* readAhead) {
         ApplyDblClickDefault(mSettings.basic.dblClick);
         mAppearance->loadIcons(mSettings.list.listIconPath);
         mBars->apply(mSettings.bars, mServices.fs, mServices.icons);
-        if (!IsTukuru2003Installed(mServices.registry)) {
-            ui->ListPop_Thukuru2003Execute->setVisible(false);
-        }
+        // Asking may wait for Wine, which the window does not.
+        const QPointer<QAction> entry = ui->ListPop_Thukuru2003Execute;
+        mServices.registry.later({}, [entry](Registry& registry) -> Registry::Then {
+            if (IsTukuru2003Installed(registry)) {
+                return {};
+            }
+            return [entry] {
+                if (entry) {
+                    entry->setVisible(false);
+                }
+            };
+        });
     });
 }
 
