@@ -16,7 +16,7 @@ MainWindow::MainWindow(const CatalogueTree& catalogue, const std::string& ini) {
 
 TMainForm& MainWindow::start() {
     form.reset();
-    form = std::make_unique<TMainForm>(services(files, pictures), kApp);
+    form = std::make_unique<TMainForm>(services(files, pictures, keys), kApp);
     return *form;
 }
 

@@ -28,6 +28,8 @@ public:
     Icons* pictures = nullptr;
     // Files in place of the stand-in's (the program's own stay in `fs`), likewise.
     FileSystem* files = nullptr;
+    // A registry in place of the stand-in's, likewise.
+    Registry* keys = nullptr;
 
     MainWindow() = default;
     // Started on this catalogue, and these settings when given, with the root's rows listed.
