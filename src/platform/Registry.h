@@ -24,11 +24,11 @@ public:
     // What goes on on the window's thread once registry work is done; empty: nothing.
     using Then = std::function<void()>;
     // Registry work of the window's thread that may have to wait for Wine: `work` runs with
-    // this registry, then what it returns. A registry that never waits runs both at once, and
-    // what they throw reaches the caller. One that may runs the work on a worker of its own, in
-    // the order given, and the rest on the window's thread, showing what either throws as a
-    // command's failure is shown; while work under a non-empty `key` waits or runs, more under
-    // that key is dropped.
+    // this registry, then what it returns. Here both run at once, and what they throw reaches
+    // the caller. A registry that must not hold the window up runs the work on a worker of its
+    // own, in the order given, and the rest on the window's thread, showing what either throws
+    // as a command's failure is shown; while work under a non-empty `key` waits or runs, more
+    // under that key is dropped.
     virtual void later(const std::string& key, std::function<Then(Registry&)> work);
 };
 

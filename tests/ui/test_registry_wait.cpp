@@ -17,6 +17,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <fcntl.h>
+#include <sys/prctl.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -72,6 +73,7 @@ public:
         }
         mHolder = ::fork();
         if (mHolder == 0) {
+            ::prctl(PR_SET_PDEATHSIG, SIGKILL);
             const int fd = ::open(lock.c_str(), O_RDWR);
             struct flock fl {};
             fl.l_type = F_WRLCK;
