@@ -9,6 +9,7 @@
 #include "platform/qt/LinuxShell.h"
 #include "platform/qt/QtClipboard.h"
 #include "platform/qt/QtDialogs.h"
+#include "platform/qt/QueuedRegistry.h"
 
 #include <string>
 
@@ -54,7 +55,9 @@ private:
     QtClipboard mClipboard;
     DesktopHelp mHelp{mFs, mDialogs, manualFolderFor(exeFolder())};
     LinuxShell mShell{mFs, mDialogs};
-    WineRegistry mRegistry{LinuxFileSystem::winePrefix()};
+    WineRegistry mWineRegistry{LinuxFileSystem::winePrefix()};
+    // The windows' registry work waits for Wine off their thread.
+    QueuedRegistry mRegistry{mWineRegistry, mDialogs};
     DesktopIcons mIcons{mFs};
 };
 

@@ -20,6 +20,7 @@
 #include "launch/qt/DetailsPane.h"
 #include "platform/Clipboard.h"
 #include "platform/Help.h"
+#include "platform/Registry.h"
 #include "platform/qt/AppIcons.h"
 #include "platform/qt/QtText.h"
 #include "search/qt/FolderDropSearch.h"
@@ -30,6 +31,7 @@
 #include <QCloseEvent>
 #include <QGuiApplication>
 #include <QHeaderView>
+#include <QPointer>
 #include <QScreen>
 #include <QShortcut>
 #include <QSplitter>
@@ -285,9 +287,18 @@ void TMainForm::applySettings() {
     ApplyDblClickDefault(mSettings.basic.dblClick);
     mAppearance->loadIcons(mSettings.list.listIconPath);
     mBars->apply(mSettings.bars, mServices.fs, mServices.icons);
-    if (!is2003EditorInstalled(mServices.registry)) {
-        ui->ListPop_Thukuru2003Execute->setVisible(false);
-    }
+    // Asking may wait for Wine, which the window does not.
+    const QPointer<QAction> entry = ui->ListPop_Thukuru2003Execute;
+    mServices.registry.later({}, [entry](Registry& registry) -> Registry::Then {
+        if (is2003EditorInstalled(registry)) {
+            return {};
+        }
+        return [entry] {
+            if (entry) {
+                entry->setVisible(false);
+            }
+        };
+    });
 }
 
 bool TMainForm::FormClose() {

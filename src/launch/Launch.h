@@ -15,7 +15,9 @@ class Registry;
 class Shell;
 
 // What the launch commands reach. Each command acts on the list's focused row (nullptr: none,
-// and the command does nothing) and returns at once: nothing started is waited for.
+// and the command does nothing) and returns at once: nothing started is waited for, and what
+// must first be read from or written to the registry goes through `registry.later`, the command
+// going on from there.
 struct LaunchContext {
     Shell& shell;
     Dialogs& dialogs;

@@ -30,6 +30,8 @@ public:
     Icons* pictures = nullptr;
     // Files in place of the stand-in's (the program's own stay in `fs`), likewise.
     FileSystem* files = nullptr;
+    // A registry in place of the stand-in's, likewise.
+    Registry* keys = nullptr;
     // The program's folder as the about box names it, likewise.
     QString hostFolder;
 

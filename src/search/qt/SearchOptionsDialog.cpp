@@ -10,6 +10,8 @@
 #include "search/SearchOptions.h"
 #include "ui_SearchOptionsDialog.h"
 
+#include <QPointer>
+
 namespace tavrin {
 
 namespace {
@@ -57,20 +59,32 @@ void SearchOptionsDialog::reject() {
 }
 
 void SearchOptionsDialog::setUpControls() {
-    ui->Bt_Rpg2k->setEnabled(!editorFolder().empty());
+    // Until the registry answers, which may wait for Wine, there is no folder to take.
+    ui->Bt_Rpg2k->setEnabled(false);
+    askEditorFolder(
+        [this](const std::string& folder) { ui->Bt_Rpg2k->setEnabled(!folder.empty()); });
     ui->Ed_FindStartFolder->setFocus();
     ui->Ed_FindStartFolder->selectAll();
 }
 
-// The RPG Tsukuru 2000 editor's folder; a value of the wrong type counts as none, since this
-// dialog shows no messages.
-std::string SearchOptionsDialog::editorFolder() {
-    try {
-        return readRegistryString(mServices.registry, "Software\\ASCII\\RPG2000",
-                                  "ApplicationPath");
-    } catch (const AppError&) {
-        return {};
-    }
+// A value of the wrong type counts as none, since this dialog shows no messages.
+void SearchOptionsDialog::askEditorFolder(std::function<void(const std::string&)> then) {
+    mAsking = true;
+    const QPointer<SearchOptionsDialog> self = this;
+    mServices.registry.later({}, [self, then = std::move(then)](Registry& registry) {
+        std::string folder;
+        try {
+            folder = readRegistryString(registry, "Software\\ASCII\\RPG2000", "ApplicationPath");
+        } catch (const AppError&) {
+            folder.clear();
+        }
+        return Registry::Then([self, then, folder] {
+            if (self) {
+                self->mAsking = false;
+                then(folder);
+            }
+        });
+    });
 }
 
 void SearchOptionsDialog::chooseStartFolder() {
@@ -82,11 +96,15 @@ void SearchOptionsDialog::chooseStartFolder() {
 }
 
 void SearchOptionsDialog::takeEditorFolder() {
-    const std::string folder = editorFolder();
-    // Gone since the dialog opened: the edit keeps its text rather than turning empty.
-    if (!folder.empty()) {
-        ui->Ed_FindStartFolder->setText(qs(folder));
+    if (mAsking) {
+        return;
     }
+    askEditorFolder([this](const std::string& folder) {
+        // Gone since the dialog opened: the edit keeps its text rather than turning empty.
+        if (!folder.empty()) {
+            ui->Ed_FindStartFolder->setText(qs(folder));
+        }
+    });
 }
 
 void SearchOptionsDialog::startSearch() {

@@ -5,6 +5,7 @@
 
 #include "platform/qt/FormDialog.h"
 
+#include <functional>
 #include <memory>
 #include <string>
 
@@ -32,11 +33,15 @@ private:
     void takeEditorFolder();
     void startSearch();
     void showHelp();
-    std::string editorFolder();
+    // Tells `then` the RPG Tsukuru 2000 editor's folder once the registry has answered, unless
+    // the dialog has gone by then.
+    void askEditorFolder(std::function<void(const std::string&)> then);
 
     std::unique_ptr<Ui::TSearchForm> ui;
     Services mServices;
     std::string mHelpFile;
+    // A click while the registry is asked asks nothing more.
+    bool mAsking = false;
 };
 
 } // namespace tavrin
