@@ -4,8 +4,8 @@
 
 #include "BenchTable.h"
 #include "catalogue/Catalogue.h"
-#include "catalogue/FolderTreeModel.h"
-#include "catalogue/ProjectListModel.h"
+#include "catalogue/qt/FolderTreeModel.h"
+#include "catalogue/qt/ProjectListModel.h"
 #include "platform/DriveTable.h"
 #include "platform/linux/LinuxFileSystem.h"
 #include "search/FolderScan.h"
@@ -45,9 +45,9 @@ struct Shown {
     tavrin::FolderTreeModel tree{catalogue};
     tavrin::ProjectListModel list{catalogue};
     explicit Shown(int rows = 0) {
-        catalogue.selectFolder(catalogue.AddFolder(nullptr, "Tavrin"));
+        catalogue.selectFolder(catalogue.addFolder(nullptr, "Tavrin"));
         for (int i = 0; i < rows; ++i)
-            catalogue.AddFoundItem("Z:\\Old\\Game" + std::to_string(i) + "\\",
+            catalogue.addFoundItem("Z:\\Old\\Game" + std::to_string(i) + "\\",
                                    "Old " + std::to_string(i), tavrin::pk2000);
     }
 };
@@ -61,15 +61,15 @@ public:
             mDuplicates.emplace(catalogue);
     }
     bool terminated() override { return false; }
-    void ShowSearchedFolder(const std::string& folder) override { mShown = folder; }
-    void AddFoundProject(const std::string& folder, const std::string& marker) override {
+    void showSearchedFolder(const std::string& folder) override { mShown = folder; }
+    void addFoundProject(const std::string& folder, const std::string& marker) override {
         auto item =
             tavrin::recognizeProject(mFs, folder, marker, mDuplicates ? &*mDuplicates : nullptr);
         if (!item)
             return;
         if (mDuplicates)
             mDuplicates->add(item->Path);
-        mCatalogue.AddFoundItem(std::move(item->Path), std::move(item->Title), item->Kind);
+        mCatalogue.addFoundItem(std::move(item->Path), std::move(item->Title), item->Kind);
     }
 
 private:

@@ -103,7 +103,7 @@ int main() {
 
     Catalogue source;
     buildCatalogue(source);
-    file.WriteCatalogueFile(source);
+    file.write(source);
     const std::string bytes = plainRead(ours);
     std::fprintf(stderr, "data.ixo: %zu bytes, %d folders, %d items\n", bytes.size(), kFolders,
                  kItems);
@@ -112,9 +112,9 @@ int main() {
     bool same = true;
     for (int run = 0; run < kRuns; ++run) {
         Catalogue loaded;
-        loads.push_back(bench::seconds([&] { file.LoadCatalogue(loaded); }));
+        loads.push_back(bench::seconds([&] { file.load(loaded); }));
         reads.push_back(bench::seconds([&] { same = plainRead(ours) == bytes && same; }));
-        writes.push_back(bench::seconds([&] { file.WriteCatalogueFile(loaded); }));
+        writes.push_back(bench::seconds([&] { file.write(loaded); }));
         plainWrites.push_back(bench::seconds([&] { plainWrite(folder, plain, bytes); }));
         // What was loaded writes back the very bytes it came from.
         same = same && plainRead(ours) == bytes;
@@ -126,7 +126,7 @@ int main() {
 
     // Folders make their items at first use; this is what opening every one of them costs.
     Catalogue opened;
-    file.LoadCatalogue(opened);
+    file.load(opened);
     std::size_t items = 0;
     const double open = bench::seconds([&] {
         for (TreeNode* node : opened.tree().preOrder())

@@ -6,18 +6,18 @@
 #include "LongestWait.h"
 
 #include "catalogue/Catalogue.h"
-#include "catalogue/ProjectListModel.h"
-#include "catalogue/ProjectListView.h"
+#include "catalogue/qt/ProjectListModel.h"
+#include "catalogue/qt/ProjectListView.h"
 #include "launch/CodePageChoices.h"
-#include "launch/DetailsPane.h"
 #include "launch/GameNeeds.h"
 #include "launch/PlayLog.h"
 #include "launch/ProjectDetails.h"
+#include "launch/qt/DetailsPane.h"
 #include "platform/Cp932.h"
 #include "platform/DriveTable.h"
-#include "platform/linux/AppIcons.h"
 #include "platform/linux/LinuxFileSystem.h"
-#include "platform/linux/QtText.h"
+#include "platform/qt/AppIcons.h"
+#include "platform/qt/QtText.h"
 #include "support/Fakes.h"
 #include "support/GameFileBuilders.h"
 #include "support/HostScratch.h"
@@ -253,8 +253,8 @@ struct PaneWindow {
     PaneWindow(const std::vector<Project>& projects, FileSystem& fs, Registry& registry,
                PlayLog& playLog, CodePageChoices& codePages)
         : pane(new DetailsPane(fs, registry, playLog, codePages, &column)) {
-        catalogue.AddFolder(nullptr, "Tavrin");
-        TreeNode* folder = catalogue.AddFolder(catalogue.tree().root(), "Games");
+        catalogue.addFolder(nullptr, "Tavrin");
+        TreeNode* folder = catalogue.addFolder(catalogue.tree().root(), "Games");
         std::vector<ProjectItem> items;
         for (const Project& p : projects)
             items.push_back({p.path, p.title, pk2000});

@@ -7,17 +7,17 @@
 #include "NoDialogs.h"
 
 #include "catalogue/Catalogue.h"
-#include "catalogue/CatalogueActions.h"
-#include "catalogue/FolderTreeModel.h"
-#include "catalogue/FolderTreeView.h"
 #include "catalogue/ItemClipboard.h"
 #include "catalogue/ListCommands.h"
-#include "catalogue/ListSort.h"
-#include "catalogue/ProjectListModel.h"
-#include "catalogue/ProjectListView.h"
+#include "catalogue/qt/CatalogueActions.h"
+#include "catalogue/qt/FolderTreeModel.h"
+#include "catalogue/qt/FolderTreeView.h"
+#include "catalogue/qt/ListSort.h"
+#include "catalogue/qt/ProjectListModel.h"
+#include "catalogue/qt/ProjectListView.h"
 #include "platform/Cp932.h"
-#include "platform/linux/QtClipboard.h"
-#include "platform/linux/QtText.h"
+#include "platform/qt/QtClipboard.h"
+#include "platform/qt/QtText.h"
 
 #include <QApplication>
 #include <QHeaderView>
@@ -87,8 +87,8 @@ struct ListWindow {
     std::unique_ptr<CatalogueActions> actions;
 
     ListWindow() {
-        catalogue.AddFolder(nullptr, "Tavrin");
-        folder = catalogue.AddFolder(catalogue.tree().root(), "Big");
+        catalogue.addFolder(nullptr, "Tavrin");
+        folder = catalogue.addFolder(catalogue.tree().root(), "Big");
         view.setModel(&model);
         view.setFont(designedFont(13));
         view.setSelectionBehavior(QAbstractItemView::SelectRows);
@@ -118,11 +118,11 @@ struct ListWindow {
         actions = std::make_unique<CatalogueActions>(catalogue, &treeModel, &tree, &view, clipboard,
                                                      dialogs, nullptr);
         QObject::connect(view.horizontalHeader(), &QHeaderView::sectionClicked, actions.get(),
-                         &CatalogueActions::ProjectListColumnClick);
+                         &CatalogueActions::sortByColumn);
     }
 
     void fill(const std::vector<ProjectItem>& items) {
-        catalogue.ClearSelectedFolder();
+        catalogue.clearSelectedFolder();
         catalogue.appendItems(folder, items);
         view.scrollToTop();
         newActions();
@@ -230,7 +230,7 @@ bool millionPaste(const std::vector<ProjectItem>& million, const std::vector<Pro
     }
     const auto paste = [&] {
         return bench::seconds([&] {
-            list.actions->ListView_Paste();
+            list.actions->pasteItems();
             list.view.viewport()->repaint();
         });
     };

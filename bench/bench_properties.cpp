@@ -8,7 +8,7 @@
 #include "NoDialogs.h"
 
 #include "platform/linux/LinuxFileSystem.h"
-#include "platform/linux/LinuxShell.h"
+#include "platform/qt/LinuxShell.h"
 
 #include <QCoreApplication>
 #include <QDBusConnection>

@@ -5,13 +5,13 @@
 #include "NoDialogs.h"
 
 #include "catalogue/Catalogue.h"
-#include "catalogue/FolderTreeModel.h"
-#include "catalogue/ProjectListModel.h"
+#include "catalogue/qt/FolderTreeModel.h"
+#include "catalogue/qt/ProjectListModel.h"
 #include "platform/Dialogs.h"
 #include "platform/DriveTable.h"
 #include "platform/linux/LinuxFileSystem.h"
 #include "search/FolderScan.h"
-#include "search/SearchDlg.h"
+#include "search/qt/SearchProgressDialog.h"
 
 #include <QApplication>
 
@@ -61,12 +61,12 @@ int main(int argc, char** argv) {
 
     // The whole search through the progress dialog and its thread, for the notes.
     bench::NoDialogs dialogs;
-    TSearchDlg dlg(dialogs);
+    SearchProgressDialog dlg(dialogs);
     int foundByDialog = 0;
     const double whole = bench::medianSeconds(
         [&] {
             bench::Shown shown;
-            dlg.RunSearch(shown.catalogue, fs, 6, false, start);
+            dlg.run(shown.catalogue, fs, 6, false, start);
             foundByDialog = shown.catalogue.rowCount();
         },
         3);

@@ -1,7 +1,7 @@
 // Writes the program's icon as <folder>/<N>x<N>/apps/tavrin.png for each size given, the layout
 // of the hicolor icon theme. Run at build time with QT_QPA_PLATFORM=offscreen.
 // Usage: make_icons <folder> <size>...
-#include "platform/linux/AppIcons.h"
+#include "platform/qt/AppIcons.h"
 
 #include <QDir>
 #include <QGuiApplication>

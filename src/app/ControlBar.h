@@ -1,6 +1,6 @@
 #pragma once
 
-#include "app/BarBand.h"
+#include "app/core/BarBand.h"
 
 #include <QWidget>
 

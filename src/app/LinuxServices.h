@@ -1,14 +1,15 @@
 #pragma once
 
 #include "platform/Services.h"
-#include "platform/linux/DesktopHelp.h"
-#include "platform/linux/DesktopIcons.h"
 #include "platform/linux/FlockInstanceMarker.h"
 #include "platform/linux/LinuxFileSystem.h"
-#include "platform/linux/LinuxShell.h"
-#include "platform/linux/QtClipboard.h"
-#include "platform/linux/QtDialogs.h"
 #include "platform/linux/WineRegistry.h"
+#include "platform/qt/DesktopHelp.h"
+#include "platform/qt/DesktopIcons.h"
+#include "platform/qt/LinuxShell.h"
+#include "platform/qt/QtClipboard.h"
+#include "platform/qt/QtDialogs.h"
+#include "platform/qt/QueuedRegistry.h"
 
 #include <string>
 
@@ -54,7 +55,9 @@ private:
     QtClipboard mClipboard;
     DesktopHelp mHelp{mFs, mDialogs, manualFolderFor(exeFolder())};
     LinuxShell mShell{mFs, mDialogs};
-    WineRegistry mRegistry{LinuxFileSystem::winePrefix()};
+    WineRegistry mWineRegistry{LinuxFileSystem::winePrefix()};
+    // The windows' registry work waits for Wine off their thread.
+    QueuedRegistry mRegistry{mWineRegistry, mDialogs};
     DesktopIcons mIcons{mFs};
 };
 

@@ -1,35 +1,37 @@
 #include "app/Main.h"
 
-#include "app/CommandGuard.h"
 #include "app/ControlBar.h"
 #include "app/MainBars.h"
-#include "app/MenuState.h"
-#include "app/Settings.h"
 #include "app/StatusPanels.h"
-#include "app/WindowLayout.h"
-#include "app/Workspace.h"
-#include "catalogue/CatalogueActions.h"
-#include "catalogue/FolderTreeModel.h"
-#include "catalogue/FolderTreeView.h"
-#include "catalogue/ListAppearance.h"
-#include "catalogue/ProjectListModel.h"
-#include "catalogue/ProjectListView.h"
-#include "catalogue/TreeSelectionDebounce.h"
-#include "dialogs/DialogCommands.h"
-#include "launch/DetailsPane.h"
-#include "launch/Tavrinutils.h"
+#include "app/core/CommandGuard.h"
+#include "app/core/MenuState.h"
+#include "app/core/SettingsFile.h"
+#include "app/core/WindowLayout.h"
+#include "app/core/Workspace.h"
+#include "catalogue/qt/CatalogueActions.h"
+#include "catalogue/qt/FolderTreeModel.h"
+#include "catalogue/qt/FolderTreeView.h"
+#include "catalogue/qt/ListAppearance.h"
+#include "catalogue/qt/ProjectListModel.h"
+#include "catalogue/qt/ProjectListView.h"
+#include "catalogue/qt/TreeSelectionDebounce.h"
+#include "dialogs/qt/DialogCommands.h"
+#include "launch/StartHelpers.h"
+#include "launch/qt/DetailsPane.h"
 #include "platform/Clipboard.h"
 #include "platform/Help.h"
-#include "platform/linux/AppIcons.h"
-#include "platform/linux/QtText.h"
-#include "search/FolderDropSearch.h"
-#include "search/SearchCommand.h"
+#include "platform/Registry.h"
+#include "platform/qt/AppIcons.h"
+#include "platform/qt/QtText.h"
+#include "search/qt/FolderDropSearch.h"
+#include "search/qt/SearchCommand.h"
 #include "ui_Main.h"
 
 #include <QApplication>
 #include <QCloseEvent>
 #include <QGuiApplication>
 #include <QHeaderView>
+#include <QPointer>
 #include <QScreen>
 #include <QShortcut>
 #include <QSplitter>
@@ -109,9 +111,9 @@ void TMainForm::buildWindow() {
                           ui->ToolButton_ThukuruExecute, ui->ToolButton_DeleteListItem},
                          {ui->MenuItem_NmlBar, ui->MenuItem_AplBar, ui->MenuItem_GazBar});
     connect(mBars, &MainBars::aplClicked, this,
-            [this](int i) { command([this, i] { mLaunch.AplButtonClick(i); }); });
+            [this](int i) { command([this, i] { mLaunch.startAppButton(i); }); });
     connect(mBars, &MainBars::gazClicked, this,
-            [this](int i) { command([this, i] { mLaunch.GazButtonClick(i); }); });
+            [this](int i) { command([this, i] { mLaunch.startGazButton(i); }); });
     bindMenus();
     bindViews();
     new FolderDropSearch(this, mServices, mSettings.search, mCatalogue,
@@ -159,15 +161,15 @@ void TMainForm::bindMenus() {
     QMenu* edit = ui->MainMenu_Edit;
     QMenu* start = ui->MainMenu_Start;
     bind(ui->MainMenu_Exit, [this] { close(); });
-    bindEntry(edit, ui->MainMenu_OpenProjectFolder, [run] { run->OpenProjectFolder(); });
-    bindEntry(edit, ui->MainMenu_Cut, [items] { items->ListView_Cut(); });
-    bindEntry(edit, ui->MainMenu_Copy, [items] { items->ListView_Copy(); });
-    bindEntry(edit, ui->MainMenu_Paste, [items] { items->ListView_Paste(); });
-    bindEntry(edit, ui->MainMenu_Delete, [items] { items->ListView_Delete(); });
-    bindEntry(edit, ui->MainMenu_SelectAll, [items] { items->ListView_SelectAll(); });
+    bindEntry(edit, ui->MainMenu_OpenProjectFolder, [run] { run->openProjectFolder(); });
+    bindEntry(edit, ui->MainMenu_Cut, [items] { items->cutItems(); });
+    bindEntry(edit, ui->MainMenu_Copy, [items] { items->copyItems(); });
+    bindEntry(edit, ui->MainMenu_Paste, [items] { items->pasteItems(); });
+    bindEntry(edit, ui->MainMenu_Delete, [items] { items->deleteItems(); });
+    bindEntry(edit, ui->MainMenu_SelectAll, [items] { items->selectAllItems(); });
     bind(ui->MainMenu_Setting, [this] { MainMenu_SettingClick(); });
     const auto search = [this] {
-        RPG2000Search(this, mServices, mWorkspace.helpFile(), mSettings.search, mCatalogue);
+        searchForProjects(this, mServices, mWorkspace.helpFile(), mSettings.search, mCatalogue);
     };
     bind(ui->MainMenu_RPG2000Search, search);
     for (QAction* a : {ui->MenuItem_NmlBar, ui->MenuItem_AplBar, ui->MenuItem_GazBar}) {
@@ -175,9 +177,9 @@ void TMainForm::bindMenus() {
     }
     bind(ui->MenuItem_Customize, [this] { MainMenu_Customize(); });
     bind(ui->MenuItem_Details, [this] { mDetails->setShown(ui->MenuItem_Details->isChecked()); });
-    bindEntry(start, ui->MainMenu_GameStart, [run] { run->GameStart(); });
-    bindEntry(start, ui->MainMenu_TestPlay, [run] { run->TestPlay(); });
-    bindEntry(start, ui->MainMenu_ThukuruExecute, [run] { run->TukuruExecute(); });
+    bindEntry(start, ui->MainMenu_GameStart, [run] { run->playGame(); });
+    bindEntry(start, ui->MainMenu_TestPlay, [run] { run->testPlay(); });
+    bindEntry(start, ui->MainMenu_ThukuruExecute, [run] { run->openIn2000Editor(); });
     bind(ui->MainMenu_OpenHelp, [this] { mServices.help.showContents(mWorkspace.helpFile()); });
     bind(ui->MainMenu_About, [this] { showAbout(this, mServices.shell, mHostFolder); });
 
@@ -194,31 +196,31 @@ void TMainForm::bindMenus() {
     }
 
     // The list pop-up shows its shortcuts; the main menu's entries serve them.
-    bind(ui->ListPop_OpenProjectFolder, [run] { run->OpenProjectFolder(); });
-    bind(ui->ListPop_GameStart, [run] { run->GameStart(); });
-    bind(ui->ListPop_TestPlay, [run] { run->TestPlay(); });
-    bind(ui->ListPop_Thukuru2000Execute, [run] { run->TukuruExecute(); });
-    bind(ui->ListPop_Thukuru2003Execute, [run] { run->Tukuru2003Execute(); });
-    bind(ui->ListPop_Cut, [items] { items->ListView_Cut(); });
-    bind(ui->ListPop_Copy, [items] { items->ListView_Copy(); });
-    bind(ui->ListPop_Paste, [items] { items->ListView_Paste(); });
-    bind(ui->ListPop_Delete, [items] { items->ListView_Delete(); });
-    bind(ui->R1, [run] { run->R1Click(); });
+    bind(ui->ListPop_OpenProjectFolder, [run] { run->openProjectFolder(); });
+    bind(ui->ListPop_GameStart, [run] { run->playGame(); });
+    bind(ui->ListPop_TestPlay, [run] { run->testPlay(); });
+    bind(ui->ListPop_Thukuru2000Execute, [run] { run->openIn2000Editor(); });
+    bind(ui->ListPop_Thukuru2003Execute, [run] { run->openIn2003Editor(); });
+    bind(ui->ListPop_Cut, [items] { items->cutItems(); });
+    bind(ui->ListPop_Copy, [items] { items->copyItems(); });
+    bind(ui->ListPop_Paste, [items] { items->pasteItems(); });
+    bind(ui->ListPop_Delete, [items] { items->deleteItems(); });
+    bind(ui->R1, [run] { run->showProjectProperties(); });
     // The edit menu's N2 bears the same caption and is bound to nothing: in the program this
     // one reproduces, that entry did nothing, and users know the pop-up's entry as the one
     // that shows the properties.
     ui->ListView_PopupMenu->setDefaultAction(ui->ListPop_OpenProjectFolder);
 
-    bind(ui->TreePop_New, [items] { items->TreePop_NewClick(); });
-    bind(ui->TreePop_Delete, [items] { items->TreePop_DeleteClick(); });
-    bind(ui->TreePop_Rename, [items] { items->TreePop_RenameClick(); });
+    bind(ui->TreePop_New, [items] { items->newFolder(); });
+    bind(ui->TreePop_Delete, [items] { items->deleteChosenFolder(); });
+    bind(ui->TreePop_Rename, [items] { items->renameChosenFolder(); });
 
-    bind(ui->ToolButton_OpenProjectFolder, [run] { run->OpenProjectFolder(); });
+    bind(ui->ToolButton_OpenProjectFolder, [run] { run->openProjectFolder(); });
     bind(ui->ToolButton_RpgSearch, search);
-    bind(ui->ToolButton_GameStart, [run] { run->GameStart(); });
-    bind(ui->ToolButton_TestPlay, [run] { run->TestPlay(); });
-    bind(ui->ToolButton_ThukuruExecute, [run] { run->TukuruExecute(); });
-    bind(ui->ToolButton_DeleteListItem, [items] { items->ListView_Delete(); });
+    bind(ui->ToolButton_GameStart, [run] { run->playGame(); });
+    bind(ui->ToolButton_TestPlay, [run] { run->testPlay(); });
+    bind(ui->ToolButton_ThukuruExecute, [run] { run->openIn2000Editor(); });
+    bind(ui->ToolButton_DeleteListItem, [items] { items->deleteItems(); });
 }
 
 void TMainForm::bindViews() {
@@ -228,11 +230,11 @@ void TMainForm::bindViews() {
     connect(list, &QAbstractItemView::clicked, this,
             [this, list] { command([&] { mStatus->showTitle(list->focusedRow()); }); });
     connect(list, &QAbstractItemView::doubleClicked, this,
-            [this] { command([this] { mLaunch.ProjectListDblClick(); }); });
+            [this] { command([this] { mLaunch.runDoubleClickAction(); }); });
     connect(list->horizontalHeader(), &QHeaderView::sectionClicked, this,
-            [this, items](int column) { command([&] { items->ProjectListColumnClick(column); }); });
+            [this, items](int column) { command([&] { items->sortByColumn(column); }); });
     connect(list, &ProjectListView::rowsDropped, this,
-            [this, items](int target) { command([&] { items->ProjectListDragDrop(target); }); });
+            [this, items](int target) { command([&] { items->dropOnRow(target); }); });
     connect(items, &CatalogueActions::countChanged, this, [this] { mStatus->showCount(); });
     connect(items, &CatalogueActions::focusChanged, this,
             [this, list] { mStatus->showTitle(list->focusedRow()); });
@@ -246,7 +248,7 @@ void TMainForm::bindViews() {
                                                       mCatalogue.selected()));
     });
     connect(tree, &FolderTreeView::rowsDroppedOn, this, [this, items](const QModelIndex& index) {
-        command([&] { items->TreeViewDragDrop(mTreeModel->node(index)); });
+        command([&] { items->dropOnFolder(mTreeModel->node(index)); });
     });
     auto* rename =
         new QShortcut(QKeySequence(Qt::Key_F2), tree, nullptr, nullptr, Qt::WidgetShortcut);
@@ -254,7 +256,7 @@ void TMainForm::bindViews() {
         command([this, items] {
             TreeView_PopupMenuPopup();
             if (ui->TreePop_Rename->isEnabled()) {
-                items->TreePop_RenameClick();
+                items->renameChosenFolder();
             }
         });
     });
@@ -285,9 +287,18 @@ void TMainForm::applySettings() {
     ApplyDblClickDefault(mSettings.basic.dblClick);
     mAppearance->loadIcons(mSettings.list.listIconPath);
     mBars->apply(mSettings.bars, mServices.fs, mServices.icons);
-    if (!IsTukuru2003Installed(mServices.registry)) {
-        ui->ListPop_Thukuru2003Execute->setVisible(false);
-    }
+    // Asking may wait for Wine, which the window does not.
+    const QPointer<QAction> entry = ui->ListPop_Thukuru2003Execute;
+    mServices.registry.later({}, [entry](Registry& registry) -> Registry::Then {
+        if (is2003EditorInstalled(registry)) {
+            return {};
+        }
+        return [entry] {
+            if (entry) {
+                entry->setVisible(false);
+            }
+        };
+    });
 }
 
 bool TMainForm::FormClose() {
@@ -339,7 +350,7 @@ void TMainForm::MainMenu_StartClick() {
     const StartMenuState s = startMenuState(listState(ui->ProjectList, mServices.clipboard));
     ui->MainMenu_GameStart->setEnabled(s.gameStart);
     ui->MainMenu_TestPlay->setEnabled(s.testPlay);
-    ui->MainMenu_ThukuruExecute->setEnabled(s.tukuruExecute);
+    ui->MainMenu_ThukuruExecute->setEnabled(s.editIn2000);
 }
 
 void TMainForm::ListView_PopupMenuPopup() {
@@ -379,9 +390,9 @@ void TMainForm::MainMenu_Customize() {
 void TMainForm::ApplyDblClickDefault(int dblClick) {
     const DblClickAction action = dblClickAction(dblClick);
     ui->ListView_PopupMenu->setDefaultAction(
-        action == DblClickAction::OpenProjectFolder ? ui->ListPop_OpenProjectFolder
-        : action == DblClickAction::GameStart       ? ui->ListPop_GameStart
-        : action == DblClickAction::EditIn2000      ? ui->ListPop_Thukuru2000Execute
+        action == DblClickAction::openProjectFolder ? ui->ListPop_OpenProjectFolder
+        : action == DblClickAction::playGame        ? ui->ListPop_GameStart
+        : action == DblClickAction::editIn2000      ? ui->ListPop_Thukuru2000Execute
                                                     : nullptr);
 }
 
@@ -427,8 +438,8 @@ void TMainForm::applyLayout(const WindowLayout& layout) {
     }
     ProjectListView* list = ui->ProjectList;
     if (layout.columns) {
-        list->setColumnWidth(0, sane(layout.columns->colum1, 0, kMaxExtent));
-        list->setColumnWidth(1, sane(layout.columns->colum2, 0, kMaxExtent));
+        list->setColumnWidth(0, sane(layout.columns->titleWidth, 0, kMaxExtent));
+        list->setColumnWidth(1, sane(layout.columns->pathWidth, 0, kMaxExtent));
     }
     if (layout.toolBarPos) {
         const auto& t = *layout.toolBarPos;

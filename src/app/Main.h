@@ -1,7 +1,7 @@
 #pragma once
 
 #include "platform/Services.h"
-#include "platform/SettingsRecord.h"
+#include "platform/UserSettings.h"
 
 #include <QMainWindow>
 
@@ -92,7 +92,7 @@ private:
     std::unique_ptr<Ui::TMainForm> ui;
     Workspace& mWorkspace;
     Catalogue& mCatalogue;
-    SettingsRecord& mSettings;
+    UserSettings& mSettings;
     LaunchActions& mLaunch;
     Services mServices;
     std::unique_ptr<ListAppearance> mAppearance;

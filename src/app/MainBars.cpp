@@ -1,10 +1,10 @@
 #include "app/MainBars.h"
 
 #include "app/ControlBar.h"
-#include "app/MenuState.h"
 #include "app/UserBar.h"
+#include "app/core/MenuState.h"
 #include "platform/Icons.h"
-#include "platform/linux/AppIcons.h"
+#include "platform/qt/AppIcons.h"
 
 #include <QFrame>
 #include <QHBoxLayout>

@@ -1,7 +1,7 @@
 #include "app/StatusPanels.h"
 
 #include "catalogue/Catalogue.h"
-#include "platform/linux/QtText.h"
+#include "platform/qt/QtText.h"
 
 #include <QLabel>
 #include <QStatusBar>

@@ -1,6 +1,6 @@
 #include "app/UserBar.h"
 
-#include "platform/linux/QtText.h"
+#include "platform/qt/QtText.h"
 
 #include <QLayout>
 #include <QPixmap>

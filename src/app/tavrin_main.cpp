@@ -1,12 +1,12 @@
-#include "app/CommandGuard.h"
 #include "app/LinuxServices.h"
 #include "app/Main.h"
-#include "app/ProgramFolder.h"
-#include "app/Workspace.h"
+#include "app/core/CommandGuard.h"
+#include "app/core/ProgramFolder.h"
+#include "app/core/Workspace.h"
 #include "platform/AppError.h"
-#include "platform/linux/AccessKeys.h"
-#include "platform/linux/AppIcons.h"
-#include "platform/linux/QtText.h"
+#include "platform/qt/AccessKeys.h"
+#include "platform/qt/AppIcons.h"
+#include "platform/qt/QtText.h"
 
 #include <QApplication>
 #include <QDir>

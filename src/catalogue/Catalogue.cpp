@@ -56,7 +56,7 @@ const ProjectItem* Catalogue::row(int i) const {
     return &mSelected->folder.Items[static_cast<std::size_t>(i)];
 }
 
-void Catalogue::AddFoundItem(std::string path, std::string title, ProjectKind kind) {
+void Catalogue::addFoundItem(std::string path, std::string title, ProjectKind kind) {
     if (!mSelected) {
         return;
     }
@@ -66,7 +66,7 @@ void Catalogue::AddFoundItem(std::string path, std::string title, ProjectKind ki
     notify([](CatalogueListener& l) { l.itemsInserted(); });
 }
 
-void Catalogue::InsertPastedItem(std::string path, std::string title, int focusedRow) {
+void Catalogue::insertPastedItem(std::string path, std::string title, int focusedRow) {
     insertItem(focusedRow < 0 ? 0 : focusedRow, {std::move(path), std::move(title), pkNone});
 }
 
@@ -97,7 +97,7 @@ void Catalogue::insertItems(int row, std::vector<ProjectItem> block) {
     notify([](CatalogueListener& l) { l.itemsInserted(); });
 }
 
-void Catalogue::RemoveSelectedItems(const std::vector<int>& selectedRows) {
+void Catalogue::removeSelectedItems(const std::vector<int>& selectedRows) {
     if (!mSelected) {
         return;
     }
@@ -151,7 +151,7 @@ void Catalogue::RemoveSelectedItems(const std::vector<int>& selectedRows) {
     }
 }
 
-void Catalogue::ClearSelectedFolder() {
+void Catalogue::clearSelectedFolder() {
     if (!mSelected) {
         return;
     }
@@ -160,11 +160,11 @@ void Catalogue::ClearSelectedFolder() {
     notify([](CatalogueListener& l) { l.itemsReset(); });
 }
 
-void Catalogue::SortAscending(const SortKey& key) {
+void Catalogue::sortAscending(const SortKey& key) {
     sortSelected(key, false);
 }
 
-void Catalogue::SortDescending(const SortKey& key) {
+void Catalogue::sortDescending(const SortKey& key) {
     sortSelected(key, true);
 }
 
@@ -273,7 +273,7 @@ void Catalogue::appendItems(TreeNode* folder, const std::vector<ProjectItem>& it
     }
 }
 
-TreeNode* Catalogue::AddFolder(TreeNode* parent, const std::string& name) {
+TreeNode* Catalogue::addFolder(TreeNode* parent, const std::string& name) {
     const int row = mTree.childCount(parent);
     notify([&](CatalogueListener& l) { l.folderAboutToBeInserted(parent, row); });
     TreeNode* node = mTree.append(parent, storableText(name));
@@ -322,7 +322,7 @@ void Catalogue::deleteFolder(TreeNode* node) {
     }
 }
 
-void Catalogue::DeleteFolderTree(TreeNode* first) {
+void Catalogue::deleteFolderTree(TreeNode* first) {
     if (!first) {
         return;
     }
@@ -333,7 +333,7 @@ void Catalogue::DeleteFolderTree(TreeNode* first) {
     }
 }
 
-void Catalogue::ClearTree() {
+void Catalogue::clearTree() {
     resetTree([](FolderTree&) {});
 }
 

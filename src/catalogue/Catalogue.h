@@ -39,32 +39,32 @@ public:
     // nullptr when no folder is selected or the row is out of range.
     const ProjectItem* row(int i) const;
 
-    void AddFoundItem(std::string path, std::string title, ProjectKind kind);
+    void addFoundItem(std::string path, std::string title, ProjectKind kind);
     // Before the focused row, or at the top when focusedRow is -1.
-    void InsertPastedItem(std::string path, std::string title, int focusedRow);
+    void insertPastedItem(std::string path, std::string title, int focusedRow);
     // Inserts before row (clamped to the rows there are), kind kept.
     void insertItem(int row, ProjectItem item);
     // The same for a block, in its order, with one notice: a paste or a move of many rows
     // costs the rows moved, not a pass over the folder for each.
     void insertItems(int row, std::vector<ProjectItem> block);
     // Rows in any order; out-of-range rows and repeats are ignored.
-    void RemoveSelectedItems(const std::vector<int>& selectedRows);
-    void ClearSelectedFolder();
-    void SortAscending(const SortKey& key);
-    void SortDescending(const SortKey& key);
+    void removeSelectedItems(const std::vector<int>& selectedRows);
+    void clearSelectedFolder();
+    void sortAscending(const SortKey& key);
+    void sortDescending(const SortKey& key);
     // Puts a folder's items in `order` (each index once, as sortedOrder gives it).
     void applyOrder(TreeNode* folder, const std::vector<std::size_t>& order);
     // Appends to a folder that may not be the one shown.
     void appendItems(TreeNode* folder, const std::vector<ProjectItem>& items);
 
-    TreeNode* AddFolder(TreeNode* parent, const std::string& name);
+    TreeNode* addFolder(TreeNode* parent, const std::string& name);
     void renameFolder(TreeNode* node, const std::string& name);
     // Deletes the node and its subtree. A selection inside it moves to the node's next
     // sibling, else its previous sibling, else its parent, else the root.
     void deleteFolder(TreeNode* node);
     // Deletes first, its following siblings and all their descendants.
-    void DeleteFolderTree(TreeNode* first);
-    void ClearTree();
+    void deleteFolderTree(TreeNode* first);
+    void clearTree();
 
     // Replaces the tree as a whole; views rebuild from it. The builder fills the tree; the
     // selection is dropped before and set by the caller after.

@@ -199,7 +199,7 @@ std::string storableText(std::string_view text) {
     return out;
 }
 
-std::string SaveTreeText(const FolderTree& tree) {
+std::string treeText(const FolderTree& tree) {
     std::string out;
     tree.forEachPreOrder([&out](TreeNode& node, int depth) {
         out.append(static_cast<std::size_t>(depth), '\t');
@@ -218,7 +218,7 @@ std::string SaveTreeText(const FolderTree& tree) {
     return out;
 }
 
-void LoadTreeText(FolderTree& tree, std::string_view stored) {
+void readTreeText(FolderTree& tree, std::string_view stored) {
     std::string text(stored);
     for (char& c : text) {
         if (c == '\n') {
@@ -262,7 +262,7 @@ void LoadTreeText(FolderTree& tree, std::string_view stored) {
     }
 }
 
-std::string SaveItemLists(const FolderTree& tree) {
+std::string itemListsText(const FolderTree& tree) {
     std::string out;
     tree.forEachPreOrder([&out](TreeNode& node, int) {
         if (const auto kept = node.folder.Items.keptRecords()) {
@@ -285,7 +285,7 @@ std::string SaveItemLists(const FolderTree& tree) {
     return out;
 }
 
-void LoadItemLists(FolderTree& tree, std::string_view block,
+void readItemLists(FolderTree& tree, std::string_view block,
                    const std::shared_ptr<const std::string>& file) {
     const char* p = block.data();
     const char* const end = p + block.size();
@@ -312,8 +312,8 @@ void ItemList::makeItems() const {
 }
 
 std::string serializeCatalogue(const FolderTree& tree) {
-    const std::string treeBlock = SaveTreeText(tree);
-    const std::string itemsBlock = SaveItemLists(tree);
+    const std::string treeBlock = treeText(tree);
+    const std::string itemsBlock = itemListsText(tree);
     std::string out = "IxO";
     out += '\x09';
     putLength(out, treeBlock.size());
@@ -342,12 +342,12 @@ CatalogueParse parseCatalogue(const std::shared_ptr<const std::string>& file, Fo
         if (!takeBlock(rest, treeBlock)) {
             return CatalogueParse::invalid;
         }
-        LoadTreeText(tree, upToZero(treeBlock));
+        readTreeText(tree, upToZero(treeBlock));
         if (!takeBlock(rest, itemsBlock)) {
             tree.clear();
             return CatalogueParse::invalid;
         }
-        LoadItemLists(tree, itemsBlock, file);
+        readItemLists(tree, itemsBlock, file);
     } catch (const CatalogueFormatError&) {
         tree.clear();
         return CatalogueParse::invalid;
@@ -402,12 +402,12 @@ std::optional<ParsedCatalogue> CatalogueReadAhead::take() {
     return mParsed.get();
 }
 
-void CatalogueFile::LoadCatalogue(Catalogue& catalogue, CatalogueReadAhead* readAhead) {
+void CatalogueFile::load(Catalogue& catalogue, CatalogueReadAhead* readAhead) {
     if (!mFs.fileExists(mPath)) {
         buildDefaultTree(catalogue);
         return;
     }
-    ReadCatalogueFile(catalogue, readAhead);
+    read(catalogue, readAhead);
     selectAfterLoad(catalogue);
 }
 
@@ -440,7 +440,7 @@ std::string CatalogueFile::freeBackupPath() const {
 
 void CatalogueFile::fail(Catalogue& catalogue, const std::string& message) {
     mKeepUnreadable = true;
-    catalogue.ClearTree();
+    catalogue.clearTree();
     // The user sees an empty tree: where the catalogue went is the first thing to say.
     mBackupPath = freeBackupPath();
     mDialogs.message(message +
@@ -449,7 +449,7 @@ void CatalogueFile::fail(Catalogue& catalogue, const std::string& message) {
                      "Tavrin");
 }
 
-void CatalogueFile::ReadCatalogueFile(Catalogue& catalogue, CatalogueReadAhead* readAhead) {
+void CatalogueFile::read(Catalogue& catalogue, CatalogueReadAhead* readAhead) {
     std::optional<ParsedCatalogue> parsed;
     try {
         if (readAhead && readAhead->path() == mPath) {
@@ -487,7 +487,7 @@ void CatalogueFile::ReadCatalogueFile(Catalogue& catalogue, CatalogueReadAhead* 
     }
 }
 
-void CatalogueFile::WriteCatalogueFile(const Catalogue& catalogue) {
+void CatalogueFile::write(const Catalogue& catalogue) {
     const std::string cannotCreate = formatMessage(sj("ファイル %s を作成できません"), mPath);
     if (mKeepUnreadable && mFs.fileExists(mPath)) {
         std::string backup = mBackupPath;

@@ -26,12 +26,12 @@ std::string storableText(std::string_view text);
 
 // The blocks of "data.ixo". Loaders throw CatalogueFormatError and may leave the tree half
 // built; callers clear it.
-std::string SaveTreeText(const FolderTree& tree);
-void LoadTreeText(FolderTree& tree, std::string_view stored);
-std::string SaveItemLists(const FolderTree& tree);
+std::string treeText(const FolderTree& tree);
+void readTreeText(FolderTree& tree, std::string_view stored);
+std::string itemListsText(const FolderTree& tree);
 // `block` lies inside `file`, which folders keep while their items are not yet made; it ends
 // at its first zero byte.
-void LoadItemLists(FolderTree& tree, std::string_view block,
+void readItemLists(FolderTree& tree, std::string_view block,
                    const std::shared_ptr<const std::string>& file);
 
 // The whole file.
@@ -78,12 +78,12 @@ public:
 
     // The file's catalogue, or the default tree when there is no file. A file read ahead for
     // this path is taken instead of reading it again.
-    void LoadCatalogue(Catalogue& catalogue, CatalogueReadAhead* readAhead = nullptr);
+    void load(Catalogue& catalogue, CatalogueReadAhead* readAhead = nullptr);
     // Replaces the tree by the file's content, or shows why it cannot and leaves it empty.
-    void ReadCatalogueFile(Catalogue& catalogue, CatalogueReadAhead* readAhead = nullptr);
+    void read(Catalogue& catalogue, CatalogueReadAhead* readAhead = nullptr);
     // Throws AppError when the file cannot be written; the old file then stays whole. A file
     // that could not be read is first kept aside as "<name>.bak" (or ".bak2", ...).
-    void WriteCatalogueFile(const Catalogue& catalogue);
+    void write(const Catalogue& catalogue);
 
     // True while a file that failed to load waits to be kept aside.
     bool keepsUnreadable() const { return mKeepUnreadable; }

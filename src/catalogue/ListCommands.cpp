@@ -44,7 +44,7 @@ std::vector<int> moveSelectedRows(Catalogue& catalogue, std::vector<int> selecte
             --insertAt;
         }
     }
-    catalogue.RemoveSelectedItems(selectedRows);
+    catalogue.removeSelectedItems(selectedRows);
     const int k = static_cast<int>(taken.size());
     std::vector<int> block;
     if (target == -1) {
@@ -84,7 +84,7 @@ void moveRowsToFolder(Catalogue& catalogue, const std::vector<int>& selectedRows
         return;
     }
     catalogue.appendItems(target, itemsOfRows(catalogue, selectedRows));
-    catalogue.RemoveSelectedItems(selectedRows);
+    catalogue.removeSelectedItems(selectedRows);
 }
 
 bool treeAcceptsDrop(bool fromList, const TreeNode* underPointer, const TreeNode* selected) {
@@ -114,15 +114,15 @@ bool ColumnSortToggles::click(int column) {
 DblClickAction dblClickAction(int dblClick) {
     switch (dblClick) {
     case 0:
-        return DblClickAction::OpenProjectFolder;
+        return DblClickAction::openProjectFolder;
     case 1:
-        return DblClickAction::GameStart;
+        return DblClickAction::playGame;
     case 2:
-        return DblClickAction::EditIn2000;
+        return DblClickAction::editIn2000;
     case 3:
-        return DblClickAction::Nothing;
+        return DblClickAction::nothing;
     default:
-        return DblClickAction::Unknown;
+        return DblClickAction::unknown;
     }
 }
 

@@ -42,7 +42,7 @@ private:
     int mTags[2] = {2, 4}; // bit 0: the next click sorts descending
 };
 
-enum class DblClickAction { OpenProjectFolder, GameStart, EditIn2000, Nothing, Unknown };
+enum class DblClickAction { openProjectFolder, playGame, editIn2000, nothing, unknown };
 // "何もしない" (3) does nothing; values no choice offers are Unknown.
 DblClickAction dblClickAction(int dblClick);
 

@@ -30,7 +30,7 @@ std::vector<std::string> plainSubfolders(FileSystem& fs, const std::string& fold
 
 } // namespace
 
-std::string ResolveGazToolFolder(FileSystem& fs, const std::string& droppedPath,
+std::string resolveGazToolFolder(FileSystem& fs, const std::string& droppedPath,
                                  const std::string& toolName) {
     const std::string program = toolName + ".exe";
     if (pathtext::sameName(pathtext::namePart(droppedPath), program)) {

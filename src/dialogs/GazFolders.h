@@ -11,12 +11,12 @@ namespace tavrin {
 class FileSystem;
 
 // The Gaz soft tools in the order of their bar buttons and of BarSettings::gazToolPath.
-inline constexpr std::array<const char*, 4> gazToolNames = {"actview", "ccclip", "lukey", "mywin"};
+inline constexpr std::array<const char*, 4> kGazToolNames = {"actview", "ccclip", "lukey", "mywin"};
 
 // The folder of a tool's program, from a path dropped on the tool's field: the program itself,
 // its folder, or a folder whose direct subfolder holds it. When none is found, a message for the
 // user instead of a folder, left in the field where the user sees it.
-std::string ResolveGazToolFolder(FileSystem& fs, const std::string& droppedPath,
+std::string resolveGazToolFolder(FileSystem& fs, const std::string& droppedPath,
                                  const std::string& toolName);
 
 // A tool folder as stored: every trailing byte up to 0x20 removed.

@@ -28,7 +28,7 @@ bool startsWithHttp(std::string_view path) {
 
 } // namespace
 
-std::string AddFileIcon(FileSystem& fs, Icons& icons, const std::string& path) {
+std::string iconForPath(FileSystem& fs, Icons& icons, const std::string& path) {
     std::optional<std::string> icon;
     if (fs.folderExists(path)) {
         icon = icons.desktopIcon(Icons::Desktop::Folder, path);
@@ -55,13 +55,13 @@ BarsPlan planBars(const BarSettings& bars, FileSystem& fs, Icons& icons) {
     BarsPlan plan;
     for (std::size_t i = 0; i < bars.aplButtons.size(); ++i) {
         const AplButtonEntry& entry = bars.aplButtons[i];
-        plan.apl[i] = {entry.shown, entry.path, AddFileIcon(fs, icons, entry.path)};
+        plan.apl[i] = {entry.shown, entry.path, iconForPath(fs, icons, entry.path)};
         plan.aplCount += entry.shown ? 1 : 0;
     }
     for (std::size_t t = 0; t < kGazTools.size(); ++t) {
         const std::string program = gazToolPath(bars.gazToolPath[t], kGazTools[t].program);
         BarButtonPlan& button = plan.gaz[t];
-        button.icon = AddFileIcon(fs, icons, program);
+        button.icon = iconForPath(fs, icons, program);
         button.shown = fs.fileExists(program);
         if (button.shown) {
             button.hint = kGazTools[t].name;
@@ -74,12 +74,11 @@ BarsPlan planBars(const BarSettings& bars, FileSystem& fs, Icons& icons) {
     return plan;
 }
 
-void AplButtonClick(LaunchContext& ctx, const std::string& path) {
-    RunApplication(ctx, path);
+void startAppButton(LaunchContext& ctx, const std::string& path) {
+    runApplication(ctx, path);
 }
 
-void Bt_actviewClick(LaunchContext& ctx, const std::string& toolFolder,
-                     const ProjectItem* focused) {
+void startActview(LaunchContext& ctx, const std::string& toolFolder, const ProjectItem* focused) {
     const std::string folder = gazToolPath(toolFolder, "");
     if (focused) {
         const std::string ini = folder + "actview.ini";
@@ -87,11 +86,11 @@ void Bt_actviewClick(LaunchContext& ctx, const std::string& toolFolder,
         file.writeString("System", "Path", pathtext::withoutTrailingBackslash(focused->Path));
         writeProfile(ctx.fs, ini, file);
     }
-    RunApplication(ctx, folder + "actview");
+    runApplication(ctx, folder + "actview");
 }
 
-void GazToolClick(LaunchContext& ctx, std::size_t tool, const std::string& toolFolder) {
-    RunApplication(ctx, gazToolPath(toolFolder, kGazTools[tool].name));
+void startGazTool(LaunchContext& ctx, std::size_t tool, const std::string& toolFolder) {
+    runApplication(ctx, gazToolPath(toolFolder, kGazTools[tool].name));
 }
 
 } // namespace tavrin

@@ -2,7 +2,7 @@
 
 #include "catalogue/ProjectItem.h"
 #include "launch/Launch.h"
-#include "platform/SettingsRecord.h"
+#include "platform/UserSettings.h"
 
 #include <array>
 #include <string>
@@ -47,17 +47,17 @@ BarsPlan planBars(const BarSettings& bars, FileSystem& fs, Icons& icons);
 
 // One small picture for any path: a web address, a folder, a program's own icon, a document's
 // desktop icon, and the fallback whenever those give nothing.
-std::string AddFileIcon(FileSystem& fs, Icons& icons, const std::string& path);
+std::string iconForPath(FileSystem& fs, Icons& icons, const std::string& path);
 
 // A tool's folder, stored with or without a trailing backslash, joined to a name by one "\".
 std::string gazToolPath(std::string_view folder, std::string_view name);
 
 // An application button: its path started by the shell with "0".
-void AplButtonClick(LaunchContext& ctx, const std::string& path);
+void startAppButton(LaunchContext& ctx, const std::string& path);
 // actview learns the focused project from its own settings file, then starts. Throws AppError
 // when that file cannot be written, and then starts nothing.
-void Bt_actviewClick(LaunchContext& ctx, const std::string& toolFolder, const ProjectItem* focused);
+void startActview(LaunchContext& ctx, const std::string& toolFolder, const ProjectItem* focused);
 // ccclip, lukey or mywin (tool 1..3), started by its extensionless path.
-void GazToolClick(LaunchContext& ctx, std::size_t tool, const std::string& toolFolder);
+void startGazTool(LaunchContext& ctx, std::size_t tool, const std::string& toolFolder);
 
 } // namespace tavrin

@@ -2,7 +2,7 @@
 
 #include "launch/GameCodePage.h"
 #include "launch/GameNeeds.h"
-#include "launch/Tavrinutils.h"
+#include "launch/StartHelpers.h"
 #include "platform/AppError.h"
 #include "platform/Cp932.h"
 #include "platform/Dialogs.h"
@@ -164,7 +164,7 @@ void startWhenReady(LaunchContext& ctx, const std::string& file, StartPlan plan,
     if (!r->throughWine) {
         const std::string native =
             plan.given == Parameters::always ? plan.parameters : std::string();
-        if (!ExecuteFile(ctx.shell, file, native) && failed) {
+        if (!startOrOpen(ctx.shell, file, native) && failed) {
             failed();
         }
         return;
@@ -177,10 +177,7 @@ void startWhenReady(LaunchContext& ctx, const std::string& file, StartPlan plan,
             if (!readyToStart(ctx, file, caption, plan.codePage)) {
                 return;
             }
-            guarded(ctx.dialogs, [&] {
-                if (gdi) {
-                    useGdiRenderer(ctx.registry, *runtime);
-                }
+            Registry::Then start = [ctx, file, plan, caption, failed]() mutable {
                 Shell::StartOptions options;
                 options.codePage = plan.codePage;
                 options.ended = [&dialogs = ctx.dialogs, file, caption](const Shell::Outcome& o) {
@@ -191,6 +188,16 @@ void startWhenReady(LaunchContext& ctx, const std::string& file, StartPlan plan,
                     failed) {
                     failed();
                 }
+            };
+            guarded(ctx.dialogs, [&] {
+                if (!gdi) {
+                    start();
+                    return;
+                }
+                ctx.registry.later(plan.key, [program = *runtime, start](Registry& registry) {
+                    useGdiRenderer(registry, program);
+                    return start;
+                });
             });
         },
         key);
@@ -245,28 +252,35 @@ bool screenModeFits(LaunchContext& ctx, const char* caption, StartPlan& plan) {
     return true;
 }
 
-// The code page of a project's game: the user's choice, else the one its files tell.
-int gameCodePage(LaunchContext& ctx, const ProjectItem& item, const GameNeeds& needs) {
-    if (ctx.chosenCodePage) {
-        if (const std::optional<int> chosen = ctx.chosenCodePage(item.Path)) {
-            return *chosen;
-        }
-    }
-    return gamecodepage::read(ctx.fs, pathtext::withTrailingBackslash(item.Path), needs.rtpFolders);
-}
-
 void startGame(LaunchContext& ctx, const ProjectItem& item, const StartRequest& r,
                const char* caption) {
     StartPlan plan;
     plan.parameters = r.parameters;
     plan.key = pathtext::withTrailingBackslash(item.Path);
-    std::optional<GameNeeds> needs;
-    if (item.Kind == pk2000 && ctx.fs.fileExists(r.file)) {
-        needs = readGameNeeds(ctx.fs, ctx.registry, item.Path);
-        plan.codePage = gameCodePage(ctx, item, *needs);
+    auto start = [ctx, r, caption](StartPlan plan, const std::optional<GameNeeds>& needs) mutable {
+        startWhenReady(ctx, r.file, std::move(plan), caption, {}, [&](StartPlan& p) {
+            return preparedGame(ctx, needs, r.file, caption) && screenModeFits(ctx, caption, p);
+        });
+    };
+    if (item.Kind != pk2000 || !ctx.fs.fileExists(r.file)) {
+        start(std::move(plan), std::nullopt);
+        return;
     }
-    startWhenReady(ctx, r.file, std::move(plan), caption, {}, [&](StartPlan& p) {
-        return preparedGame(ctx, needs, r.file, caption) && screenModeFits(ctx, caption, p);
+    // The user's choices are kept on this thread; the folder and the registry are read as they
+    // are when the start is asked for.
+    std::optional<int> chosen;
+    if (ctx.chosenCodePage) {
+        chosen = ctx.chosenCodePage(item.Path);
+    }
+    const std::string key = plan.key;
+    ctx.registry.later(key, [&fs = ctx.fs, folder = item.Path, plan = std::move(plan), chosen,
+                             start = std::move(start)](Registry& registry) mutable {
+        GameNeeds needs = readGameNeeds(fs, registry, folder);
+        plan.codePage = chosen ? *chosen : gamecodepage::read(fs, plan.key, needs.rtpFolders);
+        return Registry::Then(
+            [plan = std::move(plan), needs = std::move(needs), start = std::move(start)]() mutable {
+                start(std::move(plan), needs);
+            });
     });
 }
 
@@ -323,14 +337,14 @@ std::optional<StartRequest> testPlayRequest(const ProjectItem& item, int startSi
     }
 }
 
-void GameStart(LaunchContext& ctx, const ProjectItem* focused, int startSize) {
+void playGame(LaunchContext& ctx, const ProjectItem* focused, int startSize) {
     if (!focused) {
         return;
     }
     startGame(ctx, *focused, gameStartRequest(*focused, startSize), "ゲーム実行");
 }
 
-void TestPlay(LaunchContext& ctx, const ProjectItem* focused, int startSize) {
+void testPlay(LaunchContext& ctx, const ProjectItem* focused, int startSize) {
     if (!focused) {
         return;
     }
@@ -343,19 +357,19 @@ void TestPlay(LaunchContext& ctx, const ProjectItem* focused, int startSize) {
     startGame(ctx, *focused, *r, "テストプレー");
 }
 
-void OpenProjectFolder(LaunchContext& ctx, const ProjectItem* focused) {
+void openProjectFolder(LaunchContext& ctx, const ProjectItem* focused) {
     if (focused) {
         ctx.shell.execute(focused->Path, {}, {});
     }
 }
 
-void R1Click(LaunchContext& ctx, const ProjectItem* focused) {
+void showProjectProperties(LaunchContext& ctx, const ProjectItem* focused) {
     if (focused) {
         ctx.shell.showProperties(focused->Path);
     }
 }
 
-void RunApplication(LaunchContext& ctx, const std::string& path) {
+void runApplication(LaunchContext& ctx, const std::string& path) {
     if (path.empty()) {
         return;
     }
@@ -368,7 +382,7 @@ void RunApplication(LaunchContext& ctx, const std::string& path) {
     });
 }
 
-void TukuruExecute(LaunchContext& ctx, const ProjectItem* focused, const TrySettings& trial) {
+void openIn2000Editor(LaunchContext& ctx, const ProjectItem* focused, const TrySettings& trial) {
     if (!focused || focused->Kind == pk95) {
         return;
     }
@@ -385,45 +399,62 @@ void TukuruExecute(LaunchContext& ctx, const ProjectItem* focused, const TrySett
         }
         return;
     }
-    const std::string enterbrain = "Software\\Enterbrain\\RPG2000";
-    std::string folder =
-        ReadRegistryString(ctx.registry, "Software\\ASCII\\RPG2000", "ApplicationPath");
-    if (folder.empty()) {
-        folder = ReadRegistryString(ctx.registry, enterbrain, "ApplicationPath");
-    }
-    if (folder.empty()) {
-        warn(ctx, "RPGツクール2000がインストールされていません。");
-        return;
-    }
-    const EditorProfile editor{folder, "RPG2000.exe", "RPG2000.ini", "RPG2000"};
-    if (!editorCanStart(ctx, editor)) {
-        return;
-    }
-    // Only an editor registered by its later publisher reads the project from the registry.
-    if (!ReadRegistryString(ctx.registry, enterbrain, "ApplicationPath").empty()) {
-        WriteEditorRegistry(ctx.registry, enterbrain, base, name);
-    }
-    openInEditor(ctx, editor, base, name);
+    const std::string key = "RPG2000|" + focused->Path;
+    ctx.registry.later(key, [ctx, key, base, name](Registry& registry) {
+        const std::string enterbrain = "Software\\Enterbrain\\RPG2000";
+        std::string folder =
+            readRegistryString(registry, "Software\\ASCII\\RPG2000", "ApplicationPath");
+        if (folder.empty()) {
+            folder = readRegistryString(registry, enterbrain, "ApplicationPath");
+        }
+        return Registry::Then([ctx, key, base, name, folder, enterbrain]() mutable {
+            if (folder.empty()) {
+                warn(ctx, "RPGツクール2000がインストールされていません。");
+                return;
+            }
+            const EditorProfile editor{folder, "RPG2000.exe", "RPG2000.ini", "RPG2000"};
+            if (!editorCanStart(ctx, editor)) {
+                return;
+            }
+            ctx.registry.later(key, [ctx, editor, base, name, enterbrain](Registry& registry) {
+                // Only an editor registered by its later publisher reads the project from the
+                // registry.
+                if (!readRegistryString(registry, enterbrain, "ApplicationPath").empty()) {
+                    writeEditorRegistry(registry, enterbrain, base, name);
+                }
+                return Registry::Then(
+                    [ctx, editor, base, name]() mutable { openInEditor(ctx, editor, base, name); });
+            });
+        });
+    });
 }
 
-void Tukuru2003Execute(LaunchContext& ctx, const ProjectItem* focused) {
+void openIn2003Editor(LaunchContext& ctx, const ProjectItem* focused) {
     if (!focused || focused->Kind == pk95) {
         return;
     }
-    const std::string key = "Software\\Enterbrain\\RPG2003";
-    const std::string folder = ReadRegistryString(ctx.registry, key, "ApplicationPath");
-    if (folder.empty()) {
-        warn(ctx, "RPGツクール2003がインストールされていません。");
-        return;
-    }
-    const EditorProfile editor{folder, "RPG2003.exe", "RPG2003.ini", "RPG2003"};
-    if (!editorCanStart(ctx, editor)) {
-        return;
-    }
+    const std::string key = "RPG2003|" + focused->Path;
     const std::string base = projectBaseFolder(focused->Path);
     const std::string name = projectFolderName(focused->Path);
-    WriteEditorRegistry(ctx.registry, key, base, name);
-    openInEditor(ctx, editor, base, name);
+    ctx.registry.later(key, [ctx, key, base, name](Registry& registry) {
+        const std::string regKey = "Software\\Enterbrain\\RPG2003";
+        const std::string folder = readRegistryString(registry, regKey, "ApplicationPath");
+        return Registry::Then([ctx, key, base, name, folder, regKey]() mutable {
+            if (folder.empty()) {
+                warn(ctx, "RPGツクール2003がインストールされていません。");
+                return;
+            }
+            const EditorProfile editor{folder, "RPG2003.exe", "RPG2003.ini", "RPG2003"};
+            if (!editorCanStart(ctx, editor)) {
+                return;
+            }
+            ctx.registry.later(key, [ctx, editor, base, name, regKey](Registry& registry) {
+                writeEditorRegistry(registry, regKey, base, name);
+                return Registry::Then(
+                    [ctx, editor, base, name]() mutable { openInEditor(ctx, editor, base, name); });
+            });
+        });
+    });
 }
 
 } // namespace tavrin

@@ -1,7 +1,7 @@
 #pragma once
 
 #include "catalogue/ProjectItem.h"
-#include "platform/SettingsRecord.h"
+#include "platform/UserSettings.h"
 
 #include <functional>
 #include <optional>
@@ -15,7 +15,9 @@ class Registry;
 class Shell;
 
 // What the launch commands reach. Each command acts on the list's focused row (nullptr: none,
-// and the command does nothing) and returns at once: nothing started is waited for.
+// and the command does nothing) and returns at once: nothing started is waited for, and what
+// must first be read from or written to the registry goes through `registry.later`, the command
+// going on from there.
 struct LaunchContext {
     Shell& shell;
     Dialogs& dialogs;
@@ -43,16 +45,16 @@ std::optional<StartRequest> testPlayRequest(const ProjectItem& item, int startSi
 // nothing when `file` is no game runtime.
 std::optional<std::string> runtimeName(const std::string& file);
 
-void GameStart(LaunchContext& ctx, const ProjectItem* focused, int startSize);
-void TestPlay(LaunchContext& ctx, const ProjectItem* focused, int startSize);
-void OpenProjectFolder(LaunchContext& ctx, const ProjectItem* focused);
-void R1Click(LaunchContext& ctx, const ProjectItem* focused);
+void playGame(LaunchContext& ctx, const ProjectItem* focused, int startSize);
+void testPlay(LaunchContext& ctx, const ProjectItem* focused, int startSize);
+void openProjectFolder(LaunchContext& ctx, const ProjectItem* focused);
+void showProjectProperties(LaunchContext& ctx, const ProjectItem* focused);
 // A program the user chose; says so when it cannot be started.
-void RunApplication(LaunchContext& ctx, const std::string& path);
+void runApplication(LaunchContext& ctx, const std::string& path);
 
 // The project in the RPG Tsukuru 2000 editor (or its trial edition) and in the 2003 editor:
 // the editor learns the project from its registry key and its settings file, then starts.
-void TukuruExecute(LaunchContext& ctx, const ProjectItem* focused, const TrySettings& trial);
-void Tukuru2003Execute(LaunchContext& ctx, const ProjectItem* focused);
+void openIn2000Editor(LaunchContext& ctx, const ProjectItem* focused, const TrySettings& trial);
+void openIn2003Editor(LaunchContext& ctx, const ProjectItem* focused);
 
 } // namespace tavrin

@@ -43,67 +43,67 @@ LaunchContext LaunchActions::gameContext() {
     return ctx;
 }
 
-void LaunchActions::GameStart() {
+void LaunchActions::playGame() {
     LaunchContext ctx = gameContext();
-    tavrin::GameStart(ctx, focused(), mSettings.basic.startSize);
+    tavrin::playGame(ctx, focused(), mSettings.basic.startSize);
 }
 
-void LaunchActions::TestPlay() {
+void LaunchActions::testPlay() {
     LaunchContext ctx = gameContext();
-    tavrin::TestPlay(ctx, focused(), mSettings.basic.startSize);
+    tavrin::testPlay(ctx, focused(), mSettings.basic.startSize);
 }
 
-void LaunchActions::OpenProjectFolder() {
+void LaunchActions::openProjectFolder() {
     LaunchContext ctx = context();
-    tavrin::OpenProjectFolder(ctx, focused());
+    tavrin::openProjectFolder(ctx, focused());
 }
 
-void LaunchActions::R1Click() {
+void LaunchActions::showProjectProperties() {
     LaunchContext ctx = context();
-    tavrin::R1Click(ctx, focused());
+    tavrin::showProjectProperties(ctx, focused());
 }
 
-void LaunchActions::TukuruExecute() {
+void LaunchActions::openIn2000Editor() {
     LaunchContext ctx = context();
-    tavrin::TukuruExecute(ctx, focused(), mSettings.trial);
+    tavrin::openIn2000Editor(ctx, focused(), mSettings.trial);
 }
 
-void LaunchActions::Tukuru2003Execute() {
+void LaunchActions::openIn2003Editor() {
     LaunchContext ctx = context();
-    tavrin::Tukuru2003Execute(ctx, focused());
+    tavrin::openIn2003Editor(ctx, focused());
 }
 
-void LaunchActions::ProjectListDblClick() {
+void LaunchActions::runDoubleClickAction() {
     switch (dblClickAction(mSettings.basic.dblClick)) {
-    case DblClickAction::OpenProjectFolder:
-        OpenProjectFolder();
+    case DblClickAction::openProjectFolder:
+        openProjectFolder();
         break;
-    case DblClickAction::GameStart:
-        GameStart();
+    case DblClickAction::playGame:
+        playGame();
         break;
-    case DblClickAction::EditIn2000:
-        TukuruExecute();
+    case DblClickAction::editIn2000:
+        openIn2000Editor();
         break;
-    case DblClickAction::Nothing:
+    case DblClickAction::nothing:
         break;
-    case DblClickAction::Unknown:
+    case DblClickAction::unknown:
         mServices.dialogs.message("Not found be specified action", "ProjectListDblClick()");
         break;
     }
 }
 
-void LaunchActions::AplButtonClick(int index) {
+void LaunchActions::startAppButton(int index) {
     LaunchContext ctx = context();
-    tavrin::AplButtonClick(ctx, mSettings.bars.aplButtons.at(static_cast<std::size_t>(index)).path);
+    tavrin::startAppButton(ctx, mSettings.bars.aplButtons.at(static_cast<std::size_t>(index)).path);
 }
 
-void LaunchActions::GazButtonClick(int index) {
+void LaunchActions::startGazButton(int index) {
     LaunchContext ctx = context();
     const auto tool = static_cast<std::size_t>(index);
     if (tool == 0) {
-        tavrin::Bt_actviewClick(ctx, mSettings.bars.gazToolPath[0], focused());
+        tavrin::startActview(ctx, mSettings.bars.gazToolPath[0], focused());
     } else {
-        tavrin::GazToolClick(ctx, tool, mSettings.bars.gazToolPath.at(tool));
+        tavrin::startGazTool(ctx, tool, mSettings.bars.gazToolPath.at(tool));
     }
 }
 

@@ -2,8 +2,8 @@
 
 #include "launch/Launch.h"
 #include "platform/Services.h"
-#include "platform/SettingsRecord.h"
 #include "platform/Shell.h"
+#include "platform/UserSettings.h"
 
 #include <functional>
 
@@ -20,7 +20,7 @@ public:
     using FocusedItem = std::function<const ProjectItem*()>;
     // Game starts and test plays that ran are written down in `log`; games run in the code
     // pages of `codePages`.
-    LaunchActions(Services services, const SettingsRecord& settings, PlayLog& log,
+    LaunchActions(Services services, const UserSettings& settings, PlayLog& log,
                   CodePageChoices& codePages)
         : mServices(services), mSettings(settings), mGameShell(services.shell, log),
           mCodePages(codePages) {}
@@ -28,17 +28,17 @@ public:
     LaunchActions(const LaunchActions&) = delete;
     LaunchActions& operator=(const LaunchActions&) = delete;
 
-    void GameStart();
-    void TestPlay();
-    void OpenProjectFolder();
-    void R1Click();
-    void TukuruExecute();
-    void Tukuru2003Execute();
+    void playGame();
+    void testPlay();
+    void openProjectFolder();
+    void showProjectProperties();
+    void openIn2000Editor();
+    void openIn2003Editor();
     // What [B_Setting] DblClick names.
-    void ProjectListDblClick();
+    void runDoubleClickAction();
     // Buttons in bar order, from 0.
-    void AplButtonClick(int index);
-    void GazButtonClick(int index);
+    void startAppButton(int index);
+    void startGazButton(int index);
 
     // The row the commands act on; none until a list is followed.
     void follow(FocusedItem focused) { mFocused = std::move(focused); }
@@ -73,7 +73,7 @@ private:
     const ProjectItem* focused() const { return mFocused ? mFocused() : nullptr; }
 
     Services mServices;
-    const SettingsRecord& mSettings;
+    const UserSettings& mSettings;
     RecordedStarts mGameShell;
     CodePageChoices& mCodePages;
     FocusedItem mFocused;

@@ -5,7 +5,14 @@
 
 namespace tavrin {
 
-std::string ReadRegistryString(Registry& registry, const std::string& key,
+// NOLINTNEXTLINE(performance-unnecessary-value-param): by value for the registries that keep it
+void Registry::later(const std::string& /*key*/, std::function<Then(Registry&)> work) {
+    if (const Then then = work(*this)) {
+        then();
+    }
+}
+
+std::string readRegistryString(Registry& registry, const std::string& key,
                                const std::string& valueName) {
     std::string value;
     switch (registry.readString(key, valueName, value)) {

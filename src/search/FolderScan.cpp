@@ -218,7 +218,7 @@ int walkFolders(FileSystem& fs, const std::string& startFolder,
             for (std::size_t m = 0; m < markerNames.size(); ++m) {
                 if (done.markers[m]) {
                     host.gate();
-                    host.AddFoundProject(done.path, markerNames[m]);
+                    host.addFoundProject(done.path, markerNames[m]);
                 }
             }
             continue;
@@ -244,7 +244,7 @@ int walkFolders(FileSystem& fs, const std::string& startFolder,
                 }
                 host.gate();
                 // Shown before it is read: a folder whose reading hangs stays named.
-                host.ShowSearchedFolder(path);
+                host.showSearchedFolder(path);
                 return true;
             });
         if (!entered) {

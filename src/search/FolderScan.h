@@ -16,8 +16,8 @@ class FileSystem;
 // 4: RPG Tsukuru 95), "RPG_RT.lmt" first.
 std::vector<std::string> markerNamesFor(int matchKinds);
 
-// What the walk hands to the window side. The scanner thread runs ShowSearchedFolder and
-// AddFoundProject on the user-interface thread and waits for them; an exception they raise ends
+// What the walk hands to the window side. The scanner thread runs showSearchedFolder and
+// addFoundProject on the user-interface thread and waits for them; an exception they raise ends
 // the walk.
 class ScanHost {
 public:
@@ -27,8 +27,8 @@ public:
     // The pause gate: returns once the search may go on. Passed before a folder is entered and
     // before each hand-over.
     virtual void gate() {}
-    virtual void ShowSearchedFolder(const std::string& folder) = 0;
-    virtual void AddFoundProject(const std::string& folder, const std::string& marker) = 0;
+    virtual void showSearchedFolder(const std::string& folder) = 0;
+    virtual void addFoundProject(const std::string& folder, const std::string& marker) = 0;
 };
 
 // A start folder as the walk reports it: absolute (a relative one from the working folder), "."

@@ -16,20 +16,20 @@ SearchFormValues searchFormValues(const SearchSettings& settings) {
 
 int applySearchForm(int dialogResult, const SearchFormValues& values, SearchSettings& settings) {
     if (dialogResult <= 10) {
-        return searchSettingsCancelled;
+        return kSearchSettingsCancelled;
     }
     settings.searchFolder = values.startFolder;
     settings.insert = values.insert;
     settings.dupChk = values.duplicate;
     // Rebuilt from the boxes alone: bits the file may have brought in are dropped.
     settings.matchKinds = 0;
-    if (values.rpgt2k) {
+    if (values.rpg2000) {
         settings.matchKinds += kind2000;
     }
-    if (values.rpgt95) {
+    if (values.rpg95) {
         settings.matchKinds += kind95;
     }
-    return dialogResult == searchFormSearch ? searchSettingsSearch : searchSettingsKept;
+    return dialogResult == kSearchFormSearch ? kSearchSettingsSearch : kSearchSettingsKept;
 }
 
 } // namespace tavrin

@@ -16,7 +16,7 @@ struct Launcher : test::FakeServices {
     LaunchContext ctx{shell, dialogs, registry, fs};
 };
 
-TEST(AddFileIcon, TakesTheFirstRuleThatAppliesAndFallsBackOnEveryFailure) {
+TEST(iconForPath, TakesTheFirstRuleThatAppliesAndFallsBackOnEveryFailure) {
     MemoryFileSystem fs;
     fs.folders = {"C:\\Tools", "http:\\\\folder"};
     fs.files = {{"C:\\a\\game.EXE", "x"},
@@ -46,12 +46,12 @@ TEST(AddFileIcon, TakesTheFirstRuleThatAppliesAndFallsBackOnEveryFailure) {
         {"C:\\a\\missing.exe", "fallback"},
     };
     for (const auto& [path, expected] : cases) {
-        EXPECT_EQ(AddFileIcon(fs, icons, path), expected) << path;
+        EXPECT_EQ(iconForPath(fs, icons, path), expected) << path;
     }
 
     icons.desktopFails = true;
     for (const std::string path : {"http://example.org/", "C:\\Tools", "C:\\a\\readme.txt"}) {
-        EXPECT_EQ(AddFileIcon(fs, icons, path), "fallback") << path;
+        EXPECT_EQ(iconForPath(fs, icons, path), "fallback") << path;
     }
 }
 
@@ -146,20 +146,20 @@ TEST(PlanBars, AToolShowsWhenItsProgramIsInItsFolder) {
 // The "0" goes to Windows programs only: a program of the host would take it for a file.
 TEST(BarClicks, StartThroughTheShellWithZeroForWindowsPrograms) {
     Launcher l;
-    AplButtonClick(l.ctx, "");
+    startAppButton(l.ctx, "");
     EXPECT_TRUE(l.shell.starts.empty());
 
-    GazToolClick(l.ctx, 1, "D:\\T");
-    GazToolClick(l.ctx, 3, "D:\\T\\");
+    startGazTool(l.ctx, 1, "D:\\T");
+    startGazTool(l.ctx, 3, "D:\\T\\");
     l.shell.ready.throughWine = false;
-    AplButtonClick(l.ctx, "https://example.org/");
-    AplButtonClick(l.ctx, "Z:\\usr\\local\\bin\\tool.sh");
+    startAppButton(l.ctx, "https://example.org/");
+    startAppButton(l.ctx, "Z:\\usr\\local\\bin\\tool.sh");
     EXPECT_EQ(l.shell.started(), "D:\\T\\ccclip|0|D:\\T\\;D:\\T\\mywin|0|D:\\T\\;"
                                  "https://example.org/||https:;"
                                  "Z:\\usr\\local\\bin\\tool.sh||Z:\\usr\\local\\bin\\;");
 
     l.shell.result = 2;
-    AplButtonClick(l.ctx, "C:\\gone.exe");
+    startAppButton(l.ctx, "C:\\gone.exe");
     ASSERT_EQ(l.dialogs.shown.size(), 1u);
     EXPECT_EQ(l.dialogs.shown[0].text, sj("指定されたアプリケーション・ファイルを開けません。"));
 }
@@ -168,7 +168,7 @@ TEST(BarClicks, ActviewLearnsTheFocusedProjectFromItsSettingsFile) {
     Launcher l;
     ProjectItem hero;
     hero.Path = "C:\\Games\\Hero\\";
-    Bt_actviewClick(l.ctx, "C:\\Gaz", &hero);
+    startActview(l.ctx, "C:\\Gaz", &hero);
     EXPECT_EQ(l.fs.files["C:\\Gaz\\actview.ini"], "[System]\r\nPath=C:\\Games\\Hero\r\n");
     ASSERT_EQ(l.shell.starts.size(), 1u);
     EXPECT_EQ(l.shell.starts[0].file, "C:\\Gaz\\actview");
@@ -178,20 +178,20 @@ TEST(BarClicks, ActviewLearnsTheFocusedProjectFromItsSettingsFile) {
     l.fs.files["C:\\Gaz\\actview.ini"] =
         "; mine\r\n[system]\r\nzoom=2\r\npath=old\r\n[Window]\r\nx=1\r\n";
     hero.Path = "C:\\" + sj("表") + "\\";
-    Bt_actviewClick(l.ctx, "C:\\Gaz\\", &hero);
+    startActview(l.ctx, "C:\\Gaz\\", &hero);
     EXPECT_EQ(l.fs.files["C:\\Gaz\\actview.ini"],
               "; mine\r\n[system]\r\nzoom=2\r\nPath=C:\\" + sj("表") + "\r\n[Window]\r\nx=1\r\n");
 
     // Without a focused row the file is left as it is.
     const std::string before = l.fs.files["C:\\Gaz\\actview.ini"];
-    Bt_actviewClick(l.ctx, "C:\\Gaz", nullptr);
+    startActview(l.ctx, "C:\\Gaz", nullptr);
     EXPECT_EQ(l.fs.files["C:\\Gaz\\actview.ini"], before);
     EXPECT_EQ(l.shell.starts.size(), 3u);
 
     // A file that cannot be written is reported, and actview does not start.
     l.fs.failWrites = {"C:\\Gaz\\actview.ini"};
     hero.Path = "C:\\Other\\";
-    EXPECT_THROW(Bt_actviewClick(l.ctx, "C:\\Gaz", &hero), AppError);
+    EXPECT_THROW(startActview(l.ctx, "C:\\Gaz", &hero), AppError);
     EXPECT_EQ(l.shell.starts.size(), 3u);
 }
 

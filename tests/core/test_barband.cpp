@@ -1,4 +1,4 @@
-#include "app/BarBand.h"
+#include "app/core/BarBand.h"
 
 #include <gtest/gtest.h>
 

@@ -57,13 +57,13 @@ std::vector<std::string> paths(const Catalogue& c) {
 class CatalogueTest : public ::testing::Test {
 protected:
     void SetUp() override {
-        root = catalogue.AddFolder(nullptr, "Tavrin");
-        folder = catalogue.AddFolder(root, "RPG");
+        root = catalogue.addFolder(nullptr, "Tavrin");
+        folder = catalogue.addFolder(root, "RPG");
         catalogue.addListener(&shadow);
     }
     void fill(std::initializer_list<const char*> ps) {
         for (const char* p : ps) {
-            catalogue.AddFoundItem(p, std::string("T") + p, pk2000);
+            catalogue.addFoundItem(p, std::string("T") + p, pk2000);
         }
     }
     Catalogue catalogue;
@@ -82,9 +82,9 @@ TEST_F(CatalogueTest, RemoveSelectedKeepsTheOthersInOrder) {
         {{0, 1, 2, 3, 4}, {}},     {{1, 1, 7, -1}, {"A", "C", "D", "E"}},
     };
     for (const auto& r : rows) {
-        catalogue.ClearSelectedFolder();
+        catalogue.clearSelectedFolder();
         fill({"A", "B", "C", "D", "E"});
-        catalogue.RemoveSelectedItems(r.selected);
+        catalogue.removeSelectedItems(r.selected);
         EXPECT_EQ(paths(catalogue), r.left);
         EXPECT_EQ(shadow.rows, catalogue.rowCount());
     }
@@ -93,12 +93,12 @@ TEST_F(CatalogueTest, RemoveSelectedKeepsTheOthersInOrder) {
 TEST_F(CatalogueTest, RemoveManyScatteredRowsKeepsOrder) {
     std::vector<int> odd;
     for (int i = 0; i < 1000; ++i) {
-        catalogue.AddFoundItem(std::to_string(i), "", pk95);
+        catalogue.addFoundItem(std::to_string(i), "", pk95);
         if (i % 2) {
             odd.push_back(i);
         }
     }
-    catalogue.RemoveSelectedItems(odd);
+    catalogue.removeSelectedItems(odd);
     ASSERT_EQ(catalogue.rowCount(), 500);
     for (int i = 0; i < 500; ++i) {
         EXPECT_EQ(catalogue.row(i)->Path, std::to_string(2 * i));
@@ -107,13 +107,13 @@ TEST_F(CatalogueTest, RemoveManyScatteredRowsKeepsOrder) {
 }
 
 TEST_F(CatalogueTest, PastedItemsGoBeforeTheFocusedRowInReverse) {
-    catalogue.InsertPastedItem("X", "x", -1);
+    catalogue.insertPastedItem("X", "x", -1);
     EXPECT_EQ(paths(catalogue), (std::vector<std::string>{"X"}));
-    catalogue.ClearSelectedFolder();
+    catalogue.clearSelectedFolder();
 
     fill({"A", "B", "C", "D"});
     for (const char* p : {"P1", "P2", "P3"}) {
-        catalogue.InsertPastedItem(p, "", 2);
+        catalogue.insertPastedItem(p, "", 2);
     }
     EXPECT_EQ(paths(catalogue), (std::vector<std::string>{"A", "B", "P3", "P2", "P1", "C", "D"}));
     EXPECT_EQ(catalogue.row(2)->Kind, pkNone);
@@ -121,13 +121,13 @@ TEST_F(CatalogueTest, PastedItemsGoBeforeTheFocusedRowInReverse) {
 }
 
 TEST_F(CatalogueTest, SortIsByPathOnlyAndNeverMergesDifferentPaths) {
-    catalogue.SortAscending([](const std::string& s) { return s; });
+    catalogue.sortAscending([](const std::string& s) { return s; });
     EXPECT_EQ(catalogue.rowCount(), 0);
 
-    catalogue.AddFoundItem("b", "1", pk95);
-    catalogue.AddFoundItem("B", "2", pk2000);
-    catalogue.AddFoundItem("a", "3", pkNone);
-    catalogue.AddFoundItem("b", "4", pk2000);
+    catalogue.addFoundItem("b", "1", pk95);
+    catalogue.addFoundItem("B", "2", pk2000);
+    catalogue.addFoundItem("a", "3", pkNone);
+    catalogue.addFoundItem("b", "4", pk2000);
     // A key that ignores case: the bytes must still tell "b" and "B" apart.
     auto folded = [](const std::string& s) {
         std::string k = s;
@@ -136,9 +136,9 @@ TEST_F(CatalogueTest, SortIsByPathOnlyAndNeverMergesDifferentPaths) {
         }
         return k;
     };
-    catalogue.SortAscending(folded);
+    catalogue.sortAscending(folded);
     EXPECT_EQ(paths(catalogue), (std::vector<std::string>{"a", "B", "b", "b"}));
-    catalogue.SortDescending(folded);
+    catalogue.sortDescending(folded);
     EXPECT_EQ(paths(catalogue), (std::vector<std::string>{"b", "b", "B", "a"}));
     // Titles and kinds travel with their path.
     EXPECT_EQ(catalogue.row(3)->Title, "3");
@@ -156,7 +156,7 @@ TEST_F(CatalogueTest, ALargeFolderSortsByWholeKeys) {
     const auto key = [](const std::string& s) {
         return "same start " + std::string(s.rbegin(), s.rend());
     };
-    catalogue.SortAscending(key);
+    catalogue.sortAscending(key);
     std::vector<std::string> expected;
     for (const ProjectItem& item : items) {
         expected.push_back(item.Path);
@@ -243,21 +243,21 @@ TEST_F(CatalogueTest, LocaleSortNeverMergesTextsOfOneKey) {
     ASSERT_EQ(localeSortKey(nec), localeSortKey(ibm));
     for (const auto& start : {std::vector<std::string>{ibm, "C:\\a\\", nec},
                               std::vector<std::string>{nec, ibm, "C:\\a\\"}}) {
-        catalogue.ClearSelectedFolder();
+        catalogue.clearSelectedFolder();
         for (const std::string& p : start) {
-            catalogue.AddFoundItem(p, "", pk2000);
+            catalogue.addFoundItem(p, "", pk2000);
         }
-        catalogue.SortAscending(localeSortKey);
+        catalogue.sortAscending(localeSortKey);
         EXPECT_EQ(paths(catalogue), (std::vector<std::string>{"C:\\a\\", nec, ibm}));
-        catalogue.SortDescending(localeSortKey);
+        catalogue.sortDescending(localeSortKey);
         EXPECT_EQ(paths(catalogue), (std::vector<std::string>{ibm, nec, "C:\\a\\"}));
     }
 }
 
 TEST_F(CatalogueTest, SelectingAnotherFolderEmptiesTheListFirst) {
     fill({"A", "B"});
-    TreeNode* other = catalogue.AddFolder(root, "Other");
-    catalogue.AddFoundItem("Z", "z", pk95);
+    TreeNode* other = catalogue.addFolder(root, "Other");
+    catalogue.addFoundItem("Z", "z", pk95);
     shadow.events.clear();
     catalogue.selectFolder(folder);
     EXPECT_EQ(shadow.events, (std::vector<std::string>{"leaving:1", "reset", "shown:2"}));
@@ -266,24 +266,24 @@ TEST_F(CatalogueTest, SelectingAnotherFolderEmptiesTheListFirst) {
 }
 
 TEST_F(CatalogueTest, DeletingFoldersMovesTheSelectionOut) {
-    TreeNode* a = catalogue.AddFolder(folder, "A");
-    TreeNode* b = catalogue.AddFolder(a, "B");
-    TreeNode* c = catalogue.AddFolder(folder, "C");
+    TreeNode* a = catalogue.addFolder(folder, "A");
+    TreeNode* b = catalogue.addFolder(a, "B");
+    TreeNode* c = catalogue.addFolder(folder, "C");
     catalogue.selectFolder(b);
     fill({"x"});
     catalogue.deleteFolder(a); // the next sibling takes the selection
     EXPECT_EQ(catalogue.selected(), c);
     catalogue.deleteFolder(c); // no sibling left: the parent
     EXPECT_EQ(catalogue.selected(), folder);
-    catalogue.AddFolder(folder, "D");
-    catalogue.AddFolder(folder, "E");
-    catalogue.DeleteFolderTree(folder->child(0));
+    catalogue.addFolder(folder, "D");
+    catalogue.addFolder(folder, "E");
+    catalogue.deleteFolderTree(folder->child(0));
     EXPECT_EQ(folder->childCount(), 0);
     EXPECT_EQ(catalogue.tree().nodeCount(), 2);
 
-    catalogue.ClearTree();
+    catalogue.clearTree();
     EXPECT_EQ(catalogue.selected(), nullptr);
-    catalogue.AddFoundItem("ignored", "", pk2000); // no folder selected: nothing happens
+    catalogue.addFoundItem("ignored", "", pk2000); // no folder selected: nothing happens
     EXPECT_EQ(catalogue.rowCount(), 0);
 }
 
@@ -292,7 +292,7 @@ TEST_F(CatalogueTest, DeepTreeIsDestroyedWithoutRecursion) {
     for (int i = 0; i < 200000; ++i) {
         n = catalogue.tree().append(n, "d");
     }
-    catalogue.ClearTree();
+    catalogue.clearTree();
     EXPECT_TRUE(catalogue.tree().empty());
 
     // Walked, replaced and destroyed with its tree, on a stack a recursion would overflow.
@@ -316,7 +316,7 @@ TEST_F(CatalogueTest, DeepTreeIsDestroyedWithoutRecursion) {
 }
 
 TEST_F(CatalogueTest, AppendToAnotherFolderLeavesTheListAlone) {
-    TreeNode* other = catalogue.AddFolder(root, "Other");
+    TreeNode* other = catalogue.addFolder(root, "Other");
     catalogue.selectFolder(folder);
     fill({"A"});
     catalogue.appendItems(other, {{"P", "T", pk95}, {"Q", "U", pkNone}});

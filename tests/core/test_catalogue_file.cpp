@@ -61,10 +61,10 @@ struct Fixture {
 
 TEST(CatalogueFileTest, DefaultTreeIsWrittenAsTheKnown28Bytes) {
     Fixture f;
-    f.store.LoadCatalogue(f.catalogue);
+    f.store.load(f.catalogue);
     EXPECT_EQ(f.catalogue.selected()->name, "RPG");
     EXPECT_TRUE(f.dialogs.shown.empty());
-    f.store.WriteCatalogueFile(f.catalogue);
+    f.store.write(f.catalogue);
     EXPECT_EQ(f.fs.files[kPath], bytes({0x49, 0x78, 0x4F, 0x09, 0x0E, 0,    0,    0,    0x54, 0x61,
                                         0x76, 0x72, 0x69, 0x6E, 0x0A, 0x0D, 0x0B, 0x52, 0x50, 0x47,
                                         0x0A, 0x0D, 0x02, 0,    0,    0,    0x1E, 0x1E}));
@@ -74,10 +74,10 @@ TEST(CatalogueFileTest, TreeBlockMapsLevelsAndLineEnds) {
     Catalogue c;
     CatalogueTree({"R", ">A", ">>B", ">C"}).addTo(c);
     const std::string stored = "R\n\r\vA\n\r\v\vB\n\r\vC\n\r";
-    EXPECT_EQ(SaveTreeText(c.tree()), stored);
+    EXPECT_EQ(treeText(c.tree()), stored);
 
     FolderTree back;
-    LoadTreeText(back, stored);
+    readTreeText(back, stored);
     EXPECT_EQ(describe(back), "R[]>A[]>>B[]>C[]");
 }
 
@@ -101,7 +101,7 @@ TEST(CatalogueFileTest, OutlineLineBreaksAndLevels) {
         FolderTree tree;
         std::string got;
         try {
-            LoadTreeText(tree, r.stored);
+            readTreeText(tree, r.stored);
             got = describe(tree);
         } catch (const CatalogueFormatError&) {
             got = "invalid";
@@ -118,11 +118,11 @@ TEST(CatalogueFileTest, RichCatalogueIsWrittenBackByteForByte) {
     TreeNode* const games = folders[1];
     TreeNode* const deep = folders[2];
     c.selectFolder(games);
-    c.AddFoundItem(sj("C:\\ゲーム\\表\\"), sj("ソード"), pk2000);
-    c.AddFoundItem("C:\\Old\\", sj("ツクール95作品"), pk95);
-    c.InsertPastedItem("D:\\Pasted\\", "Pasted", -1);
+    c.addFoundItem(sj("C:\\ゲーム\\表\\"), sj("ソード"), pk2000);
+    c.addFoundItem("C:\\Old\\", sj("ツクール95作品"), pk95);
+    c.insertPastedItem("D:\\Pasted\\", "Pasted", -1);
     c.selectFolder(deep);
-    c.AddFoundItem("E:\\x\\", "", pk2000);
+    c.addFoundItem("E:\\x\\", "", pk2000);
 
     const std::string saved = serializeCatalogue(c.tree());
     FolderTree back;
@@ -135,10 +135,10 @@ TEST(CatalogueFileTest, RichCatalogueIsWrittenBackByteForByte) {
 
 TEST(CatalogueFileTest, StorableTextsSurviveAWriteAndARead) {
     Catalogue c;
-    TreeNode* root = c.AddFolder(nullptr, "R");
-    c.AddFolder(root, storableText("\tA\r\nB"));
+    TreeNode* root = c.addFolder(nullptr, "R");
+    c.addFolder(root, storableText("\tA\r\nB"));
     c.selectFolder(root);
-    c.AddFoundItem(storableText("P\x1C\x1DQ"), storableText(sj("表\x1E")), pk2000);
+    c.addFoundItem(storableText("P\x1C\x1DQ"), storableText(sj("表\x1E")), pk2000);
     FolderTree back;
     ASSERT_EQ(parseCatalogue(serializeCatalogue(c.tree()), back), CatalogueParse::ok);
     EXPECT_EQ(describe(back), describe(c.tree()));
@@ -148,11 +148,11 @@ TEST(CatalogueFileTest, StorableTextsSurviveAWriteAndARead) {
     const std::string raw("a\x1C\x1D\x1E\0\r\n\tb", 9);
     const std::string item = "a       b|a       b|";
     Catalogue d;
-    TreeNode* top = d.AddFolder(nullptr, "R\r\n");
-    TreeNode* other = d.AddFolder(top, "O");
+    TreeNode* top = d.addFolder(nullptr, "R\r\n");
+    TreeNode* other = d.addFolder(top, "O");
     d.selectFolder(top);
-    d.AddFoundItem(raw, raw, pk2000);
-    d.InsertPastedItem(raw, raw, 0);
+    d.addFoundItem(raw, raw, pk2000);
+    d.insertPastedItem(raw, raw, 0);
     d.insertItem(1, {raw, raw, static_cast<ProjectKind>(0x1D)});
     d.appendItems(other, {{raw, raw, static_cast<ProjectKind>(0x1E)}});
     d.renameFolder(other, raw);
@@ -191,11 +191,11 @@ std::vector<Folder> foldersOf(const FolderTree& tree) {
 // new texts cleaned as storableText cleans them.
 TEST(CatalogueFileTest, TextsOfAnyBytesNeverBreakTheFileAcrossACloseAndAStart) {
     Fixture f;
-    f.store.LoadCatalogue(f.catalogue);
+    f.store.load(f.catalogue);
     TreeNode* rpg = f.catalogue.selected();
-    f.catalogue.AddFolder(f.catalogue.AddFolder(rpg, "A"), "B");
-    f.catalogue.AddFolder(rpg, "C");
-    f.catalogue.AddFolder(nullptr, "Top");
+    f.catalogue.addFolder(f.catalogue.addFolder(rpg, "A"), "B");
+    f.catalogue.addFolder(rpg, "C");
+    f.catalogue.addFolder(nullptr, "Top");
     std::mt19937 rng(1729);
     for (int round = 0; round < 400; ++round) {
         SCOPED_TRACE("round " + std::to_string(round));
@@ -213,14 +213,14 @@ TEST(CatalogueFileTest, TextsOfAnyBytesNeverBreakTheFileAcrossACloseAndAStart) {
             const std::string path = arbitraryBytes(rng);
             const std::string title = arbitraryBytes(rng);
             const auto kind = static_cast<ProjectKind>(static_cast<std::int8_t>(rng() % 0x100));
-            f.catalogue.AddFoundItem(path, title, kind);
+            f.catalogue.addFoundItem(path, title, kind);
             // A kind byte that ends a record or a group is dropped.
             const bool framing = kind == 0x1D || kind == 0x1E;
             expected[target].items.push_back(
                 {storableText(path), storableText(title), framing ? pkNone : kind});
         }
-        f.store.WriteCatalogueFile(f.catalogue);
-        f.store.LoadCatalogue(f.catalogue);
+        f.store.write(f.catalogue);
+        f.store.load(f.catalogue);
         ASSERT_TRUE(f.dialogs.shown.empty());
         const std::vector<Folder> read = foldersOf(f.catalogue.tree());
         ASSERT_EQ(read.size(), expected.size());
@@ -308,7 +308,7 @@ TEST(CatalogueFileTest, DamagedFilesGiveTheirMessageAndAnEmptyTree) {
     for (const auto& r : rows) {
         Fixture f;
         f.fs.files[kPath] = r.bytes;
-        f.store.LoadCatalogue(f.catalogue);
+        f.store.load(f.catalogue);
         ASSERT_EQ(f.dialogs.shown.size(), 1u) << r.name;
         EXPECT_EQ(f.dialogs.shown[0].text, r.message + keptAs(kPath + ".bak")) << r.name;
         EXPECT_EQ(f.dialogs.shown[0].caption, "Tavrin") << r.name;
@@ -330,7 +330,7 @@ TEST(CatalogueFileTest, LoadSelectsTheSecondFolderAndSetsIcons) {
     for (const auto& r : rows) {
         Fixture f;
         f.fs.files[kPath] = file(9, r.tree, r.groups);
-        f.store.LoadCatalogue(f.catalogue);
+        f.store.load(f.catalogue);
         ASSERT_NE(f.catalogue.selected(), nullptr);
         EXPECT_EQ(f.catalogue.selected()->name, r.selected);
         TreeNode* root = f.catalogue.tree().root();
@@ -351,26 +351,26 @@ TEST(CatalogueFileTest, UnreadableFileIsKeptAsideBeforeTheNextWrite) {
     const std::string damaged = "IxO\x09garbage";
     f.fs.files[kPath] = damaged;
     f.fs.files[kPath + ".bak"] = "older backup";
-    f.store.LoadCatalogue(f.catalogue);
-    f.store.WriteCatalogueFile(f.catalogue);
+    f.store.load(f.catalogue);
+    f.store.write(f.catalogue);
     EXPECT_EQ(f.fs.files[kPath + ".bak"], "older backup");
     EXPECT_EQ(f.fs.files[kPath + ".bak2"], damaged);
     EXPECT_EQ(f.fs.files[kPath], file(9, "", ""));
     // Kept once: a second write replaces the new file only.
-    f.store.WriteCatalogueFile(f.catalogue);
+    f.store.write(f.catalogue);
     EXPECT_EQ(f.fs.files.size(), 3u);
 }
 
 TEST(CatalogueFileTest, FileThatVanishedOrCannotBeOpenedIsReported) {
     Fixture f;
-    f.store.ReadCatalogueFile(f.catalogue);
+    f.store.read(f.catalogue);
     ASSERT_EQ(f.dialogs.shown.size(), 1u);
     EXPECT_EQ(f.dialogs.shown[0].text, sj("ファイルが存在しません。\n") + keptAs(kPath + ".bak"));
 
     Fixture g;
     g.fs.files[kPath] = file(9, "R\n\r", "\x1E");
     g.fs.unreadable.push_back(kPath);
-    g.store.LoadCatalogue(g.catalogue);
+    g.store.load(g.catalogue);
     ASSERT_EQ(g.dialogs.shown.size(), 1u);
     EXPECT_EQ(g.dialogs.shown[0].text,
               sj("ファイル Z:\\app\\data.ixo を開けません\n") + keptAs(kPath + ".bak"));
@@ -384,8 +384,8 @@ TEST(CatalogueFileTest, ReadAheadStandsInForTheReadOfItsOwnPathOnce) {
     const auto folders =
         CatalogueTree({"Tavrin", sj(">ゲーム表"), ">>Deep", ">>>Level3", "Second top"}).addTo(rich);
     rich.selectFolder(folders[1]);
-    rich.AddFoundItem(sj("C:\\ゲーム\\表\\"), sj("ソード"), pk2000);
-    rich.AddFoundItem("C:\\Old\\", sj("ツクール95作品"), pk95);
+    rich.addFoundItem(sj("C:\\ゲーム\\表\\"), sj("ソード"), pk2000);
+    rich.addFoundItem("C:\\Old\\", sj("ツクール95作品"), pk95);
     const std::string ahead = serializeCatalogue(rich.tree());
     const std::string own = file(9, "Own\n\r", "\x1E");
     const auto aheadOf = [&](const std::string& path, std::optional<std::string> bytes) {
@@ -399,7 +399,7 @@ TEST(CatalogueFileTest, ReadAheadStandsInForTheReadOfItsOwnPathOnce) {
         Fixture f;
         f.fs.files[kPath] = own;
         auto readAhead = aheadOf(kPath, ahead);
-        f.store.LoadCatalogue(f.catalogue, readAhead.get());
+        f.store.load(f.catalogue, readAhead.get());
         EXPECT_TRUE(f.dialogs.shown.empty());
         const FolderTree& tree = f.catalogue.tree();
         EXPECT_EQ(describe(tree), describe(rich.tree()));
@@ -410,11 +410,11 @@ TEST(CatalogueFileTest, ReadAheadStandsInForTheReadOfItsOwnPathOnce) {
         EXPECT_EQ(tree.parentOf(tree.root()->child(0)), tree.root());
         EXPECT_EQ(tree.indexOf(tree.topLevel(1)), 4);
         EXPECT_EQ(f.catalogue.selected(), tree.root()->child(0));
-        f.store.WriteCatalogueFile(f.catalogue);
+        f.store.write(f.catalogue);
         EXPECT_EQ(f.fs.files[kPath], ahead);
         // Given once: a later read is the window's own.
         f.fs.files[kPath] = own;
-        f.store.ReadCatalogueFile(f.catalogue, readAhead.get());
+        f.store.read(f.catalogue, readAhead.get());
         EXPECT_EQ(f.catalogue.tree().root()->name, "Own");
     }
     {
@@ -422,7 +422,7 @@ TEST(CatalogueFileTest, ReadAheadStandsInForTheReadOfItsOwnPathOnce) {
         Fixture f;
         f.fs.files[kPath] = own;
         auto readAhead = aheadOf("Z:\\elsewhere\\data.ixo", ahead);
-        f.store.LoadCatalogue(f.catalogue, readAhead.get());
+        f.store.load(f.catalogue, readAhead.get());
         EXPECT_EQ(f.catalogue.tree().root()->name, "Own");
     }
     {
@@ -430,7 +430,7 @@ TEST(CatalogueFileTest, ReadAheadStandsInForTheReadOfItsOwnPathOnce) {
         Fixture f;
         f.fs.files[kPath] = own;
         auto readAhead = aheadOf(kPath, std::nullopt);
-        f.store.LoadCatalogue(f.catalogue, readAhead.get());
+        f.store.load(f.catalogue, readAhead.get());
         EXPECT_TRUE(f.dialogs.shown.empty());
         EXPECT_EQ(f.catalogue.tree().root()->name, "Own");
     }
@@ -439,7 +439,7 @@ TEST(CatalogueFileTest, ReadAheadStandsInForTheReadOfItsOwnPathOnce) {
         Fixture f;
         f.fs.files[kPath] = own;
         auto readAhead = aheadOf(kPath, ahead.substr(0, ahead.size() - 1));
-        f.store.LoadCatalogue(f.catalogue, readAhead.get());
+        f.store.load(f.catalogue, readAhead.get());
         ASSERT_EQ(f.dialogs.shown.size(), 1u);
         EXPECT_EQ(f.dialogs.shown[0].text, sj("ファイルが不正です。\n") + keptAs(kPath + ".bak"));
         EXPECT_TRUE(f.catalogue.tree().empty());
@@ -457,11 +457,11 @@ TEST(CatalogueFileTest, ReadAheadStandsInForTheReadOfItsOwnPathOnce) {
             if (!ahead)
                 f.fs.refused.push_back(kPath);
             CatalogueReadAhead readAhead(refusing, ahead ? kPath : "Z:\\other");
-            f.store.LoadCatalogue(f.catalogue, &readAhead);
+            f.store.load(f.catalogue, &readAhead);
             ASSERT_EQ(f.dialogs.shown.size(), 1u);
             EXPECT_NE(f.dialogs.shown[0].text.find(keptAs(kPath + ".bak2")), std::string::npos);
             EXPECT_TRUE(f.catalogue.tree().empty());
-            f.store.WriteCatalogueFile(f.catalogue);
+            f.store.write(f.catalogue);
             EXPECT_EQ(f.fs.files[kPath + ".bak2"], own);
             EXPECT_EQ(f.fs.files[kPath + ".bak"], "older");
         }
@@ -472,14 +472,14 @@ TEST(CatalogueFileTest, FailedWriteRaisesTheMessageAndKeepsTheOldFile) {
     Fixture f;
     const std::string old = file(9, "Old\n\r", "\x1E");
     f.fs.files[kPath] = old;
-    f.store.LoadCatalogue(f.catalogue);
-    f.catalogue.AddFoundItem("P\\", "T", pk2000);
+    f.store.load(f.catalogue);
+    f.catalogue.addFoundItem("P\\", "T", pk2000);
     f.fs.failWrites.push_back(kPath);
-    EXPECT_EQ(test::errorOf([&] { f.store.WriteCatalogueFile(f.catalogue); }),
+    EXPECT_EQ(test::errorOf([&] { f.store.write(f.catalogue); }),
               sj("ファイル Z:\\app\\data.ixo を作成できません"));
     EXPECT_EQ(f.fs.files[kPath], old);
     f.fs.failWrites.clear();
-    f.store.WriteCatalogueFile(f.catalogue);
+    f.store.write(f.catalogue);
     EXPECT_EQ(f.fs.files[kPath], file(9, "Old\n\r", "P\\\x1CT\x1C\x01\x1D\x1E"));
 }
 
@@ -499,9 +499,9 @@ TEST(CatalogueFileTest, DeepOutlineIsReadWrittenAndDestroyedWithoutRecursion) {
     ASSERT_TRUE(test::onSmallStack(64 * 1024, [&] {
         Fixture f;
         f.fs.files[kPath] = hostile;
-        f.store.LoadCatalogue(f.catalogue);
+        f.store.load(f.catalogue);
         folders = static_cast<std::size_t>(f.catalogue.tree().nodeCount());
-        f.store.WriteCatalogueFile(f.catalogue);
+        f.store.write(f.catalogue);
         written = f.fs.files[kPath];
     }));
     EXPECT_EQ(folders, kDepth);
@@ -568,7 +568,7 @@ TEST(CatalogueFileTest, RandomAndTruncatedFilesNeverCrash) {
     Catalogue c;
     c.selectFolder(CatalogueTree({"R", sj(">表示"), ">>B"}).addTo(c)[1]);
     for (int i = 0; i < 20; ++i) {
-        c.AddFoundItem("C:\\P" + std::to_string(i) + "\\", "T", static_cast<ProjectKind>(i % 3));
+        c.addFoundItem("C:\\P" + std::to_string(i) + "\\", "T", static_cast<ProjectKind>(i % 3));
     }
     const std::string valid = serializeCatalogue(c.tree());
     std::mt19937 rng(12345);

@@ -34,7 +34,7 @@ protected:
     MemoryFileSystem fs;
 
     void SetUp() override {
-        TreeNode* node = catalogue.AddFolder(nullptr, "found");
+        TreeNode* node = catalogue.addFolder(nullptr, "found");
         catalogue.selectFolder(node);
     }
     std::vector<ProjectItem> rows() const { return test::rowsOf(catalogue); }
@@ -215,7 +215,7 @@ TEST(Walk, AFailedHandOverEndsTheWalk) {
     fs.file("C:\\S\\A\\a.rpg");
     fs.file("C:\\S\\RPG_RT.lmt");
     Catalogue catalogue;
-    catalogue.selectFolder(catalogue.AddFolder(nullptr, "f"));
+    catalogue.selectFolder(catalogue.addFolder(nullptr, "f"));
     ScanRecorder host(fs);
     host.catalogue = &catalogue;
     EXPECT_THROW(walkFolders(fs, "C:\\S", kBothMarkers, host), AppError);
@@ -231,7 +231,7 @@ TEST_F(CatalogueFixture, BothMarkersInOneFolder) {
     search("C:\\G", false);
     EXPECT_EQ(rows(), (std::vector<ProjectItem>{{"C:\\G\\", "Hero's Tale", pk2000},
                                                 {"C:\\G\\", "Hero", pk95}}));
-    catalogue.ClearSelectedFolder();
+    catalogue.clearSelectedFolder();
     search("C:\\G", true);
     EXPECT_EQ(rows(), (std::vector<ProjectItem>{{"C:\\G\\", "Hero's Tale", pk2000}}));
 }
@@ -240,10 +240,10 @@ TEST_F(CatalogueFixture, DuplicateCheckAgainstTheSelectedFolderOnly) {
     fs.file("C:\\Games\\Hero\\RPG_RT.lmt");
     fs.file("C:\\Games\\Other\\RPG_RT.lmt");
     TreeNode* selected = catalogue.selected();
-    TreeNode* elsewhere = catalogue.AddFolder(nullptr, "elsewhere");
+    TreeNode* elsewhere = catalogue.addFolder(nullptr, "elsewhere");
     catalogue.appendItems(elsewhere, {{"C:\\Games\\Other\\", "t", pk2000}});
     catalogue.selectFolder(selected);
-    catalogue.AddFoundItem("c:\\games\\hero\\", "old", pk2000);
+    catalogue.addFoundItem("c:\\games\\hero\\", "old", pk2000);
     search("C:\\Games", true);
     EXPECT_EQ(rows(), (std::vector<ProjectItem>{
                           {"c:\\games\\hero\\", "old", pk2000},
@@ -270,11 +270,11 @@ TEST_F(CatalogueFixture, ControlBytesFoundKeepTheCatalogueFileWhole) {
 
 TEST(DuplicateCheck, LettersFoldedButNoTrailByte) {
     Catalogue catalogue;
-    catalogue.selectFolder(catalogue.AddFolder(nullptr, "f"));
+    catalogue.selectFolder(catalogue.addFolder(nullptr, "f"));
     // 0x83 0x41 and 0x83 0x61 differ only in a trail byte that looks like "A" and "a".
     const std::string a = "C:\\x\x83\x41\\";
     const std::string lower = "c:\\X\x83\x61\\";
-    catalogue.AddFoundItem(a, "t", pk2000);
+    catalogue.addFoundItem(a, "t", pk2000);
     DuplicateCheck dup(catalogue);
     EXPECT_TRUE(dup.contains("c:\\X\x83\x41\\"));
     EXPECT_FALSE(dup.contains(lower));
@@ -287,7 +287,7 @@ TEST(DuplicateCheck, LettersFoldedButNoTrailByte) {
 // Quadratic would be 10^10 comparisons and overrun the time limit by far.
 TEST(DuplicateCheck, HundredThousandRowsAndChecks) {
     Catalogue catalogue;
-    TreeNode* node = catalogue.AddFolder(nullptr, "f");
+    TreeNode* node = catalogue.addFolder(nullptr, "f");
     std::vector<ProjectItem> items;
     for (int i = 0; i < 100000; ++i)
         items.push_back({"C:\\Games\\Project" + std::to_string(i) + "\\", "t", pk2000});
@@ -374,8 +374,8 @@ TEST(Recognize, DuplicateCheckedBeforeTheKind) {
     fs.file("C:\\P\\GAME.EXE");
     fs.file("C:\\P\\x.rpg");
     Catalogue catalogue;
-    catalogue.selectFolder(catalogue.AddFolder(nullptr, "f"));
-    catalogue.AddFoundItem("c:\\p\\", "t", pk2000);
+    catalogue.selectFolder(catalogue.addFolder(nullptr, "f"));
+    catalogue.addFoundItem("c:\\p\\", "t", pk2000);
     const DuplicateCheck dup(catalogue);
     EXPECT_FALSE(recognizeProject(fs, "C:\\P\\", "GAME.EXE", &dup));
     EXPECT_FALSE(recognizeProject(fs, "C:\\P\\", "RPG_RT.lmt", &dup));

@@ -32,7 +32,7 @@ TEST(GazFolders, DroppedProgramFolderOrParentFindsTheTool) {
         {"C:\\Empty", notFound},
     };
     for (const Row& r : table) {
-        EXPECT_EQ(ResolveGazToolFolder(fs, r.dropped, "actview"), r.expected) << r.dropped;
+        EXPECT_EQ(resolveGazToolFolder(fs, r.dropped, "actview"), r.expected) << r.dropped;
     }
 }
 
@@ -44,11 +44,11 @@ TEST(GazFolders, ListingOrderDotDotFirstAndOnlyPlainFoldersOneLevelDeep) {
         fs.file("C:\\T\\sub\\" + std::string(in) + "\\ccclip.exe");
     }
     fs.file("C:\\T\\sub\\f").file("C:\\T\\ccclip.exe");
-    EXPECT_EQ(ResolveGazToolFolder(fs, "C:\\T\\sub", "ccclip"), "C:\\T\\sub\\..\\");
+    EXPECT_EQ(resolveGazToolFolder(fs, "C:\\T\\sub", "ccclip"), "C:\\T\\sub\\..\\");
 
     fs.files.erase("C:\\T\\ccclip.exe");
     fs.askedFiles.clear();
-    EXPECT_EQ(ResolveGazToolFolder(fs, "C:\\T\\sub", "ccclip"), "C:\\T\\sub\\c\\");
+    EXPECT_EQ(resolveGazToolFolder(fs, "C:\\T\\sub", "ccclip"), "C:\\T\\sub\\c\\");
     // Hidden folders, files and deeper levels are never asked about.
     const std::vector<std::string> asked = {
         "C:\\T\\sub\\ccclip.exe", "C:\\T\\sub\\.\\ccclip.exe", "C:\\T\\sub\\..\\ccclip.exe",
@@ -60,11 +60,11 @@ TEST(GazFolders, AFolderThatCannotBeListedIsNotSearchedThroughDotDot) {
     MemoryFileSystem fs;
     // "notes.txt\..\ccclip.exe" names C:\T\ccclip.exe as Windows reads it.
     fs.file("C:\\T\\notes.txt").file("C:\\T\\ccclip.exe");
-    EXPECT_EQ(ResolveGazToolFolder(fs, "C:\\T\\notes.txt", "ccclip"),
+    EXPECT_EQ(resolveGazToolFolder(fs, "C:\\T\\notes.txt", "ccclip"),
               sj("指定されたフォルダには\"ccclip.exe\"が存在しません。"));
     // A listed folder, even an empty one, has its "..".
     fs.folder("C:\\T\\empty");
-    EXPECT_EQ(ResolveGazToolFolder(fs, "C:\\T\\empty", "ccclip"), "C:\\T\\empty\\..\\");
+    EXPECT_EQ(resolveGazToolFolder(fs, "C:\\T\\empty", "ccclip"), "C:\\T\\empty\\..\\");
 }
 
 TEST(GazFolders, DoubleByteNamesKeepTheirTrailByte) {
@@ -72,8 +72,8 @@ TEST(GazFolders, DoubleByteNamesKeepTheirTrailByte) {
     // "表" ends in 0x5C, a trail byte and no separator.
     const std::string tools = sj("C:\\表");
     fs.file(tools + "\\mywin.exe");
-    EXPECT_EQ(ResolveGazToolFolder(fs, tools, "mywin"), tools + "\\");
-    EXPECT_EQ(ResolveGazToolFolder(fs, tools + "\\MyWin.exe", "mywin"), tools + "\\");
+    EXPECT_EQ(resolveGazToolFolder(fs, tools, "mywin"), tools + "\\");
+    EXPECT_EQ(resolveGazToolFolder(fs, tools + "\\MyWin.exe", "mywin"), tools + "\\");
 }
 
 TEST(GazFolders, StoredFoldersLoseTrailingControlBytesAndBlanksOnly) {

@@ -73,7 +73,7 @@ Folders itemsOf(const FolderTree& tree) {
 
 std::string writtenFrom(const Folders& folders) {
     FolderTree tree;
-    LoadTreeText(tree, kTree);
+    readTreeText(tree, kTree);
     const auto nodes = tree.preOrder();
     for (std::size_t i = 0; i < nodes.size(); ++i) {
         for (const auto& item : folders[i]) {
@@ -174,11 +174,11 @@ TEST(KeptItemsTest, OnlyTheWritersFormIsWrittenBackAsRead) {
 
 TEST(KeptItemsTest, AFolderIsCountedUnopenedAndChangedLikeAnyOther) {
     Catalogue source;
-    TreeNode* root = source.AddFolder(nullptr, "Tavrin");
-    TreeNode* games = source.AddFolder(root, sj("ゲーム"));
+    TreeNode* root = source.addFolder(nullptr, "Tavrin");
+    TreeNode* games = source.addFolder(root, sj("ゲーム"));
     source.selectFolder(games);
     for (int i = 0; i < 5; ++i) {
-        source.AddFoundItem("C:\\G" + std::to_string(i) + "\\", sj("作品") + std::to_string(i),
+        source.addFoundItem("C:\\G" + std::to_string(i) + "\\", sj("作品") + std::to_string(i),
                             i % 2 ? pk95 : pk2000);
     }
     const std::string saved = serializeCatalogue(source.tree());
@@ -188,7 +188,7 @@ TEST(KeptItemsTest, AFolderIsCountedUnopenedAndChangedLikeAnyOther) {
     fs.files["Z:\\data.ixo"] = saved;
     CatalogueFile file(fs, dialogs, "Z:\\data.ixo");
     Catalogue c;
-    file.LoadCatalogue(c);
+    file.load(c);
     ASSERT_EQ(c.selected()->name, sj("ゲーム"));
     const ItemList& items = c.selected()->folder.Items;
     ASSERT_TRUE(items.keptRecords());
@@ -196,25 +196,25 @@ TEST(KeptItemsTest, AFolderIsCountedUnopenedAndChangedLikeAnyOther) {
     EXPECT_TRUE(items.keptRecords()); // counting opens nothing
 
     // A change opens the folder first and keeps what was there.
-    c.AddFoundItem("D:\\New\\", "New", pk2000);
+    c.addFoundItem("D:\\New\\", "New", pk2000);
     EXPECT_FALSE(items.keptRecords());
     ASSERT_EQ(c.rowCount(), 6);
     EXPECT_EQ(c.row(0)->Path, "C:\\G0\\");
     EXPECT_EQ(c.row(1)->Kind, pk95);
     EXPECT_EQ(c.row(4)->Title, sj("作品4"));
-    c.RemoveSelectedItems({0});
-    file.WriteCatalogueFile(c);
-    source.RemoveSelectedItems({0});
-    source.AddFoundItem("D:\\New\\", "New", pk2000);
+    c.removeSelectedItems({0});
+    file.write(c);
+    source.removeSelectedItems({0});
+    source.addFoundItem("D:\\New\\", "New", pk2000);
     EXPECT_EQ(fs.files["Z:\\data.ixo"], serializeCatalogue(source.tree()));
 
     // Emptied while still kept: written as an empty folder.
     Catalogue again;
-    file.LoadCatalogue(again);
-    again.ClearSelectedFolder();
+    file.load(again);
+    again.clearSelectedFolder();
     EXPECT_EQ(again.rowCount(), 0);
-    file.WriteCatalogueFile(again);
-    source.ClearSelectedFolder();
+    file.write(again);
+    source.clearSelectedFolder();
     EXPECT_EQ(fs.files["Z:\\data.ixo"], serializeCatalogue(source.tree()));
 }
 

@@ -1,5 +1,5 @@
 #include "launch/Launch.h"
-#include "launch/Tavrinutils.h"
+#include "launch/StartHelpers.h"
 #include "platform/AppError.h"
 #include "platform/Cp932.h"
 #include "support/Fakes.h"
@@ -60,8 +60,8 @@ TEST_F(Launch, GameAndTestPlayByKindAndScreenMode) {
             r.item.Path.back() == '\\' && r.item.Path != table ? r.item.Path : r.item.Path + "\\";
         shell.starts.clear();
         dialogs.shown.clear();
-        GameStart(ctx, &r.item, r.startSize);
-        TestPlay(ctx, &r.item, r.startSize);
+        playGame(ctx, &r.item, r.startSize);
+        testPlay(ctx, &r.item, r.startSize);
         // Every start runs in the project's folder.
         const auto expect = [&](const char* fileAndParameters) {
             const std::string s(fileAndParameters);
@@ -84,12 +84,12 @@ TEST_F(Launch, GameAndTestPlayByKindAndScreenMode) {
 }
 
 TEST_F(Launch, NoFocusedRowDoesNothing) {
-    GameStart(ctx, nullptr, 0);
-    TestPlay(ctx, nullptr, 0);
-    OpenProjectFolder(ctx, nullptr);
-    R1Click(ctx, nullptr);
-    TukuruExecute(ctx, nullptr, {});
-    Tukuru2003Execute(ctx, nullptr);
+    playGame(ctx, nullptr, 0);
+    testPlay(ctx, nullptr, 0);
+    openProjectFolder(ctx, nullptr);
+    showProjectProperties(ctx, nullptr);
+    openIn2000Editor(ctx, nullptr, {});
+    openIn2003Editor(ctx, nullptr);
     EXPECT_TRUE(shell.starts.empty());
     EXPECT_TRUE(shell.properties.empty());
     EXPECT_TRUE(dialogs.shown.empty());
@@ -98,22 +98,22 @@ TEST_F(Launch, NoFocusedRowDoesNothing) {
 
 TEST_F(Launch, FolderAndItsProperties) {
     const ProjectItem item{"C:\\Games\\Hero\\", "t", pk2000};
-    OpenProjectFolder(ctx, &item);
-    R1Click(ctx, &item);
+    openProjectFolder(ctx, &item);
+    showProjectProperties(ctx, &item);
     EXPECT_EQ(started(), "C:\\Games\\Hero\\||;"); // no parameters, no working folder
     EXPECT_EQ(shell.properties, std::vector<std::string>{"C:\\Games\\Hero\\"});
 }
 
 TEST_F(Launch, RunApplicationSaysOnceWhenNothingStarts) {
-    RunApplication(ctx, "");
+    runApplication(ctx, "");
     EXPECT_TRUE(shell.starts.empty());
-    RunApplication(ctx, "C:\\Tools\\x.exe");
+    runApplication(ctx, "C:\\Tools\\x.exe");
     EXPECT_EQ(started(), "C:\\Tools\\x.exe|0|C:\\Tools\\;");
     EXPECT_TRUE(dialogs.shown.empty());
     for (int failure : {0, 2, 31, 32}) {
         dialogs.shown.clear();
         shell.result = failure;
-        RunApplication(ctx, "C:\\Tools\\x.exe");
+        runApplication(ctx, "C:\\Tools\\x.exe");
         ASSERT_EQ(dialogs.shown.size(), 1u) << failure;
         EXPECT_EQ(dialogs.shown[0].text, sj("指定されたアプリケーション・ファイルを開けません。"));
         EXPECT_EQ(dialogs.shown[0].caption, "Error");
@@ -121,7 +121,7 @@ TEST_F(Launch, RunApplicationSaysOnceWhenNothingStarts) {
     }
     shell.result = 33;
     dialogs.shown.clear();
-    RunApplication(ctx, "C:\\Tools\\x.exe");
+    runApplication(ctx, "C:\\Tools\\x.exe");
     EXPECT_TRUE(dialogs.shown.empty());
 }
 
@@ -133,7 +133,7 @@ TEST_F(Launch, RuntimesGetTheGdiRendererOnceThePrefixIsMade) {
 
     // While the prefix is being made, nothing is written or started; then both, in order.
     shell.making = true;
-    GameStart(ctx, &hero, 1);
+    playGame(ctx, &hero, 1);
     EXPECT_TRUE(shell.starts.empty());
     EXPECT_TRUE(registry.writes.empty());
     for (auto& [key, then] : shell.waiting) {
@@ -146,28 +146,28 @@ TEST_F(Launch, RuntimesGetTheGdiRendererOnceThePrefixIsMade) {
     // A prefix that has it is left alone; the 95 runtime gets its own.
     shell.making = false;
     registry.writes.clear();
-    TestPlay(ctx, &hero, 0);
-    GameStart(ctx, &old, 0);
+    testPlay(ctx, &hero, 0);
+    playGame(ctx, &old, 0);
     EXPECT_EQ(registry.writes, std::vector<std::string>{game});
 
     // Not for editors, folders, native starts, or a user who turned it off.
     registry.keys.clear();
     registry.writes.clear();
     const ProjectItem none{"C:\\Games\\Hero\\", "t", pkNone};
-    GameStart(ctx, &none, 0);
-    RunApplication(ctx, "C:\\Tools\\x.exe");
+    playGame(ctx, &none, 0);
+    runApplication(ctx, "C:\\Tools\\x.exe");
     shell.ready.throughWine = false;
-    GameStart(ctx, &hero, 0);
+    playGame(ctx, &hero, 0);
     shell.ready.throughWine = true;
     ctx.gdiRenderer = false;
-    GameStart(ctx, &hero, 0);
+    playGame(ctx, &hero, 0);
     EXPECT_TRUE(registry.writes.empty());
 
     // A renderer that cannot be set is told, and the runtime is not started to die.
     ctx.gdiRenderer = true;
     registry.failWrites = {"renderer"};
     shell.starts.clear();
-    GameStart(ctx, &hero, 0);
+    playGame(ctx, &hero, 0);
     EXPECT_TRUE(shell.starts.empty());
     ASSERT_EQ(dialogs.shown.size(), 1u);
     EXPECT_EQ(dialogs.shown[0].text, sj("'renderer' の設定に失敗しました."));
@@ -188,15 +188,15 @@ TEST_F(Launch, WhatKeepsWindowsProgramsFromStartingIsToldBeforeAnythingHappens) 
          "rm '/home/me/.wine/.update-timestamp'\nWINEPREFIX='/home/me/.wine' wineboot -u"},
     };
     const std::vector<std::pair<std::function<void()>, std::string>> commands = {
-        {[&] { GameStart(ctx, &hero, 0); }, sj("ゲーム実行")},
-        {[&] { TestPlay(ctx, &hero, 0); }, sj("テストプレー")},
-        {[&] { TukuruExecute(ctx, &hero, {}); }, sj("RPGツクールで編集")},
+        {[&] { playGame(ctx, &hero, 0); }, sj("ゲーム実行")},
+        {[&] { testPlay(ctx, &hero, 0); }, sj("テストプレー")},
+        {[&] { openIn2000Editor(ctx, &hero, {}); }, sj("RPGツクールで編集")},
         {[&] {
-             TukuruExecute(ctx, &hero, {true, "C:\\T\\"});
+             openIn2000Editor(ctx, &hero, {true, "C:\\T\\"});
          },
          sj("RPGツクールで編集")},
-        {[&] { Tukuru2003Execute(ctx, &hero); }, sj("RPGツクールで編集")},
-        {[&] { RunApplication(ctx, "C:\\Tools\\x.exe"); }, "Tavrin"},
+        {[&] { openIn2003Editor(ctx, &hero); }, sj("RPGツクールで編集")},
+        {[&] { runApplication(ctx, "C:\\Tools\\x.exe"); }, "Tavrin"},
     };
     for (const auto& row : rows) {
         shell.ready.hindrance = row.hindrance;
@@ -225,8 +225,8 @@ TEST_F(Launch, AGameMissingWhatItNeedsAsksBeforeItStarts) {
     // Asked before the prefix is made; No starts nothing, then or later.
     shell.making = true;
     dialogs.answers = {MsgResult::No, MsgResult::No};
-    GameStart(ctx, &hero, 1);
-    TestPlay(ctx, &hero, 1);
+    playGame(ctx, &hero, 1);
+    testPlay(ctx, &hero, 1);
     EXPECT_TRUE(shell.waiting.empty());
     ASSERT_EQ(dialogs.shown.size(), 2u);
     EXPECT_EQ(dialogs.shown[0].text, asked);
@@ -237,8 +237,8 @@ TEST_F(Launch, AGameMissingWhatItNeedsAsksBeforeItStarts) {
     // Yes starts as before.
     shell.making = false;
     dialogs.answers = {MsgResult::Yes, MsgResult::Yes};
-    GameStart(ctx, &hero, 1);
-    TestPlay(ctx, &hero, 1);
+    playGame(ctx, &hero, 1);
+    testPlay(ctx, &hero, 1);
     EXPECT_EQ(started(), exe + "|GamePlay ShowTitle Window|C:\\Games\\Hero\\;" + exe +
                              "|TestPlay ShowTitle Window|C:\\Games\\Hero\\;");
 
@@ -247,15 +247,15 @@ TEST_F(Launch, AGameMissingWhatItNeedsAsksBeforeItStarts) {
     fs.file("C:\\Games\\Hero\\patch.dll");
     const ProjectItem empty{"C:\\Games\\Empty\\", "t", pk2000};
     dialogs.shown.clear();
-    GameStart(ctx, &hero, 1);
-    GameStart(ctx, &empty, 1);
+    playGame(ctx, &hero, 1);
+    playGame(ctx, &empty, 1);
     fs.files.erase("C:\\Games\\Hero\\RPG_RT.ini");
     // Nor for a 95 work, whose runtime knows no RTP.
     fs.file("C:\\Games\\Hero\\GAME.EXE");
     const ProjectItem old{"C:\\Games\\Hero", "t", pk95};
-    GameStart(ctx, &old, 1);
+    playGame(ctx, &old, 1);
     shell.ready.hindrance = Shell::Hindrance::noWine;
-    GameStart(ctx, &hero, 1);
+    playGame(ctx, &hero, 1);
     ASSERT_EQ(dialogs.shown.size(), 1u);
     EXPECT_NE(dialogs.shown[0].text.find("apt-get install wine"), std::string::npos);
     EXPECT_EQ(shell.starts.size(), 5u);
@@ -274,7 +274,7 @@ TEST_F(Launch, AGameStartIsSettledBeforeWineTakesIt) {
     }
 
     fs.file(exe, "");
-    GameStart(ctx, &hero, 1);
+    playGame(ctx, &hero, 1);
     ASSERT_EQ(dialogs.shown.size(), 1u);
     EXPECT_NE(dialogs.shown[0].text.find(exe), std::string::npos);
     EXPECT_TRUE(shell.starts.empty());
@@ -283,10 +283,10 @@ TEST_F(Launch, AGameStartIsSettledBeforeWineTakesIt) {
     shell.fullScreen = false;
     dialogs.shown.clear();
     dialogs.answers = {MsgResult::No, MsgResult::Yes};
-    GameStart(ctx, &hero, 0);
+    playGame(ctx, &hero, 0);
     EXPECT_TRUE(shell.starts.empty());
-    TestPlay(ctx, &hero, 0);
-    TestPlay(ctx, &hero, 1);
+    testPlay(ctx, &hero, 0);
+    testPlay(ctx, &hero, 1);
     EXPECT_EQ(dialogs.shown.size(), 2u);
     EXPECT_EQ(started(), exe + "|TestPlay ShowTitle Window|C:\\Games\\Hero\\;" + exe +
                              "|TestPlay ShowTitle Window|C:\\Games\\Hero\\;");
@@ -296,9 +296,9 @@ TEST_F(Launch, AGameStartIsSettledBeforeWineTakesIt) {
         return folder == "C:\\Games\\Hero\\" ? std::optional<int>(949) : std::nullopt;
     };
     shell.making = true;
-    GameStart(ctx, &hero, 1);
-    GameStart(ctx, &hero, 1);
-    TestPlay(ctx, &other, 1);
+    playGame(ctx, &hero, 1);
+    playGame(ctx, &hero, 1);
+    testPlay(ctx, &other, 1);
     ASSERT_EQ(shell.waiting.size(), 2u);
     shell.making = false;
     for (auto& [key, then] : shell.waiting) {
@@ -310,7 +310,7 @@ TEST_F(Launch, AGameStartIsSettledBeforeWineTakesIt) {
 
     dialogs.shown.clear();
     shell.outcome = {false, 1, "The file Picture\\X cannot be opened."};
-    GameStart(ctx, &hero, 1);
+    playGame(ctx, &hero, 1);
     ASSERT_EQ(dialogs.shown.size(), 1u);
     EXPECT_EQ(dialogs.shown[0].text,
               exe + sj(" を起動できませんでした（終了コード 1）。\n\nWine の出力:\n") +
@@ -357,7 +357,7 @@ struct Editor : Launch {
 TEST_F(Editor, ProductFolderComesFromTheFirstKeyAndOnlyTheLaterKeyIsWritten) {
     // Only the first publisher's key: the editor starts, its file is written, no registry.
     registerEditor(kAscii, "C:\\Ascii\\");
-    TukuruExecute(ctx, &hero, {});
+    openIn2000Editor(ctx, &hero, {});
     EXPECT_EQ(started(), "C:\\Ascii\\RPG2000.exe|0|C:\\Ascii\\;");
     EXPECT_EQ(ini("C:\\Ascii\\RPG2000.ini"), projectIni("RPG2000"));
     EXPECT_TRUE(registry.writes.empty());
@@ -365,7 +365,7 @@ TEST_F(Editor, ProductFolderComesFromTheFirstKeyAndOnlyTheLaterKeyIsWritten) {
     // Both: the folder of the first, the values to the later one.
     registerEditor(kEnterbrain, "C:\\Enterbrain\\");
     shell.starts.clear();
-    TukuruExecute(ctx, &hero, {});
+    openIn2000Editor(ctx, &hero, {});
     EXPECT_EQ(started(), "C:\\Ascii\\RPG2000.exe|0|C:\\Ascii\\;");
     EXPECT_EQ(registry.writes, registryWrites(kEnterbrain));
     EXPECT_FALSE(fs.files.count("C:\\Enterbrain\\RPG2000.ini"));
@@ -374,7 +374,7 @@ TEST_F(Editor, ProductFolderComesFromTheFirstKeyAndOnlyTheLaterKeyIsWritten) {
     registry.keys.erase(kAscii);
     registry.writes.clear();
     shell.starts.clear();
-    TukuruExecute(ctx, &hero, {});
+    openIn2000Editor(ctx, &hero, {});
     EXPECT_EQ(started(), "C:\\Enterbrain\\RPG2000.exe|0|C:\\Enterbrain\\;");
     EXPECT_EQ(registry.writes, registryWrites(kEnterbrain));
     EXPECT_EQ(ini("C:\\Enterbrain\\RPG2000.ini"), projectIni("RPG2000"));
@@ -385,7 +385,7 @@ TEST_F(Editor, SettingsFileKeepsEverythingElse) {
     registerEditor(kEnterbrain, "C:\\E\\");
     fs.files["C:\\E\\RPG2000.ini"] =
         "; editor\r\n[Window]\r\nx=1\r\n[RPG2000]\r\nOpenedProjectFolder=old\r\nOther=2\r\n";
-    TukuruExecute(ctx, &hero, {});
+    openIn2000Editor(ctx, &hero, {});
     EXPECT_EQ(ini("C:\\E\\RPG2000.ini"), "; editor\r\n[Window]\r\nx=1\r\n[RPG2000]\r\n"
                                          "OpenedProjectFolder=" +
                                              name + "\r\nOther=2\r\nProjectBasePath=" + base +
@@ -394,20 +394,20 @@ TEST_F(Editor, SettingsFileKeepsEverythingElse) {
 
 TEST_F(Editor, TrialEditionUsesItsFolderAndLeavesTheRegistryAlone) {
     registerEditor(kEnterbrain, "C:\\E\\");
-    TukuruExecute(ctx, &hero, {true, "C:\\Trial\\"});
+    openIn2000Editor(ctx, &hero, {true, "C:\\Trial\\"});
     EXPECT_EQ(started(), "C:\\Trial\\RPG2000T.exe|0|C:\\Trial\\;");
     EXPECT_EQ(ini("C:\\Trial\\RPG2000T.ini"), projectIni("RPG2000"));
     EXPECT_TRUE(registry.writes.empty());
 
     // The folder is used as it stands.
     shell.starts.clear();
-    TukuruExecute(ctx, &hero, {true, "C:\\Trial"});
+    openIn2000Editor(ctx, &hero, {true, "C:\\Trial"});
     EXPECT_EQ(started(), "C:\\TrialRPG2000T.exe|0|C:\\;");
 
     // The 2003 command takes no notice of the trial setting.
     registerEditor(k2003, "C:\\2003\\");
     shell.starts.clear();
-    Tukuru2003Execute(ctx, &hero);
+    openIn2003Editor(ctx, &hero);
     EXPECT_EQ(started(), "C:\\2003\\RPG2003.exe|0|C:\\2003\\;");
 }
 
@@ -416,12 +416,13 @@ TEST_F(Editor, MessagesWhenNoEditorIsThere) {
         std::function<void()> command;
         const char* text;
     } rows[] = {
-        {[&] { TukuruExecute(ctx, &hero, {}); }, "RPGツクール2000がインストールされていません。"},
+        {[&] { openIn2000Editor(ctx, &hero, {}); },
+         "RPGツクール2000がインストールされていません。"},
         {[&] {
-             TukuruExecute(ctx, &hero, {true, ""});
+             openIn2000Editor(ctx, &hero, {true, ""});
          },
          "体験版を使用される場合は「環境設定」でパスの設定を行ってください。"},
-        {[&] { Tukuru2003Execute(ctx, &hero); }, "RPGツクール2003がインストールされていません。"},
+        {[&] { openIn2003Editor(ctx, &hero); }, "RPGツクール2003がインストールされていません。"},
     };
     registerEditor(kEnterbrain, ""); // present but empty counts as absent
     for (const auto& r : rows) {
@@ -439,7 +440,7 @@ TEST_F(Editor, MessagesWhenNoEditorIsThere) {
 
 TEST_F(Editor, Rpg2003AlwaysWritesItsKeyThenItsFile) {
     registerEditor(k2003, "C:\\2003\\");
-    Tukuru2003Execute(ctx, &hero);
+    openIn2003Editor(ctx, &hero);
     EXPECT_EQ(registry.writes, registryWrites(k2003));
     EXPECT_EQ(ini("C:\\2003\\RPG2003.ini"), projectIni("RPG2003"));
     EXPECT_EQ(started(), "C:\\2003\\RPG2003.exe|0|C:\\2003\\;");
@@ -448,7 +449,7 @@ TEST_F(Editor, Rpg2003AlwaysWritesItsKeyThenItsFile) {
 TEST_F(Editor, DriveRootAndNinetyFiveRows) {
     registerEditor(kEnterbrain, "C:\\E\\");
     const ProjectItem root{"D:\\", "t", pkNone};
-    TukuruExecute(ctx, &root, {});
+    openIn2000Editor(ctx, &root, {});
     EXPECT_EQ(ini("C:\\E\\RPG2000.ini"),
               "[RPG2000]\r\nProjectBasePath=D:\\\r\nOpenedProjectFolder=\r\n");
     EXPECT_EQ(registry.keys[kEnterbrain]["OpenedProjectFolder"], "");
@@ -456,9 +457,9 @@ TEST_F(Editor, DriveRootAndNinetyFiveRows) {
     shell.starts.clear();
     registry.writes.clear();
     const ProjectItem old{"C:\\g95\\", "t", pk95};
-    TukuruExecute(ctx, &old, {});
+    openIn2000Editor(ctx, &old, {});
     registerEditor(k2003, "C:\\2003\\");
-    Tukuru2003Execute(ctx, &old);
+    openIn2003Editor(ctx, &old);
     EXPECT_TRUE(shell.starts.empty());
     EXPECT_TRUE(registry.writes.empty());
     EXPECT_TRUE(dialogs.shown.empty());
@@ -468,7 +469,7 @@ TEST_F(Editor, DriveRootAndNinetyFiveRows) {
 TEST_F(Editor, AFailedEffectStopsTheLaterOnes) {
     registerEditor(kEnterbrain, "C:\\E\\");
     fs.failWrites.push_back("C:\\E\\RPG2000.ini");
-    EXPECT_EQ(test::errorOf([&] { TukuruExecute(ctx, &hero, {}); }),
+    EXPECT_EQ(test::errorOf([&] { openIn2000Editor(ctx, &hero, {}); }),
               sj("C:\\E\\RPG2000.ini に書き込めません"));
     EXPECT_EQ(registry.writes, registryWrites(kEnterbrain)); // stays
     EXPECT_TRUE(shell.starts.empty());
@@ -476,14 +477,14 @@ TEST_F(Editor, AFailedEffectStopsTheLaterOnes) {
     fs.failWrites.clear();
     registry.writes.clear();
     registry.failWrites.push_back("ProjectBasePath");
-    EXPECT_EQ(test::errorOf([&] { TukuruExecute(ctx, &hero, {}); }),
+    EXPECT_EQ(test::errorOf([&] { openIn2000Editor(ctx, &hero, {}); }),
               sj("'ProjectBasePath' の設定に失敗しました"));
     EXPECT_FALSE(fs.files.count("C:\\E\\RPG2000.ini"));
     EXPECT_TRUE(shell.starts.empty());
 
     registry.failWrites = {"OpenedProjectFolder"};
     registerEditor(k2003, "C:\\2003\\");
-    EXPECT_EQ(test::errorOf([&] { Tukuru2003Execute(ctx, &hero); }),
+    EXPECT_EQ(test::errorOf([&] { openIn2003Editor(ctx, &hero); }),
               sj("'OpenedProjectFolder' の設定に失敗しました"));
     EXPECT_TRUE(shell.starts.empty());
 }
@@ -491,16 +492,16 @@ TEST_F(Editor, AFailedEffectStopsTheLaterOnes) {
 TEST_F(Editor, ApplicationPathThatIsNotAStringEndsTheCommand) {
     registerEditor(kEnterbrain, "C:\\E\\");
     registry.notStrings.push_back("ApplicationPath");
-    EXPECT_EQ(test::errorOf([&] { TukuruExecute(ctx, &hero, {}); }),
+    EXPECT_EQ(test::errorOf([&] { openIn2000Editor(ctx, &hero, {}); }),
               sj("'ApplicationPath' のデータ型が不正です"));
-    EXPECT_THROW(IsTukuru2003Installed(registry), AppError);
+    EXPECT_THROW(is2003EditorInstalled(registry), AppError);
     EXPECT_TRUE(shell.starts.empty());
     EXPECT_TRUE(fs.files.empty());
 
     registry.notStrings.clear();
-    EXPECT_FALSE(IsTukuru2003Installed(registry));
+    EXPECT_FALSE(is2003EditorInstalled(registry));
     registerEditor(k2003, "C:\\2003\\");
-    EXPECT_TRUE(IsTukuru2003Installed(registry));
+    EXPECT_TRUE(is2003EditorInstalled(registry));
 }
 
 } // namespace

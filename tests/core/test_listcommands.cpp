@@ -1,4 +1,4 @@
-#include "app/MenuState.h"
+#include "app/core/MenuState.h"
 #include "catalogue/ListCommands.h"
 #include "platform/Cp932.h"
 
@@ -10,13 +10,13 @@ namespace {
 class ListCommandsTest : public ::testing::Test {
 protected:
     void SetUp() override {
-        TreeNode* root = catalogue.AddFolder(nullptr, "R");
+        TreeNode* root = catalogue.addFolder(nullptr, "R");
         catalogue.selectFolder(root);
     }
     void rows(const std::string& letters) {
-        catalogue.ClearSelectedFolder();
+        catalogue.clearSelectedFolder();
         for (char c : letters) {
-            catalogue.AddFoundItem(std::string(1, c), "", c == 'B' ? pk95 : pk2000);
+            catalogue.addFoundItem(std::string(1, c), "", c == 'B' ? pk95 : pk2000);
         }
     }
     std::string order() const {
@@ -79,11 +79,11 @@ TEST(ListRules, EachColumnKeepsItsOwnSortToggle) {
 }
 
 TEST(ListRules, DoubleClickChoices) {
-    EXPECT_EQ(dblClickAction(0), DblClickAction::OpenProjectFolder);
-    EXPECT_EQ(dblClickAction(2), DblClickAction::EditIn2000);
-    EXPECT_EQ(dblClickAction(3), DblClickAction::Nothing);
-    EXPECT_EQ(dblClickAction(-1), DblClickAction::Unknown);
-    EXPECT_EQ(dblClickAction(4), DblClickAction::Unknown);
+    EXPECT_EQ(dblClickAction(0), DblClickAction::openProjectFolder);
+    EXPECT_EQ(dblClickAction(2), DblClickAction::editIn2000);
+    EXPECT_EQ(dblClickAction(3), DblClickAction::nothing);
+    EXPECT_EQ(dblClickAction(-1), DblClickAction::unknown);
+    EXPECT_EQ(dblClickAction(4), DblClickAction::unknown);
 }
 
 TEST(MenuRules, FocusAndSelectionAreTestedApart) {
@@ -99,7 +99,7 @@ TEST(MenuRules, FocusAndSelectionAreTestedApart) {
     EXPECT_TRUE(editMenuState(focusedOnly).openProjectFolder);
     EXPECT_TRUE(editMenuState(focusedOnly).paste);
     EXPECT_FALSE(listPopupState(focusedOnly).del);
-    EXPECT_TRUE(startMenuState(focusedOnly).tukuruExecute);
+    EXPECT_TRUE(startMenuState(focusedOnly).editIn2000);
 
     EXPECT_FALSE(treePopupState(true, true).del);
     EXPECT_FALSE(treePopupState(false, false).rename);
@@ -153,11 +153,11 @@ TEST(ItemClipboardTest, PastedLinesSplitAtTheirLastSeparator) {
 
 TEST(FolderRulesTest, RowsMoveToAnotherFolderWithTheirKinds) {
     Catalogue c;
-    TreeNode* root = c.AddFolder(nullptr, "R");
-    TreeNode* other = c.AddFolder(root, "O");
+    TreeNode* root = c.addFolder(nullptr, "R");
+    TreeNode* other = c.addFolder(root, "O");
     c.selectFolder(root);
     for (const char* p : {"A", "B", "C", "D"}) {
-        c.AddFoundItem(p, "", *p == 'C' ? pk95 : pk2000);
+        c.addFoundItem(p, "", *p == 'C' ? pk95 : pk2000);
     }
     moveRowsToFolder(c, {3, 0, 2}, other);
     ASSERT_EQ(other->folder.Items.size(), 3u);

@@ -61,7 +61,7 @@ TEST(PlayLog, DamagedLinesAreSkippedAndTheFileStaysBounded) {
 // folder (a row of no kind) is no start.
 TEST(PlayLog, GameStartsThatTheShellTookAreRecorded) {
     test::FakeServices s;
-    SettingsRecord settings;
+    UserSettings settings;
     ProjectItem item{"Z:\\Games\\Hero\\", "t", pk2000};
     PlayLog log(s.fs, kLog);
     CodePageChoices codePages(s.fs, "Z:\\app\\Tavrin.codepage");
@@ -69,16 +69,16 @@ TEST(PlayLog, GameStartsThatTheShellTookAreRecorded) {
     actions.follow([&] { return &item; });
 
     s.shell.result = 2;
-    actions.GameStart();
+    actions.playGame();
     EXPECT_FALSE(s.fs.files.count(kLog));
     item.Kind = pkNone;
     s.shell.result = 42;
-    actions.GameStart();
+    actions.playGame();
     EXPECT_FALSE(s.fs.files.count(kLog));
 
     item.Kind = pk2000;
     const std::time_t before = std::time(nullptr);
-    actions.TestPlay();
+    actions.testPlay();
     ASSERT_EQ(s.shell.starts.size(), 3u);
     const std::vector<PlayLog::Entry> written = PlayLog::parse(s.fs.files[kLog]);
     ASSERT_EQ(written.size(), 1u);

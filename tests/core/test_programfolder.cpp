@@ -1,4 +1,4 @@
-#include "app/ProgramFolder.h"
+#include "app/core/ProgramFolder.h"
 
 #include "platform/AppError.h"
 #include "platform/Cp932.h"

@@ -13,7 +13,7 @@ namespace {
 TEST(SearchOptions, KindsReachTheirBoxesWhateverElseTheWordHolds) {
     struct Row {
         std::uint32_t kinds;
-        bool rpgt2k, rpgt95;
+        bool rpg2000, rpg95;
     };
     const std::vector<Row> table = {
         {0, false, false}, {2, true, false},  {4, false, true},
@@ -21,8 +21,8 @@ TEST(SearchOptions, KindsReachTheirBoxesWhateverElseTheWordHolds) {
     };
     for (const Row& r : table) {
         const SearchFormValues v = searchFormValues({"C:\\Games", false, true, r.kinds});
-        EXPECT_EQ(v.rpgt2k, r.rpgt2k) << r.kinds;
-        EXPECT_EQ(v.rpgt95, r.rpgt95) << r.kinds;
+        EXPECT_EQ(v.rpg2000, r.rpg2000) << r.kinds;
+        EXPECT_EQ(v.rpg95, r.rpg95) << r.kinds;
         EXPECT_EQ(v.startFolder, "C:\\Games");
         EXPECT_FALSE(v.insert);
         EXPECT_TRUE(v.duplicate);
@@ -33,7 +33,7 @@ TEST(SearchOptions, ResultsUpToTenCancelAndLeaveTheGroupAlone) {
     const SearchFormValues changed{"D:\\Other", false, true, false, false};
     for (int result : {0, 1, 2, 10}) {
         SearchSettings s{"C:\\Games", true, true, 0x13};
-        EXPECT_EQ(applySearchForm(result, changed, s), searchSettingsCancelled) << result;
+        EXPECT_EQ(applySearchForm(result, changed, s), kSearchSettingsCancelled) << result;
         EXPECT_EQ(s.searchFolder, "C:\\Games");
         EXPECT_TRUE(s.insert);
         EXPECT_TRUE(s.dupChk);
@@ -44,33 +44,33 @@ TEST(SearchOptions, ResultsUpToTenCancelAndLeaveTheGroupAlone) {
 TEST(SearchOptions, KeptOrSearchCopiesEveryControlBack) {
     struct Row {
         int result;
-        bool rpgt2k, rpgt95;
+        bool rpg2000, rpg95;
         std::uint32_t kinds;
         int answer;
     };
     const std::vector<Row> table = {
-        {searchFormSave, false, false, 0, searchSettingsKept},
-        {searchFormSave, true, false, 2, searchSettingsKept},
-        {searchFormSearch, false, true, 4, searchSettingsSearch},
-        {searchFormSearch, true, true, 6, searchSettingsSearch},
-        {searchFormSearch, false, false, 0, searchSettingsSearch},
+        {kSearchFormSave, false, false, 0, kSearchSettingsKept},
+        {kSearchFormSave, true, false, 2, kSearchSettingsKept},
+        {kSearchFormSearch, false, true, 4, kSearchSettingsSearch},
+        {kSearchFormSearch, true, true, 6, kSearchSettingsSearch},
+        {kSearchFormSearch, false, false, 0, kSearchSettingsSearch},
         // A result past the two buttons still keeps the options without searching.
-        {11 + 2, true, false, 2, searchSettingsKept},
+        {11 + 2, true, false, 2, kSearchSettingsKept},
     };
     for (const Row& r : table) {
         // Stray bits (1, 8, ...) from the file are dropped.
         SearchSettings s{"C:\\Games", true, true, 0xFFu};
         // Blanks, a trailing "\" and a CP932 character ending in 0x5C stay as typed.
         const std::string typed = " E:\\\x95\x5C\\ ";
-        const SearchFormValues v{typed, r.rpgt2k, r.rpgt95, false, false};
+        const SearchFormValues v{typed, r.rpg2000, r.rpg95, false, false};
         EXPECT_EQ(applySearchForm(r.result, v, s), r.answer) << r.result;
-        EXPECT_EQ(s.matchKinds, r.kinds) << r.rpgt2k << r.rpgt95;
+        EXPECT_EQ(s.matchKinds, r.kinds) << r.rpg2000 << r.rpg95;
         EXPECT_EQ(s.searchFolder, typed);
         EXPECT_FALSE(s.insert);
         EXPECT_FALSE(s.dupChk);
     }
     SearchSettings s;
-    applySearchForm(searchFormSave, {"", false, false, true, true}, s);
+    applySearchForm(kSearchFormSave, {"", false, false, true, true}, s);
     EXPECT_TRUE(s.insert);
     EXPECT_TRUE(s.dupChk);
     EXPECT_EQ(s.searchFolder, "");

@@ -1,4 +1,4 @@
-#include "app/Workspace.h"
+#include "app/core/Workspace.h"
 #include "platform/AppError.h"
 #include "platform/Cp932.h"
 #include "support/CatalogueTree.h"
@@ -65,7 +65,7 @@ TEST(Workspace, TheFirstCopyClearsCutShortWritesAndWritesBackWhatItRead) {
                                                       kApp + "Tavrin.codepage"}));
     EXPECT_EQ(r.workspace.storedLayout().tree->index, 1);
     EXPECT_EQ(r.workspace.helpFile(), kApp + "Tavrin.hlp");
-    r.workspace.catalogue().AddFolder(r.workspace.catalogue().tree().root(), "B");
+    r.workspace.catalogue().addFolder(r.workspace.catalogue().tree().root(), "B");
     r.workspace.settings().basic.startSize = 1;
     r.workspace.close(windowLayout(2), 0);
     EXPECT_EQ(r.fs.files[kData], test::CatalogueTree({"R", ">A", ">B"}).file());

@@ -5,12 +5,12 @@
 // KIND: catalogue (data.ixo), settings (Tavrin.ini), editor (RPG2000.ini, by the launch
 // command), userreg (user.reg, with no wineserver). Every state is large, so a kill lands
 // inside a write.
-#include "app/Settings.h"
+#include "app/core/SettingsFile.h"
 #include "catalogue/Catalogue.h"
 #include "catalogue/CatalogueFile.h"
 #include "launch/Launch.h"
 #include "platform/ProfileFile.h"
-#include "platform/SettingsRecord.h"
+#include "platform/UserSettings.h"
 #include "platform/linux/LinuxFileSystem.h"
 #include "platform/linux/WineRegistry.h"
 #include "support/Fakes.h"
@@ -51,18 +51,18 @@ void writeCatalogue(LinuxFileSystem& fs, int state) {
         }
     });
     test::ScriptedDialogs dialogs;
-    CatalogueFile(fs, dialogs, "C:\\data.ixo").WriteCatalogueFile(catalogue);
+    CatalogueFile(fs, dialogs, "C:\\data.ixo").write(catalogue);
 }
 
 void writeSettings(LinuxFileSystem& fs, int state) {
     if (!fs.fileExists("C:\\Tavrin.ini"))
         fs.writeFileAtomic("C:\\Tavrin.ini", extraLines());
     ProfileFile ini = readProfile(fs, "C:\\Tavrin.ini");
-    SettingsRecord record;
+    UserSettings record;
     for (std::size_t n = 0; n < record.bars.aplButtons.size(); ++n)
         record.bars.aplButtons[n] = {"C:\\" + filler(state, static_cast<int>(n), 1500), true};
     record.search.searchFolder = "C:\\" + filler(state, 99, 1000);
-    SaveSettings(ini, record);
+    writeSettingsFile(ini, record);
     writeProfile(fs, "C:\\Tavrin.ini", ini);
 }
 
@@ -76,7 +76,7 @@ void writeEditor(LinuxFileSystem& fs, int state) {
     LaunchContext ctx{shell, dialogs, registry, fs};
     const ProjectItem project{"C:\\" + filler(state, 1, 1000) + "\\" + filler(state, 2, 900) + "\\",
                               "game", pk2000};
-    TukuruExecute(ctx, &project, TrySettings{});
+    openIn2000Editor(ctx, &project, TrySettings{});
 }
 
 void writeUserReg(const std::string& folder, LinuxFileSystem& fs, int state) {

@@ -1,6 +1,6 @@
 #include "platform/Cp932.h"
-#include "platform/linux/DesktopHelp.h"
 #include "platform/linux/LinuxFileSystem.h"
+#include "platform/qt/DesktopHelp.h"
 #include "support/Fakes.h"
 #include "support/HostScratch.h"
 

@@ -1,7 +1,7 @@
 #include "platform/Cp932.h"
 #include "platform/PathText.h"
 #include "platform/linux/LinuxFileSystem.h"
-#include "platform/linux/LinuxShell.h"
+#include "platform/qt/LinuxShell.h"
 #include "support/Fakes.h"
 #include "support/HostScratch.h"
 

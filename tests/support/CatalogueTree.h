@@ -27,7 +27,7 @@ public:
     // Added through the catalogue's own operations after what it holds; the new folders in order.
     std::vector<TreeNode*> addTo(Catalogue& catalogue) const {
         return build([&](TreeNode* parent, const Folder& f) {
-            TreeNode* node = catalogue.AddFolder(parent, f.name);
+            TreeNode* node = catalogue.addFolder(parent, f.name);
             catalogue.appendItems(node, f.items);
             return node;
         });

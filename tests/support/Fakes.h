@@ -267,11 +267,19 @@ struct FakeServices {
     MemoryRegistry registry;
     NamedIcons icons;
 
-    // With `files` or `pictures` in place of the stand-ins where given; the program's own files
-    // stay in memory.
-    Services services(FileSystem* files = nullptr, Icons* pictures = nullptr) {
-        return {files ? *files : fs,          dialogs, marker, clipboard, help, shell, registry,
-                pictures ? *pictures : icons, fs};
+    // With `files`, `pictures` or `keys` in place of the stand-ins where given; the program's own
+    // files stay in memory.
+    Services services(FileSystem* files = nullptr, Icons* pictures = nullptr,
+                      Registry* keys = nullptr) {
+        return {files ? *files : fs,
+                dialogs,
+                marker,
+                clipboard,
+                help,
+                shell,
+                keys ? *keys : registry,
+                pictures ? *pictures : icons,
+                fs};
     }
 };
 

@@ -1,6 +1,6 @@
 #include "support/MainWindow.h"
 
-#include "app/CommandGuard.h"
+#include "app/core/CommandGuard.h"
 
 #include <QLabel>
 #include <QtTest>
@@ -19,8 +19,8 @@ MainWindow::MainWindow(const CatalogueTree& catalogue, const std::string& ini) {
 TMainForm& MainWindow::start() {
     form.reset();
     workspace.reset();
-    workspace = std::make_unique<Workspace>(services(files, pictures), kApp);
-    form = std::make_unique<TMainForm>(*workspace, services(files, pictures), hostFolder);
+    workspace = std::make_unique<Workspace>(services(files, pictures, keys), kApp);
+    form = std::make_unique<TMainForm>(*workspace, services(files, pictures, keys), hostFolder);
     runGuarded(dialogs, [this] { workspace->open(); });
     form->showOpenedWorkspace();
     return *form;

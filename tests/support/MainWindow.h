@@ -2,9 +2,9 @@
 #pragma once
 
 #include "app/Main.h"
-#include "app/Workspace.h"
-#include "catalogue/FolderTreeView.h"
-#include "catalogue/ProjectListView.h"
+#include "app/core/Workspace.h"
+#include "catalogue/qt/FolderTreeView.h"
+#include "catalogue/qt/ProjectListView.h"
 #include "support/CatalogueTree.h"
 #include "support/Fakes.h"
 #include "support/Widgets.h"
@@ -30,6 +30,8 @@ public:
     Icons* pictures = nullptr;
     // Files in place of the stand-in's (the program's own stay in `fs`), likewise.
     FileSystem* files = nullptr;
+    // A registry in place of the stand-in's, likewise.
+    Registry* keys = nullptr;
     // The program's folder as the about box names it, likewise.
     QString hostFolder;
 

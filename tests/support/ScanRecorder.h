@@ -30,17 +30,17 @@ public:
         ++terminatedReads;
         return cancel;
     }
-    void ShowSearchedFolder(const std::string& folder) override {
+    void showSearchedFolder(const std::string& folder) override {
         events.push_back("show " + folder);
         if (onShow)
             onShow(folder);
     }
-    void AddFoundProject(const std::string& folder, const std::string& marker) override {
+    void addFoundProject(const std::string& folder, const std::string& marker) override {
         events.push_back("add " + folder + " " + marker);
         if (!catalogue)
             return;
         if (auto item = recognizeProject(mFs, folder, marker, duplicates)) {
-            catalogue->AddFoundItem(item->Path, item->Title, item->Kind);
+            catalogue->addFoundItem(item->Path, item->Title, item->Kind);
             if (duplicates)
                 duplicates->add(item->Path);
         }

@@ -1,6 +1,6 @@
 #include "app/Main.h"
 #include "app/UserBar.h"
-#include "dialogs/F_customize.h"
+#include "dialogs/qt/CustomizeDialog.h"
 #include "support/MainWindow.h"
 #include "support/Widgets.h"
 
@@ -186,7 +186,7 @@ private slots:
         control(&m, "MenuItem_NmlBar")->trigger();
         QVERIFY(!control<QToolBar>(&m, "NmlBar")->isVisible());
 
-        test::OnceShown<TCustomizeForm> cancel([](TCustomizeForm* d) {
+        test::OnceShown<CustomizeDialog> cancel([](CustomizeDialog* d) {
             click(d, "AplCheck3");
             click(d, "Bt_Cancel");
         });
@@ -196,7 +196,7 @@ private slots:
         QVERIFY(!b.workspace->settings().bars.aplButtons[2].shown);
         QVERIFY(!apl->isVisible());
 
-        test::OnceShown<TCustomizeForm> tick([](TCustomizeForm* d) {
+        test::OnceShown<CustomizeDialog> tick([](CustomizeDialog* d) {
             click(d, "AplCheck3");
             click(d, "Bt_Ok");
         });
@@ -208,12 +208,12 @@ private slots:
         QCOMPARE(apl->width(), 25);
         QVERIFY(!control<QToolBar>(&m, "NmlBar")->isVisible());
         QVERIFY(!control(&m, "MenuItem_NmlBar")->isChecked());
-        QVERIFY(!m.findChild<TCustomizeForm*>()); // released after use
+        QVERIFY(!m.findChild<CustomizeDialog*>()); // released after use
 
         // Hidden from the View menu, the bar stays hidden after an OK that changed nothing.
         control(&m, "MenuItem_AplBar")->trigger();
         QVERIFY(!apl->isVisible());
-        test::OnceShown<TCustomizeForm> ok([](TCustomizeForm* d) { click(d, "Bt_Ok"); });
+        test::OnceShown<CustomizeDialog> ok([](CustomizeDialog* d) { click(d, "Bt_Ok"); });
         control(&m, "MenuItem_Customize")->trigger();
         QVERIFY(ok.seen);
         QVERIFY(!apl->isVisible());

@@ -1,8 +1,8 @@
 #include "app/Main.h"
 #include "app/UserBar.h"
-#include "catalogue/CatalogueActions.h"
-#include "dialogs/F_setting.h"
-#include "dialogs/F_version.h"
+#include "catalogue/qt/CatalogueActions.h"
+#include "dialogs/qt/AboutDialog.h"
+#include "dialogs/qt/SettingsDialog.h"
 #include "platform/Cp932.h"
 #include "support/MainWindow.h"
 #include "support/Widgets.h"
@@ -236,14 +236,14 @@ private slots:
         QVERIFY(!QApplication::overrideCursor());
 
         emit header->sectionClicked(0);
-        f.workspace->catalogue().RemoveSelectedItems({2});
+        f.workspace->catalogue().removeSelectedItems({2});
         f.workspace->catalogue().insertItem(0, {"F", "f", pk2000});
         QTRY_VERIFY(!sort.running());
         QCOMPARE(f.paths(), std::string("ABDEF"));
 
         // The folder deleted meanwhile: the sort ends unheard.
         Catalogue& catalogue = f.workspace->catalogue();
-        TreeNode* gone = catalogue.AddFolder(catalogue.tree().root(), "T");
+        TreeNode* gone = catalogue.addFolder(catalogue.tree().root(), "T");
         catalogue.appendItems(gone, {{"Y", "y", pk2000}, {"X", "x", pk2000}});
         emit header->sectionClicked(0);
         catalogue.deleteFolder(gone);
@@ -295,10 +295,10 @@ private slots:
         QVERIFY(!test::dropAt(list, ours.get(), onE));
         QCOMPARE(f.paths(), std::string("ABCDE"));
 
-        f.form->catalogueActions().ProjectListDragDrop(4);
+        f.form->catalogueActions().dropOnRow(4);
         QCOMPARE(f.paths(), std::string("ACBDE"));
         QCOMPARE(list->selectedRows(), (std::vector<int>{2, 3}));
-        f.form->catalogueActions().ProjectListDragDrop(-1);
+        f.form->catalogueActions().dropOnRow(-1);
         QCOMPARE(f.paths(), std::string("ACEBD"));
         QCOMPARE(list->selectedRows(), (std::vector<int>{3, 4}));
     }
@@ -327,11 +327,11 @@ private slots:
         }
         f.shell.starts.clear();
         f.workspace->settings().basic.dblClick = 3;
-        f.workspace->launch().ProjectListDblClick();
+        f.workspace->launch().runDoubleClickAction();
         QVERIFY(f.dialogs.shown.empty());
         QVERIFY(f.shell.starts.empty());
         f.workspace->settings().basic.dblClick = 7;
-        f.workspace->launch().ProjectListDblClick();
+        f.workspace->launch().runDoubleClickAction();
         QCOMPARE(f.dialogs.shown.size(), std::size_t(1));
         QCOMPARE(f.dialogs.shown[0].text, std::string("Not found be specified action"));
         QCOMPARE(f.dialogs.shown[0].caption, std::string("ProjectListDblClick()"));
@@ -376,7 +376,7 @@ private slots:
         m.show();
         f.dialogs.fonts.push_back(FontChoice{sj("Noto Serif CJK JP"), 14, 0x0000FF});
         int red = -1;
-        test::OnceShown<TSettingForm> cancel([&red](TSettingForm* d) {
+        test::OnceShown<SettingsDialog> cancel([&red](SettingsDialog* d) {
             red = control<QScrollBar>(d, "SclBar_Red")->value();
             click(d, "Bt_ChangeFont");
             click(d, "Bt_Cansel");
@@ -390,7 +390,7 @@ private slots:
         QCOMPARE(f.dialogs.fontRequests[0].colour, std::uint32_t(0x80000008));
 
         f.dialogs.fonts.push_back(FontChoice{sj("Noto Serif CJK JP"), 14, 0x0000FF});
-        test::OnceShown<TSettingForm> ok([](TSettingForm* d) {
+        test::OnceShown<SettingsDialog> ok([](SettingsDialog* d) {
             click(d, "Bt_ChangeFont");
             control<QTabWidget>(d, "PageControl")->setCurrentIndex(1);
             click(d, "Chk_Rowselect");
@@ -413,7 +413,7 @@ private slots:
         f.hostFolder = QStringLiteral("/home/me/.config/Tavrin/");
         TMainForm& m = f.start();
         m.show();
-        test::OnceShown<TVersionForm> person([](TVersionForm* box) {
+        test::OnceShown<AboutDialog> person([](AboutDialog* box) {
             QVERIFY(control<QLabel>(box, "Lab_DataFolder")
                         ->text()
                         .endsWith(QStringLiteral("\n/home/me/.config/Tavrin/")));

@@ -1,7 +1,7 @@
-#include "dialogs/F_customize.h"
+#include "dialogs/qt/CustomizeDialog.h"
 #include "platform/Cp932.h"
 #include "platform/linux/LinuxFileSystem.h"
-#include "platform/linux/QtText.h"
+#include "platform/qt/QtText.h"
 #include "support/Fakes.h"
 #include "support/HostScratch.h"
 #include "support/Widgets.h"
@@ -82,10 +82,10 @@ class TestCustomize : public QObject {
 
     BarSettings bars;
 
-    // Opens the dialog on `bars`, lets `act` work in it, and answers what EditBarSettings did.
-    bool edited(test::FakeServices& fakes, std::function<void(TCustomizeForm*)> act) {
-        TCustomizeForm form(fakes.services(&mFs), helpFile);
-        return test::whileShown(form, act, [&] { return form.EditBarSettings(bars); });
+    // Opens the dialog on `bars`, lets `act` work in it, and answers what editBars did.
+    bool edited(test::FakeServices& fakes, std::function<void(CustomizeDialog*)> act) {
+        CustomizeDialog form(fakes.services(&mFs), helpFile);
+        return test::whileShown(form, act, [&] { return form.editBars(bars); });
     }
 
 private slots:
@@ -107,7 +107,7 @@ private slots:
             bars.gazBarVisible = !visible;
             // Shown as its character, kept as its escape.
             bars.aplButtons[7] = {"C:\\<U+00D6>l.exe", false};
-            QVERIFY(edited(fakes, [](TCustomizeForm* f) {
+            QVERIFY(edited(fakes, [](CustomizeDialog* f) {
                 QCOMPARE(rowEdit(f, 7)->text(), QString::fromUtf8("D:\\文書\\b.txt"));
                 QCOMPARE(rowEdit(f, 8)->text(), QString::fromUtf8("C:\\Öl.exe"));
                 for (int k = 1; k <= 8; ++k) {
@@ -130,7 +130,7 @@ private slots:
 
     void tickingAndUntickingRowsSwitchTheBarOn() {
         test::FakeServices fakes;
-        QVERIFY(edited(fakes, [](TCustomizeForm* f) {
+        QVERIFY(edited(fakes, [](CustomizeDialog* f) {
             toggle(rowCheck(f, 3));
             QVERIFY(rowEdit(f, 3)->isEnabled());
             QVERIFY(button(f, "AplBrowse3")->isEnabled());
@@ -152,7 +152,7 @@ private slots:
         {
             test::FakeServices fakes;
             init();
-            QVERIFY(edited(fakes, [](TCustomizeForm* f) {
+            QVERIFY(edited(fakes, [](CustomizeDialog* f) {
                 gazPage(f);
                 QTest::keyClicks(edit(f, "Ed_ccclip"), "G:\\cc\\  ");
                 QTest::keyClick(edit(f, "Ed_ccclip"), Qt::Key_Return);
@@ -164,7 +164,7 @@ private slots:
         {
             test::FakeServices fakes;
             init();
-            QVERIFY(edited(fakes, [](TCustomizeForm* f) {
+            QVERIFY(edited(fakes, [](CustomizeDialog* f) {
                 QTest::keyClicks(rowEdit(f, 5), "x.exe ");
                 QTest::keyClick(rowEdit(f, 5), Qt::Key_Return);
             }));
@@ -176,7 +176,7 @@ private slots:
             // A host path is kept as the Windows path of the drive that holds it.
             test::FakeServices fakes;
             init();
-            QVERIFY(edited(fakes, [this](TCustomizeForm* f) {
+            QVERIFY(edited(fakes, [this](CustomizeDialog* f) {
                 QTest::keyClicks(rowEdit(f, 5), host("Tools/actview/actview.exe"));
                 rowEdit(f, 2)->clear();
                 QTest::keyClicks(rowEdit(f, 2), QStringLiteral("/nowhere/tool"));
@@ -193,15 +193,15 @@ private slots:
     }
 
     void cancelEscapeAndTheCloseBoxChangeNothing() {
-        const QList<std::function<void(TCustomizeForm*)>> ways = {
-            [](TCustomizeForm* f) { click(f, "Bt_Cancel"); },
-            [](TCustomizeForm* f) { QTest::keyClick(rowEdit(f, 2), Qt::Key_Escape); },
-            [](TCustomizeForm* f) { f->close(); },
+        const QList<std::function<void(CustomizeDialog*)>> ways = {
+            [](CustomizeDialog* f) { click(f, "Bt_Cancel"); },
+            [](CustomizeDialog* f) { QTest::keyClick(rowEdit(f, 2), Qt::Key_Escape); },
+            [](CustomizeDialog* f) { f->close(); },
         };
         for (const auto& way : ways) {
             test::FakeServices fakes;
             init();
-            QVERIFY(!edited(fakes, [&](TCustomizeForm* f) {
+            QVERIFY(!edited(fakes, [&](CustomizeDialog* f) {
                 toggle(rowCheck(f, 1));
                 QTest::keyClicks(rowEdit(f, 2), "zz");
                 edit(f, "Ed_mywin")->setText("Q:\\");
@@ -216,7 +216,7 @@ private slots:
         fakes.dialogs.files = {std::string("D:\\Gaz\\ccclip.exe"), std::nullopt,
                                std::string("D:\\Other\\ccclip.exe")};
         bars.gazToolPath[1] = "C:\\Old\\ccclip\\";
-        QVERIFY(edited(fakes, [](TCustomizeForm* f) {
+        QVERIFY(edited(fakes, [](CustomizeDialog* f) {
             gazPage(f);
             click(f, "Bt_ccclip");
             QCOMPARE(edit(f, "Ed_ccclip")->text(), QStringLiteral("D:\\Gaz\\"));
@@ -241,7 +241,7 @@ private slots:
     void browsingForARowStartsInItsFolderOrWhereTheDialogWas() {
         test::FakeServices fakes;
         fakes.dialogs.files = {sj("E:\\ツール\\y.exe"), std::nullopt};
-        QVERIFY(edited(fakes, [](TCustomizeForm* f) {
+        QVERIFY(edited(fakes, [](CustomizeDialog* f) {
             click(f, "AplBrowse2");
             toggle(rowCheck(f, 4));
             click(f, "AplBrowse4"); // cancelled
@@ -303,7 +303,7 @@ private slots:
             init();
             bool taken = false;
             QString text;
-            QVERIFY(edited(fakes, [&](TCustomizeForm* f) {
+            QVERIFY(edited(fakes, [&](CustomizeDialog* f) {
                 if (r.field.startsWith("Ed_")) {
                     gazPage(f);
                 }
@@ -322,7 +322,7 @@ private slots:
 
     void helpFollowsThePage() {
         test::FakeServices fakes;
-        edited(fakes, [](TCustomizeForm* f) {
+        edited(fakes, [](CustomizeDialog* f) {
             click(f, "Bt_help");
             QTest::keyClick(rowEdit(f, 2), Qt::Key_F1);
             gazPage(f);
@@ -341,7 +341,7 @@ private slots:
             entry.shown = true;
         }
         QStringList apl, gaz;
-        edited(fakes, [&](TCustomizeForm* f) {
+        edited(fakes, [&](CustomizeDialog* f) {
             QCOMPARE(f->windowTitle(), QString::fromUtf8("カスタマイズ"));
             QCOMPARE(f->size(), QSize(343, 375));
             QCOMPARE(f->minimumSize(), f->maximumSize());

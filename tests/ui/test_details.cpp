@@ -1,9 +1,9 @@
-#include "launch/DetailsPane.h"
 #include "launch/GameFiles.h"
+#include "launch/qt/DetailsPane.h"
 #include "platform/Cp932.h"
 #include "platform/PathText.h"
-#include "platform/linux/QtDialogs.h"
-#include "platform/linux/QtText.h"
+#include "platform/qt/QtDialogs.h"
+#include "platform/qt/QtText.h"
 #include "support/GameFileBuilders.h"
 #include "support/MainWindow.h"
 

@@ -1,9 +1,9 @@
 #include "app/Main.h"
-#include "app/Workspace.h"
+#include "app/core/Workspace.h"
 #include "catalogue/ListCommands.h"
 #include "platform/Cp932.h"
-#include "platform/linux/QtDialogs.h"
-#include "platform/linux/QtText.h"
+#include "platform/qt/QtDialogs.h"
+#include "platform/qt/QtText.h"
 #include "support/Fakes.h"
 #include "support/Widgets.h"
 

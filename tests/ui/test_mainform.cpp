@@ -1,10 +1,10 @@
 #include "app/Main.h"
-#include "app/Workspace.h"
+#include "app/core/Workspace.h"
 #include "catalogue/CatalogueFile.h"
 #include "platform/Cp932.h"
 #include "platform/ProfileFile.h"
-#include "platform/linux/AppIcons.h"
 #include "platform/linux/LinuxFileSystem.h"
+#include "platform/qt/AppIcons.h"
 #include "support/MainWindow.h"
 #include "support/Widgets.h"
 
@@ -134,7 +134,7 @@ private slots:
         {
             TMainForm& form = s.start();
             QVERIFY(s.dialogs.shown.empty());
-            const SettingsRecord& r = s.workspace->settings();
+            const UserSettings& r = s.workspace->settings();
             QVERIFY(r.basic.tasktray);
             QVERIFY(!r.basic.invisible);
             QCOMPARE(r.search.matchKinds, 0u);
@@ -200,8 +200,8 @@ private slots:
         s.fs.files[kIni] =
             "[ListView]\r\nIcon[0]=Z:\\icons\\red.ico\r\nIcon[1]=Z:\\icons\\text.ico\r\n";
         s.start();
-        s.catalogue().AddFoundItem("A\\", "a", pk2000);
-        s.catalogue().AddFoundItem("B\\", "b", pk95);
+        s.catalogue().addFoundItem("A\\", "a", pk2000);
+        s.catalogue().addFoundItem("B\\", "b", pk95);
         const auto pixel = [&s](int row) {
             const QIcon icon =
                 s.list()->model()->index(row, 0).data(Qt::DecorationRole).value<QIcon>();
@@ -269,14 +269,14 @@ private slots:
         const std::string app =
             *fs.toWindowsPath(QFile::encodeName(dir.path()).toStdString()) + "\\";
         Catalogue c;
-        TreeNode* root = c.AddFolder(nullptr, "Tavrin");
-        TreeNode* a = c.AddFolder(root, sj("ゲーム表"));
-        TreeNode* b = c.AddFolder(a, sj(" 空白"));
-        c.AddFolder(b, "three");
+        TreeNode* root = c.addFolder(nullptr, "Tavrin");
+        TreeNode* a = c.addFolder(root, sj("ゲーム表"));
+        TreeNode* b = c.addFolder(a, sj(" 空白"));
+        c.addFolder(b, "three");
         c.selectFolder(a);
-        c.AddFoundItem(sj("C:\\ソフト\\"), sj("勇者"), pk2000);
-        c.AddFoundItem("C:\\g95\\", sj("ツクール95作品"), pk95);
-        c.InsertPastedItem("C:\\p\\", "pasted", -1);
+        c.addFoundItem(sj("C:\\ソフト\\"), sj("勇者"), pk2000);
+        c.addFoundItem("C:\\g95\\", sj("ツクール95作品"), pk95);
+        c.insertPastedItem("C:\\p\\", "pasted", -1);
         const std::string original = serializeCatalogue(c.tree());
         QVERIFY(fs.writeFileAtomic(app + "data.ixo", original));
 

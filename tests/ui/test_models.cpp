@@ -1,6 +1,6 @@
 #include "catalogue/Catalogue.h"
-#include "catalogue/FolderTreeModel.h"
-#include "catalogue/ProjectListModel.h"
+#include "catalogue/qt/FolderTreeModel.h"
+#include "catalogue/qt/ProjectListModel.h"
 #include "platform/Cp932.h"
 
 #include <QAbstractItemModelTester>
@@ -19,10 +19,10 @@ private slots:
         FolderTreeModel model(c);
         QAbstractItemModelTester tester(&model,
                                         QAbstractItemModelTester::FailureReportingMode::QtTest);
-        TreeNode* root = c.AddFolder(nullptr, "Tavrin");
-        TreeNode* a = c.AddFolder(root, sj("ゲーム"));
-        c.AddFolder(a, "deep");
-        TreeNode* b = c.AddFolder(root, "B");
+        TreeNode* root = c.addFolder(nullptr, "Tavrin");
+        TreeNode* a = c.addFolder(root, sj("ゲーム"));
+        c.addFolder(a, "deep");
+        TreeNode* b = c.addFolder(root, "B");
         QCOMPARE(model.rowCount(), 1);
         QModelIndex ia = model.index(0, 0, model.index(0, 0));
         QCOMPARE(ia.data().toString(), QStringLiteral("ゲーム"));
@@ -33,7 +33,7 @@ private slots:
         QCOMPARE(model.indexOf(b).data().toString(), QStringLiteral("C"));
         c.deleteFolder(a);
         QCOMPARE(model.rowCount(model.index(0, 0)), 1);
-        c.ClearTree();
+        c.clearTree();
         QCOMPARE(model.rowCount(), 0);
     }
 
@@ -44,12 +44,12 @@ private slots:
                                         QAbstractItemModelTester::FailureReportingMode::QtTest);
         QCOMPARE(model.rowCount(), 0);
         QVERIFY(!model.index(0, 0).isValid());
-        TreeNode* root = c.AddFolder(nullptr, "R");
-        TreeNode* other = c.AddFolder(root, "O");
+        TreeNode* root = c.addFolder(nullptr, "R");
+        TreeNode* other = c.addFolder(root, "O");
         c.selectFolder(root);
-        c.AddFoundItem(sj("C:\\ゲーム\\"), sj("勇者"), pk2000);
-        c.AddFoundItem("C:\\b\\", "b", static_cast<ProjectKind>(7));
-        c.InsertPastedItem("C:\\p\\", "p", 1);
+        c.addFoundItem(sj("C:\\ゲーム\\"), sj("勇者"), pk2000);
+        c.addFoundItem("C:\\b\\", "b", static_cast<ProjectKind>(7));
+        c.insertPastedItem("C:\\p\\", "p", 1);
         QCOMPARE(model.rowCount(), 3);
         QCOMPARE(model.index(0, 0).data().toString(), QStringLiteral("C:\\ゲーム\\"));
         QCOMPARE(model.index(0, 1).data().toString(), QStringLiteral("勇者"));
@@ -59,8 +59,8 @@ private slots:
                  QStringLiteral("タイトル"));
         // A kind outside 0 to 2 draws no icon.
         QVERIFY(!model.index(2, 0).data(Qt::DecorationRole).isValid());
-        c.SortDescending([](const std::string& s) { return s; });
-        c.RemoveSelectedItems({0, 2});
+        c.sortDescending([](const std::string& s) { return s; });
+        c.removeSelectedItems({0, 2});
         QCOMPARE(model.rowCount(), 1);
         c.selectFolder(other);
         QCOMPARE(model.rowCount(), 0);
@@ -68,7 +68,7 @@ private slots:
         QCOMPARE(model.rowCount(), 0);
         c.selectFolder(root);
         QCOMPARE(model.rowCount(), 2);
-        c.ClearSelectedFolder();
+        c.clearSelectedFolder();
         QCOMPARE(model.rowCount(), 0);
     }
 
@@ -76,8 +76,8 @@ private slots:
     void listTextsFollowEveryChange() {
         Catalogue c;
         ProjectListModel model(c);
-        TreeNode* root = c.AddFolder(nullptr, "R");
-        TreeNode* other = c.AddFolder(root, "O");
+        TreeNode* root = c.addFolder(nullptr, "R");
+        TreeNode* other = c.addFolder(root, "O");
         c.selectFolder(root);
         const auto path = [&model](int row) { return model.index(row, 0).data().toString(); };
         const auto paths = [&] {
@@ -87,16 +87,16 @@ private slots:
             }
             return out;
         };
-        c.AddFoundItem("B", "b", pk2000);
-        c.AddFoundItem("A", "a", pk2000);
+        c.addFoundItem("B", "b", pk2000);
+        c.addFoundItem("A", "a", pk2000);
         QCOMPARE(paths(), QStringLiteral("BA"));
         const QString shown = path(0);
         QCOMPARE(path(0).constData(), shown.constData()); // not converted again
-        c.InsertPastedItem("C", "c", 0);
+        c.insertPastedItem("C", "c", 0);
         QCOMPARE(paths(), QStringLiteral("CBA"));
-        c.SortAscending([](const std::string& s) { return s; });
+        c.sortAscending([](const std::string& s) { return s; });
         QCOMPARE(paths(), QStringLiteral("ABC"));
-        c.RemoveSelectedItems({0});
+        c.removeSelectedItems({0});
         QCOMPARE(paths(), QStringLiteral("BC"));
         c.insertItem(1, {"D", "d", pk95});
         QCOMPARE(paths(), QStringLiteral("BDC"));
@@ -107,8 +107,8 @@ private slots:
         c.selectFolder(root);
         model.setHidden(false);
         QCOMPARE(paths(), QStringLiteral("BDC"));
-        c.ClearSelectedFolder();
-        c.AddFoundItem("E", "e", pk2000);
+        c.clearSelectedFolder();
+        c.addFoundItem("E", "e", pk2000);
         QCOMPARE(paths(), QStringLiteral("E"));
     }
 
@@ -116,8 +116,8 @@ private slots:
     void hugeBadTitleIsShownCut() {
         Catalogue c;
         ProjectListModel model(c);
-        c.selectFolder(c.AddFolder(nullptr, "R"));
-        c.AddFoundItem("C:\\x\\", std::string(640 * 1024, '\x80'), pk2000);
+        c.selectFolder(c.addFolder(nullptr, "R"));
+        c.addFoundItem("C:\\x\\", std::string(640 * 1024, '\x80'), pk2000);
         const QString title = model.index(0, 1).data().toString();
         QCOMPARE(title.size(), 1025);
         QCOMPARE(title.front(), QChar(0xFFFD));

@@ -2,7 +2,7 @@
 // moment: a start asked for again waits once, the progress comes back after a cancel, and what
 // the new prefix holds is read.
 #include "platform/linux/LinuxFileSystem.h"
-#include "platform/linux/LinuxShell.h"
+#include "platform/qt/LinuxShell.h"
 #include "support/Fakes.h"
 #include "support/HostScratch.h"
 

@@ -1,8 +1,8 @@
 #include "catalogue/Catalogue.h"
 #include "platform/Cp932.h"
-#include "platform/linux/QtText.h"
-#include "search/SearchDlg.h"
-#include "search/Searchclass.h"
+#include "platform/qt/QtText.h"
+#include "search/qt/ProjectSearch.h"
+#include "search/qt/SearchProgressDialog.h"
 #include "support/Fakes.h"
 
 #include <QDeadlineTimer>
@@ -50,7 +50,7 @@ class TestSearch : public QObject {
     std::unique_ptr<test::MemoryFileSystem> fs;
     std::unique_ptr<Catalogue> catalogue;
     SlowDialogs dialogs;
-    std::unique_ptr<TSearchDlg> dlg;
+    std::unique_ptr<SearchProgressDialog> dlg;
 
     // A file below the start folder ("A/B/RPG_RT.lmt"), its folders made; "A/B/" a folder.
     void make(const std::string& rel, const std::string& content = {}) {
@@ -74,8 +74,8 @@ class TestSearch : public QObject {
         return out;
     }
     QPushButton* suspendButton() { return dlg->findChild<QPushButton*>("Bt_suspend"); }
-    bool paused() { return dlg->scanner() && dlg->scanner()->suspended(); }
-    bool running() { return dlg->scanner() && !dlg->scanner()->suspended(); }
+    bool paused() { return dlg->scanner() && dlg->scanner()->paused(); }
+    bool running() { return dlg->scanner() && !dlg->scanner()->paused(); }
     bool halted() { return dlg->scanner() && dlg->scanner()->halted(); }
     QString report() { return dlg->findChild<QLabel*>("lab_report")->text(); }
 
@@ -88,14 +88,14 @@ class TestSearch : public QObject {
             script();
             if (QTest::currentTestFailed() && dlg->scanner()) {
                 fs->release();
-                dlg->scanner()->Terminate();
-                dlg->scanner()->Resume();
+                dlg->scanner()->stop();
+                dlg->scanner()->resume();
             }
         });
         if (script) {
             timer.start(0);
         }
-        return dlg->RunSearch(*catalogue, *fs, kinds, dupChk, start);
+        return dlg->run(*catalogue, *fs, kinds, dupChk, start);
     }
 
 private slots:
@@ -103,9 +103,9 @@ private slots:
         fs = std::make_unique<test::MemoryFileSystem>();
         fs->folder(win());
         catalogue = std::make_unique<Catalogue>();
-        catalogue->selectFolder(catalogue->AddFolder(nullptr, "Tavrin"));
+        catalogue->selectFolder(catalogue->addFolder(nullptr, "Tavrin"));
         dialogs = SlowDialogs();
-        dlg = std::make_unique<TSearchDlg>(dialogs);
+        dlg = std::make_unique<SearchProgressDialog>(dialogs);
     }
     void cleanup() {
         dlg.reset();
@@ -203,10 +203,10 @@ private slots:
                          fs->release();
                          // The walk ends while this thread shows nothing.
                          QDeadlineTimer limit(5000);
-                         while (dlg->scanner()->isRunning() && !limit.hasExpired()) {
+                         while (dlg->scanner()->walking() && !limit.hasExpired()) {
                              QThread::msleep(5);
                          }
-                         QVERIFY(!dlg->scanner()->isRunning());
+                         QVERIFY(!dlg->scanner()->walking());
                      }),
                  0);
         QCOMPARE(report(), qs(win("A/B/C")));

@@ -1,5 +1,5 @@
 #include "app/Main.h"
-#include "app/Workspace.h"
+#include "app/core/Workspace.h"
 #include "catalogue/Catalogue.h"
 #include "platform/linux/LinuxFileSystem.h"
 #include "support/CatalogueTree.h"
@@ -73,7 +73,7 @@ private slots:
         search.insert = false;
         search.dupChk = true;
         search.matchKinds = 2;
-        f.workspace->catalogue().AddFoundItem("C:\\old\\", "old", pk2000);
+        f.workspace->catalogue().addFoundItem("C:\\old\\", "old", pk2000);
         const QList<QUrl> urls = {QUrl::fromLocalFile(f.project("A")),
                                   QUrl::fromLocalFile(f.project("B")),
                                   QUrl::fromLocalFile(f.project("C"))};

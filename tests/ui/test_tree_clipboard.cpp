@@ -1,6 +1,6 @@
 #include "app/Main.h"
-#include "catalogue/CatalogueActions.h"
-#include "catalogue/TreeSelectionDebounce.h"
+#include "catalogue/qt/CatalogueActions.h"
+#include "catalogue/qt/TreeSelectionDebounce.h"
 #include "platform/Cp932.h"
 #include "support/MainWindow.h"
 #include "support/Widgets.h"
@@ -62,7 +62,7 @@ private slots:
         f.show();
         TreeNode* deep = f.node("V");
         for (int i = 0; i < 6; ++i)
-            deep = f.workspace->catalogue().AddFolder(deep, "W");
+            deep = f.workspace->catalogue().addFolder(deep, "W");
         f.select(deep);
         f.form->TreeView_PopupMenuPopup();
         control(f.form.get(), "TreePop_New")->trigger();
@@ -144,7 +144,7 @@ private slots:
         f.form->TreeView_PopupMenuPopup();
         QCOMPARE(f.form->catalogueActions().treePopupNode(), f.node("V"));
         TreeNode* s = f.node("S");
-        f.workspace->catalogue().DeleteFolderTree(s->child(0));
+        f.workspace->catalogue().deleteFolderTree(s->child(0));
         f.workspace->catalogue().deleteFolder(s);
         QCOMPARE(f.form->catalogueActions().treePopupNode(), static_cast<TreeNode*>(nullptr));
         control(f.form.get(), "TreePop_Rename")->trigger(); // acts on nothing
@@ -191,7 +191,7 @@ private slots:
         // The list's format from another program has no source in this one.
         QVERIFY(!test::dropAt(tree, rows.get(), onT));
         QCOMPARE(f.rows(), std::string("A/a/1 B/b/2 C/c/1 D/d/1 "));
-        f.form->catalogueActions().TreeViewDragDrop(f.node("T"));
+        f.form->catalogueActions().dropOnFolder(f.node("T"));
         QCOMPARE(f.rows(), std::string("C/c/1 "));
         QVERIFY(f.list()->selectedRows().empty());
         QCOMPARE(f.status(0), QStringLiteral("1個のプロジェクト")); // the rows left
@@ -227,11 +227,11 @@ private slots:
 
         f.select(f.node("T")); // empty, no focus
         f.clipboard.items = std::string("no separator\n\nQ\x1CU", 17);
-        f.form->catalogueActions().ListView_Paste();
+        f.form->catalogueActions().pasteItems();
         QCOMPARE(f.rows(), std::string("Q/U/0 //0 /no separator/0 "));
 
         f.clipboard.failOpen = true;
-        f.form->catalogueActions().ListView_Paste();
+        f.form->catalogueActions().pasteItems();
         QCOMPARE(f.dialogs.shown.back().caption, std::string("Clipboard Open Error"));
         QCOMPARE(f.dialogs.shown.back().text, sj("クリップボードが開けません。\n暫く時間をおいてか"
                                                  "らもう一度同じ操作を行ってください。"));
@@ -242,7 +242,7 @@ private slots:
         f.clipboard.text = "C:\\Other\\";
         f.form->MainMenu_EditClick();
         QVERIFY(!control(f.form.get(), "MainMenu_Paste")->isEnabled());
-        f.form->catalogueActions().ListView_Paste();
+        f.form->catalogueActions().pasteItems();
         QCOMPARE(f.workspace->catalogue().rowCount(), 3);
     }
 

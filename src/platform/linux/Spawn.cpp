@@ -80,7 +80,7 @@ struct ChildFailure {
 
 // startDetached, telling also the process group the program and its watcher run in: the
 // session the go-between made, which lives as long as any of them.
-Started start(const Launch& launch, pid_t* group) {
+Started start(const ProgramStart& launch, pid_t* group) {
     std::vector<char*> argv;
     for (const std::string& a : launch.argv) {
         argv.push_back(const_cast<char*>(a.c_str()));
@@ -154,11 +154,11 @@ Started start(const Launch& launch, pid_t* group) {
 } // namespace
 
 // Only async-signal-safe calls between fork and exec: the program has other threads.
-Started startDetached(const Launch& launch) {
+Started startDetached(const ProgramStart& launch) {
     return start(launch, nullptr);
 }
 
-std::optional<int> runAndWait(Launch launch, std::chrono::milliseconds limit) {
+std::optional<int> runAndWait(ProgramStart launch, std::chrono::milliseconds limit) {
     int status[2];
     if (::pipe2(status, O_CLOEXEC) != 0) {
         return std::nullopt;

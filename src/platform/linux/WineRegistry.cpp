@@ -279,7 +279,7 @@ std::optional<int> WineRegistry::runWine(std::vector<std::string> args) const {
     if (!wine) {
         return std::nullopt;
     }
-    Launch run;
+    ProgramStart run;
     run.argv = std::move(args);
     run.argv.insert(run.argv.begin(), *wine);
     // Wine reads its arguments in the locale's character set.

@@ -1,0 +1,29 @@
+#include "app/core/CommandGuard.h"
+
+#include "platform/AppError.h"
+#include "platform/Dialogs.h"
+
+#include <exception>
+
+namespace tavrin {
+
+bool runGuarded(Dialogs& dialogs, const std::function<void()>& step) {
+    std::string message;
+    try {
+        step();
+        return true;
+    } catch (const std::exception& e) {
+        message = e.what();
+    } catch (...) {
+        message = "Unknown error";
+    }
+    try {
+        dialogs.messageBox(errorBoxText(message), "Tavrin", MsgIcon::Error, MsgButtons::Ok,
+                           MsgResult::Ok);
+    } catch (...) {
+        // The box itself failed; the event loop must still go on.
+    }
+    return false;
+}
+
+} // namespace tavrin
