@@ -116,7 +116,7 @@ void TMainForm::buildWindow() {
             [this](int i) { command([this, i] { mLaunch.startGazButton(i); }); });
     bindMenus();
     bindViews();
-    new FolderDropSearch(this, mServices, mSettings.search, mCatalogue,
+    new FolderDropSearch(this, mServices.dialogs, mServices.fs, mSettings.search, mCatalogue,
                          [this](const std::function<void()>& search) { command(search); });
 }
 
@@ -169,7 +169,8 @@ void TMainForm::bindMenus() {
     bindEntry(edit, ui->MainMenu_SelectAll, [items] { items->selectAllItems(); });
     bind(ui->MainMenu_Setting, [this] { MainMenu_SettingClick(); });
     const auto search = [this] {
-        searchForProjects(this, mServices, mWorkspace.helpFile(), mSettings.search, mCatalogue);
+        searchForProjects(this, {mServices.dialogs, mServices.help, mServices.registry},
+                          mServices.fs, mWorkspace.helpFile(), mSettings.search, mCatalogue);
     };
     bind(ui->MainMenu_RPG2000Search, search);
     for (QAction* a : {ui->MenuItem_NmlBar, ui->MenuItem_AplBar, ui->MenuItem_GazBar}) {
@@ -373,7 +374,8 @@ void TMainForm::TreeView_PopupMenuPopup() {
 // ---- the window's own commands --------------------------------------------------------------
 
 void TMainForm::MainMenu_SettingClick() {
-    if (editSettings(this, mServices, mWorkspace.helpFile(), mSettings, *mAppearance)) {
+    if (editSettings(this, {mServices.dialogs, mServices.fs, mServices.help, mServices.icons},
+                     mWorkspace.helpFile(), mSettings, *mAppearance)) {
         ApplyDblClickDefault(mSettings.basic.dblClick);
     }
 }
@@ -381,7 +383,8 @@ void TMainForm::MainMenu_SettingClick() {
 void TMainForm::MainMenu_Customize() {
     // The View menu's toggles may have changed the bars since they were built.
     mBars->readVisibility(mSettings.bars);
-    if (editBars(this, mServices, mWorkspace.helpFile(), mSettings.bars)) {
+    if (editBars(this, {mServices.dialogs, mServices.fs, mServices.help}, mWorkspace.helpFile(),
+                 mSettings.bars)) {
         mBars->apply(mSettings.bars, mServices.fs, mServices.icons);
     }
 }

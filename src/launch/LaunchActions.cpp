@@ -12,8 +12,7 @@
 namespace tavrin {
 
 LaunchContext LaunchActions::context() {
-    return {mServices.shell, mServices.dialogs,           mServices.registry,
-            mServices.fs,    mSettings.basic.gdiRenderer, {}};
+    return {mUses.shell, mUses.dialogs, mUses.registry, mUses.fs, mSettings.basic.gdiRenderer, {}};
 }
 
 int LaunchActions::RecordedStarts::execute(const std::string& file, const std::string& parameters,
@@ -37,8 +36,8 @@ int LaunchActions::RecordedStarts::execute(const std::string& file, const std::s
 }
 
 LaunchContext LaunchActions::gameContext() {
-    LaunchContext ctx{mGameShell,   mServices.dialogs,           mServices.registry,
-                      mServices.fs, mSettings.basic.gdiRenderer, {}};
+    LaunchContext ctx{
+        mGameShell, mUses.dialogs, mUses.registry, mUses.fs, mSettings.basic.gdiRenderer, {}};
     ctx.chosenCodePage = [this](const std::string& folder) { return mCodePages.chosen(folder); };
     return ctx;
 }
@@ -87,7 +86,7 @@ void LaunchActions::runDoubleClickAction() {
     case DblClickAction::nothing:
         break;
     case DblClickAction::unknown:
-        mServices.dialogs.message("Not found be specified action", "ProjectListDblClick()");
+        mUses.dialogs.message("Not found be specified action", "ProjectListDblClick()");
         break;
     }
 }

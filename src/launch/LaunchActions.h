@@ -1,7 +1,6 @@
 #pragma once
 
 #include "launch/Launch.h"
-#include "platform/Services.h"
 #include "platform/Shell.h"
 #include "platform/UserSettings.h"
 
@@ -10,6 +9,9 @@
 namespace tavrin {
 
 class CodePageChoices;
+class Dialogs;
+class FileSystem;
+class Registry;
 class PlayLog;
 struct ProjectItem;
 
@@ -20,10 +22,16 @@ public:
     using FocusedItem = std::function<const ProjectItem*()>;
     // Game starts and test plays that ran are written down in `log`; games run in the code
     // pages of `codePages`.
-    LaunchActions(Services services, const UserSettings& settings, PlayLog& log,
-                  CodePageChoices& codePages)
-        : mServices(services), mSettings(settings), mGameShell(services.shell, log),
-          mCodePages(codePages) {}
+    // What the commands reach: the shell that starts programs, the questions they ask, the
+    // registry and the files they read.
+    struct Uses {
+        Shell& shell;
+        Dialogs& dialogs;
+        Registry& registry;
+        FileSystem& fs;
+    };
+    LaunchActions(Uses uses, const UserSettings& settings, PlayLog& log, CodePageChoices& codePages)
+        : mUses(uses), mSettings(settings), mGameShell(uses.shell, log), mCodePages(codePages) {}
     // The game shell refers to this object's own members.
     LaunchActions(const LaunchActions&) = delete;
     LaunchActions& operator=(const LaunchActions&) = delete;
@@ -72,7 +80,7 @@ private:
     LaunchContext gameContext();
     const ProjectItem* focused() const { return mFocused ? mFocused() : nullptr; }
 
-    Services mServices;
+    Uses mUses;
     const UserSettings& mSettings;
     RecordedStarts mGameShell;
     CodePageChoices& mCodePages;

@@ -65,7 +65,7 @@ TEST(PlayLog, GameStartsThatTheShellTookAreRecorded) {
     ProjectItem item{"Z:\\Games\\Hero\\", "t", pk2000};
     PlayLog log(s.fs, kLog);
     CodePageChoices codePages(s.fs, "Z:\\app\\Tavrin.codepage");
-    LaunchActions actions(s.services(), settings, log, codePages);
+    LaunchActions actions({s.shell, s.dialogs, s.registry, s.fs}, settings, log, codePages);
     actions.follow([&] { return &item; });
 
     s.shell.result = 2;

@@ -84,7 +84,7 @@ class TestCustomize : public QObject {
 
     // Opens the dialog on `bars`, lets `act` work in it, and answers what editBars did.
     bool edited(test::FakeServices& fakes, std::function<void(CustomizeDialog*)> act) {
-        CustomizeDialog form(fakes.services(&mFs), helpFile);
+        CustomizeDialog form({fakes.dialogs, mFs, fakes.help}, helpFile);
         return test::whileShown(form, act, [&] { return form.editBars(bars); });
     }
 

@@ -33,7 +33,7 @@ QLineEdit* folderEdit(QWidget* f) {
 // Opens the dialog on `s`, lets `act` work in it, and answers what editSearch did.
 int edited(test::FakeServices& fakes, SearchSettings& s,
            std::function<void(SearchOptionsDialog*)> act) {
-    SearchOptionsDialog form(fakes.services(), helpFile);
+    SearchOptionsDialog form({fakes.dialogs, fakes.help, fakes.registry}, helpFile);
     return test::whileShown(form, act, [&] { return form.editSearch(s); });
 }
 

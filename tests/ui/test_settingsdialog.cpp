@@ -139,7 +139,8 @@ class TestSettingForm : public QObject {
 
     // Opens the dialog on `r` and `font`, lets `act` work in it, and answers what editSettings did.
     bool edited(Fakes& fakes, std::function<void(SettingsDialog*)> act, QWidget* parent = nullptr) {
-        SettingsDialog form(fakes.services(nullptr, &fakes.pictures), helpFile, parent);
+        SettingsDialog form({fakes.dialogs, fakes.fs, fakes.help, fakes.pictures}, helpFile,
+                            parent);
         return test::whileShown(form, act, [&] { return form.editSettings(r, font); });
     }
 

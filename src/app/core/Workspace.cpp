@@ -16,7 +16,8 @@ Workspace::Workspace(Services services, std::string appFolder)
       mCatalogueFile(services.ownFiles, services.dialogs, appFolder + "data.ixo"),
       mPlayLog(services.ownFiles, appFolder + "Tavrin.played"),
       mCodePages(services.ownFiles, appFolder + "Tavrin.codepage"),
-      mLaunch(services, mSettings, mPlayLog, mCodePages) {}
+      mLaunch({services.shell, services.dialogs, services.registry, services.fs}, mSettings,
+              mPlayLog, mCodePages) {}
 
 void Workspace::open(CatalogueReadAhead* readAhead) {
     Dialogs& dialogs = mServices.dialogs;

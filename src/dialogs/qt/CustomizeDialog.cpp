@@ -27,9 +27,9 @@ constexpr int kGazSheetHelp = 58;
 
 } // namespace
 
-CustomizeDialog::CustomizeDialog(Services services, std::string helpFile, QWidget* parent)
-    : FormDialog(parent, Esc::closes), ui(std::make_unique<Ui::TCustomizeForm>()),
-      mServices(services), mHelpFile(std::move(helpFile)) {
+CustomizeDialog::CustomizeDialog(Uses uses, std::string helpFile, QWidget* parent)
+    : FormDialog(parent, Esc::closes), ui(std::make_unique<Ui::TCustomizeForm>()), mUses(uses),
+      mHelpFile(std::move(helpFile)) {
     ui->setupUi(this);
     fixDialogFrame(this, QSize(343, 375));
     setFont(designedFont(12));
@@ -128,7 +128,7 @@ bool CustomizeDialog::editBars(BarSettings& bars) {
 std::string CustomizeDialog::typedPath(const QString& text) const {
     if (text.startsWith(QLatin1Char('/'))) {
         if (std::optional<std::string> windows =
-                mServices.fs.windowsPathOf(QFile::encodeName(text).toStdString())) {
+                mUses.fs.windowsPathOf(QFile::encodeName(text).toStdString())) {
             return *windows;
         }
     }
@@ -150,7 +150,7 @@ void CustomizeDialog::enableApplicationRow(const AplRow& row) {
 }
 
 void CustomizeDialog::chooseApplication(const AplRow& row) {
-    const std::optional<std::string> chosen = mServices.dialogs.openFile(
+    const std::optional<std::string> chosen = mUses.dialogs.openFile(
         mOpenDialog.request("*.exe", aplBrowseFilter(), toCp932Path(row.edit->text())));
     if (chosen) {
         row.edit->setText(qs(*chosen));
@@ -160,7 +160,7 @@ void CustomizeDialog::chooseApplication(const AplRow& row) {
 void CustomizeDialog::chooseGazToolFolder(std::size_t tool) {
     const std::string program = std::string(kGazToolNames[tool]) + ".exe";
     QLineEdit* field = mToolEdits[tool];
-    const std::optional<std::string> chosen = mServices.dialogs.openFile(
+    const std::optional<std::string> chosen = mUses.dialogs.openFile(
         mOpenDialog.request(program, gazBrowseFilter(program), toCp932Path(field->text())));
     if (chosen) {
         field->setText(qs(pathtext::folderPart(*chosen)));
@@ -172,7 +172,7 @@ int CustomizeDialog::activeHelpContext() const {
 }
 
 void CustomizeDialog::showHelp() {
-    mServices.help.showContext(mHelpFile, activeHelpContext());
+    mUses.help.showContext(mHelpFile, activeHelpContext());
 }
 
 // The Windows path of the first file dropped from another program; nothing for a drag that
@@ -183,13 +183,13 @@ std::optional<std::string> CustomizeDialog::droppedFile(const QMimeData* data) c
         return std::nullopt;
     }
     const QString host = QDir::cleanPath(urls.constFirst().toLocalFile());
-    return mServices.fs.windowsPathOf(QFile::encodeName(host).toStdString());
+    return mUses.fs.windowsPathOf(QFile::encodeName(host).toStdString());
 }
 
 void CustomizeDialog::dropOn(QLineEdit* field, const std::string& path) {
     for (std::size_t t = 0; t < mToolEdits.size(); ++t) {
         if (mToolEdits[t] == field) {
-            field->setText(qs(resolveGazToolFolder(mServices.fs, path, kGazToolNames[t])));
+            field->setText(qs(resolveGazToolFolder(mUses.fs, path, kGazToolNames[t])));
             return;
         }
     }

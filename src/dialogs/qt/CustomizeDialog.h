@@ -1,7 +1,6 @@
 #pragma once
 
 #include "dialogs/GazFolders.h"
-#include "platform/Services.h"
 #include "platform/UserSettings.h"
 
 #include "platform/qt/FormDialog.h"
@@ -22,11 +21,21 @@ class TCustomizeForm;
 
 namespace tavrin {
 
+class Dialogs;
+class FileSystem;
+class Help;
+
 // The customisation dialog: the application bar's eight entries and the Gaz soft tools' folders.
 class CustomizeDialog : public FormDialog {
     Q_OBJECT
 public:
-    CustomizeDialog(Services services, std::string helpFile, QWidget* parent = nullptr);
+    // What the dialog reaches: its boxes, the files it names, its help.
+    struct Uses {
+        Dialogs& dialogs;
+        FileSystem& fs;
+        Help& help;
+    };
+    CustomizeDialog(Uses uses, std::string helpFile, QWidget* parent = nullptr);
     ~CustomizeDialog() override;
 
     // True when closed with OK and `bars` updated; otherwise `bars` is untouched.
@@ -56,7 +65,7 @@ private:
     void dropOn(QLineEdit* field, const std::string& path);
 
     std::unique_ptr<Ui::TCustomizeForm> ui;
-    Services mServices;
+    Uses mUses;
     std::string mHelpFile;
     std::array<AplRow, 8> mRows;
     std::array<QLineEdit*, 4> mToolEdits{};

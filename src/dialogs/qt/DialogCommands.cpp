@@ -9,11 +9,11 @@
 
 namespace tavrin {
 
-bool editSettings(QWidget* owner, Services services, const std::string& helpFile,
+bool editSettings(QWidget* owner, SettingsDialog::Uses uses, const std::string& helpFile,
                   UserSettings& settings, ListAppearance& appearance) {
     appearance.readInto(settings.list);
     FontChoice font = appearance.font();
-    SettingsDialog form(services, helpFile, owner);
+    SettingsDialog form(uses, helpFile, owner);
     if (!form.editSettings(settings, font)) {
         return false;
     }
@@ -23,8 +23,9 @@ bool editSettings(QWidget* owner, Services services, const std::string& helpFile
     return true;
 }
 
-bool editBars(QWidget* owner, Services services, const std::string& helpFile, BarSettings& bars) {
-    CustomizeDialog form(services, helpFile, owner);
+bool editBars(QWidget* owner, CustomizeDialog::Uses uses, const std::string& helpFile,
+              BarSettings& bars) {
+    CustomizeDialog form(uses, helpFile, owner);
     return form.editBars(bars);
 }
 

@@ -34,9 +34,9 @@ void checkItem(QButtonGroup* group, int item) {
 } // namespace
 
 // Neither OK nor キャンセル answers Esc.
-SettingsDialog::SettingsDialog(Services services, std::string helpFile, QWidget* parent)
-    : FormDialog(parent, Esc::ignored), ui(std::make_unique<Ui::TSettingForm>()),
-      mServices(services), mHelpFile(std::move(helpFile)) {
+SettingsDialog::SettingsDialog(Uses uses, std::string helpFile, QWidget* parent)
+    : FormDialog(parent, Esc::ignored), ui(std::make_unique<Ui::TSettingForm>()), mUses(uses),
+      mHelpFile(std::move(helpFile)) {
     setFont(designedFont(12));
     ui->setupUi(this);
     fixDialogFrame(this, QSize(410, 403));
@@ -157,7 +157,7 @@ void SettingsDialog::showColour() {
 }
 
 void SettingsDialog::chooseListFont() {
-    if (const auto chosen = mServices.dialogs.chooseFont(mFont)) {
+    if (const auto chosen = mUses.dialogs.chooseFont(mFont)) {
         mFont = *chosen;
         showFont();
     }
@@ -183,7 +183,7 @@ void SettingsDialog::enableTrialEdition() {
 }
 
 void SettingsDialog::chooseTrialEditor() {
-    const auto picked = mServices.dialogs.openFile({"", trialFileFilter(), ""});
+    const auto picked = mUses.dialogs.openFile({"", trialFileFilter(), ""});
     if (picked) {
         ui->Ed_TryPath->setText(qs(trialFolder(*picked)));
     }
@@ -211,7 +211,7 @@ void SettingsDialog::storeIconPath() {
     }
     const std::string path = toCp932Path(ui->Ed_ListIconPath->text());
     mWorkIconPaths[kind] = path;
-    if (mServices.fs.fileExists(path)) {
+    if (mUses.fs.fileExists(path)) {
         showIconOfKind();
     } else {
         // No picture of a file that is not there, nor a stale one of the path before.
@@ -221,7 +221,7 @@ void SettingsDialog::storeIconPath() {
 
 void SettingsDialog::showIcon(const std::string& path) {
     QPixmap picture;
-    const auto bytes = mServices.icons.fileIcon(path);
+    const auto bytes = mUses.icons.fileIcon(path);
     if (bytes && picture.loadFromData(reinterpret_cast<const uchar*>(bytes->data()),
                                       static_cast<uint>(bytes->size()))) {
         ui->ListIconImage->setPixmap(picture);
@@ -232,7 +232,7 @@ void SettingsDialog::showIcon(const std::string& path) {
 
 void SettingsDialog::chooseIconFile() {
     const std::string folder = pathtext::folderPart(toCp932Path(ui->Ed_ListIconPath->text()));
-    if (const auto picked = mServices.dialogs.openFile({"", iconFileFilter(), folder})) {
+    if (const auto picked = mUses.dialogs.openFile({"", iconFileFilter(), folder})) {
         ui->Ed_ListIconPath->setText(qs(*picked));
     }
 }
@@ -243,7 +243,7 @@ int SettingsDialog::activeHelpContext() const {
 }
 
 void SettingsDialog::showHelp() {
-    mServices.help.showContext(mHelpFile, activeHelpContext());
+    mUses.help.showContext(mHelpFile, activeHelpContext());
 }
 
 } // namespace tavrin

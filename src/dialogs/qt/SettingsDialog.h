@@ -1,7 +1,6 @@
 #pragma once
 
 #include "platform/Dialogs.h"
-#include "platform/Services.h"
 #include "platform/UserSettings.h"
 
 #include "platform/qt/FormDialog.h"
@@ -18,11 +17,23 @@ class TSettingForm;
 
 namespace tavrin {
 
+class Dialogs;
+class FileSystem;
+class Help;
+class Icons;
+
 // The settings dialog: basic, list and trial-edition settings, written back only on OK.
 class SettingsDialog : public FormDialog {
     Q_OBJECT
 public:
-    SettingsDialog(Services services, std::string helpFile, QWidget* parent = nullptr);
+    // What the dialog reaches: its boxes, the files it names, their icons, its help.
+    struct Uses {
+        Dialogs& dialogs;
+        FileSystem& fs;
+        Help& help;
+        Icons& icons;
+    };
+    SettingsDialog(Uses uses, std::string helpFile, QWidget* parent = nullptr);
     ~SettingsDialog() override;
 
     // True when confirmed: the record's basic, list and trial groups and listFont then hold the
@@ -49,7 +60,7 @@ private:
     std::unique_ptr<Ui::TSettingForm> ui;
     QButtonGroup* mStartSize;
     QButtonGroup* mDblClick;
-    Services mServices;
+    Uses mUses;
     std::string mHelpFile;
     Colour mWorkColour = 0;
     std::array<std::string, 2> mWorkIconPaths;

@@ -10,10 +10,11 @@
 
 namespace tavrin {
 
-FolderDropSearch::FolderDropSearch(QWidget* window, Services services, const SearchSettings& search,
-                                   Catalogue& catalogue, Command command)
-    : QObject(window), mWindow(window), mServices(services), mSearch(search), mCatalogue(catalogue),
-      mCommand(std::move(command)) {
+FolderDropSearch::FolderDropSearch(QWidget* window, Dialogs& dialogs, FileSystem& fs,
+                                   const SearchSettings& search, Catalogue& catalogue,
+                                   Command command)
+    : QObject(window), mWindow(window), mDialogs(dialogs), mFs(fs), mSearch(search),
+      mCatalogue(catalogue), mCommand(std::move(command)) {
     window->installEventFilter(this);
 }
 
@@ -32,7 +33,7 @@ bool FolderDropSearch::eventFilter(QObject* watched, QEvent* event) {
         acceptFileDrop(drop);
         return true;
     }
-    const std::vector<std::string> items = searchableDrops(*drop->mimeData(), mServices.fs);
+    const std::vector<std::string> items = searchableDrops(*drop->mimeData(), mFs);
     // Nothing this program can search is no drop at all: the source keeps its files.
     if (items.empty()) {
         drop->ignore();
@@ -43,7 +44,7 @@ bool FolderDropSearch::eventFilter(QObject* watched, QEvent* event) {
     }
     // The drop ends before the searches run, so the program it came from is not kept waiting.
     QTimer::singleShot(0, this, [this, items] {
-        mCommand([&] { searchDroppedFolders(mWindow, mServices, mSearch, mCatalogue, items); });
+        mCommand([&] { searchDroppedFolders(mWindow, mDialogs, mFs, mSearch, mCatalogue, items); });
     });
     return true;
 }

@@ -1,7 +1,5 @@
 #pragma once
 
-#include "platform/Services.h"
-
 #include <QObject>
 
 #include <functional>
@@ -11,6 +9,8 @@ class QWidget;
 namespace tavrin {
 
 class Catalogue;
+class Dialogs;
+class FileSystem;
 struct SearchSettings;
 
 // Searches the files and folders another program drops on the window, with the search settings
@@ -19,15 +19,16 @@ class FolderDropSearch : public QObject {
 public:
     // `command` runs each search as the window runs its commands.
     using Command = std::function<void(const std::function<void()>&)>;
-    FolderDropSearch(QWidget* window, Services services, const SearchSettings& search,
-                     Catalogue& catalogue, Command command);
+    FolderDropSearch(QWidget* window, Dialogs& dialogs, FileSystem& fs,
+                     const SearchSettings& search, Catalogue& catalogue, Command command);
 
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
     QWidget* mWindow;
-    Services mServices;
+    Dialogs& mDialogs;
+    FileSystem& mFs;
     const SearchSettings& mSearch;
     Catalogue& mCatalogue;
     Command mCommand;

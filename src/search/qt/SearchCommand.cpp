@@ -13,11 +13,11 @@
 
 namespace tavrin {
 
-void searchForProjects(QWidget* owner, Services services, const std::string& helpFile,
-                       SearchSettings& search, Catalogue& catalogue) {
+void searchForProjects(QWidget* owner, SearchOptionsDialog::Uses options, FileSystem& fs,
+                       const std::string& helpFile, SearchSettings& search, Catalogue& catalogue) {
     int result = 0;
     {
-        SearchOptionsDialog form(services, helpFile, owner);
+        SearchOptionsDialog form(options, helpFile, owner);
         result = form.editSearch(search);
     }
     if (result != 2) {
@@ -26,13 +26,14 @@ void searchForProjects(QWidget* owner, Services services, const std::string& hel
     if (!search.insert) {
         catalogue.clearSelectedFolder();
     }
-    SearchProgressDialog progress(services.dialogs, owner);
-    progress.run(catalogue, services.fs, static_cast<int>(search.matchKinds), search.dupChk,
+    SearchProgressDialog progress(options.dialogs, owner);
+    progress.run(catalogue, fs, static_cast<int>(search.matchKinds), search.dupChk,
                  search.searchFolder);
 }
 
-void searchDroppedFolders(QWidget* owner, Services services, const SearchSettings& search,
-                          Catalogue& catalogue, const std::vector<std::string>& items) {
+void searchDroppedFolders(QWidget* owner, Dialogs& dialogs, FileSystem& fs,
+                          const SearchSettings& search, Catalogue& catalogue,
+                          const std::vector<std::string>& items) {
     if (items.empty()) {
         return;
     }
@@ -42,10 +43,9 @@ void searchDroppedFolders(QWidget* owner, Services services, const SearchSetting
     if (!search.insert) {
         catalogue.clearSelectedFolder();
     }
-    SearchProgressDialog progress(services.dialogs, owner);
+    SearchProgressDialog progress(dialogs, owner);
     for (auto it = items.rbegin(); it != items.rend(); ++it) {
-        progress.run(catalogue, services.fs, static_cast<int>(search.matchKinds), search.dupChk,
-                     *it);
+        progress.run(catalogue, fs, static_cast<int>(search.matchKinds), search.dupChk, *it);
     }
 }
 

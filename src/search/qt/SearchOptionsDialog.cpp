@@ -21,9 +21,9 @@ constexpr int kHelpContext = 21;
 } // namespace
 
 // No button of this dialog answers Esc.
-SearchOptionsDialog::SearchOptionsDialog(Services services, std::string helpFile, QWidget* parent)
-    : FormDialog(parent, Esc::ignored), ui(std::make_unique<Ui::TSearchForm>()),
-      mServices(services), mHelpFile(std::move(helpFile)) {
+SearchOptionsDialog::SearchOptionsDialog(Uses uses, std::string helpFile, QWidget* parent)
+    : FormDialog(parent, Esc::ignored), ui(std::make_unique<Ui::TSearchForm>()), mUses(uses),
+      mHelpFile(std::move(helpFile)) {
     ui->setupUi(this);
     fixDialogFrame(this, QSize(486, 307));
 
@@ -71,7 +71,7 @@ void SearchOptionsDialog::setUpControls() {
 void SearchOptionsDialog::askEditorFolder(std::function<void(const std::string&)> then) {
     mAsking = true;
     const QPointer<SearchOptionsDialog> self = this;
-    mServices.registry.later({}, [self, then = std::move(then)](Registry& registry) {
+    mUses.registry.later({}, [self, then = std::move(then)](Registry& registry) {
         std::string folder;
         try {
             folder = readRegistryString(registry, "Software\\ASCII\\RPG2000", "ApplicationPath");
@@ -88,8 +88,7 @@ void SearchOptionsDialog::askEditorFolder(std::function<void(const std::string&)
 }
 
 void SearchOptionsDialog::chooseStartFolder() {
-    const auto folder =
-        mServices.dialogs.browseForFolder(sj("検索を開始するフォルダを選んで下さい"));
+    const auto folder = mUses.dialogs.browseForFolder(sj("検索を開始するフォルダを選んで下さい"));
     if (folder && !folder->empty()) {
         ui->Ed_FindStartFolder->setText(qs(*folder));
     }
@@ -112,7 +111,7 @@ void SearchOptionsDialog::startSearch() {
 }
 
 void SearchOptionsDialog::showHelp() {
-    mServices.help.showContext(mHelpFile, kHelpContext);
+    mUses.help.showContext(mHelpFile, kHelpContext);
 }
 
 } // namespace tavrin

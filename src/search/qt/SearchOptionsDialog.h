@@ -1,6 +1,5 @@
 #pragma once
 
-#include "platform/Services.h"
 #include "platform/UserSettings.h"
 
 #include "platform/qt/FormDialog.h"
@@ -15,11 +14,21 @@ class TSearchForm;
 
 namespace tavrin {
 
+class Dialogs;
+class Help;
+class Registry;
+
 // The search options dialog: edits the search settings and says whether to search.
 class SearchOptionsDialog : public FormDialog {
     Q_OBJECT
 public:
-    SearchOptionsDialog(Services services, std::string helpFile, QWidget* parent = nullptr);
+    // What the dialog reaches: its boxes, its help, the registry that names the 2000 editor.
+    struct Uses {
+        Dialogs& dialogs;
+        Help& help;
+        Registry& registry;
+    };
+    SearchOptionsDialog(Uses uses, std::string helpFile, QWidget* parent = nullptr);
     ~SearchOptionsDialog() override;
 
     // 0: cancelled, the group unchanged; 1: the group updated, no search; 2: updated, search.
@@ -38,7 +47,7 @@ private:
     void askEditorFolder(std::function<void(const std::string&)> then);
 
     std::unique_ptr<Ui::TSearchForm> ui;
-    Services mServices;
+    Uses mUses;
     std::string mHelpFile;
     // A click while the registry is asked asks nothing more.
     bool mAsking = false;
