@@ -136,9 +136,9 @@ void TMainForm::bindEntry(QMenu* menu, QAction* action, std::function<void()> ha
     connect(action, &QAction::triggered, this, [this, menu, action, handler = std::move(handler)] {
         command([&] {
             if (menu == ui->MainMenu_Edit) {
-                MainMenu_EditClick();
+                updateEditMenu();
             } else {
-                MainMenu_StartClick();
+                updateStartMenu();
             }
             const bool enabled = action->isEnabled();
             // Reached by its shortcut: the menu stays closed and its entries must stay
@@ -167,7 +167,7 @@ void TMainForm::bindMenus() {
     bindEntry(edit, ui->MainMenu_Paste, [items] { items->pasteItems(); });
     bindEntry(edit, ui->MainMenu_Delete, [items] { items->deleteItems(); });
     bindEntry(edit, ui->MainMenu_SelectAll, [items] { items->selectAllItems(); });
-    bind(ui->MainMenu_Setting, [this] { MainMenu_SettingClick(); });
+    bind(ui->MainMenu_Setting, [this] { changeSettings(); });
     const auto search = [this] {
         searchForProjects(this, {mServices.dialogs, mServices.help, mServices.registry},
                           mServices.fs, mWorkspace.helpFile(), mSettings.search, mCatalogue);
@@ -176,7 +176,7 @@ void TMainForm::bindMenus() {
     for (QAction* a : {ui->MenuItem_NmlBar, ui->MenuItem_AplBar, ui->MenuItem_GazBar}) {
         bind(a, [this, a] { mBars->toggle(a); });
     }
-    bind(ui->MenuItem_Customize, [this] { MainMenu_Customize(); });
+    bind(ui->MenuItem_Customize, [this] { customizeBars(); });
     bind(ui->MenuItem_Details, [this] { mDetails->setShown(ui->MenuItem_Details->isChecked()); });
     bindEntry(start, ui->MainMenu_GameStart, [run] { run->playGame(); });
     bindEntry(start, ui->MainMenu_TestPlay, [run] { run->testPlay(); });
@@ -184,8 +184,8 @@ void TMainForm::bindMenus() {
     bind(ui->MainMenu_OpenHelp, [this] { mServices.help.showContents(mWorkspace.helpFile()); });
     bind(ui->MainMenu_About, [this] { showAbout(this, mServices.shell, mHostFolder); });
 
-    connect(edit, &QMenu::aboutToShow, this, &TMainForm::MainMenu_EditClick);
-    connect(start, &QMenu::aboutToShow, this, &TMainForm::MainMenu_StartClick);
+    connect(edit, &QMenu::aboutToShow, this, &TMainForm::updateEditMenu);
+    connect(start, &QMenu::aboutToShow, this, &TMainForm::updateStartMenu);
     // Shortcuts must reach their handlers, which apply the rules afresh: a closed menu leaves
     // its entries enabled.
     for (QMenu* menu : {edit, start}) {
@@ -255,7 +255,7 @@ void TMainForm::bindViews() {
         new QShortcut(QKeySequence(Qt::Key_F2), tree, nullptr, nullptr, Qt::WidgetShortcut);
     connect(rename, &QShortcut::activated, this, [this, items] {
         command([this, items] {
-            TreeView_PopupMenuPopup();
+            updateTreePopup();
             if (ui->TreePop_Rename->isEnabled()) {
                 items->renameChosenFolder();
             }
@@ -268,12 +268,12 @@ void TMainForm::bindViews() {
             tree->setCurrentIndex(index);
         }
         mTreeChange->flush();
-        TreeView_PopupMenuPopup();
+        updateTreePopup();
         ui->TreeView_PopupMenu->exec(tree->viewport()->mapToGlobal(pos));
     });
     connect(list, &QWidget::customContextMenuRequested, this, [this, list](const QPoint& pos) {
         mTreeChange->flush();
-        ListView_PopupMenuPopup();
+        updateListPopup();
         ui->ListView_PopupMenu->exec(list->viewport()->mapToGlobal(pos));
     });
 }
@@ -285,7 +285,7 @@ void TMainForm::showOpenedWorkspace() {
 void TMainForm::applySettings() {
     applyLayout(mWorkspace.storedLayout());
     mAppearance->apply(mSettings.list);
-    ApplyDblClickDefault(mSettings.basic.dblClick);
+    markDoubleClickEntry(mSettings.basic.dblClick);
     mAppearance->loadIcons(mSettings.list.listIconPath);
     mBars->apply(mSettings.bars, mServices.fs, mServices.icons);
     // Asking may wait for Wine, which the window does not.
@@ -302,13 +302,13 @@ void TMainForm::applySettings() {
     });
 }
 
-bool TMainForm::FormClose() {
+bool TMainForm::closeWorkspace() {
     return runGuarded(mServices.dialogs,
                       [this] { mWorkspace.close(currentLayout(), mAppearance->background()); });
 }
 
 void TMainForm::closeEvent(QCloseEvent* event) {
-    if (FormClose()) {
+    if (closeWorkspace()) {
         event->accept();
     } else {
         event->ignore();
@@ -338,7 +338,7 @@ static ListState listState(const ProjectListView* list, Clipboard& clipboard) {
     return {list->focusedRow() >= 0, !list->selectedRows().empty(), clipboard.hasItemData()};
 }
 
-void TMainForm::MainMenu_EditClick() {
+void TMainForm::updateEditMenu() {
     const EditMenuState s = editMenuState(listState(ui->ProjectList, mServices.clipboard));
     ui->MainMenu_OpenProjectFolder->setEnabled(s.openProjectFolder);
     ui->MainMenu_Cut->setEnabled(s.cut);
@@ -347,14 +347,14 @@ void TMainForm::MainMenu_EditClick() {
     ui->MainMenu_Delete->setEnabled(s.del);
 }
 
-void TMainForm::MainMenu_StartClick() {
+void TMainForm::updateStartMenu() {
     const StartMenuState s = startMenuState(listState(ui->ProjectList, mServices.clipboard));
     ui->MainMenu_GameStart->setEnabled(s.gameStart);
     ui->MainMenu_TestPlay->setEnabled(s.testPlay);
     ui->MainMenu_ThukuruExecute->setEnabled(s.editIn2000);
 }
 
-void TMainForm::ListView_PopupMenuPopup() {
+void TMainForm::updateListPopup() {
     const ListPopupState s = listPopupState(listState(ui->ProjectList, mServices.clipboard));
     ui->ListPop_Cut->setEnabled(s.cut);
     ui->ListPop_Copy->setEnabled(s.copy);
@@ -363,7 +363,7 @@ void TMainForm::ListView_PopupMenuPopup() {
     mStatus->showTitle(ui->ProjectList->focusedRow());
 }
 
-void TMainForm::TreeView_PopupMenuPopup() {
+void TMainForm::updateTreePopup() {
     TreeNode* node = mCatalogue.selected();
     const TreePopupState s = treePopupState(node != nullptr, mCatalogue.tree().isRoot(node));
     ui->TreePop_Delete->setEnabled(s.del);
@@ -373,14 +373,14 @@ void TMainForm::TreeView_PopupMenuPopup() {
 
 // ---- the window's own commands --------------------------------------------------------------
 
-void TMainForm::MainMenu_SettingClick() {
+void TMainForm::changeSettings() {
     if (editSettings(this, {mServices.dialogs, mServices.fs, mServices.help, mServices.icons},
                      mWorkspace.helpFile(), mSettings, *mAppearance)) {
-        ApplyDblClickDefault(mSettings.basic.dblClick);
+        markDoubleClickEntry(mSettings.basic.dblClick);
     }
 }
 
-void TMainForm::MainMenu_Customize() {
+void TMainForm::customizeBars() {
     // The View menu's toggles may have changed the bars since they were built.
     mBars->readVisibility(mSettings.bars);
     if (editBars(this, {mServices.dialogs, mServices.fs, mServices.help}, mWorkspace.helpFile(),
@@ -390,7 +390,7 @@ void TMainForm::MainMenu_Customize() {
 }
 
 // The list pop-up's bold entry is what a double click does.
-void TMainForm::ApplyDblClickDefault(int dblClick) {
+void TMainForm::markDoubleClickEntry(int dblClick) {
     const DblClickAction action = dblClickAction(dblClick);
     ui->ListView_PopupMenu->setDefaultAction(
         action == DblClickAction::openProjectFolder ? ui->ListPop_OpenProjectFolder

@@ -56,13 +56,13 @@ public:
     TreeSelectionDebounce& treeChange() { return *mTreeChange; }
 
     // Menu opening rules.
-    void MainMenu_EditClick();
-    void MainMenu_StartClick();
-    void ListView_PopupMenuPopup();
-    void TreeView_PopupMenuPopup();
+    void updateEditMenu();
+    void updateStartMenu();
+    void updateListPopup();
+    void updateTreePopup();
 
     // Writes the workspace back; false when a step failed and the window must stay open.
-    bool FormClose();
+    bool closeWorkspace();
 
 protected:
     void closeEvent(QCloseEvent* event) override;
@@ -81,9 +81,9 @@ private:
     void bindEntry(QMenu* menu, QAction* action, std::function<void()> handler);
     const ProjectItem* focusedItem() const;
 
-    void MainMenu_SettingClick();
-    void MainMenu_Customize();
-    void ApplyDblClickDefault(int dblClick);
+    void changeSettings();
+    void customizeBars();
+    void markDoubleClickEntry(int dblClick);
 
     WindowLayout currentLayout() const;
     void applyLayout(const WindowLayout& layout);

@@ -125,29 +125,29 @@ private slots:
         TMainForm& m = *f.form;
         f.list()->selectRows({1, 2});
         f.list()->selectionModel()->clearCurrentIndex();
-        m.MainMenu_EditClick();
+        m.updateEditMenu();
         QVERIFY(control(&m, "MainMenu_Cut")->isEnabled());
         QVERIFY(control(&m, "MainMenu_Copy")->isEnabled());
         QVERIFY(control(&m, "MainMenu_Delete")->isEnabled());
         QVERIFY(!control(&m, "MainMenu_OpenProjectFolder")->isEnabled());
         QVERIFY(!control(&m, "MainMenu_Paste")->isEnabled());
         f.clipboard.items = std::string("P\x1CT\n", 4);
-        m.MainMenu_EditClick();
+        m.updateEditMenu();
         QVERIFY(control(&m, "MainMenu_Paste")->isEnabled());
-        m.MainMenu_StartClick();
+        m.updateStartMenu();
         QVERIFY(!control(&m, "MainMenu_GameStart")->isEnabled());
 
         f.list()->setCurrentIndex(f.list()->model()->index(3, 0));
-        m.ListView_PopupMenuPopup();
+        m.updateListPopup();
         QCOMPARE(f.status(1), QStringLiteral("d"));
 
         // Right-clicking the root: folder commands other than "new" are off.
-        m.TreeView_PopupMenuPopup();
+        m.updateTreePopup();
         QVERIFY(!control(&m, "TreePop_Delete")->isEnabled());
         QVERIFY(!control(&m, "TreePop_Rename")->isEnabled());
         QVERIFY(control(&m, "TreePop_New")->isEnabled());
         f.catalogue().selectFolder(f.catalogue().tree().nodeAt(1));
-        m.TreeView_PopupMenuPopup();
+        m.updateTreePopup();
         QVERIFY(control(&m, "TreePop_Delete")->isEnabled());
         QCOMPARE(m.catalogueActions().treePopupNode(), f.catalogue().tree().nodeAt(1));
     }

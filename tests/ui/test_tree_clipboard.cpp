@@ -40,7 +40,7 @@ private slots:
         TreeNode* s = f.node("S");
         QVERIFY(!f.tree()->isExpanded(f.indexOf(s)));
         f.select(s);
-        f.form->TreeView_PopupMenuPopup();
+        f.form->updateTreePopup();
         control(f.form.get(), "TreePop_New")->trigger();
         TreeNode* added = s->child(s->childCount() - 1);
         QCOMPARE(added->name, sj("新しいフォルダ"));
@@ -64,7 +64,7 @@ private slots:
         for (int i = 0; i < 6; ++i)
             deep = f.workspace->catalogue().addFolder(deep, "W");
         f.select(deep);
-        f.form->TreeView_PopupMenuPopup();
+        f.form->updateTreePopup();
         control(f.form.get(), "TreePop_New")->trigger();
         QLineEdit* editor = f.editor();
         QVERIFY(editor);
@@ -93,7 +93,7 @@ private slots:
         QTRY_VERIFY(!f.editor());
         QCOMPARE(t->name, std::string("T"));
 
-        f.form->TreeView_PopupMenuPopup();
+        f.form->updateTreePopup();
         control(f.form.get(), "TreePop_Rename")->trigger();
         QVERIFY(f.editor());
         f.editor()->setText(QStringLiteral(" 空白で始まる"));
@@ -105,7 +105,7 @@ private slots:
         Fixture f;
         TreeNode* s = f.node("S");
         f.select(s);
-        f.form->TreeView_PopupMenuPopup();
+        f.form->updateTreePopup();
         f.dialogs.answers = {MsgResult::No};
         control(f.form.get(), "TreePop_Delete")->trigger();
         QCOMPARE(f.dialogs.shown.size(), std::size_t(1));
@@ -131,7 +131,7 @@ private slots:
 
         // The last child gone: the selection falls back to the root.
         f.dialogs.answers = {MsgResult::Yes};
-        f.form->TreeView_PopupMenuPopup();
+        f.form->updateTreePopup();
         control(f.form.get(), "TreePop_Delete")->trigger();
         QCOMPARE(f.workspace->catalogue().selected(), f.workspace->catalogue().tree().root());
         QCOMPARE(f.list()->model()->rowCount(), 4);
@@ -141,7 +141,7 @@ private slots:
     void rememberedFolderGoesWithItsAncestor() {
         Fixture f;
         f.select(f.node("V"));
-        f.form->TreeView_PopupMenuPopup();
+        f.form->updateTreePopup();
         QCOMPARE(f.form->catalogueActions().treePopupNode(), f.node("V"));
         TreeNode* s = f.node("S");
         f.workspace->catalogue().deleteFolderTree(s->child(0));
@@ -240,7 +240,7 @@ private slots:
         f.clipboard.failOpen = false;
         f.clipboard.items.reset();
         f.clipboard.text = "C:\\Other\\";
-        f.form->MainMenu_EditClick();
+        f.form->updateEditMenu();
         QVERIFY(!control(f.form.get(), "MainMenu_Paste")->isEnabled());
         f.form->catalogueActions().pasteItems();
         QCOMPARE(f.workspace->catalogue().rowCount(), 3);
