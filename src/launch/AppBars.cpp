@@ -31,15 +31,15 @@ bool startsWithHttp(std::string_view path) {
 std::string iconForPath(FileSystem& fs, Icons& icons, const std::string& path) {
     std::optional<std::string> icon;
     if (fs.folderExists(path)) {
-        icon = icons.desktopIcon(Icons::Desktop::Folder, path);
+        icon = icons.desktopIcon(Icons::Desktop::folder, path);
     } else if (fs.fileExists(path)) {
         if (pathtext::sameName(pathtext::extension(path), ".exe")) {
             icon = icons.fileIcon(path);
         } else {
-            icon = icons.desktopIcon(Icons::Desktop::Document, path);
+            icon = icons.desktopIcon(Icons::Desktop::document, path);
         }
     } else if (startsWithHttp(path)) {
-        icon = icons.desktopIcon(Icons::Desktop::WebAddress, path);
+        icon = icons.desktopIcon(Icons::Desktop::webAddress, path);
     }
     if (!icon) {
         return icons.fallbackIcon();

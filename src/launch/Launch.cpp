@@ -41,8 +41,8 @@ struct EditorProfile {
 constexpr char kEditorCaption[] = "RPGツクールで編集";
 
 void warn(LaunchContext& ctx, const char* utf8Text) {
-    ctx.dialogs.messageBox(sj(utf8Text), sj(kEditorCaption), MsgIcon::Warning, MsgButtons::Ok,
-                           MsgResult::Ok);
+    ctx.dialogs.messageBox(sj(utf8Text), sj(kEditorCaption), MsgIcon::warning, MsgButtons::ok,
+                           MsgResult::ok);
 }
 
 // A text as one word of a POSIX shell's command line.
@@ -95,8 +95,8 @@ std::optional<Shell::Readiness> readyToStart(LaunchContext& ctx, const std::stri
     if (r.hindrance == Shell::Hindrance::none) {
         return r;
     }
-    ctx.dialogs.messageBox(hindranceText(r, file), sj(caption), MsgIcon::Warning, MsgButtons::Ok,
-                           MsgResult::Ok);
+    ctx.dialogs.messageBox(hindranceText(r, file), sj(caption), MsgIcon::warning, MsgButtons::ok,
+                           MsgResult::ok);
     return std::nullopt;
 }
 
@@ -119,8 +119,8 @@ void guarded(Dialogs& dialogs, const std::function<void()>& step) {
     try {
         step();
     } catch (const std::exception& e) {
-        dialogs.messageBox(errorBoxText(e.what()), "Tavrin", MsgIcon::Error, MsgButtons::Ok,
-                           MsgResult::Ok);
+        dialogs.messageBox(errorBoxText(e.what()), "Tavrin", MsgIcon::error, MsgButtons::ok,
+                           MsgResult::ok);
     }
 }
 
@@ -138,7 +138,7 @@ void tellEnded(Dialogs& dialogs, const std::string& file, const char* caption,
     if (!outcome.said.empty()) {
         text += "\n\n" + sj("Wine の出力:") + "\n" + outcome.said;
     }
-    dialogs.messageBox(text, sj(caption), MsgIcon::Warning, MsgButtons::Ok, MsgResult::Ok);
+    dialogs.messageBox(text, sj(caption), MsgIcon::warning, MsgButtons::ok, MsgResult::ok);
 }
 
 // What a start of a Windows program carries besides its file and parameters.
@@ -214,8 +214,8 @@ bool preparedGame(LaunchContext& ctx, const std::optional<GameNeeds>& gameNeeds,
     }
     const GameNeeds& needs = *gameNeeds;
     if (const std::optional<std::string> refusal = runtimeRefusal(needs, runtime)) {
-        ctx.dialogs.messageBox(*refusal, sj(caption), MsgIcon::Warning, MsgButtons::Ok,
-                               MsgResult::Ok);
+        ctx.dialogs.messageBox(*refusal, sj(caption), MsgIcon::warning, MsgButtons::ok,
+                               MsgResult::ok);
         return false;
     }
     const std::vector<std::string> missing = missingParts(needs);
@@ -226,8 +226,8 @@ bool preparedGame(LaunchContext& ctx, const std::optional<GameNeeds>& gameNeeds,
         }
         text += "\n" + sj("このまま起動しますか？");
         // The user asked for the start; the box tells rather than forbids.
-        if (ctx.dialogs.messageBox(text, sj(caption), MsgIcon::Warning, MsgButtons::YesNo,
-                                   MsgResult::Yes) != MsgResult::Yes) {
+        if (ctx.dialogs.messageBox(text, sj(caption), MsgIcon::warning, MsgButtons::yesNo,
+                                   MsgResult::yes) != MsgResult::yes) {
             return false;
         }
     }
@@ -244,8 +244,8 @@ bool screenModeFits(LaunchContext& ctx, const char* caption, StartPlan& plan) {
     const std::string text =
         sj("この画面は 640×480 に切り替えられないため、フルスクリーンでは起動できません。\n\n"
            "今回はウインドウで起動しますか？");
-    if (ctx.dialogs.messageBox(text, sj(caption), MsgIcon::Warning, MsgButtons::YesNo,
-                               MsgResult::Yes) != MsgResult::Yes) {
+    if (ctx.dialogs.messageBox(text, sj(caption), MsgIcon::warning, MsgButtons::yesNo,
+                               MsgResult::yes) != MsgResult::yes) {
         return false;
     }
     plan.parameters.replace(plan.parameters.size() - full.size(), full.size(), " ShowTitle Window");
@@ -351,7 +351,7 @@ void testPlay(LaunchContext& ctx, const ProjectItem* focused, int startSize) {
     const std::optional<StartRequest> r = testPlayRequest(*focused, startSize);
     if (!r) {
         ctx.dialogs.messageBox(sj("テストプレーはツクール95作品に対応していません。"),
-                               sj("ツクール95作品"), MsgIcon::None, MsgButtons::Ok, MsgResult::Ok);
+                               sj("ツクール95作品"), MsgIcon::none, MsgButtons::ok, MsgResult::ok);
         return;
     }
     startGame(ctx, *focused, *r, "テストプレー");
@@ -378,7 +378,7 @@ void runApplication(LaunchContext& ctx, const std::string& path) {
     // take it for a file to open.
     startWhenReady(ctx, path, StartPlan{"0", 0, {}, Parameters::windowsOnly}, "Tavrin", [&dialogs] {
         dialogs.messageBox(sj("指定されたアプリケーション・ファイルを開けません。"), "Error",
-                           MsgIcon::Warning, MsgButtons::Ok, MsgResult::Ok);
+                           MsgIcon::warning, MsgButtons::ok, MsgResult::ok);
     });
 }
 

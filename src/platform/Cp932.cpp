@@ -22,7 +22,7 @@ public:
     Converter(const Converter&) = delete;
     Converter& operator=(const Converter&) = delete;
 
-    enum class Stop { Done, Invalid, Incomplete };
+    enum class Stop { done, invalid, incomplete };
 
     // Converts until the end or the first bad sequence; `in` is left at that sequence. Each call
     // costs only what it converts, as a text of bad bytes makes one call per byte.
@@ -39,14 +39,14 @@ public:
             out.append(buffer, static_cast<std::size_t>(outPtr - buffer));
             in.remove_prefix(in.size() - inLeft);
             if (r != static_cast<std::size_t>(-1)) {
-                return Stop::Done;
+                return Stop::done;
             }
             if (error == E2BIG) {
                 continue;
             }
-            return error == EINVAL ? Stop::Incomplete : Stop::Invalid;
+            return error == EINVAL ? Stop::incomplete : Stop::invalid;
         }
-        return Stop::Done;
+        return Stop::done;
     }
 
 private:
@@ -231,7 +231,7 @@ std::optional<std::string> plainStrict(std::string_view cp932) {
         return std::string(cp932);
     }
     std::string out;
-    if (cp932ToUtf8().run(cp932, out) != Converter::Stop::Done) {
+    if (cp932ToUtf8().run(cp932, out) != Converter::Stop::done) {
         return std::nullopt;
     }
     return out;
@@ -243,7 +243,7 @@ void appendPlainLoose(std::string_view cp932, std::string& out) {
         return;
     }
     Converter& conv = cp932ToUtf8();
-    while (conv.run(cp932, out) != Converter::Stop::Done) {
+    while (conv.run(cp932, out) != Converter::Stop::done) {
         out += "\xEF\xBF\xBD";
         // A lead byte before a byte that cannot follow it is bad alone, so that byte survives.
         const bool pair = cp932.size() >= 2 && isLeadByte(static_cast<unsigned char>(cp932[0])) &&
@@ -300,7 +300,7 @@ void appendHeld(std::string_view utf8, std::string& out) {
     const auto held = [&cp932](std::string_view text) {
         cp932.clear();
         std::string_view in = text; // the converter consumes it
-        return utf8ToCp932().run(in, cp932) == Converter::Stop::Done && plainStrict(cp932) == text;
+        return utf8ToCp932().run(in, cp932) == Converter::Stop::done && plainStrict(cp932) == text;
     };
     if (held(utf8)) {
         out += cp932;
@@ -381,7 +381,7 @@ std::string fromUtf8(std::string_view utf8) {
     }
     Converter& conv = utf8ToCp932();
     std::string out;
-    while (conv.run(utf8, out) != Converter::Stop::Done) {
+    while (conv.run(utf8, out) != Converter::Stop::done) {
         bool valid = false;
         out += '?';
         utf8.remove_prefix(utf8Sequence(utf8, valid));

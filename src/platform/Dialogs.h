@@ -6,9 +6,9 @@
 
 namespace tavrin {
 
-enum class MsgIcon { None, Information, Warning, Error, Question };
-enum class MsgButtons { Ok, YesNo, OkCancel, YesNoCancel };
-enum class MsgResult { Ok, Cancel, Yes, No };
+enum class MsgIcon { none, information, warning, error, question };
+enum class MsgButtons { ok, yesNo, okCancel, yesNoCancel };
+enum class MsgResult { ok, cancel, yes, no };
 
 // What a file-open dialog starts with. Texts are CP932, paths Windows paths.
 struct OpenFileRequest {
@@ -44,8 +44,8 @@ public:
     virtual std::optional<FontChoice> chooseFont(const FontChoice& initial) = 0;
 
     MsgResult message(const std::string& text, const std::string& caption,
-                      MsgIcon icon = MsgIcon::None) {
-        return messageBox(text, caption, icon, MsgButtons::Ok, MsgResult::Ok);
+                      MsgIcon icon = MsgIcon::none) {
+        return messageBox(text, caption, icon, MsgButtons::ok, MsgResult::ok);
     }
 };
 

@@ -9,7 +9,7 @@ namespace tavrin {
 // windows load; paths are Windows paths in CP932.
 class Icons {
 public:
-    enum class Desktop { WebAddress, Folder, Document };
+    enum class Desktop { webAddress, folder, document };
 
     virtual ~Icons() = default;
     // The first small icon of an .ico file or of a Windows program's icon resources; nothing when

@@ -76,8 +76,8 @@ TEST_F(Launch, GameAndTestPlayByKindAndScreenMode) {
             EXPECT_EQ(dialogs.shown[0].text,
                       sj("テストプレーはツクール95作品に対応していません。"));
             EXPECT_EQ(dialogs.shown[0].caption, sj("ツクール95作品"));
-            EXPECT_TRUE(dialogs.shown[0].icon == MsgIcon::None);
-            EXPECT_TRUE(dialogs.shown[0].buttons == MsgButtons::Ok);
+            EXPECT_TRUE(dialogs.shown[0].icon == MsgIcon::none);
+            EXPECT_TRUE(dialogs.shown[0].buttons == MsgButtons::ok);
         }
         EXPECT_EQ(started(), expected);
     }
@@ -117,7 +117,7 @@ TEST_F(Launch, RunApplicationSaysOnceWhenNothingStarts) {
         ASSERT_EQ(dialogs.shown.size(), 1u) << failure;
         EXPECT_EQ(dialogs.shown[0].text, sj("指定されたアプリケーション・ファイルを開けません。"));
         EXPECT_EQ(dialogs.shown[0].caption, "Error");
-        EXPECT_TRUE(dialogs.shown[0].icon == MsgIcon::Warning);
+        EXPECT_TRUE(dialogs.shown[0].icon == MsgIcon::warning);
     }
     shell.result = 33;
     dialogs.shown.clear();
@@ -171,7 +171,7 @@ TEST_F(Launch, RuntimesGetTheGdiRendererOnceThePrefixIsMade) {
     EXPECT_TRUE(shell.starts.empty());
     ASSERT_EQ(dialogs.shown.size(), 1u);
     EXPECT_EQ(dialogs.shown[0].text, sj("'renderer' の設定に失敗しました."));
-    EXPECT_TRUE(dialogs.shown[0].icon == MsgIcon::Error);
+    EXPECT_TRUE(dialogs.shown[0].icon == MsgIcon::error);
 }
 
 TEST_F(Launch, WhatKeepsWindowsProgramsFromStartingIsToldBeforeAnythingHappens) {
@@ -224,7 +224,7 @@ TEST_F(Launch, AGameMissingWhatItNeedsAsksBeforeItStarts) {
 
     // Asked before the prefix is made; No starts nothing, then or later.
     shell.making = true;
-    dialogs.answers = {MsgResult::No, MsgResult::No};
+    dialogs.answers = {MsgResult::no, MsgResult::no};
     playGame(ctx, &hero, 1);
     testPlay(ctx, &hero, 1);
     EXPECT_TRUE(shell.waiting.empty());
@@ -232,11 +232,11 @@ TEST_F(Launch, AGameMissingWhatItNeedsAsksBeforeItStarts) {
     EXPECT_EQ(dialogs.shown[0].text, asked);
     EXPECT_EQ(dialogs.shown[0].caption, sj("ゲーム実行"));
     EXPECT_EQ(dialogs.shown[1].caption, sj("テストプレー"));
-    EXPECT_TRUE(dialogs.shown[0].buttons == MsgButtons::YesNo);
+    EXPECT_TRUE(dialogs.shown[0].buttons == MsgButtons::yesNo);
 
     // Yes starts as before.
     shell.making = false;
-    dialogs.answers = {MsgResult::Yes, MsgResult::Yes};
+    dialogs.answers = {MsgResult::yes, MsgResult::yes};
     playGame(ctx, &hero, 1);
     testPlay(ctx, &hero, 1);
     EXPECT_EQ(started(), exe + "|GamePlay ShowTitle Window|C:\\Games\\Hero\\;" + exe +
@@ -282,7 +282,7 @@ TEST_F(Launch, AGameStartIsSettledBeforeWineTakesIt) {
 
     shell.fullScreen = false;
     dialogs.shown.clear();
-    dialogs.answers = {MsgResult::No, MsgResult::Yes};
+    dialogs.answers = {MsgResult::no, MsgResult::yes};
     playGame(ctx, &hero, 0);
     EXPECT_TRUE(shell.starts.empty());
     testPlay(ctx, &hero, 0);
@@ -431,7 +431,7 @@ TEST_F(Editor, MessagesWhenNoEditorIsThere) {
         ASSERT_EQ(dialogs.shown.size(), 1u) << r.text;
         EXPECT_EQ(dialogs.shown[0].text, sj(r.text));
         EXPECT_EQ(dialogs.shown[0].caption, sj("RPGツクールで編集"));
-        EXPECT_TRUE(dialogs.shown[0].icon == MsgIcon::Warning);
+        EXPECT_TRUE(dialogs.shown[0].icon == MsgIcon::warning);
     }
     EXPECT_TRUE(shell.starts.empty());
     EXPECT_TRUE(registry.writes.empty());

@@ -235,7 +235,7 @@ public:
     std::optional<std::string> desktopIcon(Desktop kind, const std::string& path) override {
         static const char* const names[] = {"web:", "folder:", "document:"};
         const std::string name =
-            names[static_cast<int>(kind)] + (kind == Desktop::Document ? path : std::string());
+            names[static_cast<int>(kind)] + (kind == Desktop::document ? path : std::string());
         asked.push_back(name);
         if (desktopFails) {
             return std::nullopt;

@@ -26,11 +26,11 @@ public:
         return it == files.end() ? std::nullopt : std::optional<std::string>(png(it->second));
     }
     std::optional<std::string> desktopIcon(Desktop kind, const std::string&) override {
-        if (kind == Desktop::WebAddress) {
+        if (kind == Desktop::webAddress) {
             return png(Qt::blue);
         }
         // The desktop gave something no window can read.
-        return kind == Desktop::Folder ? png(Qt::yellow) : std::string("not a picture");
+        return kind == Desktop::folder ? png(Qt::yellow) : std::string("not a picture");
     }
     std::string fallbackIcon() override { return png(Qt::gray); }
 };

@@ -160,16 +160,16 @@ private slots:
         QVERIFY(f.dialogs.shown.empty());
 
         f.list()->selectRows({1});
-        f.dialogs.answers = {MsgResult::No};
+        f.dialogs.answers = {MsgResult::no};
         f.tree()->setFocus();
         control(&m, "MainMenu_Delete")->trigger();
         QCOMPARE(f.dialogs.shown.size(), std::size_t(1));
         QCOMPARE(f.dialogs.shown[0].text,
                  sj("リストから\n「b」を削除します。\nよろしいですか？\n\n"));
         QCOMPARE(f.dialogs.shown[0].caption, sj("確認"));
-        QVERIFY(f.dialogs.shown[0].icon == MsgIcon::Warning);
-        QVERIFY(f.dialogs.shown[0].buttons == MsgButtons::YesNo);
-        QVERIFY(f.dialogs.shown[0].defaultButton == MsgResult::Yes);
+        QVERIFY(f.dialogs.shown[0].icon == MsgIcon::warning);
+        QVERIFY(f.dialogs.shown[0].buttons == MsgButtons::yesNo);
+        QVERIFY(f.dialogs.shown[0].defaultButton == MsgResult::yes);
         QCOMPARE(f.paths(), std::string("ABCDE"));
         QCOMPARE(f.list()->selectedRows(), std::vector<int>{1});
         QCOMPARE(f.catalogue().tree().nodeCount(), 2); // never a folder
@@ -177,7 +177,7 @@ private slots:
         f.list()->selectRows({0, 2, 4});
         f.list()->setCurrentIndex(f.list()->model()->index(1, 0));
         f.list()->selectRows({0, 2, 4});
-        f.dialogs.answers = {MsgResult::Yes};
+        f.dialogs.answers = {MsgResult::yes};
         control(&m, "ToolButton_DeleteListItem")->trigger();
         QCOMPARE(
             f.dialogs.shown.back().text,
@@ -194,7 +194,7 @@ private slots:
         QVERIFY(QTest::qWaitForWindowActive(f.form.get()));
         f.list()->selectRows({0, 1});
         f.tree()->setFocus();
-        f.dialogs.answers = {MsgResult::No, MsgResult::No};
+        f.dialogs.answers = {MsgResult::no, MsgResult::no};
         QTest::keyClick(f.tree(), Qt::Key_Delete);
         QCOMPARE(f.dialogs.shown.size(), std::size_t(1));
         QVERIFY(f.dialogs.shown[0].text.find(sj("選択していてる 2 個")) != std::string::npos);

@@ -356,9 +356,9 @@ private slots:
             QTest::mouseClick(button, Qt::LeftButton);
         });
         QtDialogs dialogs;
-        QCOMPARE(dialogs.messageBox(text, "Tavrin", MsgIcon::Question, MsgButtons::YesNo,
-                                    MsgResult::Yes),
-                 MsgResult::No);
+        QCOMPARE(dialogs.messageBox(text, "Tavrin", MsgIcon::question, MsgButtons::yesNo,
+                                    MsgResult::yes),
+                 MsgResult::no);
         const QRect screen = QGuiApplication::primaryScreen()->availableGeometry();
         QVERIFY2(frame.height() <= screen.height(), qPrintable(QString::number(frame.height())));
         QVERIFY(screen.contains(no));

@@ -39,20 +39,20 @@ private slots:
             MsgResult expected;
         };
         const QList<Row> rows = {
-            {MsgButtons::Ok, QMessageBox::Ok, MsgResult::Ok},
-            {MsgButtons::OkCancel, QMessageBox::Ok, MsgResult::Ok},
-            {MsgButtons::OkCancel, QMessageBox::Cancel, MsgResult::Cancel},
-            {MsgButtons::YesNo, QMessageBox::Yes, MsgResult::Yes},
-            {MsgButtons::YesNo, QMessageBox::No, MsgResult::No},
-            {MsgButtons::YesNoCancel, QMessageBox::Yes, MsgResult::Yes},
-            {MsgButtons::YesNoCancel, QMessageBox::No, MsgResult::No},
-            {MsgButtons::YesNoCancel, QMessageBox::Cancel, MsgResult::Cancel},
+            {MsgButtons::ok, QMessageBox::Ok, MsgResult::ok},
+            {MsgButtons::okCancel, QMessageBox::Ok, MsgResult::ok},
+            {MsgButtons::okCancel, QMessageBox::Cancel, MsgResult::cancel},
+            {MsgButtons::yesNo, QMessageBox::Yes, MsgResult::yes},
+            {MsgButtons::yesNo, QMessageBox::No, MsgResult::no},
+            {MsgButtons::yesNoCancel, QMessageBox::Yes, MsgResult::yes},
+            {MsgButtons::yesNoCancel, QMessageBox::No, MsgResult::no},
+            {MsgButtons::yesNoCancel, QMessageBox::Cancel, MsgResult::cancel},
         };
         QtDialogs dialogs;
         for (const Row& r : rows) {
             Answer answer([&](QMessageBox* box) { click(box, r.clicked); });
             const MsgResult got =
-                dialogs.messageBox("text", "caption", MsgIcon::Warning, r.buttons, r.expected);
+                dialogs.messageBox("text", "caption", MsgIcon::warning, r.buttons, r.expected);
             QVERIFY(answer.seen);
             QCOMPARE(got, r.expected);
         }
@@ -60,17 +60,17 @@ private slots:
 
     void escapeAnswersAsTheCloseBox() {
         const QList<std::pair<MsgButtons, MsgResult>> rows = {
-            {MsgButtons::Ok, MsgResult::Ok},
-            {MsgButtons::OkCancel, MsgResult::Cancel},
-            {MsgButtons::YesNo, MsgResult::No},
-            {MsgButtons::YesNoCancel, MsgResult::Cancel},
+            {MsgButtons::ok, MsgResult::ok},
+            {MsgButtons::okCancel, MsgResult::cancel},
+            {MsgButtons::yesNo, MsgResult::no},
+            {MsgButtons::yesNoCancel, MsgResult::cancel},
         };
         QtDialogs dialogs;
         for (const auto& [buttons, expected] : rows) {
             Answer answer([](QMessageBox* box) { QTest::keyClick(box, Qt::Key_Escape); });
             // The default is not the answer Esc must give, so a box that returns it is caught.
-            const MsgResult def = buttons == MsgButtons::Ok ? MsgResult::Ok : MsgResult::Yes;
-            QCOMPARE(dialogs.messageBox("t", "c", MsgIcon::None, buttons, def), expected);
+            const MsgResult def = buttons == MsgButtons::ok ? MsgResult::ok : MsgResult::yes;
+            QCOMPARE(dialogs.messageBox("t", "c", MsgIcon::none, buttons, def), expected);
             QVERIFY(answer.seen);
         }
     }
@@ -89,13 +89,13 @@ private slots:
             QTest::keyClick(box, Qt::Key_Return);
         });
         const MsgResult got =
-            dialogs.messageBox(sj("よろしいですか？\n"), sj("確認"), MsgIcon::Warning,
-                               MsgButtons::YesNo, MsgResult::No);
+            dialogs.messageBox(sj("よろしいですか？\n"), sj("確認"), MsgIcon::warning,
+                               MsgButtons::yesNo, MsgResult::no);
         QCOMPARE(text, QStringLiteral("よろしいですか？\n"));
         QCOMPARE(caption, QStringLiteral("確認"));
         QCOMPARE(icon, QMessageBox::Warning);
         QVERIFY(noIsDefault);
-        QCOMPARE(got, MsgResult::No);
+        QCOMPARE(got, MsgResult::no);
     }
 
     // Japanese may break between any two characters; a question that fits the screen keeps each
@@ -110,7 +110,7 @@ private slots:
             QTest::keyClick(box, Qt::Key_Escape);
         });
         dialogs.messageBox(deleteFolderQuestion(sj("ゲーム制作の資料と素材")), sj("確認"),
-                           MsgIcon::Warning, MsgButtons::YesNo, MsgResult::No);
+                           MsgIcon::warning, MsgButtons::yesNo, MsgResult::no);
         QVERIFY(answer.seen);
         QCOMPARE(shownLines, 3); // the text ends in a line break
     }
@@ -128,8 +128,8 @@ private slots:
             details = box->detailedText();
             QTest::keyClick(box, Qt::Key_Return);
         });
-        dialogs.messageBox(name + sj(" を作成できません"), "Tavrin", MsgIcon::Error, MsgButtons::Ok,
-                           MsgResult::Ok);
+        dialogs.messageBox(name + sj(" を作成できません"), "Tavrin", MsgIcon::error, MsgButtons::ok,
+                           MsgResult::ok);
         const QRect screen = QGuiApplication::primaryScreen()->availableGeometry();
         QVERIFY(size.height() <= screen.height());
         QVERIFY(size.width() <= screen.width());

@@ -113,7 +113,7 @@ private slots:
         QCOMPARE(s.dialogs.shown.size(), std::size_t(1));
         QCOMPARE(s.dialogs.shown[0].text, sj("ファイル Z:\\app\\data.ixo を作成できません."));
         QCOMPARE(s.dialogs.shown[0].caption, std::string("Tavrin"));
-        QVERIFY(s.dialogs.shown[0].icon == MsgIcon::Error);
+        QVERIFY(s.dialogs.shown[0].icon == MsgIcon::error);
         QCOMPARE(s.marker.releases, 0);
         s.fs.failWrites.clear();
         QVERIFY(form.close());

@@ -175,7 +175,7 @@ void TestRegistryWait::aGameStartsAfterRegWithoutHoldingTheWindow() {
     timer.start(20);
 
     // No RTP yet: asked, and No starts nothing.
-    f.m.dialogs.answers = {MsgResult::No};
+    f.m.dialogs.answers = {MsgResult::no};
     QVERIFY(f.clickTwice("ToolButton_GameStart") < kRegMs);
     QTRY_COMPARE_WITH_TIMEOUT(f.m.dialogs.shown.size(), std::size_t(1), 10000);
     QVERIFY(ticks >= kRegMs / 40);

@@ -239,25 +239,25 @@ private slots:
             // The first project reaches the list with the next hand-over, the walk held or not.
             QTRY_COMPARE(catalogue->rowCount(), 1);
 
-            dialogs.answers = {MsgResult::No};
+            dialogs.answers = {MsgResult::no};
             requestClose();
             QCOMPARE(dialogs.shown.size(), std::size_t(1));
             QCOMPARE(dialogs.shown[0].text, sj("検索を終了しますか？"));
             QCOMPARE(dialogs.shown[0].caption, sj("確認"));
-            QCOMPARE(dialogs.shown[0].icon, MsgIcon::Warning);
-            QCOMPARE(dialogs.shown[0].buttons, MsgButtons::YesNo);
+            QCOMPARE(dialogs.shown[0].icon, MsgIcon::warning);
+            QCOMPARE(dialogs.shown[0].buttons, MsgButtons::yesNo);
             QVERIFY(dlg->isVisible());
             QVERIFY(running());
 
             // Asked while paused: No resumes all the same.
             QTest::mouseClick(suspendButton(), Qt::LeftButton);
             QCOMPARE(suspendButton()->text(), u("再開"));
-            dialogs.answers = {MsgResult::No};
+            dialogs.answers = {MsgResult::no};
             requestClose();
             QCOMPARE(suspendButton()->text(), u("一時停止"));
             QVERIFY(running());
 
-            dialogs.answers = {MsgResult::Yes};
+            dialogs.answers = {MsgResult::yes};
             dialogs.whileOpen = [&] { QVERIFY(paused()); };
             requestClose();
             QCOMPARE(dialogs.shown.size(), std::size_t(3));
@@ -295,7 +295,7 @@ private slots:
         });
         QCOMPARE(suspendButton()->text(), u("再開"));
 
-        for (MsgResult answer : {MsgResult::No, MsgResult::Yes}) {
+        for (MsgResult answer : {MsgResult::no, MsgResult::yes}) {
             fs->holdAt(win("A"));
             dialogs.answers = {answer};
             dialogs.whileOpen = [&] {

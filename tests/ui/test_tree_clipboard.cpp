@@ -106,7 +106,7 @@ private slots:
         TreeNode* s = f.node("S");
         f.select(s);
         f.form->updateTreePopup();
-        f.dialogs.answers = {MsgResult::No};
+        f.dialogs.answers = {MsgResult::no};
         control(f.form.get(), "TreePop_Delete")->trigger();
         QCOMPARE(f.dialogs.shown.size(), std::size_t(1));
         QCOMPARE(
@@ -114,11 +114,11 @@ private slots:
             sj("フォルダ 「S」 "
                "と、フォルダ以下のすべてのフォルダ,アイテムを削除します。\nよろしいですか？\n"));
         QCOMPARE(f.dialogs.shown[0].caption, sj("確認"));
-        QVERIFY(f.dialogs.shown[0].icon == MsgIcon::Warning);
-        QVERIFY(f.dialogs.shown[0].defaultButton == MsgResult::No);
+        QVERIFY(f.dialogs.shown[0].icon == MsgIcon::warning);
+        QVERIFY(f.dialogs.shown[0].defaultButton == MsgResult::no);
         QCOMPARE(f.workspace->catalogue().tree().nodeCount(), 5);
 
-        f.dialogs.answers = {MsgResult::Yes};
+        f.dialogs.answers = {MsgResult::yes};
         control(f.form.get(), "TreePop_Delete")->trigger();
         QCOMPARE(f.workspace->catalogue().tree().nodeCount(), 2);
         QVERIFY(!f.node("U") && !f.node("V"));
@@ -130,7 +130,7 @@ private slots:
         QCOMPARE(f.status(0), QStringLiteral("0個のプロジェクト"));
 
         // The last child gone: the selection falls back to the root.
-        f.dialogs.answers = {MsgResult::Yes};
+        f.dialogs.answers = {MsgResult::yes};
         f.form->updateTreePopup();
         control(f.form.get(), "TreePop_Delete")->trigger();
         QCOMPARE(f.workspace->catalogue().selected(), f.workspace->catalogue().tree().root());

@@ -18,8 +18,8 @@ bool runGuarded(Dialogs& dialogs, const std::function<void()>& step) {
         message = "Unknown error";
     }
     try {
-        dialogs.messageBox(errorBoxText(message), "Tavrin", MsgIcon::Error, MsgButtons::Ok,
-                           MsgResult::Ok);
+        dialogs.messageBox(errorBoxText(message), "Tavrin", MsgIcon::error, MsgButtons::ok,
+                           MsgResult::ok);
     } catch (...) {
         // The box itself failed; the event loop must still go on.
     }

@@ -28,7 +28,7 @@ void Workspace::open(CatalogueReadAhead* readAhead) {
     } else if (!mServices.instanceMarker.acquire()) {
         dialogs.message(sj("データを置くフォルダに、ほかの Tavrin と同時に使わないための目印を"
                            "作成できません。終了します。"),
-                        "Tavrin", MsgIcon::Warning);
+                        "Tavrin", MsgIcon::warning);
         mSecondCopy = true;
     }
     // Under the marker no other copy writes these files, so what a write cut short left
@@ -51,7 +51,7 @@ void Workspace::open(CatalogueReadAhead* readAhead) {
     } catch (const AppError& e) {
         dialogs.message(e.what() + std::string("\n") +
                             sj("設定は既定の値で始めます。このファイルは書き換えません。"),
-                        "Tavrin", MsgIcon::Warning);
+                        "Tavrin", MsgIcon::warning);
     }
     readSettingsFile(ini, mSettings);
     mStoredLayout = readWindowLayout(ini, kDesignedTreeWidth);

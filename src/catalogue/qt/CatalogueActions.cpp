@@ -51,8 +51,8 @@ void CatalogueActions::deleteChosenFolder() {
     if (!node || mCatalogue.tree().isRoot(node)) {
         return;
     }
-    if (mDialogs.messageBox(deleteFolderQuestion(node->name), sj("確認"), MsgIcon::Warning,
-                            MsgButtons::YesNo, MsgResult::No) != MsgResult::Yes) {
+    if (mDialogs.messageBox(deleteFolderQuestion(node->name), sj("確認"), MsgIcon::warning,
+                            MsgButtons::yesNo, MsgResult::no) != MsgResult::yes) {
         return;
     }
     mTreePopupNode = nullptr;
@@ -144,8 +144,8 @@ void CatalogueActions::deleteItems() {
     }
     const ProjectItem* first = mCatalogue.row(selected.front());
     const std::string question = deleteQuestion(n, first ? first->Title : std::string());
-    if (mDialogs.messageBox(question, sj("確認"), MsgIcon::Warning, MsgButtons::YesNo,
-                            MsgResult::Yes) != MsgResult::Yes) {
+    if (mDialogs.messageBox(question, sj("確認"), MsgIcon::warning, MsgButtons::yesNo,
+                            MsgResult::yes) != MsgResult::yes) {
         return;
     }
     mCatalogue.removeSelectedItems(selected);

@@ -104,7 +104,7 @@ void DesktopHelp::showContext(const std::string&, int context) {
 
 void DesktopHelp::report(const char* pattern, const std::string& path) {
     mDialogs.messageBox(formatMessage(sj(pattern), cp932::fromHostName(path)), sj("ヘルプ"),
-                        MsgIcon::Warning, MsgButtons::Ok, MsgResult::Ok);
+                        MsgIcon::warning, MsgButtons::ok, MsgResult::ok);
 }
 
 void DesktopHelp::open(const char* page, const std::string& anchor) {

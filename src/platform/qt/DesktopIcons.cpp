@@ -56,14 +56,14 @@ std::optional<std::string> DesktopIcons::fileIcon(const std::string& path) {
 std::optional<std::string> DesktopIcons::desktopIcon(Desktop kind, const std::string& path) {
     QIcon icon;
     switch (kind) {
-    case Desktop::WebAddress:
+    case Desktop::webAddress:
         icon = themed({"text-html", "internet-web-browser", "applications-internet"},
                       QStyle::SP_DriveNetIcon);
         break;
-    case Desktop::Folder:
+    case Desktop::folder:
         icon = themed({"folder"}, QStyle::SP_DirIcon);
         break;
-    case Desktop::Document: {
+    case Desktop::document: {
         const QString host = QFile::decodeName(QByteArray::fromStdString(mFs.toHostPath(path)));
         const QMimeType type = QMimeDatabase().mimeTypeForFile(host);
         icon = QIcon::fromTheme(type.iconName());

@@ -141,7 +141,7 @@ void PrefixMaker::finish() {
         if (!waiting.empty()) {
             mDialogs.messageBox(formatMessage(sj("Wine の環境 %s を作成できませんでした。"),
                                               cp932::fromHostName(mPrefix)),
-                                "Tavrin", MsgIcon::Warning, MsgButtons::Ok, MsgResult::Ok);
+                                "Tavrin", MsgIcon::warning, MsgButtons::ok, MsgResult::ok);
         }
         return;
     }

@@ -23,13 +23,13 @@ namespace {
 
 QMessageBox::StandardButton toButton(MsgResult r) {
     switch (r) {
-    case MsgResult::Ok:
+    case MsgResult::ok:
         return QMessageBox::Ok;
-    case MsgResult::Cancel:
+    case MsgResult::cancel:
         return QMessageBox::Cancel;
-    case MsgResult::Yes:
+    case MsgResult::yes:
         return QMessageBox::Yes;
-    case MsgResult::No:
+    case MsgResult::no:
         return QMessageBox::No;
     }
     return QMessageBox::Ok;
@@ -157,33 +157,33 @@ MsgResult QtDialogs::messageBox(const std::string& text, const std::string& capt
     // Some messages name a command to run: the user copies it from the box.
     box.setTextInteractionFlags(Qt::TextSelectableByMouse | Qt::TextSelectableByKeyboard);
     switch (icon) {
-    case MsgIcon::None:
+    case MsgIcon::none:
         box.setIcon(QMessageBox::NoIcon);
         break;
-    case MsgIcon::Information:
+    case MsgIcon::information:
         box.setIcon(QMessageBox::Information);
         break;
-    case MsgIcon::Warning:
+    case MsgIcon::warning:
         box.setIcon(QMessageBox::Warning);
         break;
-    case MsgIcon::Error:
+    case MsgIcon::error:
         box.setIcon(QMessageBox::Critical);
         break;
-    case MsgIcon::Question:
+    case MsgIcon::question:
         box.setIcon(QMessageBox::Question);
         break;
     }
     switch (buttons) {
-    case MsgButtons::Ok:
+    case MsgButtons::ok:
         box.setStandardButtons(QMessageBox::Ok);
         break;
-    case MsgButtons::YesNo:
+    case MsgButtons::yesNo:
         box.setStandardButtons(QMessageBox::Yes | QMessageBox::No);
         break;
-    case MsgButtons::OkCancel:
+    case MsgButtons::okCancel:
         box.setStandardButtons(QMessageBox::Ok | QMessageBox::Cancel);
         break;
-    case MsgButtons::YesNoCancel:
+    case MsgButtons::yesNoCancel:
         box.setStandardButtons(QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel);
         break;
     }
@@ -191,18 +191,18 @@ MsgResult QtDialogs::messageBox(const std::string& text, const std::string& capt
     box.exec();
     switch (box.standardButton(box.clickedButton())) {
     case QMessageBox::Ok:
-        return MsgResult::Ok;
+        return MsgResult::ok;
     case QMessageBox::Yes:
-        return MsgResult::Yes;
+        return MsgResult::yes;
     case QMessageBox::No:
-        return MsgResult::No;
+        return MsgResult::no;
     case QMessageBox::Cancel:
-        return MsgResult::Cancel;
+        return MsgResult::cancel;
     default:
         // Closed without a button: a Yes/No box answers No, as on Windows.
-        return buttons == MsgButtons::YesNo ? MsgResult::No
-               : buttons == MsgButtons::Ok  ? MsgResult::Ok
-                                            : MsgResult::Cancel;
+        return buttons == MsgButtons::yesNo ? MsgResult::no
+               : buttons == MsgButtons::ok  ? MsgResult::ok
+                                            : MsgResult::cancel;
     }
 }
 

@@ -50,8 +50,8 @@ void QueuedRegistry::finish(const std::string& key, const Then& then) {
     } catch (...) {
         message = "Unknown error";
     }
-    mDialogs.messageBox(errorBoxText(message), "Tavrin", MsgIcon::Error, MsgButtons::Ok,
-                        MsgResult::Ok);
+    mDialogs.messageBox(errorBoxText(message), "Tavrin", MsgIcon::error, MsgButtons::ok,
+                        MsgResult::ok);
 }
 
 } // namespace tavrin

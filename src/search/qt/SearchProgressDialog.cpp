@@ -107,13 +107,13 @@ void SearchProgressDialog::askToStop() {
     }
     const MsgResult answer =
         mDialogs.messageBox(cp932::fromUtf8("検索を終了しますか？"), cp932::fromUtf8("確認"),
-                            MsgIcon::Warning, MsgButtons::YesNo, MsgResult::Yes);
+                            MsgIcon::warning, MsgButtons::yesNo, MsgResult::yes);
     mAsking = false;
     ui->Bt_suspend->setText(QString::fromUtf8(kPause));
     // The scanner may have ended while the question was open; it is gone then.
     if (mSearch) {
         mSearch->resume();
-        if (answer == MsgResult::Yes) {
+        if (answer == MsgResult::yes) {
             mSearch->stop();
         }
     }
