@@ -10,7 +10,7 @@
 
 namespace tavrin {
 
-Workspace::Workspace(Services services, std::string appFolder)
+Workspace::Workspace(Services services, const std::string& appFolder)
     : mServices(services), mHelpFile(appFolder + "Tavrin.hlp"),
       mSettingsPath(appFolder + "Tavrin.ini"),
       mCatalogueFile(services.ownFiles, services.dialogs, appFolder + "data.ixo"),

@@ -21,7 +21,7 @@ class Workspace {
 public:
     // appFolder: the Windows path, with its trailing backslash, of the folder in
     // services.ownFiles that holds the program's own files.
-    Workspace(Services services, std::string appFolder);
+    Workspace(Services services, const std::string& appFolder);
     Workspace(const Workspace&) = delete;
     Workspace& operator=(const Workspace&) = delete;
 
