@@ -329,7 +329,7 @@ void writeProfile(FileSystem& fs, const std::string& path, const ProfileFile& fi
         return;
     }
     if (!fs.writeFileAtomic(path, file.bytes())) {
-        throw AppError(formatMessage(sj("%s に書き込めません"), path));
+        throw AppError(formatMessage(sj("%s に書き込めません"), fs.shownPath(path)));
     }
 }
 

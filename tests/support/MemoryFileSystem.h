@@ -4,6 +4,7 @@
 #include "platform/FileSystem.h"
 
 #include <condition_variable>
+#include <functional>
 #include <map>
 #include <mutex>
 #include <string>
@@ -33,6 +34,8 @@ public:
     std::string cwd;                     // the working folder
     std::vector<std::string> askedFiles; // every path given to fileExists, in order
     std::vector<std::string> cleaned;    // every removeInterruptedWrites, in order
+    // How a path is named to the user, as the host names it; unset: as given.
+    std::function<std::string(const std::string&)> shownAs;
 
     MemoryFileSystem() = default;
     ~MemoryFileSystem() override { release(); }
@@ -68,6 +71,9 @@ public:
     }
     bool writeFileAtomic(const std::string& path, std::string_view bytes) override;
     void removeInterruptedWrites(const std::string& path) override { cleaned.push_back(path); }
+    std::string shownPath(const std::string& path) override {
+        return shownAs ? shownAs(path) : path;
+    }
     bool renameFile(const std::string& from, const std::string& to) override;
     std::vector<Entry> listFolder(const std::string& path) override {
         return list(path).value_or(std::vector<Entry>());

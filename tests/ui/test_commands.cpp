@@ -187,6 +187,26 @@ private slots:
         QCOMPARE(f.status(0), QStringLiteral("2個のプロジェクト"));
     }
 
+    // As in a Windows list view: Home and End select the first and the last row; with Ctrl
+    // they move the focus alone.
+    void homeAndEndGoToTheFirstAndLastRow() {
+        Fixture f;
+        f.show();
+        ProjectListView* list = f.list();
+        list->setFocus();
+        QTest::mouseClick(list->viewport(), Qt::LeftButton, {},
+                          list->visualRect(list->model()->index(2, 0)).center());
+        QTest::keyClick(list, Qt::Key_End);
+        QCOMPARE(list->focusedRow(), 4);
+        QCOMPARE(list->selectedRows(), std::vector<int>{4});
+        QTest::keyClick(list, Qt::Key_Home);
+        QCOMPARE(list->focusedRow(), 0);
+        QCOMPARE(list->selectedRows(), std::vector<int>{0});
+        QTest::keyClick(list, Qt::Key_End, Qt::ControlModifier);
+        QCOMPARE(list->focusedRow(), 4);
+        QCOMPARE(list->selectedRows(), std::vector<int>{0});
+    }
+
     void delKeyInTheTreeAsksAboutRows() {
         Fixture f;
         f.form->show();

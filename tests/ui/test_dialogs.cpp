@@ -8,8 +8,10 @@
 #include "support/Widgets.h"
 
 #include <QAbstractButton>
+#include <QFileDialog>
 #include <QGuiApplication>
 #include <QLabel>
+#include <QLineEdit>
 #include <QMessageBox>
 #include <QPushButton>
 #include <QScreen>
@@ -137,6 +139,21 @@ private slots:
         QVERIFY(text.contains(QStringLiteral("…")));
         QVERIFY(text.endsWith(QStringLiteral("\\end を作成できません")));
         QCOMPARE(details, qs(name + sj(" を作成できません")));
+    }
+
+    // The open box's name field starts with the name asked for, a wildcard too.
+    void openBoxStartsWithTheNameAskedFor() {
+        QtDialogs dialogs;
+        for (const char* name : {"*.exe", "RPG2000.exe"}) {
+            QString shown;
+            test::OnceShown<QFileDialog> person([&](QFileDialog* box) {
+                shown = box->findChild<QLineEdit*>(QStringLiteral("fileNameEdit"))->text();
+                box->reject();
+            });
+            QVERIFY(!dialogs.openFile({name, "EXE (*.exe)|*.exe", ""}));
+            QVERIFY(person.seen);
+            QCOMPARE(shown, QString::fromLatin1(name));
+        }
     }
 
     // A second copy says so while its window is still being built: the box belongs to it.

@@ -138,6 +138,21 @@ private slots:
     }
 
     // The folder the tree menu remembers is forgotten when it goes with an ancestor.
+    // A click below the last folder keeps the folder selected, as the list still shows it.
+    void aClickBelowTheFoldersKeepsTheSelection() {
+        Fixture f;
+        f.show();
+        FolderTreeView* tree = f.tree();
+        const QModelIndex t = f.indexOf(f.node("T"));
+        QTest::mouseClick(tree->viewport(), Qt::LeftButton, {}, tree->visualRect(t).center());
+        QTRY_COMPARE(f.workspace->catalogue().selected(), f.node("T"));
+        QTest::mouseClick(tree->viewport(), Qt::LeftButton, {},
+                          QPoint(5, tree->viewport()->height() - 3));
+        QVERIFY(tree->selectionModel()->isSelected(t));
+        QCOMPARE(tree->currentIndex(), t);
+        QCOMPARE(f.workspace->catalogue().selected(), f.node("T"));
+    }
+
     void rememberedFolderGoesWithItsAncestor() {
         Fixture f;
         f.select(f.node("V"));

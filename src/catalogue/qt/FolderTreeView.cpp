@@ -85,6 +85,14 @@ void FolderTreeView::scrollTo(const QModelIndex& index, ScrollHint hint) {
 
 // A name the tree's width cuts short shows whole in a tip, as in the Windows tree view; one that
 // fits shows none.
+QItemSelectionModel::SelectionFlags FolderTreeView::selectionCommand(const QModelIndex& index,
+                                                                     const QEvent* event) const {
+    if (!index.isValid()) {
+        return QItemSelectionModel::NoUpdate;
+    }
+    return QTreeView::selectionCommand(index, event);
+}
+
 bool FolderTreeView::viewportEvent(QEvent* event) {
     if (event->type() != QEvent::ToolTip) {
         return QTreeView::viewportEvent(event);

@@ -29,6 +29,10 @@ protected:
     void dragEnterEvent(QDragEnterEvent* event) override;
     void dragMoveEvent(QDragMoveEvent* event) override;
     void dropEvent(QDropEvent* event) override;
+    // A click below the last folder leaves the selected one selected: the list still shows it
+    // and the folder commands still act on it.
+    QItemSelectionModel::SelectionFlags selectionCommand(const QModelIndex& index,
+                                                         const QEvent* event) const override;
     bool viewportEvent(QEvent* event) override;
     void updateGeometries() override;
 

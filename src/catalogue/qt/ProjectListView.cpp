@@ -136,6 +136,15 @@ bool ProjectListView::acceptsDragAt(const QObject* source, const QMimeData* data
     return listAcceptsDrop(fromList, row, row >= 0 && selectionModel()->isRowSelected(row, {}));
 }
 
+QModelIndex ProjectListView::moveCursor(CursorAction action, Qt::KeyboardModifiers modifiers) {
+    // A table view would take Home and End along the row, which here has no cells to visit.
+    if ((action == MoveHome || action == MoveEnd) && model() && model()->rowCount() > 0) {
+        const int row = action == MoveHome ? 0 : model()->rowCount() - 1;
+        return model()->index(row, std::max(currentIndex().column(), 0));
+    }
+    return QTableView::moveCursor(action, modifiers);
+}
+
 void ProjectListView::startDrag(Qt::DropActions) {
     if (selectedRows().empty()) {
         return;

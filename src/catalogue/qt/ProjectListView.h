@@ -40,6 +40,8 @@ signals:
     void rowsDropped(int targetRow);
 
 protected:
+    // Home and End go to the first and the last row, as in a Windows list view.
+    QModelIndex moveCursor(CursorAction action, Qt::KeyboardModifiers modifiers) override;
     void startDrag(Qt::DropActions supportedActions) override;
     void dragEnterEvent(QDragEnterEvent* event) override;
     void dragMoveEvent(QDragMoveEvent* event) override;

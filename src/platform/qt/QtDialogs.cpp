@@ -240,9 +240,10 @@ std::optional<std::string> QtDialogs::openFile(const OpenFileRequest& request) {
             dialog.setDirectory(QFile::decodeName(QByteArray::fromStdString(host)));
         }
     }
-    // A wildcard name only repeats the filter; a plain one is offered as the file to open.
+    // The name field starts as Windows' does: a plain name is offered as the file to open, a
+    // wildcard ("*.exe") shows what the list holds.
     const QString name = qs(request.fileName);
-    if (!name.isEmpty() && !name.contains(QLatin1Char('*')) && !name.contains(QLatin1Char('?'))) {
+    if (!name.isEmpty()) {
         dialog.selectFile(name);
     }
     if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) {
