@@ -6,6 +6,7 @@
 #include "platform/qt/QtText.h"
 #include "support/GameFileBuilders.h"
 #include "support/MainWindow.h"
+#include "support/SaveFileBuilder.h"
 
 #include <QBuffer>
 #include <QComboBox>
@@ -131,6 +132,9 @@ struct Details : test::MainWindow {
         fs.file(kA + "RPG_RT.ldb", test::makeLdb("title1"));
         fs.file(kA + "RPG_RT.ini", "[RPG_RT]\r\nFullPackageFlag=1\r\n");
         fs.file(kA + "Music\\a.wav", std::string(2048, 'w'));
+        fs.file(kA + "Save03.lsd",
+                test::makeLsd({46364.7701389, sj("勇者"), 12, std::nullopt})); // 2026-12-08 18:29
+        fs.file(kA + "save05.lsd", "damaged");
         fs.file(kB + "title\\Hero.PNG", test::png(Qt::green));
         fs.file(kC + "Title\\c.png", test::png(Qt::yellow));
         fs.file(kD + "Title\\d.png", test::png(Qt::blue));
@@ -224,7 +228,9 @@ private slots:
         QTest::keyClick(d.list(), Qt::Key_Home);
         QCOMPARE(d.list()->focusedRow(), 0);
         QTRY_VERIFY(d.text().contains(QStringLiteral("RTP: 不要")));
-        QTRY_VERIFY(d.text().contains(QStringLiteral("（5 個のファイル）")));
+        QTRY_VERIFY(d.text().contains(QStringLiteral("（7 個のファイル）")));
+        QVERIFY(d.text().contains(QStringLiteral(
+            "セーブ: 1 個（最新: 2026/12/08 18:29 勇者 Lv 12）（読めないファイル 1 個）")));
         QCOMPARE(d.pictureMiddle(), QColor(Qt::red));
         QVERIFY(d.text().contains(QStringLiteral("前回の起動: まだありません")));
         // The note shown while a slow answer is awaited never covers one that came.

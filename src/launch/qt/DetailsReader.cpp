@@ -4,6 +4,7 @@
 #include "launch/GameFiles.h"
 #include "launch/GameNeeds.h"
 #include "launch/RememberedRegistry.h"
+#include "launch/SaveGames.h"
 #include "launch/qt/TitlePicture.h"
 #include "platform/CodePages.h"
 #include "platform/FileSystem.h"
@@ -134,6 +135,13 @@ private:
         }
         for (const std::string& line : details::needsLines(r.kind, needs)) {
             answer.needs << qs(line);
+        }
+        if (r.kind == pk2000) {
+            try {
+                answer.needs << qs(saveGamesLine(readSaveGames(mFs, r.folder)));
+            } catch (...) {
+                // A folder that cannot be listed has no saves to show.
+            }
         }
         post(std::move(answer));
 
