@@ -22,17 +22,38 @@ int LaunchActions::RecordedStarts::execute(const std::string& file, const std::s
         return mShell.execute(file, parameters, directory, options);
     }
     StartOptions recorded = options;
+    const std::uint64_t run = mNextRun++;
     // The start counts once the program has run, not when Wine merely took it.
-    recorded.ended = [this, folder = pathtext::folderPart(file), when = std::time(nullptr),
+    recorded.ended = [this, run, folder = pathtext::folderPart(file), when = std::time(nullptr),
                       told = options.ended](const Outcome& outcome) {
         if (outcome.ran) {
             mLog.recordStart(folder, when);
+            mRunning[run] = {folder, when};
         }
         if (told) {
             told(outcome);
         }
     };
+    recorded.finished = [this, run, told = options.finished] {
+        const auto it = mRunning.find(run);
+        if (it != mRunning.end()) {
+            const Running played = it->second;
+            mRunning.erase(it);
+            mLog.recordPlay(played.folder, played.since, std::time(nullptr), !played.counted);
+        }
+        if (told) {
+            told();
+        }
+    };
     return mShell.execute(file, parameters, directory, recorded);
+}
+
+void LaunchActions::RecordedStarts::countRunningUntil(std::time_t now) {
+    for (auto& [run, running] : mRunning) {
+        mLog.recordPlay(running.folder, running.since, now, !running.counted);
+        running.since = now;
+        running.counted = true;
+    }
 }
 
 LaunchContext LaunchActions::gameContext() {

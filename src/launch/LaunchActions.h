@@ -4,7 +4,11 @@
 #include "platform/Shell.h"
 #include "platform/UserSettings.h"
 
+#include <cstdint>
+#include <ctime>
 #include <functional>
+#include <map>
+#include <string>
 
 namespace tavrin {
 
@@ -50,9 +54,13 @@ public:
 
     // The row the commands act on; none until a list is followed.
     void follow(FocusedItem focused) { mFocused = std::move(focused); }
+    // Games and test plays still running are counted as played until now: this program ends
+    // first and will not hear their end.
+    void countRunningPlays() { mGameShell.countRunningUntil(std::time(nullptr)); }
 
 private:
-    // The shell of game starts: a runtime that ran is a start of its project.
+    // The shell of game starts: a runtime that ran is a start of its project, and the time until
+    // it ended a play of it.
     class RecordedStarts : public Shell {
     public:
         RecordedStarts(Shell& shell, PlayLog& log) : mShell(shell), mLog(log) {}
@@ -70,10 +78,19 @@ private:
         void whenPrepared(std::function<void()> then, const std::string& key) override {
             mShell.whenPrepared(std::move(then), key);
         }
+        void countRunningUntil(std::time_t now);
 
     private:
+        struct Running {
+            std::string folder;
+            std::time_t since = 0;
+            bool counted = false; // its play is in the log; what follows adds time alone
+        };
+
         Shell& mShell;
         PlayLog& mLog;
+        std::map<std::uint64_t, Running> mRunning;
+        std::uint64_t mNextRun = 0;
     };
 
     LaunchContext context();

@@ -8,6 +8,7 @@
 #include <algorithm>
 #include <array>
 #include <cstdio>
+#include <unordered_map>
 #include <unordered_set>
 
 namespace tavrin {
@@ -70,10 +71,57 @@ std::string foldedName(std::string_view name) {
     return out;
 }
 
+constexpr std::string_view kPlayedTag = "played";
+// A hundred years of play; a larger number is damage.
+constexpr std::uint64_t kMostSeconds = std::uint64_t{100} * 366 * 86400;
+constexpr std::uint64_t kMostPlays = 1000000000;
+
+std::optional<std::uint64_t> parseCount(std::string_view text, std::uint64_t most) {
+    if (text.empty() || text.size() > 12) {
+        return std::nullopt;
+    }
+    std::uint64_t n = 0;
+    for (const char c : text) {
+        if (c < '0' || c > '9') {
+            return std::nullopt;
+        }
+        n = n * 10 + static_cast<std::uint64_t>(c - '0');
+    }
+    return n <= most ? std::optional<std::uint64_t>(n) : std::nullopt;
+}
+
+bool holdsControl(std::string_view text) {
+    return std::any_of(text.begin(), text.end(),
+                       [](char c) { return static_cast<unsigned char>(c) < 0x20; });
+}
+
+// "played", seconds, plays, last end, folder: the fields after the tag, or nothing.
+std::optional<std::pair<std::string, PlayLog::Plays>> parsePlayed(std::string_view line) {
+    std::array<std::string_view, 5> fields;
+    for (std::size_t i = 0; i < fields.size(); ++i) {
+        const std::size_t tab = i + 1 < fields.size() ? line.find('\t') : std::string_view::npos;
+        fields[i] = line.substr(0, tab);
+        if (tab == std::string_view::npos && i + 1 < fields.size()) {
+            return std::nullopt;
+        }
+        line.remove_prefix(tab == std::string_view::npos ? line.size() : tab + 1);
+    }
+    const std::optional<std::uint64_t> seconds = parseCount(fields[1], kMostSeconds);
+    const std::optional<std::uint64_t> count = parseCount(fields[2], kMostPlays);
+    const std::optional<std::time_t> ended = parseTime(fields[3]);
+    if (fields[0] != kPlayedTag || !seconds || !count || *count == 0 || !ended ||
+        fields[4].empty() || holdsControl(fields[4])) {
+        return std::nullopt;
+    }
+    return std::pair{std::string(fields[4]),
+                     PlayLog::Plays{*seconds, static_cast<std::uint32_t>(*count), *ended}};
+}
+
 } // namespace
 
 std::vector<PlayLog::Entry> PlayLog::parse(std::string_view bytes) {
     std::vector<Entry> entries;
+    std::vector<std::pair<std::string, Plays>> played;
     while (!bytes.empty()) {
         const std::size_t end = bytes.find('\n');
         std::string_view line = bytes.substr(0, end);
@@ -85,11 +133,16 @@ std::vector<PlayLog::Entry> PlayLog::parse(std::string_view bytes) {
         if (tab == std::string_view::npos || tab + 1 == line.size()) {
             continue;
         }
+        if (line.substr(0, tab) == kPlayedTag) {
+            if (auto p = parsePlayed(line)) {
+                played.push_back(std::move(*p));
+            }
+            continue;
+        }
         const std::optional<std::time_t> when = parseTime(line.substr(0, tab));
         // No Windows path holds a control character; such a line is damaged.
         const std::string_view folder = line.substr(tab + 1);
-        if (!when || std::any_of(folder.begin(), folder.end(),
-                                 [](char c) { return static_cast<unsigned char>(c) < 0x20; })) {
+        if (!when || holdsControl(folder)) {
             continue;
         }
         entries.push_back({*when, pathtext::withTrailingBackslash(folder)});
@@ -104,6 +157,17 @@ std::vector<PlayLog::Entry> PlayLog::parse(std::string_view bytes) {
             kept.push_back(std::move(e));
         }
     }
+    // A play belongs to a start; of two for one folder the later line wins.
+    std::unordered_map<std::string, std::size_t> at;
+    for (std::size_t i = 0; i < kept.size(); ++i) {
+        at.emplace(foldedName(kept[i].folder), i);
+    }
+    for (const auto& [folder, plays] : played) {
+        const auto it = at.find(foldedName(pathtext::withTrailingBackslash(folder)));
+        if (it != at.end()) {
+            kept[it->second].plays = plays;
+        }
+    }
     return kept;
 }
 
@@ -111,8 +175,14 @@ std::string PlayLog::format(const std::vector<Entry>& newestFirst) {
     std::string out;
     for (const Entry& e : newestFirst) {
         const std::string when = formatTime(e.when);
-        if (!when.empty()) {
-            out += when + "\t" + e.folder + "\r\n";
+        if (when.empty()) {
+            continue;
+        }
+        out += when + "\t" + e.folder + "\r\n";
+        const std::string ended = formatTime(e.plays.lastEnded);
+        if (e.plays.count > 0 && !ended.empty()) {
+            out += std::string(kPlayedTag) + "\t" + std::to_string(e.plays.seconds) + "\t" +
+                   std::to_string(e.plays.count) + "\t" + ended + "\t" + e.folder + "\r\n";
         }
     }
     return out;
@@ -141,14 +211,48 @@ std::optional<std::time_t> PlayLog::lastStarted(const std::string& folder) {
 void PlayLog::recordStart(const std::string& folder, std::time_t when) {
     load();
     const auto it = find(folder);
+    Plays plays;
     if (it != mEntries.end()) {
+        plays = it->plays;
         mEntries.erase(it);
     }
-    mEntries.insert(mEntries.begin(), {when, pathtext::withTrailingBackslash(folder)});
+    mEntries.insert(mEntries.begin(), {when, pathtext::withTrailingBackslash(folder), plays});
     if (mEntries.size() > kMostKept) {
         mEntries.resize(kMostKept);
     }
-    // A failed write leaves the old file; the start is still remembered in this run.
+    write();
+}
+
+std::optional<PlayLog::Plays> PlayLog::plays(const std::string& folder) {
+    load();
+    const auto it = find(folder);
+    if (it == mEntries.end() || it->plays.count == 0) {
+        return std::nullopt;
+    }
+    return it->plays;
+}
+
+void PlayLog::recordPlay(const std::string& folder, std::time_t started, std::time_t ended,
+                         bool newPlay) {
+    load();
+    auto it = find(folder);
+    if (it == mEntries.end()) {
+        mEntries.insert(mEntries.begin(), {started, pathtext::withTrailingBackslash(folder), {}});
+        it = mEntries.begin();
+    }
+    Plays& p = it->plays;
+    // A clock set back meanwhile counts nothing rather than a negative time.
+    const std::uint64_t seconds = ended > started ? static_cast<std::uint64_t>(ended - started) : 0;
+    p.seconds = std::min(kMostSeconds, p.seconds + seconds);
+    if (newPlay || p.count == 0) {
+        p.count = static_cast<std::uint32_t>(std::min<std::uint64_t>(kMostPlays, p.count + 1ULL));
+    }
+    p.lastEnded = ended;
+    write();
+}
+
+void PlayLog::write() {
+    // A failed write leaves the old file; what was recorded is still remembered in this run.
     mFile.write(format(mEntries));
     if (mRecorded) {
         mRecorded();

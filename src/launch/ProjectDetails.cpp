@@ -72,11 +72,15 @@ std::optional<std::string> namedTitle(FileSystem& fs, const std::string& folder)
 }
 
 std::string withThousands(std::uint64_t n) {
-    std::string digits = std::to_string(n);
-    for (int at = static_cast<int>(digits.size()) - 3; at > 0; at -= 3) {
-        digits.insert(static_cast<std::size_t>(at), ",");
+    const std::string digits = std::to_string(n);
+    std::string out;
+    for (std::size_t i = 0; i < digits.size(); ++i) {
+        if (i > 0 && (digits.size() - i) % 3 == 0) {
+            out += ',';
+        }
+        out += digits[i];
     }
-    return digits;
+    return out;
 }
 
 std::string bytesText(std::uint64_t bytes) {
@@ -211,6 +215,28 @@ std::string lastStartedLine(std::optional<std::time_t> when) {
         return sj("前回の起動: まだありません");
     }
     return sj("前回の起動: ") + text.data();
+}
+
+std::string playTimeLine(std::uint64_t seconds, std::uint32_t count) {
+    if (count == 0) {
+        return sj("プレイ時間: まだありません");
+    }
+    const std::uint64_t minutes = seconds / 60;
+    std::string line = sj("プレイ時間: ");
+    if (minutes == 0) {
+        line += sj("1 分未満");
+    } else {
+        if (minutes >= 60) {
+            line += withThousands(minutes / 60);
+            line += sj(" 時間 ");
+        }
+        line += std::to_string(minutes % 60);
+        line += sj(" 分");
+    }
+    line += sj("（");
+    line += withThousands(count);
+    line += sj(" 回）");
+    return line;
 }
 
 std::string noPictureLine() {

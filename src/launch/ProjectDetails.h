@@ -50,6 +50,8 @@ FolderSize countFolder(FileSystem& fs, const std::string& folder, std::uint64_t 
 std::vector<std::string> needsLines(ProjectKind kind, const std::optional<GameNeeds>& needs);
 std::string sizeLine(const FolderSize& size);
 std::string lastStartedLine(std::optional<std::time_t> when);
+// How long and how often it was played; count 0: not yet.
+std::string playTimeLine(std::uint64_t seconds, std::uint32_t count);
 // The picture's place when there is none to show, or none that can be shown.
 std::string noPictureLine();
 std::string unreadablePictureLine();

@@ -33,6 +33,9 @@ public:
         int codePage = 0;
         // Told once, on this thread, for a Windows program the shell handed over.
         std::function<void(const Outcome&)> ended;
+        // Told once, on this thread, when a Windows program that ran has ended, after `ended`;
+        // never when this program ends first.
+        std::function<void()> finished;
     };
     // The same, with the options; a shell that cannot watch tells `ended` at once that the
     // program ran.

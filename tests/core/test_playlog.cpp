@@ -86,5 +86,83 @@ TEST(PlayLog, GameStartsThatTheShellTookAreRecorded) {
     EXPECT_GE(written[0].when, before);
 }
 
+// A play line follows its project's start line and is skipped by copies that know only starts;
+// a damaged one, or one without a start, is dropped and leaves the start whole.
+TEST(PlayLog, PlaysAreReadBesideTheStartsTheyFollow) {
+    const std::string start = "2026-12-08T18:29:29Z\tC:\\Hero\\\r\n";
+    const std::string start2 = "2026-12-01T00:00:00Z\tC:\\Other\\\r\n";
+    struct Row {
+        std::string line;
+        std::uint64_t seconds;
+        std::uint32_t count;
+    };
+    for (const Row& r : std::vector<Row>{
+             {"played\t3725\t4\t2026-12-08T19:31:31Z\tC:\\hero\r\n", 3725, 4},
+             {"played\t3725\t4\t2026-12-08T19:31:31Z\tC:\\Nobody\\\r\n", 0, 0},
+             {"played\t-1\t4\t2026-12-08T19:31:31Z\tC:\\Hero\\\r\n", 0, 0},
+             {"played\t10\t0\t2026-12-08T19:31:31Z\tC:\\Hero\\\r\n", 0, 0},
+             {"played\t99999999999\t1\t2026-12-08T19:31:31Z\tC:\\Hero\\\r\n", 0, 0},
+             {"played\t10\t1\t2026-12-08 19:31:31\tC:\\Hero\\\r\n", 0, 0},
+             {"played\t10\t1\tC:\\Hero\\\r\n", 0, 0},
+             {"played\t10\t1\t2026-12-08T19:31:31Z\tC:\\He\x01ro\\\r\n", 0, 0},
+         }) {
+        const std::vector<PlayLog::Entry> read = PlayLog::parse(start + start2 + r.line);
+        ASSERT_EQ(read.size(), 2u) << r.line;
+        EXPECT_EQ(read[0].when, kDec8) << r.line;
+        EXPECT_EQ(read[0].plays.seconds, r.seconds) << r.line;
+        EXPECT_EQ(read[0].plays.count, r.count) << r.line;
+        EXPECT_EQ(read[1].plays.count, 0u) << r.line;
+    }
+}
+
+TEST(PlayLog, PlaysAddUpAndEveryLineStaysReadable) {
+    test::MemoryFileSystem fs;
+    PlayLog log(fs, kLog);
+    log.recordStart("C:\\Hero\\", kDec8);
+    EXPECT_FALSE(log.plays("C:\\Hero\\"));
+    log.recordPlay("C:\\Hero", kDec8, kDec8 + 90);
+    // The rest of a play counted at a close adds time, not a play; a clock set back adds nothing.
+    log.recordPlay("C:\\HERO\\", kDec8 + 90, kDec8 + 150, false);
+    log.recordPlay("C:\\Hero\\", kDec8 + 500, kDec8 + 400);
+    log.recordStart("C:\\Hero\\", kDec8 + 600);
+    const std::optional<PlayLog::Plays> plays = log.plays("C:\\Hero\\");
+    ASSERT_TRUE(plays);
+    EXPECT_EQ(plays->seconds, 150u);
+    EXPECT_EQ(plays->count, 2u);
+    EXPECT_EQ(plays->lastEnded, kDec8 + 400);
+    // An older copy reads its start lines as ever: the play line is not one.
+    const std::string& file = fs.files[kLog];
+    EXPECT_EQ(file, "2026-12-08T18:39:29Z\tC:\\Hero\\\r\n"
+                    "played\t150\t2\t2026-12-08T18:36:09Z\tC:\\Hero\\\r\n");
+    PlayLog again(fs, kLog);
+    EXPECT_EQ(again.plays("C:\\Hero\\")->seconds, 150u);
+}
+
+// A game is played until its end is heard, or until this program closes first.
+TEST(PlayLog, AGameIsPlayedUntilItEndsOrThisProgramCloses) {
+    test::FakeServices s;
+    UserSettings settings;
+    ProjectItem item{"Z:\\Games\\Hero\\", "t", pk2000};
+    PlayLog log(s.fs, kLog);
+    CodePageChoices codePages(s.fs, "Z:\\app\\Tavrin.codepage");
+    LaunchActions actions({s.shell, s.dialogs, s.registry, s.fs}, settings, log, codePages);
+    actions.follow([&] { return &item; });
+
+    const std::time_t before = std::time(nullptr);
+    actions.playGame();
+    actions.testPlay();
+    ASSERT_EQ(s.shell.finished.size(), 2u);
+    EXPECT_FALSE(log.plays(item.Path));
+    s.shell.finished[0]();
+    EXPECT_EQ(log.plays(item.Path)->count, 1u);
+    EXPECT_GE(log.plays(item.Path)->lastEnded, before);
+    actions.countRunningPlays();
+    EXPECT_EQ(log.plays(item.Path)->count, 2u);
+    // Heard after all, the test play adds its time but is no third play.
+    s.shell.finished[1]();
+    s.shell.finished[0]();
+    EXPECT_EQ(log.plays(item.Path)->count, 2u);
+}
+
 } // namespace
 } // namespace tavrin

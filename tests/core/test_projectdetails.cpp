@@ -8,6 +8,20 @@ namespace {
 
 using details::Extent;
 
+TEST(ProjectDetails, PlayTimeReadsAsHoursMinutesAndPlays) {
+    struct Row {
+        std::uint64_t seconds;
+        std::uint32_t count;
+        const char* line;
+    };
+    for (const Row& r : {Row{0, 0, "プレイ時間: まだありません"},
+                         Row{59, 1, "プレイ時間: 1 分未満（1 回）"},
+                         Row{3725, 4, "プレイ時間: 1 時間 2 分（4 回）"},
+                         Row{4442400, 1001, "プレイ時間: 1,234 時間 0 分（1,001 回）"}}) {
+        EXPECT_EQ(details::playTimeLine(r.seconds, r.count), sj(r.line)) << r.line;
+    }
+}
+
 TEST(ProjectDetails, FolderCountStopsAtItsLimit) {
     test::MemoryFileSystem fs;
     fs.file("Z:\\g\\A\\a.bin", std::string(1000, 'a'));

@@ -43,6 +43,22 @@ focus_first_row() {
 stop() {
   close_by_menu $pid "$win" || fail "the program did not close through its menu"
 }
+# The play line of Tavrin.played counts `plays`, and at least `seconds` more than the count of
+# the plays before; it may come a moment after the game's end.
+last_seconds=0
+played() { # plays seconds
+  local secs count
+  for _ in $(seq 1 50); do
+    IFS=$'\t' read -r _ secs count _ < <(grep -a '^played' "$work/app/Tavrin.played")
+    if [ "$count" = "$1" ] && ((secs >= last_seconds + $2)); then
+      last_seconds=$secs
+      return 0
+    fi
+    sleep 0.2
+  done
+  echo "Tavrin.played: $(cat "$work/app/Tavrin.played")" >&2
+  return 1
+}
 
 start "$PATH"
 xdotool windowfocus --sync "$win" key F3
@@ -72,6 +88,7 @@ r=$(report "$game" RPG_RT.EXE) || fail "test play never started"
 expect "$r" "args=[TestPlay][ShowTitle][Window]" "ddraw=ok"
 game_ended || fail "the test play did not end"
 stop
+played 2 0 || fail "the game and the test play were not both counted"
 
 # Without the flag it needs the RTP, which the prefix lacks: F5 asks first. The stand-in's DLLs
 # are all Wine's own, so the RTP is all the question names.
@@ -87,12 +104,28 @@ text=$(message_text $pid 'ゲーム実行' Escape)
 sleep 2
 [ -z "$(find "$game" -iname '*.txt')" ] || fail "the start answered No went ahead"
 focus_first_row
+# It plays past the watch that tells whether it ran, and is counted when it ends.
+touch "$game/RPG_RT.EXE.hold"
 xdotool key --window "$win" F5
 message_text $pid 'ゲーム実行' >/dev/null
 r=$(report "$game" RPG_RT.EXE) || fail "the start answered Yes never came"
 expect "$r" "args=[GamePlay][ShowTitle][Window]"
+sleep 12
+rm "$game/RPG_RT.EXE.hold"
 game_ended || fail "the game did not end"
+played 3 12 || fail "a game that played past its watch was not counted"
+# Closed while a game runs, Tavrin counts the play up to its close.
+find "$game" -iname '*.txt' -delete
+touch "$game/RPG_RT.EXE.hold"
+focus_first_row
+xdotool key --window "$win" F5
+message_text $pid 'ゲーム実行' >/dev/null
+report "$game" RPG_RT.EXE >/dev/null || fail "the last game never started"
+sleep 11
 stop
+rm "$game/RPG_RT.EXE.hold"
+game_ended || fail "the game did not end"
+played 4 11 || fail "a game running at the close was not counted"
 
 # F5 with the program started on this PATH shows a box whose copied text holds `says`.
 refused_with() { # PATH says

@@ -2,6 +2,7 @@
 #include "platform/PathText.h"
 #include "platform/linux/LinuxFileSystem.h"
 #include "platform/qt/LinuxShell.h"
+#include "platform/qt/ProgramWatch.h"
 #include "support/Fakes.h"
 #include "support/HostScratch.h"
 
@@ -405,4 +406,48 @@ TEST_F(LinuxShellTest, AGameRunsInItsCodePageAndItsFailureIsHeard) {
     EXPECT_EQ(fs::read_symlink(link), game);
     EXPECT_EQ(seen["arg"], link + "/RPG_RT.exe");
     EXPECT_TRUE(noChildren());
+}
+
+// A game outlives the watch that tells whether it ran, and is still heard when it ends; one that
+// ends within the watch is told at once, and one that failed is no play at all.
+TEST(ProgramWatchTest, AProgramIsHeardUntilItEnds) {
+    int argc = 1;
+    char name[] = "platform_tests";
+    char* argv[] = {name, nullptr};
+    QCoreApplication app(argc, argv);
+    struct Case {
+        int status;       // written by the watcher, or -1: none yet when the watch ends
+        bool ran, finished;
+    };
+    for (const Case& c : {Case{-1, true, true}, Case{0, true, true}, Case{7 << 8, false, false}}) {
+        int status[2];
+        ASSERT_EQ(::pipe(status), 0);
+        std::optional<Shell::Outcome> told;
+        bool finished = false;
+        const auto until = [&](const std::function<bool()>& done) {
+            const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(5);
+            while (!done() && std::chrono::steady_clock::now() < deadline)
+                QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents, 20);
+        };
+        if (c.status >= 0) {
+            ASSERT_EQ(::write(status[1], &c.status, sizeof c.status), ssize_t(sizeof c.status));
+        }
+        new ProgramWatch(
+            status[0], -1, 100, [&](const Shell::Outcome& o) { told = o; }, nullptr,
+            [&] { finished = true; });
+        until([&] { return told.has_value(); });
+        ASSERT_TRUE(told) << c.status;
+        EXPECT_EQ(told->ran, c.ran) << c.status;
+        if (c.status < 0) {
+            EXPECT_FALSE(finished);
+            const int ended = 0;
+            ASSERT_EQ(::write(status[1], &ended, sizeof ended), ssize_t(sizeof ended));
+        }
+        if (c.finished) {
+            until([&] { return finished; });
+        }
+        EXPECT_EQ(finished, c.finished) << c.status;
+        ::close(status[1]);
+        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    }
 }

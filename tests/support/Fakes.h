@@ -139,6 +139,8 @@ public:
     int result = 42;
     // How a watched start ends, told at once.
     Outcome outcome;
+    // What each watched start that ran wants told when it ends, in start order.
+    std::vector<std::function<void()>> finished;
 
     int execute(const std::string& file, const std::string& parameters,
                 const std::string& directory) override {
@@ -150,6 +152,8 @@ public:
         starts.push_back({file, parameters, directory, options.codePage});
         if (result > 32 && options.ended)
             options.ended(outcome);
+        if (result > 32 && outcome.ran && options.finished)
+            finished.push_back(options.finished);
         return result;
     }
     void showProperties(const std::string& path) override { properties.push_back(path); }

@@ -261,6 +261,11 @@ private slots:
         QTest::keyClick(d.list(), Qt::Key_F5);
         QCOMPARE(d.shell.starts.size(), std::size_t(1));
         QVERIFY(!d.text().contains(QStringLiteral("前回の起動: まだありません")));
+        // Its end shows one play more.
+        QVERIFY(d.text().contains(QStringLiteral("プレイ時間: まだありません")));
+        QCOMPARE(d.shell.finished.size(), std::size_t(1));
+        d.shell.finished[0]();
+        QTRY_VERIFY(d.text().contains(QStringLiteral("プレイ時間: 1 分未満（1 回）")));
 
         d.down();
         QTRY_VERIFY(d.text().contains(QStringLiteral("タイトル画像が大きすぎます")));

@@ -61,6 +61,7 @@ void Workspace::close(const WindowLayout& layout, Colour listBackground) {
     if (mSecondCopy) {
         return;
     }
+    mLaunch.countRunningPlays();
     // Only what was read is written back: a start-up cut short by a failure must not replace a
     // file with an empty catalogue or default settings.
     if (mCatalogueRead) {

@@ -106,10 +106,12 @@ DetailsPane::DetailsPane(FileSystem& fs, Registry& registry, PlayLog& playLog,
     // The keyboard stays in the list.
     setFocusPolicy(Qt::NoFocus);
     hide();
-    // A game just started from the focused row shows its new time.
+    // A game just started or ended from the focused row shows its new times, and its saves.
     mPlayLog.setRecorded([this] {
         if (mAnswered) {
             showLines();
+            mHasProject = false;
+            refresh();
         }
     });
 }
@@ -261,6 +263,8 @@ void DetailsPane::showLines() {
     lines << mNeeds;
     lines << mSizeLine;
     lines << qs(details::lastStartedLine(mPlayLog.lastStarted(mFolder)));
+    const std::optional<PlayLog::Plays> plays = mPlayLog.plays(mFolder);
+    lines << qs(details::playTimeLine(plays ? plays->seconds : 0, plays ? plays->count : 0));
     const QString text = lines.join(QLatin1Char('\n'));
     // Setting the same text again would drop the user's selection and scroll back to the top.
     if (mText->toPlainText() != text) {

@@ -256,7 +256,8 @@ bool askFileManager(const std::string& host, QObject* context, std::function<voi
 Started startWatched(ProgramStart& launch, bool throughWine, const Shell::StartOptions& options,
                      QObject* owner) {
     // Wine's failures are heard only where an event loop runs to hear them.
-    const bool watched = throughWine && options.ended && QCoreApplication::instance();
+    const bool watched =
+        throughWine && (options.ended || options.finished) && QCoreApplication::instance();
     int status[2] = {-1, -1};
     if (watched && ::pipe2(status, O_CLOEXEC) == 0) {
         launch.watchFd = status[1];
@@ -267,7 +268,9 @@ Started startWatched(ProgramStart& launch, bool throughWine, const Shell::StartO
         ::close(status[1]);
     }
     if (started == Started::yes && status[0] >= 0) {
-        new ProgramWatch(status[0], launch.outputFd, ProgramWatch::kWatchMs, options.ended, owner);
+        new ProgramWatch(status[0], launch.outputFd, ProgramWatch::kWatchMs,
+                         options.ended ? options.ended : [](const Shell::Outcome&) {}, owner,
+                         options.finished);
     } else {
         if (status[0] >= 0) {
             ::close(status[0]);

@@ -34,12 +34,14 @@ std::string readTail(int fd) {
 } // namespace
 
 ProgramWatch::ProgramWatch(int statusFd, int outputFd, int watchMs,
-                           std::function<void(const Shell::Outcome&)> ended, QObject* parent)
-    : QObject(parent), mStatusFd(statusFd), mOutputFd(outputFd), mEnded(std::move(ended)) {
+                           std::function<void(const Shell::Outcome&)> ended, QObject* parent,
+                           std::function<void()> finished)
+    : QObject(parent), mStatusFd(statusFd), mOutputFd(outputFd), mEnded(std::move(ended)),
+      mFinished(std::move(finished)) {
     mNotifier = new QSocketNotifier(mStatusFd, QSocketNotifier::Read, this);
     connect(mNotifier, &QSocketNotifier::activated, this, &ProgramWatch::statusReady);
     if (watchMs > 0) {
-        QTimer::singleShot(watchMs, this, [this] { finish(Shell::Outcome{}); });
+        QTimer::singleShot(watchMs, this, [this] { finish(Shell::Outcome{}, true); });
     }
 }
 
@@ -57,10 +59,21 @@ void ProgramWatch::statusReady() {
     do {
         n = ::read(mStatusFd, &status, sizeof status);
     } while (n < 0 && errno == EINTR);
+    // The watch was over: the program that ran has ended now, or its watcher went.
+    if (!mEnded) {
+        mNotifier->setEnabled(false);
+        std::function<void()> finished = std::move(mFinished);
+        mFinished = nullptr;
+        deleteLater();
+        if (finished) {
+            finished();
+        }
+        return;
+    }
     Shell::Outcome outcome;
     if (n != static_cast<ssize_t>(sizeof status)) {
         // The watcher itself went: nothing is known of the program.
-        finish(outcome);
+        finish(outcome, false);
         return;
     }
     outcome.ran = WIFEXITED(status) && WEXITSTATUS(status) == 0;
@@ -68,18 +81,29 @@ void ProgramWatch::statusReady() {
     if (!outcome.ran && mOutputFd >= 0) {
         outcome.said = lastOutputLines(readTail(mOutputFd));
     }
-    finish(outcome);
+    finish(outcome, false);
 }
 
-void ProgramWatch::finish(const Shell::Outcome& outcome) {
+void ProgramWatch::finish(const Shell::Outcome& outcome, bool stillRunning) {
     if (!mEnded) {
         return;
     }
-    mNotifier->setEnabled(false);
     std::function<void(const Shell::Outcome&)> ended = std::move(mEnded);
     mEnded = nullptr;
-    deleteLater();
+    std::function<void()> finished;
+    // A program still running is heard on until it ends, when its end is wanted.
+    if (!stillRunning || !mFinished) {
+        mNotifier->setEnabled(false);
+        if (outcome.ran) {
+            finished = std::move(mFinished);
+        }
+        mFinished = nullptr;
+        deleteLater();
+    }
     ended(outcome);
+    if (finished) {
+        finished();
+    }
 }
 
 } // namespace tavrin
