@@ -488,7 +488,8 @@ void CatalogueFile::read(Catalogue& catalogue, CatalogueReadAhead* readAhead) {
 }
 
 void CatalogueFile::write(const Catalogue& catalogue) {
-    const std::string cannotCreate = formatMessage(sj("ファイル %s を作成できません"), mFs.shownPath(mPath));
+    const std::string cannotCreate =
+        formatMessage(sj("ファイル %s を作成できません"), mFs.shownPath(mPath));
     if (mKeepUnreadable && mFs.fileExists(mPath)) {
         std::string backup = mBackupPath;
         if (backup.empty() || mFs.fileExists(backup) || mFs.folderExists(backup)) {

@@ -14,10 +14,10 @@ TEST(ProjectDetails, PlayTimeReadsAsHoursMinutesAndPlays) {
         std::uint32_t count;
         const char* line;
     };
-    for (const Row& r : {Row{0, 0, "プレイ時間: まだありません"},
-                         Row{59, 1, "プレイ時間: 1 分未満（1 回）"},
-                         Row{3725, 4, "プレイ時間: 1 時間 2 分（4 回）"},
-                         Row{4442400, 1001, "プレイ時間: 1,234 時間 0 分（1,001 回）"}}) {
+    for (const Row& r :
+         {Row{0, 0, "プレイ時間: まだありません"}, Row{59, 1, "プレイ時間: 1 分未満（1 回）"},
+          Row{3725, 4, "プレイ時間: 1 時間 2 分（4 回）"},
+          Row{4442400, 1001, "プレイ時間: 1,234 時間 0 分（1,001 回）"}}) {
         EXPECT_EQ(details::playTimeLine(r.seconds, r.count), sj(r.line)) << r.line;
     }
 }

@@ -416,7 +416,7 @@ TEST(ProgramWatchTest, AProgramIsHeardUntilItEnds) {
     char* argv[] = {name, nullptr};
     QCoreApplication app(argc, argv);
     struct Case {
-        int status;       // written by the watcher, or -1: none yet when the watch ends
+        int status; // written by the watcher, or -1: none yet when the watch ends
         bool ran, finished;
     };
     for (const Case& c : {Case{-1, true, true}, Case{0, true, true}, Case{7 << 8, false, false}}) {

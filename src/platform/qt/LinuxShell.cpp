@@ -268,9 +268,9 @@ Started startWatched(ProgramStart& launch, bool throughWine, const Shell::StartO
         ::close(status[1]);
     }
     if (started == Started::yes && status[0] >= 0) {
-        new ProgramWatch(status[0], launch.outputFd, ProgramWatch::kWatchMs,
-                         options.ended ? options.ended : [](const Shell::Outcome&) {}, owner,
-                         options.finished);
+        new ProgramWatch(
+            status[0], launch.outputFd, ProgramWatch::kWatchMs,
+            options.ended ? options.ended : [](const Shell::Outcome&) {}, owner, options.finished);
     } else {
         if (status[0] >= 0) {
             ::close(status[0]);
