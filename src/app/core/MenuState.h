@@ -7,6 +7,8 @@ struct ListState {
     bool hasFocusedRow = false;
     bool hasSelectedRow = false;
     bool clipboardHasItems = false;
+    // The list shows what a find gave, rows of many folders: no clipboard command takes them.
+    bool showsFound = false;
 };
 
 struct EditMenuState {
