@@ -75,13 +75,13 @@ TEST(CatalogueFind, FindsTitlesAndPathsInEveryFolderInTheirOrder) {
                     .folder("R", {{"C:\\rpg\\", sj("ｸｴｽﾄ"), pk2000}})
                     .folder(">S", {{"C:\\a\\", "Quest", pk95}, {"C:\\b\\", "other", pk2000}})
                     .folder(">>T", {{"C:\\quest\\", "quest", pkNone}})
-                    .folder("U", {{"C:\\ab\\", "cd", pk2000}}));
+                    .folder("U", {{"C:\\ab\\", "cd", pk2000}, {"C:\\v\\", sj("ソヂ"), pk2000}}));
     // A folder already made is read from its items, not from the file.
     TreeNode* s = c.tree.nodeAt(1);
     s->folder.Items.push_back({"C:\\made\\", sj("クエスト"), pk2000});
 
     const auto index = FindIndex::build(findSource(c.tree));
-    ASSERT_EQ(index->size(), 6u);
+    ASSERT_EQ(index->size(), 7u);
     EXPECT_EQ(paths(*index, index->find("QUEST")),
               (std::vector<std::string>{"C:\\a\\|R\\S", "C:\\quest\\|R\\S\\T"}));
     EXPECT_EQ(paths(*index, index->find(sj("クエ"))),
@@ -90,6 +90,9 @@ TEST(CatalogueFind, FindsTitlesAndPathsInEveryFolderInTheirOrder) {
     EXPECT_EQ(index->item(index->find("quest")[1]).Kind, pkNone);
     // Title and path are apart: "cd" then "C:\ab\" holds no "dc".
     EXPECT_TRUE(index->find("dc").empty());
+    // ヂ ends in 61, "a": no match inside a character.
+    EXPECT_EQ(paths(*index, index->find("a")),
+              (std::vector<std::string>{"C:\\a\\|R\\S", "C:\\made\\|R\\S", "C:\\ab\\|U"}));
     EXPECT_TRUE(index->find("").empty());
 }
 

@@ -14,12 +14,13 @@ using test::control;
 
 namespace {
 
-// "quest" is in R's full-width title, S's title and T's path; not in "Other".
+// "quest" is in R's full-width title, S's title and T's path; not in "Other". R's rows stand
+// unsorted, so that a sort would show.
 struct Fixture : test::MainWindow {
     Fixture()
         : MainWindow(
               test::CatalogueTree()
-                  .folder("R", {{"C:\\A", sj("ＱＵＥＳＴ Ａ"), pk2000}, {"C:\\B", "Other", pk2000}})
+                  .folder("R", {{"C:\\B", "Other", pk2000}, {"C:\\A", sj("ＱＵＥＳＴ Ａ"), pk2000}})
                   .folder(">S", {{"C:\\C", "quest c", pk2000}})
                   .folder(">>T", {{"C:\\Quest", "d", pk95}})) {}
 
@@ -44,7 +45,7 @@ struct Fixture : test::MainWindow {
     }
 };
 
-const QStringList kFolderR = {"C:\\A", "C:\\B"};
+const QStringList kFolderR = {"C:\\B", "C:\\A"};
 const QStringList kFound = {"C:\\A|R", "C:\\C|R\\S", "C:\\Quest|R\\S\\T"};
 
 } // namespace
@@ -77,7 +78,7 @@ private slots:
         QTest::mouseClick(f.list()->horizontalHeader()->viewport(), Qt::LeftButton, {},
                           QPoint(f.list()->columnViewportPosition(0) + 5, 5));
         QCOMPARE(f.listed(), kFound);
-        QCOMPARE(f.paths(), std::string("C:\\AC:\\B"));
+        QCOMPARE(f.paths(), std::string("C:\\BC:\\A"));
         QVERIFY(f.dialogs.shown.empty());
 
         QTest::keyClick(f.list(), Qt::Key_Escape);
@@ -94,6 +95,14 @@ private slots:
         QTest::keyClick(f.box(), Qt::Key_Escape);
         QVERIFY(!f.box()->isVisible());
         QCOMPARE(f.listed(), kFolderR);
+
+        // The folder shown, clicked again.
+        f.find("quest");
+        QTRY_COMPARE(f.listed(), kFound);
+        const QRect r = f.tree()->visualRect(f.indexOf(f.node("R")));
+        QTest::mouseClick(f.tree()->viewport(), Qt::LeftButton, {}, r.center());
+        QCOMPARE(f.listed(), kFolderR);
+        QVERIFY(!f.box()->isVisible());
 
         f.find("quest");
         QTRY_COMPARE(f.listed(), kFound);

@@ -5,12 +5,15 @@
 #include "catalogue/qt/ProjectListView.h"
 #include "platform/qt/QtText.h"
 
+#include <QEvent>
 #include <QHBoxLayout>
 #include <QHeaderView>
 #include <QLineEdit>
 #include <QShortcut>
 #include <QTimer>
 #include <QVBoxLayout>
+
+#include <algorithm>
 
 namespace tavrin {
 
@@ -62,6 +65,10 @@ FindBar::FindBar(Catalogue& catalogue, ProjectListModel* model, ProjectListView*
 
     mCatalogue.addListener(this);
     mWorker = std::thread([this] { work(); });
+    // Before the window's own close reads the list's layout: the path's width is the user's.
+    if (QWidget* top = window(); top != this) {
+        top->installEventFilter(this);
+    }
 }
 
 FindBar::~FindBar() {
@@ -96,10 +103,19 @@ void FindBar::close() {
     }
     mEscape->setEnabled(false);
     mRefresh->stop();
+    // An answer still on its way is for a text gone.
+    ++mAsked;
     const QSignalBlocker quiet(mBox);
     mBox->clear();
     mBar->hide();
     showFolder();
+}
+
+bool FindBar::eventFilter(QObject* watched, QEvent* event) {
+    if (event->type() == QEvent::Close) {
+        close();
+    }
+    return QWidget::eventFilter(watched, event);
 }
 
 bool FindBar::isOpen() const {
@@ -168,16 +184,27 @@ void FindBar::show(std::uint64_t id, std::shared_ptr<const FoundItems> found) {
     if (id != mAsked || !isOpen()) {
         return;
     }
-    if (!mModel->showsFound()) {
+    const bool entering = !mModel->showsFound();
+    if (entering) {
         // Found rows are no rows of the folder: they are neither dragged nor sorted.
         mListDrags = mList->dragEnabled();
         mHeaderClicks = mList->horizontalHeader()->sectionsClickable();
         mList->setDragEnabled(false);
         mList->horizontalHeader()->setSectionsClickable(false);
+        mPathWidth = mList->columnWidth(ProjectListModel::PathColumn);
     }
     mModel->showFound(std::move(found));
-    if (mList->columnWidth(ProjectListModel::FolderColumn) < 150) {
-        mList->setColumnWidth(ProjectListModel::FolderColumn, 200);
+    if (entering) {
+        // The folder is what the user looks for beside a row: the path gives way until the
+        // folder's column is in sight, at the designed size too.
+        constexpr int kFolderWidth = 180;
+        constexpr int kNarrowestPath = 160;
+        mList->setColumnWidth(ProjectListModel::FolderColumn, kFolderWidth);
+        const int room = mList->viewport()->width() -
+                         mList->columnWidth(ProjectListModel::TitleColumn) - kFolderWidth;
+        mList->setColumnWidth(
+            ProjectListModel::PathColumn,
+            std::clamp(room, kNarrowestPath, std::max(kNarrowestPath, mPathWidth)));
     }
     emit answered();
 }
@@ -187,6 +214,7 @@ void FindBar::showFolder() {
         return;
     }
     mModel->showFound(nullptr);
+    mList->setColumnWidth(ProjectListModel::PathColumn, mPathWidth);
     mList->setDragEnabled(mListDrags);
     mList->horizontalHeader()->setSectionsClickable(mHeaderClicks);
 }

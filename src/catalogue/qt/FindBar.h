@@ -48,6 +48,9 @@ public:
     void close();
     bool isOpen() const;
 
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
 signals:
     // The list shows the answer for the box's text.
     void answered();
@@ -65,10 +68,10 @@ private:
     void showFolder();
     void work();
 
-    void treeReset() override { mStale = true; }
-    void folderInserted(TreeNode*) override { mStale = true; }
-    void folderRemoved() override { mStale = true; }
-    void folderChanged(TreeNode*) override { mStale = true; }
+    void treeReset() override { changed(); }
+    void folderInserted(TreeNode*) override { changed(); }
+    void folderRemoved() override { changed(); }
+    void folderChanged(TreeNode*) override { changed(); }
     void itemsInserted() override { changed(); }
     void itemsRemoved() override { changed(); }
     void itemsReset() override;
@@ -90,6 +93,7 @@ private:
     // How the list was before it showed found rows.
     bool mListDrags = false;
     bool mHeaderClicks = false;
+    int mPathWidth = 0;
 
     std::mutex mMutex;
     std::condition_variable mWake;
