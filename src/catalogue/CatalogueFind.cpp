@@ -6,8 +6,13 @@
 
 #include <algorithm>
 #include <array>
+#include <bit>
 #include <cstring>
 #include <limits>
+
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
 
 namespace tavrin {
 
@@ -121,13 +126,43 @@ void appendFolded(std::string& out, std::string_view text) {
     }
 }
 
-// Whether `at` is where a character of the folded text starts.
+// Whether `at` is where a character of the folded text starts. A byte outside the lead bytes
+// range ends a character, whatever it is; from there, the bytes up to `at` pair up as lead and
+// trail, so an even count of them puts `at` at a start.
 bool startsCharacter(std::string_view folded, std::size_t at) {
-    std::size_t i = 0;
-    while (i < at) {
-        i += cp932::isLeadByte(static_cast<unsigned char>(folded[i])) ? 2 : 1;
+    std::size_t leads = 0;
+    while (leads < at && cp932::isLeadByte(static_cast<unsigned char>(folded[at - leads - 1]))) {
+        ++leads;
     }
-    return i == at;
+    return leads % 2 == 0;
+}
+
+// The first place from `pos` on where `needle` (not empty) stands in `text`, or npos. Sixteen
+// places at a time are tried for the needle's first and last bytes, so a block of tens of
+// megabytes is scanned at about the speed it is read.
+std::size_t findFrom(std::string_view text, std::size_t pos, std::string_view needle) {
+    const std::size_t k = needle.size();
+    const char* const base = text.data();
+    const std::size_t n = text.size();
+#if defined(__SSE2__)
+    const __m128i first = _mm_set1_epi8(needle.front());
+    const __m128i last = _mm_set1_epi8(needle.back());
+    const std::size_t inner = k < 2 ? 0 : k - 2;
+    for (; pos + k - 1 + 16 <= n; pos += 16) {
+        const __m128i a = _mm_loadu_si128(reinterpret_cast<const __m128i*>(base + pos));
+        const __m128i b = _mm_loadu_si128(reinterpret_cast<const __m128i*>(base + pos + k - 1));
+        auto mask = static_cast<unsigned>(
+            _mm_movemask_epi8(_mm_and_si128(_mm_cmpeq_epi8(a, first), _mm_cmpeq_epi8(b, last))));
+        while (mask != 0) {
+            const auto at = pos + static_cast<std::size_t>(std::countr_zero(mask));
+            if (std::memcmp(base + at + 1, needle.data() + 1, inner) == 0) {
+                return at;
+            }
+            mask &= mask - 1;
+        }
+    }
+#endif
+    return pos >= n ? std::string_view::npos : text.find(needle, pos);
 }
 
 constexpr char kRecordEnd = 0x1D;
@@ -237,26 +272,21 @@ std::vector<std::uint32_t> FindIndex::find(std::string_view text,
     if (needle.empty()) {
         return found;
     }
-    const char* const base = mFolded.data();
-    const std::size_t n = mFolded.size();
-    std::size_t pos = 0;
-    while (pos < n) {
-        const void* hit = ::memmem(base + pos, n - pos, needle.data(), needle.size());
-        if (!hit) {
-            break;
+    // Hits come in order, so the entry of each is found walking on from the last one's.
+    std::size_t entry = 0;
+    for (std::size_t at = findFrom(mFolded, 0, needle); at != std::string_view::npos;) {
+        while (mStarts[entry + 1] <= at) {
+            ++entry;
         }
-        const auto at = static_cast<std::size_t>(static_cast<const char*>(hit) - base);
-        const std::size_t entry = static_cast<std::size_t>(
-            std::upper_bound(mStarts.begin(), mStarts.end(), at) - mStarts.begin() - 1);
         const std::size_t start = mStarts[entry];
-        if (startsCharacter(std::string_view(base + start, at - start + 1), at - start)) {
+        if (startsCharacter(std::string_view(mFolded).substr(start, at - start), at - start)) {
             found.push_back(static_cast<std::uint32_t>(entry));
-            pos = mStarts[entry + 1];
             if (cancelled && found.size() % 1024 == 0 && cancelled->load()) {
                 return {};
             }
+            at = findFrom(mFolded, mStarts[entry + 1], needle);
         } else {
-            pos = at + 1;
+            at = findFrom(mFolded, at + 1, needle);
         }
     }
     if (cancelled && cancelled->load()) {
