@@ -6,6 +6,7 @@
 #include "support/MainWindow.h"
 #include "support/Widgets.h"
 
+#include <QAbstractItemModelTester>
 #include <QHeaderView>
 #include <QtTest>
 
@@ -125,6 +126,9 @@ private slots:
 
         QTest::keyClicks(f.box(), "quest");
         QTRY_COMPARE(f.listed(), kFound);
+        // The folder's new row is no found row: the model must say nothing of it.
+        const QAbstractItemModelTester checked(
+            f.model(), QAbstractItemModelTester::FailureReportingMode::QtTest);
         f.catalogue().addFoundItem("C:\\E", "Quest e", pk2000);
         QCOMPARE(f.listed(), kFound);
         QTRY_COMPARE(f.listed(),
