@@ -101,13 +101,15 @@ TEST(MenuRules, FocusAndSelectionAreTestedApart) {
     EXPECT_FALSE(listPopupState(focusedOnly).del);
     EXPECT_TRUE(startMenuState(focusedOnly).editIn2000);
 
-    // Rows found in many folders start and open, but no clipboard command takes them.
+    // Rows found in many folders start, open and are copied, but are neither cut, deleted nor
+    // pasted among.
     const ListState found{true, true, true, true};
     const EditMenuState foundEdit = editMenuState(found);
     const ListPopupState foundPopup = listPopupState(found);
     EXPECT_TRUE(foundEdit.openProjectFolder && startMenuState(found).gameStart);
-    EXPECT_FALSE(foundEdit.cut || foundEdit.copy || foundEdit.paste || foundEdit.del);
-    EXPECT_FALSE(foundPopup.cut || foundPopup.copy || foundPopup.paste || foundPopup.del);
+    EXPECT_TRUE(foundEdit.copy && foundPopup.copy);
+    EXPECT_FALSE(foundEdit.cut || foundEdit.paste || foundEdit.del);
+    EXPECT_FALSE(foundPopup.cut || foundPopup.paste || foundPopup.del);
 
     EXPECT_FALSE(treePopupState(true, true).del);
     EXPECT_FALSE(treePopupState(false, false).rename);

@@ -1,5 +1,7 @@
 // The find box: typed into, it lists the projects of every folder with their folders; the
-// commands take the rows found, the clipboard's do not, and Esc or the tree brings the folder back.
+// commands and copy take the rows found, cut, delete and sort do not, and Esc or the tree brings
+// the folder back.
+#include "catalogue/ItemClipboard.h"
 #include "catalogue/qt/FindBar.h"
 #include "catalogue/qt/ProjectListModel.h"
 #include "platform/Cp932.h"
@@ -72,7 +74,9 @@ private slots:
         QCOMPARE(f.shell.starts.size(), std::size_t(1));
         QCOMPARE(f.shell.starts[0].file, std::string("C:\\C\\RPG_RT.EXE"));
 
-        // Neither deleted nor cut from the folder behind them, nor sorted.
+        // Copied as found; neither deleted nor cut from the folder behind them, nor sorted.
+        QTest::keyClick(f.list(), Qt::Key_C, Qt::ControlModifier);
+        QCOMPARE(f.clipboard.items.value_or(""), itemDataOf({{"C:\\C", "quest c", pk2000}}));
         QTest::keyClick(f.list(), Qt::Key_Delete);
         QTest::keyClick(f.list(), Qt::Key_X, Qt::ControlModifier);
         control(f.form.get(), "ToolButton_DeleteListItem")->trigger();

@@ -4,7 +4,7 @@ namespace tavrin {
 
 EditMenuState editMenuState(const ListState& s) {
     const bool rows = s.hasSelectedRow && !s.showsFound;
-    return {s.hasFocusedRow, rows, rows, s.clipboardHasItems && !s.showsFound, rows};
+    return {s.hasFocusedRow, rows, s.hasSelectedRow, s.clipboardHasItems && !s.showsFound, rows};
 }
 
 StartMenuState startMenuState(const ListState& s) {

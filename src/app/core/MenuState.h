@@ -7,7 +7,8 @@ struct ListState {
     bool hasFocusedRow = false;
     bool hasSelectedRow = false;
     bool clipboardHasItems = false;
-    // The list shows what a find gave, rows of many folders: no clipboard command takes them.
+    // The list shows what a find gave, rows of many folders: they are copied, but neither cut,
+    // deleted nor pasted among.
     bool showsFound = false;
 };
 
