@@ -92,9 +92,6 @@ void FindBar::open() {
         post({++mAsked, {}, findSource(mCatalogue.tree())});
         mStale = false;
     }
-    if (!mBox->text().isEmpty()) {
-        ask(mBox->text());
-    }
 }
 
 void FindBar::close() {
