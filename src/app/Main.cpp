@@ -9,6 +9,7 @@
 #include "app/core/WindowLayout.h"
 #include "app/core/Workspace.h"
 #include "catalogue/qt/CatalogueActions.h"
+#include "catalogue/qt/FindBar.h"
 #include "catalogue/qt/FolderTreeModel.h"
 #include "catalogue/qt/FolderTreeView.h"
 #include "catalogue/qt/ListAppearance.h"
@@ -87,7 +88,8 @@ void TMainForm::buildWindow() {
     column->setHandleWidth(4);
     column->setChildrenCollapsible(false);
     ui->Splitter->insertWidget(1, column);
-    column->addWidget(list);
+    mFind = new FindBar(mCatalogue, mListModel, list, ui->TreeView, column);
+    column->addWidget(mFind);
     mDetails = new DetailsPane(mServices.fs, mServices.registry, mWorkspace.playLog(),
                                mWorkspace.codePages(), column);
     column->addWidget(mDetails);
@@ -103,7 +105,7 @@ void TMainForm::buildWindow() {
     mCatalogueActions = new CatalogueActions(mCatalogue, mTreeModel, ui->TreeView, list,
                                              mServices.clipboard, mServices.dialogs, this);
     mAppearance = std::make_unique<ListAppearance>(list, ui->TreeView, mListModel, mServices.fs);
-    mStatus = new StatusPanels(ui->StatusBar1, mCatalogue);
+    mStatus = new StatusPanels(ui->StatusBar1, mCatalogue, mListModel);
 
     mBars = new MainBars(ui->ControlBar1,
                          {ui->ToolButton_OpenProjectFolder, ui->ToolButton_RpgSearch,
@@ -167,6 +169,7 @@ void TMainForm::bindMenus() {
     bindEntry(edit, ui->MainMenu_Paste, [items] { items->pasteItems(); });
     bindEntry(edit, ui->MainMenu_Delete, [items] { items->deleteItems(); });
     bindEntry(edit, ui->MainMenu_SelectAll, [items] { items->selectAllItems(); });
+    bind(ui->MainMenu_FindInCatalogue, [this] { mFind->open(); });
     bind(ui->MainMenu_Setting, [this] { changeSettings(); });
     const auto search = [this] {
         searchForProjects(this, {mServices.dialogs, mServices.help, mServices.registry},
@@ -221,7 +224,8 @@ void TMainForm::bindMenus() {
     bind(ui->ToolButton_GameStart, [run] { run->playGame(); });
     bind(ui->ToolButton_TestPlay, [run] { run->testPlay(); });
     bind(ui->ToolButton_ThukuruExecute, [run] { run->openIn2000Editor(); });
-    bind(ui->ToolButton_DeleteListItem, [items] { items->deleteItems(); });
+    // The menu's rules first: found rows are not deleted.
+    bind(ui->ToolButton_DeleteListItem, [this] { ui->MainMenu_Delete->trigger(); });
 }
 
 void TMainForm::bindViews() {
@@ -331,11 +335,13 @@ void TMainForm::showEvent(QShowEvent* event) {
 
 const ProjectItem* TMainForm::focusedItem() const {
     const int row = ui->ProjectList->focusedRow();
-    return row < 0 ? nullptr : mCatalogue.row(row);
+    return row < 0 ? nullptr : mListModel->item(row);
 }
 
 static ListState listState(const ProjectListView* list, Clipboard& clipboard) {
-    return {list->focusedRow() >= 0, !list->selectedRows().empty(), clipboard.hasItemData()};
+    const auto* rows = qobject_cast<const ProjectListModel*>(list->model());
+    return {list->focusedRow() >= 0, !list->selectedRows().empty(), clipboard.hasItemData(),
+            rows && rows->showsFound()};
 }
 
 void TMainForm::updateEditMenu() {

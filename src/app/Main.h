@@ -22,6 +22,7 @@ namespace tavrin {
 class Catalogue;
 class CatalogueActions;
 class DetailsPane;
+class FindBar;
 class FolderTreeModel;
 class LaunchActions;
 class ListAppearance;
@@ -102,6 +103,7 @@ private:
     CatalogueActions* mCatalogueActions = nullptr;
     MainBars* mBars = nullptr;
     DetailsPane* mDetails = nullptr;
+    FindBar* mFind = nullptr;
     StatusPanels* mStatus = nullptr;
     QString mHostFolder;
     // The outer size, designed or restored, settled once the frame is known.

@@ -1,6 +1,7 @@
 #include "app/StatusPanels.h"
 
 #include "catalogue/Catalogue.h"
+#include "catalogue/qt/ProjectListModel.h"
 #include "platform/qt/QtText.h"
 
 #include <QLabel>
@@ -8,8 +9,9 @@
 
 namespace tavrin {
 
-StatusPanels::StatusPanels(QStatusBar* bar, Catalogue& catalogue)
-    : QObject(bar), mCatalogue(catalogue), mCount(new QLabel(bar)), mTitle(new QLabel(bar)) {
+StatusPanels::StatusPanels(QStatusBar* bar, Catalogue& catalogue, const ProjectListModel* list)
+    : QObject(bar), mCatalogue(catalogue), mList(list), mCount(new QLabel(bar)),
+      mTitle(new QLabel(bar)) {
     mCount->setObjectName(QStringLiteral("StatusPanel0"));
     mTitle->setObjectName(QStringLiteral("StatusPanel1"));
     // 100 wide, or wider where the font needs it: a cut count helps nobody. A long title is cut
@@ -22,6 +24,14 @@ StatusPanels::StatusPanels(QStatusBar* bar, Catalogue& catalogue)
     bar->addWidget(mCount);
     bar->addWidget(mTitle, 1);
     mCatalogue.addListener(this);
+    // Found rows come and go without the catalogue.
+    connect(mList, &QAbstractItemModel::modelReset, this, [this] {
+        if (mList->showsFound() || mShowedFound) {
+            mShowedFound = mList->showsFound();
+            showCount();
+            showTitle(-1);
+        }
+    });
 }
 
 StatusPanels::~StatusPanels() {
@@ -29,13 +39,13 @@ StatusPanels::~StatusPanels() {
 }
 
 void StatusPanels::showCount() {
-    const int count = mCatalogue.rowCount();
+    const int count = mList->showsFound() ? mList->rowCount() : mCatalogue.rowCount();
     mCount->setText(count < 0 ? QString()
                               : QString::number(count) + QStringLiteral("個のプロジェクト"));
 }
 
 void StatusPanels::showTitle(int row) {
-    const ProjectItem* item = row < 0 ? nullptr : mCatalogue.row(row);
+    const ProjectItem* item = row < 0 ? nullptr : mList->item(row);
     mTitle->setText(item ? qsShown(item->Title) : QString());
 }
 

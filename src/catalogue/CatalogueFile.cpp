@@ -59,26 +59,11 @@ bool takeBlock(std::string_view& rest, std::string_view& block) {
 }
 
 ProjectItem parseRecord(std::string_view record) {
-    // record excludes its final 1D
-    auto sep1 = record.find(kFieldSep);
-    if (sep1 == std::string_view::npos) {
+    const std::optional<RecordFields> fields = recordFields(record);
+    if (!fields) {
         throw CatalogueFormatError("record without separator");
     }
-    ProjectItem item;
-    item.Path = std::string(record.substr(0, sep1));
-    auto rest = record.substr(sep1 + 1);
-    auto sep2 = rest.find(kFieldSep);
-    if (sep2 == std::string_view::npos) {
-        item.Title = std::string(rest);
-        static const std::string kTsukuru95 = sj("ツクール95作品");
-        item.Kind = item.Title == kTsukuru95 ? pk95 : pk2000;
-        return item;
-    }
-    item.Title = std::string(rest.substr(0, sep2));
-    auto kind = rest.substr(sep2 + 1);
-    // An empty kind field is how a pasted item (kind 0) is stored.
-    item.Kind = kind.empty() ? pkNone : static_cast<ProjectKind>(static_cast<std::int8_t>(kind[0]));
-    return item;
+    return {std::string(fields->path), std::string(fields->title), fields->kind};
 }
 
 void parseGroup(std::string_view group, ItemList::Items& items) {
@@ -188,6 +173,26 @@ Group checkGroup(const char* first, ControlBytes& controls, const char* end, con
 }
 
 } // namespace
+
+std::optional<RecordFields> recordFields(std::string_view record) {
+    const auto sep1 = record.find(kFieldSep);
+    if (sep1 == std::string_view::npos) {
+        return std::nullopt;
+    }
+    RecordFields fields{record.substr(0, sep1), record.substr(sep1 + 1), pkNone};
+    const auto sep2 = fields.title.find(kFieldSep);
+    if (sep2 == std::string_view::npos) {
+        static const std::string kTsukuru95 = sj("ツクール95作品");
+        fields.kind = fields.title == kTsukuru95 ? pk95 : pk2000;
+        return fields;
+    }
+    const std::string_view kind = fields.title.substr(sep2 + 1);
+    fields.title = fields.title.substr(0, sep2);
+    // An empty kind field is how a pasted item (kind 0) is stored.
+    fields.kind =
+        kind.empty() ? pkNone : static_cast<ProjectKind>(static_cast<std::int8_t>(kind[0]));
+    return fields;
+}
 
 std::string storableText(std::string_view text) {
     std::string out(text);

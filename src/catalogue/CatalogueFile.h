@@ -24,6 +24,15 @@ public:
 // ends among them) become blanks. Control bytes are never part of a double-byte character.
 std::string storableText(std::string_view text);
 
+// One item record of "data.ixo" without its final 1D, read in place; nothing for a record
+// without a separator.
+struct RecordFields {
+    std::string_view path;
+    std::string_view title;
+    ProjectKind kind;
+};
+std::optional<RecordFields> recordFields(std::string_view record);
+
 // The blocks of "data.ixo". Loaders throw CatalogueFormatError and may leave the tree half
 // built; callers clear it.
 std::string treeText(const FolderTree& tree);

@@ -42,6 +42,8 @@ public:
     std::optional<std::string_view> keptRecords() const {
         return mFile ? std::optional<std::string_view>(mRecords) : std::nullopt;
     }
+    // The bytes that hold the kept records, shared with whoever reads them elsewhere.
+    const std::shared_ptr<const std::string>& keptFile() const { return mFile; }
 
     Items& items() { return made(); }
     const Items& items() const { return made(); }

@@ -101,6 +101,16 @@ TEST(MenuRules, FocusAndSelectionAreTestedApart) {
     EXPECT_FALSE(listPopupState(focusedOnly).del);
     EXPECT_TRUE(startMenuState(focusedOnly).editIn2000);
 
+    // Rows found in many folders start, open and are copied, but are neither cut, deleted nor
+    // pasted among.
+    const ListState found{true, true, true, true};
+    const EditMenuState foundEdit = editMenuState(found);
+    const ListPopupState foundPopup = listPopupState(found);
+    EXPECT_TRUE(foundEdit.openProjectFolder && startMenuState(found).gameStart);
+    EXPECT_TRUE(foundEdit.copy && foundPopup.copy);
+    EXPECT_FALSE(foundEdit.cut || foundEdit.paste || foundEdit.del);
+    EXPECT_FALSE(foundPopup.cut || foundPopup.paste || foundPopup.del);
+
     EXPECT_FALSE(treePopupState(true, true).del);
     EXPECT_FALSE(treePopupState(false, false).rename);
     EXPECT_TRUE(treePopupState(true, false).rename);

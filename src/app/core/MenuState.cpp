@@ -3,8 +3,8 @@
 namespace tavrin {
 
 EditMenuState editMenuState(const ListState& s) {
-    return {s.hasFocusedRow, s.hasSelectedRow, s.hasSelectedRow, s.clipboardHasItems,
-            s.hasSelectedRow};
+    const bool rows = s.hasSelectedRow && !s.showsFound;
+    return {s.hasFocusedRow, rows, s.hasSelectedRow, s.clipboardHasItems && !s.showsFound, rows};
 }
 
 StartMenuState startMenuState(const ListState& s) {
@@ -12,7 +12,8 @@ StartMenuState startMenuState(const ListState& s) {
 }
 
 ListPopupState listPopupState(const ListState& s) {
-    return {s.hasSelectedRow, s.hasSelectedRow, s.clipboardHasItems, s.hasSelectedRow};
+    const EditMenuState e = editMenuState(s);
+    return {e.cut, e.copy, e.paste, e.del};
 }
 
 TreePopupState treePopupState(bool hasNode, bool nodeIsRoot) {

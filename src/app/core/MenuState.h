@@ -7,6 +7,9 @@ struct ListState {
     bool hasFocusedRow = false;
     bool hasSelectedRow = false;
     bool clipboardHasItems = false;
+    // The list shows what a find gave, rows of many folders: they are copied, but neither cut,
+    // deleted nor pasted among.
+    bool showsFound = false;
 };
 
 struct EditMenuState {

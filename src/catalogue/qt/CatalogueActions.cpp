@@ -4,6 +4,7 @@
 #include "catalogue/ItemClipboard.h"
 #include "catalogue/qt/FolderTreeModel.h"
 #include "catalogue/qt/FolderTreeView.h"
+#include "catalogue/qt/ProjectListModel.h"
 #include "catalogue/qt/ProjectListView.h"
 #include "platform/Clipboard.h"
 #include "platform/Cp932.h"
@@ -83,7 +84,18 @@ void CatalogueActions::dropOnFolder(TreeNode* target) {
 // ---- items ----------------------------------------------------------------------------------
 
 bool CatalogueActions::copySelectedRows() {
-    const std::vector<ProjectItem> items = itemsOfRows(mCatalogue, mList->selectedRows());
+    std::vector<ProjectItem> items;
+    // Rows found in many folders are the model's, not the selected folder's.
+    const auto* rows = qobject_cast<const ProjectListModel*>(mList->model());
+    if (rows && rows->showsFound()) {
+        for (const int row : mList->selectedRows()) {
+            if (const ProjectItem* item = rows->item(row)) {
+                items.push_back(*item);
+            }
+        }
+    } else {
+        items = itemsOfRows(mCatalogue, mList->selectedRows());
+    }
     if (items.empty()) {
         return false;
     }

@@ -2,6 +2,9 @@
 
 #include "platform/qt/QtText.h"
 
+#include <algorithm>
+#include <climits>
+
 namespace tavrin {
 
 ProjectListModel::ProjectListModel(Catalogue& catalogue, QObject* parent)
@@ -30,17 +33,47 @@ void ProjectListModel::setHidden(bool hidden) {
     endResetModel();
 }
 
+void ProjectListModel::showFound(std::shared_ptr<const FoundItems> found) {
+    if (!found && !mFound) {
+        return;
+    }
+    beginResetModel();
+    mFound = std::move(found);
+    mFoundItems.clear();
+    forgetTexts();
+    endResetModel();
+}
+
+const ProjectItem* ProjectListModel::item(int row) const {
+    if (!mFound) {
+        return mCatalogue.row(row);
+    }
+    if (row < 0 || static_cast<std::size_t>(row) >= mFound->entries.size()) {
+        return nullptr;
+    }
+    auto at = mFoundItems.find(row);
+    if (at == mFoundItems.end()) {
+        const auto entry = mFound->entries[static_cast<std::size_t>(row)];
+        at = mFoundItems.emplace(row, mFound->index->item(entry)).first;
+    }
+    return &at->second;
+}
+
 int ProjectListModel::rowCount(const QModelIndex& parent) const {
-    return parent.isValid() || mHidden ? 0 : mCatalogue.rowCount();
+    if (parent.isValid() || mHidden) {
+        return 0;
+    }
+    return mFound ? static_cast<int>(std::min<std::size_t>(mFound->entries.size(), INT_MAX))
+                  : mCatalogue.rowCount();
 }
 
 int ProjectListModel::columnCount(const QModelIndex& parent) const {
-    return parent.isValid() ? 0 : ColumnCount;
+    return parent.isValid() ? 0 : mFound ? ColumnCount + 1 : ColumnCount;
 }
 
 QVariant ProjectListModel::data(const QModelIndex& index, int role) const {
-    const ProjectItem* item = mHidden ? nullptr : mCatalogue.row(index.row());
-    if (!item || index.column() < 0 || index.column() >= ColumnCount) {
+    const ProjectItem* item = mHidden ? nullptr : this->item(index.row());
+    if (!item || index.column() < 0 || index.column() >= columnCount()) {
         return {};
     }
     switch (role) {
@@ -58,18 +91,21 @@ QVariant ProjectListModel::data(const QModelIndex& index, int role) const {
     }
 }
 
-const std::array<QString, 2>& ProjectListModel::texts(int row, const ProjectItem& item) const {
+const std::array<QString, 3>& ProjectListModel::texts(int row, const ProjectItem& item) const {
     if (const auto* cached = mTexts.object(row)) {
         return *cached;
     }
-    auto* texts = new std::array<QString, 2>{qsShown(item.Path), qsShown(item.Title)};
+    const QString folder =
+        mFound ? qsShown(mFound->index->folderPath(mFound->entries[static_cast<std::size_t>(row)]))
+               : QString();
+    auto* texts = new std::array<QString, 3>{qsShown(item.Path), qsShown(item.Title), folder};
     mTexts.insert(row, texts);
     return *texts;
 }
 
 Qt::ItemFlags ProjectListModel::flags(const QModelIndex& index) const {
     Qt::ItemFlags f = QAbstractTableModel::flags(index);
-    if (index.isValid()) {
+    if (index.isValid() && !mFound) {
         f |= Qt::ItemIsDragEnabled;
     }
     return f;
@@ -84,34 +120,37 @@ QVariant ProjectListModel::headerData(int section, Qt::Orientation orientation, 
         return QStringLiteral("プロジェクトパス");
     case TitleColumn:
         return QStringLiteral("タイトル");
+    case FolderColumn:
+        return mFound ? QStringLiteral("フォルダ") : QVariant();
     default:
         return {};
     }
 }
 
-// While hidden the rows are not shown; the reset that ends hiding brings them.
+// While hidden the rows are not shown; the reset that ends hiding brings them. Found rows are no
+// rows of the folder.
 void ProjectListModel::itemsAboutToBeInserted(int first, int last) {
-    if (!mHidden) {
+    if (showsCatalogue()) {
         beginInsertRows({}, first, last);
     }
 }
 
 void ProjectListModel::itemsInserted() {
     forgetTexts();
-    if (!mHidden) {
+    if (showsCatalogue()) {
         endInsertRows();
     }
 }
 
 void ProjectListModel::itemsAboutToBeRemoved(int first, int last) {
-    if (!mHidden) {
+    if (showsCatalogue()) {
         beginRemoveRows({}, first, last);
     }
 }
 
 void ProjectListModel::itemsRemoved() {
     forgetTexts();
-    if (!mHidden) {
+    if (showsCatalogue()) {
         endRemoveRows();
     }
 }
@@ -127,7 +166,7 @@ void ProjectListModel::itemsReset() {
 
 void ProjectListModel::itemsChanged(int first, int last) {
     forgetTexts();
-    if (!mHidden) {
+    if (showsCatalogue()) {
         emit dataChanged(index(first, 0), index(last, ColumnCount - 1));
     }
 }

@@ -1,0 +1,298 @@
+#include "catalogue/CatalogueFind.h"
+
+#include "catalogue/CatalogueFile.h"
+#include "catalogue/FolderTree.h"
+#include "platform/Cp932.h"
+
+#include <algorithm>
+#include <array>
+#include <bit>
+#include <cstring>
+#include <limits>
+
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
+
+namespace tavrin {
+
+namespace {
+
+// Half-width katakana 0xA1 to 0xDF as their full-width characters.
+constexpr std::array<std::uint16_t, 63> kFullKana = {
+    0x8142, 0x8175, 0x8176, 0x8141, 0x8145, 0x8392, 0x8340, 0x8342, 0x8344, 0x8346, 0x8348,
+    0x8383, 0x8385, 0x8387, 0x8362, 0x815B, 0x8341, 0x8343, 0x8345, 0x8347, 0x8349, 0x834A,
+    0x834C, 0x834E, 0x8350, 0x8352, 0x8354, 0x8356, 0x8358, 0x835A, 0x835C, 0x835E, 0x8360,
+    0x8363, 0x8365, 0x8367, 0x8369, 0x836A, 0x836B, 0x836C, 0x836D, 0x836E, 0x8371, 0x8374,
+    0x8377, 0x837A, 0x837D, 0x837E, 0x8380, 0x8381, 0x8382, 0x8384, 0x8386, 0x8388, 0x8389,
+    0x838A, 0x838B, 0x838C, 0x838D, 0x838F, 0x8393, 0x814A, 0x814B};
+
+constexpr unsigned char kVoiced = 0xDE;
+constexpr unsigned char kSemiVoiced = 0xDF;
+
+// The full-width kana of a half-width one and the mark after it, and whether the mark was
+// taken into it: ｶﾞ is ガ, the next code; ﾊﾟ is パ, the one after; ｳﾞ is ヴ.
+std::pair<std::uint16_t, bool> fullKana(unsigned char kana, unsigned char next) {
+    const std::uint16_t plain = kFullKana[kana - 0xA1];
+    const bool kaToTo = kana >= 0xB6 && kana <= 0xC4;
+    const bool haToHo = kana >= 0xCA && kana <= 0xCE;
+    if (next == kVoiced && (kaToTo || haToHo)) {
+        return {static_cast<std::uint16_t>(plain + 1), true};
+    }
+    if (next == kVoiced && kana == 0xB3) {
+        return {0x8394, true};
+    }
+    if (next == kSemiVoiced && haToHo) {
+        return {static_cast<std::uint16_t>(plain + 2), true};
+    }
+    return {plain, false};
+}
+
+// The ASCII that a full-width character after lead byte 0x81 stands for, by trail byte.
+constexpr std::pair<unsigned char, char> kWideSymbols[] = {
+    {0x40, ' '}, {0x43, ','}, {0x44, '.'}, {0x46, ':'}, {0x47, ';'},  {0x48, '?'}, {0x49, '!'},
+    {0x4D, '`'}, {0x4F, '^'}, {0x51, '_'}, {0x5E, '/'}, {0x5F, '\\'}, {0x60, '~'}, {0x62, '|'},
+    {0x69, '('}, {0x6A, ')'}, {0x6D, '['}, {0x6E, ']'}, {0x6F, '{'},  {0x70, '}'}, {0x7B, '+'},
+    {0x7C, '-'}, {0x81, '='}, {0x83, '<'}, {0x84, '>'}, {0x90, '$'},  {0x93, '%'}, {0x94, '#'},
+    {0x95, '&'}, {0x96, '*'}, {0x97, '@'}};
+
+// Full-width ASCII by its two bytes, as ASCII; 0 for any other character.
+char asciiOfWide(unsigned char lead, unsigned char trail) {
+    static const std::array<char, 256> kSymbols = [] {
+        std::array<char, 256> table{};
+        for (const auto& [t, ascii] : kWideSymbols) {
+            table[t] = ascii;
+        }
+        return table;
+    }();
+    if (lead == 0x81) {
+        return kSymbols[trail];
+    }
+    if (lead == 0x82 && trail >= 0x4F && trail <= 0x58) {
+        return static_cast<char>('0' + (trail - 0x4F));
+    }
+    if (lead == 0x82 && trail >= 0x60 && trail <= 0x79) {
+        return static_cast<char>('A' + (trail - 0x60));
+    }
+    if (lead == 0x82 && trail >= 0x81 && trail <= 0x9A) {
+        return static_cast<char>('a' + (trail - 0x81));
+    }
+    // The IBM extension's apostrophe and quotation mark.
+    if (lead == 0xFA && (trail == 0x56 || trail == 0x57)) {
+        return trail == 0x56 ? '\'' : '"';
+    }
+    return 0;
+}
+
+bool isTrailByte(unsigned char c) {
+    return c >= 0x40 && c <= 0xFC && c != 0x7F;
+}
+
+void putAscii(std::string& out, unsigned char c) {
+    if (c < 0x20) {
+        out += ' ';
+    } else {
+        out += static_cast<char>(c >= 'A' && c <= 'Z' ? c + ('a' - 'A') : c);
+    }
+}
+
+// Folds onto the end of `out`. A lead byte without its trail becomes a blank, so that every lead
+// byte of the result opens a whole character and a walk over it never steps past a field.
+void appendFolded(std::string& out, std::string_view text) {
+    const std::size_t n = text.size();
+    for (std::size_t i = 0; i < n;) {
+        const auto c = static_cast<unsigned char>(text[i]);
+        const auto next = i + 1 < n ? static_cast<unsigned char>(text[i + 1]) : 0;
+        if (c < 0x80) {
+            putAscii(out, c);
+            ++i;
+        } else if (c >= 0xA1 && c <= 0xDF) {
+            const auto [full, joined] = fullKana(c, next);
+            out += static_cast<char>(full >> 8);
+            out += static_cast<char>(full & 0xFF);
+            i += joined ? 2 : 1;
+        } else if (cp932::isLeadByte(c) && isTrailByte(next)) {
+            if (const char ascii = asciiOfWide(c, next)) {
+                putAscii(out, static_cast<unsigned char>(ascii));
+            } else {
+                out += static_cast<char>(c);
+                out += static_cast<char>(next);
+            }
+            i += 2;
+        } else {
+            out += cp932::isLeadByte(c) ? ' ' : static_cast<char>(c);
+            ++i;
+        }
+    }
+}
+
+// Whether `at` is where a character of the folded text starts. A byte outside the lead bytes
+// range ends a character, whatever it is; from there, the bytes up to `at` pair up as lead and
+// trail, so an even count of them puts `at` at a start.
+bool startsCharacter(std::string_view folded, std::size_t at) {
+    std::size_t leads = 0;
+    while (leads < at && cp932::isLeadByte(static_cast<unsigned char>(folded[at - leads - 1]))) {
+        ++leads;
+    }
+    return leads % 2 == 0;
+}
+
+// The first place from `pos` on where `needle` (not empty) stands in `text`, or npos. Sixteen
+// places at a time are tried for the needle's first and last bytes, so a block of tens of
+// megabytes is scanned at about the speed it is read.
+std::size_t findFrom(std::string_view text, std::size_t pos, std::string_view needle) {
+    const std::size_t k = needle.size();
+    const char* const base = text.data();
+    const std::size_t n = text.size();
+#if defined(__SSE2__)
+    const __m128i first = _mm_set1_epi8(needle.front());
+    const __m128i last = _mm_set1_epi8(needle.back());
+    const std::size_t inner = k < 2 ? 0 : k - 2;
+    for (; pos + k - 1 + 16 <= n; pos += 16) {
+        const __m128i a = _mm_loadu_si128(reinterpret_cast<const __m128i*>(base + pos));
+        const __m128i b = _mm_loadu_si128(reinterpret_cast<const __m128i*>(base + pos + k - 1));
+        auto mask = static_cast<unsigned>(
+            _mm_movemask_epi8(_mm_and_si128(_mm_cmpeq_epi8(a, first), _mm_cmpeq_epi8(b, last))));
+        while (mask != 0) {
+            const auto at = pos + static_cast<std::size_t>(std::countr_zero(mask));
+            if (std::memcmp(base + at + 1, needle.data() + 1, inner) == 0) {
+                return at;
+            }
+            mask &= mask - 1;
+        }
+    }
+#endif
+    return pos >= n ? std::string_view::npos : text.find(needle, pos);
+}
+
+constexpr char kRecordEnd = 0x1D;
+constexpr char kFieldSep = 0x1C;
+
+} // namespace
+
+std::string foldForFind(std::string_view cp932) {
+    std::string out;
+    out.reserve(cp932.size());
+    appendFolded(out, cp932);
+    return out;
+}
+
+bool holdsFolded(std::string_view text, std::string_view needle) {
+    for (std::size_t at = text.find(needle); at != std::string_view::npos;
+         at = text.find(needle, at + 1)) {
+        if (startsCharacter(text, at)) {
+            return true;
+        }
+    }
+    return false;
+}
+
+std::shared_ptr<const FindSource> findSource(const FolderTree& tree) {
+    auto source = std::make_shared<FindSource>();
+    std::vector<std::string> names;
+    tree.forEachPreOrder([&](TreeNode& node, int depth) {
+        names.resize(static_cast<std::size_t>(depth));
+        names.push_back(node.name);
+        const ItemList& items = node.folder.Items;
+        if (items.empty()) {
+            return;
+        }
+        FindSource::Folder folder;
+        for (const std::string& name : names) {
+            folder.path += folder.path.empty() ? name : "\\" + name;
+        }
+        if (const auto kept = items.keptRecords()) {
+            folder.bytes = items.keptFile();
+            folder.records = *kept;
+        } else {
+            auto copied = std::make_shared<std::string>();
+            for (const ProjectItem& item : items) {
+                *copied += item.Path;
+                *copied += kFieldSep;
+                *copied += item.Title;
+                *copied += kFieldSep;
+                // Kind 0 is stored as none; a kind that would end the record is shown as none.
+                if (item.Kind != pkNone && item.Kind != kRecordEnd) {
+                    *copied += static_cast<char>(item.Kind);
+                }
+                *copied += kRecordEnd;
+            }
+            folder.bytes = copied;
+            folder.records = *copied;
+        }
+        source->folders.push_back(std::move(folder));
+    });
+    return source;
+}
+
+std::shared_ptr<const FindIndex> FindIndex::build(std::shared_ptr<const FindSource> source,
+                                                  const std::atomic<bool>* cancelled) {
+    auto index = std::make_shared<FindIndex>();
+    constexpr std::size_t kMaxEntries = std::numeric_limits<std::uint32_t>::max();
+    for (std::size_t f = 0; f < source->folders.size(); ++f) {
+        const std::string_view records = source->folders[f].records;
+        for (std::size_t pos = 0; pos < records.size() && index->mEntries.size() < kMaxEntries;) {
+            if (cancelled && index->mEntries.size() % 4096 == 0 && cancelled->load()) {
+                return nullptr;
+            }
+            const std::size_t end = std::min(records.find(kRecordEnd, pos), records.size());
+            const std::string_view record = records.substr(pos, end - pos);
+            pos = end + 1;
+            const auto fields = recordFields(record);
+            if (!fields) {
+                continue;
+            }
+            index->mStarts.push_back(index->mFolded.size());
+            appendFolded(index->mFolded, fields->title);
+            index->mFolded += '\n';
+            appendFolded(index->mFolded, fields->path);
+            index->mFolded += '\n';
+            index->mEntries.push_back({record, static_cast<std::uint32_t>(f)});
+        }
+    }
+    index->mStarts.push_back(index->mFolded.size());
+    index->mSource = std::move(source);
+    return index;
+}
+
+ProjectItem FindIndex::item(std::size_t entry) const {
+    const auto fields = recordFields(mEntries[entry].record);
+    return fields ? ProjectItem{std::string(fields->path), std::string(fields->title), fields->kind}
+                  : ProjectItem{};
+}
+
+const std::string& FindIndex::folderPath(std::size_t entry) const {
+    return mSource->folders[mEntries[entry].folder].path;
+}
+
+std::vector<std::uint32_t> FindIndex::find(std::string_view text,
+                                           const std::atomic<bool>* cancelled) const {
+    const std::string needle = foldForFind(text);
+    std::vector<std::uint32_t> found;
+    if (needle.empty()) {
+        return found;
+    }
+    // Hits come in order, so the entry of each is found walking on from the last one's.
+    std::size_t entry = 0;
+    for (std::size_t at = findFrom(mFolded, 0, needle); at != std::string_view::npos;) {
+        while (mStarts[entry + 1] <= at) {
+            ++entry;
+        }
+        const std::size_t start = mStarts[entry];
+        if (startsCharacter(std::string_view(mFolded).substr(start, at - start), at - start)) {
+            found.push_back(static_cast<std::uint32_t>(entry));
+            if (cancelled && found.size() % 1024 == 0 && cancelled->load()) {
+                return {};
+            }
+            at = findFrom(mFolded, mStarts[entry + 1], needle);
+        } else {
+            at = findFrom(mFolded, at + 1, needle);
+        }
+    }
+    if (cancelled && cancelled->load()) {
+        return {};
+    }
+    return found;
+}
+
+} // namespace tavrin

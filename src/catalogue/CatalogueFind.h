@@ -1,0 +1,73 @@
+#pragma once
+
+#include "catalogue/ProjectItem.h"
+
+#include <atomic>
+#include <cstddef>
+#include <cstdint>
+#include <memory>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace tavrin {
+
+class FolderTree;
+
+// A CP932 text as the find box compares it: half-width katakana as full-width, a voiced or
+// semi-voiced mark joined to its kana (ｶﾞ as ガ), full-width ASCII and the ideographic blank as
+// ASCII, letters in lower case, and control bytes as blanks. Characters stay whole: a lead byte
+// still opens two bytes, so a match can be told from one that starts inside a character.
+std::string foldForFind(std::string_view cp932);
+
+// Whether the folded `text` holds the folded `needle` from a character's start on.
+bool holdsFolded(std::string_view text, std::string_view needle);
+
+// The catalogue's items as the find box reads them, taken on the window's thread and read on
+// another: a folder whose records are still kept shares the catalogue file's bytes; the items of
+// a folder already made are copied, in the same record form.
+struct FindSource {
+    struct Folder {
+        std::string path; // the folder's names from the top, parted by backslashes
+        std::shared_ptr<const std::string> bytes;
+        std::string_view records; // inside bytes: Path 1C Title 1C [kind] 1D each
+    };
+    std::vector<Folder> folders;
+};
+std::shared_ptr<const FindSource> findSource(const FolderTree& tree);
+
+// Every item of a source with its title and path folded one after another, so that a search is
+// a scan of one block.
+class FindIndex {
+public:
+    // Nothing when `cancelled` turned true meanwhile.
+    static std::shared_ptr<const FindIndex> build(std::shared_ptr<const FindSource> source,
+                                                  const std::atomic<bool>* cancelled = nullptr);
+
+    std::size_t size() const { return mEntries.size(); }
+    ProjectItem item(std::size_t entry) const;
+    const std::string& folderPath(std::size_t entry) const;
+
+    // The entries whose title or path holds `text`, in the catalogue's order; none for a text
+    // that folds to nothing, or when `cancelled` turned true meanwhile.
+    std::vector<std::uint32_t> find(std::string_view text,
+                                    const std::atomic<bool>* cancelled = nullptr) const;
+
+private:
+    struct Entry {
+        std::string_view record;
+        std::uint32_t folder;
+    };
+    std::shared_ptr<const FindSource> mSource;
+    std::vector<Entry> mEntries;
+    std::string mFolded;              // per entry: folded title, 0A, folded path, 0A
+    std::vector<std::size_t> mStarts; // where each entry's folded text starts, then the end
+};
+
+// What a find gave: the entries of an index, to be shown in place of a folder's rows.
+struct FoundItems {
+    std::shared_ptr<const FindIndex> index;
+    std::vector<std::uint32_t> entries;
+};
+
+} // namespace tavrin
