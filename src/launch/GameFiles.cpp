@@ -1,5 +1,6 @@
 #include "launch/GameFiles.h"
 
+#include "launch/LcfReader.h"
 #include "platform/PeFile.h"
 #include "platform/ProfileFile.h"
 
@@ -42,76 +43,6 @@ bool inflateExactly(std::string_view in, std::vector<unsigned char>& out) {
     const bool whole = stream.avail_out == 0;
     inflateEnd(&stream);
     return whole;
-}
-
-// The numbers of the database: seven bits a byte, most significant first, the top bit set on
-// every byte but the last. Nothing past 32 bits or past the end.
-class LcfReader {
-public:
-    explicit LcfReader(std::string_view bytes) : mBytes(bytes) {}
-
-    bool atEnd() const { return mBytes.empty(); }
-    // A chunk could not be read whole: what follows it cannot be found.
-    bool broken() const { return mBroken; }
-    void breakOff() { mBroken = true; }
-    std::optional<std::uint32_t> number() {
-        std::uint32_t value = 0;
-        while (!mBytes.empty()) {
-            const auto b = static_cast<std::uint8_t>(mBytes.front());
-            mBytes.remove_prefix(1);
-            if (value > std::numeric_limits<std::uint32_t>::max() >> 7) {
-                return std::nullopt;
-            }
-            value = value << 7 | (b & 0x7Fu);
-            if (!(b & 0x80)) {
-                return value;
-            }
-        }
-        return std::nullopt;
-    }
-    std::optional<std::string_view> bytes(std::uint32_t length) {
-        if (length > mBytes.size()) {
-            return std::nullopt;
-        }
-        const std::string_view taken = mBytes.substr(0, length);
-        mBytes.remove_prefix(length);
-        return taken;
-    }
-
-private:
-    std::string_view mBytes;
-    bool mBroken = false;
-};
-
-struct Chunk {
-    std::uint32_t id;
-    std::string_view data;
-};
-
-// The next chunk of a block: an ID, a size and that many bytes. ID 0 ends a block, as does
-// its end; a chunk that cannot be read whole (a number past 32 bits, a size past the end) ends
-// the reading too, since nothing after it can be found.
-std::optional<Chunk> nextChunk(LcfReader& reader) {
-    if (reader.atEnd()) {
-        return std::nullopt;
-    }
-    const std::optional<std::uint32_t> id = reader.number();
-    if (id && *id == 0) {
-        return std::nullopt;
-    }
-    const std::optional<std::uint32_t> size = id ? reader.number() : std::nullopt;
-    const std::optional<std::string_view> data = size ? reader.bytes(*size) : std::nullopt;
-    if (!data) {
-        reader.breakOff();
-        return std::nullopt;
-    }
-    return Chunk{*id, *data};
-}
-
-bool databaseHeader(LcfReader& reader) {
-    const std::optional<std::uint32_t> length = reader.number();
-    const std::optional<std::string_view> header = length ? reader.bytes(*length) : std::nullopt;
-    return header && *header == "LcfDataBase";
 }
 
 // The database's chunk 0x16 is its system data, and that chunk's field 0x11 the title
@@ -330,15 +261,15 @@ std::optional<Picture> decodeXyz(std::string_view bytes) {
 
 std::optional<std::string> titlePictureName(std::string_view ldb) {
     LcfReader reader(ldb);
-    if (!databaseHeader(reader)) {
+    if (!lcfHeader(reader, "LcfDataBase")) {
         return std::nullopt;
     }
-    while (const std::optional<Chunk> chunk = nextChunk(reader)) {
+    while (const std::optional<LcfChunk> chunk = nextChunk(reader)) {
         if (chunk->id != kSystemChunk) {
             continue;
         }
         LcfReader system(chunk->data);
-        while (const std::optional<Chunk> field = nextChunk(system)) {
+        while (const std::optional<LcfChunk> field = nextChunk(system)) {
             if (field->id == kTitlePictureField && !field->data.empty()) {
                 return std::string(field->data);
             }
@@ -350,11 +281,11 @@ std::optional<std::string> titlePictureName(std::string_view ldb) {
 
 RuntimeKind databaseKind(std::string_view ldb) {
     LcfReader reader(ldb);
-    if (!databaseHeader(reader)) {
+    if (!lcfHeader(reader, "LcfDataBase")) {
         return RuntimeKind::unknown;
     }
     bool systemRead = false;
-    while (const std::optional<Chunk> chunk = nextChunk(reader)) {
+    while (const std::optional<LcfChunk> chunk = nextChunk(reader)) {
         if (chunk->id == kBattleCommandsChunk && !chunk->data.empty()) {
             return RuntimeKind::rpg2003;
         }
@@ -362,7 +293,7 @@ RuntimeKind databaseKind(std::string_view ldb) {
             continue;
         }
         LcfReader system(chunk->data);
-        while (const std::optional<Chunk> field = nextChunk(system)) {
+        while (const std::optional<LcfChunk> field = nextChunk(system)) {
             if (field->id == kLdbIdField && LcfReader(field->data).number() == kLdbId2003) {
                 return RuntimeKind::rpg2003;
             }

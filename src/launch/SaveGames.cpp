@@ -1,5 +1,6 @@
 #include "launch/SaveGames.h"
 
+#include "launch/LcfReader.h"
 #include "platform/AppError.h"
 #include "platform/Cp932.h"
 #include "platform/FileSystem.h"
@@ -17,76 +18,8 @@ namespace tavrin {
 
 namespace {
 
-// The save file's numbers: seven bits a byte, most significant first, the top bit set on every
-// byte but the last. A 32-bit number takes five bytes at most; a longer one, or one past 32 bits,
-// is damage, and so is one cut off by the end.
-class LsdReader {
-public:
-    explicit LsdReader(std::string_view bytes) : mBytes(bytes) {}
-
-    bool atEnd() const { return mBytes.empty(); }
-    // A chunk could not be read whole.
-    bool broken() const { return mBroken; }
-    void breakOff() { mBroken = true; }
-    std::optional<std::uint32_t> number() {
-        constexpr int kLongestNumber = 5;
-        std::uint64_t value = 0;
-        for (int taken = 0; taken < kLongestNumber && !mBytes.empty(); ++taken) {
-            const auto b = static_cast<std::uint8_t>(mBytes.front());
-            mBytes.remove_prefix(1);
-            value = value << 7 | (b & 0x7Fu);
-            if (!(b & 0x80)) {
-                if (value > std::numeric_limits<std::uint32_t>::max()) {
-                    return std::nullopt;
-                }
-                return static_cast<std::uint32_t>(value);
-            }
-        }
-        return std::nullopt;
-    }
-    std::optional<std::string_view> bytes(std::uint32_t length) {
-        if (length > mBytes.size()) {
-            return std::nullopt;
-        }
-        const std::string_view taken = mBytes.substr(0, length);
-        mBytes.remove_prefix(length);
-        return taken;
-    }
-
-private:
-    std::string_view mBytes;
-    bool mBroken = false;
-};
-
-struct Chunk {
-    std::uint32_t id;
-    std::string_view data;
-};
-
-// The next chunk of a list: an ID, a size and that many bytes. ID 0 or the end ends the list; a
-// chunk that cannot be read whole breaks the reader off, since nothing after it can be found.
-std::optional<Chunk> nextChunk(LsdReader& reader) {
-    if (reader.atEnd()) {
-        return std::nullopt;
-    }
-    const std::optional<std::uint32_t> id = reader.number();
-    if (id && *id == 0) {
-        return std::nullopt;
-    }
-    const std::optional<std::uint32_t> size = id ? reader.number() : std::nullopt;
-    const std::optional<std::string_view> data = size ? reader.bytes(*size) : std::nullopt;
-    if (!data) {
-        reader.breakOff();
-        return std::nullopt;
-    }
-    return Chunk{*id, *data};
-}
-
-bool saveHeader(LsdReader& reader) {
-    const std::optional<std::uint32_t> length = reader.number();
-    const std::optional<std::string_view> header = length ? reader.bytes(*length) : std::nullopt;
-    return header && *header == "LcfSaveData";
-}
+// A 32-bit number takes five bytes at most in a save; a longer one is damage.
+constexpr int kLongestNumber = 5;
 
 // The file's chunk 0x64 is its title, what the load screen shows; in it 0x01 the time of the
 // save (a double), 0x0B the leading hero's name, 0x0C the hero's level and 0x0D hit points.
@@ -99,7 +32,7 @@ constexpr std::uint32_t kHeroHitPointsField = 0x0D;
 // A whole field holding one number from 0 to `most`; negative numbers are stored as their 32-bit
 // two's complement, so they come out above `most` too.
 std::optional<int> numberField(std::string_view data, int most) {
-    LsdReader reader(data);
+    LcfReader reader(data, kLongestNumber);
     const std::optional<std::uint32_t> n = reader.number();
     if (!n || !reader.atEnd() || *n > static_cast<std::uint32_t>(most)) {
         return std::nullopt;
@@ -126,9 +59,9 @@ std::optional<double> timeField(std::string_view data) {
 
 std::optional<SaveGame> readTitle(std::string_view data) {
     SaveGame save;
-    LsdReader title(data);
+    LcfReader title(data, kLongestNumber);
     bool sane = true;
-    while (const std::optional<Chunk> field = nextChunk(title)) {
+    while (const std::optional<LcfChunk> field = nextChunk(title)) {
         switch (field->id) {
         case kTimeField:
             save.saved = timeField(field->data);
@@ -199,11 +132,11 @@ std::optional<std::string> savedText(double days) {
 } // namespace
 
 std::optional<SaveGame> parseSaveTitle(std::string_view bytes) {
-    LsdReader file(bytes);
-    if (!saveHeader(file)) {
+    LcfReader file(bytes, kLongestNumber);
+    if (!lcfHeader(file, "LcfSaveData")) {
         return std::nullopt;
     }
-    while (const std::optional<Chunk> chunk = nextChunk(file)) {
+    while (const std::optional<LcfChunk> chunk = nextChunk(file)) {
         if (chunk->id == kTitleChunk) {
             return readTitle(chunk->data);
         }

@@ -5,6 +5,8 @@
 
 #include <gtest/gtest.h>
 
+#include <tuple>
+
 namespace tavrin {
 namespace {
 
@@ -57,16 +59,27 @@ TEST(PlayLog, DamagedLinesAreSkippedAndTheFileStaysBounded) {
     EXPECT_EQ(refused.lastStarted("C:\\New\\"), kDec8);
 }
 
-// A start is written down when the shell took the game, not when it refused it, and opening a
-// folder (a row of no kind) is no start.
-TEST(PlayLog, GameStartsThatTheShellTookAreRecorded) {
+// The start commands on one focused row, their play log in memory.
+struct Starts {
     test::FakeServices s;
     UserSettings settings;
     ProjectItem item{"Z:\\Games\\Hero\\", "t", pk2000};
-    PlayLog log(s.fs, kLog);
-    CodePageChoices codePages(s.fs, "Z:\\app\\Tavrin.codepage");
-    LaunchActions actions({s.shell, s.dialogs, s.registry, s.fs}, settings, log, codePages);
-    actions.follow([&] { return &item; });
+    PlayLog log{s.fs, kLog};
+    CodePageChoices codePages{s.fs, "Z:\\app\\Tavrin.codepage"};
+    LaunchActions actions{{s.shell, s.dialogs, s.registry, s.fs}, settings, log, codePages};
+    Starts() {
+        actions.follow([this] { return &item; });
+    }
+    std::tuple<test::FakeServices&, ProjectItem&, PlayLog&, LaunchActions&> parts() {
+        return {s, item, log, actions};
+    }
+};
+
+// A start is written down when the shell took the game, not when it refused it, and opening a
+// folder (a row of no kind) is no start.
+TEST(PlayLog, GameStartsThatTheShellTookAreRecorded) {
+    Starts run;
+    auto [s, item, log, actions] = run.parts();
 
     s.shell.result = 2;
     actions.playGame();
@@ -140,13 +153,8 @@ TEST(PlayLog, PlaysAddUpAndEveryLineStaysReadable) {
 
 // A game is played until its end is heard, or until this program closes first.
 TEST(PlayLog, AGameIsPlayedUntilItEndsOrThisProgramCloses) {
-    test::FakeServices s;
-    UserSettings settings;
-    ProjectItem item{"Z:\\Games\\Hero\\", "t", pk2000};
-    PlayLog log(s.fs, kLog);
-    CodePageChoices codePages(s.fs, "Z:\\app\\Tavrin.codepage");
-    LaunchActions actions({s.shell, s.dialogs, s.registry, s.fs}, settings, log, codePages);
-    actions.follow([&] { return &item; });
+    Starts run;
+    auto [s, item, log, actions] = run.parts();
 
     const std::time_t before = std::time(nullptr);
     actions.playGame();
