@@ -35,9 +35,22 @@ protected:
                                                          const QEvent* event) const override;
     bool viewportEvent(QEvent* event) override;
     void updateGeometries() override;
+    // What may change the longest name's width.
+    void doItemsLayout() override;
+    void dataChanged(const QModelIndex& topLeft, const QModelIndex& bottomRight,
+                     const QList<int>& roles = QList<int>()) override;
+    void rowsInserted(const QModelIndex& parent, int start, int end) override;
+    void rowsAboutToBeRemoved(const QModelIndex& parent, int start, int end) override;
+    void changeEvent(QEvent* event) override;
 
 private:
+    // The widest open folder's row, its indent included.
+    int longestRowWidth() const;
+
     DropRule mDropRule;
+    // The column's least width, measured once per change: measuring a thousand names takes
+    // milliseconds, and geometries are updated at every resize.
+    int mNamesWidth = -1;
 };
 
 } // namespace tavrin

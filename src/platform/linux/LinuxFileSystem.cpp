@@ -552,70 +552,122 @@ std::optional<std::string> LinuxFileSystem::readFile(const std::string& path, st
     return readHostFile(host, limit);
 }
 
+namespace {
+
+// A regular file opened for reading, refused with the user's words when it cannot be read.
+class FileReader {
+public:
+    FileReader(const std::string& hostPath, std::uint64_t limit)
+        : mHostPath(hostPath), mLimit(limit),
+          // Not blocking, so a FIFO without a writer is refused at once instead of waited on; no
+          // terminal becomes ours.
+          mFd(::open(hostPath.c_str(), O_RDONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC)) {
+        if (mFd.get() < 0) {
+            if (errno == ENOENT || errno == ENOTDIR) {
+                return;
+            }
+            throw refuse("ファイル %s を開けません");
+        }
+        struct stat st {};
+        if (::fstat(mFd.get(), &st) != 0) {
+            throw refuse("ファイル %s を開けません");
+        }
+        // A device or a FIFO may never end.
+        if (!S_ISREG(st.st_mode)) {
+            throw refuse("%s は通常のファイルではありません。");
+        }
+        mSize = static_cast<std::uint64_t>(st.st_size);
+        checkLimit(mSize);
+        // Most file systems ignore it for a regular file; some network ones would answer EAGAIN.
+        const int flags = ::fcntl(mFd.get(), F_GETFL);
+        if (flags < 0 || ::fcntl(mFd.get(), F_SETFL, flags & ~O_NONBLOCK) != 0) {
+            throw refuse("ファイル %s を開けません");
+        }
+        mFound = true;
+    }
+
+    // False when there is no such file.
+    bool found() const { return mFound; }
+    // Its size when opened.
+    std::uint64_t size() const { return mSize; }
+
+    // Up to `count` bytes; 0 at the end.
+    std::size_t read(char* into, std::size_t count) {
+        for (;;) {
+            const ssize_t n = ::read(mFd.get(), into, count);
+            if (n < 0 && errno == EINTR) {
+                continue;
+            }
+            if (n < 0) {
+                throw refuse("ファイル %s を読み込めません");
+            }
+            mTotal += static_cast<std::uint64_t>(n);
+            // It may grow while it is read.
+            checkLimit(mTotal);
+            return static_cast<std::size_t>(n);
+        }
+    }
+
+private:
+    AppError refuse(const char* utf8Pattern) const {
+        return AppError(formatMessage(sj(utf8Pattern), cp932::fromHostName(mHostPath)));
+    }
+    void checkLimit(std::uint64_t size) const {
+        if (size > mLimit) {
+            throw AppError(fileTooLargeMessage(cp932::fromHostName(mHostPath), mLimit));
+        }
+    }
+
+    const std::string& mHostPath;
+    std::uint64_t mLimit;
+    Fd mFd;
+    std::uint64_t mSize = 0;
+    std::uint64_t mTotal = 0;
+    bool mFound = false;
+};
+
+} // namespace
+
 std::optional<std::string> LinuxFileSystem::readHostFile(const std::string& hostPath,
                                                          std::uint64_t limit) {
+    FileReader file(hostPath, limit);
+    if (!file.found()) {
+        return std::nullopt;
+    }
+    // Read straight into the bytes kept, not through a buffer of pieces.
     std::string bytes;
-    const bool found =
-        readHostFileInPieces(hostPath, limit, [&bytes](std::string_view piece, std::uint64_t size) {
-            if (bytes.empty()) {
-                bytes.reserve(static_cast<std::size_t>(size));
-            }
-            bytes.append(piece);
-        });
-    return found ? std::optional<std::string>(std::move(bytes)) : std::nullopt;
+    const auto size = static_cast<std::size_t>(file.size());
+    bytes.resize(size);
+    std::size_t got = 0;
+    while (got < size) {
+        const std::size_t n = file.read(bytes.data() + got, size - got);
+        if (n == 0) {
+            break;
+        }
+        got += n;
+    }
+    bytes.resize(got);
+    // A file that grew while it was read is read to its end.
+    if (got == size) {
+        char more[65536];
+        while (const std::size_t n = file.read(more, sizeof more)) {
+            bytes.append(more, n);
+        }
+    }
+    return bytes;
 }
 
 bool LinuxFileSystem::readHostFileInPieces(const std::string& hostPath, std::uint64_t limit,
                                            const Piece& piece) {
-    const auto refuse = [&hostPath](const char* utf8Pattern) {
-        return AppError(formatMessage(sj(utf8Pattern), cp932::fromHostName(hostPath)));
-    };
-    // Not blocking, so a FIFO without a writer is refused at once instead of waited on; no
-    // terminal becomes ours.
-    Fd fd(::open(hostPath.c_str(), O_RDONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC));
-    if (fd.get() < 0) {
-        if (errno == ENOENT || errno == ENOTDIR) {
-            return false;
-        }
-        throw refuse("ファイル %s を開けません");
+    FileReader file(hostPath, limit);
+    if (!file.found()) {
+        return false;
     }
-    struct stat st {};
-    if (::fstat(fd.get(), &st) != 0) {
-        throw refuse("ファイル %s を開けません");
-    }
-    // A device or a FIFO may never end.
-    if (!S_ISREG(st.st_mode)) {
-        throw refuse("%s は通常のファイルではありません。");
-    }
-    if (static_cast<std::uint64_t>(st.st_size) > limit) {
-        throw AppError(fileTooLargeMessage(cp932::fromHostName(hostPath), limit));
-    }
-    // Most file systems ignore it for a regular file; some network ones would answer EAGAIN.
-    const int flags = ::fcntl(fd.get(), F_GETFL);
-    if (flags < 0 || ::fcntl(fd.get(), F_SETFL, flags & ~O_NONBLOCK) != 0) {
-        throw refuse("ファイル %s を開けません");
-    }
-    std::uint64_t total = 0;
     char buf[65536];
-    for (;;) {
-        const ssize_t n = ::read(fd.get(), buf, sizeof buf);
-        if (n < 0 && errno == EINTR) {
-            continue;
-        }
-        if (n < 0) {
-            throw refuse("ファイル %s を読み込めません");
-        }
-        if (n == 0) {
-            return true;
-        }
-        total += static_cast<std::uint64_t>(n);
-        // It may grow while it is read.
-        if (total > limit) {
-            throw AppError(fileTooLargeMessage(cp932::fromHostName(hostPath), limit));
-        }
-        piece(std::string_view(buf, static_cast<std::size_t>(n)),
-              static_cast<std::uint64_t>(st.st_size));
+    while (const std::size_t n = file.read(buf, sizeof buf)) {
+        piece(std::string_view(buf, n), file.size());
     }
+    return true;
 }
 
 bool LinuxFileSystem::writeFileAtomic(const std::string& path, std::string_view bytes) {
