@@ -36,6 +36,7 @@
 #include <QScreen>
 #include <QShortcut>
 #include <QSplitter>
+#include <QTimer>
 
 #include <algorithm>
 
@@ -284,6 +285,14 @@ void TMainForm::bindViews() {
 
 void TMainForm::showOpenedWorkspace() {
     runGuarded(mServices.dialogs, [this] { applySettings(); });
+    // Once the window is up, the catalogue's records are copied out of the mapped file.
+    auto* settling = new QTimer(this);
+    connect(settling, &QTimer::timeout, this, [this, settling] {
+        if (mWorkspace.settle()) {
+            settling->deleteLater();
+        }
+    });
+    settling->start(20);
 }
 
 void TMainForm::applySettings() {

@@ -10,6 +10,8 @@
 #include <bit>
 #include <cstddef>
 #include <cstdint>
+#include <cstring>
+#include <future>
 #include <memory>
 #include <optional>
 #include <vector>
@@ -172,6 +174,20 @@ Group checkGroup(const char* first, ControlBytes& controls, const char* end, con
     return group;
 }
 
+// Whether `records`, followed by their group's end, still are `count` records in the writer's
+// form.
+bool readsAs(std::string_view records, std::size_t count) {
+    const char* const end = records.data() + records.size() + 1;
+    ControlBytes controls(records.data(), end);
+    const char* p = nullptr;
+    try {
+        const Group group = checkGroup(records.data(), controls, end, p);
+        return p + 1 == end && group.count == count && group.writerForm;
+    } catch (const CatalogueFormatError&) {
+        return false;
+    }
+}
+
 } // namespace
 
 std::optional<RecordFields> recordFields(std::string_view record) {
@@ -290,8 +306,7 @@ std::string itemListsText(const FolderTree& tree) {
     return out;
 }
 
-void readItemLists(FolderTree& tree, std::string_view block,
-                   const std::shared_ptr<const std::string>& file) {
+void readItemLists(FolderTree& tree, std::string_view block, const KeptBytes& kept) {
     const char* p = block.data();
     const char* const end = p + block.size();
     if (p == end || *p == '\0') {
@@ -304,7 +319,9 @@ void readItemLists(FolderTree& tree, std::string_view block,
         if (!group.writerForm) {
             parseGroup(group.records, node->folder.Items.items());
         } else if (group.count > 0) {
-            node->folder.Items.keepRecords(file, group.records, group.count);
+            const std::string_view records(kept.at + (group.records.data() - block.data()),
+                                           group.records.size());
+            node->folder.Items.keepRecords(kept.owner, records, group.count);
         }
     }
 }
@@ -333,7 +350,10 @@ CatalogueParse parseCatalogue(std::string_view bytes, FolderTree& tree) {
 }
 
 CatalogueParse parseCatalogue(const std::shared_ptr<const std::string>& file, FolderTree& tree) {
-    const std::string_view bytes = *file;
+    return parseCatalogue(*file, KeptBytes{file, file->data()}, tree);
+}
+
+CatalogueParse parseCatalogue(std::string_view bytes, const KeptBytes& kept, FolderTree& tree) {
     if (bytes.substr(0, 3) != "IxO") {
         return CatalogueParse::badIdentifier;
     }
@@ -352,7 +372,8 @@ CatalogueParse parseCatalogue(const std::shared_ptr<const std::string>& file, Fo
             tree.clear();
             return CatalogueParse::invalid;
         }
-        readItemLists(tree, itemsBlock, file);
+        readItemLists(tree, itemsBlock,
+                      KeptBytes{kept.owner, kept.at + (itemsBlock.data() - bytes.data())});
     } catch (const CatalogueFormatError&) {
         tree.clear();
         return CatalogueParse::invalid;
@@ -382,15 +403,76 @@ ParsedCatalogue parseCatalogueFile(std::string bytes) {
     return parsed;
 }
 
+ParsedCatalogue parseCatalogueFile(const FileSystem::HeldFile& file) {
+    ParsedCatalogue parsed;
+    parsed.tree = std::make_unique<FolderTree>();
+    parsed.result =
+        parseCatalogue(file.bytes, KeptBytes{file.owner, file.bytes.data()}, *parsed.tree);
+    if (file.mapped && parsed.result == CatalogueParse::ok) {
+        parsed.mapping = std::make_shared<MappedRecords>(file);
+    }
+    return parsed;
+}
+
+MappedRecords::MappedRecords(FileSystem::HeldFile file) : mFile(std::move(file)) {}
+
+MappedRecords::~MappedRecords() {
+    if (mCopying.valid()) {
+        mCopying.wait();
+    }
+}
+
+void MappedRecords::keepMapped() {
+    if (mCopying.valid()) {
+        mCopying.wait();
+    }
+    mFile = {};
+}
+
+bool MappedRecords::copied() {
+    if (!mCopying.valid()) {
+        const std::size_t size = mFile.bytes.size();
+        mCopy = std::make_shared_for_overwrite<char[]>(size);
+        mCopying = std::async(std::launch::async, [this, size] {
+            std::memcpy(mCopy.get(), mFile.bytes.data(), size);
+            return mFile.unchanged();
+        });
+    }
+    return mCopying.wait_for(std::chrono::seconds(0)) == std::future_status::ready;
+}
+
+void MappedRecords::moveInto(FolderTree& tree) {
+    copied();
+    const bool unchanged = mCopying.get();
+    const char* const mapped = mFile.bytes.data();
+    tree.forEachPreOrder([&](TreeNode& node, int) {
+        ItemList& items = node.folder.Items;
+        const auto kept = items.keptRecords();
+        if (!kept || items.keptFile() != mFile.owner) {
+            return;
+        }
+        const std::string_view records(mCopy.get() + (kept->data() - mapped), kept->size());
+        const std::size_t count = items.size();
+        // The file was written to meanwhile, and the records read are gone from it: a folder
+        // whose copy does not read as its records did is left empty rather than misread.
+        if (!unchanged && !readsAs(records, count)) {
+            items.clear();
+            return;
+        }
+        items.keepRecords(mCopy, records, count);
+    });
+    mFile = {};
+}
+
 CatalogueReadAhead::CatalogueReadAhead(std::shared_ptr<FileSystem> fs, std::string path)
     : mPath(std::move(path)) {
     mParsed = std::async(std::launch::async,
                          [fs = std::move(fs), path = mPath]() -> std::optional<ParsedCatalogue> {
-                             auto bytes = fs->readFile(path, kCatalogueFileLimit);
-                             if (!bytes) {
+                             const auto file = fs->holdFile(path, kCatalogueFileLimit);
+                             if (!file) {
                                  return std::nullopt;
                              }
-                             return parseCatalogueFile(std::move(*bytes));
+                             return parseCatalogueFile(*file);
                          });
 }
 
@@ -483,6 +565,7 @@ void CatalogueFile::read(Catalogue& catalogue, CatalogueReadAhead* readAhead) {
     }
     const CatalogueParse result = parsed->result;
     catalogue.resetTree([&](FolderTree& tree) { tree.adopt(*parsed->tree); });
+    mMapping = std::move(parsed->mapping);
     if (result == CatalogueParse::badIdentifier) {
         fail(catalogue, sj("ファイル識別子が不正です。\n"));
     } else if (result == CatalogueParse::invalid) {
@@ -490,6 +573,23 @@ void CatalogueFile::read(Catalogue& catalogue, CatalogueReadAhead* readAhead) {
     } else {
         catalogue.selectFolder(catalogue.tree().root());
     }
+}
+
+bool CatalogueFile::settle(Catalogue& catalogue, bool wait) {
+    if (!mMapping) {
+        return true;
+    }
+    try {
+        if (!wait && !mMapping->copied()) {
+            return false;
+        }
+        mMapping->moveInto(catalogue.tree());
+    } catch (const std::bad_alloc&) {
+        // No memory for the copy: the records stay in the mapping, which serves as well.
+        mMapping->keepMapped();
+    }
+    mMapping.reset();
+    return true;
 }
 
 void CatalogueFile::write(const Catalogue& catalogue) {

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "catalogue/Catalogue.h"
+#include "platform/FileSystem.h"
 
 #include <future>
 #include <memory>
@@ -12,7 +13,6 @@
 namespace tavrin {
 
 class Dialogs;
-class FileSystem;
 
 // A structural fault in a catalogue file; the program's own writer never makes one.
 class CatalogueFormatError : public std::runtime_error {
@@ -38,10 +38,14 @@ std::optional<RecordFields> recordFields(std::string_view record);
 std::string treeText(const FolderTree& tree);
 void readTreeText(FolderTree& tree, std::string_view stored);
 std::string itemListsText(const FolderTree& tree);
-// `block` lies inside `file`, which folders keep while their items are not yet made; it ends
-// at its first zero byte.
-void readItemLists(FolderTree& tree, std::string_view block,
-                   const std::shared_ptr<const std::string>& file);
+// Bytes equal to those read, where folders keep their records while their items are not yet
+// made: `at` matches the first byte read, `owner` keeps them.
+struct KeptBytes {
+    std::shared_ptr<const void> owner;
+    const char* at = nullptr;
+};
+// `block` ends at its first zero byte; `kept` holds its bytes.
+void readItemLists(FolderTree& tree, std::string_view block, const KeptBytes& kept);
 
 // The whole file.
 std::string serializeCatalogue(const FolderTree& tree);
@@ -50,13 +54,43 @@ enum class CatalogueParse { ok, badIdentifier, invalid };
 CatalogueParse parseCatalogue(std::string_view bytes, FolderTree& tree);
 // The same, the folders keeping their records inside `file` until first used.
 CatalogueParse parseCatalogue(const std::shared_ptr<const std::string>& file, FolderTree& tree);
+// The same, the folders keeping their records in `kept`.
+CatalogueParse parseCatalogue(std::string_view bytes, const KeptBytes& kept, FolderTree& tree);
+
+// The records of a catalogue parsed in a mapped file, which its folders keep there until they
+// are moved into a copy of the program's own, made off the window's thread: the file may then
+// change or go without the catalogue noticing. Parsing in the mapping and copying later saves a
+// start-up with a large catalogue the time the copy takes.
+class MappedRecords {
+public:
+    explicit MappedRecords(FileSystem::HeldFile file);
+    // Waits for the copy.
+    ~MappedRecords();
+    MappedRecords(const MappedRecords&) = delete;
+    MappedRecords& operator=(const MappedRecords&) = delete;
+
+    // Whether the copy is made; the first call starts it.
+    bool copied();
+    // The tree's records kept in the mapping, kept in the copy instead; waits for it.
+    void moveInto(FolderTree& tree);
+    // Gives up the copy; the folders' records stay in the mapping, which they keep.
+    void keepMapped();
+
+private:
+    FileSystem::HeldFile mFile;
+    std::shared_ptr<char[]> mCopy;
+    std::future<bool> mCopying; // whether the file was still unchanged once copied
+};
 
 // A file's bytes made into a tree.
 struct ParsedCatalogue {
     CatalogueParse result = CatalogueParse::ok;
     std::unique_ptr<FolderTree> tree;
+    // Set when the tree's folders keep their records in a mapped file.
+    std::shared_ptr<MappedRecords> mapping;
 };
 ParsedCatalogue parseCatalogueFile(std::string bytes);
+ParsedCatalogue parseCatalogueFile(const FileSystem::HeldFile& file);
 
 // A catalogue file read and parsed on a thread of its own, started before the program's window
 // is built, so a large catalogue is ready about when the window asks for it.
@@ -96,6 +130,9 @@ public:
 
     // True while a file that failed to load waits to be kept aside.
     bool keepsUnreadable() const { return mKeepUnreadable; }
+    // Moves records still kept in the mapped file into the program's own memory; without
+    // `wait`, only once they are copied. True when none are left there.
+    bool settle(Catalogue& catalogue, bool wait);
 
 private:
     void fail(Catalogue& catalogue, const std::string& message);
@@ -107,6 +144,7 @@ private:
     std::string mPath;
     bool mKeepUnreadable = false;
     std::string mBackupPath; // where the unreadable file goes at the close
+    std::shared_ptr<MappedRecords> mMapping;
 };
 
 // The tree of a first start: "Tavrin" with "RPG" selected.

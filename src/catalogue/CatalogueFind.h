@@ -29,7 +29,7 @@ bool holdsFolded(std::string_view text, std::string_view needle);
 struct FindSource {
     struct Folder {
         std::string path; // the folder's names from the top, parted by backslashes
-        std::shared_ptr<const std::string> bytes;
+        std::shared_ptr<const void> bytes;
         std::string_view records; // inside bytes: Path 1C Title 1C [kind] 1D each
     };
     std::vector<Folder> folders;

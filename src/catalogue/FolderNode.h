@@ -31,7 +31,7 @@ public:
 
     // `records` lies inside `file`: `count` records of the form Path 1C Title 1C [kind] 1D, the
     // form the writer makes, so they can be written back unchanged.
-    void keepRecords(std::shared_ptr<const std::string> file, std::string_view records,
+    void keepRecords(std::shared_ptr<const void> file, std::string_view records,
                      std::size_t count) {
         mItems.reset();
         mFile = std::move(file);
@@ -43,7 +43,7 @@ public:
         return mFile ? std::optional<std::string_view>(mRecords) : std::nullopt;
     }
     // The bytes that hold the kept records, shared with whoever reads them elsewhere.
-    const std::shared_ptr<const std::string>& keptFile() const { return mFile; }
+    const std::shared_ptr<const void>& keptFile() const { return mFile; }
 
     Items& items() { return made(); }
     const Items& items() const { return made(); }
@@ -103,7 +103,7 @@ private:
     // Made when first needed: an empty deque already holds half a kilobyte, and a catalogue
     // may have ten thousand folders.
     mutable std::unique_ptr<Items> mItems;
-    mutable std::shared_ptr<const std::string> mFile; // set while the records are kept
+    mutable std::shared_ptr<const void> mFile; // set while the records are kept
     std::string_view mRecords;
     std::size_t mCount = 0;
 };

@@ -5,6 +5,7 @@
 
 #include <cstdint>
 #include <functional>
+#include <memory>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -71,6 +72,26 @@ public:
             throw AppError(fileTooLargeMessage(path, limit));
         }
         return bytes;
+    }
+    // A whole file's bytes, kept by `owner`. A file system may map the file rather than read it,
+    // so its bytes cost nothing until touched; they then change with the file, and are to be
+    // copied before they are kept for long.
+    struct HeldFile {
+        std::shared_ptr<const void> owner;
+        std::string_view bytes;
+        bool mapped = false;
+        // Whether the file still is as it was when held, as far as its size and time tell.
+        std::function<bool()> unchanged;
+    };
+    // readFile's file held, refused as readFile refuses it.
+    virtual std::optional<HeldFile> holdFile(const std::string& path, std::uint64_t limit) {
+        std::optional<std::string> bytes = readFile(path, limit);
+        if (!bytes) {
+            return std::nullopt;
+        }
+        auto owned = std::make_shared<const std::string>(std::move(*bytes));
+        const std::string_view view = *owned;
+        return HeldFile{std::move(owned), view, false, [] { return true; }};
     }
     // The size of a file in bytes, a link not followed; nothing when it is no file, or when
     // this file system cannot tell.

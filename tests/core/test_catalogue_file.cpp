@@ -8,9 +8,11 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <chrono>
 #include <memory>
 #include <optional>
 #include <random>
+#include <thread>
 
 namespace tavrin {
 namespace {
@@ -464,6 +466,69 @@ TEST(CatalogueFileTest, ReadAheadStandsInForTheReadOfItsOwnPathOnce) {
             f.store.write(f.catalogue);
             EXPECT_EQ(f.fs.files[kPath + ".bak2"], own);
             EXPECT_EQ(f.fs.files[kPath + ".bak"], "older");
+        }
+    }
+}
+
+// A file system that maps its files: the held bytes stay the test's to change, and tell when
+// nothing holds them any more.
+class MappingFileSystem : public MemoryFileSystem {
+public:
+    std::shared_ptr<std::string> held;
+    bool released = false;
+    bool unchanged = true;
+
+    std::optional<HeldFile> holdFile(const std::string& path, std::uint64_t) override {
+        held = std::make_shared<std::string>(files.at(path));
+        std::shared_ptr<const void> owner(held.get(), [this, keep = held](const void*) mutable {
+            released = true;
+            keep.reset();
+        });
+        return HeldFile{owner, *held, true, [this] { return unchanged; }};
+    }
+};
+
+// A catalogue parsed in a mapped file keeps its records there only until they are copied, so
+// the file may then change or go; a folder whose bytes changed before the copy is left empty
+// rather than misread.
+TEST(CatalogueFileTest, RecordsLeaveTheMappedFileOnceCopied) {
+    Catalogue rich;
+    const auto folders = CatalogueTree({"Tavrin", sj(">ゲーム表"), "Second"}).addTo(rich);
+    rich.selectFolder(folders[1]);
+    rich.addFoundItem(sj("C:\\ゲーム\\表\\"), sj("ソード"), pk2000);
+    rich.selectFolder(folders[2]);
+    rich.addFoundItem("C:\\Old\\", sj("ツクール95作品"), pk95);
+    const std::string bytes = serializeCatalogue(rich.tree());
+
+    for (const bool changed : {false, true}) {
+        SCOPED_TRACE(changed ? "changed before the copy" : "unchanged");
+        auto fs = std::make_shared<MappingFileSystem>();
+        fs->files[kPath] = bytes;
+        Fixture f;
+        f.fs.files[kPath] = bytes;
+        {
+            CatalogueReadAhead readAhead(fs, kPath);
+            f.store.load(f.catalogue, &readAhead);
+        }
+        if (changed) {
+            fs->unchanged = false;
+            std::string& held = *fs->held;
+            held[held.find("C:\\Old\\") + 7] = 'x';
+        }
+        while (!f.store.settle(f.catalogue, false)) {
+            std::this_thread::sleep_for(std::chrono::milliseconds(1));
+        }
+        EXPECT_TRUE(fs->released);
+        const FolderTree& tree = f.catalogue.tree();
+        if (!changed) {
+            EXPECT_EQ(describe(tree), describe(rich.tree()));
+        }
+        ASSERT_EQ(tree.root()->child(0)->folder.Items.size(), 1u);
+        EXPECT_EQ(tree.root()->child(0)->folder.Items[0].Title, sj("ソード"));
+        EXPECT_EQ(tree.topLevel(1)->folder.Items.size(), changed ? 0u : 1u);
+        f.store.write(f.catalogue);
+        if (!changed) {
+            EXPECT_EQ(f.fs.files[kPath], bytes);
         }
     }
 }

@@ -112,6 +112,20 @@ TEST_F(LinuxFileSystemTest, ExistenceAndReading) {
     EXPECT_FALSE(mFs.fileExists(sj("C:\\data\\表.bin\\")));
     EXPECT_EQ(mFs.readFile(sj("C:\\Data\\表.BIN")), binary);
     EXPECT_THROW(mFs.readFile("C:\\Data"), AppError);
+
+    // Held, the file is mapped, refused as a read refuses it, and tells when it changed.
+    const auto held = mFs.holdFile(sj("C:\\Data\\表.BIN"), kReadFileLimit);
+    ASSERT_TRUE(held);
+    EXPECT_TRUE(held->mapped);
+    EXPECT_EQ(held->bytes, binary);
+    EXPECT_TRUE(held->unchanged());
+    writeHostFile(mTemp / "Data/\x95\x5C.bin", binary + "more");
+    EXPECT_FALSE(held->unchanged());
+    EXPECT_THROW(mFs.holdFile("C:\\Data", kReadFileLimit), AppError);
+    EXPECT_THROW(mFs.holdFile(sj("C:\\Data\\表.BIN"), 5), AppError);
+    EXPECT_FALSE(mFs.holdFile("C:\\none.bin", kReadFileLimit));
+    writeHostFile(mTemp / "empty.bin", "");
+    EXPECT_EQ(mFs.holdFile("C:\\empty.bin", kReadFileLimit)->bytes, "");
 }
 
 // Reads on a thread of its own. A read still waiting on the FIFO after two seconds fails the

@@ -65,6 +65,7 @@ void Workspace::close(const WindowLayout& layout, Colour listBackground) {
     // Only what was read is written back: a start-up cut short by a failure must not replace a
     // file with an empty catalogue or default settings.
     if (mCatalogueRead) {
+        mCatalogueFile.settle(mCatalogue, true);
         mCatalogueFile.write(mCatalogue);
     }
     if (mSettingsRead) {

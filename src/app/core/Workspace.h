@@ -34,6 +34,9 @@ public:
     // Throws AppError when a file cannot be written: the marker is kept, and a later close may
     // try again.
     void close(const WindowLayout& layout, Colour listBackground);
+    // Brings the catalogue's records out of the mapped file once they are copied, which takes a
+    // moment after open(); true when that is done and there is nothing more to wait for.
+    bool settle() { return mCatalogueFile.settle(mCatalogue, false); }
 
     // Another copy runs, or this one could not tell: it must end and write nothing.
     bool isSecondCopy() const { return mSecondCopy; }

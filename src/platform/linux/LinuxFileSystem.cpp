@@ -10,9 +10,11 @@
 #include <dirent.h>
 #include <fcntl.h>
 #include <pwd.h>
+#include <sys/mman.h>
 #include <sys/random.h>
 #include <sys/stat.h>
 #include <unistd.h>
+#include <utility>
 
 namespace tavrin {
 
@@ -29,6 +31,7 @@ public:
     Fd(const Fd&) = delete;
     Fd& operator=(const Fd&) = delete;
     int get() const { return mFd; }
+    int release() { return std::exchange(mFd, -1); }
     // Reports the close itself, which is where some file systems first report a failed write.
     bool close() {
         const int fd = mFd;
@@ -568,7 +571,7 @@ public:
             }
             throw refuse("ファイル %s を開けません");
         }
-        struct stat st {};
+        struct stat& st = mStatus;
         if (::fstat(mFd.get(), &st) != 0) {
             throw refuse("ファイル %s を開けません");
         }
@@ -590,6 +593,10 @@ public:
     bool found() const { return mFound; }
     // Its size when opened.
     std::uint64_t size() const { return mSize; }
+    const struct stat& status() const { return mStatus; }
+    int fileDescriptor() const { return mFd.get(); }
+    // The open file, now the caller's.
+    int releaseFd() { return mFd.release(); }
 
     // Up to `count` bytes; 0 at the end.
     std::size_t read(char* into, std::size_t count) {
@@ -621,6 +628,7 @@ private:
     const std::string& mHostPath;
     std::uint64_t mLimit;
     Fd mFd;
+    struct stat mStatus {};
     std::uint64_t mSize = 0;
     std::uint64_t mTotal = 0;
     bool mFound = false;
@@ -655,6 +663,47 @@ std::optional<std::string> LinuxFileSystem::readHostFile(const std::string& host
         }
     }
     return bytes;
+}
+
+std::optional<FileSystem::HeldFile> LinuxFileSystem::holdFile(const std::string& path,
+                                                              std::uint64_t limit) {
+    const std::string host = toHostPath(path);
+    if (host.empty()) {
+        return std::nullopt;
+    }
+    FileReader file(host, limit);
+    if (!file.found()) {
+        return std::nullopt;
+    }
+    const auto size = static_cast<std::size_t>(file.size());
+    // Populated at once: page by page, its first reader would fault its way through it.
+    void* at = size ? ::mmap(nullptr, size, PROT_READ, MAP_PRIVATE | MAP_POPULATE,
+                             file.fileDescriptor(), 0)
+                    : MAP_FAILED;
+    if (at == MAP_FAILED) {
+        return FileSystem::holdFile(path, limit);
+    }
+    struct Mapping {
+        Mapping(void* a, std::size_t n, int f, const struct stat& s)
+            : at(a), size(n), fd(f), status(s) {}
+        ~Mapping() { ::munmap(at, size); }
+        Mapping(const Mapping&) = delete;
+        Mapping& operator=(const Mapping&) = delete;
+        void* at;
+        std::size_t size;
+        Fd fd;
+        struct stat status;
+    };
+    auto mapping = std::make_shared<const Mapping>(at, size, file.releaseFd(), file.status());
+    const std::string_view bytes(static_cast<const char*>(at), size);
+    auto unchanged = [held = std::weak_ptr<const Mapping>(mapping)] {
+        const auto m = held.lock();
+        struct stat now {};
+        return m && ::fstat(m->fd.get(), &now) == 0 && now.st_size == m->status.st_size &&
+               now.st_mtim.tv_sec == m->status.st_mtim.tv_sec &&
+               now.st_mtim.tv_nsec == m->status.st_mtim.tv_nsec;
+    };
+    return HeldFile{std::move(mapping), bytes, true, std::move(unchanged)};
 }
 
 bool LinuxFileSystem::readHostFileInPieces(const std::string& hostPath, std::uint64_t limit,

@@ -50,6 +50,8 @@ public:
     bool folderExists(const std::string& path) override;
     std::optional<std::string> readFile(const std::string& path) override;
     std::optional<std::string> readFile(const std::string& path, std::uint64_t limit) override;
+    // Mapped, not read, where the system allows.
+    std::optional<HeldFile> holdFile(const std::string& path, std::uint64_t limit) override;
     // readFile by host path, links followed, the error naming the host path.
     static std::optional<std::string> readHostFile(const std::string& hostPath,
                                                    std::uint64_t limit);
