@@ -188,12 +188,20 @@ std::string PlayLog::format(const std::vector<Entry>& newestFirst) {
     return out;
 }
 
+void PlayLog::readAhead() {
+    if (mLoaded || mParsing.valid()) {
+        return;
+    }
+    mParsing = std::async(std::launch::async,
+                          [bytes = mFile.read()] { return parse(bytes); });
+}
+
 void PlayLog::load() {
     if (mLoaded) {
         return;
     }
+    mEntries = mParsing.valid() ? mParsing.get() : parse(mFile.read());
     mLoaded = true;
-    mEntries = parse(mFile.read());
 }
 
 std::vector<PlayLog::Entry>::iterator PlayLog::find(const std::string& folder) {

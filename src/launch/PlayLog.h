@@ -6,6 +6,7 @@
 #include <cstdint>
 #include <ctime>
 #include <functional>
+#include <future>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -21,7 +22,7 @@ class FileSystem;
 // in UTC ("2026-12-08T18:29:29Z"), a tab, the project folder; then, once it has been played,
 // "played", the seconds played, the plays and the time the last one ended, a tab before each,
 // and a tab and the folder. Copies that know only the first kind skip the second.
-// Read once when first needed; used on one thread.
+// Read once, when first needed or ahead of that; used on one thread, parsed on another.
 class PlayLog {
 public:
     // The most recent starts kept; older ones fall off when the file is written.
@@ -31,6 +32,10 @@ public:
     PlayLog(FileSystem& files, std::string path) : mFile(files, std::move(path)) {}
 
     const std::string& path() const { return mFile.path(); }
+
+    // Reads the file now and parses it on a thread of its own: a log of many megabytes takes a
+    // good part of a second, which the first look at a project would otherwise wait.
+    void readAhead();
 
     // The last start of the project folder (trailing backslash or not), or nothing.
     std::optional<std::time_t> lastStarted(const std::string& folder);
@@ -69,6 +74,7 @@ private:
 
     SideFile mFile;
     bool mLoaded = false;
+    std::future<std::vector<Entry>> mParsing;
     std::vector<Entry> mEntries; // newest first
     std::function<void()> mRecorded;
 };

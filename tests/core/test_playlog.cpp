@@ -99,6 +99,19 @@ TEST(PlayLog, GameStartsThatTheShellTookAreRecorded) {
     EXPECT_GE(written[0].when, before);
 }
 
+// Read ahead, the log is the file as it was then, and a start recorded before anything was
+// looked up keeps what the file held.
+TEST(PlayLog, ALogReadAheadServesTheFirstUse) {
+    test::MemoryFileSystem fs;
+    fs.files[kLog] = "2026-12-08T18:29:29Z\tC:\\Hero\\\r\n";
+    PlayLog log(fs, kLog);
+    log.readAhead();
+    fs.files[kLog] = "";
+    log.recordStart("C:\\Other", kDec8 + 60);
+    EXPECT_EQ(fs.files[kLog], "2026-12-08T18:30:29Z\tC:\\Other\\\r\n"
+                              "2026-12-08T18:29:29Z\tC:\\Hero\\\r\n");
+}
+
 // A play line follows its project's start line and is skipped by copies that know only starts;
 // a damaged one, or one without a start, is dropped and leaves the start whole.
 TEST(PlayLog, PlaysAreReadBesideTheStartsTheyFollow) {

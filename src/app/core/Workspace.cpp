@@ -38,6 +38,7 @@ void Workspace::open(CatalogueReadAhead* readAhead) {
              {mCatalogueFile.path(), mSettingsPath, mPlayLog.path(), mCodePages.path()}) {
             mServices.ownFiles.removeInterruptedWrites(path);
         }
+        mPlayLog.readAhead();
     }
     mCatalogueFile.load(mCatalogue, readAhead);
     mCatalogueRead = true;
