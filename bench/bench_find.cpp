@@ -5,8 +5,12 @@
 // the keys against the 30 ms (100,000) and 150 ms (1,000,000) a keystroke may take, the goal
 // being that time itself. And the window's longest wait while a word is typed at once, its keys
 // overtaking each other's searches.
+// Then the same through the real program on a display of its own: Ctrl+F and each key pressed
+// through XTest, timed until the list's repaint reaches the X server (a damaged area taller than
+// the find box), and until the box's own echo of the key, the window's wait.
 #include "BenchTable.h"
 #include "LongestWait.h"
+#include "RealProgram.h"
 
 #include "catalogue/Catalogue.h"
 #include "catalogue/CatalogueFile.h"
@@ -24,8 +28,11 @@
 #include <QKeyEvent>
 #include <QLineEdit>
 
+#include <xcb/damage.h>
+
 #include <cstdio>
 #include <fstream>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -231,11 +238,183 @@ bool measure(int count, double limit, const char* name) {
     return met && right;
 }
 
+// The areas the X server is told the program drew in its window.
+class DamageWatch {
+public:
+    DamageWatch(xcb_connection_t* conn, xcb_window_t window) : mConn(conn) {
+        const xcb_query_extension_reply_t* ext = xcb_get_extension_data(conn, &xcb_damage_id);
+        if (!ext || !ext->present) {
+            return;
+        }
+        std::free(xcb_damage_query_version_reply(
+            conn, xcb_damage_query_version(conn, XCB_DAMAGE_MAJOR_VERSION, XCB_DAMAGE_MINOR_VERSION),
+            nullptr));
+        mNotify = ext->first_event + XCB_DAMAGE_NOTIFY;
+        mDamage = xcb_generate_id(conn);
+        xcb_damage_create(conn, mDamage, window, XCB_DAMAGE_REPORT_LEVEL_RAW_RECTANGLES);
+        xcb_flush(conn);
+    }
+    ~DamageWatch() {
+        if (mDamage) {
+            xcb_damage_destroy(mConn, mDamage);
+            xcb_flush(mConn);
+        }
+    }
+    DamageWatch(const DamageWatch&) = delete;
+    DamageWatch& operator=(const DamageWatch&) = delete;
+
+    bool valid() const { return mDamage != 0; }
+
+    // The height of the next damaged area, or nothing by the deadline.
+    std::optional<int> next(bench::Clock::time_point deadline) {
+        pollfd fd{xcb_get_file_descriptor(mConn), POLLIN, 0};
+        while (bench::Clock::now() < deadline) {
+            while (xcb_generic_event_t* e = xcb_poll_for_event(mConn)) {
+                const bool damage = (e->response_type & 0x7F) == mNotify;
+                const int height =
+                    damage ? reinterpret_cast<xcb_damage_notify_event_t*>(e)->area.height : 0;
+                std::free(e);
+                if (damage) {
+                    return height;
+                }
+            }
+            if (xcb_connection_has_error(mConn)) {
+                return std::nullopt;
+            }
+            ::poll(&fd, 1, 1);
+        }
+        return std::nullopt;
+    }
+
+    // Waits until nothing was drawn for `quiet`.
+    void settle(std::chrono::milliseconds quiet) {
+        while (next(bench::Clock::now() + quiet)) {
+        }
+    }
+
+private:
+    xcb_connection_t* mConn;
+    xcb_damage_damage_t mDamage = 0;
+    int mNotify = -1;
+};
+
+struct KeyTimes {
+    double answer = 0;
+    double echo = 0;
+};
+
+// One key pressed in the real window: the time until the box echoes it and until the list is
+// drawn anew; nothing when that did not come within five seconds.
+std::optional<KeyTimes> pressAndWait(bench::RealProgram& program, DamageWatch& damage,
+                                     const std::vector<xcb_keysym_t>& chord) {
+    // Taller than the find box and the status bar: the list's rows.
+    constexpr int kListHeight = 100;
+    damage.settle(std::chrono::milliseconds(150));
+    const auto begin = bench::Clock::now();
+    if (!program.press(chord)) {
+        return std::nullopt;
+    }
+    const auto deadline = begin + std::chrono::seconds(5);
+    KeyTimes times;
+    bool echoed = false;
+    while (const std::optional<int> height = damage.next(deadline)) {
+        if (!echoed) {
+            times.echo = bench::since(begin);
+            echoed = true;
+        }
+        if (*height >= kListHeight) {
+            times.answer = bench::since(begin);
+            return times;
+        }
+    }
+    return std::nullopt;
+}
+
+// The real program with `bytes` as its catalogue: each key of the words typed into its find box,
+// three times over. Nothing when a step did not happen.
+std::optional<std::vector<KeyTimes>> typeInRealWindow(xcb_connection_t* conn,
+                                                      const std::string& bytes, const char* name) {
+    bench::Scratch scratch("tavrin_bench_find");
+    bench::RealProgram program(conn, scratch.path);
+    bench::writeAll(program.folder() / "data.ixo", bytes);
+    if (!program.start()) {
+        std::fprintf(stderr, "%s: the main window did not come\n", name);
+        return std::nullopt;
+    }
+    DamageWatch damage(conn, program.mainWindow());
+    if (!damage.valid() ||
+        !bench::RealProgram::xdotool(
+            {"windowfocus", "--sync", std::to_string(program.mainWindow())})) {
+        std::fprintf(stderr, "%s: no damage extension, or the window took no focus\n", name);
+        return std::nullopt;
+    }
+    damage.settle(std::chrono::milliseconds(500));
+    constexpr xcb_keysym_t kControl = 0xffe3, kBackSpace = 0xff08;
+    std::vector<KeyTimes> keys;
+    for (int run = 0; run < 3; ++run) {
+        for (const std::string word : {"que", "old", "gam"}) {
+            // Opened for each word, as a user opens it: the first key may wait for the index.
+            if (!pressAndWait(program, damage, {kControl, 'f'})) {
+                damage.settle(std::chrono::milliseconds(150));
+            }
+            for (const char c : word) {
+                const auto times = pressAndWait(program, damage, {static_cast<xcb_keysym_t>(c)});
+                if (!times) {
+                    std::fprintf(stderr, "%s: the list did not answer %c\n", name, c);
+                    return std::nullopt;
+                }
+                keys.push_back(*times);
+                std::fprintf(stderr, "%s, real window: key %c of %s: echo %.1f ms, list %.1f ms\n",
+                             name, c, word.c_str(), times->echo * 1000, times->answer * 1000);
+            }
+            program.press({kControl, 'a'});
+            pressAndWait(program, damage, {kBackSpace});
+        }
+    }
+    if (!program.close()) {
+        std::fprintf(stderr, "%s: the program did not close\n", name);
+        return std::nullopt;
+    }
+    return keys;
+}
+
+bool measureRealWindow(xcb_connection_t* conn, int count, double limit) {
+    const std::string size = count >= 1000000 ? "1,000,000" : "100,000";
+    const auto keys = typeInRealWindow(conn, catalogueBytes(makeItems(count), 1000), size.c_str());
+    if (!keys) {
+        return false;
+    }
+    std::vector<double> answers;
+    double echo = 0;
+    for (const KeyTimes& k : *keys) {
+        answers.push_back(k.answer);
+        echo = std::max(echo, k.echo);
+    }
+    const std::string what = "find in the real window: a key's answer at " + size;
+    bool met = bench::print({what + ", median", bench::median(answers), limit, 1.0, "s",
+                             "the time a key may take"});
+    met &= bench::print({what + ", longest", *std::max_element(answers.begin(), answers.end()),
+                         limit, 1.0, "s", "the time a key may take"});
+    met &= bench::print({"find in the real window: the box's longest echo at " + size, echo, limit,
+                         1.0, "s", "the time a key may take"});
+    return met;
+}
+
 } // namespace
 
 int main(int argc, char** argv) {
-    QApplication app(argc, argv);
-    bool met = measure(100000, 0.030, "100k");
-    met &= measure(1000000, 0.150, "1m");
+    xcb_connection_t* conn = bench::connectOwnDisplay(argv);
+    if (!conn) {
+        return 1;
+    }
+    bool met = true;
+    {
+        QApplication app(argc, argv);
+        met &= measure(100000, 0.030, "100k");
+        met &= measure(1000000, 0.150, "1m");
+    }
+    met &= measureRealWindow(conn, 100000, 0.030);
+    met &= measureRealWindow(conn, 1000000, 0.150);
+    xcb_disconnect(conn);
     return met ? 0 : 1;
 }

@@ -26,6 +26,8 @@ PACKAGES+=(dpkg-dev file desktop-file-utils lintian appstream librsvg2-bin)
 PACKAGES+=(clang-tidy shellcheck)
 # The benchmarks that time the real program press its keys through the X server's XTest.
 PACKAGES+=(libxcb-xtest0-dev)
+# The find benchmark sees the list's answers as the areas the real program draws.
+PACKAGES+=(libxcb-damage0-dev)
 # The makers' XYZ pictures are zlib data.
 PACKAGES+=(zlib1g-dev)
 # Whether the display can give a full-screen game its 640 x 480 mode.
