@@ -8,6 +8,7 @@
 #include <array>
 #include <bit>
 #include <cstring>
+#include <future>
 #include <limits>
 
 #if defined(__SSE2__)
@@ -102,11 +103,25 @@ void appendFolded(std::string& out, std::string_view text) {
     const std::size_t n = text.size();
     for (std::size_t i = 0; i < n;) {
         const auto c = static_cast<unsigned char>(text[i]);
-        const auto next = i + 1 < n ? static_cast<unsigned char>(text[i + 1]) : 0;
         if (c < 0x80) {
-            putAscii(out, c);
-            ++i;
-        } else if (c >= 0xA1 && c <= 0xDF) {
+            // Most of a catalogue is ASCII paths: a run of it is folded in one go.
+            std::size_t end = i + 1;
+            while (end < n && static_cast<unsigned char>(text[end]) < 0x80) {
+                ++end;
+            }
+            const std::size_t at = out.size();
+            out.resize(at + (end - i));
+            char* to = out.data() + at;
+            for (; i < end; ++i) {
+                const auto a = static_cast<unsigned char>(text[i]);
+                *to++ = a < 0x20                   ? ' '
+                        : a >= 'A' && a <= 'Z' ? static_cast<char>(a + ('a' - 'A'))
+                                               : static_cast<char>(a);
+            }
+            continue;
+        }
+        const auto next = i + 1 < n ? static_cast<unsigned char>(text[i + 1]) : 0;
+        if (c >= 0xA1 && c <= 0xDF) {
             const auto [full, joined] = fullKana(c, next);
             out += static_cast<char>(full >> 8);
             out += static_cast<char>(full & 0xFF);
@@ -225,15 +240,26 @@ std::shared_ptr<const FindSource> findSource(const FolderTree& tree) {
     return source;
 }
 
-std::shared_ptr<const FindIndex> FindIndex::build(std::shared_ptr<const FindSource> source,
-                                                  const std::atomic<bool>* cancelled) {
-    auto index = std::make_shared<FindIndex>();
-    constexpr std::size_t kMaxEntries = std::numeric_limits<std::uint32_t>::max();
-    for (std::size_t f = 0; f < source->folders.size(); ++f) {
-        const std::string_view records = source->folders[f].records;
-        for (std::size_t pos = 0; pos < records.size() && index->mEntries.size() < kMaxEntries;) {
-            if (cancelled && index->mEntries.size() % 4096 == 0 && cancelled->load()) {
-                return nullptr;
+FindIndex::Part FindIndex::buildPart(const FindSource& source, std::size_t firstFolder,
+                                     std::size_t endFolder, std::size_t mostEntries,
+                                     const std::atomic<bool>* cancelled) {
+    Part part;
+    // Folding keeps a text's length but for half-width kana: grown once, not by doubling.
+    std::size_t bytes = 0;
+    std::size_t records = 0;
+    for (std::size_t f = firstFolder; f < endFolder; ++f) {
+        const std::string_view r = source.folders[f].records;
+        bytes += r.size();
+        records += static_cast<std::size_t>(std::count(r.begin(), r.end(), kRecordEnd));
+    }
+    part.folded.reserve(bytes + bytes / 8);
+    part.starts.reserve(std::min(records, mostEntries) + 1);
+    part.entries.reserve(std::min(records, mostEntries));
+    for (std::size_t f = firstFolder; f < endFolder; ++f) {
+        const std::string_view records = source.folders[f].records;
+        for (std::size_t pos = 0; pos < records.size() && part.entries.size() < mostEntries;) {
+            if (cancelled && part.entries.size() % 4096 == 0 && cancelled->load()) {
+                return {};
             }
             const std::size_t end = std::min(records.find(kRecordEnd, pos), records.size());
             const std::string_view record = records.substr(pos, end - pos);
@@ -242,15 +268,55 @@ std::shared_ptr<const FindIndex> FindIndex::build(std::shared_ptr<const FindSour
             if (!fields) {
                 continue;
             }
-            index->mStarts.push_back(index->mFolded.size());
-            appendFolded(index->mFolded, fields->title);
-            index->mFolded += '\n';
-            appendFolded(index->mFolded, fields->path);
-            index->mFolded += '\n';
-            index->mEntries.push_back({record, static_cast<std::uint32_t>(f)});
+            part.starts.push_back(part.folded.size());
+            appendFolded(part.folded, fields->title);
+            part.folded += '\n';
+            appendFolded(part.folded, fields->path);
+            part.folded += '\n';
+            part.entries.push_back({record, static_cast<std::uint32_t>(f)});
         }
     }
-    index->mStarts.push_back(index->mFolded.size());
+    part.starts.push_back(part.folded.size());
+    return part;
+}
+
+std::shared_ptr<const FindIndex> FindIndex::build(std::shared_ptr<const FindSource> source,
+                                                  const std::atomic<bool>* cancelled) {
+    auto index = std::make_shared<FindIndex>();
+    // A large catalogue is folded in two halves at once, each on a core: the first key typed
+    // after the box opens waits for the index.
+    constexpr std::size_t kMaxEntries = std::numeric_limits<std::uint32_t>::max();
+    const std::size_t folders = source->folders.size();
+    std::size_t total = 0;
+    for (const FindSource::Folder& folder : source->folders) {
+        total += folder.records.size();
+    }
+    std::size_t middle = 0;
+    if (total >= (std::size_t{8} << 20)) {
+        for (std::size_t half = 0; middle < folders && half < total / 2; ++middle) {
+            half += source->folders[middle].records.size();
+        }
+    }
+    std::future<Part> second;
+    if (middle > 0 && middle < folders) {
+        second = std::async(std::launch::async, [&] {
+            return buildPart(*source, middle, folders, kMaxEntries / 2, cancelled);
+        });
+    } else {
+        middle = folders;
+    }
+    index->mParts.push_back(buildPart(*source, 0, middle, kMaxEntries / 2, cancelled));
+    if (second.valid()) {
+        index->mParts.push_back(second.get());
+    }
+    if (cancelled && cancelled->load()) {
+        return nullptr;
+    }
+    for (Part& part : index->mParts) {
+        part.first = index->mEntries.size();
+        index->mEntries.insert(index->mEntries.end(), part.entries.begin(), part.entries.end());
+        part.entries = {};
+    }
     index->mSource = std::move(source);
     return index;
 }
@@ -272,21 +338,25 @@ std::vector<std::uint32_t> FindIndex::find(std::string_view text,
     if (needle.empty()) {
         return found;
     }
-    // Hits come in order, so the entry of each is found walking on from the last one's.
-    std::size_t entry = 0;
-    for (std::size_t at = findFrom(mFolded, 0, needle); at != std::string_view::npos;) {
-        while (mStarts[entry + 1] <= at) {
-            ++entry;
-        }
-        const std::size_t start = mStarts[entry];
-        if (startsCharacter(std::string_view(mFolded).substr(start, at - start), at - start)) {
-            found.push_back(static_cast<std::uint32_t>(entry));
-            if (cancelled && found.size() % 1024 == 0 && cancelled->load()) {
-                return {};
+    for (const Part& part : mParts) {
+        const std::string_view folded = part.folded;
+        const std::vector<std::size_t>& starts = part.starts;
+        // Hits come in order, so the entry of each is found walking on from the last one's.
+        std::size_t entry = 0;
+        for (std::size_t at = findFrom(folded, 0, needle); at != std::string_view::npos;) {
+            while (starts[entry + 1] <= at) {
+                ++entry;
             }
-            at = findFrom(mFolded, mStarts[entry + 1], needle);
-        } else {
-            at = findFrom(mFolded, at + 1, needle);
+            const std::size_t start = starts[entry];
+            if (startsCharacter(folded.substr(start, at - start), at - start)) {
+                found.push_back(static_cast<std::uint32_t>(part.first + entry));
+                if (cancelled && found.size() % 1024 == 0 && cancelled->load()) {
+                    return {};
+                }
+                at = findFrom(folded, starts[entry + 1], needle);
+            } else {
+                at = findFrom(folded, at + 1, needle);
+            }
         }
     }
     if (cancelled && cancelled->load()) {

@@ -58,10 +58,20 @@ private:
         std::string_view record;
         std::uint32_t folder;
     };
+    // The entries of a run of folders.
+    struct Part {
+        std::string folded;              // per entry: folded title, 0A, folded path, 0A
+        std::vector<std::size_t> starts; // where each entry's folded text starts, then the end
+        std::size_t first = 0;           // its first entry's number
+        std::vector<Entry> entries;      // while it is built
+    };
+    static Part buildPart(const FindSource& source, std::size_t firstFolder,
+                          std::size_t endFolder, std::size_t mostEntries,
+                          const std::atomic<bool>* cancelled);
+
     std::shared_ptr<const FindSource> mSource;
     std::vector<Entry> mEntries;
-    std::string mFolded;              // per entry: folded title, 0A, folded path, 0A
-    std::vector<std::size_t> mStarts; // where each entry's folded text starts, then the end
+    std::vector<Part> mParts;
 };
 
 // What a find gave: the entries of an index, to be shown in place of a folder's rows.

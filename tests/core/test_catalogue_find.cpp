@@ -96,6 +96,34 @@ TEST(CatalogueFind, FindsTitlesAndPathsInEveryFolderInTheirOrder) {
     EXPECT_TRUE(index->find("").empty());
 }
 
+// A catalogue of many megabytes is folded in parts at once; its entries keep their numbers and
+// the catalogue's order across the parts.
+TEST(CatalogueFind, ALargeCatalogueIsFoundInItsOrderAcrossItsParts) {
+    auto source = std::make_shared<FindSource>();
+    const auto record = [](const std::string& path, const std::string& title) {
+        return path + "\x1C" + title + "\x1C\x1D";
+    };
+    std::size_t total = 0;
+    for (const char* name : {"A", "B", "C"}) {
+        auto bytes = std::make_shared<std::string>(record("C:\\first\\", std::string("Hit ") + name));
+        for (int i = 0; i < 40000; ++i) {
+            *bytes += record("C:\\filler\\" + std::to_string(i) + "\\", std::string(64, 'p'));
+        }
+        *bytes += record("C:\\last\\", sj("ｸｴｽﾄ") + name);
+        total += 40002;
+        source->folders.push_back({name, bytes, *bytes});
+    }
+    const auto index = FindIndex::build(source);
+    ASSERT_EQ(index->size(), total);
+    EXPECT_EQ(paths(*index, index->find("hit")),
+              (std::vector<std::string>{"C:\\first\\|A", "C:\\first\\|B", "C:\\first\\|C"}));
+    const auto found = index->find(sj("クエスト"));
+    EXPECT_EQ(paths(*index, found),
+              (std::vector<std::string>{"C:\\last\\|A", "C:\\last\\|B", "C:\\last\\|C"}));
+    EXPECT_EQ(found, (std::vector<std::uint32_t>{40001, 80003, 120005}));
+    EXPECT_EQ(index->find("filler\\39999\\").size(), 3u);
+}
+
 TEST(CatalogueFind, AnIndexOutlivesTheTreeAndStopsWhenCancelled) {
     std::shared_ptr<const FindIndex> index;
     {
