@@ -247,7 +247,8 @@ public:
             return;
         }
         std::free(xcb_damage_query_version_reply(
-            conn, xcb_damage_query_version(conn, XCB_DAMAGE_MAJOR_VERSION, XCB_DAMAGE_MINOR_VERSION),
+            conn,
+            xcb_damage_query_version(conn, XCB_DAMAGE_MAJOR_VERSION, XCB_DAMAGE_MINOR_VERSION),
             nullptr));
         mNotify = ext->first_event + XCB_DAMAGE_NOTIFY;
         mDamage = xcb_generate_id(conn);
@@ -342,9 +343,8 @@ std::optional<std::vector<KeyTimes>> typeInRealWindow(xcb_connection_t* conn,
         return std::nullopt;
     }
     DamageWatch damage(conn, program.mainWindow());
-    if (!damage.valid() ||
-        !bench::RealProgram::xdotool(
-            {"windowfocus", "--sync", std::to_string(program.mainWindow())})) {
+    if (!damage.valid() || !bench::RealProgram::xdotool(
+                               {"windowfocus", "--sync", std::to_string(program.mainWindow())})) {
         std::fprintf(stderr, "%s: no damage extension, or the window took no focus\n", name);
         return std::nullopt;
     }
@@ -391,8 +391,8 @@ bool measureRealWindow(xcb_connection_t* conn, int count, double limit) {
         echo = std::max(echo, k.echo);
     }
     const std::string what = "find in the real window: a key's answer at " + size;
-    bool met = bench::print({what + ", median", bench::median(answers), limit, 1.0, "s",
-                             "the time a key may take"});
+    bool met = bench::print(
+        {what + ", median", bench::median(answers), limit, 1.0, "s", "the time a key may take"});
     met &= bench::print({what + ", longest", *std::max_element(answers.begin(), answers.end()),
                          limit, 1.0, "s", "the time a key may take"});
     met &= bench::print({"find in the real window: the box's longest echo at " + size, echo, limit,

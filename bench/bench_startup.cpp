@@ -160,8 +160,8 @@ int main(int, char** argv) {
             using bench::median;
             bool met = bench::print(
                 {"start-up, 100k items", median(t100k), median(base), 1.3, "s", reference});
-            met &=
-                bench::print({"start-up, 1M items", median(t1m), median(base), 1.5, "s", reference});
+            met &= bench::print(
+                {"start-up, 1M items", median(t1m), median(base), 1.5, "s", reference});
             met &= bench::print(
                 {"start-up memory, 1M items", median(mb1m), median(baseMb), 3, "MB", reference});
             met &= bench::print(

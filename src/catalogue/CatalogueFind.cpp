@@ -114,7 +114,7 @@ void appendFolded(std::string& out, std::string_view text) {
             char* to = out.data() + at;
             for (; i < end; ++i) {
                 const auto a = static_cast<unsigned char>(text[i]);
-                *to++ = a < 0x20                   ? ' '
+                *to++ = a < 0x20               ? ' '
                         : a >= 'A' && a <= 'Z' ? static_cast<char>(a + ('a' - 'A'))
                                                : static_cast<char>(a);
             }

@@ -65,9 +65,8 @@ private:
         std::size_t first = 0;           // its first entry's number
         std::vector<Entry> entries;      // while it is built
     };
-    static Part buildPart(const FindSource& source, std::size_t firstFolder,
-                          std::size_t endFolder, std::size_t mostEntries,
-                          const std::atomic<bool>* cancelled);
+    static Part buildPart(const FindSource& source, std::size_t firstFolder, std::size_t endFolder,
+                          std::size_t mostEntries, const std::atomic<bool>* cancelled);
 
     std::shared_ptr<const FindSource> mSource;
     std::vector<Entry> mEntries;

@@ -192,8 +192,7 @@ void PlayLog::readAhead() {
     if (mLoaded || mParsing.valid()) {
         return;
     }
-    mParsing = std::async(std::launch::async,
-                          [bytes = mFile.read()] { return parse(bytes); });
+    mParsing = std::async(std::launch::async, [bytes = mFile.read()] { return parse(bytes); });
 }
 
 void PlayLog::load() {

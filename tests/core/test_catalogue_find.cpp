@@ -105,7 +105,8 @@ TEST(CatalogueFind, ALargeCatalogueIsFoundInItsOrderAcrossItsParts) {
     };
     std::size_t total = 0;
     for (const char* name : {"A", "B", "C"}) {
-        auto bytes = std::make_shared<std::string>(record("C:\\first\\", std::string("Hit ") + name));
+        auto bytes =
+            std::make_shared<std::string>(record("C:\\first\\", std::string("Hit ") + name));
         for (int i = 0; i < 40000; ++i) {
             *bytes += record("C:\\filler\\" + std::to_string(i) + "\\", std::string(64, 'p'));
         }
