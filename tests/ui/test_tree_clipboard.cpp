@@ -7,6 +7,7 @@
 
 #include <QLineEdit>
 #include <QMimeData>
+#include <QScrollBar>
 #include <QToolTip>
 #include <QtTest>
 
@@ -74,6 +75,16 @@ private slots:
         const int nameWidth = editor->fontMetrics().horizontalAdvance(editor->text());
         QVERIFY2(editor->inputMethodQuery(Qt::ImCursorRectangle).toRect().center().x() >= nameWidth,
                  "the name's start is scrolled away");
+    }
+
+    // A name wider than the tree, added under a folder already open, is reached sideways.
+    void aLongNameAddedToAnOpenFolderIsReachedSideways() {
+        Fixture f;
+        f.show();
+        QVERIFY(f.tree()->isExpanded(f.indexOf(f.node("R"))));
+        QCOMPARE(f.tree()->horizontalScrollBar()->maximum(), 0);
+        f.workspace->catalogue().addFolder(f.node("R"), std::string(80, 'W'));
+        QTRY_VERIFY(f.tree()->horizontalScrollBar()->maximum() > 0);
     }
 
     void renameKeepsTheOldNameForAnEmptyTextAndRefusesTheRoot() {
