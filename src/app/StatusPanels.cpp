@@ -32,6 +32,12 @@ StatusPanels::StatusPanels(QStatusBar* bar, Catalogue& catalogue, const ProjectL
             showTitle(-1);
         }
     });
+    // The rest of a long find follows its first screen.
+    connect(mList, &QAbstractItemModel::rowsInserted, this, [this] {
+        if (mList->showsFound()) {
+            showCount();
+        }
+    });
 }
 
 StatusPanels::~StatusPanels() {

@@ -332,7 +332,8 @@ const std::string& FindIndex::folderPath(std::size_t entry) const {
 }
 
 std::vector<std::uint32_t> FindIndex::find(std::string_view text,
-                                           const std::atomic<bool>* cancelled) const {
+                                           const std::atomic<bool>* cancelled,
+                                           std::size_t earlyCount, const Early& early) const {
     const std::string needle = foldForFind(text);
     std::vector<std::uint32_t> found;
     if (needle.empty()) {
@@ -350,6 +351,9 @@ std::vector<std::uint32_t> FindIndex::find(std::string_view text,
             const std::size_t start = starts[entry];
             if (startsCharacter(folded.substr(start, at - start), at - start)) {
                 found.push_back(static_cast<std::uint32_t>(part.first + entry));
+                if (early && found.size() == earlyCount) {
+                    early(found);
+                }
                 if (cancelled && found.size() % 1024 == 0 && cancelled->load()) {
                     return {};
                 }

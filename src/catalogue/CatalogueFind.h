@@ -5,6 +5,7 @@
 #include <atomic>
 #include <cstddef>
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <string>
 #include <string_view>
@@ -49,9 +50,13 @@ public:
     const std::string& folderPath(std::size_t entry) const;
 
     // The entries whose title or path holds `text`, in the catalogue's order; none for a text
-    // that folds to nothing, or when `cancelled` turned true meanwhile.
+    // that folds to nothing, or when `cancelled` turned true meanwhile. `early`, when given, is
+    // told the first `earlyCount` entries as soon as that many are found: a list can show its
+    // first screen before a long search ends.
+    using Early = std::function<void(const std::vector<std::uint32_t>&)>;
     std::vector<std::uint32_t> find(std::string_view text,
-                                    const std::atomic<bool>* cancelled = nullptr) const;
+                                    const std::atomic<bool>* cancelled = nullptr,
+                                    std::size_t earlyCount = 0, const Early& early = {}) const;
 
 private:
     struct Entry {

@@ -123,6 +123,15 @@ TEST(CatalogueFind, ALargeCatalogueIsFoundInItsOrderAcrossItsParts) {
               (std::vector<std::string>{"C:\\last\\|A", "C:\\last\\|B", "C:\\last\\|C"}));
     EXPECT_EQ(found, (std::vector<std::uint32_t>{40001, 80003, 120005}));
     EXPECT_EQ(index->find("filler\\39999\\").size(), 3u);
+
+    // The first screen of a long search is told before it ends; a short one tells none early.
+    std::vector<std::uint32_t> early;
+    const auto filler =
+        index->find("filler", nullptr, 5, [&](const auto& first) { early = first; });
+    EXPECT_EQ(early, std::vector<std::uint32_t>(filler.begin(), filler.begin() + 5));
+    early.clear();
+    index->find("hit", nullptr, 5, [&](const auto& first) { early = first; });
+    EXPECT_TRUE(early.empty());
 }
 
 TEST(CatalogueFind, AnIndexOutlivesTheTreeAndStopsWhenCancelled) {

@@ -138,6 +138,26 @@ private slots:
         QTRY_COMPARE(f.listed(),
                      (QStringList{"C:\\A|R", "C:\\E|R", "C:\\C|R\\S", "C:\\Quest|R\\S\\T"}));
     }
+
+    // More rows than a screen come in two steps, the first screen then the rest after it.
+    void aLongAnswerListsEveryRowInOrder() {
+        std::vector<ProjectItem> many;
+        for (int i = 0; i < 300; ++i) {
+            many.push_back({"C:\\" + std::to_string(i), "quest", pk2000});
+        }
+        test::MainWindow w(
+            test::CatalogueTree().folder("R", many).folder(">S", {{"C:\\S", "quest", pk95}}));
+        w.show();
+        auto* model = w.list()->model();
+        const QAbstractItemModelTester checked(
+            model, QAbstractItemModelTester::FailureReportingMode::QtTest);
+        QTest::keyClick(w.list(), Qt::Key_F, Qt::ControlModifier);
+        QTest::keyClicks(control<QLineEdit>(w.form.get(), "FindBox"), "quest");
+        QTRY_COMPARE(model->rowCount(), 301);
+        QCOMPARE(model->index(299, 0).data().toString(), QStringLiteral("C:\\299"));
+        QCOMPARE(model->index(300, 2).data().toString(), QStringLiteral("R\\S"));
+        QCOMPARE(w.status(0), QStringLiteral("301個のプロジェクト"));
+    }
 };
 
 QTEST_MAIN(TestFind)

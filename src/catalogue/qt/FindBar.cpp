@@ -167,20 +167,38 @@ void FindBar::work() {
         if (!index || request.text.empty()) {
             continue;
         }
-        auto found = std::make_shared<FoundItems>(FoundItems{index, {}});
-        found->entries = index->find(request.text, &mOvertaken);
-        if (mOvertaken) {
-            continue;
+        const auto answer = [&](std::vector<std::uint32_t> entries, bool complete) {
+            auto found = std::make_shared<const FoundItems>(FoundItems{index, std::move(entries)});
+            QMetaObject::invokeMethod(
+                this, [this, id = request.id, found, complete] { show(id, found, complete); },
+                Qt::QueuedConnection);
+        };
+        // More than the tallest list shows: its rows stand in the window before the search of
+        // a large catalogue ends.
+        constexpr std::size_t kFirstScreen = 256;
+        auto entries = index->find(request.text, &mOvertaken, kFirstScreen,
+                                   [&](const std::vector<std::uint32_t>& first) {
+                                       if (!mOvertaken) {
+                                           answer(first, false);
+                                       }
+                                   });
+        if (!mOvertaken) {
+            answer(std::move(entries), true);
         }
-        QMetaObject::invokeMethod(
-            this, [this, id = request.id, found] { show(id, found); }, Qt::QueuedConnection);
     }
 }
 
-void FindBar::show(std::uint64_t id, std::shared_ptr<const FoundItems> found) {
+void FindBar::show(std::uint64_t id, std::shared_ptr<const FoundItems> found, bool complete) {
     if (id != mAsked || !isOpen()) {
         return;
     }
+    if (mShownEarly == id && mModel->showsFound()) {
+        mShownEarly = 0;
+        mModel->extendFound(std::move(found));
+        emit answered();
+        return;
+    }
+    mShownEarly = complete ? 0 : id;
     const bool entering = !mModel->showsFound();
     if (entering) {
         // Found rows are no rows of the folder: they are neither dragged nor sorted.
@@ -203,7 +221,9 @@ void FindBar::show(std::uint64_t id, std::shared_ptr<const FoundItems> found) {
             ProjectListModel::PathColumn,
             std::clamp(room, kNarrowestPath, std::max(kNarrowestPath, mPathWidth)));
     }
-    emit answered();
+    if (complete) {
+        emit answered();
+    }
 }
 
 void FindBar::showFolder() {

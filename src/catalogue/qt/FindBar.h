@@ -32,6 +32,8 @@ class ProjectListView;
 // The catalogue is taken on the window's thread (kept records shared, made items copied); a
 // worker of the bar's own folds it into an index and searches it. Only the latest text is
 // searched: a search a newer text overtakes stops, and an answer for an older text is dropped.
+// A search that finds more than a screen of rows shows that screen at once and the rest when it
+// ends.
 class FindBar : public QWidget, private CatalogueListener {
     Q_OBJECT
 public:
@@ -64,7 +66,8 @@ private:
 
     void ask(const QString& text);
     void post(Request request);
-    void show(std::uint64_t id, std::shared_ptr<const FoundItems> found);
+    // `complete` false: the first rows of a long search, the rest to come.
+    void show(std::uint64_t id, std::shared_ptr<const FoundItems> found, bool complete);
     void showFolder();
     void work();
 
@@ -90,6 +93,7 @@ private:
     bool mStale = true;
     bool mSelecting = false;
     std::uint64_t mAsked = 0;
+    std::uint64_t mShownEarly = 0; // the text whose first rows alone are shown
     // How the list was before it showed found rows.
     bool mListDrags = false;
     bool mHeaderClicks = false;

@@ -44,6 +44,22 @@ void ProjectListModel::showFound(std::shared_ptr<const FoundItems> found) {
     endResetModel();
 }
 
+void ProjectListModel::extendFound(std::shared_ptr<const FoundItems> found) {
+    const int shown = rowCount();
+    const int all = static_cast<int>(std::min<std::size_t>(found->entries.size(), INT_MAX));
+    if (!mFound || mHidden || all < shown) {
+        showFound(std::move(found));
+        return;
+    }
+    if (all == shown) {
+        mFound = std::move(found);
+        return;
+    }
+    beginInsertRows({}, shown, all - 1);
+    mFound = std::move(found);
+    endInsertRows();
+}
+
 const ProjectItem* ProjectListModel::item(int row) const {
     if (!mFound) {
         return mCatalogue.row(row);

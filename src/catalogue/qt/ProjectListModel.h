@@ -34,6 +34,9 @@ public:
     // leave them be.
     void showFound(std::shared_ptr<const FoundItems> found);
     bool showsFound() const { return mFound != nullptr; }
+    // The rest of a find whose first rows are shown: they stay as they are, with their
+    // selection, and the others follow them.
+    void extendFound(std::shared_ptr<const FoundItems> found);
     // The item of a row, of the folder or of the find; nullptr out of range.
     const ProjectItem* item(int row) const;
 
