@@ -89,56 +89,65 @@ bool isTrailByte(unsigned char c) {
     return c >= 0x40 && c <= 0xFC && c != 0x7F;
 }
 
-void putAscii(std::string& out, unsigned char c) {
-    if (c < 0x20) {
-        out += ' ';
-    } else {
-        out += static_cast<char>(c >= 'A' && c <= 'Z' ? c + ('a' - 'A') : c);
-    }
+char foldedAscii(unsigned char c) {
+    return c < 0x20 ? ' ' : static_cast<char>(c >= 'A' && c <= 'Z' ? c + ('a' - 'A') : c);
 }
 
-// Folds onto the end of `out`. A lead byte without its trail becomes a blank, so that every lead
-// byte of the result opens a whole character and a walk over it never steps past a field.
-void appendFolded(std::string& out, std::string_view text) {
-    const std::size_t n = text.size();
-    for (std::size_t i = 0; i < n;) {
-        const auto c = static_cast<unsigned char>(text[i]);
+// Folds `text` to `to`, which has room for twice its bytes and 16 more, and gives the end. A
+// lead byte without its trail becomes a blank, so that every lead byte of the result opens a
+// whole character and a walk over it never steps past a field.
+char* foldInto(char* to, std::string_view text) {
+    const char* from = text.data();
+    const char* const end = from + text.size();
+    while (from < end) {
+#if defined(__SSE2__)
+        // Most of a catalogue is ASCII paths: sixteen bytes of it are folded at once. Bytes
+        // after the first that is not ASCII are stored too, and written over next.
+        if (end - from >= 16) {
+            const __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i*>(from));
+            const __m128i upper = _mm_and_si128(_mm_cmpgt_epi8(v, _mm_set1_epi8('A' - 1)),
+                                                _mm_cmplt_epi8(v, _mm_set1_epi8('Z' + 1)));
+            const __m128i lowered = _mm_add_epi8(v, _mm_and_si128(upper, _mm_set1_epi8(0x20)));
+            // Signed: the bytes from 0x80 on count as below 0x20 too, and are not kept.
+            const __m128i control = _mm_cmplt_epi8(v, _mm_set1_epi8(0x20));
+            const __m128i folded = _mm_or_si128(_mm_andnot_si128(control, lowered),
+                                                _mm_and_si128(control, _mm_set1_epi8(' ')));
+            _mm_storeu_si128(reinterpret_cast<__m128i*>(to), folded);
+            const auto high = static_cast<unsigned>(_mm_movemask_epi8(v));
+            const int ascii = high == 0 ? 16 : std::countr_zero(high);
+            from += ascii;
+            to += ascii;
+            if (ascii == 16) {
+                continue;
+            }
+        }
+#endif
+        const auto c = static_cast<unsigned char>(*from);
         if (c < 0x80) {
-            // Most of a catalogue is ASCII paths: a run of it is folded in one go.
-            std::size_t end = i + 1;
-            while (end < n && static_cast<unsigned char>(text[end]) < 0x80) {
-                ++end;
-            }
-            const std::size_t at = out.size();
-            out.resize(at + (end - i));
-            char* to = out.data() + at;
-            for (; i < end; ++i) {
-                const auto a = static_cast<unsigned char>(text[i]);
-                *to++ = a < 0x20               ? ' '
-                        : a >= 'A' && a <= 'Z' ? static_cast<char>(a + ('a' - 'A'))
-                                               : static_cast<char>(a);
-            }
+            *to++ = foldedAscii(c);
+            ++from;
             continue;
         }
-        const auto next = i + 1 < n ? static_cast<unsigned char>(text[i + 1]) : 0;
+        const auto next = from + 1 < end ? static_cast<unsigned char>(from[1]) : 0;
         if (c >= 0xA1 && c <= 0xDF) {
             const auto [full, joined] = fullKana(c, next);
-            out += static_cast<char>(full >> 8);
-            out += static_cast<char>(full & 0xFF);
-            i += joined ? 2 : 1;
+            *to++ = static_cast<char>(full >> 8);
+            *to++ = static_cast<char>(full & 0xFF);
+            from += joined ? 2 : 1;
         } else if (cp932::isLeadByte(c) && isTrailByte(next)) {
             if (const char ascii = asciiOfWide(c, next)) {
-                putAscii(out, static_cast<unsigned char>(ascii));
+                *to++ = foldedAscii(static_cast<unsigned char>(ascii));
             } else {
-                out += static_cast<char>(c);
-                out += static_cast<char>(next);
+                *to++ = static_cast<char>(c);
+                *to++ = static_cast<char>(next);
             }
-            i += 2;
+            from += 2;
         } else {
-            out += cp932::isLeadByte(c) ? ' ' : static_cast<char>(c);
-            ++i;
+            *to++ = cp932::isLeadByte(c) ? ' ' : static_cast<char>(c);
+            ++from;
         }
     }
+    return to;
 }
 
 // Whether `at` is where a character of the folded text starts. A byte outside the lead bytes
@@ -186,9 +195,8 @@ constexpr char kFieldSep = 0x1C;
 } // namespace
 
 std::string foldForFind(std::string_view cp932) {
-    std::string out;
-    out.reserve(cp932.size());
-    appendFolded(out, cp932);
+    std::string out(2 * cp932.size() + 16, '\0');
+    out.resize(static_cast<std::size_t>(foldInto(out.data(), cp932) - out.data()));
     return out;
 }
 
@@ -213,6 +221,7 @@ std::shared_ptr<const FindSource> findSource(const FolderTree& tree) {
             return;
         }
         FindSource::Folder folder;
+        folder.count = items.size();
         for (const std::string& name : names) {
             folder.path += folder.path.empty() ? name : "\\" + name;
         }
@@ -240,6 +249,19 @@ std::shared_ptr<const FindSource> findSource(const FolderTree& tree) {
     return source;
 }
 
+char* FindIndex::FoldedText::room(std::size_t bytes) {
+    if (mCapacity - mSize < bytes) {
+        const std::size_t capacity = std::max(mSize + bytes, mCapacity + mCapacity / 2);
+        auto grown = std::make_unique_for_overwrite<char[]>(capacity);
+        if (mSize > 0) {
+            std::memcpy(grown.get(), mBytes.get(), mSize);
+        }
+        mBytes = std::move(grown);
+        mCapacity = capacity;
+    }
+    return mBytes.get() + mSize;
+}
+
 FindIndex::Part FindIndex::buildPart(const FindSource& source, std::size_t firstFolder,
                                      std::size_t endFolder, std::size_t mostEntries,
                                      const std::atomic<bool>* cancelled) {
@@ -248,11 +270,10 @@ FindIndex::Part FindIndex::buildPart(const FindSource& source, std::size_t first
     std::size_t bytes = 0;
     std::size_t records = 0;
     for (std::size_t f = firstFolder; f < endFolder; ++f) {
-        const std::string_view r = source.folders[f].records;
-        bytes += r.size();
-        records += static_cast<std::size_t>(std::count(r.begin(), r.end(), kRecordEnd));
+        bytes += source.folders[f].records.size();
+        records += source.folders[f].count;
     }
-    part.folded.reserve(bytes + bytes / 8);
+    part.folded.room(bytes + bytes / 8 + 2 * records);
     part.starts.reserve(std::min(records, mostEntries) + 1);
     part.entries.reserve(std::min(records, mostEntries));
     for (std::size_t f = firstFolder; f < endFolder; ++f) {
@@ -269,10 +290,13 @@ FindIndex::Part FindIndex::buildPart(const FindSource& source, std::size_t first
                 continue;
             }
             part.starts.push_back(part.folded.size());
-            appendFolded(part.folded, fields->title);
-            part.folded += '\n';
-            appendFolded(part.folded, fields->path);
-            part.folded += '\n';
+            // Folding at most doubles a text, and writes up to 16 bytes past its end.
+            char* to = part.folded.room(2 * record.size() + 32);
+            to = foldInto(to, fields->title);
+            *to++ = '\n';
+            to = foldInto(to, fields->path);
+            *to++ = '\n';
+            part.folded.written(to);
             part.entries.push_back({record, static_cast<std::uint32_t>(f)});
         }
     }
@@ -313,22 +337,27 @@ std::shared_ptr<const FindIndex> FindIndex::build(std::shared_ptr<const FindSour
         return nullptr;
     }
     for (Part& part : index->mParts) {
-        part.first = index->mEntries.size();
-        index->mEntries.insert(index->mEntries.end(), part.entries.begin(), part.entries.end());
-        part.entries = {};
+        part.first = index->mSize;
+        index->mSize += part.entries.size();
     }
     index->mSource = std::move(source);
     return index;
 }
 
+const FindIndex::Entry& FindIndex::entryAt(std::size_t entry) const {
+    const auto part = std::find_if(mParts.rbegin(), mParts.rend(),
+                                   [&](const Part& p) { return p.first <= entry; });
+    return part->entries[entry - part->first];
+}
+
 ProjectItem FindIndex::item(std::size_t entry) const {
-    const auto fields = recordFields(mEntries[entry].record);
+    const auto fields = recordFields(entryAt(entry).record);
     return fields ? ProjectItem{std::string(fields->path), std::string(fields->title), fields->kind}
                   : ProjectItem{};
 }
 
 const std::string& FindIndex::folderPath(std::size_t entry) const {
-    return mSource->folders[mEntries[entry].folder].path;
+    return mSource->folders[entryAt(entry).folder].path;
 }
 
 std::vector<std::uint32_t> FindIndex::find(std::string_view text,
@@ -340,7 +369,7 @@ std::vector<std::uint32_t> FindIndex::find(std::string_view text,
         return found;
     }
     for (const Part& part : mParts) {
-        const std::string_view folded = part.folded;
+        const std::string_view folded = part.folded.view();
         const std::vector<std::size_t>& starts = part.starts;
         // Hits come in order, so the entry of each is found walking on from the last one's.
         std::size_t entry = 0;

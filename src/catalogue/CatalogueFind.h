@@ -32,6 +32,7 @@ struct FindSource {
         std::string path; // the folder's names from the top, parted by backslashes
         std::shared_ptr<const void> bytes;
         std::string_view records; // inside bytes: Path 1C Title 1C [kind] 1D each
+        std::size_t count = 0;    // its items, to size the index by
     };
     std::vector<Folder> folders;
 };
@@ -45,7 +46,7 @@ public:
     static std::shared_ptr<const FindIndex> build(std::shared_ptr<const FindSource> source,
                                                   const std::atomic<bool>* cancelled = nullptr);
 
-    std::size_t size() const { return mEntries.size(); }
+    std::size_t size() const { return mSize; }
     ProjectItem item(std::size_t entry) const;
     const std::string& folderPath(std::size_t entry) const;
 
@@ -63,18 +64,34 @@ private:
         std::string_view record;
         std::uint32_t folder;
     };
+    // Folded bytes, written in place: a block of a hundred megabytes is neither zeroed first
+    // nor grown by copies.
+    class FoldedText {
+    public:
+        std::string_view view() const { return {mBytes.get(), mSize}; }
+        std::size_t size() const { return mSize; }
+        // Where `bytes` more may be written; `written` then says where they ended.
+        char* room(std::size_t bytes);
+        void written(const char* end) { mSize = static_cast<std::size_t>(end - mBytes.get()); }
+
+    private:
+        std::unique_ptr<char[]> mBytes;
+        std::size_t mSize = 0;
+        std::size_t mCapacity = 0;
+    };
     // The entries of a run of folders.
     struct Part {
-        std::string folded;              // per entry: folded title, 0A, folded path, 0A
+        FoldedText folded;               // per entry: folded title, 0A, folded path, 0A
         std::vector<std::size_t> starts; // where each entry's folded text starts, then the end
         std::size_t first = 0;           // its first entry's number
-        std::vector<Entry> entries;      // while it is built
+        std::vector<Entry> entries;
     };
+    const Entry& entryAt(std::size_t entry) const;
     static Part buildPart(const FindSource& source, std::size_t firstFolder, std::size_t endFolder,
                           std::size_t mostEntries, const std::atomic<bool>* cancelled);
 
     std::shared_ptr<const FindSource> mSource;
-    std::vector<Entry> mEntries;
+    std::size_t mSize = 0;
     std::vector<Part> mParts;
 };
 

@@ -53,6 +53,16 @@ TEST(CatalogueFind, FoldsAndMatchesAsAJapaneseUserReads) {
         EXPECT_EQ(holdsFolded(foldForFind(m.text), foldForFind(m.needle)), m.found);
     }
     EXPECT_EQ(foldForFind(sj("ｶﾞｷﾞﾊﾟＡｚ０")), sj("ガギパaz0"));
+
+    // Long texts are folded sixteen bytes at a time: each kind of byte at every place of a block,
+    // with the neighbours of the letters' and controls' ranges.
+    for (std::size_t at = 0; at < 20; ++at) {
+        SCOPED_TRACE(at);
+        EXPECT_EQ(foldForFind(std::string(at, 'Q') + sj("ｶﾞＡ") + "\x01@AZ[`az{\x1F \x7F" +
+                              std::string(16, 'B') + sj("ｶ")),
+                  std::string(at, 'q') + sj("ガ") + "a @az[`az{  \x7F" + std::string(16, 'b') +
+                      sj("カ"));
+    }
 }
 
 struct Catalogue {
@@ -114,8 +124,16 @@ TEST(CatalogueFind, ALargeCatalogueIsFoundInItsOrderAcrossItsParts) {
         total += 40002;
         source->folders.push_back({name, bytes, *bytes});
     }
+    // Half-width kana take twice their bytes folded: the index outgrows its first guess.
+    auto kana = std::make_shared<std::string>();
+    for (int i = 0; i < 2000; ++i) {
+        *kana += record("K\\", sj("ﾃｽﾄﾃｽﾄﾃｽﾄ"));
+    }
+    source->folders.push_back({"K", kana, *kana});
+    total += 2000;
     const auto index = FindIndex::build(source);
     ASSERT_EQ(index->size(), total);
+    EXPECT_EQ(index->find(sj("テストテストテスト")).size(), 2000u);
     EXPECT_EQ(paths(*index, index->find("hit")),
               (std::vector<std::string>{"C:\\first\\|A", "C:\\first\\|B", "C:\\first\\|C"}));
     const auto found = index->find(sj("クエスト"));
