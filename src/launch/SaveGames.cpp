@@ -53,8 +53,7 @@ std::optional<double> timeField(std::string_view data) {
     for (std::size_t i = data.size(); i-- > 0;) {
         bits = bits << 8 | static_cast<std::uint8_t>(data[i]);
     }
-    const auto days = std::bit_cast<double>(bits);
-    return saneTime(days) ? std::optional<double>(days) : std::nullopt;
+    return std::bit_cast<double>(bits);
 }
 
 std::optional<SaveGame> readTitle(std::string_view data) {
@@ -63,10 +62,14 @@ std::optional<SaveGame> readTitle(std::string_view data) {
     bool sane = true;
     while (const std::optional<LcfChunk> field = nextChunk(title)) {
         switch (field->id) {
-        case kTimeField:
-            save.saved = timeField(field->data);
-            sane = sane && save.saved;
+        case kTimeField: {
+            // Some runtimes write a time no clock shows, such as 1.0: the save loads all the
+            // same, so it is read, only not as saved at any time.
+            const std::optional<double> days = timeField(field->data);
+            sane = sane && days;
+            save.saved = days && saneTime(*days) ? days : std::nullopt;
             break;
+        }
         case kHeroNameField:
             save.hero = shownName(field->data, kLongestHeroName);
             break;
