@@ -68,8 +68,8 @@ public:
         if (!item)
             return;
         if (mDuplicates)
-            mDuplicates->add(item->Path);
-        mCatalogue.addFoundItem(std::move(item->Path), std::move(item->Title), item->Kind);
+            mDuplicates->add(item->path);
+        mCatalogue.addFoundItem(std::move(item->path), std::move(item->title), item->kind);
     }
 
 private:

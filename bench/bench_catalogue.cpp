@@ -44,7 +44,7 @@ void buildCatalogue(Catalogue& catalogue) {
         for (int i = 0; i < kItems; ++i) {
             TreeNode* folder = folders[static_cast<std::size_t>(i % kFolders)];
             std::string name = "Project_" + std::string(static_cast<std::size_t>(i % 28), 'x');
-            folder->folder.Items.push_back(
+            folder->folder.items.push_back(
                 {"Z:\\home\\user\\Games\\" + name + std::to_string(i) + "\\",
                  titles[static_cast<std::size_t>(i) % titles.size()] + std::to_string(i),
                  i % 2 ? pk95 : pk2000});
@@ -130,7 +130,7 @@ int main() {
     std::size_t items = 0;
     const double open = bench::seconds([&] {
         for (TreeNode* node : opened.tree().preOrder())
-            items += node->folder.Items.items().size();
+            items += node->folder.items.items().size();
     });
     std::fprintf(stderr, "opening all %zu items after the load: %.1f ms\n", items, open * 1000);
 

@@ -74,7 +74,7 @@ std::string catalogueBytes(const std::vector<ProjectItem>& items, int folders) {
             all.push_back(tree.append(root, sj("フォルダ") + std::to_string(all.size())));
         }
         for (std::size_t i = 0; i < items.size(); ++i) {
-            all[i % all.size()]->folder.Items.push_back(items[i]);
+            all[i % all.size()]->folder.items.push_back(items[i]);
         }
     });
     return serializeCatalogue(catalogue.tree());
@@ -144,8 +144,8 @@ std::size_t matching(const std::vector<ProjectItem>& items, const std::string& w
     const std::string needle = foldForFind(word);
     std::size_t n = 0;
     for (const ProjectItem& item : items) {
-        n += holdsFolded(foldForFind(item.Title), needle) ||
-             holdsFolded(foldForFind(item.Path), needle);
+        n += holdsFolded(foldForFind(item.title), needle) ||
+             holdsFolded(foldForFind(item.path), needle);
     }
     return n;
 }

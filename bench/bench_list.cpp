@@ -153,18 +153,18 @@ std::vector<std::string> sortedPaths(const std::vector<ProjectItem>& items) {
     std::vector<std::string> keys;
     keys.reserve(items.size());
     for (const auto& item : items) {
-        keys.push_back(localeSortKey(item.Path));
+        keys.push_back(localeSortKey(item.path));
     }
     std::vector<std::size_t> order(items.size());
     std::iota(order.begin(), order.end(), 0);
     std::sort(order.begin(), order.end(), [&](std::size_t a, std::size_t b) {
         const int c = keys[a].compare(keys[b]);
-        return c != 0 ? c < 0 : items[a].Path < items[b].Path;
+        return c != 0 ? c < 0 : items[a].path < items[b].path;
     });
     std::vector<std::string> paths;
     paths.reserve(items.size());
     for (std::size_t i : order) {
-        paths.push_back(items[i].Path);
+        paths.push_back(items[i].path);
     }
     return paths;
 }
@@ -206,10 +206,10 @@ bool millionSort(const std::vector<ProjectItem>& items) {
         totals.push_back(bench::since(begin));
         const int lastRow = list.catalogue.rowCount() - 1;
         sorted = sorted && lastRow + 1 == static_cast<int>(items.size()) &&
-                 list.catalogue.row(0)->Path == expected.front() &&
-                 list.catalogue.row(lastRow / 2)->Path ==
+                 list.catalogue.row(0)->path == expected.front() &&
+                 list.catalogue.row(lastRow / 2)->path ==
                      expected[static_cast<std::size_t>(lastRow / 2)] &&
-                 list.catalogue.row(lastRow)->Path == expected.back();
+                 list.catalogue.row(lastRow)->path == expected.back();
     }
     if (!sorted)
         std::fprintf(stderr, "1,000,000 rows: the click did not sort the rows by path\n");
@@ -247,9 +247,9 @@ bool millionPaste(const std::vector<ProjectItem>& million, const std::vector<Pro
         // The block stands reversed before the focused row.
         placed = placed &&
                  list.catalogue.rowCount() == static_cast<int>(million.size() + copied.size()) &&
-                 list.catalogue.row(focused)->Path == copied.back().Path &&
-                 list.catalogue.row(focused + static_cast<int>(copied.size()))->Path ==
-                     million[static_cast<std::size_t>(focused)].Path;
+                 list.catalogue.row(focused)->path == copied.back().path &&
+                 list.catalogue.row(focused + static_cast<int>(copied.size()))->path ==
+                     million[static_cast<std::size_t>(focused)].path;
     }
     if (!placed)
         std::fprintf(stderr, "the paste did not put the items where they belong\n");
@@ -289,15 +289,15 @@ int main(int argc, char** argv) {
         const std::vector<std::string> descending(expected.rbegin(), expected.rend());
         const double keys = bench::medianSeconds([&] {
             for (const auto& item : items) {
-                (void)localeSortKey(item.Path);
+                (void)localeSortKey(item.path);
             }
         });
         std::fprintf(stderr, "making the 100,000 keys: %.1f ms\n", keys * 1000);
 
         auto ends = [&](const std::vector<std::string>& order) {
             const int last = list.catalogue.rowCount() - 1;
-            return last == kRows - 1 && list.catalogue.row(0)->Path == order.front() &&
-                   list.catalogue.row(last)->Path == order.back();
+            return last == kRows - 1 && list.catalogue.row(0)->path == order.front() &&
+                   list.catalogue.row(last)->path == order.back();
         };
         const struct {
             int column;

@@ -29,7 +29,7 @@ long itemsStored(const fsys::path& file) {
         return -1;
     long items = 0;
     tree.forEachPreOrder(
-        [&](TreeNode& node, int) { items += static_cast<long>(node.folder.Items.size()); });
+        [&](TreeNode& node, int) { items += static_cast<long>(node.folder.items.size()); });
     return items;
 }
 

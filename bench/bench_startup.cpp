@@ -35,7 +35,7 @@ std::string catalogueBytes(int folders, int items) {
         }
         for (int i = 0; i < items; ++i) {
             std::string name = "Project_" + std::string(static_cast<std::size_t>(i % 28), 'x');
-            all[static_cast<std::size_t>(i % folders)]->folder.Items.push_back(
+            all[static_cast<std::size_t>(i % folders)]->folder.items.push_back(
                 {"Z:\\home\\user\\Games\\" + name + std::to_string(i) + "\\",
                  titles[static_cast<std::size_t>(i) % titles.size()] + std::to_string(i),
                  i % 2 ? pk95 : pk2000});

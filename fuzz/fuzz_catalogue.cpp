@@ -23,7 +23,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     for (std::size_t i = 0; i < a.size(); ++i) {
         FUZZ_CHECK(a[i]->name == b[i]->name);
         FUZZ_CHECK(tree.childCount(a[i]) == again.childCount(b[i]));
-        FUZZ_CHECK(a[i]->folder.Items == b[i]->folder.Items);
+        FUZZ_CHECK(a[i]->folder.items == b[i]->folder.items);
     }
     FUZZ_CHECK(serializeCatalogue(again) == first);
     return 0;

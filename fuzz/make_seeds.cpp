@@ -138,9 +138,9 @@ int main(int argc, char** argv) {
     TreeNode* rpg = tree.append(root, "RPG");
     tree.append(rpg, sj("日本語のフォルダ"));
     tree.append(nullptr, "second");
-    rpg->folder.Items.push_back({"C:\\Games\\A\\", "A", pk2000});
-    rpg->folder.Items.push_back({sj("Z:\\home\\me\\表示\\"), sj("表示"), pk95});
-    root->folder.Items.push_back({"D:\\x\\", "", pkNone});
+    rpg->folder.items.push_back({"C:\\Games\\A\\", "A", pk2000});
+    rpg->folder.items.push_back({sj("Z:\\home\\me\\表示\\"), sj("表示"), pk95});
+    root->folder.items.push_back({"D:\\x\\", "", pkNone});
     seed("catalogue", "tree", serializeCatalogue(tree));
     FolderTree empty;
     seed("catalogue", "empty", serializeCatalogue(empty));

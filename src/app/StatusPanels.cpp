@@ -52,7 +52,7 @@ void StatusPanels::showCount() {
 
 void StatusPanels::showTitle(int row) {
     const ProjectItem* item = row < 0 ? nullptr : mList->item(row);
-    mTitle->setText(item ? qsShown(item->Title) : QString());
+    mTitle->setText(item ? qsShown(item->title) : QString());
 }
 
 void StatusPanels::selectionAboutToChange(TreeNode*) {

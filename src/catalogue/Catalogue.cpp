@@ -16,10 +16,10 @@ namespace {
 // Every item enters through here, from a search, a paste or another folder: a separator in
 // its texts or its kind byte would break the file's framing at the next close.
 ProjectItem storable(ProjectItem item) {
-    item.Path = storableText(item.Path);
-    item.Title = storableText(item.Title);
-    if (item.Kind == 0x1D || item.Kind == 0x1E) {
-        item.Kind = pkNone;
+    item.path = storableText(item.path);
+    item.title = storableText(item.title);
+    if (item.kind == 0x1D || item.kind == 0x1E) {
+        item.kind = pkNone;
     }
     return item;
 }
@@ -46,14 +46,14 @@ void Catalogue::selectFolder(TreeNode* node) {
 }
 
 int Catalogue::rowCount() const {
-    return mSelected ? static_cast<int>(mSelected->folder.Items.size()) : 0;
+    return mSelected ? static_cast<int>(mSelected->folder.items.size()) : 0;
 }
 
 const ProjectItem* Catalogue::row(int i) const {
     if (!mSelected || i < 0 || i >= rowCount()) {
         return nullptr;
     }
-    return &mSelected->folder.Items[static_cast<std::size_t>(i)];
+    return &mSelected->folder.items[static_cast<std::size_t>(i)];
 }
 
 void Catalogue::addFoundItem(std::string path, std::string title, ProjectKind kind) {
@@ -62,7 +62,7 @@ void Catalogue::addFoundItem(std::string path, std::string title, ProjectKind ki
     }
     const int at = rowCount();
     notify([&](CatalogueListener& l) { l.itemsAboutToBeInserted(at, at); });
-    mSelected->folder.Items.push_back(storable({std::move(path), std::move(title), kind}));
+    mSelected->folder.items.push_back(storable({std::move(path), std::move(title), kind}));
     notify([](CatalogueListener& l) { l.itemsInserted(); });
 }
 
@@ -76,7 +76,7 @@ void Catalogue::insertItem(int row, ProjectItem item) {
     }
     const int at = std::clamp(row, 0, rowCount());
     notify([&](CatalogueListener& l) { l.itemsAboutToBeInserted(at, at); });
-    auto& items = mSelected->folder.Items;
+    auto& items = mSelected->folder.items;
     items.insert(items.begin() + at, storable(std::move(item)));
     notify([](CatalogueListener& l) { l.itemsInserted(); });
 }
@@ -91,7 +91,7 @@ void Catalogue::insertItems(int row, std::vector<ProjectItem> block) {
         item = storable(std::move(item));
     }
     notify([&](CatalogueListener& l) { l.itemsAboutToBeInserted(at, last); });
-    auto& items = mSelected->folder.Items;
+    auto& items = mSelected->folder.items;
     items.insert(items.begin() + at, std::make_move_iterator(block.begin()),
                  std::make_move_iterator(block.end()));
     notify([](CatalogueListener& l) { l.itemsInserted(); });
@@ -101,7 +101,7 @@ void Catalogue::removeSelectedItems(const std::vector<int>& selectedRows) {
     if (!mSelected) {
         return;
     }
-    auto& items = mSelected->folder.Items;
+    auto& items = mSelected->folder.items;
     const int count = rowCount();
     std::vector<char> selected(static_cast<std::size_t>(count), 0);
     int n = 0;
@@ -156,7 +156,7 @@ void Catalogue::clearSelectedFolder() {
         return;
     }
     notify([](CatalogueListener& l) { l.itemsAboutToReset(); });
-    mSelected->folder.Items.clear();
+    mSelected->folder.items.clear();
     notify([](CatalogueListener& l) { l.itemsReset(); });
 }
 
@@ -173,15 +173,15 @@ void Catalogue::sortSelected(const SortKey& key, bool descending) {
         return;
     }
     std::vector<const std::string*> paths;
-    paths.reserve(mSelected->folder.Items.size());
-    for (const ProjectItem& item : mSelected->folder.Items.items()) {
-        paths.push_back(&item.Path);
+    paths.reserve(mSelected->folder.items.size());
+    for (const ProjectItem& item : mSelected->folder.items.items()) {
+        paths.push_back(&item.path);
     }
     applyOrder(mSelected, sortedOrder(paths, key, descending));
 }
 
 void Catalogue::applyOrder(TreeNode* folder, const std::vector<std::size_t>& order) {
-    auto& items = folder->folder.Items.items();
+    auto& items = folder->folder.items.items();
     if (order.size() != items.size()) {
         return;
     }
@@ -260,13 +260,13 @@ void Catalogue::appendItems(TreeNode* folder, const std::vector<ProjectItem>& it
         return;
     }
     const bool shown = folder == mSelected;
-    const int first = static_cast<int>(folder->folder.Items.size());
+    const int first = static_cast<int>(folder->folder.items.size());
     const int last = first + static_cast<int>(items.size()) - 1;
     if (shown) {
         notify([&](CatalogueListener& l) { l.itemsAboutToBeInserted(first, last); });
     }
     for (const ProjectItem& item : items) {
-        folder->folder.Items.push_back(storable(item));
+        folder->folder.items.push_back(storable(item));
     }
     if (shown) {
         notify([](CatalogueListener& l) { l.itemsInserted(); });

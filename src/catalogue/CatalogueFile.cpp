@@ -286,18 +286,18 @@ void readTreeText(FolderTree& tree, std::string_view stored) {
 std::string itemListsText(const FolderTree& tree) {
     std::string out;
     tree.forEachPreOrder([&out](TreeNode& node, int) {
-        if (const auto kept = node.folder.Items.keptRecords()) {
+        if (const auto kept = node.folder.items.keptRecords()) {
             out += *kept;
             out += kGroupEnd;
             return;
         }
-        for (const auto& item : node.folder.Items) {
-            out += item.Path;
+        for (const auto& item : node.folder.items) {
+            out += item.path;
             out += kFieldSep;
-            out += item.Title;
+            out += item.title;
             out += kFieldSep;
-            if (item.Kind != pkNone) {
-                out += static_cast<char>(item.Kind);
+            if (item.kind != pkNone) {
+                out += static_cast<char>(item.kind);
             }
             out += kRecordEnd;
         }
@@ -317,11 +317,11 @@ void readItemLists(FolderTree& tree, std::string_view block, const KeptBytes& ke
         const Group group = checkGroup(p, controls, end, p);
         ++p;
         if (!group.writerForm) {
-            parseGroup(group.records, node->folder.Items.items());
+            parseGroup(group.records, node->folder.items.items());
         } else if (group.count > 0) {
             const std::string_view records(kept.at + (group.records.data() - block.data()),
                                            group.records.size());
-            node->folder.Items.keepRecords(kept.owner, records, group.count);
+            node->folder.items.keepRecords(kept.owner, records, group.count);
         }
     }
 }
@@ -446,7 +446,7 @@ void MappedRecords::moveInto(FolderTree& tree) {
     const bool unchanged = mCopying.get();
     const char* const mapped = mFile.bytes.data();
     tree.forEachPreOrder([&](TreeNode& node, int) {
-        ItemList& items = node.folder.Items;
+        ItemList& items = node.folder.items;
         const auto kept = items.keptRecords();
         if (!kept || items.keptFile() != mFile.owner) {
             return;

@@ -216,7 +216,7 @@ std::shared_ptr<const FindSource> findSource(const FolderTree& tree) {
     tree.forEachPreOrder([&](TreeNode& node, int depth) {
         names.resize(static_cast<std::size_t>(depth));
         names.push_back(node.name);
-        const ItemList& items = node.folder.Items;
+        const ItemList& items = node.folder.items;
         if (items.empty()) {
             return;
         }
@@ -231,13 +231,13 @@ std::shared_ptr<const FindSource> findSource(const FolderTree& tree) {
         } else {
             auto copied = std::make_shared<std::string>();
             for (const ProjectItem& item : items) {
-                *copied += item.Path;
+                *copied += item.path;
                 *copied += kFieldSep;
-                *copied += item.Title;
+                *copied += item.title;
                 *copied += kFieldSep;
                 // Kind 0 is stored as none; a kind that would end the record is shown as none.
-                if (item.Kind != pkNone && item.Kind != kRecordEnd) {
-                    *copied += static_cast<char>(item.Kind);
+                if (item.kind != pkNone && item.kind != kRecordEnd) {
+                    *copied += static_cast<char>(item.kind);
                 }
                 *copied += kRecordEnd;
             }

@@ -110,7 +110,7 @@ private:
 
 // The data of one folder.
 struct FolderNode {
-    ItemList Items;
+    ItemList items;
 };
 
 } // namespace tavrin

@@ -8,9 +8,9 @@ namespace tavrin {
 std::string itemDataOf(const std::vector<ProjectItem>& items) {
     std::string out;
     for (const auto& item : items) {
-        out += item.Path;
+        out += item.path;
         out += '\x1C';
-        out += item.Title;
+        out += item.title;
         out += '\n';
     }
     out += '\0';
@@ -20,7 +20,7 @@ std::string itemDataOf(const std::vector<ProjectItem>& items) {
 std::string plainTextOf(const std::vector<ProjectItem>& items) {
     std::string out;
     for (const auto& item : items) {
-        out += item.Path;
+        out += item.path;
         out += "\r\n";
     }
     return out;

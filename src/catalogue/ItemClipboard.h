@@ -14,8 +14,8 @@ std::string itemDataOf(const std::vector<ProjectItem>& items);
 std::string plainTextOf(const std::vector<ProjectItem>& items);
 
 struct PastedItem {
-    std::string Path;
-    std::string Title;
+    std::string path;
+    std::string title;
 };
 // Lines up to the first zero byte; each split at its last 1C (none: empty path, the line as
 // title).

@@ -14,9 +14,9 @@ enum ProjectKind : std::int8_t {
 };
 
 struct ProjectItem {
-    std::string Path; // the project folder with a trailing backslash, CP932
-    std::string Title;
-    ProjectKind Kind = pkNone;
+    std::string path; // the project folder with a trailing backslash, CP932
+    std::string title;
+    ProjectKind kind = pkNone;
 
     bool operator==(const ProjectItem&) const = default;
 };

@@ -83,7 +83,7 @@ void startActview(LaunchContext& ctx, const std::string& toolFolder, const Proje
     if (focused) {
         const std::string ini = folder + "actview.ini";
         ProfileFile file = readProfile(ctx.fs, ini);
-        file.writeString("System", "Path", pathtext::withoutTrailingBackslash(focused->Path));
+        file.writeString("System", "Path", pathtext::withoutTrailingBackslash(focused->path));
         writeProfile(ctx.fs, ini, file);
     }
     runApplication(ctx, folder + "actview");

@@ -256,13 +256,13 @@ void startGame(LaunchContext& ctx, const ProjectItem& item, const StartRequest& 
                const char* caption) {
     StartPlan plan;
     plan.parameters = r.parameters;
-    plan.key = pathtext::withTrailingBackslash(item.Path);
+    plan.key = pathtext::withTrailingBackslash(item.path);
     auto start = [ctx, r, caption](StartPlan plan, const std::optional<GameNeeds>& needs) mutable {
         startWhenReady(ctx, r.file, std::move(plan), caption, {}, [&](StartPlan& p) {
             return preparedGame(ctx, needs, r.file, caption) && screenModeFits(ctx, caption, p);
         });
     };
-    if (item.Kind != pk2000 || !ctx.fs.fileExists(r.file)) {
+    if (item.kind != pk2000 || !ctx.fs.fileExists(r.file)) {
         start(std::move(plan), std::nullopt);
         return;
     }
@@ -270,10 +270,10 @@ void startGame(LaunchContext& ctx, const ProjectItem& item, const StartRequest& 
     // are when the start is asked for.
     std::optional<int> chosen;
     if (ctx.chosenCodePage) {
-        chosen = ctx.chosenCodePage(item.Path);
+        chosen = ctx.chosenCodePage(item.path);
     }
     const std::string key = plan.key;
-    ctx.registry.later(key, [&fs = ctx.fs, folder = item.Path, plan = std::move(plan), chosen,
+    ctx.registry.later(key, [&fs = ctx.fs, folder = item.path, plan = std::move(plan), chosen,
                              start = std::move(start)](Registry& registry) mutable {
         GameNeeds needs = readGameNeeds(fs, registry, folder);
         plan.codePage = chosen ? *chosen : gamecodepage::read(fs, plan.key, needs.rtpFolders);
@@ -314,8 +314,8 @@ std::optional<std::string> runtimeName(const std::string& file) {
 }
 
 StartRequest gameStartRequest(const ProjectItem& item, int startSize) {
-    const std::string folder = pathtext::withTrailingBackslash(item.Path);
-    switch (item.Kind) {
+    const std::string folder = pathtext::withTrailingBackslash(item.path);
+    switch (item.kind) {
     case pk2000:
         return {folder + "RPG_RT.EXE", screenMode("GamePlay", startSize)};
     case pk95:
@@ -326,9 +326,9 @@ StartRequest gameStartRequest(const ProjectItem& item, int startSize) {
 }
 
 std::optional<StartRequest> testPlayRequest(const ProjectItem& item, int startSize) {
-    switch (item.Kind) {
+    switch (item.kind) {
     case pk2000:
-        return StartRequest{pathtext::withTrailingBackslash(item.Path) + "RPG_RT.EXE",
+        return StartRequest{pathtext::withTrailingBackslash(item.path) + "RPG_RT.EXE",
                             screenMode("TestPlay", startSize)};
     case pk95:
         return std::nullopt;
@@ -359,13 +359,13 @@ void testPlay(LaunchContext& ctx, const ProjectItem* focused, int startSize) {
 
 void openProjectFolder(LaunchContext& ctx, const ProjectItem* focused) {
     if (focused) {
-        ctx.shell.execute(focused->Path, {}, {});
+        ctx.shell.execute(focused->path, {}, {});
     }
 }
 
 void showProjectProperties(LaunchContext& ctx, const ProjectItem* focused) {
     if (focused) {
-        ctx.shell.showProperties(focused->Path);
+        ctx.shell.showProperties(focused->path);
     }
 }
 
@@ -383,11 +383,11 @@ void runApplication(LaunchContext& ctx, const std::string& path) {
 }
 
 void openIn2000Editor(LaunchContext& ctx, const ProjectItem* focused, const TrySettings& trial) {
-    if (!focused || focused->Kind == pk95) {
+    if (!focused || focused->kind == pk95) {
         return;
     }
-    const std::string base = projectBaseFolder(focused->Path);
-    const std::string name = projectFolderName(focused->Path);
+    const std::string base = projectBaseFolder(focused->path);
+    const std::string name = projectFolderName(focused->path);
     if (trial.useTry) {
         if (trial.tryPath.empty()) {
             warn(ctx, "体験版を使用される場合は「環境設定」でパスの設定を行ってください。");
@@ -399,7 +399,7 @@ void openIn2000Editor(LaunchContext& ctx, const ProjectItem* focused, const TryS
         }
         return;
     }
-    const std::string key = "RPG2000|" + focused->Path;
+    const std::string key = "RPG2000|" + focused->path;
     ctx.registry.later(key, [ctx, key, base, name](Registry& registry) {
         const std::string enterbrain = "Software\\Enterbrain\\RPG2000";
         std::string folder =
@@ -430,12 +430,12 @@ void openIn2000Editor(LaunchContext& ctx, const ProjectItem* focused, const TryS
 }
 
 void openIn2003Editor(LaunchContext& ctx, const ProjectItem* focused) {
-    if (!focused || focused->Kind == pk95) {
+    if (!focused || focused->kind == pk95) {
         return;
     }
-    const std::string key = "RPG2003|" + focused->Path;
-    const std::string base = projectBaseFolder(focused->Path);
-    const std::string name = projectFolderName(focused->Path);
+    const std::string key = "RPG2003|" + focused->path;
+    const std::string base = projectBaseFolder(focused->path);
+    const std::string name = projectFolderName(focused->path);
     ctx.registry.later(key, [ctx, key, base, name](Registry& registry) {
         const std::string regKey = "Software\\Enterbrain\\RPG2003";
         const std::string folder = readRegistryString(registry, regKey, "ApplicationPath");

@@ -260,7 +260,7 @@ DuplicateCheck::DuplicateCheck(const Catalogue& catalogue) {
     mKeys.reserve(static_cast<std::size_t>(rows));
     for (int i = 0; i < rows; ++i) {
         if (const ProjectItem* item = catalogue.row(i)) {
-            mKeys.insert(foldedKey(item->Path));
+            mKeys.insert(foldedKey(item->path));
         }
     }
 }

@@ -167,7 +167,7 @@ TEST(BarClicks, StartThroughTheShellWithZeroForWindowsPrograms) {
 TEST(BarClicks, ActviewLearnsTheFocusedProjectFromItsSettingsFile) {
     Launcher l;
     ProjectItem hero;
-    hero.Path = "C:\\Games\\Hero\\";
+    hero.path = "C:\\Games\\Hero\\";
     startActview(l.ctx, "C:\\Gaz", &hero);
     EXPECT_EQ(l.fs.files["C:\\Gaz\\actview.ini"], "[System]\r\nPath=C:\\Games\\Hero\r\n");
     ASSERT_EQ(l.shell.starts.size(), 1u);
@@ -177,7 +177,7 @@ TEST(BarClicks, ActviewLearnsTheFocusedProjectFromItsSettingsFile) {
     // The key is replaced; everything else of the file stays.
     l.fs.files["C:\\Gaz\\actview.ini"] =
         "; mine\r\n[system]\r\nzoom=2\r\npath=old\r\n[Window]\r\nx=1\r\n";
-    hero.Path = "C:\\" + sj("表") + "\\";
+    hero.path = "C:\\" + sj("表") + "\\";
     startActview(l.ctx, "C:\\Gaz\\", &hero);
     EXPECT_EQ(l.fs.files["C:\\Gaz\\actview.ini"],
               "; mine\r\n[system]\r\nzoom=2\r\nPath=C:\\" + sj("表") + "\r\n[Window]\r\nx=1\r\n");
@@ -190,7 +190,7 @@ TEST(BarClicks, ActviewLearnsTheFocusedProjectFromItsSettingsFile) {
 
     // A file that cannot be written is reported, and actview does not start.
     l.fs.failWrites = {"C:\\Gaz\\actview.ini"};
-    hero.Path = "C:\\Other\\";
+    hero.path = "C:\\Other\\";
     EXPECT_THROW(startActview(l.ctx, "C:\\Gaz", &hero), AppError);
     EXPECT_EQ(l.shell.starts.size(), 3u);
 }

@@ -49,7 +49,7 @@ private:
 std::vector<std::string> paths(const Catalogue& c) {
     std::vector<std::string> out;
     for (int i = 0; i < c.rowCount(); ++i) {
-        out.push_back(c.row(i)->Path);
+        out.push_back(c.row(i)->path);
     }
     return out;
 }
@@ -101,7 +101,7 @@ TEST_F(CatalogueTest, RemoveManyScatteredRowsKeepsOrder) {
     catalogue.removeSelectedItems(odd);
     ASSERT_EQ(catalogue.rowCount(), 500);
     for (int i = 0; i < 500; ++i) {
-        EXPECT_EQ(catalogue.row(i)->Path, std::to_string(2 * i));
+        EXPECT_EQ(catalogue.row(i)->path, std::to_string(2 * i));
     }
     EXPECT_EQ(shadow.rows, 500);
 }
@@ -116,7 +116,7 @@ TEST_F(CatalogueTest, PastedItemsGoBeforeTheFocusedRowInReverse) {
         catalogue.insertPastedItem(p, "", 2);
     }
     EXPECT_EQ(paths(catalogue), (std::vector<std::string>{"A", "B", "P3", "P2", "P1", "C", "D"}));
-    EXPECT_EQ(catalogue.row(2)->Kind, pkNone);
+    EXPECT_EQ(catalogue.row(2)->kind, pkNone);
     EXPECT_EQ(shadow.rows, 7);
 }
 
@@ -141,8 +141,8 @@ TEST_F(CatalogueTest, SortIsByPathOnlyAndNeverMergesDifferentPaths) {
     catalogue.sortDescending(folded);
     EXPECT_EQ(paths(catalogue), (std::vector<std::string>{"b", "b", "B", "a"}));
     // Titles and kinds travel with their path.
-    EXPECT_EQ(catalogue.row(3)->Title, "3");
-    EXPECT_EQ(catalogue.row(2)->Kind, pk2000);
+    EXPECT_EQ(catalogue.row(3)->title, "3");
+    EXPECT_EQ(catalogue.row(2)->kind, pk2000);
 }
 
 // A folder large enough to make its keys on several threads, the keys alike far past their
@@ -159,7 +159,7 @@ TEST_F(CatalogueTest, ALargeFolderSortsByWholeKeys) {
     catalogue.sortAscending(key);
     std::vector<std::string> expected;
     for (const ProjectItem& item : items) {
-        expected.push_back(item.Path);
+        expected.push_back(item.path);
     }
     std::sort(expected.begin(), expected.end(),
               [&](const std::string& a, const std::string& b) { return key(a) < key(b); });
@@ -262,7 +262,7 @@ TEST_F(CatalogueTest, SelectingAnotherFolderEmptiesTheListFirst) {
     catalogue.selectFolder(folder);
     EXPECT_EQ(shadow.events, (std::vector<std::string>{"leaving:1", "reset", "shown:2"}));
     EXPECT_EQ(shadow.rows, 2);
-    EXPECT_EQ(other->folder.Items.size(), 1u);
+    EXPECT_EQ(other->folder.items.size(), 1u);
 }
 
 TEST_F(CatalogueTest, DeletingFoldersMovesTheSelectionOut) {
@@ -321,8 +321,8 @@ TEST_F(CatalogueTest, AppendToAnotherFolderLeavesTheListAlone) {
     fill({"A"});
     catalogue.appendItems(other, {{"P", "T", pk95}, {"Q", "U", pkNone}});
     EXPECT_EQ(shadow.rows, 1);
-    ASSERT_EQ(other->folder.Items.size(), 2u);
-    EXPECT_EQ(other->folder.Items[1].Kind, pkNone);
+    ASSERT_EQ(other->folder.items.size(), 2u);
+    EXPECT_EQ(other->folder.items[1].kind, pkNone);
 }
 
 } // namespace

@@ -44,8 +44,8 @@ std::string describe(const FolderTree& tree) {
     std::string out;
     tree.forEachPreOrder([&out](TreeNode& n, int depth) {
         out += std::string(static_cast<std::size_t>(depth), '>') + n.name + "[";
-        for (const auto& i : n.folder.Items) {
-            out += i.Path + "|" + i.Title + "|" + std::to_string(int(i.Kind)) + ";";
+        for (const auto& i : n.folder.items) {
+            out += i.path + "|" + i.title + "|" + std::to_string(int(i.kind)) + ";";
         }
         out += "]";
     });
@@ -183,7 +183,7 @@ struct Folder {
 std::vector<Folder> foldersOf(const FolderTree& tree) {
     std::vector<Folder> out;
     tree.forEachPreOrder([&out](TreeNode& n, int depth) {
-        out.push_back({depth, n.name, {n.folder.Items.begin(), n.folder.Items.end()}});
+        out.push_back({depth, n.name, {n.folder.items.begin(), n.folder.items.end()}});
     });
     return out;
 }
@@ -252,11 +252,11 @@ TEST(CatalogueFileTest, OlderRecordsTakeTheirKindFromTheTitle) {
     ASSERT_EQ(parseCatalogue(file(8, tree, items), v8), CatalogueParse::ok);
     ASSERT_EQ(parseCatalogue(file(9, tree, items), v9), CatalogueParse::ok);
     EXPECT_EQ(describe(v8), describe(v9));
-    const auto& got = v8.nodeAt(1)->folder.Items;
+    const auto& got = v8.nodeAt(1)->folder.items;
     ASSERT_EQ(got.size(), 3u);
-    EXPECT_EQ(got[0].Kind, pk95);
-    EXPECT_EQ(got[1].Kind, pk2000);
-    EXPECT_EQ(got[2].Kind, pk2000);
+    EXPECT_EQ(got[0].kind, pk95);
+    EXPECT_EQ(got[1].kind, pk2000);
+    EXPECT_EQ(got[2].kind, pk2000);
 
     const std::string again = serializeCatalogue(v8);
     EXPECT_EQ(again[3], 9);
@@ -523,9 +523,9 @@ TEST(CatalogueFileTest, RecordsLeaveTheMappedFileOnceCopied) {
         if (!changed) {
             EXPECT_EQ(describe(tree), describe(rich.tree()));
         }
-        ASSERT_EQ(tree.root()->child(0)->folder.Items.size(), 1u);
-        EXPECT_EQ(tree.root()->child(0)->folder.Items[0].Title, sj("ソード"));
-        EXPECT_EQ(tree.topLevel(1)->folder.Items.size(), changed ? 0u : 1u);
+        ASSERT_EQ(tree.root()->child(0)->folder.items.size(), 1u);
+        EXPECT_EQ(tree.root()->child(0)->folder.items[0].title, sj("ソード"));
+        EXPECT_EQ(tree.topLevel(1)->folder.items.size(), changed ? 0u : 1u);
         f.store.write(f.catalogue);
         if (!changed) {
             EXPECT_EQ(f.fs.files[kPath], bytes);

@@ -75,7 +75,7 @@ struct Catalogue {
 std::vector<std::string> paths(const FindIndex& index, const std::vector<std::uint32_t>& found) {
     std::vector<std::string> out;
     for (const std::uint32_t e : found) {
-        out.push_back(index.item(e).Path + "|" + index.folderPath(e));
+        out.push_back(index.item(e).path + "|" + index.folderPath(e));
     }
     return out;
 }
@@ -88,7 +88,7 @@ TEST(CatalogueFind, FindsTitlesAndPathsInEveryFolderInTheirOrder) {
                     .folder("U", {{"C:\\ab\\", "cd", pk2000}, {"C:\\v\\", sj("ソヂ"), pk2000}}));
     // A folder already made is read from its items, not from the file.
     TreeNode* s = c.tree.nodeAt(1);
-    s->folder.Items.push_back({"C:\\made\\", sj("クエスト"), pk2000});
+    s->folder.items.push_back({"C:\\made\\", sj("クエスト"), pk2000});
 
     const auto index = FindIndex::build(findSource(c.tree));
     ASSERT_EQ(index->size(), 7u);
@@ -97,7 +97,7 @@ TEST(CatalogueFind, FindsTitlesAndPathsInEveryFolderInTheirOrder) {
     EXPECT_EQ(paths(*index, index->find(sj("クエ"))),
               (std::vector<std::string>{"C:\\rpg\\|R", "C:\\made\\|R\\S"}));
     EXPECT_EQ(index->item(index->find("other")[0]), (ProjectItem{"C:\\b\\", "other", pk2000}));
-    EXPECT_EQ(index->item(index->find("quest")[1]).Kind, pkNone);
+    EXPECT_EQ(index->item(index->find("quest")[1]).kind, pkNone);
     // Title and path are apart: "cd" then "C:\ab\" holds no "dc".
     EXPECT_TRUE(index->find("dc").empty());
     // ヂ ends in 61, "a": no match inside a character.
@@ -158,7 +158,7 @@ TEST(CatalogueFind, AnIndexOutlivesTheTreeAndStopsWhenCancelled) {
         Catalogue c(test::CatalogueTree().folder("R", {{"C:\\x\\", "kept", pk2000}}));
         index = FindIndex::build(findSource(c.tree));
     }
-    EXPECT_EQ(index->item(index->find("KEPT").at(0)).Path, "C:\\x\\");
+    EXPECT_EQ(index->item(index->find("KEPT").at(0)).path, "C:\\x\\");
 
     Catalogue c(test::CatalogueTree().folder("R", {{"C:\\x\\", "kept", pk2000}}));
     const std::atomic<bool> cancelled = true;

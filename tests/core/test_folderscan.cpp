@@ -265,7 +265,7 @@ TEST_F(CatalogueFixture, ControlBytesFoundKeepTheCatalogueFileWhole) {
     EXPECT_EQ(rows(), cleaned);
     FolderTree back;
     ASSERT_EQ(parseCatalogue(serializeCatalogue(catalogue.tree()), back), CatalogueParse::ok);
-    EXPECT_EQ(back.root()->folder.Items.size(), 2u);
+    EXPECT_EQ(back.root()->folder.items.size(), 2u);
 }
 
 TEST(DuplicateCheck, LettersFoldedButNoTrailByte) {
@@ -339,7 +339,7 @@ TEST(Recognize, UnreadableSettingsFileIsAnError) {
     // A folder of that name is no settings file.
     MemoryFileSystem folder;
     folder.folder("C:\\P\\RPG_RT.ini");
-    EXPECT_EQ(recognizeProject(folder, "C:\\P\\", "RPG_RT.lmt", nullptr)->Title,
+    EXPECT_EQ(recognizeProject(folder, "C:\\P\\", "RPG_RT.lmt", nullptr)->title,
               sj("設定ファイルがありません"));
 }
 

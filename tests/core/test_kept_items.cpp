@@ -44,12 +44,12 @@ std::optional<Folders> plainReading(std::string_view block, std::size_t folders)
             const auto sep2 = record.find('\x1C', sep1 + 1);
             ProjectItem item{std::string(record.substr(0, sep1)), "", pkNone};
             if (sep2 == std::string_view::npos) {
-                item.Title = record.substr(sep1 + 1);
-                item.Kind = item.Title == sj("ツクール95作品") ? pk95 : pk2000;
+                item.title = record.substr(sep1 + 1);
+                item.kind = item.title == sj("ツクール95作品") ? pk95 : pk2000;
             } else {
-                item.Title = record.substr(sep1 + 1, sep2 - sep1 - 1);
+                item.title = record.substr(sep1 + 1, sep2 - sep1 - 1);
                 if (sep2 + 1 < record.size()) {
-                    item.Kind = static_cast<ProjectKind>(record[sep2 + 1]);
+                    item.kind = static_cast<ProjectKind>(record[sep2 + 1]);
                 }
             }
             items.push_back(item);
@@ -66,7 +66,7 @@ const std::string kTree = "R\n\r\vA\n\r\v\vB\n\r\vC\n\r";
 Folders itemsOf(const FolderTree& tree) {
     Folders out;
     for (TreeNode* node : tree.preOrder()) {
-        out.emplace_back(node->folder.Items.begin(), node->folder.Items.end());
+        out.emplace_back(node->folder.items.begin(), node->folder.items.end());
     }
     return out;
 }
@@ -77,7 +77,7 @@ std::string writtenFrom(const Folders& folders) {
     const auto nodes = tree.preOrder();
     for (std::size_t i = 0; i < nodes.size(); ++i) {
         for (const auto& item : folders[i]) {
-            nodes[i]->folder.Items.push_back(item);
+            nodes[i]->folder.items.push_back(item);
         }
     }
     return serializeCatalogue(tree);
@@ -190,7 +190,7 @@ TEST(KeptItemsTest, AFolderIsCountedUnopenedAndChangedLikeAnyOther) {
     Catalogue c;
     file.load(c);
     ASSERT_EQ(c.selected()->name, sj("ゲーム"));
-    const ItemList& items = c.selected()->folder.Items;
+    const ItemList& items = c.selected()->folder.items;
     ASSERT_TRUE(items.keptRecords());
     EXPECT_EQ(c.rowCount(), 5);
     EXPECT_TRUE(items.keptRecords()); // counting opens nothing
@@ -199,9 +199,9 @@ TEST(KeptItemsTest, AFolderIsCountedUnopenedAndChangedLikeAnyOther) {
     c.addFoundItem("D:\\New\\", "New", pk2000);
     EXPECT_FALSE(items.keptRecords());
     ASSERT_EQ(c.rowCount(), 6);
-    EXPECT_EQ(c.row(0)->Path, "C:\\G0\\");
-    EXPECT_EQ(c.row(1)->Kind, pk95);
-    EXPECT_EQ(c.row(4)->Title, sj("作品4"));
+    EXPECT_EQ(c.row(0)->path, "C:\\G0\\");
+    EXPECT_EQ(c.row(1)->kind, pk95);
+    EXPECT_EQ(c.row(4)->title, sj("作品4"));
     c.removeSelectedItems({0});
     file.write(c);
     source.removeSelectedItems({0});

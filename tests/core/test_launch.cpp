@@ -54,10 +54,10 @@ TEST_F(Launch, GameAndTestPlayByKindAndScreenMode) {
         {{hero, "t", static_cast<ProjectKind>(7)}, 1, "|", "|"},
     };
     for (const auto& r : rows) {
-        SCOPED_TRACE(r.item.Path + " " + std::to_string(r.item.Kind) + " " +
+        SCOPED_TRACE(r.item.path + " " + std::to_string(r.item.kind) + " " +
                      std::to_string(r.startSize));
         const std::string folder =
-            r.item.Path.back() == '\\' && r.item.Path != table ? r.item.Path : r.item.Path + "\\";
+            r.item.path.back() == '\\' && r.item.path != table ? r.item.path : r.item.path + "\\";
         shell.starts.clear();
         dialogs.shown.clear();
         playGame(ctx, &r.item, r.startSize);
@@ -269,8 +269,8 @@ TEST_F(Launch, AGameStartIsSettledBeforeWineTakesIt) {
     const ProjectItem other{"C:\\Games\\Other\\", "t", pk2000};
     const std::string exe = "C:\\Games\\Hero\\RPG_RT.EXE";
     for (const ProjectItem& p : {hero, other}) {
-        fs.file(p.Path + "RPG_RT.ini", "[RPG_RT]\r\nFullPackageFlag=1\r\n");
-        fs.file(p.Path + "RPG_RT.EXE", test::makeRuntime({}, {}));
+        fs.file(p.path + "RPG_RT.ini", "[RPG_RT]\r\nFullPackageFlag=1\r\n");
+        fs.file(p.path + "RPG_RT.EXE", test::makeRuntime({}, {}));
     }
 
     fs.file(exe, "");

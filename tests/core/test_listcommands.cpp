@@ -22,7 +22,7 @@ protected:
     std::string order() const {
         std::string out;
         for (int i = 0; i < catalogue.rowCount(); ++i) {
-            out += catalogue.row(i)->Path;
+            out += catalogue.row(i)->path;
         }
         return out;
     }
@@ -52,7 +52,7 @@ TEST_F(ListCommandsTest, DroppedRowsStandAsOneSelectedBlock) {
     }
     rows("ABC");
     moveSelectedRows(catalogue, {1}, -1);
-    EXPECT_EQ(catalogue.row(2)->Kind, pk95); // kinds travel with their rows
+    EXPECT_EQ(catalogue.row(2)->kind, pk95); // kinds travel with their rows
 }
 
 TEST(ListRules, DeleteQuestionReadsAsWritten) {
@@ -155,7 +155,7 @@ TEST(ItemClipboardTest, PastedLinesSplitAtTheirLastSeparator) {
     for (const auto& r : rows) {
         std::vector<std::pair<std::string, std::string>> got;
         for (const auto& item : parseItemData(r.data)) {
-            got.emplace_back(item.Path, item.Title);
+            got.emplace_back(item.path, item.title);
         }
         EXPECT_EQ(got, r.items);
     }
@@ -170,12 +170,12 @@ TEST(FolderRulesTest, RowsMoveToAnotherFolderWithTheirKinds) {
         c.addFoundItem(p, "", *p == 'C' ? pk95 : pk2000);
     }
     moveRowsToFolder(c, {3, 0, 2}, other);
-    ASSERT_EQ(other->folder.Items.size(), 3u);
-    EXPECT_EQ(other->folder.Items[0].Path, "A");
-    EXPECT_EQ(other->folder.Items[1].Kind, pk95);
-    EXPECT_EQ(other->folder.Items[2].Path, "D");
+    ASSERT_EQ(other->folder.items.size(), 3u);
+    EXPECT_EQ(other->folder.items[0].path, "A");
+    EXPECT_EQ(other->folder.items[1].kind, pk95);
+    EXPECT_EQ(other->folder.items[2].path, "D");
     ASSERT_EQ(c.rowCount(), 1);
-    EXPECT_EQ(c.row(0)->Path, "B");
+    EXPECT_EQ(c.row(0)->path, "B");
     moveRowsToFolder(c, {0}, root); // onto the folder itself: nothing
     EXPECT_EQ(c.rowCount(), 1);
 

@@ -84,18 +84,18 @@ TEST(PlayLog, GameStartsThatTheShellTookAreRecorded) {
     s.shell.result = 2;
     actions.playGame();
     EXPECT_FALSE(s.fs.files.count(kLog));
-    item.Kind = pkNone;
+    item.kind = pkNone;
     s.shell.result = 42;
     actions.playGame();
     EXPECT_FALSE(s.fs.files.count(kLog));
 
-    item.Kind = pk2000;
+    item.kind = pk2000;
     const std::time_t before = std::time(nullptr);
     actions.testPlay();
     ASSERT_EQ(s.shell.starts.size(), 3u);
     const std::vector<PlayLog::Entry> written = PlayLog::parse(s.fs.files[kLog]);
     ASSERT_EQ(written.size(), 1u);
-    EXPECT_EQ(written[0].folder, item.Path);
+    EXPECT_EQ(written[0].folder, item.path);
     EXPECT_GE(written[0].when, before);
 }
 
@@ -173,16 +173,16 @@ TEST(PlayLog, AGameIsPlayedUntilItEndsOrThisProgramCloses) {
     actions.playGame();
     actions.testPlay();
     ASSERT_EQ(s.shell.finished.size(), 2u);
-    EXPECT_FALSE(log.plays(item.Path));
+    EXPECT_FALSE(log.plays(item.path));
     s.shell.finished[0]();
-    EXPECT_EQ(log.plays(item.Path)->count, 1u);
-    EXPECT_GE(log.plays(item.Path)->lastEnded, before);
+    EXPECT_EQ(log.plays(item.path)->count, 1u);
+    EXPECT_GE(log.plays(item.path)->lastEnded, before);
     actions.countRunningPlays();
-    EXPECT_EQ(log.plays(item.Path)->count, 2u);
+    EXPECT_EQ(log.plays(item.path)->count, 2u);
     // Heard after all, the test play adds its time but is no third play.
     s.shell.finished[1]();
     s.shell.finished[0]();
-    EXPECT_EQ(log.plays(item.Path)->count, 2u);
+    EXPECT_EQ(log.plays(item.path)->count, 2u);
 }
 
 } // namespace

@@ -46,7 +46,7 @@ void writeCatalogue(LinuxFileSystem& fs, int state) {
         for (int f = 0; f < 20; ++f) {
             TreeNode* folder = tree.append(root, filler(state, f, 20));
             for (int i = 0; i < 1000; ++i)
-                folder->folder.Items.push_back(
+                folder->folder.items.push_back(
                     {"C:\\Games\\" + filler(state, i, 40) + "\\", filler(state, i, 30), pk2000});
         }
     });

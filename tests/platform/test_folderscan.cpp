@@ -123,7 +123,7 @@ TEST_F(FolderScanTest, MarkersWithoutRegardToCaseAndNeverAFolder) {
                          }));
     const auto item = recognizeProject(fs, win + "A\\", "GAME.EXE", nullptr);
     ASSERT_TRUE(item);
-    EXPECT_EQ(item->Title, "Hero");
+    EXPECT_EQ(item->title, "Hero");
 }
 
 TEST_F(FolderScanTest, StartFolderRelativeToTheWorkingFolder) {
@@ -281,5 +281,5 @@ TEST_F(FolderScanTest, FiftyThousandEntriesInOneFolder) {
                                                 "add " + win + "big\\ GAME.EXE"}));
     const auto item = recognizeProject(fs, win + "big\\", "GAME.EXE", nullptr);
     ASSERT_TRUE(item);
-    EXPECT_EQ(item->Title, "zzz");
+    EXPECT_EQ(item->title, "zzz");
 }

@@ -38,7 +38,7 @@ public:
         build([&](TreeNode* parent, const Folder& f) {
             TreeNode* node = tree.append(parent, f.name);
             for (const ProjectItem& item : f.items)
-                node->folder.Items.push_back(item);
+                node->folder.items.push_back(item);
             return node;
         });
         return serializeCatalogue(tree);

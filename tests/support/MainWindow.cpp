@@ -69,7 +69,7 @@ QModelIndex MainWindow::indexOf(TreeNode* folder) const {
 std::string MainWindow::rows() const {
     std::string out;
     for (const ProjectItem& item : rowsOf(catalogue())) {
-        out += item.Path + "/" + item.Title + "/" + std::to_string(int(item.Kind)) + " ";
+        out += item.path + "/" + item.title + "/" + std::to_string(int(item.kind)) + " ";
     }
     return out;
 }
@@ -77,7 +77,7 @@ std::string MainWindow::rows() const {
 std::string MainWindow::paths() const {
     std::string out;
     for (const ProjectItem& item : rowsOf(catalogue())) {
-        out += item.Path;
+        out += item.path;
     }
     return out;
 }

@@ -40,9 +40,9 @@ public:
         if (!catalogue)
             return;
         if (auto item = recognizeProject(mFs, folder, marker, duplicates)) {
-            catalogue->addFoundItem(item->Path, item->Title, item->Kind);
+            catalogue->addFoundItem(item->path, item->title, item->kind);
             if (duplicates)
-                duplicates->add(item->Path);
+                duplicates->add(item->path);
         }
     }
     std::vector<std::string> sorted() const {

@@ -69,7 +69,7 @@ class TestSearch : public QObject {
     std::vector<std::string> rows() const {
         std::vector<std::string> out;
         for (int i = 0; i < catalogue->rowCount(); ++i) {
-            out.push_back(catalogue->row(i)->Path + "|" + std::to_string(catalogue->row(i)->Kind));
+            out.push_back(catalogue->row(i)->path + "|" + std::to_string(catalogue->row(i)->kind));
         }
         return out;
     }
@@ -136,8 +136,8 @@ private slots:
         const std::vector<std::string> first = {win("A/B") + "|1", win("A") + "|1", win("A") + "|2",
                                                 win() + "|1"};
         QCOMPARE(rows(), first);
-        QCOMPARE(catalogue->row(0)->Title, std::string("Bee"));
-        QCOMPARE(catalogue->row(2)->Title, std::string("Hero"));
+        QCOMPARE(catalogue->row(0)->title, std::string("Bee"));
+        QCOMPARE(catalogue->row(2)->title, std::string("Hero"));
         QCOMPARE(report(), qs(win("A/B")));
         QCOMPARE(dlg->findChild<QLabel*>("lab_found")->text(),
                  u("4個のプロジェクトが見つかりました"));

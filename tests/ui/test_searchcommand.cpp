@@ -44,7 +44,7 @@ struct Fixture {
     QString titles() {
         QString out;
         for (const ProjectItem& item : test::rowsOf(workspace->catalogue())) {
-            out += QString::fromStdString(item.Title);
+            out += QString::fromStdString(item.title);
         }
         return out;
     }

@@ -141,7 +141,7 @@ void CatalogueActions::pasteItems() {
     std::vector<ProjectItem> block;
     block.reserve(pasted.size());
     for (auto it = pasted.rbegin(); it != pasted.rend(); ++it) {
-        block.push_back({std::move(it->Path), std::move(it->Title), pkNone});
+        block.push_back({std::move(it->path), std::move(it->title), pkNone});
     }
     const int focused = mList->focusedRow();
     mCatalogue.insertItems(focused < 0 ? 0 : focused, std::move(block));
@@ -155,7 +155,7 @@ void CatalogueActions::deleteItems() {
         return;
     }
     const ProjectItem* first = mCatalogue.row(selected.front());
-    const std::string question = deleteQuestion(n, first ? first->Title : std::string());
+    const std::string question = deleteQuestion(n, first ? first->title : std::string());
     if (mDialogs.messageBox(question, sj("確認"), MsgIcon::warning, MsgButtons::yesNo,
                             MsgResult::yes) != MsgResult::yes) {
         return;

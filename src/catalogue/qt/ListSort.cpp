@@ -40,7 +40,7 @@ ListSort::~ListSort() {
 
 void ListSort::sortShown(bool descending) {
     TreeNode* folder = mCatalogue.selected();
-    if (!folder || folder->folder.Items.size() < mBackgroundFrom) {
+    if (!folder || folder->folder.items.size() < mBackgroundFrom) {
         if (descending) {
             mCatalogue.sortDescending(localeSortKey);
         } else {
@@ -63,9 +63,9 @@ void ListSort::start(TreeNode* folder, bool descending) {
     auto job = std::make_shared<Job>();
     job->folder = folder;
     job->descending = descending;
-    job->paths.reserve(folder->folder.Items.size());
-    for (const ProjectItem& item : folder->folder.Items.items()) {
-        job->paths.push_back(item.Path);
+    job->paths.reserve(folder->folder.items.size());
+    for (const ProjectItem& item : folder->folder.items.items()) {
+        job->paths.push_back(item.path);
     }
     mLatest = job;
     mJobs.push_back(job);
@@ -95,11 +95,11 @@ void ListSort::finish(const std::shared_ptr<Job>& job) {
         return;
     }
     // The order is that of the rows it was made for: rows that changed meanwhile sort again.
-    const auto& items = folder->folder.Items.items();
+    const auto& items = folder->folder.items.items();
     const bool same = items.size() == job->paths.size() &&
                       std::equal(items.begin(), items.end(), job->paths.begin(),
                                  [](const ProjectItem& item, const std::string& path) {
-                                     return item.Path == path;
+                                     return item.path == path;
                                  });
     if (!same) {
         mLatest.reset();

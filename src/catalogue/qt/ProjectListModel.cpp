@@ -98,8 +98,8 @@ QVariant ProjectListModel::data(const QModelIndex& index, int role) const {
         return texts(index.row(), *item)[static_cast<std::size_t>(index.column())];
     case Qt::DecorationRole:
         // A kind outside 0 to 2 draws no icon.
-        if (index.column() == PathColumn && item->Kind >= 0 && item->Kind <= 2) {
-            return mIcons[static_cast<std::size_t>(item->Kind)];
+        if (index.column() == PathColumn && item->kind >= 0 && item->kind <= 2) {
+            return mIcons[static_cast<std::size_t>(item->kind)];
         }
         return {};
     default:
@@ -114,7 +114,7 @@ const std::array<QString, 3>& ProjectListModel::texts(int row, const ProjectItem
     const QString folder =
         mFound ? qsShown(mFound->index->folderPath(mFound->entries[static_cast<std::size_t>(row)]))
                : QString();
-    auto* texts = new std::array<QString, 3>{qsShown(item.Path), qsShown(item.Title), folder};
+    auto* texts = new std::array<QString, 3>{qsShown(item.path), qsShown(item.title), folder};
     mTexts.insert(row, texts);
     return *texts;
 }

@@ -217,7 +217,7 @@ void DetailsPane::refresh() {
         }
         return;
     }
-    if (mHasProject && item->Path == mFolder && item->Kind == mKind) {
+    if (mHasProject && item->path == mFolder && item->kind == mKind) {
         return;
     }
     request(item);
@@ -225,15 +225,15 @@ void DetailsPane::refresh() {
 
 void DetailsPane::request(const ProjectItem* item) {
     mHasProject = true;
-    mFolder = item->Path;
-    mKind = item->Kind;
+    mFolder = item->path;
+    mKind = item->kind;
     ++mSerial;
     mNeeds.clear();
     mPictureNote.clear();
     mSizeLine.clear();
     mAnswered = false;
     mLoadingNote->start();
-    mReader->ask(mSerial, pathtext::withTrailingBackslash(item->Path), item->Kind);
+    mReader->ask(mSerial, pathtext::withTrailingBackslash(item->path), item->kind);
 }
 
 void DetailsPane::apply(const DetailsAnswer& answer) {

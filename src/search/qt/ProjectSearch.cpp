@@ -142,7 +142,7 @@ void ProjectSearch::addFoundProject(const std::string& folder, const std::string
         return;
     }
     if (mDuplicates) {
-        mDuplicates->add(item->Path);
+        mDuplicates->add(item->path);
     }
     {
         std::lock_guard lock(mFoundMutex);
