@@ -191,6 +191,10 @@ int main(int argc, char** argv) {
     seed("ldb", "rpg2003", test::makeLdb2003(sj("タイトル")));
     seed("savegame", "hero", test::makeLsd({46364.77, sj("勇者"), 12, 340}));
     seed("savegame", "bare", test::makeLsd({}));
+    seed("find", "kana",
+         sj("ｸｴｽﾄ") + '\0' + "C:\\Quest\\\x1C" + sj("クエスト 第１話") + "\x1C\x01\x1D" +
+             sj("C:\\ソフト表示\\\x1Cｸﾞｴｽﾄ\x1C\x1D") +
+             "C:\\QUEST-LONG-PATH-OF-ASCII\\\x1CT\x1C\x1D");
     // The names' count, where the database ends (a 256th), the names, the database, the map tree.
     const auto codePageSeed = [](int codePage, const std::vector<std::string>& names) {
         std::vector<std::string> stored;

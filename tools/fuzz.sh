@@ -7,7 +7,7 @@ cd "$(dirname "${BASH_SOURCE[0]}")/.." || exit 1
 seconds=${1:-60}
 shift || true
 targets=("$@")
-((${#targets[@]})) || targets=(catalogue profile clipboard winereg icon cp932 paths xyz ldb runtime codepage sidefiles savegame)
+((${#targets[@]})) || targets=(catalogue profile clipboard winereg icon cp932 paths xyz ldb runtime codepage sidefiles savegame find)
 
 out=build-fuzz
 CC=clang CXX=clang++ cmake -S . -B "$out" -G Ninja -DTAVRIN_FUZZ=ON \
