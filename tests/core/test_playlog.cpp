@@ -15,7 +15,7 @@ using namespace std::string_literals;
 const std::string kLog = "Z:\\app\\Tavrin.played";
 constexpr std::time_t kDec8 = 1796754569; // 2026-12-08T18:29:29Z
 
-TEST(PlayLog, DamagedLinesAreSkippedAndTheFileStaysBounded) {
+TEST(PlayLog, DamagedLinesArePassedOverAndTheFileStaysBounded) {
     test::MemoryFileSystem fs;
     fs.files[kLog] = "2026-12-08T18:29:29Z\tC:\\Games\\Hero\\\r\n"
                      "2026-12-01T00:00:00Z\tc:\\games\\hero\r\n" // older, same folder
